@@ -1,0 +1,280 @@
+// The plotting benchmark: a standard set of curves drawn at Accuracy 10 onto
+// a 1280 x 800 image at the default scales. For each curve it measures, in
+// one run, recomputing and drawing it (plot), evaluating the same samples
+// without drawing (eval_only, the baseline: the sampling and refinement of
+// the plotter with no pixels, buffers or painting) and replaying its cached
+// drawing (replay), then prints a plain table of the three in milliseconds.
+// Angles are in radians so that r = θ up to 20π and the poles of tan x fall
+// where the set means them to. Set LUMACURVE_PLOT_BENCH_IMAGE to a file name
+// to have the whole set saved there as a picture.
+#include "app/configuration.h"
+#include "expr/declarations.h"
+#include "expr/parser.h"
+#include "formula/editor.h"
+#include "formula/markup.h"
+#include "graph/graphparams.h"
+#include "graph/scalehost.h"
+#include "platform/canvas.h"
+#include "plot/formulacurve.h"
+#include "plot/implicitfunction.h"
+
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int Width = 1280;
+constexpr int Height = 800;
+
+struct TBenchCurve {
+    std::string name;
+    std::unique_ptr<TCurvePLotter> curve;
+    bool implicit = false;
+};
+
+// Everything the curves draw with, made once.
+struct TBenchWorld {
+    std::unique_ptr<TFixedScaleHost> host;
+    std::unique_ptr<TGraphParams> params;
+    QImage image;
+    std::unique_ptr<Canvas> canvas;
+    std::vector<TEquationObject*> declared;
+    std::unique_ptr<TDynamicConstantEquation> familyConstant;
+    std::vector<TBenchCurve> curves;
+};
+
+TBenchWorld* World = nullptr;
+
+TEvaluatorPtr Parse(const std::string& markup)
+{
+    TElementList elements = ElementsFromText(markup);
+    Tidy(elements, tmFinish);
+    TParseParams parse;
+    parse.declaredNames = &World->declared;
+    StartParse(parse, elements.get(), avX | avY | avT | avR | avN | avTheta, nullptr, false, EndOrTabTerminators());
+    TEvaluatorPtr tree = ParseExpression(parse);
+    if (HasError(parse)) {
+        std::fprintf(stderr, "cannot parse %s: %s\n", markup.c_str(), parse.error.message);
+        std::exit(1);
+    }
+    return tree;
+}
+
+TEvaluatorPtr Number(Extended v) { return std::make_unique<TConstantEvaluator>(v); }
+
+void AddCurve(std::string name, std::unique_ptr<TCurvePLotter> curve, bool implicit = false)
+{
+    curve->SetDrawFlag(true); // no first-drawing messages
+    World->curves.push_back({std::move(name), std::move(curve), implicit});
+}
+
+void MakeWorld()
+{
+    World = new TBenchWorld;
+    Configuration = DefaultConfiguration;
+    Configuration.Accuracy = 10;
+    Configuration.AutoAccuracy = false;
+    AngleFactor = RadiansFactor;
+    World->host = std::make_unique<TFixedScaleHost>(Width, Height, QFont("DejaVu Sans", 10));
+    World->params = std::make_unique<TGraphParams>(World->host.get());
+    World->image = QImage(Width, Height, QImage::Format_ARGB32_Premultiplied);
+    World->image.fill(Qt::white);
+    World->canvas = std::make_unique<Canvas>(&World->image);
+
+    World->familyConstant = TDynamicConstantEquation::Create("a", std::make_unique<TRealReader>(-5));
+    World->declared.push_back(World->familyConstant.get());
+
+    AddCurve("y=sin x", std::make_unique<TYofX>(Parse("sin x"), rlEqual));
+    AddCurve("y=tan x", std::make_unique<TYofX>(Parse("tan x"), rlEqual));
+    AddCurve("y=1/x", std::make_unique<TYofX>(Parse("1/x"), rlEqual));
+    AddCurve("y=sin(1/x)", std::make_unique<TYofX>(Parse("sin(1/x)"), rlEqual));
+    AddCurve("y=sqrt(4-x^2)", std::make_unique<TYofX>(Parse("{sqrt{4-x{^{2}}"), rlEqual));
+    AddCurve("y=int x", std::make_unique<TYofX>(Parse("int x"), rlEqual));
+    AddCurve("y=x^3-3x", std::make_unique<TYofX>(Parse("x{^{3}-3x"), rlEqual));
+    AddCurve("x=y^2", std::make_unique<TXofY>(Parse("y{^{2}"), rlEqual));
+    AddCurve("(cos 3t, sin 5t)",
+             std::make_unique<TYParametric>(Parse("sin 5t"), Parse("cos 3t"), Number(0), Parse("2{p")));
+    AddCurve("r=sin 4theta", std::make_unique<TRofTheta>(Parse("sin 4{q"), Number(1)));
+    AddCurve("r=theta to 20pi", std::make_unique<TRofTheta>(Parse("{q"), Number(10)));
+    AddCurve("x^2+y^2=4", std::make_unique<TImplicitFunction>(Parse("x{^{2}+y{^{2}-4"), rlEqual), true);
+    AddCurve("x^3+y^3=3xy", std::make_unique<TImplicitFunction>(Parse("x{^{3}+y{^{3}-3xy"), rlEqual), true);
+    AddCurve("sin(xy)=cos(x+y)", std::make_unique<TImplicitFunction>(Parse("sin(xy)-cos(x+y)"), rlEqual), true);
+    AddCurve("y^2=x^3-x", std::make_unique<TImplicitFunction>(Parse("y{^{2}-(x{^{3}-x)"), rlEqual), true);
+    AddCurve("y<sin x", std::make_unique<TYofX>(Parse("sin x"), rlLess));
+    AddCurve("x^2+y^2<4", std::make_unique<TImplicitFunction>(Parse("x{^{2}+y{^{2}-4"), rlLess), true);
+    AddCurve("y=ax^2 family", std::make_unique<TYofX>(Parse("ax{^{2}"), rlEqual));
+    // a = -5, -4.5, ..., 5.
+    World->familyConstant->SetFamily(21, std::make_unique<TRealReader>(0.5L));
+}
+
+// ---- evaluation only: the plotter's sampling and refinement without pixels ----
+
+void EvaluateRun(TCurvePLotter& curve, TXY& context, int start, int count, int n)
+{
+    context.CurrentCount = n;
+    std::uint8_t previous = esNormal;
+    for (int i = start; i <= start + count; ++i) {
+        context.Parameter = static_cast<Extended>(i) / n;
+        ResetStatus();
+        curve.CalculatePoint(context);
+        if (!context.Continuous) {
+            context.Continuous = true;
+            continue;
+        }
+        const std::uint8_t current = EvaluationStatus;
+        if ((current == esNormal || previous == esNormal) && current != previous && current != esClamped &&
+            previous != esClamped && current != 0) {
+            if (i == start) {
+                if (current == esStep || current == esPole)
+                    ResetStatus();
+            } else if (n < DrawingRefinementLimit) {
+                EvaluateRun(curve, context, (i - 1) * 4, 4, n * 4);
+                context.CurrentCount = n;
+            }
+        }
+        previous = EvaluationStatus;
+        benchmark::DoNotOptimize(context.X);
+        benchmark::DoNotOptimize(context.Y);
+    }
+}
+
+void EvaluateOnly(TBenchCurve& entry)
+{
+    TXY context(*World->params);
+    entry.curve->InitContext(context);
+    if (entry.implicit) {
+        // The same scan with an invisible pen: every evaluation, no dots.
+        TCanvasStateSaver saver(*World->canvas);
+        World->canvas->SetPenStyle(TPenStyle::Clear);
+        entry.curve->Draw(*World->canvas, context);
+        return;
+    }
+    const bool tracking = Tracking;
+    Tracking = true;
+    FamilyStart();
+    do {
+        for (int part = 1; part <= context.PartCount; ++part) {
+            entry.curve->SelectPart(context, part);
+            EvaluateRun(*entry.curve, context, context.StartIndex, context.SampleCount - context.StartIndex,
+                        context.SampleCount);
+        }
+    } while (FamilyNext());
+    Tracking = tracking;
+    ResetStatus();
+}
+
+void Plot(TBenchCurve& entry)
+{
+    entry.curve->DiscardLineStore();
+    entry.curve->DrawOnGraph(*World->canvas, *World->params);
+}
+
+void Replay(TBenchCurve& entry) { entry.curve->DrawOnGraph(*World->canvas, *World->params); }
+
+// ---- the table ----------------------------------------------------------------
+
+// Keeps the mean real time of every run, by name, for the closing table.
+class TTableReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                milliseconds[run.benchmark_name()] =
+                    run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
+                    benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond);
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> milliseconds;
+};
+
+void SaveSetImage(const char* file)
+{
+    QImage picture(Width, Height, QImage::Format_ARGB32_Premultiplied);
+    picture.fill(Qt::white);
+    {
+        Canvas canvas(&picture);
+        World->params->Axes->Draw(canvas, picture.rect());
+        for (TBenchCurve& entry : World->curves) {
+            entry.curve->DiscardLineStore();
+            entry.curve->DrawOnGraph(canvas, *World->params);
+        }
+    }
+    picture.save(file);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication application(argc, argv);
+    MakeWorld();
+
+    for (TBenchCurve& entry : World->curves) {
+        TBenchCurve* curve = &entry;
+        benchmark::RegisterBenchmark(("plot/" + entry.name).c_str(),
+                                     [curve](benchmark::State& state) {
+                                         for (auto _ : state)
+                                             Plot(*curve);
+                                     })
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("eval_only/" + entry.name).c_str(),
+                                     [curve](benchmark::State& state) {
+                                         for (auto _ : state)
+                                             EvaluateOnly(*curve);
+                                     })
+            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("replay/" + entry.name).c_str(),
+                                     [curve](benchmark::State& state) {
+                                         Plot(*curve); // a complete cache to replay
+                                         for (auto _ : state)
+                                             Replay(*curve);
+                                     })
+            ->Unit(benchmark::kMillisecond);
+    }
+    benchmark::RegisterBenchmark("plot/whole set",
+                                 [](benchmark::State& state) {
+                                     for (auto _ : state)
+                                         for (TBenchCurve& entry : World->curves)
+                                             Plot(entry);
+                                 })
+        ->Unit(benchmark::kMillisecond);
+
+    benchmark::Initialize(&argc, argv);
+    TTableReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+
+    if (const char* file = std::getenv("LUMACURVE_PLOT_BENCH_IMAGE"))
+        SaveSetImage(file);
+
+    std::printf("\ncurve\tplot_ms\teval_only_ms\treplay_ms\n");
+    double total[3] = {0, 0, 0};
+    auto value = [&](const std::string& key) {
+        const auto found = reporter.milliseconds.find(key);
+        return found == reporter.milliseconds.end() ? 0.0 : found->second;
+    };
+    for (const TBenchCurve& entry : World->curves) {
+        const double row[3] = {value("plot/" + entry.name), value("eval_only/" + entry.name),
+                               value("replay/" + entry.name)};
+        std::printf("%s\t%.3f\t%.3f\t%.3f\n", entry.name.c_str(), row[0], row[1], row[2]);
+        for (int k = 0; k < 3; ++k)
+            total[k] += row[k];
+    }
+    std::printf("total\t%.3f\t%.3f\t%.3f\n", total[0], total[1], total[2]);
+    benchmark::Shutdown();
+    World->canvas.reset();
+    delete World;
+    return 0;
+}

@@ -1,0 +1,34 @@
+// How the lower layers reach the main window: undo snapshots after an
+// action, ending the display of a family, and the status line. The program
+// installs its main window here; with none installed (the command-line tool,
+// tests) these requests go nowhere, or to a recording stand-in.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+class TMainWindowBase {
+public:
+    virtual ~TMainWindowBase() = default;
+    // Records an undo step after an action has changed the document.
+    virtual void UndoPostAction() {}
+    // Ends the display of the family of the named constant.
+    virtual void ClearFamily(std::string_view name) { (void)name; }
+    // Shows a status-line text, optionally with the information beep and a
+    // 15-second time-out; an empty text clears the line.
+    virtual void ShowStatus(std::string_view text, bool beep = false, bool timeout = false)
+    {
+        (void)text;
+        (void)beep;
+        (void)timeout;
+    }
+};
+
+// The main window in force, or nullptr (borrowed).
+inline TMainWindowBase* MainWindow = nullptr;
+
+inline void ShowStatus(std::string_view text, bool beep = false, bool timeout = false)
+{
+    if (MainWindow)
+        MainWindow->ShowStatus(text, beep, timeout);
+}

@@ -1,0 +1,85 @@
+// The real functions and operations that evaluation nodes call, and the
+// table that ties each function code (the keyword codes 200 to 223 and the
+// extra codes of evaluator.h) to its function, its markup name and the code
+// of its inverse. Functions never throw: a value outside the domain gives a
+// fixed result and sets the evaluation status (5 undefined, 6 invalid,
+// 7 not whole). Trigonometric functions work in the program's angle unit.
+#pragma once
+
+#include "expr/evalstate.h"
+
+// Bounds shared with the tests and the plotter.
+inline constexpr Extended TrigArgumentBound = 6.8e10L; // beyond it sin and cos are undefined
+inline constexpr Extended CosineSnap = 7.276e-12L;     // smaller cosines are exactly 0
+inline constexpr Extended OverflowValue = 1e37L;       // the value reported with too-big results
+
+// sin, cos, tan of an angle in the current unit; |x| > 6.8e10 gives 0 with
+// status 5. Cosines below 7.276e-12 in size are exactly 0; tan at such a
+// point gives 0 with status 5.
+[[nodiscard]] Extended RealSin(Extended x);
+[[nodiscard]] Extended RealCos(Extended x);
+[[nodiscard]] Extended RealTan(Extended x);
+// 1/cos, 1/sin, 1/tan without tracking (the tracked nodes are the usual form);
+// a zero divisor gives 0 with status 5.
+[[nodiscard]] Extended RealSec(Extended x);
+[[nodiscard]] Extended RealCosec(Extended x);
+[[nodiscard]] Extended RealCot(Extended x);
+// Inverse trigonometric functions, answering in the current unit; arcsin
+// and arccos of |y| > 1 give status 6; the reciprocal forms give status 5 at 0.
+[[nodiscard]] Extended RealArcsin(Extended y);
+[[nodiscard]] Extended RealArccos(Extended y);
+[[nodiscard]] Extended RealArctan(Extended y);
+[[nodiscard]] Extended RealArcsec(Extended x);
+[[nodiscard]] Extended RealArccosec(Extended x);
+[[nodiscard]] Extended RealArccot(Extended x);
+// Hyperbolic functions: sinh and cosh of |x| > 80 give 1e37 with status 5;
+// tanh of |x| > 40 is the sign of x.
+[[nodiscard]] Extended RealSinh(Extended x);
+[[nodiscard]] Extended RealCosh(Extended x);
+[[nodiscard]] Extended RealTanh(Extended x);
+// Inverse hyperbolic functions: arcosh below 1 and artanh of |x| >= 1 give status 6.
+[[nodiscard]] Extended RealArsinh(Extended x);
+[[nodiscard]] Extended RealArcosh(Extended x);
+[[nodiscard]] Extended RealArtanh(Extended x);
+// e^x: x > 80 gives 1e37 with status 5, x < -80 gives 0.
+[[nodiscard]] Extended RealExp(Extended x);
+// Natural and common logarithms: x <= 0 gives 0 with status 6.
+[[nodiscard]] Extended RealLn(Extended x);
+[[nodiscard]] Extended RealLog(Extended x);
+// 10^x as exp(x ln 10), with the bounds of exp.
+[[nodiscard]] Extended RealTenToThe(Extended x);
+// Square root: x < 0 gives 0 with status 6.
+[[nodiscard]] Extended RealSqrt(Extended x);
+[[nodiscard]] Extended RealAbs(Extended x);
+[[nodiscard]] Extended RealSquare(Extended x);
+[[nodiscard]] Extended RealNegate(Extended x);
+// The greatest whole number not above x.
+[[nodiscard]] Extended RealInt(Extended x);
+// x!: x must be whole (status 7) and lie from 0 to 33 (status 5 otherwise).
+[[nodiscard]] Extended RealFactorial(Extended x);
+// base^exponent with the rules of school arithmetic: |base| <= 1e-10 gives 0
+// (status 5 for an exponent not above 0); results beyond e^85 give status 5;
+// whole exponents 0 to 9 multiply exactly; a negative base takes whole
+// exponents and reciprocals of whole odd numbers (odd roots), anything else
+// gives status 6.
+[[nodiscard]] Extended RealPower(Extended base, Extended exponent);
+
+using TRealFunction = Extended (*)(Extended);
+
+// One row of the function table.
+struct TFunctionInfo {
+    int code;
+    const char* name; // the required part of the keyword, written in markup
+    TRealFunction function;
+    int inverseCode; // the function InvertTowards puts in, 0 when none
+};
+
+// The row of a function code, or nullptr for an unknown code.
+[[nodiscard]] const TFunctionInfo* FunctionInfo(int code);
+// The function of a code; an unknown code gives a function that answers 0
+// with status 5, so a tree built with a bad code still evaluates safely.
+[[nodiscard]] TRealFunction FunctionFor(int code);
+// The markup name of a function code ("" when unknown).
+[[nodiscard]] const char* FunctionName(int code);
+// The code of the inverse function, 0 when there is none.
+[[nodiscard]] int InverseFunctionCode(int code);

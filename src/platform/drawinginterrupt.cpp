@@ -1,0 +1,215 @@
+#include "platform/drawinginterrupt.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+
+#include <thread>
+
+#if QT_CONFIG(xcb) && __has_include(<xcb/xcb.h>)
+#include <QtGui/qguiapplication_platform.h>
+#include <cstdlib>
+#include <dlfcn.h>
+#include <xcb/xcb.h>
+#define LUMACURVE_X11_KEYMAP 1
+#endif
+
+namespace {
+
+TDrawingInterrupt NeverInterrupts;
+TDrawingInterrupt* Installed = nullptr;
+int DrawingDepth = 0;
+
+constexpr auto QueryInterval = std::chrono::milliseconds(10);
+
+#ifdef LUMACURVE_X11_KEYMAP
+// The few xcb calls the keymap needs, looked up in the libxcb that the Qt
+// platform plugin has already loaded, so the program does not link it.
+struct TXcbCalls {
+    bool loaded = false;
+    decltype(&xcb_get_setup) getSetup = nullptr;
+    decltype(&xcb_get_keyboard_mapping) getKeyboardMapping = nullptr;
+    decltype(&xcb_get_keyboard_mapping_reply) getKeyboardMappingReply = nullptr;
+    decltype(&xcb_query_keymap) queryKeymap = nullptr;
+    decltype(&xcb_query_keymap_reply) queryKeymapReply = nullptr;
+};
+
+const TXcbCalls& XcbCalls()
+{
+    static const TXcbCalls calls = [] {
+        TXcbCalls c;
+        void* library = dlopen("libxcb.so.1", RTLD_LAZY | RTLD_NOLOAD);
+        if (!library)
+            return c;
+        c.getSetup = reinterpret_cast<decltype(c.getSetup)>(dlsym(library, "xcb_get_setup"));
+        c.getKeyboardMapping =
+            reinterpret_cast<decltype(c.getKeyboardMapping)>(dlsym(library, "xcb_get_keyboard_mapping"));
+        c.getKeyboardMappingReply = reinterpret_cast<decltype(c.getKeyboardMappingReply)>(
+            dlsym(library, "xcb_get_keyboard_mapping_reply"));
+        c.queryKeymap = reinterpret_cast<decltype(c.queryKeymap)>(dlsym(library, "xcb_query_keymap"));
+        c.queryKeymapReply =
+            reinterpret_cast<decltype(c.queryKeymapReply)>(dlsym(library, "xcb_query_keymap_reply"));
+        c.loaded = c.getSetup && c.getKeyboardMapping && c.getKeyboardMappingReply && c.queryKeymap &&
+                   c.queryKeymapReply;
+        return c;
+    }();
+    return calls;
+}
+
+xcb_connection_t* XcbConnection()
+{
+    auto* application = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    if (!application)
+        return nullptr;
+    auto* x11 = application->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// The keycode that carries the Escape keysym, or 0.
+int FindEscapeKeycode(xcb_connection_t* connection, const TXcbCalls& calls)
+{
+    constexpr xcb_keysym_t EscapeKeysym = 0xff1b;
+    const xcb_setup_t* setup = calls.getSetup(connection);
+    if (!setup || setup->max_keycode < setup->min_keycode)
+        return 0;
+    const int count = setup->max_keycode - setup->min_keycode + 1;
+    auto cookie = calls.getKeyboardMapping(connection, setup->min_keycode, static_cast<std::uint8_t>(count));
+    xcb_get_keyboard_mapping_reply_t* reply = calls.getKeyboardMappingReply(connection, cookie, nullptr);
+    if (!reply)
+        return 0;
+    // The keysyms follow the reply header, keysyms_per_keycode for each keycode.
+    const auto* keysyms = reinterpret_cast<const xcb_keysym_t*>(reply + 1);
+    const int perKeycode = reply->keysyms_per_keycode;
+    int found = 0;
+    for (int k = 0; k < count && !found; ++k)
+        for (int j = 0; j < perKeycode; ++j)
+            if (keysyms[k * perKeycode + j] == EscapeKeysym) {
+                found = setup->min_keycode + k;
+                break;
+            }
+    std::free(reply);
+    return found;
+}
+#endif
+
+} // namespace
+
+void InstallDrawingInterrupt(TDrawingInterrupt* interrupt)
+{
+    Installed = interrupt;
+}
+
+TDrawingInterrupt& DrawingInterrupt()
+{
+    return Installed ? *Installed : NeverInterrupts;
+}
+
+bool DrawingInProgress()
+{
+    return DrawingDepth > 0;
+}
+
+TDrawingScope::TDrawingScope()
+{
+    ++DrawingDepth;
+}
+
+TDrawingScope::~TDrawingScope()
+{
+    --DrawingDepth;
+}
+
+TKeyboardInterrupt::TKeyboardInterrupt()
+{
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->installEventFilter(this);
+}
+
+TKeyboardInterrupt::~TKeyboardInterrupt()
+{
+    while (busyDepth_ > 0)
+        EndBusy();
+    if (QCoreApplication::instance())
+        QCoreApplication::instance()->removeEventFilter(this);
+}
+
+bool TKeyboardInterrupt::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (type == QEvent::KeyPress || type == QEvent::KeyRelease) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() == Qt::Key_Escape && !key->isAutoRepeat())
+            escapeRecorded_ = type == QEvent::KeyPress;
+    } else if (type == QEvent::ApplicationDeactivate) {
+        escapeRecorded_ = false;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool TKeyboardInterrupt::PlatformEscapeDown()
+{
+#ifdef LUMACURVE_X11_KEYMAP
+    const TXcbCalls& calls = XcbCalls();
+    xcb_connection_t* connection = calls.loaded ? XcbConnection() : nullptr;
+    if (!connection)
+        return false;
+    if (escapeKeycode_ < 0)
+        escapeKeycode_ = FindEscapeKeycode(connection, calls);
+    if (escapeKeycode_ <= 0)
+        return false;
+    xcb_query_keymap_reply_t* reply =
+        calls.queryKeymapReply(connection, calls.queryKeymap(connection), nullptr);
+    if (!reply)
+        return false;
+    const bool down = (reply->keys[escapeKeycode_ / 8] & (1u << (escapeKeycode_ % 8))) != 0;
+    std::free(reply);
+    return down;
+#else
+    return false;
+#endif
+}
+
+void TKeyboardInterrupt::QueryPlatform()
+{
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastQuery_ < QueryInterval)
+        return;
+    lastQuery_ = now;
+    const bool active = QGuiApplication::applicationState() == Qt::ApplicationActive;
+    escapeQueried_ = active && PlatformEscapeDown();
+    ctrlQueried_ = active && (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier);
+}
+
+TInterruptRequest TKeyboardInterrupt::Poll()
+{
+    QueryPlatform();
+    return {escapeRecorded_ || escapeQueried_, ctrlQueried_};
+}
+
+void TKeyboardInterrupt::Pause()
+{
+    if (pauseHandler_) {
+        pauseHandler_();
+        return;
+    }
+    for (;;) {
+        const TInterruptRequest request = Poll();
+        if (request.abandon || !request.pause)
+            return;
+        std::this_thread::sleep_for(QueryInterval);
+    }
+}
+
+void TKeyboardInterrupt::BeginBusy()
+{
+    if (busyDepth_++ == 0 && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+}
+
+void TKeyboardInterrupt::EndBusy()
+{
+    if (busyDepth_ <= 0)
+        return;
+    if (--busyDepth_ == 0 && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        QGuiApplication::restoreOverrideCursor();
+}

@@ -1,0 +1,97 @@
+// How a long drawing stays responsive without running the event loop: the
+// plotter polls the keyboard between samples (Escape abandons the drawing,
+// Ctrl pauses it while drawing visibly) through one program-wide poller that
+// never dispatches events, so no timer, repaint or other evaluation can run
+// in the middle of an evaluation. Also the program-wide drawing flags that
+// timers and the graph window read.
+#pragma once
+
+#include <QObject>
+
+#include <chrono>
+#include <functional>
+
+class QEvent;
+
+// What the keyboard asks of a drawing at one poll.
+struct TInterruptRequest {
+    bool abandon = false; // Escape is down
+    bool pause = false;   // Ctrl is down
+};
+
+// The keyboard as a drawing sees it. The base class never interrupts.
+class TDrawingInterrupt {
+public:
+    virtual ~TDrawingInterrupt() = default;
+    // The requests in force now; must not dispatch events or evaluate anything.
+    [[nodiscard]] virtual TInterruptRequest Poll() { return {}; }
+    // Holds a drawing that asked to pause until the user lets it go on.
+    virtual void Pause() {}
+    // A long calculation starts (shows the busy cursor) and ends.
+    virtual void BeginBusy() {}
+    virtual void EndBusy() {}
+};
+
+// Installs the program-wide poller (borrowed; nullptr restores the one that
+// never interrupts).
+void InstallDrawingInterrupt(TDrawingInterrupt* interrupt);
+// The poller in force.
+[[nodiscard]] TDrawingInterrupt& DrawingInterrupt();
+
+// True while any curve is being drawn. Timers that evaluate (playing
+// constants, simulated drags, the start-up screen) must skip their tick
+// while it holds, because evaluation state is program-wide.
+[[nodiscard]] bool DrawingInProgress();
+
+// Marks a drawing for its lifetime; scopes nest.
+class TDrawingScope {
+public:
+    TDrawingScope();
+    ~TDrawingScope();
+    TDrawingScope(const TDrawingScope&) = delete;
+    TDrawingScope& operator=(const TDrawingScope&) = delete;
+};
+
+// Set by the graph window before it draws its lines; Escape clears it so
+// that the remaining lines of that paint are not drawn.
+inline bool DrawingCompleted = true;
+// While set, a curve being calculated shows the busy cursor.
+inline bool BusyCursorFlag = false;
+
+// The Qt poller. Ctrl is read with QGuiApplication::queryKeyboardModifiers;
+// Escape from a key-state record fed by an application event filter and, on
+// X11, from the server's keymap, which sees a key pressed while events are
+// not being dispatched. Physical key state is only believed while the
+// application is active, so keys typed into other programs are ignored.
+// Platform queries are made at most every 10 ms.
+class TKeyboardInterrupt : public QObject, public TDrawingInterrupt {
+public:
+    // Installs itself as an event filter of the application (one must exist).
+    TKeyboardInterrupt();
+    ~TKeyboardInterrupt() override;
+
+    [[nodiscard]] TInterruptRequest Poll() override;
+    // Runs the pause handler when one is set; otherwise waits while Ctrl
+    // stays down and Escape is not pressed.
+    void Pause() override;
+    void BeginBusy() override;
+    void EndBusy() override;
+
+    // The press-a-key box of the user interface (may be empty).
+    void SetPauseHandler(std::function<void()> handler) { pauseHandler_ = std::move(handler); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void QueryPlatform();
+    [[nodiscard]] bool PlatformEscapeDown();
+
+    bool escapeRecorded_ = false;
+    bool escapeQueried_ = false;
+    bool ctrlQueried_ = false;
+    int busyDepth_ = 0;
+    int escapeKeycode_ = -1; // X11 keycode of Escape; 0 when not found
+    std::chrono::steady_clock::time_point lastQuery_{};
+    std::function<void()> pauseHandler_;
+};

@@ -1,0 +1,503 @@
+#include "plot/curveplotter.h"
+
+#include "app/configuration.h"
+#include "app/mainwindowbase.h"
+#include "app/mathswriter.h"
+#include "expr/declarations.h"
+#include "formula/editor.h"
+#include "formula/markup.h"
+#include "graph/displayrounding.h"
+#include "graph/graphparams.h"
+#include "platform/canvas.h"
+#include "platform/drawinginterrupt.h"
+#include "plot/polylinebuffer.h"
+
+#include <QFontInfo>
+#include <QPainter>
+
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <unordered_set>
+
+namespace {
+
+// Turns the tracking switch on for one plot and restores it afterwards.
+class TTrackingScope {
+public:
+    TTrackingScope() : saved_(Tracking) { Tracking = true; }
+    ~TTrackingScope() { Tracking = saved_; }
+    TTrackingScope(const TTrackingScope&) = delete;
+    TTrackingScope& operator=(const TTrackingScope&) = delete;
+
+private:
+    bool saved_;
+};
+
+// Shows the busy cursor for a long calculation while the busy-cursor flag is on.
+class TBusyScope {
+public:
+    TBusyScope() : busy_(BusyCursorFlag)
+    {
+        if (busy_)
+            DrawingInterrupt().BeginBusy();
+    }
+    ~TBusyScope()
+    {
+        if (busy_)
+            DrawingInterrupt().EndBusy();
+    }
+    TBusyScope(const TBusyScope&) = delete;
+    TBusyScope& operator=(const TBusyScope&) = delete;
+
+private:
+    bool busy_;
+};
+
+char NextLetter(char letter, int steps)
+{
+    if (letter < 'A' || letter > 'Z')
+        return letter;
+    return static_cast<char>('A' + (letter - 'A' + steps) % 26);
+}
+
+// Label text is drawn without a background; with the pen mode not-xor it is
+// inverted onto the canvas, so drawing it twice removes it.
+void DrawLabel(Canvas& canvas, int x, int y, const std::string& text)
+{
+    if (canvas.Pen().mode != TPenMode::NotXor) {
+        canvas.TextOut(x, y, text);
+        return;
+    }
+    const QSize size = canvas.TextExtent(text);
+    if (size.isEmpty())
+        return;
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::black);
+    {
+        QPainter painter(&image);
+        painter.setFont(canvas.Font().font);
+        painter.setPen(Qt::white);
+        painter.drawText(QRect(QPoint(0, 0), size), Qt::AlignLeft | Qt::AlignTop, canvas.DisplayText(text));
+    }
+    QPainter& painter = canvas.Painter();
+    painter.save();
+    painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+    painter.drawImage(QPoint(x, y), image);
+    painter.restore();
+}
+
+} // namespace
+
+// ---- contexts -------------------------------------------------------------------
+
+TXY::TXY() : Axes(std::make_unique<TAxes>(nullptr))
+{
+    WindowWidth = Axes->XAxis->Length;
+    WindowHeight = Axes->YAxis->Length;
+}
+
+TXY::TXY(const TGraphParams& params) : Axes(TAxes::CreateCopy(*params.Axes)), Params(&params)
+{
+    SampleCount = CurrentCount = std::max(1, TGraphParams::SamplePoints());
+    WindowWidth = params.Width > 0 ? params.Width : Axes->XAxis->Length;
+    WindowHeight = params.Height > 0 ? params.Height : Axes->YAxis->Length;
+    if (params.PaintRect && !params.PaintRect->contains(QRect(0, 0, WindowWidth, WindowHeight))) {
+        const QRect& r = *params.PaintRect;
+        PartialPaint = true;
+        ClipXMin = Axes->XAxis->PixelToValue(r.left() - 1);
+        ClipXMax = Axes->XAxis->PixelToValue(r.right() + 1);
+        ClipYMax = Axes->YAxis->PixelToValue(r.top() - 1);
+        ClipYMin = Axes->YAxis->PixelToValue(r.bottom() + 1);
+    }
+}
+
+TXY::~TXY() = default;
+
+TXYSearch::TXYSearch(const TGraphParams& params, QPoint pixel) : TXY(params), SearchPixel(pixel)
+{
+    PartialPaint = false;
+    const TRealPoint point = Axes->PixelToValue(pixel);
+    SearchX = point.x;
+    SearchY = point.y;
+    ClipXMin = std::fabs(5 / Axes->XAxis->Scale);
+    ClipYMin = std::fabs(5 / Axes->YAxis->Scale);
+    ClipXMax = ClipYMax = 0;
+}
+
+// ---- free functions -----------------------------------------------------------------
+
+int AutomaticAccuracyFor(double seconds)
+{
+    if (!(seconds > 0))
+        return MaximumAutomaticAccuracy;
+    const Extended accuracy = RoundEven(5.0L / (2.0L * seconds));
+    if (accuracy >= MaximumAutomaticAccuracy)
+        return MaximumAutomaticAccuracy;
+    return std::max(MinimumAutomaticAccuracy, static_cast<int>(accuracy));
+}
+
+int MeasureAutomaticAccuracy(TCurvePLotter& testCurve, Canvas& canvas, TGraphParams& params)
+{
+    const std::int16_t accuracy = Configuration.Accuracy;
+    const std::uint8_t mode = DrawMode;
+    Configuration.Accuracy = 5;
+    DrawMode = static_cast<std::uint8_t>((mode & ~dmDrawVisibly) | dmNoCache);
+    const auto start = std::chrono::steady_clock::now();
+    testCurve.DrawOnGraph(canvas, params);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    Configuration.Accuracy = accuracy;
+    DrawMode = mode;
+    return AutomaticAccuracyFor(seconds);
+}
+
+int PrintPenFactor(const Canvas& canvas)
+{
+    if (!canvas.Printing())
+        return 1;
+    const int pixelsPerMillimetre = static_cast<int>(canvas.PixelsPerInchX() / 25.4);
+    return std::max(1, pixelsPerMillimetre / 3);
+}
+
+// ---- construction ---------------------------------------------------------------------
+
+TCurvePLotter::TCurvePLotter() = default;
+
+TCurvePLotter::~TCurvePLotter() = default;
+
+TPolyLineStore* TCurvePLotter::LineStoreOrNew()
+{
+    if (!UsesLineStore())
+        return nullptr;
+    if (!lineStore_)
+        lineStore_ = std::make_unique<TPolyLineStore>();
+    return lineStore_.get();
+}
+
+// ---- drawing ----------------------------------------------------------------------------
+
+void TCurvePLotter::SetPen(Canvas& canvas) const
+{
+    const int styleCount = static_cast<int>(TPenStyle::InsideFrame) + 1;
+    canvas.SetPenStyle(static_cast<TPenStyle>(style < styleCount ? style : 0));
+    canvas.SetPenColour(AdjustedColour(canvas, colour));
+    canvas.SetPenWidth(std::max(1, static_cast<int>(thickness)) * PrintPenFactor(canvas));
+}
+
+void TCurvePLotter::Plot(Canvas& canvas, TXY& context)
+{
+    TTrackingScope tracking;
+    TPolyLineBuffer buffer(*this, canvas, context);
+    FamilyStart();
+    do {
+        for (int part = 1; part <= context.PartCount && !buffer.Abandoned(); ++part) {
+            SelectPart(context, part);
+            buffer.SampleRun(context.StartIndex, context.SampleCount - context.StartIndex,
+                             context.SampleCount);
+        }
+    } while (!buffer.Abandoned() && FamilyNext());
+    // An abandoned drawing proves nothing about where the curve lies.
+    if (!buffer.Abandoned())
+        ReportFirstDrawing(context);
+    buffer.Finish();
+}
+
+void TCurvePLotter::ReportFirstDrawing(const TXY& context)
+{
+    if (DrawFlag())
+        return;
+    if (context.AllInvalid) {
+        ShowStatus(ComplexCurveMessage, true, true);
+        OffScreenMessageShown = false;
+    } else if (context.AllOffScreen) {
+        ShowStatus(OffScreenCurveMessage, true, true);
+        OffScreenMessageShown = true;
+    } else if (OffScreenMessageShown) {
+        ShowStatus({});
+        OffScreenMessageShown = false;
+    }
+    SetDrawFlag(true);
+}
+
+void TCurvePLotter::DrawOnGraph(Canvas& canvas, TGraphParams& params)
+{
+    TDrawingScope drawing;
+    SetPen(canvas);
+    if (IsValid() && Configuration.ConstructionLines)
+        DrawConstructionLines(canvas, params);
+
+    bool abandoned = false;
+    TPolyLineStore* store = (DrawMode & dmNoCache) ? nullptr : LineStoreOrNew();
+    // Drawing visibly means showing the curve being computed, not its copy.
+    if (store && store->State == lsComplete && (DrawMode & dmDrawVisibly))
+        store->StartRecording();
+
+    if (store && store->State == lsComplete) {
+        store->Replay(canvas);
+    } else {
+        TXY context(params);
+        context.Pencil = DrawMode == (dmDemonstration | dmDrawVisibly);
+        // A partial repaint draws only part of the curve: it must not become the cache.
+        const bool record = store && !context.PartialPaint;
+        if (record) {
+            store->StartRecording();
+            context.Store = store;
+        }
+        InitContext(context);
+        if (!context.Skip) {
+            TBusyScope busy;
+            Draw(canvas, context);
+        }
+        abandoned = context.Abandoned;
+        if (record && !abandoned && context.Store == store && LineStore() == store)
+            store->State = lsComplete;
+    }
+
+    if (IsValid() && !abandoned)
+        LabelPoints(canvas, params);
+    DrawDragPoints(canvas, params);
+}
+
+void TCurvePLotter::LabelPoints(Canvas& canvas, const TGraphParams& params)
+{
+    if (!HasPointLabels())
+        return;
+    TXY context(params);
+    context.Labelling = true;
+    InitContext(context);
+
+    TCanvasStateSaver saver(canvas);
+    canvas.SetFont(params.Axes->LabelFont);
+    canvas.SetFontColour(canvas.Pen().colour);
+    canvas.SetBrushStyle(TBrushStyle::Clear);
+    canvas.SetTextAlign(taLeft | taTop);
+    const int s = std::max(1, QFontInfo(params.Axes->LabelFont).pixelSize());
+
+    // One prime for each level of primary curve above this one.
+    std::string primes;
+    std::unordered_set<const TEquationObject*> visited{this};
+    for (const TEquationObject* p = GetParent(); p && visited.insert(p).second; p = p->GetParent())
+        primes += '\'';
+
+    const TAxes& axes = *context.Axes;
+    struct TLabelPoint {
+        Extended x = 0, y = 0;
+        QPoint pixel;
+        bool defined = false;
+    };
+    auto calculate = [&](int index) {
+        context.Parameter = static_cast<Extended>(index) / context.SampleCount;
+        ResetStatus();
+        CalculatePoint(context);
+        TLabelPoint point;
+        point.defined = EvaluationStatus <= esNormal;
+        point.x = context.X;
+        point.y = context.Y;
+        if (point.defined)
+            point.pixel = axes.ValueToPixel(context.X, context.Y);
+        return point;
+    };
+
+    const int n = context.SampleCount;
+    if (n == 1) {
+        const TLabelPoint point = calculate(1);
+        if (point.defined)
+            DrawLabel(canvas, point.pixel.x() - s / 2, point.pixel.y() - 3 * s / 2,
+                      std::string(1, NextLetter(LabelLetter(), 2)) + primes);
+        ResetStatus();
+        return;
+    }
+
+    char letter = LabelLetter();
+    std::array<TLabelPoint, 3> window;
+    int filled = 0;
+    const int skip = context.LabelSkip;
+    for (int i = 1; i <= n - skip + 2; ++i) {
+        const TLabelPoint point = calculate(n + i - skip - 1);
+        if (filled > 0 && point.x == window[filled - 1].x && point.y == window[filled - 1].y)
+            continue; // a repeated point does not move the window
+        if (filled == 3) {
+            window[0] = window[1];
+            window[1] = window[2];
+            window[2] = point;
+        } else {
+            window[filled++] = point;
+        }
+        if (filled < 3)
+            continue;
+        const TLabelPoint& previous = window[0];
+        const TLabelPoint& middle = window[1];
+        const TLabelPoint& next = window[2];
+        if (!next.defined || !middle.defined || (middle.x == next.x && middle.y == next.y))
+            continue;
+        auto unit = [](Extended dx, Extended dy, Extended& ux, Extended& uy) {
+            const Extended length = std::hypot(dx, dy);
+            ux = length > 0 ? dx / length : 0;
+            uy = length > 0 ? dy / length : 0;
+        };
+        Extended u1x = 0, u1y = 0, u2x = 0, u2y = 0, dx = 0, dy = 0;
+        if (previous.defined)
+            unit(middle.pixel.x() - previous.pixel.x(), middle.pixel.y() - previous.pixel.y(), u1x, u1y);
+        unit(middle.pixel.x() - next.pixel.x(), middle.pixel.y() - next.pixel.y(), u2x, u2y);
+        unit(u1x + u2x, u1y + u2y, dx, dy);
+        if (dx == 0 && dy == 0) {
+            dx = -u1y;
+            dy = u1x;
+        }
+        if (dx == 0 && dy == 0)
+            dx = 1;
+        const int offsetX = static_cast<int>(RoundEven(s * dx - s / 2.0L)) / 2;
+        const int offsetY = static_cast<int>(RoundEven(s * dy - s)) / 2;
+        DrawLabel(canvas, middle.pixel.x() + offsetX, middle.pixel.y() + offsetY,
+                  std::string(1, letter) + primes);
+        letter = NextLetter(letter, 1);
+    }
+    ResetStatus();
+}
+
+// ---- document, editing, switches -----------------------------------------------------------
+
+void TCurvePLotter::WriteTo(TMathsWriter& writer) const
+{
+    writer.WriteLine("Curve");
+    if (DescriptionFlag) {
+        WriteDefinition(writer);
+        writer.WriteText("\r\n\tDescription: ");
+    }
+    WriteElementList(Elements(), writer);
+    writer.WriteText("\r\n");
+    writer.WriteLine("\tcolour = " + std::to_string(colour));
+    writer.WriteLine("\tstyle = " + std::to_string(style));
+    writer.WriteLine("\tSwitches = " + std::to_string(Switches()));
+    writer.WriteLine("\tLine thickness = " + std::to_string(thickness));
+}
+
+std::unique_ptr<TEditor> TCurvePLotter::ToEditor()
+{
+    ShowDragHandles(false);
+    auto editor = std::make_unique<TEditor>(PropertyFlags());
+    editor->TakeOver(*this);
+    editor->colour = colour;
+    // The curve keeps showing its formula, as the markup text it had.
+    const std::string text = ElementsToText(editor->Elements());
+    TElementList list(new TEditorObject);
+    if (!text.empty())
+        list->next = new TStringEditObject(text);
+    SetElements(std::move(list));
+    return editor;
+}
+
+void TCurvePLotter::SetSwitch(std::uint16_t mask, bool on)
+{
+    TEquationObject::SetSwitch(mask, on);
+    DiscardLineStore();
+    if (PlotHost)
+        PlotHost->RedrawCurve(*this);
+}
+
+void TCurvePLotter::ShowDragHandles(bool show)
+{
+    TEquationObject::ShowDragHandles(show);
+    Canvas* canvas = PlotHost ? PlotHost->GraphCanvas() : nullptr;
+    TGraphParams* params = PlotHost ? PlotHost->GraphParams() : nullptr;
+    if (!canvas)
+        return;
+    if (!show)
+        DropDragPoints(*canvas, true);
+    else if (params && DraggingAllowed())
+        BuildDragPoints(*canvas, *params);
+}
+
+bool TCurvePLotter::DraggingAllowed() const
+{
+    return DraggableCurvesInUse(false) && !IsLocked();
+}
+
+std::unique_ptr<TEquationObject> TCurvePLotter::ReplaceBy(std::unique_ptr<TCurvePLotter> curve)
+{
+    if (!curve || !PlotHost)
+        return curve;
+    TCurvePLotter* replacement = curve.get();
+    for (TEquationObject* line : PlotHost->Lines())
+        if (line != this && line->GetParent() == this)
+            line->SetParent(replacement);
+    std::unique_ptr<TEquationObject> old = PlotHost->ReplaceLine(*this, std::move(curve));
+    if (old.get() != this) {
+        // Not listed: the dependants go back to this curve.
+        for (TEquationObject* line : PlotHost->Lines())
+            if (line->GetParent() == replacement)
+                line->SetParent(this);
+        return old;
+    }
+    PlotHost->RedrawCurve(*replacement);
+    return old;
+}
+
+TElementList TCurvePLotter::LeftHandSide() const
+{
+    TElementList list(new TEditorObject);
+    const char letter = VariableLetter(0);
+    TEditorObject* last = list.get();
+    if (letter == 'q') {
+        last->next = new TSpecialChar('q');
+        last = last->next;
+        last->next = new TStringEditObject(" =");
+    } else if (letter != 0) {
+        last->next = new TStringEditObject(std::string(1, letter) + " =");
+    }
+    return list;
+}
+
+// ---- drag support defaults ----------------------------------------------------------------------
+
+TMouseControl* TCurvePLotter::DragControlAt(QPoint, bool)
+{
+    return nullptr;
+}
+
+int TCurvePLotter::DragCursorAt(int currentCursor, QPoint)
+{
+    return currentCursor;
+}
+
+bool TCurvePLotter::MayMoveDragPoint(TDragPoint*, Extended&, Extended&)
+{
+    return false;
+}
+
+void TCurvePLotter::ApplyDragMatrices(TDragPoint*, const TDragMatrices&) {}
+
+TDragMatrices* TCurvePLotter::DragMatricesOf(TDragPoint*)
+{
+    return nullptr;
+}
+
+void TCurvePLotter::BuildDragPoints(Canvas&, TGraphParams&) {}
+
+void TCurvePLotter::DropDragPoints(Canvas&, bool) {}
+
+void TCurvePLotter::HandleBox(TRealPoint& fixed, TRealPoint& far) const
+{
+    fixed = {};
+    far = {};
+}
+
+// ---- dependent curves -------------------------------------------------------------------------------
+
+TDependentCurvePlotter::TDependentCurvePlotter(TCurvePLotter* primary)
+{
+    SetParent(primary);
+    style = 0;
+}
+
+void TDependentCurvePlotter::SetParent(TEquationObject* parent)
+{
+    PrimaryCurve = dynamic_cast<TCurvePLotter*>(parent);
+}
+
+void TDependentCurvePlotter::WriteTo(TMathsWriter& writer) const
+{
+    TCurvePLotter::WriteTo(writer);
+    const int index = PlotHost && PrimaryCurve ? PlotHost->LineIndexOf(PrimaryCurve) : -1;
+    writer.WriteLine("\tprimary equation number = " + std::to_string(index));
+}

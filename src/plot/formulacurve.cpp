@@ -1,0 +1,695 @@
+#include "plot/formulacurve.h"
+
+#include "app/mathswriter.h"
+#include "expr/analysis.h"
+#include "expr/functions.h"
+#include "graph/displayrounding.h"
+#include "graph/graphparams.h"
+
+#include <algorithm>
+#include <cmath>
+#include <typeinfo>
+
+namespace {
+
+// Shading kinds by relation for y = f(x) and for x = f(y).
+constexpr std::uint8_t YShadeKinds[5] = {3, 3, 0, 4, 4};
+constexpr std::uint8_t XShadeKinds[5] = {2, 2, 0, 1, 1};
+
+[[nodiscard]] bool Defined()
+{
+    return EvaluationStatus <= esNormal;
+}
+
+// The ranges of the graph window, or of off-screen axes when there is none.
+TAxisRanges WindowRanges()
+{
+    if (PlotHost)
+        if (const TGraphParams* params = PlotHost->GraphParams())
+            return params->Axes->GetRanges();
+    return TAxes(nullptr).GetRanges();
+}
+
+[[nodiscard]] Extended SampleIntervals()
+{
+    return std::max(1, TGraphParams::SamplePoints());
+}
+
+// Evaluates a formula that is not a function of the curve's variable (a range
+// bound, a number of turns) without leaving a mark on the status of the
+// point being calculated; failed answers false.
+Extended EvaluateBound(TEvaluator* tree, bool& failed)
+{
+    const std::uint8_t saved = EvaluationStatus;
+    ResetStatus();
+    const Extended value = SafeEvaluate(tree);
+    failed = StatusFailed() || !std::isfinite(value);
+    EvaluationStatus = saved;
+    return value;
+}
+
+} // namespace
+
+char RelationChar(int relation)
+{
+    switch (relation) {
+    case rlGreater:
+        return '>';
+    case rlGreaterEqual:
+        return '\xB3';
+    case rlLessEqual:
+        return '\xA3';
+    case rlLess:
+        return '<';
+    default:
+        return '=';
+    }
+}
+
+std::uint8_t CheckedRelation(int relation)
+{
+    return relation >= rlGreater && relation <= rlLess ? static_cast<std::uint8_t>(relation)
+                                                       : static_cast<std::uint8_t>(rlEqual);
+}
+
+const char* KindName(const TEquationObject& object)
+{
+    if (const auto* curve = dynamic_cast<const TFormulaCurve*>(&object))
+        return curve->KindName();
+    return "";
+}
+
+// ---- TFormulaCurve ------------------------------------------------------------------
+
+TFormulaCurve::TFormulaCurve(TEvaluatorPtr formula) : Formula(std::move(formula)) {}
+
+TFormulaCurve::~TFormulaCurve() = default;
+
+void TFormulaCurve::AnalyseFormula(TFormulaAnalysis& analysis)
+{
+    if (Formula)
+        Formula->Analyse(analysis);
+}
+
+void TFormulaCurve::InitContext(TXY& context)
+{
+    TFormulaAnalysis analysis;
+    StartAnalysis(analysis, false);
+    AnalyseFormula(analysis);
+    context.PartCount = std::clamp(analysis.branchCount, 1, MaximumFormulaParts);
+    // A fresh analysis leaves every ± on its minus sign, which is part 1.
+    selectedPart_ = 1;
+    selectedOf_ = analysis.branchCount;
+}
+
+void TFormulaCurve::SelectPart(TXY& context, int part)
+{
+    (void)context;
+    selectedPart_ = 0;
+    EnsurePart(part);
+}
+
+void TFormulaCurve::EnsurePart(int part)
+{
+    if (part < 1 || (part == selectedPart_ && selectedOf_ > 0))
+        return;
+    if (selectedOf_ <= 0) {
+        TFormulaAnalysis count;
+        StartAnalysis(count, false);
+        AnalyseFormula(count);
+        selectedOf_ = count.branchCount;
+    }
+    TFormulaAnalysis analysis;
+    StartAnalysis(analysis, false);
+    analysis.branchSelector = std::max(selectedOf_ - part, 0);
+    AnalyseFormula(analysis);
+    selectedPart_ = part;
+}
+
+bool TFormulaCurve::DependsOn(std::string_view name) const
+{
+    return Formula && Formula->DependsOn(name);
+}
+
+bool TFormulaCurve::SwapFormula(TEquationObject& other)
+{
+    auto* curve = dynamic_cast<TFormulaCurve*>(&other);
+    if (!curve || curve == this || typeid(*curve) != typeid(*this) || !CanSwapWith(*curve))
+        return false;
+    ExchangeFormulas(*curve);
+    selectedPart_ = selectedOf_ = 0;
+    curve->selectedPart_ = curve->selectedOf_ = 0;
+    DiscardLineStore();
+    curve->DiscardLineStore();
+    return true;
+}
+
+void TFormulaCurve::ExchangeFormulas(TFormulaCurve& other)
+{
+    std::swap(Formula, other.Formula);
+}
+
+void TFormulaCurve::PolarPoint(TXY& context)
+{
+    const Extended r = Variables.r;
+    const Extended theta = Variables.theta;
+    context.X = r * RealCos(theta);
+    context.Y = r * RealSin(theta);
+}
+
+void TFormulaCurve::WriteFormula(std::string_view prefix, TMathsWriter& writer) const
+{
+    writer.WriteText(prefix.substr(0, 100));
+    if (Formula)
+        Formula->WriteTo(writer);
+}
+
+// ---- TYofX and TXofY ----------------------------------------------------------------
+
+TYofX::TYofX(TEvaluatorPtr formula, int relation)
+    : TFormulaCurve(std::move(formula)), Relation(CheckedRelation(relation))
+{
+}
+
+TYofX::TYofX(TEvaluatorPtr formula, int relation, std::unique_ptr<TObjectList<TCalculatedObject>> creatorList)
+    : TFormulaCurve(std::move(formula)), Relation(CheckedRelation(relation)),
+      CreatorList(std::move(creatorList))
+{
+}
+
+TYofX::~TYofX() = default;
+
+namespace {
+
+// Gives a special line its name as its shown formula.
+template <class T> std::unique_ptr<T> Named(std::unique_ptr<T> curve, const char* name)
+{
+    TElementList list(new TEditorObject);
+    list->next = new TStringEditObject(name);
+    curve->SetElements(std::move(list));
+    return curve;
+}
+
+} // namespace
+
+std::unique_ptr<TYofX> TYofX::XAxisLine()
+{
+    return Named(std::make_unique<TYofX>(std::make_unique<TConstantEvaluator>(0), rlEqual), "x axis");
+}
+
+std::unique_ptr<TYofX> TYofX::DiagonalLine(bool negated)
+{
+    TEvaluatorPtr formula = MakeVariable(vcX);
+    if (negated)
+        formula = std::make_unique<TFunctionEvaluator>(fcNegate, std::move(formula));
+    return Named(std::make_unique<TYofX>(std::move(formula), rlEqual), negated ? "y=-x" : "y=x");
+}
+
+bool TYofX::IsValid() const
+{
+    return !DragInfo || DragInfo->Valid();
+}
+
+void TYofX::Draw(Canvas& canvas, TXY& context)
+{
+    if (IsValid())
+        Plot(canvas, context);
+}
+
+void TYofX::InitContext(TXY& context)
+{
+    TFormulaCurve::InitContext(context);
+    context.ShadeKind = (Swapped() ? XShadeKinds : YShadeKinds)[Relation];
+    context.DrawLine = RelationHasBoundary(Relation);
+    if (!Matrices.IsIdentity()) {
+        // A transformed curve is sampled where its image will be visible.
+        const std::uint8_t saved = EvaluationStatus;
+        const TAxisRanges box = Matrices.InverseBounds(context.Axes->GetRanges());
+        if (EvaluationStatus <= esNormal)
+            context.Axes->SetRanges(box);
+        EvaluationStatus = saved;
+    }
+    if (DragInfo)
+        context.Skip = DragInfo->Hidden();
+}
+
+Extended TYofX::ValueAt(Extended v)
+{
+    if (Swapped())
+        Variables.y = v;
+    else
+        Variables.x = v;
+    return SafeEvaluate(Formula.get());
+}
+
+void TYofX::CalculatePoint(TXY& context)
+{
+    const bool swapped = Swapped();
+    const TAxis& axis = swapped ? *context.Axes->YAxis : *context.Axes->XAxis;
+    const Extended u = context.Parameter;
+    const Extended v = u * axis.Max + (1 - u) * axis.Min;
+    if (context.PartialPaint) {
+        // Only intervals wholly inside the strip being repainted are drawn.
+        const Extended low = swapped ? context.ClipYMin : context.ClipXMin;
+        const Extended high = swapped ? context.ClipYMax : context.ClipXMax;
+        if (v < low || v + (axis.Max - axis.Min) / context.CurrentCount > high) {
+            context.Continuous = false;
+            return;
+        }
+    }
+    const Extended f = ValueAt(v);
+    TRealPoint p = swapped ? TRealPoint{f, v} : TRealPoint{v, f};
+    if (!Matrices.IsIdentity())
+        p = Matrices.Apply(p);
+    context.X = p.x;
+    context.Y = p.y;
+}
+
+void TYofX::WriteDefinition(TMathsWriter& writer) const
+{
+    writer.WriteChar(Swapped() ? 'x' : 'y');
+    writer.WriteChar(RelationChar(Relation));
+    if (Formula)
+        Formula->WriteTo(writer);
+}
+
+bool TYofX::IsNear(TXYSearch& search)
+{
+    if (!IsValid())
+        return true;
+    const bool swapped = Swapped();
+    const bool identity = Matrices.IsIdentity();
+    ResetStatus();
+    TRealPoint s{search.SearchX, search.SearchY};
+    if (!identity)
+        s = Matrices.ApplyInverse(s);
+    const bool mapped = Defined();
+    const Extended tolIndependent = swapped ? search.ClipYMin : search.ClipXMin;
+    const Extended tolDependent = swapped ? search.ClipXMin : search.ClipYMin;
+    const Extended independent = swapped ? s.y : s.x;
+    const Extended target = swapped ? search.SearchX : search.SearchY;
+
+    Extended value[2] = {0, 0};
+    bool defined = mapped;
+    for (int k = 0; k < 2 && defined; ++k) {
+        const Extended v = independent + (k == 0 ? tolIndependent : -tolIndependent);
+        ResetStatus();
+        const Extended f = ValueAt(v);
+        TRealPoint p = swapped ? TRealPoint{f, v} : TRealPoint{v, f};
+        if (!identity)
+            p = Matrices.Apply(p);
+        value[k] = swapped ? p.x : p.y;
+        defined = Defined() && std::isfinite(value[k]);
+    }
+    ResetStatus();
+    if (!defined)
+        return false;
+    const bool bothAbove = value[0] > target + tolDependent && value[1] > target + tolDependent;
+    const bool bothBelow = value[0] < target - tolDependent && value[1] < target - tolDependent;
+    return !bothAbove && !bothBelow;
+}
+
+char TYofX::VariableLetter(int index) const
+{
+    const bool dependent = index == 0;
+    return (dependent != Swapped()) ? 'y' : 'x';
+}
+
+Extended TYofX::ParameterAt(Extended y, Extended x)
+{
+    return Swapped() ? y : x;
+}
+
+Extended TYofX::ParameterStep()
+{
+    const TAxisRanges r = WindowRanges();
+    return (Swapped() ? r.YMax - r.YMin : r.XMax - r.XMin) / SampleIntervals();
+}
+
+std::string TYofX::PointText(const TAxes& axes, QPoint pixel)
+{
+    return Swapped() ? axes.YAxis->LabelMarkup(pixel.y()) : axes.XAxis->LabelMarkup(pixel.x());
+}
+
+void TYofX::SetParameterValue(TXY& context, Extended v)
+{
+    const TAxis& axis = Swapped() ? *context.Axes->YAxis : *context.Axes->XAxis;
+    const Extended width = axis.Max - axis.Min;
+    context.Parameter = width != 0 ? (v - axis.Min) / width : 0;
+}
+
+Extended TYofX::SignedDistance(const TRealPoint& point, int part)
+{
+    EnsurePart(part);
+    return Swapped() ? ValueAt(point.y) - point.x : ValueAt(point.x) - point.y;
+}
+
+void TYofX::SetMatrices(const TDragMatrices& matrices)
+{
+    Matrices = matrices;
+    DiscardLineStore();
+}
+
+bool TYofX::CanSwapWith(const TFormulaCurve& other) const
+{
+    return static_cast<const TYofX&>(other).Relation == Relation;
+}
+
+void TYofX::ExchangeFormulas(TFormulaCurve& other)
+{
+    TFormulaCurve::ExchangeFormulas(other);
+    // The new formula is drawn as typed, not as the old one was dragged.
+    for (TYofX* curve : {this, static_cast<TYofX*>(&other)}) {
+        curve->DragInfo.reset();
+        curve->Matrices.Reset();
+    }
+}
+
+TXofY::TXofY(TEvaluatorPtr formula, int relation) : TYofX(std::move(formula), relation) {}
+
+TXofY::TXofY(TEvaluatorPtr formula, int relation, std::unique_ptr<TObjectList<TCalculatedObject>> creatorList)
+    : TYofX(std::move(formula), relation, std::move(creatorList))
+{
+}
+
+std::unique_ptr<TXofY> TXofY::YAxisLine()
+{
+    return Named(std::make_unique<TXofY>(std::make_unique<TConstantEvaluator>(0), rlEqual), "y axis");
+}
+
+// ---- TYParametric and TPolarParametric ------------------------------------------------
+
+TYParametric::TYParametric(TEvaluatorPtr yFormula, TEvaluatorPtr xFormula, TEvaluatorPtr tStart,
+                           TEvaluatorPtr tEnd)
+    : TFormulaCurve(std::move(yFormula)), XFormula(std::move(xFormula)), TStart(std::move(tStart)),
+      TEnd(std::move(tEnd))
+{
+}
+
+void TYParametric::AnalyseFormula(TFormulaAnalysis& analysis)
+{
+    TFormulaCurve::AnalyseFormula(analysis);
+    if (XFormula)
+        XFormula->Analyse(analysis);
+}
+
+bool TYParametric::DependsOn(std::string_view name) const
+{
+    for (const TEvaluatorPtr* tree : {&Formula, &XFormula, &TStart, &TEnd})
+        if (*tree && (*tree)->DependsOn(name))
+            return true;
+    return false;
+}
+
+void TYParametric::ExchangeFormulas(TFormulaCurve& other)
+{
+    TFormulaCurve::ExchangeFormulas(other);
+    auto& curve = static_cast<TYParametric&>(other);
+    std::swap(XFormula, curve.XFormula);
+    std::swap(TStart, curve.TStart);
+    std::swap(TEnd, curve.TEnd);
+}
+
+void TYParametric::PointAt(Extended t, TXY& context)
+{
+    Variables.t = t;
+    context.X = SafeEvaluate(XFormula.get());
+    context.Y = SafeEvaluate(Formula.get());
+}
+
+void TYParametric::CalculatePoint(TXY& context)
+{
+    bool startFailed = false, endFailed = false;
+    const Extended start = EvaluateBound(TStart.get(), startFailed);
+    const Extended end = EvaluateBound(TEnd.get(), endFailed);
+    if (startFailed || endFailed) {
+        SetStatus(esUndefined);
+        return;
+    }
+    const Extended u = context.Parameter;
+    PointAt(u * end + (1 - u) * start, context);
+}
+
+void TYParametric::WriteDefinition(TMathsWriter& writer) const
+{
+    WriteFormula(FirstPrefix(), writer);
+    writer.WriteChar('\t');
+    writer.WriteText(SecondPrefix());
+    if (XFormula)
+        XFormula->WriteTo(writer);
+    writer.WriteText("\tt=");
+    if (TStart)
+        TStart->WriteTo(writer);
+    writer.WriteText("to");
+    if (TEnd)
+        TEnd->WriteTo(writer);
+}
+
+Extended TYParametric::ParameterAt(Extended y, Extended x)
+{
+    bool startFailed = false, endFailed = false;
+    const Extended start = EvaluateBound(TStart.get(), startFailed);
+    const Extended end = EvaluateBound(TEnd.get(), endFailed);
+    if (startFailed || endFailed)
+        return 0;
+
+    TXY context;
+    Extended best = start;
+    Extended bestDistance = 1e37L;
+    auto consider = [&](Extended t) {
+        ResetStatus();
+        PointAt(t, context);
+        if (!Defined())
+            return;
+        const Extended dx = context.X - x;
+        const Extended dy = context.Y - y;
+        const Extended distance = dx * dx + dy * dy;
+        if (std::isfinite(distance) && distance < bestDistance) {
+            bestDistance = distance;
+            best = t;
+        }
+    };
+    Extended step = (end - start) / 30;
+    for (int k = 0; k < 30; ++k)
+        consider(start + k * step);
+    // Twice more, ten steps across the best so far plus and minus the last step.
+    for (int pass = 0; pass < 2; ++pass) {
+        const Extended from = best - step;
+        const Extended span = 2 * step;
+        step = span / 10;
+        for (int k = 0; k <= 10; ++k)
+            consider(from + k * step);
+    }
+    ResetStatus();
+    return best;
+}
+
+bool TYParametric::IsNear(TXYSearch& search)
+{
+    const Extended t = ParameterAt(search.SearchY, search.SearchX);
+    ResetStatus();
+    PointAt(t, search);
+    const bool near = Defined() && std::fabs(search.SearchX - search.X) < search.ClipXMin &&
+                      std::fabs(search.SearchY - search.Y) < search.ClipYMin;
+    ResetStatus();
+    return near;
+}
+
+Extended TYParametric::ParameterStep()
+{
+    bool startFailed = false, endFailed = false;
+    const Extended start = EvaluateBound(TStart.get(), startFailed);
+    const Extended end = EvaluateBound(TEnd.get(), endFailed);
+    return (end - start) / SampleIntervals();
+}
+
+void TYParametric::SetParameterValue(TXY& context, Extended v)
+{
+    bool startFailed = false, endFailed = false;
+    const Extended start = EvaluateBound(TStart.get(), startFailed);
+    const Extended end = EvaluateBound(TEnd.get(), endFailed);
+    context.Parameter = end != start ? (v - start) / (end - start) : 0;
+}
+
+TPolarParametric::TPolarParametric(TEvaluatorPtr rFormula, TEvaluatorPtr thetaFormula, TEvaluatorPtr tStart,
+                                   TEvaluatorPtr tEnd)
+    : TYParametric(std::move(rFormula), std::move(thetaFormula), std::move(tStart), std::move(tEnd))
+{
+}
+
+void TPolarParametric::PointAt(Extended t, TXY& context)
+{
+    Variables.t = t;
+    const Extended r = SafeEvaluate(Formula.get());
+    const Extended theta = SafeEvaluate(XFormula.get());
+    Variables.r = r;
+    Variables.theta = theta;
+    PolarPoint(context);
+}
+
+// ---- TRofTheta ----------------------------------------------------------------------
+
+TRofTheta::TRofTheta(TEvaluatorPtr formula, TEvaluatorPtr revolutions)
+    : TFormulaCurve(std::move(formula)), Revolutions(std::move(revolutions))
+{
+}
+
+bool TRofTheta::DependsOn(std::string_view name) const
+{
+    return TFormulaCurve::DependsOn(name) || (Revolutions && Revolutions->DependsOn(name));
+}
+
+void TRofTheta::ExchangeFormulas(TFormulaCurve& other)
+{
+    TFormulaCurve::ExchangeFormulas(other);
+    std::swap(Revolutions, static_cast<TRofTheta&>(other).Revolutions);
+}
+
+Extended TRofTheta::Turns()
+{
+    bool failed = false;
+    const Extended turns = EvaluateBound(Revolutions.get(), failed);
+    return failed ? 0 : turns;
+}
+
+void TRofTheta::PointAtAngle(Extended theta, TXY& context)
+{
+    Variables.theta = theta;
+    Variables.r = SafeEvaluate(Formula.get());
+    PolarPoint(context);
+}
+
+void TRofTheta::CalculatePoint(TXY& context)
+{
+    bool failed = false;
+    const Extended turns = EvaluateBound(Revolutions.get(), failed);
+    if (failed) {
+        SetStatus(esUndefined);
+        return;
+    }
+    PointAtAngle(turns * context.Parameter * 2 * Pi / AngleFactor, context);
+}
+
+void TRofTheta::WriteDefinition(TMathsWriter& writer) const
+{
+    WriteFormula("r=", writer);
+    writer.WriteText("\tfor ");
+    if (Revolutions)
+        Revolutions->WriteTo(writer);
+    writer.WriteText(" revs");
+}
+
+Extended TRofTheta::ParameterAt(Extended y, Extended x)
+{
+    Extended a = 0;
+    if (x != 0) {
+        a = std::atan(y / x);
+        if (x < 0)
+            a += Pi;
+        else if (y < 0)
+            a += 2 * Pi;
+    } else if (y > 0) {
+        a = Pi / 2;
+    } else if (y < 0) {
+        a = 3 * Pi / 2;
+    }
+    return a / AngleFactor;
+}
+
+Extended TRofTheta::ParameterStep()
+{
+    return Turns() * 2 * Pi / AngleFactor / SampleIntervals();
+}
+
+void TRofTheta::SetParameterValue(TXY& context, Extended v)
+{
+    const Extended turns = Turns();
+    context.Parameter = turns != 0 ? v / turns / (2 * Pi) * AngleFactor : 0;
+}
+
+bool TRofTheta::IsNear(TXYSearch& search)
+{
+    const Extended tolX = search.ClipXMin;
+    const Extended tolY = search.ClipYMin;
+    const Extended sx = search.SearchX;
+    const Extended sy = search.SearchY;
+    // Every direction passes through a box around the origin.
+    if (std::fabs(sx) <= tolX && std::fabs(sy) <= tolY)
+        return false;
+    const Extended left = sx - tolX, right = sx + tolX, bottom = sy - tolY, top = sy + tolY;
+
+    // The two corners that bound the box as seen from the origin give the
+    // start angle d and the end angle c, with d <= c.
+    const Extended turn = 2 * Pi / AngleFactor;
+    const Extended centre = ParameterAt(sy, sx);
+    const TRealPoint corners[4] = {{left, bottom}, {left, top}, {right, bottom}, {right, top}};
+    Extended lowest = 0, highest = 0;
+    for (const TRealPoint& corner : corners) {
+        Extended difference = ParameterAt(corner.y, corner.x) - centre;
+        if (difference > turn / 2)
+            difference -= turn;
+        else if (difference < -turn / 2)
+            difference += turn;
+        lowest = std::min(lowest, difference);
+        highest = std::max(highest, difference);
+    }
+    Extended d = centre + lowest;
+    if (d < 0)
+        d += turn;
+    Extended c = d + (highest - lowest);
+
+    const Extended turns = Turns();
+    const Extended half = turn / 2;
+    Extended step = half;
+    if (turns >= 0) {
+        if (d > half) {
+            d -= half;
+            c -= half;
+        }
+    } else {
+        while (d > 0) {
+            d -= half;
+            c -= half;
+        }
+        step = -half;
+    }
+
+    const int steps = 2 * static_cast<int>(std::min<Extended>(RoundEven(std::fabs(turns) + 0.4L), 1e6L));
+    bool near = false;
+    for (int k = 0; k < steps && !near; ++k, d += step, c += step) {
+        ResetStatus();
+        PointAtAngle(d, search);
+        const TRealPoint a{search.X, search.Y};
+        const bool aDefined = Defined();
+        ResetStatus();
+        PointAtAngle(c, search);
+        const TRealPoint b{search.X, search.Y};
+        if (!aDefined || !Defined())
+            continue;
+        if ((a.x < left && b.x < left) || (a.x > right && b.x > right) || (a.y < bottom && b.y < bottom) ||
+            (a.y > top && b.y > top))
+            continue;
+        // An end inside the box, or the chord crossing one of the box's edges.
+        auto inside = [&](const TRealPoint& p) {
+            return p.x >= left && p.x <= right && p.y >= bottom && p.y <= top;
+        };
+        if (inside(a) || inside(b)) {
+            near = true;
+            break;
+        }
+        for (const Extended edge : {left, right}) {
+            if ((a.x - edge) * (b.x - edge) <= 0 && a.x != b.x) {
+                const Extended y = a.y + (b.y - a.y) * (edge - a.x) / (b.x - a.x);
+                near = near || (y >= bottom && y <= top);
+            }
+        }
+        for (const Extended edge : {bottom, top}) {
+            if ((a.y - edge) * (b.y - edge) <= 0 && a.y != b.y) {
+                const Extended x = a.x + (b.x - a.x) * (edge - a.y) / (b.y - a.y);
+                near = near || (x >= left && x <= right);
+            }
+        }
+    }
+    ResetStatus();
+    return near;
+}

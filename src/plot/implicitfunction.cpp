@@ -1,0 +1,332 @@
+#include "plot/implicitfunction.h"
+
+#include "app/configuration.h"
+#include "app/mathswriter.h"
+#include "expr/declarations.h"
+#include "graph/displayrounding.h"
+#include "platform/canvas.h"
+#include "platform/drawinginterrupt.h"
+
+#include <QLine>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+// F this close to zero counts as lying on the curve.
+constexpr Extended ZeroValue = 1e-20L;
+// Regula falsi converges, but possibly slowly on one side; past this many
+// steps the crossing is placed where it has got to.
+constexpr int MaximumRefinements = 200;
+
+[[nodiscard]] bool Succeeded()
+{
+    return !StatusFailed();
+}
+
+// The first and last grid index covering [low, high] of a range starting at
+// origin with the given step, kept inside 0 ... count.
+void CoveringIndexes(Extended low, Extended high, Extended origin, Extended step, int count, int& first,
+                     int& last)
+{
+    auto index = [&](Extended v) {
+        const Extended k = std::trunc((v - origin) / step);
+        if (!(k > 0))
+            return 0;
+        return k > count ? count : static_cast<int>(k);
+    };
+    first = index(low);
+    last = std::min(count, index(high) + 1);
+}
+
+} // namespace
+
+TImplicitGrid ImplicitGridFor(int sampleCount)
+{
+    const Extended a = std::sqrt(std::max(sampleCount, 0) / 1000.0L / 100.0L);
+    return {static_cast<int>(RoundEven(590 * a)) + 10, static_cast<int>(RoundEven(900 * a)) + 100};
+}
+
+// One scan of the grid for one drawing (one family member).
+class TImplicitFunction::TScan {
+public:
+    TScan(TImplicitFunction& curve, Canvas& canvas, TXY& context)
+        : canvas_(canvas), context_(context), axes_(*context.Axes), formula_(curve.Formula.get())
+    {
+        const TImplicitGrid grid = ImplicitGridFor(context.SampleCount);
+        columns_ = grid.Columns;
+        rows_ = grid.Rows;
+        const TAxis& x = *axes_.XAxis;
+        const TAxis& y = *axes_.YAxis;
+        xMin_ = x.Min;
+        yMin_ = y.Min;
+        dx_ = (x.Max - x.Min) / columns_;
+        dy_ = (y.Max - y.Min) / rows_;
+        pixelWidth_ = std::fabs(x.PixelToValue(1) - x.PixelToValue(0));
+        boundary_ = RelationHasBoundary(curve.Relation);
+        shading_ = curve.Relation != rlEqual;
+        // (2 − relation)·F·(2S − 1) > 0 marks the side that is shaded.
+        shadeFactor_ = static_cast<Extended>(2 - curve.Relation) * (Configuration.ShadeSide ? 1 : -1);
+        drawing_ = canvas.Pen().style != TPenStyle::Clear;
+    }
+
+    // Scans the rows and columns (those over the repaint rectangle, on a
+    // partial repaint); false when Escape abandoned the drawing.
+    bool Run()
+    {
+        if (!formula_ || !(dx_ > 0) || !(dy_ > 0) || !std::isfinite(dx_) || !std::isfinite(dy_))
+            return true;
+        int firstRow = 0, lastRow = rows_, firstColumn = 0, lastColumn = columns_;
+        if (context_.PartialPaint) {
+            CoveringIndexes(context_.ClipYMin, context_.ClipYMax, yMin_, dy_, rows_, firstRow, lastRow);
+            CoveringIndexes(context_.ClipXMin, context_.ClipXMax, xMin_, dx_, columns_, firstColumn,
+                            lastColumn);
+        }
+        firstColumn_ = firstColumn;
+        lastColumn_ = lastColumn;
+        const std::size_t width = static_cast<std::size_t>(lastColumn - firstColumn + 1);
+        previous_.assign(width, {});
+        current_.assign(width, {});
+
+        bool previousPlotted = false;
+        bool previousEndSign = false;
+        for (int i = firstRow; i <= lastRow; ++i) {
+            const Extended y = yMin_ + i * dy_;
+            rowPlotted_ = false;
+            bool endSign = false;
+            if (!ScanRow(y, endSign))
+                return false;
+            // Where the curve runs along between two rows, the rows miss it:
+            // the columns between them are searched instead.
+            if (i > firstRow &&
+                (rowPlotted_ != previousPlotted || (!rowPlotted_ && endSign != previousEndSign)))
+                ScanColumns(y);
+            previousPlotted = rowPlotted_;
+            previousEndSign = endSign;
+            std::swap(previous_, current_);
+            FlushPoints();
+        }
+        FlushPoints();
+        return true;
+    }
+
+private:
+    struct TSample {
+        Extended value = 0;
+        bool succeeded = false;
+    };
+
+    bool Abandoned()
+    {
+        if (!DrawingInProgress())
+            return false;
+        const TInterruptRequest request = DrawingInterrupt().Poll();
+        if (!request.abandon)
+            return false;
+        context_.Abandoned = true;
+        DrawingCompleted = false;
+        return true;
+    }
+
+    Extended Evaluate(Extended x, bool& succeeded)
+    {
+        ResetStatus();
+        Variables.x = x;
+        const Extended value = SafeEvaluate(formula_);
+        succeeded = Succeeded();
+        return value;
+    }
+
+    bool ScanRow(Extended y, bool& endSign)
+    {
+        Variables.y = y;
+        Extended previousX = 0, previousValue = 0;
+        bool previousSign = false;
+        for (int j = firstColumn_; j <= lastColumn_; ++j) {
+            if (Abandoned())
+                return false;
+            const Extended x = xMin_ + j * dx_;
+            bool ok = false;
+            const Extended f = Evaluate(x, ok);
+            current_[static_cast<std::size_t>(j - firstColumn_)] = {f, ok};
+            const bool sign = f > 0;
+            if (shading_ && ok && shadeFactor_ * f > 0)
+                PlotPoint(x, y);
+            if (ok && std::fabs(f) < ZeroValue)
+                PlotPoint(x, y);
+            else if (j > firstColumn_ && sign != previousSign && boundary_ && ok)
+                RefineAlongRow(previousX, previousValue, x, f, y);
+            previousX = x;
+            previousValue = f;
+            previousSign = sign;
+        }
+        endSign = previousSign;
+        return true;
+    }
+
+    // Regula falsi between (xa, fa) and (xb, fb), whose signs differ, down to
+    // the width of a pixel.
+    void RefineAlongRow(Extended xa, Extended fa, Extended xb, Extended fb, Extended y)
+    {
+        const Extended w = pixelWidth_;
+        Extended current = xb;
+        for (int step = 0; step < MaximumRefinements; ++step) {
+            if (xb - xa <= w)
+                break;
+            const Extended x = (fa * xb - fb * xa) / (fa - fb);
+            bool ok = false;
+            const Extended f = Evaluate(x, ok);
+            if (!ok || !std::isfinite(x))
+                return;
+            current = x;
+            if (f == 0)
+                break;
+            const bool besideA = x - xa <= w;
+            const bool besideB = xb - x <= w;
+            const bool likeA = (f > 0) == (fa > 0);
+            // Beside an end and across the sign change from it: the crossing
+            // lies within a pixel.
+            if ((besideA && !likeA) || (besideB && likeA))
+                break;
+            if (likeA) {
+                xa = x;
+                fa = f;
+            } else {
+                xb = x;
+                fb = f;
+            }
+            if (!besideA && !besideB)
+                continue;
+            // A curved F makes the secant land beside an end while the
+            // crossing lies further in; one pixel further in tells which.
+            const Extended probe = besideA ? x + w : x - w;
+            if (probe <= xa || probe >= xb)
+                break;
+            const Extended g = Evaluate(probe, ok);
+            if (!ok)
+                break;
+            if ((g > 0) == (f > 0)) {
+                (besideA ? xa : xb) = probe;
+                (besideA ? fa : fb) = g;
+                current = probe;
+            } else {
+                break; // the sign changes between x and the probe, a pixel apart
+            }
+        }
+        PlotPoint(current, y);
+    }
+
+    // Between the previous row (at y − dy) and this one, each column whose
+    // sign changes gets a point placed by linear interpolation.
+    void ScanColumns(Extended y)
+    {
+        if (!boundary_)
+            return;
+        for (int j = firstColumn_; j <= lastColumn_; ++j) {
+            const std::size_t k = static_cast<std::size_t>(j - firstColumn_);
+            const TSample& below = previous_[k];
+            const TSample& here = current_[k];
+            if (!below.succeeded || !here.succeeded || (below.value > 0) == (here.value > 0))
+                continue;
+            PlotPoint(xMin_ + j * dx_, y - dy_ + dy_ * below.value / (below.value - here.value));
+        }
+    }
+
+    // A dot: the line from the point's pixel to the pixel on its right, drawn
+    // with the curve's pen (so its width shapes the dot).
+    void PlotPoint(Extended x, Extended y)
+    {
+        rowPlotted_ = true;
+        const std::uint8_t saved = EvaluationStatus;
+        const QPoint p = axes_.ValueToPixel(x, y);
+        EvaluationStatus = saved;
+        if (drawing_)
+            points_.emplace_back(p, p + QPoint(1, 0));
+    }
+
+    void FlushPoints()
+    {
+        if (points_.empty())
+            return;
+        canvas_.Painter().drawLines(points_.data(), static_cast<int>(points_.size()));
+        points_.clear();
+    }
+
+    Canvas& canvas_;
+    TXY& context_;
+    const TAxes& axes_;
+    TEvaluator* formula_;
+    int columns_ = 0, rows_ = 0;
+    int firstColumn_ = 0, lastColumn_ = 0;
+    Extended xMin_ = 0, yMin_ = 0, dx_ = 0, dy_ = 0, pixelWidth_ = 0;
+    Extended shadeFactor_ = 0;
+    bool boundary_ = false;
+    bool shading_ = false;
+    bool drawing_ = true;
+    bool rowPlotted_ = false;
+    std::vector<TSample> previous_, current_;
+    std::vector<QLine> points_;
+};
+
+TImplicitFunction::TImplicitFunction(TEvaluatorPtr formula, int relation)
+    : TFormulaCurve(std::move(formula)), Relation(CheckedRelation(relation))
+{
+}
+
+void TImplicitFunction::Draw(Canvas& canvas, TXY& context)
+{
+    FamilyStart();
+    do {
+        TScan scan(*this, canvas, context);
+        if (!scan.Run())
+            break;
+    } while (FamilyNext());
+    ResetStatus();
+}
+
+bool TImplicitFunction::IsNear(TXYSearch& search)
+{
+    const Extended tolX = search.ClipXMin;
+    const Extended tolY = search.ClipYMin;
+    const TRealPoint corners[4] = {{search.SearchX - tolX, search.SearchY - tolY},
+                                   {search.SearchX - tolX, search.SearchY + tolY},
+                                   {search.SearchX + tolX, search.SearchY - tolY},
+                                   {search.SearchX + tolX, search.SearchY + tolY}};
+    bool near = false;
+    bool havePrevious = false;
+    bool previousSign = false;
+    for (const TRealPoint& corner : corners) {
+        ResetStatus();
+        Variables.x = corner.x;
+        Variables.y = corner.y;
+        const Extended f = SafeEvaluate(Formula.get());
+        // A corner where F is not defined tells nothing about the curve.
+        if (!Succeeded())
+            continue;
+        const bool sign = f > 0;
+        if (std::fabs(f) < ZeroValue || (havePrevious && sign != previousSign)) {
+            near = true;
+            break;
+        }
+        havePrevious = true;
+        previousSign = sign;
+    }
+    ResetStatus();
+    return near;
+}
+
+void TImplicitFunction::WriteDefinition(TMathsWriter& writer) const
+{
+    writer.WriteChar('0');
+    writer.WriteChar(RelationChar(Relation));
+    if (Formula)
+        Formula->WriteTo(writer);
+}
+
+bool TImplicitFunction::CanSwapWith(const TFormulaCurve& other) const
+{
+    // The relation is part of what is drawn: a new relation needs a new object.
+    return static_cast<const TImplicitFunction&>(other).Relation == Relation;
+}

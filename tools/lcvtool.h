@@ -1,0 +1,10 @@
+// lcvtool: the engine of Lumacurve on the command line. Each sub-command
+// reads its arguments, writes its results to standard output and answers
+// its exit status: 0 done, 1 the input was refused, 2 bad usage.
+#pragma once
+
+#include <string>
+#include <vector>
+
+// lcvtool eval [--degrees | --radians] [--set VAR=VALUE]... [--] FORMULA
+int RunEval(const std::vector<std::string>& arguments);
