@@ -61,7 +61,8 @@ TEvaluatorPtr Parse(const std::string& markup)
     Tidy(elements, tmFinish);
     TParseParams parse;
     parse.declaredNames = &World->declared;
-    StartParse(parse, elements.get(), avX | avY | avT | avR | avN | avTheta, nullptr, false, EndOrTabTerminators());
+    StartParse(parse, elements.get(), avX | avY | avT | avR | avN | avTheta, nullptr, false,
+               EndOrTabTerminators());
     TEvaluatorPtr tree = ParseExpression(parse);
     if (HasError(parse)) {
         std::fprintf(stderr, "cannot parse %s: %s\n", markup.c_str(), parse.error.message);
@@ -70,7 +71,10 @@ TEvaluatorPtr Parse(const std::string& markup)
     return tree;
 }
 
-TEvaluatorPtr Number(Extended v) { return std::make_unique<TConstantEvaluator>(v); }
+TEvaluatorPtr Number(Extended v)
+{
+    return std::make_unique<TConstantEvaluator>(v);
+}
 
 void AddCurve(std::string name, std::unique_ptr<TCurvePLotter> curve, bool implicit = false)
 {
@@ -108,7 +112,8 @@ void MakeWorld()
     AddCurve("r=theta to 20pi", std::make_unique<TRofTheta>(Parse("{q"), Number(10)));
     AddCurve("x^2+y^2=4", std::make_unique<TImplicitFunction>(Parse("x{^{2}+y{^{2}-4"), rlEqual), true);
     AddCurve("x^3+y^3=3xy", std::make_unique<TImplicitFunction>(Parse("x{^{3}+y{^{3}-3xy"), rlEqual), true);
-    AddCurve("sin(xy)=cos(x+y)", std::make_unique<TImplicitFunction>(Parse("sin(xy)-cos(x+y)"), rlEqual), true);
+    AddCurve("sin(xy)=cos(x+y)", std::make_unique<TImplicitFunction>(Parse("sin(xy)-cos(x+y)"), rlEqual),
+             true);
     AddCurve("y^2=x^3-x", std::make_unique<TImplicitFunction>(Parse("y{^{2}-(x{^{3}-x)"), rlEqual), true);
     AddCurve("y<sin x", std::make_unique<TYofX>(Parse("sin x"), rlLess));
     AddCurve("x^2+y^2<4", std::make_unique<TImplicitFunction>(Parse("x{^{2}+y{^{2}-4"), rlLess), true);
@@ -179,11 +184,15 @@ void Plot(TBenchCurve& entry)
     entry.curve->DrawOnGraph(*World->canvas, *World->params);
 }
 
-void Replay(TBenchCurve& entry) { entry.curve->DrawOnGraph(*World->canvas, *World->params); }
+void Replay(TBenchCurve& entry)
+{
+    entry.curve->DrawOnGraph(*World->canvas, *World->params);
+}
 
 // ---- the table ----------------------------------------------------------------
 
-// Keeps the mean real time of every run, by name, for the closing table.
+// Keeps the mean CPU time of every run, by name, for the closing table (CPU
+// time, because these machines are shared and wall time drifts with the load).
 class TTableReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& runs) override
@@ -191,7 +200,7 @@ public:
         for (const Run& run : runs)
             if (run.run_type == Run::RT_Iteration && !run.error_occurred)
                 milliseconds[run.benchmark_name()] =
-                    run.GetAdjustedRealTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
+                    run.GetAdjustedCPUTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
                     benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond);
         ConsoleReporter::ReportRuns(runs);
     }
@@ -224,33 +233,25 @@ int main(int argc, char** argv)
 
     for (TBenchCurve& entry : World->curves) {
         TBenchCurve* curve = &entry;
-        benchmark::RegisterBenchmark(("plot/" + entry.name).c_str(),
-                                     [curve](benchmark::State& state) {
-                                         for (auto _ : state)
-                                             Plot(*curve);
-                                     })
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("eval_only/" + entry.name).c_str(),
-                                     [curve](benchmark::State& state) {
-                                         for (auto _ : state)
-                                             EvaluateOnly(*curve);
-                                     })
-            ->Unit(benchmark::kMillisecond);
-        benchmark::RegisterBenchmark(("replay/" + entry.name).c_str(),
-                                     [curve](benchmark::State& state) {
-                                         Plot(*curve); // a complete cache to replay
-                                         for (auto _ : state)
-                                             Replay(*curve);
-                                     })
-            ->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("plot/" + entry.name).c_str(), [curve](benchmark::State& state) {
+            for (auto _ : state)
+                Plot(*curve);
+        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("eval_only/" + entry.name).c_str(), [curve](benchmark::State& state) {
+            for (auto _ : state)
+                EvaluateOnly(*curve);
+        })->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark(("replay/" + entry.name).c_str(), [curve](benchmark::State& state) {
+            Plot(*curve); // a complete cache to replay
+            for (auto _ : state)
+                Replay(*curve);
+        })->Unit(benchmark::kMillisecond);
     }
-    benchmark::RegisterBenchmark("plot/whole set",
-                                 [](benchmark::State& state) {
-                                     for (auto _ : state)
-                                         for (TBenchCurve& entry : World->curves)
-                                             Plot(entry);
-                                 })
-        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark("plot/whole set", [](benchmark::State& state) {
+        for (auto _ : state)
+            for (TBenchCurve& entry : World->curves)
+                Plot(entry);
+    })->Unit(benchmark::kMillisecond);
 
     benchmark::Initialize(&argc, argv);
     TTableReporter reporter;

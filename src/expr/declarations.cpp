@@ -115,12 +115,12 @@ Extended TDeclaredFunctionEvaluator::Apply(Extended value)
         store->Swap();
     const Extended outer = ParameterValue;
     ParameterValue = value;
-    // The definition is evaluated on its own, which clears the floating-point
-    // flags: keep the outer evaluation's flags so its faults are still seen.
-    std::fexcept_t outerFlags;
-    std::fegetexceptflag(&outerFlags, FE_ALL_EXCEPT);
+    // The definition is evaluated on its own, which clears the fault flags:
+    // raise the outer evaluation's faults again so that it still sees them.
+    const int outerFaults = std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID);
     const Extended result = SafeEvaluate(function_->Definition());
-    std::fesetexceptflag(&outerFlags, FE_ALL_EXCEPT);
+    if (outerFaults)
+        std::feraiseexcept(outerFaults);
     ParameterValue = outer;
     for (auto& store : stores_)
         store->Swap();

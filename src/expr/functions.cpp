@@ -33,7 +33,7 @@ constexpr Extended PowersOfTen[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e
 
 [[nodiscard]] bool IsWhole(Extended x)
 {
-    return std::floor(x) == x;
+    return RoundHalfEven(x) == x;
 }
 
 Extended UnknownFunction(Extended)
@@ -307,6 +307,9 @@ Extended RealFactorial(Extended x)
     return result;
 }
 
+// e^85: the largest size a power may reach.
+constexpr Extended PowerBound = 8.2230127146229135103e36L;
+
 Extended RealPower(Extended base, Extended exponent)
 {
     const Extended magnitude = std::fabs(base);
@@ -316,6 +319,23 @@ Extended RealPower(Extended base, Extended exponent)
             SetStatus(esUndefined);
         return 0;
     }
+    const bool whole = IsWhole(exponent);
+    if (whole && exponent >= 0 && exponent <= 9) {
+        // Exact for small whole powers, negative bases included. The bound
+        // |t| > 85 on exponent * ln|base| is the bound e^85 on the result,
+        // so no logarithm is needed on this, the commonest, path.
+        Extended result = 1;
+        for (int i = static_cast<int>(exponent); i > 0; --i)
+            result *= base;
+        const Extended size = std::fabs(result);
+        if (size > PowerBound) {
+            SetStatus(esUndefined);
+            return 0;
+        }
+        if (size < 1 / PowerBound)
+            return 0;
+        return result;
+    }
     const Extended log2Magnitude = FastLog2(magnitude);
     const Extended t = exponent * log2Magnitude * Ln2; // exponent * ln|base|
     if (t > 85) {
@@ -324,14 +344,6 @@ Extended RealPower(Extended base, Extended exponent)
     }
     if (t < -85)
         return 0;
-    const bool whole = IsWhole(exponent);
-    if (whole && exponent >= 0 && exponent <= 9) {
-        // Exact for small whole powers, negative bases included.
-        Extended result = 1;
-        for (int i = static_cast<int>(exponent); i > 0; --i)
-            result *= base;
-        return result;
-    }
     Extended result = FastExp2(exponent * log2Magnitude);
     if (base < 0) {
         if (whole) {

@@ -3,6 +3,8 @@
 #include "app/configuration.h"
 #include "graph/axes.h"
 
+#include "expr/numerics.h"
+
 #include <cmath>
 #include <limits>
 
@@ -23,12 +25,12 @@ Extended PowerOfTen(int k)
 
 Extended RoundEven(Extended x)
 {
-    return std::nearbyint(x);
+    return RoundHalfEven(x);
 }
 
 bool RoundToPixel(Extended x, int& pixel)
 {
-    const Extended r = std::nearbyint(x);
+    const Extended r = RoundHalfEven(x);
     if (!(std::fabs(r) <= static_cast<Extended>(std::numeric_limits<int>::max())))
         return false;
     pixel = static_cast<int>(r);

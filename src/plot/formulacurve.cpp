@@ -40,6 +40,12 @@ TAxisRanges WindowRanges()
 // point being calculated; failed answers false.
 Extended EvaluateBound(TEvaluator* tree, bool& failed)
 {
+    // Bounds are evaluated for every sample; a plain number needs no guard.
+    if (tree && typeid(*tree) == typeid(TConstantEvaluator)) {
+        const Extended value = static_cast<const TConstantEvaluator*>(tree)->Value();
+        failed = !std::isfinite(value);
+        return value;
+    }
     const std::uint8_t saved = EvaluationStatus;
     ResetStatus();
     const Extended value = SafeEvaluate(tree);
@@ -221,12 +227,19 @@ void TYofX::InitContext(TXY& context)
     TFormulaCurve::InitContext(context);
     context.ShadeKind = (Swapped() ? XShadeKinds : YShadeKinds)[Relation];
     context.DrawLine = RelationHasBoundary(Relation);
+    // A transformed curve is sampled where its image will be visible. The
+    // context keeps the window's ranges, from which pixels, the far-off limit
+    // and the shading edge are taken; only the sampled range moves.
+    sampleMoved_ = false;
     if (!Matrices.IsIdentity()) {
-        // A transformed curve is sampled where its image will be visible.
         const std::uint8_t saved = EvaluationStatus;
         const TAxisRanges box = Matrices.InverseBounds(context.Axes->GetRanges());
-        if (EvaluationStatus <= esNormal)
-            context.Axes->SetRanges(box);
+        if (EvaluationStatus <= esNormal && std::isfinite(box.XMin) && std::isfinite(box.XMax) &&
+            std::isfinite(box.YMin) && std::isfinite(box.YMax)) {
+            sampleMoved_ = true;
+            sampleMin_ = Swapped() ? box.YMin : box.XMin;
+            sampleMax_ = Swapped() ? box.YMax : box.XMax;
+        }
         EvaluationStatus = saved;
     }
     if (DragInfo)
@@ -245,14 +258,15 @@ Extended TYofX::ValueAt(Extended v)
 void TYofX::CalculatePoint(TXY& context)
 {
     const bool swapped = Swapped();
-    const TAxis& axis = swapped ? *context.Axes->YAxis : *context.Axes->XAxis;
+    Extended min = 0, max = 0;
+    SampledRange(context, min, max);
     const Extended u = context.Parameter;
-    const Extended v = u * axis.Max + (1 - u) * axis.Min;
-    if (context.PartialPaint) {
+    const Extended v = u * max + (1 - u) * min;
+    if (context.PartialPaint && !sampleMoved_) {
         // Only intervals wholly inside the strip being repainted are drawn.
         const Extended low = swapped ? context.ClipYMin : context.ClipXMin;
         const Extended high = swapped ? context.ClipYMax : context.ClipXMax;
-        if (v < low || v + (axis.Max - axis.Min) / context.CurrentCount > high) {
+        if (v < low || v + (max - min) / context.CurrentCount > high) {
             context.Continuous = false;
             return;
         }
@@ -333,9 +347,21 @@ std::string TYofX::PointText(const TAxes& axes, QPoint pixel)
 
 void TYofX::SetParameterValue(TXY& context, Extended v)
 {
+    Extended min = 0, max = 0;
+    SampledRange(context, min, max);
+    context.Parameter = max != min ? (v - min) / (max - min) : 0;
+}
+
+void TYofX::SampledRange(const TXY& context, Extended& min, Extended& max) const
+{
+    if (sampleMoved_) {
+        min = sampleMin_;
+        max = sampleMax_;
+        return;
+    }
     const TAxis& axis = Swapped() ? *context.Axes->YAxis : *context.Axes->XAxis;
-    const Extended width = axis.Max - axis.Min;
-    context.Parameter = width != 0 ? (v - axis.Min) / width : 0;
+    min = axis.Min;
+    max = axis.Max;
 }
 
 Extended TYofX::SignedDistance(const TRealPoint& point, int part)

@@ -113,7 +113,7 @@ public:
     [[nodiscard]] bool IsValid() const override;
     // Samples only a valid curve.
     void Draw(Canvas& canvas, TXY& context) override;
-    // Parts, shading kind and line from the relation; the sampled ranges are
+    // Parts, shading kind and line from the relation; the sampled range is
     // where the window lies before the drag matrices move it.
     void InitContext(TXY& context) override;
     void CalculatePoint(TXY& context) override;
@@ -149,6 +149,14 @@ protected:
     void ExchangeFormulas(TFormulaCurve& other) override;
     // The dependent value at independent value v: f(v).
     [[nodiscard]] Extended ValueAt(Extended v);
+    // The range of the independent variable sampled in context.
+    void SampledRange(const TXY& context, Extended& min, Extended& max) const;
+
+private:
+    // Set by InitContext for a transformed curve: the independent range whose
+    // image is the window (the context's axes keep the window's ranges).
+    bool sampleMoved_ = false;
+    Extended sampleMin_ = 0, sampleMax_ = 0;
 };
 
 // x = f(y) with a relation; Formula gives x.

@@ -4,6 +4,7 @@
 #include "app/mathswriter.h"
 #include "expr/declarations.h"
 #include "graph/displayrounding.h"
+#include "graph/graphparams.h"
 #include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
 
@@ -329,4 +330,35 @@ bool TImplicitFunction::CanSwapWith(const TFormulaCurve& other) const
 {
     // The relation is part of what is drawn: a new relation needs a new object.
     return static_cast<const TImplicitFunction&>(other).Relation == Relation;
+}
+
+bool TImplicitFunction::CompareWith(const TEquationObject& other, const TGraphParams& params) const
+{
+    // Implicit curves calculate no points for a parameter, so the sampled
+    // comparison of other curves would find any two of them equal.
+    if (&other == this)
+        return true;
+    const auto* curve = dynamic_cast<const TImplicitFunction*>(&other);
+    if (!curve || curve->Relation != Relation || !Formula || !curve->Formula)
+        return false;
+    const TEvaluationStateSaver saver;
+    const TAxisRanges r = params.Axes->GetRanges();
+    constexpr int Steps = 50;
+    auto sign = [](TEvaluator* formula, int& result) {
+        ResetStatus();
+        const Extended f = SafeEvaluate(formula);
+        result = f > 0 ? 1 : (f < 0 ? -1 : 0);
+        return !StatusFailed();
+    };
+    for (int i = 0; i <= Steps; ++i)
+        for (int j = 0; j <= Steps; ++j) {
+            Variables.x = r.XMin + (r.XMax - r.XMin) * j / Steps;
+            Variables.y = r.YMin + (r.YMax - r.YMin) * i / Steps;
+            int mine = 0, theirs = 0;
+            const bool mineDefined = sign(Formula.get(), mine);
+            const bool theirsDefined = sign(curve->Formula.get(), theirs);
+            if (mineDefined != theirsDefined || (mineDefined && mine != theirs))
+                return false;
+        }
+    return true;
 }

@@ -38,6 +38,10 @@ public:
     [[nodiscard]] bool IsNear(TXYSearch& search) override;
     // "0", the relation character and F.
     void WriteDefinition(TMathsWriter& writer) const override;
+    // True for an implicit curve with the same relation whose F has the same
+    // sign (and is defined at the same places) at every point of a 50 x 50
+    // grid over the window.
+    [[nodiscard]] bool CompareWith(const TEquationObject& other, const TGraphParams& params) const override;
 
     std::uint8_t Relation = rlEqual;
 

@@ -103,6 +103,30 @@ TEST_F(FormulaCurveDrawing, SquareRootStartsAtTheEdgeOfItsDomain)
     EXPECT_TRUE(status.messages.empty());
 }
 
+TEST_F(FormulaCurveDrawing, PartialRepaintsEvaluateOnlyInsideTheStrip)
+{
+    for (const bool sideways : {false, true}) {
+        SCOPED_TRACE(sideways ? "x = f(y)" : "y = f(x)");
+        NewImage();
+        std::unique_ptr<TYofX> curve;
+        if (sideways)
+            curve = std::make_unique<TXofY>(Formula("y"), rlEqual);
+        else
+            curve = std::make_unique<TYofX>(Formula("x"), rlEqual);
+        // The strip of pixels over 1 <= v <= 2 of the independent variable.
+        const QRect strip = sideways ? QRect(0, Pixel(0, 2).y(), Width, Pixel(0, 1).y() - Pixel(0, 2).y())
+                                     : QRect(Pixel(1, 0).x(), 0, Pixel(2, 0).x() - Pixel(1, 0).x(), Height);
+        params->PaintRect = &strip;
+        Draw(*curve);
+        params->PaintRect = nullptr;
+        EXPECT_EQ(curve->LineStore() ? curve->LineStore()->Count() : 0, 0) << "a partial drawing is not kept";
+        const QImage& picture = Finished();
+        EXPECT_TRUE(DarkNear(picture, Pixel(1.5L, 1.5L)));
+        EXPECT_FALSE(DarkNear(picture, Pixel(0.5L, 0.5L), 2));
+        EXPECT_FALSE(DarkNear(picture, Pixel(2.5L, 2.5L), 2));
+    }
+}
+
 TEST_F(FormulaCurveDrawing, ParametricAndPolarCurvesLieOnTheirPixels)
 {
     struct TPoint {
@@ -269,6 +293,21 @@ TEST_F(FormulaCurveDrawing, DragMatricesMoveTheDrawnCurveNotTheFormula)
     // A parabola moved 3 right must still reach the right of the window: the
     // samples follow the window, mapped back.
     EXPECT_TRUE(DarkNear(picture, Pixel(3 + std::sqrt(6.5L), 4.5L)));
+
+    // Moved a long way, y < x is sampled far from the window yet drawn and
+    // shaded across the whole of it.
+    NewImage();
+    TYofX below(Formula("x"), rlLessEqual);
+    TDragMatrices far;
+    far.SetTranslation(100, 100);
+    below.SetMatrices(far);
+    Draw(below);
+    const QImage& moved = Finished();
+    for (const Extended v : {-4.5L, -3.0L, 0.0L, 3.0L, 4.2L, 4.8L})
+        EXPECT_TRUE(DarkNear(moved, Pixel(v, v))) << static_cast<double>(v);
+    EXPECT_TRUE(Tinted(moved, Pixel(4, -2)));
+    EXPECT_TRUE(Tinted(moved, Pixel(7, -4)));
+    EXPECT_EQ(qGray(moved.pixel(Pixel(-2, 4))), 255);
 }
 
 } // namespace

@@ -54,7 +54,7 @@ TEST_F(FormulaCurveQueries, RelationsChooseShadingAndLine)
     };
     const TCase cases[] = {
         {rlGreater, 3, 2, false, "y>x"}, {rlGreaterEqual, 3, 2, true, "y\xB3x"},
-        {rlEqual, 0, 0, true, "y=x"},   {rlLessEqual, 4, 1, true, "y\xA3x"},
+        {rlEqual, 0, 0, true, "y=x"},    {rlLessEqual, 4, 1, true, "y\xA3x"},
         {rlLess, 4, 1, false, "y<x"},
     };
     for (const TCase& c : cases) {
@@ -306,6 +306,26 @@ TEST_F(FormulaCurveQueries, ReenteredCurvesKeepTheirIdentity)
     TRofTheta s(Formula("2{q"), Number(3));
     ASSERT_TRUE(r.SwapFormula(s));
     EXPECT_EQ(TreeToMarkup(r.Revolutions.get()), "3");
+}
+
+TEST_F(FormulaCurveQueries, ImplicitCurvesCompareByTheSignsOfTheirFormulas)
+{
+    TImplicitFunction circle(Formula("x{^{2}+y{^{2}-4"), rlEqual);
+    struct TCase {
+        std::unique_ptr<TEquationObject> other;
+        bool same;
+    };
+    TCase cases[] = {
+        {std::make_unique<TImplicitFunction>(Formula("2x{^{2}+2y{^{2}-8"), rlEqual), true},
+        {std::make_unique<TImplicitFunction>(Formula("x{^{2}+y{^{2}-3"), rlEqual), false},
+        {std::make_unique<TImplicitFunction>(Formula("x{^{2}+y{^{2}-4"), rlLess), false},
+        {std::make_unique<TImplicitFunction>(Formula("{sqrt{x}+y{^{2}-4"), rlEqual), false},
+        {std::make_unique<TYofX>(Formula("x"), rlEqual), false},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(circle.CompareWith(*c.other, *params), c.same)
+            << TreeToMarkup(dynamic_cast<TFormulaCurve&>(*c.other).Formula.get());
+    EXPECT_TRUE(circle.CompareWith(circle, *params));
 }
 
 TEST_F(FormulaCurveQueries, DependsOnAnyOfItsFormulas)
