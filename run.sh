@@ -9,7 +9,10 @@ source .ci/common.sh
 
 # The main job and its example arguments. The first word names the program; its file name is also the
 # build target. When the desktop program exists this becomes its line, e.g. MAIN_JOB=(build/src/app/lumacurve).
-MAIN_JOB=(build/tools/lcvtool eval --radians --set x=2 -- 'x{^{2}-3x+1')
+# Until then the command-line tool draws an example graph.
+EXAMPLE_PICTURE=${LUMACURVE_EXAMPLE:-$PWD/example.png}
+MAIN_JOB=(build/tools/lcvtool render --radians -o "$EXAMPLE_PICTURE" --
+          'y=sin x' 'y=x{^{2}-3' 'x{^{2}+y{^{2}=4' 'y<{/{1}{2}x' 'r={q' 'k=2' 'y=k{sqrt{x+1}')
 
 program=${MAIN_JOB[0]}
 target=$(basename "$program")
@@ -25,4 +28,9 @@ lumacurve_build build "$target"
 if (($# > 0)); then
     exec "$program" "$@"
 fi
-exec "${MAIN_JOB[@]}"
+status=0
+"${MAIN_JOB[@]}" || status=$?
+if [[ -s $EXAMPLE_PICTURE ]]; then
+    echo "The example graph is in $EXAMPLE_PICTURE"
+fi
+exit "$status"

@@ -1,5 +1,7 @@
 #include "lcvtool.h"
 
+#include <QGuiApplication>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -9,7 +11,10 @@ namespace {
 
 void PrintUsage()
 {
-    std::fprintf(stderr, "usage: lcvtool eval [--degrees | --radians] [--set VAR=VALUE]... [--] FORMULA\n");
+    std::fprintf(stderr,
+                 "usage: lcvtool eval [--degrees | --radians] [--set VAR=VALUE]... [--] FORMULA\n"
+                 "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
+                 "[--degrees | --radians] -o OUT [--] LINE...\n");
 }
 
 } // namespace
@@ -24,6 +29,15 @@ int main(int argc, char** argv)
     std::vector<std::string> arguments(argv + 2, argv + argc);
     if (command == "eval")
         return RunEval(arguments);
+    if (command == "render") {
+        // Drawing needs fonts, and so the application object; no window is
+        // shown, so no display is needed.
+        if (!std::getenv("QT_QPA_PLATFORM"))
+            setenv("QT_QPA_PLATFORM", "offscreen", 0);
+        int qtArgc = 1;
+        QGuiApplication application(qtArgc, argv);
+        return RunRender(arguments);
+    }
     PrintUsage();
     return 2;
 }

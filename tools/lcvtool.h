@@ -8,3 +8,7 @@
 
 // lcvtool eval [--degrees | --radians] [--set VAR=VALUE]... [--] FORMULA
 int RunEval(const std::vector<std::string>& arguments);
+
+// lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N]
+//                [--degrees | --radians] -o OUT [--] LINE...
+int RunRender(const std::vector<std::string>& arguments);

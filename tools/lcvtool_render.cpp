@@ -1,0 +1,246 @@
+// lcvtool render: enters formula lines as if typed into new lines of the
+// equations window and draws the graph as the graph window does (background,
+// grid and axes by the default settings, then each line in order) on a
+// picture of the given size, written as PNG, SVG or PDF.
+#include "lcvtool.h"
+
+#include "app/configuration.h"
+#include "app/mathsreader.h"
+#include "expr/declarations.h"
+#include "expr/entry.h"
+#include "formula/markup.h"
+#include "graph/axes.h"
+#include "graph/graphparams.h"
+#include "graph/rescaledatatransfer.h"
+#include "graph/scalehost.h"
+#include "platform/canvas.h"
+#include "plot/curveplotter.h"
+#include "plot/formulacurve.h"
+
+#include <QFont>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#ifdef LUMACURVE_HAVE_SVG
+#include <QSvgGenerator>
+#endif
+
+#include <charconv>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace {
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
+                         "[--degrees | --radians] -o OUT [--] LINE...\n");
+    return 2;
+}
+
+bool ParseNumber(std::string_view text, long double& value)
+{
+    if (text.empty())
+        return false;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+bool ParseSize(const std::string& text, int& width, int& height)
+{
+    const auto x = text.find('x');
+    long double w = 0, h = 0;
+    if (x == std::string::npos || !ParseNumber(std::string_view(text).substr(0, x), w)
+        || !ParseNumber(std::string_view(text).substr(x + 1), h))
+        return false;
+    if (w != static_cast<int>(w) || h != static_cast<int>(h) || w < 16 || h < 16 || w > 10000 || h > 10000)
+        return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    return true;
+}
+
+bool ParseScales(const std::string& text, long double (&values)[4])
+{
+    std::size_t start = 0;
+    for (int i = 0; i < 4; ++i) {
+        const auto comma = text.find(',', start);
+        const bool last = i == 3;
+        if (last != (comma == std::string::npos))
+            return false;
+        const std::string_view part = std::string_view(text).substr(start, last ? std::string::npos : comma - start);
+        if (!ParseNumber(part, values[i]))
+            return false;
+        start = comma + 1;
+    }
+    return true;
+}
+
+// The class made from a line, as the tool reports it.
+const char* KindOf(const TEquationObject& object)
+{
+    if (dynamic_cast<const TNeedsDefinitions*>(&object))
+        return "TNeedsDefinitions";
+    if (dynamic_cast<const TDynamicConstantEquation*>(&object))
+        return "TDynamicConstantEquation";
+    if (dynamic_cast<const TDeclaredFunctionEquation*>(&object))
+        return "TDeclaredFunctionEquation";
+    const char* kind = KindName(object);
+    return *kind ? kind : "TEquationObject";
+}
+
+// Draws background, grid, axes and every line on the device.
+void DrawGraph(QPaintDevice* device, TGraphParams& params, const std::vector<std::unique_ptr<TEquationObject>>& lines,
+               int width, int height)
+{
+    Canvas canvas(device);
+    const QRect rect(0, 0, width, height);
+    canvas.SetBrushColour(BackgroundColour);
+    canvas.FillRect(rect);
+    params.PaintRect = &rect;
+    params.Axes->Draw(canvas, rect);
+    for (const auto& line : lines)
+        if (auto* curve = dynamic_cast<TCurvePLotter*>(line.get()))
+            curve->DrawOnGraph(canvas, params);
+    params.PaintRect = nullptr;
+}
+
+bool EndsWith(const std::string& text, const char* ending)
+{
+    const std::string end = ending;
+    if (text.size() < end.size())
+        return false;
+    std::string tail = text.substr(text.size() - end.size());
+    for (char& c : tail)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return tail == end;
+}
+
+} // namespace
+
+int RunRender(const std::vector<std::string>& arguments)
+{
+    int width = 800, height = 600;
+    long double scales[4] = {0, 0, 0, 0};
+    bool haveScales = false;
+    std::string out;
+    std::vector<std::string> lineTexts;
+    Configuration = DefaultConfiguration;
+    AngleFactor = DegreesFactor;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (argument == "--") {
+            lineTexts.assign(arguments.begin() + static_cast<long>(i) + 1, arguments.end());
+            break;
+        }
+        if (argument == "--size") {
+            if (!hasValue || !ParseSize(arguments[++i], width, height))
+                return Usage();
+        } else if (argument == "--scales") {
+            if (!hasValue || !ParseScales(arguments[++i], scales))
+                return Usage();
+            haveScales = true;
+        } else if (argument == "--accuracy") {
+            long double accuracy = 0;
+            if (!hasValue || !ParseNumber(arguments[++i], accuracy) || accuracy != static_cast<int>(accuracy)
+                || accuracy < 1 || accuracy > 1000)
+                return Usage();
+            Configuration.Accuracy = static_cast<std::int16_t>(accuracy);
+        } else if (argument == "--degrees") {
+            AngleFactor = DegreesFactor;
+        } else if (argument == "--radians") {
+            AngleFactor = RadiansFactor;
+        } else if (argument == "-o") {
+            if (!hasValue)
+                return Usage();
+            out = arguments[++i];
+        } else if (argument.size() > 1 && argument[0] == '-' && argument != "-") {
+            return Usage();
+        } else {
+            lineTexts.push_back(argument);
+        }
+    }
+    const bool png = EndsWith(out, ".png"), svg = EndsWith(out, ".svg"), pdf = EndsWith(out, ".pdf");
+    if (out.empty() || lineTexts.empty() || !(png || svg || pdf))
+        return Usage();
+#ifndef LUMACURVE_HAVE_SVG
+    if (svg) {
+        std::fprintf(stderr, "lcvtool: this build cannot write SVG\n");
+        return 2;
+    }
+#endif
+
+    QImage measuring(width, height, QImage::Format_RGB32);
+    TFixedScaleHost host(width, height, QFont(QString::fromStdString(EquationsFontName), 10), &measuring);
+    TGraphParams params(&host);
+    if (haveScales
+        && !params.SetScales(std::make_unique<TRescaleDataTransfer>(scales[0], scales[1], scales[2], scales[3]),
+                             &host)) {
+        std::fprintf(stderr, "lcvtool: these scales cannot be shown\n");
+        return 2;
+    }
+    std::printf("mapping: %.10Lg %.10Lg %.10Lg %.10Lg\n", params.Axes->XAxis->Scale, params.Axes->XAxis->Origin,
+                params.Axes->YAxis->Scale, params.Axes->YAxis->Origin);
+
+    std::vector<std::unique_ptr<TEquationObject>> lines;
+    std::vector<TEquationObject*> declared;
+    bool anyFailed = false;
+    for (std::size_t n = 0; n < lineTexts.size(); ++n) {
+        TEditor line;
+        line.colour = CurveColour(static_cast<int>(n));
+        TParseParams parse;
+        parse.declaredNames = &declared;
+        parse.defineLater = Configuration.DefineConstants;
+        std::unique_ptr<TEquationObject> object;
+        try {
+            line.SetElements(ElementsFromText(lineTexts[n]));
+            object = ClassifyLine(line, parse);
+        } catch (const eReaderror&) {
+            ForceErrorAt(parse, "Read error", nullptr, 0);
+        }
+        if (!object) {
+            anyFailed = true;
+            std::printf("line %zu: error: %s at %d\n", n + 1,
+                        parse.error.message ? parse.error.message : ParseMessage::NotUnderstood,
+                        parse.error.position);
+            continue;
+        }
+        std::printf("line %zu: %s\n", n + 1, KindOf(*object));
+        declared.push_back(object.get());
+        lines.push_back(std::move(object));
+    }
+
+    bool written = false;
+    if (png) {
+        QImage image(width, height, QImage::Format_RGB32);
+        DrawGraph(&image, params, lines, width, height);
+        written = image.save(QString::fromStdString(out), "PNG");
+    } else if (pdf) {
+        QPdfWriter writer(QString::fromStdString(out));
+        writer.setResolution(72);
+        writer.setPageSize(QPageSize(QSizeF(width, height), QPageSize::Point));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        DrawGraph(&writer, params, lines, width, height);
+        written = true;
+    }
+#ifdef LUMACURVE_HAVE_SVG
+    else if (svg) {
+        QSvgGenerator generator;
+        generator.setFileName(QString::fromStdString(out));
+        generator.setSize(QSize(width, height));
+        generator.setViewBox(QRect(0, 0, width, height));
+        generator.setTitle("Lumacurve graph");
+        DrawGraph(&generator, params, lines, width, height);
+        written = true;
+    }
+#endif
+    if (!written) {
+        std::fprintf(stderr, "lcvtool: cannot write %s\n", out.c_str());
+        return 1;
+    }
+    return anyFailed ? 1 : 0;
+}
