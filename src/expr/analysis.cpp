@@ -265,42 +265,37 @@ void TFunctionEvaluator::Analyse(TFormulaAnalysis& analysis)
         return;
     }
     bool occurs[2];
-    AnalyseOperandDeeper(analysis, occurs);
-    if (analysis.constantFlag) {
-        // A function of a constant is a constant, not a break in a linear form.
-        analysis.constantValue = FoldConstant(analysis.constantValue);
+    if (!AnalyseFunctionOperand(analysis, occurs))
         return;
-    }
-    analysis.termIndex = tiOuter;
-    ++analysis.functionCount;
     Describe(analysis, code_);
     if (HidesVariable(code_, analysis.evenPowersBlocked))
         MarkNotInvertible(analysis, occurs);
 }
 
-void TIntEvaluator::Analyse(TFormulaAnalysis& analysis)
+bool TUnaryEvaluator::AnalyseFunctionOperand(TFormulaAnalysis& analysis, bool (&operandOccurs)[2])
 {
-    bool occurs[2];
-    AnalyseOperandDeeper(analysis, occurs);
+    AnalyseOperandDeeper(analysis, operandOccurs);
     if (analysis.constantFlag) {
         analysis.constantValue = FoldConstant(analysis.constantValue);
-        return;
+        return false;
     }
     analysis.termIndex = tiOuter;
     ++analysis.functionCount;
-    MarkNotInvertible(analysis, occurs);
+    return true;
+}
+
+void TIntEvaluator::Analyse(TFormulaAnalysis& analysis)
+{
+    bool occurs[2];
+    if (AnalyseFunctionOperand(analysis, occurs))
+        MarkNotInvertible(analysis, occurs);
 }
 
 void TTanEvaluator::Analyse(TFormulaAnalysis& analysis)
 {
     bool occurs[2];
-    AnalyseOperandDeeper(analysis, occurs);
-    if (analysis.constantFlag) {
-        analysis.constantValue = FoldConstant(analysis.constantValue);
+    if (!AnalyseFunctionOperand(analysis, occurs))
         return;
-    }
-    analysis.termIndex = tiOuter;
-    ++analysis.functionCount;
     analysis.description = "tan";
     analysis.descriptionEnd.clear();
     MarkNotInvertible(analysis, occurs);
@@ -309,14 +304,8 @@ void TTanEvaluator::Analyse(TFormulaAnalysis& analysis)
 void TSecEvaluator::Analyse(TFormulaAnalysis& analysis)
 {
     bool occurs[2];
-    AnalyseOperandDeeper(analysis, occurs);
-    if (analysis.constantFlag) {
-        analysis.constantValue = FoldConstant(analysis.constantValue);
-        return;
-    }
-    analysis.termIndex = tiOuter;
-    ++analysis.functionCount;
-    MarkNotInvertible(analysis, occurs);
+    if (AnalyseFunctionOperand(analysis, occurs))
+        MarkNotInvertible(analysis, occurs);
 }
 
 void TPlusOrMinusEvaluator::Analyse(TFormulaAnalysis& analysis)

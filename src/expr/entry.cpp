@@ -217,7 +217,7 @@ std::unique_ptr<TEquationObject> TEntry::Route(int first)
 std::unique_ptr<TEquationObject> TEntry::ExplicitRoute(int first)
 {
     const int relation = p.relation;
-    p.allowedVariables = (first == vcX ? avY : avX) | (relation == rlEqual ? avT : 0);
+    p.allowedVariables = (first == vcX ? avY : avX) | (relation == rlEqual ? avT : 0u);
     p.terminators = EndOrTabTerminators();
     TEvaluatorPtr rest = ParseNext(p);
     if (HasError(p)) {
@@ -402,8 +402,10 @@ std::unique_ptr<TEquationObject> TEntry::ConstantRoute()
     auto line = TDynamicConstantEquation::Create(name, std::move(value));
     TDynamicConstantEquation* constant = line.get();
     std::unique_ptr<TEquationObject> finished = Finish(std::move(line), true);
-    if (!finished)
-        return nullptr;
+    // A constant defined through names not declared yet is handed to a waiting line, which frees
+    // it; the family and the step are taken up when the line is entered again.
+    if (finished.get() != constant)
+        return finished;
     if (fields)
         constant->SetFamily(static_cast<int>(count), std::move(step));
     else

@@ -136,6 +136,10 @@ protected:
     // record describing the operand alone; afterwards the flags that were set
     // before are set again and operandOccurs tells which variables occur below.
     void AnalyseOperandDeeper(TFormulaAnalysis& analysis, bool (&operandOccurs)[2]);
+    // AnalyseOperandDeeper for a function: a function of a constant folds to
+    // a constant (answers false); otherwise the node breaks the linear form
+    // and the answer is true.
+    bool AnalyseFunctionOperand(TFormulaAnalysis& analysis, bool (&operandOccurs)[2]);
     // The value of the node for a constant operand, computed without
     // disturbing the status, the tracking switch or the node's own state.
     [[nodiscard]] virtual Extended FoldConstant(Extended value);

@@ -1,5 +1,7 @@
 // lcvtool eval is used from outside: its three output lines, its error line
 // and its exit codes are an interface. These tests run the real program.
+#include "tools/toolrunner.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -11,41 +13,8 @@
 
 namespace {
 
-struct TRun {
-    std::string out;
-    int exitCode = -1;
-};
-
-std::string Quote(const std::string& argument)
-{
-    std::string quoted = "'";
-    for (char c : argument) {
-        if (c == '\'')
-            quoted += "'\\''";
-        else
-            quoted += c;
-    }
-    return quoted + "'";
-}
-
-TRun RunTool(const std::vector<std::string>& arguments)
-{
-    std::string command = std::string(LUMACURVE_BINARY_DIR) + "/tools/lcvtool";
-    for (const std::string& argument : arguments)
-        command += " " + Quote(argument);
-    command += " 2>/dev/null";
-    TRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buffer{};
-    std::size_t count = 0;
-    while ((count = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), count);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using toolrunner::RunTool;
+using toolrunner::TRun;
 
 TEST(LcvtoolEval, PrintsTreeValueAndStatus)
 {

@@ -3,6 +3,8 @@
 // interface used from outside.
 #include <QImage>
 
+#include "tools/toolrunner.h"
+
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -18,33 +20,8 @@
 
 namespace {
 
-struct TRun {
-    std::string out;
-    int exitCode = -1;
-};
-
-TRun RunTool(const std::vector<std::string>& arguments)
-{
-    std::string command = std::string(LUMACURVE_BINARY_DIR) + "/tools/lcvtool";
-    for (const std::string& argument : arguments) {
-        command += " '";
-        for (char c : argument)
-            command += c == '\'' ? std::string("'\\''") : std::string(1, c);
-        command += "'";
-    }
-    command += " 2>/dev/null";
-    TRun run;
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buffer{};
-    std::size_t count = 0;
-    while ((count = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), count);
-    const int status = pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
+using toolrunner::RunTool;
+using toolrunner::TRun;
 
 std::string TempName(const char* ending)
 {
