@@ -358,7 +358,7 @@ private:
             if (named != tkNothing)
                 return named;
             SetErrorAt(p, ParseMessage::BadVariable, p.tokenElement, static_cast<int>(position));
-            ++p.position;
+            SkipRefused(position);
             return tkNothing;
         }
         default:
@@ -368,8 +368,17 @@ private:
         if (named != tkNothing)
             return named;
         SetErrorAt(p, ParseMessage::BadCharacter, p.tokenElement, static_cast<int>(position));
-        ++p.position;
+        SkipRefused(position);
         return tkNothing;
+    }
+
+    // Passes the refused character at position, unless TryNames has already
+    // passed a whole refused name (a description text): stepping on from
+    // there could leave the place beyond the end of the text.
+    void SkipRefused(std::size_t position)
+    {
+        if (p.position == static_cast<int>(position))
+            ++p.position;
     }
 
     void UseVariable(char letter, TEditorObject* element, int position)

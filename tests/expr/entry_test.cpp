@@ -114,7 +114,8 @@ TEST_F(EntryTest, TheGeneralRouteIsolatesAVariable)
     ASSERT_NE(explicitCurve, nullptr);
     EXPECT_EQ(explicitCurve->Relation, rlGreater);
     EXPECT_EQ(static_cast<double>(FormulaAt(explicitCurve, 2)), -2.0);
-    auto* above = dynamic_cast<TYofX*>(Enter("y>x{^{2}").object.get());
+    TEntered aboveLine = Enter("y>x{^{2}");
+    auto* above = dynamic_cast<TYofX*>(aboveLine.object.get());
     ASSERT_NE(above, nullptr);
     EXPECT_EQ(above->Relation, rlGreater);
 }

@@ -277,6 +277,7 @@ TEST_F(ParserTest, HostileInputIsRefusedWithAMessage)
     EXPECT_STREQ(params.error.message, ParseMessage::NotUnderstood);
 
     // as many minus signs and functions
+    FreeList(deep->next);
     deep->next = new TStringEditObject(std::string(100000, '-') + "x");
     StartParse(params, deep.get(), avX, nullptr, false, EndOrTabTerminators());
     tree = ParseExpression(params);

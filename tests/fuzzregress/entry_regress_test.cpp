@@ -1,7 +1,6 @@
 // Finished lines that once broke equation entry, found by fuzzing: each row
-// is the line as markup and the kind of object entry must make of it. The
-// inputs came from the clipboard-and-typing path; the faults showed under
-// the sanitizers (use of a freed object), so these rows matter most in the
+// is the line as markup and what entry must make of it. The use of a freed
+// constant shows only under the sanitizers, so those rows matter most in the
 // sanitizer build.
 #include "expr/declarations.h"
 #include "expr/entry.h"
@@ -13,6 +12,16 @@
 #include <vector>
 
 namespace {
+
+// The declaration line f(x) = x² + 1.
+std::unique_ptr<TDeclaredFunctionEquation> DeclareF()
+{
+    TElementList definition = ElementsFromText("t{^{2}+1");
+    TParseParams params;
+    StartParse(params, definition.get(), 0, nullptr, false, EndOrTabTerminators());
+    params.parameterName = "t";
+    return std::make_unique<TDeclaredFunctionEquation>("f", ParseExpression(params));
+}
 
 TEST(EntryRegress, ConstantsDefinedThroughUndeclaredNamesWaitWithoutTouchingTheFreedConstant)
 {
@@ -47,6 +56,43 @@ TEST(EntryRegress, ConstantsDefinedThroughUndeclaredNamesWaitWithoutTouchingTheF
         EXPECT_EQ(Family.constant, nullptr);
     }
     FamilyEnd();
+}
+
+TEST(EntryRegress, PromptsAfterARefusedNameStayInsideTheLine)
+{
+    // A name that is a description text ("o", the degree mark on screen) is
+    // refused and passed over whole; the lexer then stepped one character
+    // further, so the prompt for the revolutions was placed beyond the end
+    // of the text, where the editor cannot put the caret.
+    struct TRow {
+        const char* what;
+        std::string markup;
+        bool declareF;
+        int position;
+    };
+    const std::vector<TRow> rows = {
+        {"found by the fuzzer", "r=2\tfo{2}r 2\x02" "ftoanr p", true, 2},
+        {"f of a refused name", "r=2\tfo", true, 2},
+        {"a refused name alone", "r=2\to", false, 1},
+    };
+    const auto f = DeclareF();
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.what);
+        TEditor line;
+        line.SetElements(ElementsFromText(row.markup));
+        std::vector<TEquationObject*> declared;
+        if (row.declareF)
+            declared.push_back(f.get());
+        TParseParams params;
+        params.declaredNames = &declared;
+        std::unique_ptr<TEquationObject> object = ClassifyLine(line, params);
+        EXPECT_EQ(object, nullptr);
+        ASSERT_TRUE(HasError(params));
+        EXPECT_STREQ(params.error.message, EntryMessage::TypeForRevs);
+        ASSERT_NE(params.error.element, nullptr);
+        EXPECT_EQ(params.error.position, row.position);
+        EXPECT_LE(params.error.position, params.error.element->PositionCount());
+    }
 }
 
 } // namespace
