@@ -71,7 +71,10 @@ TEST(EntryRegress, PromptsAfterARefusedNameStayInsideTheLine)
         int position;
     };
     const std::vector<TRow> rows = {
-        {"found by the fuzzer", "r=2\tfo{2}r 2\x02" "ftoanr p", true, 2},
+        {"found by the fuzzer",
+         "r=2\tfo{2}r 2\x02"
+         "ftoanr p",
+         true, 2},
         {"f of a refused name", "r=2\tfo", true, 2},
         {"a refused name alone", "r=2\to", false, 1},
     };

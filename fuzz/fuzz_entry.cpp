@@ -1,0 +1,95 @@
+// Finished formula lines classified as the equations window classifies them
+// on Enter: into a curve, a relation, a declaration, a prompt for the next
+// part, or a message at a place in the line. The first byte chooses how:
+// bit 0 reads the rest as markup instead of typed text (one text run without
+// tab, "{" and "}"), bit 1 makes a constant k and a function f(x) known,
+// bit 2 works in radians, bit 3 lets unknown names wait for a definition.
+#include "app/mathsreader.h"
+#include "app/mathswriter.h"
+#include "expr/declarations.h"
+#include "expr/entry.h"
+#include "expr/numerics.h"
+#include "fuzzsupport.h"
+#include "plot/formulacurve.h"
+
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+using fuzzsupport::Check;
+
+namespace {
+
+enum : std::uint8_t { fMarkup = 1, fDeclared = 2, fRadians = 4, fDefineLater = 8 };
+
+// The declaration lines k = 5 and f(x) = x² + 1, made once.
+const std::vector<TEquationObject*>& Declared()
+{
+    static const std::vector<TEquationObject*> lines = [] {
+        static auto k = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(5));
+        TElementList definition = ElementsFromText("t{^{2}+1");
+        TParseParams params;
+        StartParse(params, definition.get(), 0, nullptr, false, EndOrTabTerminators());
+        params.parameterName = "t";
+        static auto f = std::make_unique<TDeclaredFunctionEquation>("f", ParseExpression(params));
+        return std::vector<TEquationObject*>{k.get(), f.get()};
+    }();
+    return lines;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    if (size == 0)
+        return 0;
+    const std::uint8_t flags = data[0];
+    const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
+
+    TElementList list;
+    if (flags & fMarkup) {
+        try {
+            list = ElementsFromText(text);
+        } catch (const eReaderror&) {
+            return 0;
+        }
+    } else {
+        std::string typed;
+        for (const char c : text)
+            if (c != '\t' && c != '{' && c != '}' && c != '\0')
+                typed.push_back(c);
+        list.reset(new TEditorObject);
+        if (!typed.empty())
+            list->next = new TStringEditObject(typed);
+    }
+
+    FamilyEnd();
+    AngleFactor = (flags & fRadians) ? RadiansFactor : DegreesFactor;
+    TEditor line;
+    line.SetElements(std::move(list));
+    const std::vector<TEquationObject*> none;
+    TParseParams params;
+    params.declaredNames = (flags & fDeclared) ? &Declared() : &none;
+    params.defineLater = (flags & fDefineLater) != 0;
+    std::unique_ptr<TEquationObject> object = ClassifyLine(line, params);
+
+    if (!object) {
+        // The line stays in editing; the message must point into it.
+        if (HasError(params))
+            fuzzsupport::CheckErrorPlace(params, line.Elements());
+        FamilyEnd();
+        return 0;
+    }
+    if (auto* curve = dynamic_cast<TFormulaCurve*>(object.get()); curve && curve->Formula) {
+        Variables = TVariableValues{0.5L, -1.5L, 2, 30, 3, 4};
+        Check(std::isfinite(ResetAndEvaluate(curve->Formula.get())),
+              "a curve's formula gave a value that is not finite");
+    }
+    TMathsWriter writer;
+    object->WriteTo(writer);
+    FamilyEnd();
+    return 0;
+}

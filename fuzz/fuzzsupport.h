@@ -1,0 +1,73 @@
+// What the fuzz targets share: a check that stops the run with a message
+// (libFuzzer keeps the input that caused it), a walk over every element of a
+// list and its cells without recursion, and the parse the formula lines get.
+#pragma once
+
+#include "expr/parser.h"
+#include "formula/editor.h"
+#include "formula/elements.h"
+#include "formula/markup.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+namespace fuzzsupport {
+
+inline constexpr std::uint32_t AllVariables = avX | avY | avT | avR | avN | avTheta;
+
+// Stops the process when a property that must hold does not.
+inline void Check(bool condition, const char* what)
+{
+    if (!condition) {
+        std::fprintf(stderr, "fuzz check failed: %s\n", what);
+        std::abort();
+    }
+}
+
+// Every element of the list and of the cells below it, in no particular order.
+inline std::unordered_set<const TEditorObject*> AllElements(const TEditorObject* list)
+{
+    std::unordered_set<const TEditorObject*> found;
+    std::vector<const TEditorObject*> pending{list};
+    while (!pending.empty()) {
+        const TEditorObject* element = pending.back();
+        pending.pop_back();
+        for (; element; element = element->next) {
+            found.insert(element);
+            if (const auto* structured = dynamic_cast<const TSublistsEditObject*>(element))
+                for (int i = 0; i < structured->CellCount(); ++i)
+                    pending.push_back(structured->Cell(i));
+        }
+    }
+    return found;
+}
+
+// True when some text run of the list or its cells has reached the reader's
+// run limit: the reader ends the list there, so such lists do not survive
+// being written and read again.
+inline bool HasFullRun(const TEditorObject* list)
+{
+    for (const TEditorObject* element : AllElements(list))
+        if (const auto* run = dynamic_cast<const TStringEditObject*>(element))
+            if (run->Text().size() >= MaxMarkupRunLength)
+                return true;
+    return false;
+}
+
+// The place a parse error names must be one the editor can put the caret on:
+// an element of the parsed list (or none) and a position inside it.
+inline void CheckErrorPlace(const TParseParams& params, const TEditorObject* list)
+{
+    Check(params.error.message != nullptr, "an error without a message");
+    const TEditorObject* element = params.error.element;
+    if (!element)
+        return;
+    Check(AllElements(list).count(element) == 1, "the error names an element outside the formula");
+    Check(params.error.position >= 0 && params.error.position <= element->PositionCount(),
+          "the error position lies outside its element");
+}
+
+} // namespace fuzzsupport
