@@ -172,6 +172,8 @@ bool TDeclaredNameEquation::SwapFormula(TEquationObject& other)
     return declaration_->Exchange(*line->declaration_);
 }
 
+void TDeclaredNameEquation::WriteDefinition(TMathsWriter& writer) const { writer.WriteText(WriteDefinition()); }
+
 bool TDeclaredNameEquation::DependsOn(std::string_view name) const { return declaration_->DependsOn(name); }
 
 void TDeclaredNameEquation::WriteTo(TMathsWriter& writer) const

@@ -120,6 +120,8 @@ public:
     [[nodiscard]] virtual int DeclarationToken() const = 0;
     // The text of the line for the document record.
     [[nodiscard]] virtual std::string WriteDefinition() const = 0;
+    // The same text through a document writer.
+    void WriteDefinition(TMathsWriter& writer) const override;
     // Keeps this object on re-entry: a line of the same class declaring the
     // same name exchanges declarations with it.
     bool SwapFormula(TEquationObject& other) override;
@@ -140,6 +142,7 @@ public:
     static std::unique_ptr<TDynamicConstantEquation> Create(std::string_view name, TRealReaderPtr value);
 
     [[nodiscard]] int DeclarationToken() const override { return 310; }
+    using TDeclaredNameEquation::WriteDefinition;
     // name "=" value; the document record adds the step.
     [[nodiscard]] std::string WriteDefinition() const override;
     void WriteTo(TMathsWriter& writer) const override;
@@ -166,6 +169,7 @@ class TDeclaredFunctionEquation : public TDeclaredNameEquation {
 public:
     TDeclaredFunctionEquation(std::string_view name, TEvaluatorPtr definition);
     [[nodiscard]] int DeclarationToken() const override { return 315; }
+    using TDeclaredNameEquation::WriteDefinition;
     // name "(x)=" and the definition's markup.
     [[nodiscard]] std::string WriteDefinition() const override;
     [[nodiscard]] TDeclaredFunction& Function() const { return static_cast<TDeclaredFunction&>(*declaration_); }
