@@ -25,20 +25,6 @@ namespace {
 
 enum : std::uint8_t { fMarkup = 1, fDeclared = 2, fRadians = 4, fDefineLater = 8 };
 
-// The declaration lines k = 5 and f(x) = x² + 1, made once.
-const std::vector<TEquationObject*>& Declared()
-{
-    static const std::vector<TEquationObject*> lines = [] {
-        static auto k = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(5));
-        TElementList definition = ElementsFromText("t{^{2}+1");
-        TParseParams params;
-        StartParse(params, definition.get(), 0, nullptr, false, EndOrTabTerminators());
-        params.parameterName = "t";
-        static auto f = std::make_unique<TDeclaredFunctionEquation>("f", ParseExpression(params));
-        return std::vector<TEquationObject*>{k.get(), f.get()};
-    }();
-    return lines;
-}
 
 } // namespace
 
@@ -50,21 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
 
     TElementList list;
-    if (flags & fMarkup) {
-        try {
-            list = ElementsFromText(text);
-        } catch (const eReaderror&) {
-            return 0;
-        }
-    } else {
-        std::string typed;
-        for (const char c : text)
-            if (c != '\t' && c != '{' && c != '}' && c != '\0')
-                typed.push_back(c);
-        list.reset(new TEditorObject);
-        if (!typed.empty())
-            list->next = new TStringEditObject(typed);
-    }
+    if (!fuzzsupport::InputLine((flags & fMarkup) != 0, text, list))
+        return 0;
 
     FamilyEnd();
     AngleFactor = (flags & fRadians) ? RadiansFactor : DegreesFactor;
@@ -72,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     line.SetElements(std::move(list));
     const std::vector<TEquationObject*> none;
     TParseParams params;
-    params.declaredNames = (flags & fDeclared) ? &Declared() : &none;
+    params.declaredNames = (flags & fDeclared) ? &fuzzsupport::Declared() : &none;
     params.defineLater = (flags & fDefineLater) != 0;
     std::unique_ptr<TEquationObject> object = ClassifyLine(line, params);
 

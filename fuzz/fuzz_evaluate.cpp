@@ -26,19 +26,6 @@ namespace {
 
 enum : std::uint8_t { fRadians = 1, fTrackedSweep = 2, fAnalyse = 4, fInvert = 8, fMemory = 16 };
 
-const std::vector<TEquationObject*>& Declared()
-{
-    static const std::vector<TEquationObject*> lines = [] {
-        static auto k = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(5));
-        TElementList definition = ElementsFromText("t{^{2}+1");
-        TParseParams params;
-        StartParse(params, definition.get(), 0, nullptr, false, EndOrTabTerminators());
-        params.parameterName = "t";
-        static auto f = std::make_unique<TDeclaredFunctionEquation>("f", ParseExpression(params));
-        return std::vector<TEquationObject*>{k.get(), f.get()};
-    }();
-    return lines;
-}
 
 // The tree of markup with every variable allowed, or nullptr when it is refused.
 TEvaluatorPtr Parse(const std::string& markup)
@@ -51,7 +38,7 @@ TEvaluatorPtr Parse(const std::string& markup)
     }
     Tidy(line, tmFinish);
     TParseParams params;
-    params.declaredNames = &Declared();
+    params.declaredNames = &fuzzsupport::Declared();
     StartParse(params, line.get(), fuzzsupport::AllVariables, nullptr, false, EndOrTabTerminators());
     TEvaluatorPtr tree = ParseExpression(params);
     if (HasError(params)) {

@@ -30,17 +30,6 @@ enum : std::uint8_t {
     fMarkup = 32,
 };
 
-TElementList TypedLine(std::string_view text)
-{
-    std::string typed;
-    for (const char c : text)
-        if (c != '\t' && c != '{' && c != '}' && c != '\0')
-            typed.push_back(c);
-    TElementList line(new TEditorObject);
-    if (!typed.empty())
-        line->next = new TStringEditObject(typed);
-    return line;
-}
 
 } // namespace
 
@@ -52,15 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
 
     TElementList line;
-    if (flags & fMarkup) {
-        try {
-            line = ElementsFromText(text);
-        } catch (const eReaderror&) {
-            return 0;
-        }
-    } else {
-        line = TypedLine(text);
-    }
+    if (!fuzzsupport::InputLine((flags & fMarkup) != 0, text, line))
+        return 0;
     Tidy(line, tmFinish);
     const TEditorObject* list = line.get();
 

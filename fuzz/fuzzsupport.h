@@ -3,18 +3,60 @@
 // list and its cells without recursion, and the parse the formula lines get.
 #pragma once
 
+#include "expr/declarations.h"
 #include "expr/parser.h"
+#include "app/mathsreader.h"
 #include "formula/editor.h"
 #include "formula/elements.h"
 #include "formula/markup.h"
 
 #include <cstdio>
+#include <memory>
+#include <string_view>
 #include <cstdlib>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
 namespace fuzzsupport {
+
+// The declaration lines k = 5 and f(x) = x² + 1, made once.
+inline const std::vector<TEquationObject*>& Declared()
+{
+    static const std::vector<TEquationObject*> lines = [] {
+        static auto k = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(5));
+        TElementList definition = ElementsFromText("t{^{2}+1");
+        TParseParams params;
+        StartParse(params, definition.get(), 0, nullptr, false, EndOrTabTerminators());
+        params.parameterName = "t";
+        static auto f = std::make_unique<TDeclaredFunctionEquation>("f", ParseExpression(params));
+        return std::vector<TEquationObject*>{k.get(), f.get()};
+    }();
+    return lines;
+}
+
+// The fuzzer's text as a line: read as markup, or typed (one text run
+// without tab, "{" and "}", as the editor's character filter lets through).
+// False for markup that does not read.
+inline bool InputLine(bool markup, std::string_view text, TElementList& line)
+{
+    if (markup) {
+        try {
+            line = ElementsFromText(text);
+        } catch (const eReaderror&) {
+            return false;
+        }
+        return true;
+    }
+    std::string typed;
+    for (const char c : text)
+        if (c != '\t' && c != '{' && c != '}' && c != '\0')
+            typed.push_back(c);
+    line.reset(new TEditorObject);
+    if (!typed.empty())
+        line->next = new TStringEditObject(typed);
+    return true;
+}
 
 inline constexpr std::uint32_t AllVariables = avX | avY | avT | avR | avN | avTheta;
 
