@@ -28,15 +28,7 @@ bool ElementsRemain(const TParseParams& params)
     if (params.textActive && params.position < static_cast<int>(params.text.size())
         && params.text.find_first_not_of(' ', static_cast<std::size_t>(params.position)) != std::string::npos)
         return true;
-    for (TEditorObject* element = params.nextElement; element; element = element->next) {
-        if (auto* run = dynamic_cast<TStringEditObject*>(element)) {
-            if (run->Text().find_first_not_of(' ') != std::string::npos)
-                return true;
-        } else if (typeid(*element) != typeid(TEditorObject)) {
-            return true;
-        }
-    }
-    return false;
+    return NextNonBlankElement(params.nextElement) != nullptr;
 }
 
 class TEntry {

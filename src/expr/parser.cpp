@@ -765,19 +765,7 @@ private:
         return number;
     }
 
-    // The next element that is not an anchor or a text run of blanks.
-    TEditorObject* NextNonBlank() const
-    {
-        for (TEditorObject* element = p.nextElement; element; element = element->next) {
-            if (auto* run = dynamic_cast<TStringEditObject*>(element)) {
-                if (run->Text().find_first_not_of(' ') != std::string::npos)
-                    return element;
-            } else if (typeid(*element) != typeid(TEditorObject)) {
-                return element;
-            }
-        }
-        return nullptr;
-    }
+    TEditorObject* NextNonBlank() const { return NextNonBlankElement(p.nextElement); }
 
     // "(" expression ")" when a bracket follows, otherwise an operand at level 10.
     TPart ParseArgument()
@@ -956,6 +944,19 @@ public:
 };
 
 } // namespace
+
+TEditorObject* NextNonBlankElement(TEditorObject* from)
+{
+    for (TEditorObject* element = from; element; element = element->next) {
+        if (auto* run = dynamic_cast<TStringEditObject*>(element)) {
+            if (run->Text().find_first_not_of(' ') != std::string::npos)
+                return element;
+        } else if (typeid(*element) != typeid(TEditorObject)) {
+            return element;
+        }
+    }
+    return nullptr;
+}
 
 TTerminatorSet EndOrTabTerminators()
 {

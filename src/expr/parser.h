@@ -205,6 +205,10 @@ void ForceErrorAt(TParseParams& params, const char* message, TEditorObject* elem
 void ClearError(TParseParams& params);
 [[nodiscard]] inline bool HasError(const TParseParams& params) { return !params.error.Empty(); }
 
+// The first element from from on that is neither an anchor nor a text run
+// of blanks, or nullptr.
+[[nodiscard]] TEditorObject* NextNonBlankElement(TEditorObject* from);
+
 // Fills the state for a parse of the list starting at first.
 void StartParse(TParseParams& params, TEditorObject* first, std::uint32_t allowedVariables,
                 std::vector<std::string>* undefinedNames, bool singleVariableMode,
