@@ -30,13 +30,9 @@ enum : std::uint8_t { fMarkup = 1, fDeclared = 2, fRadians = 4, fDefineLater = 8
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size == 0)
-        return 0;
-    const std::uint8_t flags = data[0];
-    const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
-
+    std::uint8_t flags = 0;
     TElementList list;
-    if (!fuzzsupport::InputLine((flags & fMarkup) != 0, text, list))
+    if (!fuzzsupport::FlaggedLine(data, size, fMarkup, flags, list))
         return 0;
 
     FamilyEnd();

@@ -35,13 +35,9 @@ enum : std::uint8_t {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    if (size == 0)
-        return 0;
-    const std::uint8_t flags = data[0];
-    const std::string_view text(reinterpret_cast<const char*>(data) + 1, size - 1);
-
+    std::uint8_t flags = 0;
     TElementList line;
-    if (!fuzzsupport::InputLine((flags & fMarkup) != 0, text, line))
+    if (!fuzzsupport::FlaggedLine(data, size, fMarkup, flags, line))
         return 0;
     Tidy(line, tmFinish);
     const TEditorObject* list = line.get();

@@ -10,6 +10,7 @@
 #include "formula/elements.h"
 #include "formula/markup.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string_view>
@@ -56,6 +57,18 @@ inline bool InputLine(bool markup, std::string_view text, TElementList& line)
     if (!typed.empty())
         line->next = new TStringEditObject(typed);
     return true;
+}
+
+// An input made of one byte of flags and a line: false for an empty input or
+// markup that does not read. markupFlag is the flag bit that asks for markup.
+inline bool FlaggedLine(const std::uint8_t* data, std::size_t size, std::uint8_t markupFlag, std::uint8_t& flags,
+                        TElementList& line)
+{
+    if (size == 0)
+        return false;
+    flags = data[0];
+    return InputLine((flags & markupFlag) != 0, std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1),
+                     line);
 }
 
 inline constexpr std::uint32_t AllVariables = avX | avY | avT | avR | avN | avTheta;

@@ -31,6 +31,14 @@ bool ElementsRemain(const TParseParams& params)
     return NextNonBlankElement(params.nextElement) != nullptr;
 }
 
+// y = f(x) when the subject is y, x = f(y) when it is x.
+std::unique_ptr<TEquationObject> ExplicitCurve(int subject, TEvaluatorPtr formula, int relation)
+{
+    if (subject == vcY)
+        return std::make_unique<TYofX>(std::move(formula), relation);
+    return std::make_unique<TXofY>(std::move(formula), relation);
+}
+
 class TEntry {
 public:
     TEntry(TEditor& line, TParseParams& params) : line_(line), p(params) {}
@@ -223,12 +231,7 @@ std::unique_ptr<TEquationObject> TEntry::ExplicitRoute(int first)
     }
     if (p.usedVariables & avT)
         return ParametricRoute(std::move(rest), first, first == vcX ? vcY : vcX);
-    std::unique_ptr<TEquationObject> curve;
-    if (first == vcY)
-        curve = std::make_unique<TYofX>(std::move(rest), relation);
-    else
-        curve = std::make_unique<TXofY>(std::move(rest), relation);
-    return Finish(std::move(curve), false);
+    return Finish(ExplicitCurve(first, std::move(rest), relation), false);
 }
 
 std::unique_ptr<TEquationObject> TEntry::ParametricRoute(TEvaluatorPtr first, int firstVariable, int secondVariable)
@@ -469,12 +472,7 @@ std::unique_ptr<TEquationObject> TEntry::GeneralRoute(int first)
         TEvaluatorPtr inverse = InvertTree(*tree, variable, std::make_unique<TConstantEvaluator>(0), reversed);
         if (inverse) {
             const int finalRelation = reversed ? 4 - relation : relation;
-            std::unique_ptr<TEquationObject> curve;
-            if (variable == vcY)
-                curve = std::make_unique<TYofX>(std::move(inverse), finalRelation);
-            else
-                curve = std::make_unique<TXofY>(std::move(inverse), finalRelation);
-            return Finish(std::move(curve), false);
+            return Finish(ExplicitCurve(variable, std::move(inverse), finalRelation), false);
         }
     }
     if (analysis.xEntry.count == 0 && analysis.yEntry.count == 0) {
