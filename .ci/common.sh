@@ -7,7 +7,7 @@
 # and Google Benchmark belong here even for run.sh.
 LUMACURVE_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 dbus-daemon
-    cmake ninja-build g++ libgtest-dev libbenchmark-dev ccache fonts-dejavu-core
+    cmake ninja-build g++ libgtest-dev libbenchmark-dev ccache fonts-dejavu-core poppler-utils
 )
 # Only the fuzz stage of test.sh needs these, and only once fuzz/ has targets.
 LUMACURVE_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)
