@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <unordered_map>
 #include <utility>
 
 namespace {
@@ -23,21 +24,61 @@ int smallHeight = 12;
 // Painting italic text (information lines) and measuring it.
 bool formulaItalic = false;
 
-// Metrics per (height, italic): measuring asks for them for every element.
+// Fonts, metrics and text widths per (height, italic): measuring asks for
+// them for every element of every line, and shaping text is the dear part.
 struct TMetricsCache {
     std::map<std::pair<int, bool>, QFontMetrics> metrics;
+    std::map<std::pair<int, bool>, QFont> fonts;
+    std::unordered_map<std::string, int> widths;
     std::string family;
-    const QFontMetrics& Get(int height, bool italic)
+    void CheckFamily()
     {
         if (family != FormulaFontName) {
             metrics.clear();
+            fonts.clear();
+            widths.clear();
             family = FormulaFontName;
         }
+    }
+    const QFont& Font(int height, bool italic)
+    {
+        CheckFamily();
+        const auto key = std::make_pair(height, italic);
+        auto found = fonts.find(key);
+        if (found == fonts.end()) {
+            QFont font(QString::fromStdString(FormulaFontName));
+            font.setPixelSize(std::max(1, height));
+            font.setItalic(italic);
+            // Horizontal advances must not depend on the device pixel ratio,
+            // or a line measured once would not paint alike on a HiDPI screen.
+            font.setHintingPreference(QFont::PreferVerticalHinting);
+            found = fonts.emplace(key, font).first;
+        }
+        return found->second;
+    }
+    const QFontMetrics& Get(int height, bool italic)
+    {
+        CheckFamily();
         const auto key = std::make_pair(height, italic);
         auto found = metrics.find(key);
         if (found == metrics.end())
-            found = metrics.emplace(key, QFontMetrics(FormulaFont(height, italic))).first;
+            found = metrics.emplace(key, QFontMetrics(Font(height, italic))).first;
         return found->second;
+    }
+    int Width(std::string_view text, int height, bool symbol, bool italic)
+    {
+        CheckFamily();
+        std::string key(text);
+        key.push_back('\0');
+        key.push_back(static_cast<char>((symbol ? 1 : 0) | (italic ? 2 : 0)));
+        key.append(std::to_string(height));
+        if (const auto found = widths.find(key); found != widths.end())
+            return found->second;
+        if (widths.size() > 20000)
+            widths.clear();
+        const int width = Get(height, italic).horizontalAdvance(symbol ? SymbolText(text) : AnsiToQString(text));
+        widths.emplace(std::move(key), width);
+        return width;
     }
 };
 
@@ -116,22 +157,14 @@ int SetFormulaHeight(int height)
 
 QFont FormulaFont(int pixelHeight, bool italic)
 {
-    QFont font(QString::fromStdString(FormulaFontName));
-    font.setPixelSize(std::max(1, pixelHeight));
-    font.setItalic(italic);
-    // Horizontal advances must not depend on the device pixel ratio, or a
-    // line measured once would not paint alike on a HiDPI screen.
-    font.setHintingPreference(QFont::PreferVerticalHinting);
-    return font;
+    return Metrics().Font(std::max(1, pixelHeight), italic);
 }
 
 int FormulaTextWidth(std::string_view text, int pixelHeight, bool symbol, bool italic)
 {
     if (text.empty())
         return 0;
-    return Metrics()
-        .Get(std::max(1, pixelHeight), italic)
-        .horizontalAdvance(symbol ? SymbolText(text) : AnsiToQString(text));
+    return Metrics().Width(text, std::max(1, pixelHeight), symbol, italic);
 }
 
 int FormulaTextHeight(int pixelHeight)

@@ -88,6 +88,8 @@ std::unique_ptr<TEditor> TMathsEditor::SetLine(std::unique_ptr<TEditor> line)
             line_->ResetCaret();
         line_->offsetX = 0;
         line_->offsetY = std::max(0, (height() - line_->height) / 2);
+        if (Scrolling)
+            Scrolling->horizontalScrollBar()->setSingleStep(10);
         line_->SetCaret(line_->caret.element, line_->caret.offset);
         line_->SnapCaret();
     }

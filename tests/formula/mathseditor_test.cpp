@@ -150,6 +150,33 @@ TEST_F(MathsEditor, KeysAndChordsBuildTheFormulasTheyStandFor)
     }
 }
 
+TEST_F(MathsEditor, WithoutALineOnlyTheLineMakingChordsAskTheOwnerForOne)
+{
+    TTestEditor owned(nullptr, false);
+    owned.resize(300, 40);
+    owned.show();
+    owned.setFocus();
+    int asked = 0;
+    int finished = 0;
+    owned.OnStartEdit = [&](TMathsEditor* sender, bool&, TEquationObject*, std::uint16_t) {
+        ++asked;
+        sender->SetLine(std::make_unique<TEditor>());
+    };
+    owned.OnFinishEdit = [&](TMathsEditor*, bool& stopped) {
+        ++finished;
+        stopped = true;
+    };
+    QTest::keyClick(&owned, Qt::Key_Comma, Qt::ControlModifier);
+    EXPECT_EQ(asked, 0);
+    EXPECT_FALSE(owned.Line());
+    QTest::keyClick(&owned, Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(asked, 1);
+    ASSERT_TRUE(owned.Line());
+    EXPECT_EQ(owned.LineText(), "{\xB1");
+    QTest::keyClick(&owned, Qt::Key_Return);
+    EXPECT_EQ(finished, 1);
+}
+
 TEST_F(MathsEditor, QuickSuperscriptTypesIntoAnIndexAndTheCaretContinuesAfterIt)
 {
     Play("x");
