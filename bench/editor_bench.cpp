@@ -139,7 +139,7 @@ public:
     {
         for (const Run& run : runs)
             if (run.aggregate_name == "median")
-                Medians()[run.run_name.function_name] = run.GetAdjustedRealTime();
+                Medians()[run.run_name.function_name] = run.GetAdjustedCPUTime();
         ConsoleReporter::ReportRuns(runs);
     }
 };
@@ -155,9 +155,10 @@ int main(int argc, char** argv)
     TMedianReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     const double baseline = Medians()["PlainTextBaseline"];
-    std::printf("\n%-24s %12s %12s\n", "benchmark", "median us", "x baseline");
+    std::printf("\n%-24s %12s %12s\n", "benchmark", "median CPU us", "x baseline");
     for (const char* name : {"TypeOneCharacter", "MeasureAndPaintLine", "PlainTextBaseline"})
-        std::printf("%-24s %12.1f %12.2f\n", name, Medians()[name], baseline > 0 ? Medians()[name] / baseline : 0.0);
+        std::printf("%-24s %12.1f %12.2f\n", name, Medians()[name],
+                    baseline > 0 ? Medians()[name] / baseline : 0.0);
     benchmark::Shutdown();
     return 0;
 }

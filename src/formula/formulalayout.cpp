@@ -8,7 +8,9 @@
 #include "platform/symbolfont.h"
 
 #include <QFontMetrics>
+#include <QGlyphRun>
 #include <QPainter>
+#include <QRawFont>
 
 #include <algorithm>
 #include <cmath>
@@ -30,13 +32,57 @@ struct TMetricsCache {
     std::map<std::pair<int, bool>, QFontMetrics> metrics;
     std::map<std::pair<int, bool>, QFont> fonts;
     std::unordered_map<std::string, int> widths;
+    // Glyphs laid out for painting, each run with its own raw font: a
+    // formula repaints the same short runs over and over in two sizes, and
+    // neither laying them out again nor switching the painter's font between
+    // the sizes is needed that way.
+    std::unordered_map<std::string, QGlyphRun> runs;
+    std::map<std::pair<int, bool>, QRawFont> rawFonts;
     std::string family;
+    static std::string Key(std::string_view text, int height, bool symbol, bool italic)
+    {
+        std::string key(text);
+        key.push_back('\0');
+        key.push_back(static_cast<char>((symbol ? 1 : 0) | (italic ? 2 : 0)));
+        key.append(std::to_string(height));
+        return key;
+    }
+    const QGlyphRun& Run(std::string_view text, int height, bool symbol, bool italic)
+    {
+        CheckFamily();
+        std::string key = Key(text, height, symbol, italic);
+        if (const auto found = runs.find(key); found != runs.end())
+            return found->second;
+        if (runs.size() > 4000)
+            runs.clear();
+        auto raw = rawFonts.find(std::make_pair(height, italic));
+        if (raw == rawFonts.end())
+            raw = rawFonts.emplace(std::make_pair(height, italic), QRawFont::fromFont(Font(height, italic)))
+                      .first;
+        const QString shown = symbol ? SymbolText(text) : AnsiToQString(text);
+        const QList<quint32> glyphs = raw->second.glyphIndexesForString(shown);
+        const QList<QPointF> advances = raw->second.advancesForGlyphIndexes(glyphs);
+        QList<QPointF> positions;
+        positions.reserve(glyphs.size());
+        QPointF at(0, 0);
+        for (const QPointF& advance : advances) {
+            positions.append(at);
+            at += advance;
+        }
+        QGlyphRun run;
+        run.setRawFont(raw->second);
+        run.setGlyphIndexes(glyphs);
+        run.setPositions(positions);
+        return runs.emplace(std::move(key), std::move(run)).first->second;
+    }
     void CheckFamily()
     {
         if (family != FormulaFontName) {
             metrics.clear();
             fonts.clear();
             widths.clear();
+            runs.clear();
+            rawFonts.clear();
             family = FormulaFontName;
         }
     }
@@ -68,15 +114,13 @@ struct TMetricsCache {
     int Width(std::string_view text, int height, bool symbol, bool italic)
     {
         CheckFamily();
-        std::string key(text);
-        key.push_back('\0');
-        key.push_back(static_cast<char>((symbol ? 1 : 0) | (italic ? 2 : 0)));
-        key.append(std::to_string(height));
+        std::string key = Key(text, height, symbol, italic);
         if (const auto found = widths.find(key); found != widths.end())
             return found->second;
         if (widths.size() > 20000)
             widths.clear();
-        const int width = Get(height, italic).horizontalAdvance(symbol ? SymbolText(text) : AnsiToQString(text));
+        const int width =
+            Get(height, italic).horizontalAdvance(symbol ? SymbolText(text) : AnsiToQString(text));
         widths.emplace(std::move(key), width);
         return width;
     }
@@ -95,21 +139,23 @@ const bool displayColourInstalled = [] {
     return true;
 }();
 
-void SelectTextFont(Canvas& canvas, const TPaintContext& context, bool symbol)
-{
-    canvas.SetFont(TFontState{FormulaFont(CurrentHeight, formulaItalic), symbol, context.colour});
-}
-
 // Paints the text of a text-like element at the pen and leaves the pen
-// exactly its measured width further on.
+// exactly its measured width further on. The glyphs are laid out once and
+// drawn straight through the painter.
 void PaintText(Canvas& canvas, TPaintContext& context, std::string_view text, int width, int lift,
                bool symbol)
 {
-    SelectTextFont(canvas, context, symbol);
     const QPoint at = canvas.PenPos();
-    if (!text.empty())
-        canvas.TextOut(at.x(), at.y() - lift, symbol ? SymbolText(text) : AnsiToQString(text));
     canvas.MoveTo(at.x() + width, at.y());
+    if (text.empty())
+        return;
+    QPainter& painter = canvas.Painter();
+    const QPen pen = painter.pen();
+    painter.setPen(ToQColor(context.colour));
+    const int ascent = Metrics().Get(CurrentHeight, formulaItalic).ascent();
+    painter.drawGlyphRun(QPointF(at.x(), at.y() - lift + ascent),
+                         Metrics().Run(text, CurrentHeight, symbol, formulaItalic));
+    painter.setPen(pen);
 }
 
 // Text-like elements reach down by the font's full text height, so that
