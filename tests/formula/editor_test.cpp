@@ -6,6 +6,7 @@
 #include "app/mathswriter.h"
 #include "formula/descriptions.h"
 #include "formula/editor.h"
+#include "formula/formulalayout.h"
 #include "formula/markup.h"
 
 #include <gtest/gtest.h>
@@ -297,3 +298,95 @@ TEST(EquationObject, CurveColoursCycleThroughTheTenPaletteEntries)
 }
 
 } // namespace
+
+// ---- Editing ------------------------------------------------------------------
+
+namespace {
+
+// Records what an edit asks to repaint.
+class TRecordingWindow : public TLineWindow {
+public:
+    std::vector<QRect> dirty;
+    int tooLong = 0;
+    void InvalidateLine(const QRect& rect) override { dirty.push_back(rect); }
+    void LineChanged(TEditor&) override {}
+    void ShowTooLong() override { ++tooLong; }
+    void CaretMoved() override {}
+};
+
+} // namespace
+
+TEST(EditorEditing, TypingRepaintsOnlyTheBandFromTheEditPointUnlessTheSizeChanged)
+{
+    const int previous = SetFormulaHeight(16);
+    TEditor line;
+    TRecordingWindow window;
+    line.window = &window;
+    line.SetElements(ElementsFromText("abcdefgh+{/{1}{2}"));
+    line.Remeasure();
+    line.SetCaret(line.Elements()->next, 4);
+    const int editX = line.caret.x;
+    // The band reaches the right end of the line, or the whole width a line
+    // may have when the width passed a tab stop.
+    for (const char* text : {"i", "i", "WWWWWWWWWW", "i"}) {
+        SCOPED_TRACE(text);
+        window.dirty.clear();
+        const int x = line.caret.x;
+        ASSERT_TRUE(line.TypeText(text));
+        ASSERT_FALSE(window.dirty.empty());
+        const QRect band = window.dirty.back();
+        EXPECT_EQ(band.left(), x);
+        EXPECT_EQ(band.right() >= TEditor::MaxWidth, line.widthChanged);
+        if (!line.widthChanged) {
+            EXPECT_LE(band.right(), TabEnd(line.width) + line.leftMargin);
+        }
+    }
+    EXPECT_EQ(editX, line.leftMargin + FormulaTextWidth("abcd", 16));
+    line.window = nullptr;
+    SetFormulaHeight(previous);
+}
+
+TEST(EditorEditing, LongRunsGrowAndSurviveTheWayThroughMarkup)
+{
+    // Small print keeps 300 characters within the length limit.
+    const int previous = SetFormulaHeight(5);
+    TEditor line;
+    line.SetElements(ElementsFromText("{/{1}{2}"));
+    line.Remeasure();
+    line.CaretToEnd();
+    const std::string typed(300, '1');
+    for (char c : typed)
+        ASSERT_TRUE(line.TypeText(std::string_view(&c, 1)));
+    line.SetCaret(line.Elements()->next->next, 150);
+    ASSERT_TRUE(line.TypeText("+"));
+    const std::string expected = "{/{1}{2}" + std::string(150, '1') + "+" + std::string(150, '1');
+    EXPECT_EQ(ElementsToText(line.Elements()), expected);
+    // Read back, the run is split at 250 characters and nothing is lost.
+    TElementList again = ElementsFromText(ElementsToText(line.Elements()));
+    EXPECT_EQ(ElementsToText(again.get()), expected);
+    SetFormulaHeight(previous);
+}
+
+TEST(EditorEditing, CopyNeedsBothEndsInOneListAndARefusedPasteLeavesTheCaret)
+{
+    TEditor line;
+    TRecordingWindow window;
+    line.window = &window;
+    line.SetElements(ElementsFromText("a{/{12}{3}b"));
+    line.Remeasure();
+    auto* fraction = dynamic_cast<TSublistsEditObject*>(line.Elements()->next->next);
+    ASSERT_TRUE(fraction);
+    // Ends in the numerator and after the fraction: no copy.
+    line.caret = TCaretPosition{fraction->Cell(0)->next, 1};
+    line.anchor = TCaretPosition{line.Elements()->next->next->next, 1};
+    EXPECT_EQ(line.CopySelection(), "");
+    line.CaretToEnd();
+    const TCaretPosition before = line.caret;
+    EXPECT_EQ(line.PasteText(std::string(70000, 'x')), TPasteResult::TooLong);
+    EXPECT_EQ(line.PasteText("{/{1}"), TPasteResult::ReadError);
+    EXPECT_EQ(line.caret.element, before.element);
+    EXPECT_EQ(line.caret.offset, before.offset);
+    EXPECT_EQ(ElementsToText(line.Elements()), "a{/{12}{3}b");
+    EXPECT_EQ(window.tooLong, 1);
+    line.window = nullptr;
+}
