@@ -58,8 +58,11 @@ void TPressSomething::showEvent(QShowEvent* event)
     ShowStatus("Press a key", true);
     activateWindow();
     setFocus(Qt::OtherFocusReason);
-    grabMouse();
-    grabKeyboard();
+    // Platforms without pointer grabs (offscreen) rely on the modal box alone.
+    if (QGuiApplication::platformName() != QStringLiteral("offscreen")) {
+        grabMouse();
+        grabKeyboard();
+    }
 }
 
 void TPressSomething::Done()
@@ -67,8 +70,10 @@ void TPressSomething::Done()
     if (!isVisible())
         return;
     ShowStatus({});
-    releaseMouse();
-    releaseKeyboard();
+    if (QWidget::mouseGrabber() == this)
+        releaseMouse();
+    if (QWidget::keyboardGrabber() == this)
+        releaseKeyboard();
     accept();
 }
 

@@ -64,6 +64,7 @@ protected:
         window = std::make_unique<TGraphWindow>();
         window->resize(Width, Height);
         window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         window->SetMouseMode(mmNone);
         SetScales(-10, 10, -10, 10);
     }
