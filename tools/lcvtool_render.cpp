@@ -56,8 +56,8 @@ bool ParseSize(const std::string& text, int& width, int& height)
 {
     const auto x = text.find('x');
     long double w = 0, h = 0;
-    if (x == std::string::npos || !ParseNumber(std::string_view(text).substr(0, x), w) ||
-        !ParseNumber(std::string_view(text).substr(x + 1), h))
+    if (x == std::string::npos || !ParseNumber(std::string_view(text).substr(0, x), w)
+        || !ParseNumber(std::string_view(text).substr(x + 1), h))
         return false;
     if (w != static_cast<int>(w) || h != static_cast<int>(h) || w < 16 || h < 16 || w > 10000 || h > 10000)
         return false;
@@ -74,8 +74,7 @@ bool ParseScales(const std::string& text, long double (&values)[4])
         const bool last = i == 3;
         if (last != (comma == std::string::npos))
             return false;
-        const std::string_view part =
-            std::string_view(text).substr(start, last ? std::string::npos : comma - start);
+        const std::string_view part = std::string_view(text).substr(start, last ? std::string::npos : comma - start);
         if (!ParseNumber(part, values[i]))
             return false;
         start = comma + 1;
@@ -145,8 +144,8 @@ int RunRender(const std::vector<std::string>& arguments)
             haveScales = true;
         } else if (argument == "--accuracy") {
             long double accuracy = 0;
-            if (!hasValue || !ParseNumber(arguments[++i], accuracy) ||
-                accuracy != static_cast<int>(accuracy) || accuracy < 1 || accuracy > 1000)
+            if (!hasValue || !ParseNumber(arguments[++i], accuracy) || accuracy != static_cast<int>(accuracy)
+                || accuracy < 1 || accuracy > 1000)
                 return Usage();
             Configuration.Accuracy = static_cast<std::int16_t>(accuracy);
         } else if (argument == "--degrees") {
@@ -176,14 +175,14 @@ int RunRender(const std::vector<std::string>& arguments)
     QImage measuring(width, height, QImage::Format_RGB32);
     TFixedScaleHost host(width, height, QFont(QString::fromStdString(EquationsFontName), 10), &measuring);
     TGraphParams params(&host);
-    if (haveScales &&
-        !params.SetScales(std::make_unique<TRescaleDataTransfer>(scales[0], scales[1], scales[2], scales[3]),
-                          &host)) {
+    if (haveScales
+        && !params.SetScales(std::make_unique<TRescaleDataTransfer>(scales[0], scales[1], scales[2], scales[3]),
+                             &host)) {
         std::fprintf(stderr, "lcvtool: these scales cannot be shown\n");
         return 2;
     }
-    std::printf("mapping: %.10Lg %.10Lg %.10Lg %.10Lg\n", params.Axes->XAxis->Scale,
-                params.Axes->XAxis->Origin, params.Axes->YAxis->Scale, params.Axes->YAxis->Origin);
+    std::printf("mapping: %.10Lg %.10Lg %.10Lg %.10Lg\n", params.Axes->XAxis->Scale, params.Axes->XAxis->Origin,
+                params.Axes->YAxis->Scale, params.Axes->YAxis->Origin);
 
     TOwnedLines lines;
     std::vector<TEquationObject*> declared;
