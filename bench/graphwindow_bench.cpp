@@ -86,8 +86,8 @@ void SetTheScene()
     window.SetTraceMode(true);
     SendClick(onCubic);
     SendClick(onCubic);
+    QCoreApplication::processEvents(); // pending enter and leave events first
     SendMove(axes.ValueToPixel(-5.5L, std::sin(-5.5L)));
-    QCoreApplication::processEvents();
 }
 
 int SaveShots(const char* folder)

@@ -55,7 +55,8 @@ inline std::unique_ptr<TStandardSet> MakeStandardSet()
     auto p = [&](const std::string& markup) { return Parse(*set, markup); };
     auto number = [](Extended v) { return std::make_unique<TConstantEvaluator>(v); };
     auto add = [&](std::string name, std::unique_ptr<TCurvePLotter> curve, bool implicit = false) {
-        curve->SetDrawFlag(true); // no first-drawing messages
+        curve->SetDrawFlag(true);                   // no first-drawing messages
+        curve->SetElements(ElementsFromText(name)); // the line as the equations window shows it
         curve->colour = CurveColour(static_cast<int>(set->curves.size()));
         set->curves.push_back({std::move(name), std::move(curve), implicit});
     };

@@ -66,6 +66,8 @@ void TEquationDisplay::ShowFor(const TLineSource* lines, int index, int x, int y
     lines_ = lines;
     shownIndex_ = index;
     const QSize size = Measure(*line);
+    if (size.width() <= 0)
+        return; // a line with nothing to show
     const int w = size.width(), h = std::max(1, size.height());
     const int left = std::max(0, x - w - Margin);
     const int top = std::max(0, y - 3 * h / 2);

@@ -13,6 +13,7 @@
 #include <span>
 
 class Canvas;
+class TCurvePLotter;
 class TEquationObject;
 class TGraphObject;
 class TGraphParams;
@@ -31,12 +32,16 @@ public:
     std::function<void(int index)> BeforeLine;
     std::function<void()> BetweenLines;
     bool PauseBetweenLines = false;
+    // The selected line, drawn over a light halo on screen (-1: none).
+    int HighlightLine = -1;
 
     // Fills rect with the background colour and draws grid and axes.
     static void DrawBackground(Canvas& canvas, TGraphParams& params, const QRect& rect);
     // Draws the visible lines from index first on, in order, while no
     // drawing was abandoned; answers the index after the last line drawn.
     int DrawLines(Canvas& canvas, TGraphParams& params, const TLineSource* lines, int first = 0) const;
+    // Draws the light, wide band that marks a selected curve, from its stored drawing.
+    static void DrawHalo(Canvas& canvas, const TCurvePLotter& curve);
     // Draws every shown graph object.
     static void DrawObjects(Canvas& canvas, const TGraphParams& params,
                             std::span<TGraphObject* const> objects);

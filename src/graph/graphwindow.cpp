@@ -219,10 +219,12 @@ void TGraphWindow::SelectLine(int index)
         return;
     if (TEquationObject* old = lines_ ? lines_->LineAt(selected_) : nullptr)
         old->ShowDragHandles(false);
+    const int old = selected_;
     selected_ = index;
     if (TEquationObject* line = lines_ ? lines_->LineAt(selected_) : nullptr)
         line->ShowDragHandles(true);
-    update();
+    // The selected curve is drawn over a halo in the picture.
+    InvalidatePicture(std::max(0, std::min(old < 0 ? index : old, index < 0 ? old : index)));
 }
 
 std::vector<int> TGraphWindow::CurvesAt(QPoint pixel)
@@ -768,6 +770,7 @@ void TGraphWindow::EnsurePicture()
         first = drawnLines_;
     else
         TGraphRenderer::DrawBackground(canvas, *params_, all);
+    renderer_.HighlightLine = selected_;
     renderer_.PauseBetweenLines = (DrawMode & dmDrawVisibly) && Configuration.Pause && PauseBetweenLines;
     renderer_.BetweenLines = PauseBetweenLines;
     const bool demonstrating =
