@@ -15,6 +15,7 @@
 #include "graph/linesource.h"
 #include "plot/tracemarker.h"
 #include "standardset.h"
+#include "tablereporter.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -107,20 +108,6 @@ int SaveShots(const char* folder)
     return saved ? 0 : 1;
 }
 
-class TTableReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                milliseconds[run.benchmark_name()] =
-                    run.GetAdjustedCPUTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
-                    benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> milliseconds;
-};
-
 void RegisterBenchmarks()
 {
     benchmark::RegisterBenchmark("repaint/from cached picture", [](benchmark::State& state) {
@@ -189,10 +176,6 @@ int main(int argc, char** argv)
         benchmark::RunSpecifiedBenchmarks(&reporter);
         std::printf("\ndevice pixel ratio %.1f, %d x %d\nmeasure\tms\tbaseline_ms\tratio\n",
                     World->window->devicePixelRatioF(), Width, Height);
-        auto value = [&](const char* key) {
-            const auto found = reporter.milliseconds.find(key);
-            return found == reporter.milliseconds.end() ? 0.0 : found->second;
-        };
         const struct {
             const char *name, *measure, *baseline;
         } rows[] = {
@@ -202,7 +185,8 @@ int main(int argc, char** argv)
             {"scale change", "scales/change recomputing the set", "scales/baseline replay of the set"},
         };
         for (const auto& row : rows) {
-            const double m = value(row.measure), b = row.baseline ? value(row.baseline) : 0;
+            const double m = reporter.Milliseconds(row.measure),
+                         b = row.baseline ? reporter.Milliseconds(row.baseline) : 0;
             std::printf("%s\t%.3f\t%.3f\t%.2f\n", row.name, m, b, b > 0 ? m / b : 0.0);
         }
         benchmark::Shutdown();

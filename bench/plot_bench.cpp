@@ -18,6 +18,7 @@
 #include "plot/formulacurve.h"
 #include "plot/implicitfunction.h"
 #include "standardset.h"
+#include "tablereporter.h"
 
 #include <QFont>
 #include <QGuiApplication>
@@ -137,22 +138,6 @@ void Replay(TBenchCurve& entry)
 
 // ---- the table ----------------------------------------------------------------
 
-// Keeps the mean CPU time of every run, by name, for the closing table (CPU
-// time, because these machines are shared and wall time drifts with the load).
-class TTableReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                milliseconds[run.benchmark_name()] =
-                    run.GetAdjustedCPUTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
-                    benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> milliseconds;
-};
-
 void SaveSetImage(const char* file)
 {
     QImage picture(Width, Height, QImage::Format_ARGB32_Premultiplied);
@@ -208,13 +193,10 @@ int main(int argc, char** argv)
 
     std::printf("\ncurve\tplot_ms\teval_only_ms\treplay_ms\n");
     double total[3] = {0, 0, 0};
-    auto value = [&](const std::string& key) {
-        const auto found = reporter.milliseconds.find(key);
-        return found == reporter.milliseconds.end() ? 0.0 : found->second;
-    };
     for (const TBenchCurve& entry : World->curves) {
-        const double row[3] = {value("plot/" + entry.name), value("eval_only/" + entry.name),
-                               value("replay/" + entry.name)};
+        const double row[3] = {reporter.Milliseconds("plot/" + entry.name),
+                               reporter.Milliseconds("eval_only/" + entry.name),
+                               reporter.Milliseconds("replay/" + entry.name)};
         std::printf("%s\t%.3f\t%.3f\t%.3f\n", entry.name.c_str(), row[0], row[1], row[2]);
         for (int k = 0; k < 3; ++k)
             total[k] += row[k];

@@ -617,22 +617,20 @@ void TGraphWindow::RemoveTrace()
 
 void TGraphWindow::PanX(long double percent)
 {
-    if (percent == 0 || !std::isfinite(static_cast<double>(percent)))
-        return;
-    if (!params_->Axes->XAxis->Pan(percent, CharSize(*this).width()))
-        return;
-    params_->Axes->CaptureScales();
-    params_->SetScalesChanged(true);
-    RedrawAll();
-    repaint();
-    emit ScalesChanged();
+    Pan(akHorizontal, percent);
 }
 
 void TGraphWindow::PanY(long double percent)
 {
+    Pan(akVertical, percent);
+}
+
+void TGraphWindow::Pan(int kind, long double percent)
+{
     if (percent == 0 || !std::isfinite(static_cast<double>(percent)))
         return;
-    if (!params_->Axes->YAxis->Pan(percent, CharSize(*this).height()))
+    const QSize chars = CharSize(*this);
+    if (!params_->Axes->Axis(kind).Pan(percent, kind == akHorizontal ? chars.width() : chars.height()))
         return;
     params_->Axes->CaptureScales();
     params_->SetScalesChanged(true);

@@ -218,6 +218,7 @@ private:
     // answers false, or is replaced during the call, ends.
     template <class F> void CallTool(F&& call);
     void Select(QPoint pixel, Qt::KeyboardModifiers modifiers);
+    void Pan(int kind, long double percent);
     void StartViewTool(QPoint pixel, Qt::KeyboardModifiers modifiers);
     void HoverAt(QPoint pixel);
     void MoveCursorBy(int dx, int dy);

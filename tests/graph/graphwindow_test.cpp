@@ -305,3 +305,18 @@ TEST_F(GraphWindowTest, ACurveThatFailsEverywhereLeavesTheWindowWorking)
     window->RedrawAll();
     EXPECT_TRUE(DarkNear(window->CopyScreen(), Pixel(3, 3)));
 }
+
+TEST_F(GraphWindowTest, TheSelectedCurveHasAHaloOnScreenButNotInPictures)
+{
+    ShowLines({"y=2x+1"});
+    const QPoint beside = Pixel(0.25, 1.5) + QPoint(2, 0);
+    EXPECT_EQ(window->CopyScreen().pixel(beside), qRgb(255, 255, 255));
+    Click(Pixel(0.25, 1.5));
+    ASSERT_EQ(window->SelectedIndex(), 0);
+    const QRgb halo = window->CopyScreen().pixel(beside);
+    EXPECT_NE(halo, qRgb(255, 255, 255));
+    EXPECT_GT(qGray(halo), 150); // light: the curve itself stays the darkest line
+    EXPECT_EQ(window->RenderImage().pixel(beside), qRgb(255, 255, 255));
+    Click(Pixel(-5, 7));
+    EXPECT_EQ(window->CopyScreen().pixel(beside), qRgb(255, 255, 255));
+}
