@@ -134,9 +134,11 @@ void RegisterBenchmarks()
             SendMove(points[i++ % 4]);
     })->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("trace/one step", [](benchmark::State& state) {
+        World->window->SetTraceMode(true);
+        SetTheScene();
         int i = 0;
         for (auto _ : state)
-            World->window->StepTrace((i++ / 20) % 2 == 0 ? 1 : -1);
+            World->window->StepTrace(i++ % 2 == 0 ? 1 : -1); // back and forth, never off the view
     })->Unit(benchmark::kMillisecond);
     benchmark::RegisterBenchmark("scales/change recomputing the set", [](benchmark::State& state) {
         int i = 0;
