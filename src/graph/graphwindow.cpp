@@ -890,14 +890,14 @@ bool TGraphWindow::CompleteRepaint()
     return true;
 }
 
-void TGraphWindow::DrawVisibly()
+void TGraphWindow::DrawVisibly(int first)
 {
     if (drawingVisibly_ || !isVisible())
         return;
     drawingVisibly_ = true;
+    // Drawing visibly makes the curves drop their cached drawings and compute afresh.
     DrawMode |= dmDrawVisibly;
-    DiscardLineStores();
-    repaintFrom_ = 0;
+    repaintFrom_ = std::min(repaintFrom_, std::max(0, first));
     {
         TPresentingInterrupt presenting(*this);
         EnsurePicture();

@@ -141,11 +141,13 @@ public:
     [[nodiscard]] QImage CopyScreen();
     // Redraws a stale picture now (the idle processing calls it); true when done.
     bool CompleteRepaint();
-    // Draws the lines visibly, each segment shown as it is computed, with
+    // Draws the lines from index first on visibly (only those when they were
+    // appended, all otherwise), each segment shown as it is computed, with
     // Escape to abandon and Ctrl to pause; in demonstration drawing each
     // line is selected first and the pause box waits between lines when the
-    // "Pause" setting is on.
-    void DrawVisibly();
+    // "Pause" setting is on. A newly entered last line: LinesChanged(n),
+    // then DrawVisibly(n).
+    void DrawVisibly(int first = 0);
     void SetPaintSuppressed(bool suppressed);
     [[nodiscard]] bool PaintSuppressed() const { return paintSuppressed_; }
     // The lowest stale line index, or the largest int when the picture is current.

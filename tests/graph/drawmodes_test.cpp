@@ -60,6 +60,13 @@ TEST_F(DrawModeTest, DrawingVisiblyShowsThePictureWhileItIsComputed)
     EXPECT_EQ(DrawMode & dmDrawVisibly, 0);
     EXPECT_TRUE(demonstrated.empty()); // not a demonstration
     EXPECT_EQ(pauses, 0);
+    // A line entered at the end is drawn visibly alone.
+    DrawMode = dmDemonstration;
+    auto more = graphwindowtesting::EnterLines({"y=x"});
+    lines->lines.push_back(std::move(more->lines.front()));
+    window->LinesChanged(2);
+    window->DrawVisibly(2);
+    EXPECT_EQ(demonstrated, (std::vector<int>{2}));
 }
 
 TEST_F(DrawModeTest, ADemonstrationSelectsEachLineAndPausesBetweenThem)
