@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <typeinfo>
 
@@ -139,6 +140,25 @@ TEST_F(LineEditingTest, EditingACurveKeepsItAndItsDerivedLines)
     ASSERT_EQ(list.Count(), 2);
     EXPECT_EQ(list.ItemAt(1)->GetParent(), curve);
     EXPECT_TRUE(list.ItemAt(1)->MustRecalculate());
+}
+
+TEST_F(LineEditingTest, RemovingALineBeingEditedTakesItsObjectAndDerivedLinesAlong)
+{
+    Enter("y=x");
+    Enter("y=2");
+    auto* curve = dynamic_cast<TCurvePLotter*>(list.ItemAt(0));
+    list.InsertObject(std::make_unique<TFakeDerived>(curve));
+    TEditor* line = editing.Begin(0);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->EditedObject(), curve);
+    EXPECT_EQ(list.HeldObject(*line), curve);
+    std::vector<TEquationObject*> deleted;
+    list.OnDeleteCurve = [&](TEquationObject* object) { deleted.push_back(object); };
+    list.DeleteObject(line);
+    ASSERT_EQ(list.Count(), 1);
+    EXPECT_NE(dynamic_cast<TYofX*>(list.ItemAt(0)), nullptr);
+    ASSERT_GE(deleted.size(), 2u);
+    EXPECT_EQ(std::count(deleted.begin(), deleted.end(), curve), 1) << "the owner hears of the edited object";
 }
 
 TEST_F(LineEditingTest, AChangeOfKindIsRefusedAndTheNewObjectAddedAtTheEnd)
