@@ -92,6 +92,8 @@ TEditor* TLineEditing::Begin(int index, TEquationObject* parent, unsigned option
 TFinishResult TLineEditing::Finish(TEditor& line)
 {
     TFinishResult result;
+    if (list_.IndexOf(&line) < 0)
+        return result; // not a line of this list: nothing to finish
     std::vector<TEquationObject*> names = list_.Lines();
     TParseParams params;
     params.declaredNames = &names;
