@@ -14,7 +14,8 @@ void PrintUsage()
     std::fprintf(stderr,
                  "usage: lcvtool eval [--degrees | --radians] [--set VAR=VALUE]... [--] FORMULA\n"
                  "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
-                 "[--degrees | --radians] -o OUT [--] LINE...\n");
+                 "[--degrees | --radians] -o OUT [--] LINE...\n"
+                 "       lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP\n");
 }
 
 } // namespace
@@ -29,14 +30,14 @@ int main(int argc, char** argv)
     std::vector<std::string> arguments(argv + 2, argv + argc);
     if (command == "eval")
         return RunEval(arguments);
-    if (command == "render") {
+    if (command == "render" || command == "formula") {
         // Drawing needs fonts, and so the application object; no window is
         // shown, so no display is needed.
         if (!std::getenv("QT_QPA_PLATFORM"))
             setenv("QT_QPA_PLATFORM", "offscreen", 0);
         int qtArgc = 1;
         QGuiApplication application(qtArgc, argv);
-        return RunRender(arguments);
+        return command == "render" ? RunRender(arguments) : RunFormula(arguments);
     }
     PrintUsage();
     return 2;

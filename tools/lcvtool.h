@@ -12,3 +12,6 @@ int RunEval(const std::vector<std::string>& arguments);
 // lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N]
 //                [--degrees | --radians] -o OUT [--] LINE...
 int RunRender(const std::vector<std::string>& arguments);
+
+// lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP
+int RunFormula(const std::vector<std::string>& arguments);
