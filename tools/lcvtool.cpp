@@ -11,11 +11,10 @@ namespace {
 
 void PrintUsage()
 {
-    std::fprintf(stderr,
-                 "usage: lcvtool eval [--degrees | --radians] [--set VAR=VALUE]... [--] FORMULA\n"
-                 "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
-                 "[--degrees | --radians] -o OUT [--] LINE...\n"
-                 "       lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP\n");
+    std::fprintf(stderr, "usage: lcvtool eval [--degrees | --radians] [--set VAR=VALUE]... [--] FORMULA\n"
+                         "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
+                         "[--degrees | --radians] -o OUT [--] LINE...\n"
+                         "       lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP\n");
 }
 
 } // namespace

@@ -256,7 +256,10 @@ public:
     // Replaces the list of a cell, taking ownership of list and freeing the old one.
     void SetCell(int index, TEditorObject* list);
     [[nodiscard]] TSubList& CellRecord(int index) { return cells_[static_cast<std::size_t>(index)]; }
-    [[nodiscard]] const TSubList& CellRecord(int index) const { return cells_[static_cast<std::size_t>(index)]; }
+    [[nodiscard]] const TSubList& CellRecord(int index) const
+    {
+        return cells_[static_cast<std::size_t>(index)];
+    }
     // Hands the lists of every cell to pending (which then owns them) and
     // leaves the cells without lists; lets FreeList free nested cells in a loop.
     void DetachCells(std::vector<TEditorObject*>& pending);

@@ -61,7 +61,8 @@ void SelectTextFont(Canvas& canvas, const TPaintContext& context, bool symbol)
 
 // Paints the text of a text-like element at the pen and leaves the pen
 // exactly its measured width further on.
-void PaintText(Canvas& canvas, TPaintContext& context, std::string_view text, int width, int lift, bool symbol)
+void PaintText(Canvas& canvas, TPaintContext& context, std::string_view text, int width, int lift,
+               bool symbol)
 {
     SelectTextFont(canvas, context, symbol);
     const QPoint at = canvas.PenPos();
@@ -240,7 +241,8 @@ void PaintLine(Canvas& canvas, TEquationObject& line)
     TCanvasStateSaver saver(canvas);
     TPaintContext context{DisplayColour(canvas, line.colour)};
     canvas.SetBrushStyle(TBrushStyle::Clear);
-    canvas.SetPen(TPenState{context.colour, std::max(1, FormulaHeight() / 15), TPenStyle::Solid, TPenMode::Copy});
+    canvas.SetPen(
+        TPenState{context.colour, std::max(1, FormulaHeight() / 15), TPenStyle::Solid, TPenMode::Copy});
     canvas.SetTextAlign(taLeft | taTop);
     const QPoint start = canvas.PenPos();
     canvas.MoveTo(start.x() + line.leftMargin, start.y() + line.raise);
@@ -298,8 +300,8 @@ void DrawStroke(Canvas& canvas, QPoint from, QPoint to, int width)
     // Pixel centres: a one-pixel stroke between whole coordinates then
     // covers exactly the pixels from the start to the end.
     const QPointF shift(0.5, 0.5);
-    painter.setRenderHint(QPainter::Antialiasing, canvas.DevicePixelRatio() > 1.0 && from.x() != to.x() &&
-                                                      from.y() != to.y());
+    painter.setRenderHint(QPainter::Antialiasing,
+                          canvas.DevicePixelRatio() > 1.0 && from.x() != to.x() && from.y() != to.y());
     painter.drawLine(QPointF(from) + shift, QPointF(to) + shift);
     painter.restore();
 }
@@ -343,8 +345,8 @@ int TStringEditObject::CaretX(int offset) const
     offset = std::clamp(offset, 0, PositionCount());
     if (offset == PositionCount())
         return layoutWidth;
-    return FormulaTextWidth(std::string_view(Text()).substr(0, static_cast<std::size_t>(offset)), layoutHeight,
-                            false, formulaItalic);
+    return FormulaTextWidth(std::string_view(Text()).substr(0, static_cast<std::size_t>(offset)),
+                            layoutHeight, false, formulaItalic);
 }
 
 int TStringEditObject::OffsetAt(int x) const
