@@ -111,6 +111,17 @@ TFinishResult TLineEditing::Finish(TEditor& line)
         if (ListHolds(line.Elements(), params.error.element)) {
             result.element = params.error.element;
             result.position = params.error.position;
+            // A structure reported for an empty cell: the caret goes into
+            // that cell, where the user has to type.
+            if (auto* cells = dynamic_cast<TSublistsEditObject*>(result.element)) {
+                for (int i = 0; i < cells->CellCount(); ++i) {
+                    if (ListIsEmpty(cells->Cell(i))) {
+                        result.element = cells->Cell(i);
+                        result.position = 0;
+                        break;
+                    }
+                }
+            }
         }
         return result;
     }
@@ -233,7 +244,9 @@ std::string TLineEditing::DeleteCurve(TEquationObject* object)
     int next = primary ? list_.IndexOf(primary) : -1;
     if (next < 0)
         next = std::min(index, list_.Count() - 1);
-    if (list_.SelectLineHook)
+    // Selecting the line that already slid into the place would start
+    // editing it; only a different line is selected anew.
+    if (list_.SelectLineHook && next != list_.SelectedIndex())
         list_.SelectLineHook(next);
     else
         list_.SetSelected(next);

@@ -284,6 +284,15 @@ void TEquationList::RecalculateFrom(int index)
     }
 }
 
+bool TEquationList::PrimaryWaiting(int index) const
+{
+    const TEquationObject* line = ItemAt(index);
+    for (int j = 0; j < index; ++j)
+        if (lines_[j]->MustRecalculate() && line->Involves(lines_[j]))
+            return true;
+    return false;
+}
+
 bool TEquationList::HasPendingChanges() const
 {
     for (TEquationObject* line : lines_) {
@@ -310,7 +319,7 @@ bool TEquationList::ProcessChanges()
             i = Count() - 1;
             continue;
         }
-        if (line->MustRecalculate()) {
+        if (line->MustRecalculate() && !PrimaryWaiting(i)) {
             RecalculateFrom(i);
             done = true;
         }

@@ -135,6 +135,9 @@ private:
     void CorrectSelection();
     [[nodiscard]] bool DoomedBy(const TEquationObject* line, const TEquationObject* object) const;
     void RecalculateFrom(int index);
+    // Whether a line above index that index is derived from still waits for
+    // its recalculation (which then recalculates index too).
+    [[nodiscard]] bool PrimaryWaiting(int index) const;
 
     TObjectList<TEquationObject> lines_;
     TEquationObject* selected_ = nullptr; // borrowed: an entry of lines_
