@@ -138,7 +138,7 @@ QRect TEquationsWindow::LineRect(int index) const
             for (TEquationObject* p = line->GetParent(); p && depth < 64; p = p->GetParent())
                 ++depth;
             bottom += line->height;
-            right = std::max(right, rounded(depth * stop + line->width));
+            right = std::max(right, rounded(depth * stop + line->leftMargin + line->width));
         }
         if (index == 30000)
             return QRect(0, 0, right, bottom);
@@ -154,7 +154,8 @@ QRect TEquationsWindow::LineRect(int index) const
     for (TEquationObject* p = line->GetParent(); p && depth < 64; p = p->GetParent())
         ++depth;
     const int left = depth * stop;
-    return QRect(left, top, std::max(stop, rounded(left + line->width) - left), line->height);
+    return QRect(left, top, std::max(stop, rounded(left + line->leftMargin + line->width) - left),
+                 line->height);
 }
 
 int TEquationsWindow::LineAt(QPoint pixel) const

@@ -392,6 +392,18 @@ TEST_F(EquationsWindowTest, TheWindowLooksRight)
               QColor(Qt::white));
     EXPECT_EQ(window->LineRect(1).left(),
               window->LineRect(0).left() + FormulaTextWidth("M", FormulaReferenceHeight));
+
+    Enter();
+    Click(Middle(1));
+    QApplication::processEvents();
+    const QImage selected = box->grab().toImage();
+    selected.save("/tmp/equationswindow_selected.png");
+    const QRect frame = window->LineRect(1);
+    int dots = 0;
+    for (int y = frame.top(); y <= frame.bottom(); ++y)
+        dots += selected.pixelColor(window->mapTo(box.get(), QPoint(frame.left(), y))) != QColor(Qt::white);
+    EXPECT_GT(dots, 2) << "a dotted frame";
+    EXPECT_LT(dots, frame.height()) << "dotted, not solid";
 }
 
 } // namespace
