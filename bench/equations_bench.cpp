@@ -10,6 +10,7 @@
 #include "formula/equationsscrollingwidget.h"
 #include "formula/equationswindow.h"
 #include "formula/markup.h"
+#include "tablereporter.h"
 
 #include <QApplication>
 #include <QScrollBar>
@@ -17,7 +18,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -104,21 +104,6 @@ void BM_ScrollPage(benchmark::State& state)
     }
 }
 
-// Keeps the mean CPU time of every run, by name, for the closing table.
-class TTableReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                milliseconds[run.benchmark_name()] =
-                    run.GetAdjustedCPUTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
-                    benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> milliseconds;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -137,10 +122,7 @@ int main(int argc, char** argv)
     TTableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
 
-    auto value = [&](const char* key) {
-        const auto found = reporter.milliseconds.find(key);
-        return found == reporter.milliseconds.end() ? 0.0 : found->second;
-    };
+    auto value = [&](const char* key) { return reporter.Milliseconds(key); };
     const double repaint = value("repaint_only");
     const double classify = value("classify_only");
     std::printf("\ncase\tms\tx repaint_only\tgoal_ms\n");
