@@ -126,19 +126,25 @@ int TEquationsWindow::TabStop() const
     return std::max(1, FormulaTextWidth("M", FormulaReferenceHeight) * TabStopUnits);
 }
 
-QRect TEquationsWindow::LineRect(int index) const
+QRect TEquationsWindow::RectAt(const TEquationObject& line, int top) const
 {
     const int stop = TabStop();
-    auto rounded = [stop](int right) { return (right + stop - 1) / stop * stop; };
+    int depth = 0;
+    for (const TEquationObject* p = line.GetParent(); p && depth < 64; p = p->GetParent())
+        ++depth;
+    const int left = depth * stop;
+    const int right = (left + line.leftMargin + line.width + stop - 1) / stop * stop;
+    return QRect(left, top, std::max(stop, right - left), line.height);
+}
+
+QRect TEquationsWindow::LineRect(int index) const
+{
     if (index >= Count()) {
         int bottom = 0;
         int right = 0;
         for (TEquationObject* line : list_.Lines()) {
-            int depth = 0;
-            for (TEquationObject* p = line->GetParent(); p && depth < 64; p = p->GetParent())
-                ++depth;
+            right = std::max(right, RectAt(*line, bottom).right() + 1);
             bottom += line->height;
-            right = std::max(right, rounded(depth * stop + line->leftMargin + line->width));
         }
         if (index == 30000)
             return QRect(0, 0, right, bottom);
@@ -149,13 +155,7 @@ QRect TEquationsWindow::LineRect(int index) const
     int top = 0;
     for (int i = 0; i < index; ++i)
         top += list_.ItemAt(i)->height;
-    const TEquationObject* line = list_.ItemAt(index);
-    int depth = 0;
-    for (TEquationObject* p = line->GetParent(); p && depth < 64; p = p->GetParent())
-        ++depth;
-    const int left = depth * stop;
-    return QRect(left, top, std::max(stop, rounded(left + line->leftMargin + line->width) - left),
-                 line->height);
+    return RectAt(*list_.ItemAt(index), top);
 }
 
 int TEquationsWindow::LineAt(QPoint pixel) const
@@ -468,8 +468,8 @@ void TEquationsWindow::PaintLines(Canvas& canvas, const QRect& clip, bool printi
         TEquationObject* line = list_.ItemAt(i);
         if (!line)
             break; // the list changed under the painting
-        QRect rect = LineRect(i).translated(offset);
-        rect.moveTop(top);
+        // Rectangles follow one another: no walk from the first line for each.
+        const QRect rect = RectAt(*line, top).translated(offset.x(), 0);
         top += line->height;
         if (!printing && !clip.intersects(QRect(0, rect.top(), rowWidth, std::max(1, rect.height()))))
             continue;
@@ -508,6 +508,26 @@ void TEquationsWindow::PaintAll(Canvas& canvas, bool printing, QPoint offset)
 void TEquationsWindow::PrintLines(Canvas& canvas, QPoint offset)
 {
     PaintLines(canvas, canvas.Bounds(), true, offset);
+}
+
+int TEquationsWindow::PrintHeader(Canvas& canvas, int pageWidth, int pageNumber, const QString& caption,
+                                  const QString& printName)
+{
+    canvas.SetFont(font());
+    canvas.SetFontColour(clBlack);
+    canvas.SetBrushStyle(TBrushStyle::Clear);
+    QString title = caption;
+    if (!printName.isEmpty())
+        title += QStringLiteral(":  ") + printName.left(30);
+    if (pageNumber > 1)
+        title += QStringLiteral("    Page ") + QString::number(pageNumber);
+    canvas.SetTextAlign(taLeft | taTop);
+    canvas.TextOut((pageWidth - canvas.TextWidth(title)) / 2, 0, title);
+    const int height = canvas.TextHeight() * 3 / 2;
+    QFont formula = font();
+    formula.setPixelSize(FormulaHeight());
+    canvas.SetFont(formula);
+    return height;
 }
 
 void TEquationsWindow::paintEvent(QPaintEvent* event)

@@ -110,6 +110,10 @@ public:
     void PaintAll(Canvas& canvas, bool printing, QPoint offset = {});
     // Paints the lines for printing: no selection frame or highlight.
     void PrintLines(Canvas& canvas, QPoint offset = {});
+    // Draws the page title (caption, ":  " and the print name when there is
+    // one, "    Page n" from page 2) centred on the page; answers its height.
+    int PrintHeader(Canvas& canvas, int pageWidth, int pageNumber, const QString& caption,
+                    const QString& printName);
 
     // ---- clipboard and drag -------------------------------------------------------------
     void CopyToClipboard() override;
@@ -150,6 +154,8 @@ private:
     void RunIdle();
     void StartDrag();
     [[nodiscard]] int TabStop() const;
+    // The rectangle of line when its top is at top.
+    [[nodiscard]] QRect RectAt(const TEquationObject& line, int top) const;
 
     TEquationList list_;
     TLineEditing editing_{list_};

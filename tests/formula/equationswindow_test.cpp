@@ -11,6 +11,7 @@
 #include "formula/equationswindow.h"
 #include "formula/formulalayout.h"
 #include "formula/markup.h"
+#include "platform/canvas.h"
 #include "plot/curveplotter.h"
 #include "plot/formulacurve.h"
 
@@ -404,6 +405,37 @@ TEST_F(EquationsWindowTest, TheWindowLooksRight)
         dots += selected.pixelColor(window->mapTo(box.get(), QPoint(frame.left(), y))) != QColor(Qt::white);
     EXPECT_GT(dots, 2) << "a dotted frame";
     EXPECT_LT(dots, frame.height()) << "dotted, not solid";
+}
+
+TEST_F(EquationsWindowTest, PrintedPagesHaveATitleAndNoSelectionMarks)
+{
+    EnterMarkup("y=x{^{2}");
+    Type("y=2x"); // being edited, selected
+    QImage page(400, 200, QImage::Format_RGB32);
+    page.fill(Qt::white);
+    int header = 0;
+    {
+        Canvas canvas(&page);
+        header = window->PrintHeader(canvas, page.width(), 2, "Lumacurve", "Homework");
+        window->PrintLines(canvas, QPoint(0, header));
+    }
+    page.save("/tmp/equationswindow_print.png");
+    EXPECT_GT(header, 10);
+    // The title is centred: ink on both sides of the middle, none at the edges.
+    auto inkIn = [&](int x0, int x1, int y0, int y1) {
+        int ink = 0;
+        for (int y = y0; y < y1; ++y)
+            for (int x = x0; x < x1; ++x)
+                ink += page.pixelColor(x, y) != QColor(Qt::white);
+        return ink;
+    };
+    EXPECT_GT(inkIn(100, 200, 0, header), 0);
+    EXPECT_GT(inkIn(200, 300, 0, header), 0);
+    EXPECT_EQ(inkIn(0, 20, 0, header), 0);
+    // The edited line has no tinted background on paper.
+    const QRect edited = window->LineRect(1).translated(0, header);
+    EXPECT_EQ(page.pixelColor(edited.topLeft() + QPoint(1, 1)), QColor(Qt::white));
+    EXPECT_GT(inkIn(0, 200, header, header + window->LineRect(30000).bottom()), 0) << "the lines are printed";
 }
 
 } // namespace
