@@ -190,17 +190,23 @@ void TEquationsWindow::SetSelected(int index)
 
 bool TEquationsWindow::SelectLine(int index, TEquationObject* parent, int candoList)
 {
+    if (SetGraphMouseMode)
+        SetGraphMouseMode(400);
     if (index != SelectedIndex()) {
         // Remember where the user pointed, not a number that removals shift.
         TEquationObject* target = ItemAt(index);
         const bool newLine = index >= Count();
         const int oldIndex = SelectedIndex();
         const int oldCount = Count();
+        TEditor* finishing = Line();
         bool stopped = true;
-        if (Line())
+        if (finishing)
             stopped = FinishEdit();
         if (!stopped)
             return false;
+        // A parent that was the finished line is now the object in its place.
+        if (finishing && parent == finishing)
+            parent = SelectedObject();
         if (target && list_.IndexOf(target) >= 0)
             index = list_.IndexOf(target);
         else if (newLine)
@@ -303,6 +309,57 @@ void TEquationsWindow::FinishEditDefault(bool& editStopped)
     ScrollToSelected();
     update();
     ScheduleIdle();
+}
+
+// ---- lines for commands ----------------------------------------------------------------------
+
+bool TEquationsWindow::AddLineWith(TElementList list, int mouseMode, bool withParent, int candoList)
+{
+    // The parent is chosen once any edit is finished, so it is the object.
+    if (Line() && !FinishEdit())
+        return false;
+    SelectLine(Count(), withParent ? SelectedObject() : nullptr, candoList);
+    TEditor* line = Line();
+    if (!line)
+        return false;
+    line->TypeElements(std::move(list));
+    if (mouseMode != 0 && SetGraphMouseMode)
+        SetGraphMouseMode(mouseMode);
+    ScrollToSelected();
+    return true;
+}
+
+bool TEquationsWindow::AddFixedList(std::unique_ptr<TFixedList> fields, int mouseMode, int candoList)
+{
+    TEditor* line = Line();
+    if (!line)
+        return AddLineWith(TElementList(fields.release()), mouseMode, true, candoList);
+    // Right until the caret stands at the end of a field list, or at the start
+    // of the line, or can go no further.
+    for (int guard = 0; guard < 100000; ++guard) {
+        const TCaretPosition& caret = line->caret;
+        const bool atFieldListEnd = caret.element && caret.element->HasProperty(pfFieldList) &&
+                                    caret.offset == caret.element->PositionCount();
+        const bool atStart = caret.element == line->Elements() && caret.offset == 0;
+        if (atFieldListEnd || atStart || !line->MoveRight())
+            break;
+    }
+    line->SetCaret(line->caret.element, line->caret.offset);
+    line->TypeElements(TElementList(fields.release()), true);
+    update();
+    return true;
+}
+
+bool TEquationsWindow::AddMatrixLine(int description, int rows, int columns)
+{
+    auto fields = std::make_unique<TFixedList>(2, 1);
+    auto* label = new TEditorObject;
+    label->next = new TFixedDescription(description);
+    fields->SetCell(0, label);
+    auto* matrix = new TEditorObject;
+    matrix->next = new TMatrixEditObject(rows, columns);
+    fields->SetCell(1, matrix);
+    return AddFixedList(std::move(fields), 0, 24);
 }
 
 // ---- changes --------------------------------------------------------------------------------

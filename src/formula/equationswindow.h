@@ -39,6 +39,11 @@ public:
     // Idle processing did something; the owner brings its commands up to date.
     std::function<void()> OnChangesProcessed;
 
+    // Sets the graph window's mouse mode: 400 on every selection (view modes
+    // and active tools stay, other modes end), a command's mode after it
+    // started a line.
+    std::function<void(int mode)> SetGraphMouseMode;
+
     // A press on a line that is not being edited may start dragging it.
     bool CanDrag = true;
 
@@ -79,6 +84,17 @@ public:
     // installs its own calls these from them.
     void StartEditDefault(bool& newEditor, TEquationObject* parent, int candoList);
     void FinishEditDefault(bool& editStopped);
+
+    // ---- lines for commands ------------------------------------------------------------
+    // Starts a new line (under the selected object with withParent) and puts
+    // list in it; a mouse mode other than 0 then goes to the graph window.
+    // Answers whether a line is being edited.
+    bool AddLineWith(TElementList list, int mouseMode, bool withParent, int candoList);
+    // Puts a field list into the line being edited (after the field list the
+    // caret stands at, or at the start), or starts a new line with it.
+    bool AddFixedList(std::unique_ptr<TFixedList> fields, int mouseMode, int candoList);
+    // A line of the fixed description and an empty matrix of rows by columns.
+    bool AddMatrixLine(int description, int rows, int columns);
 
     // ---- changes -----------------------------------------------------------------------
     int InsertObject(std::unique_ptr<TEquationObject> object);

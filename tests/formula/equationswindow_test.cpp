@@ -407,6 +407,29 @@ TEST_F(EquationsWindowTest, TheWindowLooksRight)
     EXPECT_LT(dots, frame.height()) << "dotted, not solid";
 }
 
+TEST_F(EquationsWindowTest, CommandsStartLinesWithTheirElements)
+{
+    std::vector<int> modes;
+    window->SetGraphMouseMode = [&](int mode) { modes.push_back(mode); };
+    TypeLine("y=x");
+    modes.clear();
+    ASSERT_TRUE(window->AddMatrixLine(12, 2, 2));
+    ASSERT_NE(window->Line(), nullptr);
+    EXPECT_EQ(window->SelectedIndex(), 1);
+    EXPECT_NE(Markup(1).find("Matrix"), std::string::npos) << Markup(1);
+    EXPECT_NE(dynamic_cast<TFixedList*>(window->Line()->Elements()->next), nullptr);
+    EXPECT_EQ(modes, std::vector<int>{400}) << "selecting resets the graph's mouse mode";
+
+    // A line under the selected curve, with a mode for the graph.
+    window->DeleteObject(window->Line());
+    Click(Middle(0));
+    modes.clear();
+    ASSERT_TRUE(window->AddLineWith(ElementsFromText("Gradient function"), 212, true, 0));
+    EXPECT_EQ(window->Line()->GetParent(), window->ItemAt(0));
+    EXPECT_EQ(modes.back(), 212);
+    EXPECT_GT(window->LineRect(1).left(), window->LineRect(0).left());
+}
+
 TEST_F(EquationsWindowTest, PrintedPagesHaveATitleAndNoSelectionMarks)
 {
     EnterMarkup("y=x{^{2}");
