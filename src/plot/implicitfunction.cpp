@@ -54,7 +54,7 @@ TImplicitGrid ImplicitGridFor(int sampleCount)
 class TImplicitFunction::TScan {
 public:
     TScan(TImplicitFunction& curve, Canvas& canvas, TXY& context)
-        : canvas_(canvas), context_(context), axes_(*context.Axes), formula_(curve.Formula.get())
+        : canvas_(canvas), context_(context), axes_(*context.Axes), curve_(curve)
     {
         const TImplicitGrid grid = ImplicitGridFor(context.SampleCount);
         columns_ = grid.Columns;
@@ -77,7 +77,7 @@ public:
     // partial repaint); false when Escape abandoned the drawing.
     bool Run()
     {
-        if (!formula_ || !(dx_ > 0) || !(dy_ > 0) || !std::isfinite(dx_) || !std::isfinite(dy_))
+        if (!curve_.Formula || !(dx_ > 0) || !(dy_ > 0) || !std::isfinite(dx_) || !std::isfinite(dy_))
             return true;
         int firstRow = 0, lastRow = rows_, firstColumn = 0, lastColumn = columns_;
         if (context_.PartialPaint) {
@@ -135,7 +135,7 @@ private:
     {
         ResetStatus();
         Variables.x = x;
-        const Extended value = SafeEvaluate(formula_);
+        const Extended value = curve_.EvaluateFormula();
         succeeded = Succeeded();
         return value;
     }
@@ -258,7 +258,7 @@ private:
     Canvas& canvas_;
     TXY& context_;
     const TAxes& axes_;
-    TEvaluator* formula_;
+    TImplicitFunction& curve_;
     int columns_ = 0, rows_ = 0;
     int firstColumn_ = 0, lastColumn_ = 0;
     Extended xMin_ = 0, yMin_ = 0, dx_ = 0, dy_ = 0, pixelWidth_ = 0;
@@ -302,7 +302,7 @@ bool TImplicitFunction::IsNear(TXYSearch& search)
         ResetStatus();
         Variables.x = corner.x;
         Variables.y = corner.y;
-        const Extended f = SafeEvaluate(Formula.get());
+        const Extended f = EvaluateFormula();
         // A corner where F is not defined tells nothing about the curve.
         if (!Succeeded())
             continue;
