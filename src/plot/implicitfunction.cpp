@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace {
 
@@ -41,6 +42,21 @@ void CoveringIndexes(Extended low, Extended high, Extended origin, Extended step
     first = index(low);
     last = std::min(count, index(high) + 1);
 }
+
+// The dots of a drawing, kept for replaying: each is a line from a pixel to
+// the pixel on its right, drawn with the curve's pen.
+class TDotStore : public TStoredPiece {
+public:
+    explicit TDotStore(std::vector<QLine> dots) : dots_(std::move(dots)) {}
+    void Replay(Canvas& canvas, TShadingBitmap&) const override
+    {
+        if (!dots_.empty() && canvas.Pen().style != TPenStyle::Clear)
+            canvas.Painter().drawLines(dots_.data(), static_cast<int>(dots_.size()));
+    }
+
+private:
+    std::vector<QLine> dots_;
+};
 
 } // namespace
 
@@ -93,6 +109,7 @@ public:
 
         bool previousPlotted = false;
         bool previousEndSign = false;
+        recording_ = context_.Store != nullptr;
         for (int i = firstRow; i <= lastRow; ++i) {
             const Extended y = yMin_ + i * dy_;
             rowPlotted_ = false;
@@ -110,6 +127,7 @@ public:
             FlushPoints();
         }
         FlushPoints();
+        StoreDots();
         return true;
     }
 
@@ -243,7 +261,7 @@ private:
         const std::uint8_t saved = EvaluationStatus;
         const QPoint p = axes_.ValueToPixel(x, y);
         EvaluationStatus = saved;
-        if (drawing_)
+        if (drawing_ || recording_)
             points_.emplace_back(p, p + QPoint(1, 0));
     }
 
@@ -251,8 +269,27 @@ private:
     {
         if (points_.empty())
             return;
-        canvas_.Painter().drawLines(points_.data(), static_cast<int>(points_.size()));
+        if (drawing_)
+            canvas_.Painter().drawLines(points_.data(), static_cast<int>(points_.size()));
+        if (recording_)
+            recorded_.insert(recorded_.end(), points_.begin(), points_.end());
         points_.clear();
+    }
+
+    // Puts the dots of a complete scan into the context's store.
+    void StoreDots()
+    {
+        if (!recording_ || !context_.Store)
+            return;
+        try {
+            context_.Store->Add(std::make_unique<TDotStore>(std::move(recorded_)));
+        } catch (const std::bad_alloc&) {
+            // Without memory for the cache the next repaint scans again.
+            if (curve_.LineStore() == context_.Store)
+                curve_.DiscardLineStore();
+            context_.Store = nullptr;
+        }
+        recorded_.clear();
     }
 
     Canvas& canvas_;
@@ -267,8 +304,10 @@ private:
     bool shading_ = false;
     bool drawing_ = true;
     bool rowPlotted_ = false;
+    bool recording_ = false; // the dots go into the context's store as well
     std::vector<TSample> previous_, current_;
     std::vector<QLine> points_;
+    std::vector<QLine> recorded_;
 };
 
 TImplicitFunction::TImplicitFunction(TEvaluatorPtr formula, int relation)
