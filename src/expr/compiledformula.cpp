@@ -6,6 +6,12 @@
 // operands is folded; nodes that remember something (tracked division, int,
 // tan, sec, ±) keep that memory in the node, and unknown kinds of node are
 // evaluated as a subtree.
+//
+// The machine has one accumulator, kept in an x87 register, and operands in
+// memory (variables, constants, registers). An intermediate result goes to
+// memory only where the other operand still has to be computed: storing an
+// 80-bit value and loading it straight back is what makes a naive register
+// machine no faster than the tree.
 #include "expr/compiledformula.h"
 
 #include "expr/declarations.h"
@@ -20,21 +26,52 @@ enum class TOp : std::uint8_t {
     Add,
     Subtract,
     Multiply,
+    Divide,
     Power,
     WholePower, // a constant whole exponent from 0 to 9
     Square,     // the exponent 2, the commonest of them
-    Divide,
     Negate,
     Abs,
+    PlusOrMinus,
     Function,
     Int,
     Tan,
     Sec,
-    PlusOrMinus,
-    DeclaredConstant,
     DeclaredFunction,
-    Subtree, // a node of a kind the compiler does not know, evaluated as a tree
+    DeclaredConstant, // no operand
+    Subtree,          // a node of a kind the compiler does not know, evaluated as a tree
+    Spill,            // the accumulator to a register
 };
+
+// Where an instruction finds its operands: both in memory, or the first
+// (unary: the only one) in the accumulator, or the second in the accumulator.
+enum TForm : std::uint8_t { fMemory = 0, fFirstInAccumulator = 1, fSecondInAccumulator = 2 };
+
+constexpr std::uint8_t Code(TOp op, TForm form)
+{
+    return static_cast<std::uint8_t>(static_cast<int>(op) * 3 + form);
+}
+
+// Operations that run on the x87 unit alone, with no call that might use SSE
+// arithmetic: a program of these only need not read the SSE flags.
+[[nodiscard]] bool X87Only(TOp op)
+{
+    switch (op) {
+    case TOp::Add:
+    case TOp::Subtract:
+    case TOp::Multiply:
+    case TOp::Divide:
+    case TOp::WholePower:
+    case TOp::Square:
+    case TOp::Negate:
+    case TOp::Abs:
+    case TOp::PlusOrMinus:
+    case TOp::Spill:
+        return true;
+    default:
+        return false;
+    }
+}
 
 // Deeper trees than this (which only a program can build) are evaluated as
 // subtrees below it, so that compiling never recurses without bound.
@@ -69,12 +106,12 @@ template <class TFold> bool FoldQuietly(TFold&& fold, Extended& value)
     return quiet;
 }
 
-// Where an operand is found while compiling: a program-wide value (a
-// variable or the declared function's parameter), a folded constant or a
-// register holding an intermediate result. Registers live in one array that
-// is only laid out at the end, so operands are resolved to addresses then.
+// Where a value is found while compiling: in the accumulator, or in memory:
+// a program-wide value (a variable or the declared function's parameter), a
+// folded constant or a register. Constants and registers live in one array
+// that is only laid out at the end, so memory operands get addresses then.
 struct TOperand {
-    enum TKind : std::uint8_t { Fixed, Constant, Register } kind = Fixed;
+    enum TKind : std::uint8_t { Accumulator, Fixed, Constant, Register } kind = Fixed;
     const Extended* fixed = nullptr;
     int index = 0;
     Extended value = 0; // of a constant
@@ -83,11 +120,11 @@ struct TOperand {
 } // namespace
 
 struct TCompiledFormula::TInstruction {
-    TOp op;
-    int exponent = 0; // of WholePower
+    std::uint8_t code = 0; // Code (op, form)
+    int exponent = 0;      // of WholePower
     const Extended* a = nullptr;
     const Extended* b = nullptr;
-    Extended* result = nullptr;
+    Extended* result = nullptr; // of Spill
     union {
         TRealFunction function;
         TEvaluator* node;
@@ -102,16 +139,18 @@ public:
     void CompileTree(TEvaluator* tree)
     {
         const TOperand result = Compile(tree, 0, 0);
-        // Lay out the registers: the constants, then the intermediate results.
+        // Lay out the constants, then the registers.
         const std::size_t constants = constants_.size();
         form_.registers_.assign(constants + static_cast<std::size_t>(registerCount_), 0);
         for (std::size_t k = 0; k < constants; ++k)
             form_.registers_[k] = constants_[k];
+        form_.x87Only_ = true;
         for (std::size_t k = 0; k < form_.code_.size(); ++k) {
             TCompiledFormula::TInstruction& instruction = form_.code_[k];
             instruction.a = Address(operands_[k].a);
             instruction.b = Address(operands_[k].b);
             instruction.result = const_cast<Extended*>(Address(operands_[k].result));
+            form_.x87Only_ = form_.x87Only_ && X87Only(ops_[k]);
         }
         form_.result_ = Address(result);
     }
@@ -121,9 +160,12 @@ private:
         TOperand a, b, result;
     };
 
+    // The address of a memory operand; nullptr for the accumulator.
     [[nodiscard]] const Extended* Address(const TOperand& operand) const
     {
         switch (operand.kind) {
+        case TOperand::Accumulator:
+            return nullptr;
         case TOperand::Fixed:
             return operand.fixed;
         case TOperand::Constant:
@@ -134,10 +176,17 @@ private:
         return nullptr;
     }
 
-    TOperand Fixed(const Extended* value)
+    static TOperand Fixed(const Extended* value)
     {
         TOperand operand;
         operand.fixed = value;
+        return operand;
+    }
+
+    static TOperand InAccumulator()
+    {
+        TOperand operand;
+        operand.kind = TOperand::Accumulator;
         return operand;
     }
 
@@ -151,50 +200,36 @@ private:
         return operand;
     }
 
-    // Appends an instruction whose result goes to register depth.
-    TCompiledFormula::TInstruction& Emit(TOp op, int depth, const TOperand& a = {}, const TOperand& b = {})
-    {
-        TOperand result;
-        result.kind = TOperand::Register;
-        result.index = depth;
-        registerCount_ = std::max(registerCount_, depth + 1);
-        operands_.push_back({a, b, result});
-        TCompiledFormula::TInstruction instruction{};
-        instruction.op = op;
-        form_.code_.push_back(instruction);
-        return form_.code_.back();
-    }
-
-    [[nodiscard]] static TOperand Result(int depth)
-    {
-        TOperand result;
-        result.kind = TOperand::Register;
-        result.index = depth;
-        return result;
-    }
-
-    // The register below which a second operand may work, given the first.
-    [[nodiscard]] static int After(const TOperand& first, int depth)
-    {
-        return first.kind == TOperand::Register ? depth + 1 : depth;
-    }
-
-    // A constant leaf was folded away when the operand turned out constant;
-    // the constant takes no register.
+    // A constant operand folded into its node's value takes no room.
     void Forget(const TOperand& operand)
     {
         if (operand.kind == TOperand::Constant && operand.index + 1 == static_cast<int>(constants_.size()))
             constants_.pop_back();
     }
 
-    // Compiles node so that its instructions use registers from depth on;
-    // answers where its value is found.
+    // Appends an instruction of op on operands a and b (either may be the
+    // accumulator); its result is in the accumulator.
+    TCompiledFormula::TInstruction& Emit(TOp op, const TOperand& a = {}, const TOperand& b = {})
+    {
+        TForm form = fMemory;
+        if (a.kind == TOperand::Accumulator)
+            form = fFirstInAccumulator;
+        else if (b.kind == TOperand::Accumulator)
+            form = fSecondInAccumulator;
+        TCompiledFormula::TInstruction instruction{};
+        instruction.code = Code(op, form);
+        form_.code_.push_back(instruction);
+        operands_.push_back({a, b, {}});
+        ops_.push_back(op);
+        return form_.code_.back();
+    }
+
+    // Compiles node so that any register it needs is depth or above; answers
+    // where its value is found.
     TOperand Compile(TEvaluator* node, int depth, int nesting)
     {
-        if (!node)
-            return Constant(0); // only a parent with a missing operand meets this; see Subtree
         if (nesting > MaximumCompileDepth)
-            return Subtree(node, depth);
+            return Subtree(node);
         const std::type_info& kind = typeid(*node);
         if (kind == typeid(TConstantEvaluator))
             return Constant(static_cast<TConstantEvaluator*>(node)->Value());
@@ -215,26 +250,27 @@ private:
         if (kind == typeid(TTokenEvaluator))
             return Constant(0);
         if (kind == typeid(TDeclaredConstantEvaluator)) {
-            Emit(TOp::DeclaredConstant, depth).node = node;
-            return Result(depth);
+            Emit(TOp::DeclaredConstant).node = node;
+            return InAccumulator();
         }
         if (auto* binary = dynamic_cast<TBinaryEvaluator*>(node)) {
+            // A tree with a missing operand fails as the tree does.
             if (!binary->Left() || !binary->Right())
-                return Subtree(node, depth);
+                return Subtree(node);
             if (kind == typeid(TOperationEvaluator))
                 return CompileOperation(static_cast<TOperationEvaluator*>(node), depth, nesting);
             if (kind == typeid(TDivideEvaluator)) {
                 auto* divide = static_cast<TDivideEvaluator*>(node);
-                const TOperand left = Compile(divide->Left(), depth, nesting + 1);
-                const TOperand right = Compile(divide->Right(), After(left, depth), nesting + 1);
-                Emit(TOp::Divide, depth, left, right).sign = &divide->lastSign_;
-                return Result(depth);
+                TOperand left, right;
+                CompileOperands(divide, depth, nesting, left, right);
+                Emit(TOp::Divide, left, right).sign = &divide->lastSign_;
+                return InAccumulator();
             }
-            return Subtree(node, depth);
+            return Subtree(node);
         }
         if (auto* unary = dynamic_cast<TUnaryEvaluator*>(node)) {
             if (!unary->Operand())
-                return Subtree(node, depth);
+                return Subtree(node);
             TOp op;
             if (kind == typeid(TFunctionEvaluator))
                 return CompileFunction(static_cast<TFunctionEvaluator*>(node), depth, nesting);
@@ -249,24 +285,47 @@ private:
             else if (kind == typeid(TDeclaredFunctionEvaluator))
                 op = TOp::DeclaredFunction;
             else
-                return Subtree(node, depth);
+                return Subtree(node);
             const TOperand operand = Compile(unary->Operand(), depth, nesting + 1);
-            Emit(op, depth, operand).node = node;
-            return Result(depth);
+            Emit(op, operand).node = node;
+            return InAccumulator();
         }
-        return Subtree(node, depth);
+        return Subtree(node);
     }
 
-    TOperand Subtree(TEvaluator* node, int depth)
+    TOperand Subtree(TEvaluator* node)
     {
-        Emit(TOp::Subtree, depth).node = node;
-        return Result(depth);
+        Emit(TOp::Subtree).node = node;
+        return InAccumulator();
+    }
+
+    // Compiles both operands of node, left first. When both end in the
+    // accumulator, the left one is spilled to register depth before the
+    // right one's instructions.
+    void CompileOperands(TBinaryEvaluator* node, int depth, int nesting, TOperand& left, TOperand& right)
+    {
+        left = Compile(node->Left(), depth, nesting + 1);
+        const std::size_t mark = form_.code_.size();
+        right = Compile(node->Right(), depth + 1, nesting + 1);
+        if (left.kind != TOperand::Accumulator || right.kind != TOperand::Accumulator)
+            return;
+        TOperand spilled;
+        spilled.kind = TOperand::Register;
+        spilled.index = depth;
+        registerCount_ = std::max(registerCount_, depth + 1);
+        TCompiledFormula::TInstruction spill{};
+        spill.code = Code(TOp::Spill, fFirstInAccumulator);
+        const auto at = static_cast<std::ptrdiff_t>(mark);
+        form_.code_.insert(form_.code_.begin() + at, spill);
+        operands_.insert(operands_.begin() + at, TOperands{InAccumulator(), {}, spilled});
+        ops_.insert(ops_.begin() + at, TOp::Spill);
+        left = spilled;
     }
 
     TOperand CompileOperation(TOperationEvaluator* node, int depth, int nesting)
     {
-        const TOperand left = Compile(node->Left(), depth, nesting + 1);
-        const TOperand right = Compile(node->Right(), After(left, depth), nesting + 1);
+        TOperand left, right;
+        CompileOperands(node, depth, nesting, left, right);
         if (left.kind == TOperand::Constant && right.kind == TOperand::Constant) {
             Extended value = 0;
             if (FoldQuietly([&] { return node->Operate(left.value, right.value); }, value)) {
@@ -277,13 +336,13 @@ private:
         }
         switch (node->Operation()) {
         case TOperation::Add:
-            Emit(TOp::Add, depth, left, right);
+            Emit(TOp::Add, left, right);
             break;
         case TOperation::Subtract:
-            Emit(TOp::Subtract, depth, left, right);
+            Emit(TOp::Subtract, left, right);
             break;
         case TOperation::Multiply:
-            Emit(TOp::Multiply, depth, left, right);
+            Emit(TOp::Multiply, left, right);
             break;
         case TOperation::Power: {
             // RealPower multiplies out whole exponents from 0 to 9.
@@ -291,14 +350,14 @@ private:
             if (right.kind == TOperand::Constant && RoundHalfEven(e) == e && e >= 0 && e <= 9) {
                 Forget(right);
                 const int exponent = static_cast<int>(e);
-                Emit(exponent == 2 ? TOp::Square : TOp::WholePower, depth, left).exponent = exponent;
+                Emit(exponent == 2 ? TOp::Square : TOp::WholePower, left).exponent = exponent;
             } else {
-                Emit(TOp::Power, depth, left, right);
+                Emit(TOp::Power, left, right);
             }
             break;
         }
         }
-        return Result(depth);
+        return InAccumulator();
     }
 
     TOperand CompileFunction(TFunctionEvaluator* node, int depth, int nesting)
@@ -314,17 +373,18 @@ private:
             }
         }
         if (code == fcNegate)
-            Emit(TOp::Negate, depth, operand);
+            Emit(TOp::Negate, operand);
         else if (code == 218)
-            Emit(TOp::Abs, depth, operand);
+            Emit(TOp::Abs, operand);
         else
-            Emit(TOp::Function, depth, operand).function = function;
-        return Result(depth);
+            Emit(TOp::Function, operand).function = function;
+        return InAccumulator();
     }
 
     TCompiledFormula& form_;
     std::vector<Extended> constants_;
     std::vector<TOperands> operands_; // one per instruction
+    std::vector<TOp> ops_;            // one per instruction
     int registerCount_ = 0;
 };
 
@@ -345,6 +405,7 @@ TCompiledFormula& TCompiledFormula::operator=(TCompiledFormula&& other) noexcept
     code_ = std::move(other.code_);
     registers_ = std::move(other.registers_);
     result_ = other.result_;
+    x87Only_ = other.x87Only_;
     source_ = other.source_;
     generation_ = other.generation_;
     other.code_.clear();
@@ -360,11 +421,10 @@ void TCompiledFormula::Compile(TEvaluator* tree)
     code_.clear();
     registers_.clear();
     result_ = nullptr;
+    x87Only_ = false;
     source_ = tree;
     if (tree)
         TFormulaCompiler(*this).CompileTree(tree);
-    // Compiling frees nothing, but a fold might in a future kind of node:
-    // take the count afterwards.
     generation_ = EvaluatorGeneration;
 }
 
@@ -373,64 +433,73 @@ int TCompiledFormula::InstructionCount() const
     return static_cast<int>(code_.size());
 }
 
+// The three forms of a binary instruction, l and r its operands.
+#define LC_BINARY(op, expression)                                                                            \
+    case Code(TOp::op, fMemory): {                                                                           \
+        const Extended l = *i.a, r = *i.b;                                                                   \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }                                                                                                        \
+    case Code(TOp::op, fFirstInAccumulator): {                                                               \
+        const Extended l = accumulator, r = *i.b;                                                            \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }                                                                                                        \
+    case Code(TOp::op, fSecondInAccumulator): {                                                              \
+        const Extended l = *i.a, r = accumulator;                                                            \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }
+// The two forms of a unary instruction, v its operand.
+#define LC_UNARY(op, expression)                                                                             \
+    case Code(TOp::op, fMemory): {                                                                           \
+        const Extended v = *i.a;                                                                             \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }                                                                                                        \
+    case Code(TOp::op, fFirstInAccumulator): {                                                               \
+        const Extended v = accumulator;                                                                      \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }
+
 Extended TCompiledFormula::Run() const
 {
+    Extended accumulator = 0;
     for (const TInstruction& i : code_) {
-        switch (i.op) {
-        case TOp::Add:
-            *i.result = *i.a + *i.b;
-            break;
-        case TOp::Subtract:
-            *i.result = *i.a - *i.b;
-            break;
-        case TOp::Multiply:
-            *i.result = *i.a * *i.b;
-            break;
-        case TOp::Power:
-            *i.result = RealPower(*i.a, *i.b);
-            break;
-        case TOp::WholePower:
-            *i.result = RealWholePower(*i.a, i.exponent);
-            break;
-        case TOp::Square:
-            *i.result = RealWholePower(*i.a, 2);
-            break;
-        case TOp::Divide:
-            *i.result = TrackedDivide(*i.a, *i.b, *i.sign);
-            break;
-        case TOp::Negate:
-            *i.result = -*i.a;
-            break;
-        case TOp::Abs:
-            *i.result = std::fabs(*i.a);
-            break;
-        case TOp::Function:
-            *i.result = i.function(*i.a);
-            break;
-        case TOp::Int:
-            *i.result = static_cast<TIntEvaluator*>(i.node)->TIntEvaluator::Apply(*i.a);
-            break;
-        case TOp::Tan:
-            *i.result = static_cast<TTanEvaluator*>(i.node)->TTanEvaluator::Apply(*i.a);
-            break;
-        case TOp::Sec:
-            *i.result = static_cast<TSecEvaluator*>(i.node)->TSecEvaluator::Apply(*i.a);
-            break;
-        case TOp::PlusOrMinus:
-            *i.result = static_cast<TPlusOrMinusEvaluator*>(i.node)->Minus() ? -*i.a : *i.a;
-            break;
-        case TOp::DeclaredConstant:
-            *i.result =
+        switch (i.code) {
+            LC_BINARY(Add, l + r)
+            LC_BINARY(Subtract, l - r)
+            LC_BINARY(Multiply, l * r)
+            LC_BINARY(Divide, TrackedDivide(l, r, *i.sign))
+            LC_BINARY(Power, RealPower(l, r))
+            LC_UNARY(WholePower, RealWholePower(v, i.exponent))
+            LC_UNARY(Square, RealWholePower(v, 2))
+            LC_UNARY(Negate, -v)
+            LC_UNARY(Abs, std::fabs(v))
+            LC_UNARY(PlusOrMinus, static_cast<TPlusOrMinusEvaluator*>(i.node)->Minus() ? -v : v)
+            LC_UNARY(Function, i.function(v))
+            LC_UNARY(Int, static_cast<TIntEvaluator*>(i.node)->TIntEvaluator::Apply(v))
+            LC_UNARY(Tan, static_cast<TTanEvaluator*>(i.node)->TTanEvaluator::Apply(v))
+            LC_UNARY(Sec, static_cast<TSecEvaluator*>(i.node)->TSecEvaluator::Apply(v))
+            LC_UNARY(DeclaredFunction,
+                     static_cast<TDeclaredFunctionEvaluator*>(i.node)->TDeclaredFunctionEvaluator::Apply(v))
+        case Code(TOp::DeclaredConstant, fMemory):
+            accumulator =
                 static_cast<TDeclaredConstantEvaluator*>(i.node)->TDeclaredConstantEvaluator::Evaluate();
             break;
-        case TOp::DeclaredFunction:
-            *i.result =
-                static_cast<TDeclaredFunctionEvaluator*>(i.node)->TDeclaredFunctionEvaluator::Apply(*i.a);
+        case Code(TOp::Subtree, fMemory):
+            accumulator = i.node->Evaluate();
             break;
-        case TOp::Subtree:
-            *i.result = i.node->Evaluate();
+        case Code(TOp::Spill, fFirstInAccumulator):
+            *i.result = accumulator;
+            break;
+        default:
             break;
         }
     }
-    return *result_;
+    return result_ ? *result_ : accumulator;
 }
+
+#undef LC_BINARY
+#undef LC_UNARY

@@ -1,10 +1,10 @@
 // The flat compiled form of an evaluation tree. Curves evaluate their trees
 // hundreds of thousands of times per drawing, and walking a tree of virtual
-// calls costs far more than the arithmetic. TCompiledFormula turns a tree into
-// one contiguous list of instructions over registers, with constant parts
-// folded, small whole powers multiplied out and the real functions called
-// directly, and evaluates it with exactly the value and the status the tree
-// gives. The tree stays the object model: the compiled form borrows it, reads
+// calls costs far more than the arithmetic. TCompiledFormula turns a tree
+// into one contiguous list of instructions for an accumulator machine, with
+// constant parts folded, small whole powers multiplied out and the real
+// functions called directly, and evaluates it with exactly the value and the
+// status the tree gives. The tree stays the object model: the compiled form borrows it, reads
 // the discontinuity memory and the ± signs of its nodes in place (so memory
 // stores, branch selection and declared names act on both alike) and compiles
 // itself afresh whenever it is asked for another tree or nodes have been
@@ -33,6 +33,9 @@ public:
             Compile(tree);
         if (!tree)
             return 0;
+        // A program on the x87 unit alone raises no SSE flags to look at.
+        if (x87Only_)
+            return GuardFaults([this] { return Run(); }, false);
         return GuardFaults([this] { return Run(); });
     }
     // Compiles tree (borrowed; nullptr gives the empty form, which answers 0).
@@ -54,8 +57,9 @@ private:
     [[nodiscard]] Extended Run() const;
 
     std::vector<TInstruction> code_;
-    std::vector<Extended> registers_; // the folded constants, then the intermediate results
-    const Extended* result_ = nullptr;
+    std::vector<Extended> registers_;  // the folded constants, then spilled intermediate results
+    const Extended* result_ = nullptr; // where the value is found; nullptr: the accumulator
+    bool x87Only_ = false;
     const TEvaluator* source_ = nullptr;
     std::uint64_t generation_ = 0;
 };

@@ -366,18 +366,20 @@ private:
 namespace evaluation_detail {
 
 // The fault flags raised since they were last cleared: fetestexcept without
-// the function call, read from both the x87 status word and the SSE control
-// register (long double arithmetic runs on the x87 unit, conversions and
-// double arithmetic on SSE).
-inline int RaisedFaults(int faults)
+// the function call, read from the x87 status word (long double arithmetic)
+// and, unless sse is false, from the SSE control register (conversions and
+// double arithmetic); reading the latter costs as much as a multiplication.
+inline int RaisedFaults(int faults, bool sse)
 {
 #if defined(__x86_64__)
     unsigned short status = 0;
     unsigned int mxcsr = 0;
     __asm__ volatile("fnstsw %0" : "=am"(status));
-    __asm__ volatile("stmxcsr %0" : "=m"(mxcsr));
+    if (sse)
+        __asm__ volatile("stmxcsr %0" : "=m"(mxcsr));
     return static_cast<int>((status | mxcsr) & static_cast<unsigned>(faults));
 #else
+    (void)sse;
     return std::fetestexcept(faults);
 #endif
 }
@@ -387,7 +389,10 @@ inline int RaisedFaults(int faults)
 // The fault handling of SafeEvaluate around any evaluation run() of a tree
 // or of its compiled form: faults and results that are not finite become
 // status 5 (division by zero, overflow) or 6 (invalid), with the result 0.
-template <class TRun> [[nodiscard]] inline Extended GuardFaults(TRun&& run)
+// sse false serves an evaluation that runs on the x87 unit alone, which
+// cannot raise the SSE flags: flags left there by other code are then not
+// looked at, as they would only have been cleared.
+template <class TRun> [[nodiscard]] inline Extended GuardFaults(TRun&& run, bool sse = true)
 {
     using evaluation_detail::RaisedFaults;
     // Faults are read from the flags; traps stay off. Underflow and inexact
@@ -397,10 +402,10 @@ template <class TRun> [[nodiscard]] inline Extended GuardFaults(TRun&& run)
     // entry unless other code left a fault behind, and a fault seen here is
     // cleared before returning.
     constexpr int faults = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
-    if (RaisedFaults(faults))
+    if (RaisedFaults(faults, sse))
         std::feclearexcept(faults);
     const Extended value = run();
-    const int raised = RaisedFaults(faults);
+    const int raised = RaisedFaults(faults, sse);
     if (raised)
         std::feclearexcept(faults);
     if ((raised & (FE_DIVBYZERO | FE_OVERFLOW)) || std::isinf(value)) {

@@ -131,8 +131,8 @@ TEST(CompiledFormula, FoldsAndMultipliesOutOnlyWhatChangesNothing)
         std::uint8_t status;
     };
     TRow rows[] = {
-        {"x^2-3x+1: a square, a product, two sums",
-         B('+', B('-', B('^', X(), C(2)), B('*', C(3), X())), C(1)), 4, 2, -1, esNormal},
+        {"x^2-3x+1: a square kept aside, a product, two sums",
+         B('+', B('-', B('^', X(), C(2)), B('*', C(3), X())), C(1)), 5, 2, -1, esNormal},
         {"(2+3)x folds the sum", B('*', B('+', C(2), C(3)), X()), 1, 2, 10, esNormal},
         {"sqrt(9)x folds the root", B('*', F(220, C(9)), X()), 1, 2, 6, esNormal},
         {"sin 2 · x keeps the sine: the angle unit may change", B('*', F(200, C(2)), X()), 2, 1, FastSin(2),
