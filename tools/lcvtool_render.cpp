@@ -175,6 +175,10 @@ int RunRender(const std::vector<std::string>& arguments)
 #endif
 
     QImage measuring(width, height, QImage::Format_RGB32);
+    // Every output has the picture's resolution, so that a millimetre and a
+    // point are the same share of the picture in PNG, SVG and PDF.
+    const int dpi = measuring.physicalDpiX();
+    SetDeviceMetrics(measuring.physicalDpiX(), measuring.physicalDpiY());
     TFixedScaleHost host(width, height, QFont(QString::fromStdString(EquationsFontName), 10), &measuring);
     TGraphParams params(&host);
     if (haveScales
@@ -221,8 +225,8 @@ int RunRender(const std::vector<std::string>& arguments)
         written = image.save(QString::fromStdString(out), "PNG");
     } else if (pdf) {
         QPdfWriter writer(QString::fromStdString(out));
-        writer.setResolution(72);
-        writer.setPageSize(QPageSize(QSizeF(width, height), QPageSize::Point));
+        writer.setResolution(dpi);
+        writer.setPageSize(QPageSize(QSizeF(width, height) * 72.0 / dpi, QPageSize::Point));
         writer.setPageMargins(QMarginsF(0, 0, 0, 0));
         DrawGraph(&writer, params, lines, width, height);
         written = true;
@@ -232,6 +236,7 @@ int RunRender(const std::vector<std::string>& arguments)
         QSvgGenerator generator;
         generator.setFileName(QString::fromStdString(out));
         generator.setSize(QSize(width, height));
+        generator.setResolution(dpi);
         generator.setViewBox(QRect(0, 0, width, height));
         generator.setTitle("Lumacurve graph");
         DrawGraph(&generator, params, lines, width, height);

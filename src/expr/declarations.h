@@ -66,10 +66,14 @@ public:
     // SafeEvaluate (Definition ()) at the current parameter value, through
     // the definition's compiled form.
     [[nodiscard]] Extended EvaluateDefinition() { return compiled_.Evaluate(definition_.get()); }
+    // Counts the exchanges of the definition, so that the nodes using the
+    // function know when their memory stores point into a freed tree.
+    [[nodiscard]] unsigned Generation() const { return generation_; }
 
 private:
     TEvaluatorPtr definition_;
     TCompiledFormula compiled_;
+    unsigned generation_ = 0;
 };
 
 // ---- evaluation nodes ------------------------------------------------------
@@ -102,8 +106,13 @@ public:
     [[nodiscard]] TDeclaredFunction* Function() const { return function_; }
 
 private:
+    // Collects the stores again when the definition was exchanged since.
+    void RefreshStores();
+    void SwapStores();
+
     TDeclaredFunction* function_; // borrowed from its declaration line
     std::vector<std::unique_ptr<TMemoryStore>> stores_;
+    unsigned storesGeneration_ = 0;
 };
 
 // The parameter inside a declared function's definition; written as "x"
