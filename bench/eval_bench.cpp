@@ -149,7 +149,9 @@ void Record(benchmark::State& state, const char* label, const char* engine)
     (void)engine;
 }
 
-void Ours(benchmark::State& state, const TFormula* formula)
+// Our evaluation of the formula, as curves evaluate it: through its
+// compiled form (status reset first), or through the tree.
+template <bool Compiled> void Ours(benchmark::State& state, const TFormula* formula)
 {
     AngleFactor = RadiansFactor;
     TEvaluatorPtr tree = ParseFormula(formula->markup);
@@ -161,28 +163,11 @@ void Ours(benchmark::State& state, const TFormula* formula)
         for (long double x : xs) {
             Variables.x = x;
             ResetStatus();
-            sum += compiled.Evaluate(tree.get());
+            sum += Compiled ? compiled.Evaluate(tree.get()) : SafeEvaluate(tree.get());
         }
         benchmark::DoNotOptimize(sum);
     }
-    Record(state, formula->label, "lumacurve");
-}
-
-void OurTree(benchmark::State& state, const TFormula* formula)
-{
-    AngleFactor = RadiansFactor;
-    TEvaluatorPtr tree = ParseFormula(formula->markup);
-    const auto xs = Sweep();
-    Variables.y = YValue;
-    for (auto _ : state) {
-        long double sum = 0;
-        for (long double x : xs) {
-            Variables.x = x;
-            sum += ResetAndEvaluate(tree.get());
-        }
-        benchmark::DoNotOptimize(sum);
-    }
-    Record(state, formula->label, "lumacurve_tree");
+    Record(state, formula->label, Compiled ? "lumacurve" : "lumacurve_tree");
 }
 
 template <typename Real, typename Function>
@@ -262,8 +247,8 @@ int main(int argc, char** argv)
 {
     for (const TFormula& formula : Formulas()) {
         const std::string label = formula.label;
-        benchmark::RegisterBenchmark(("lumacurve/" + label).c_str(), Ours, &formula);
-        benchmark::RegisterBenchmark(("lumacurve_tree/" + label).c_str(), OurTree, &formula);
+        benchmark::RegisterBenchmark(("lumacurve/" + label).c_str(), Ours<true>, &formula);
+        benchmark::RegisterBenchmark(("lumacurve_tree/" + label).c_str(), Ours<false>, &formula);
         benchmark::RegisterBenchmark(("native_ld/" + label).c_str(), [&formula](benchmark::State& state) {
             Native<long double>(state, &formula, formula.nativeLd, "native_ld");
         });
