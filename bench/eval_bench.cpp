@@ -1,9 +1,13 @@
 // Cost of one evaluation of a formula, x swept over [-10, 10], measured in
-// one run for: our evaluation trees (evaluated as a curve evaluates them,
-// through ResetAndEvaluate with its floating-point flag checks); the same
-// formula as native long double code using the C library; the same using
-// our fast functions; native double; and muparser (double). Ends with a
-// plain tab-separated table of nanoseconds per evaluation.
+// one run for: the compiled form of our evaluation trees (evaluated as a
+// curve evaluates them: status reset, then the compiled form with its
+// floating-point flag checks); the trees themselves (ResetAndEvaluate); the
+// same formula as native long double code using the C library; the same
+// using our fast functions; native double; and muparser (double). Ends with a
+// plain tab-separated table of nanoseconds per evaluation and the ratios of
+// ours to native long double code with the same functions, with their
+// geometric means.
+#include "expr/compiledformula.h"
 #include "expr/declarations.h"
 #include "expr/evaluator.h"
 #include "expr/fastmath.h"
@@ -145,21 +149,25 @@ void Record(benchmark::State& state, const char* label, const char* engine)
     (void)engine;
 }
 
-void Ours(benchmark::State& state, const TFormula* formula)
+// Our evaluation of the formula, as curves evaluate it: through its
+// compiled form (status reset first), or through the tree.
+template <bool Compiled> void Ours(benchmark::State& state, const TFormula* formula)
 {
     AngleFactor = RadiansFactor;
     TEvaluatorPtr tree = ParseFormula(formula->markup);
+    TCompiledFormula compiled;
     const auto xs = Sweep();
     Variables.y = YValue;
     for (auto _ : state) {
         long double sum = 0;
         for (long double x : xs) {
             Variables.x = x;
-            sum += ResetAndEvaluate(tree.get());
+            ResetStatus();
+            sum += Compiled ? compiled.Evaluate(tree.get()) : SafeEvaluate(tree.get());
         }
         benchmark::DoNotOptimize(sum);
     }
-    Record(state, formula->label, "lumacurve");
+    Record(state, formula->label, Compiled ? "lumacurve" : "lumacurve_tree");
 }
 
 template <typename Real, typename Function>
@@ -239,7 +247,8 @@ int main(int argc, char** argv)
 {
     for (const TFormula& formula : Formulas()) {
         const std::string label = formula.label;
-        benchmark::RegisterBenchmark(("lumacurve/" + label).c_str(), Ours, &formula);
+        benchmark::RegisterBenchmark(("lumacurve/" + label).c_str(), Ours<true>, &formula);
+        benchmark::RegisterBenchmark(("lumacurve_tree/" + label).c_str(), Ours<false>, &formula);
         benchmark::RegisterBenchmark(("native_ld/" + label).c_str(), [&formula](benchmark::State& state) {
             Native<long double>(state, &formula, formula.nativeLd, "native_ld");
         });
@@ -257,11 +266,27 @@ int main(int argc, char** argv)
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
 
-    std::printf("\nformula\tlumacurve_ns\tnative_ld_ns\tnative_ld_fast_ns\tnative_double_ns\tmuparser_ns\n");
+    // Ratios to native long double code with the same fast functions, the
+    // limit a compiled form can approach, and to muparser.
+    std::printf(
+        "\nformula\tlumacurve_ns\tlumacurve_tree_ns\tnative_ld_ns\tnative_ld_fast_ns\tnative_double_ns\t"
+        "muparser_ns\tlumacurve/native_ld_fast\tlumacurve_tree/native_ld_fast\tlumacurve/muparser\n");
+    double logSums[3] = {0, 0, 0};
+    int count = 0;
     for (const TFormula& formula : Formulas()) {
         auto& row = results[formula.label];
-        std::printf("%s\t%.2f\t%.2f\t%.2f\t%.2f\t%.2f\n", formula.label, row["lumacurve"], row["native_ld"],
-                    row["native_ld_fast"], row["native_double"], row["muparser"]);
+        const double ratios[3] = {row["lumacurve"] / row["native_ld_fast"],
+                                  row["lumacurve_tree"] / row["native_ld_fast"],
+                                  row["lumacurve"] / row["muparser"]};
+        std::printf("%s\t%.2f\t%.2f\t%.2f\t%.2f\t%.2f\t%.2f\t%.2f\t%.2f\t%.2f\n", formula.label,
+                    row["lumacurve"], row["lumacurve_tree"], row["native_ld"], row["native_ld_fast"],
+                    row["native_double"], row["muparser"], ratios[0], ratios[1], ratios[2]);
+        for (int k = 0; k < 3; ++k)
+            logSums[k] += std::log(ratios[k]);
+        ++count;
     }
+    if (count > 0)
+        std::printf("geometric mean\t\t\t\t\t\t\t%.2f\t%.2f\t%.2f\n", std::exp(logSums[0] / count),
+                    std::exp(logSums[1] / count), std::exp(logSums[2] / count));
     return 0;
 }

@@ -71,6 +71,7 @@ bool TDeclaredFunction::Exchange(TDeclaredName& other)
     if (!function)
         return false;
     std::swap(definition_, function->definition_);
+    std::swap(compiled_, function->compiled_);
     ++generation_;
     ++function->generation_;
     return true;
@@ -137,7 +138,7 @@ Extended TDeclaredFunctionEvaluator::Apply(Extended value)
     // The definition is evaluated on its own, which clears the fault flags:
     // raise the outer evaluation's faults again so that it still sees them.
     const int outerFaults = std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID);
-    const Extended result = SafeEvaluate(function_->Definition());
+    const Extended result = function_->EvaluateDefinition();
     if (outerFaults)
         std::feraiseexcept(outerFaults);
     ParameterValue = outer;

@@ -7,6 +7,7 @@
 // can carry a family so that each curve using it is drawn once per member.
 #pragma once
 
+#include "expr/compiledformula.h"
 #include "expr/evaluator.h"
 #include "expr/realreader.h"
 #include "formula/editor.h"
@@ -58,15 +59,20 @@ class TDeclaredFunction : public TDeclaredName {
 public:
     // definition is in terms of the parameter node.
     TDeclaredFunction(std::string_view name, TEvaluatorPtr definition);
+    // Exchanges definitions; each keeps its compiled form.
     bool Exchange(TDeclaredName& other) override;
     [[nodiscard]] bool DependsOn(std::string_view name) const override;
     [[nodiscard]] TEvaluator* Definition() const { return definition_.get(); }
+    // SafeEvaluate (Definition ()) at the current parameter value, through
+    // the definition's compiled form.
+    [[nodiscard]] Extended EvaluateDefinition() { return compiled_.Evaluate(definition_.get()); }
     // Counts the exchanges of the definition, so that the nodes using the
     // function know when their memory stores point into a freed tree.
     [[nodiscard]] unsigned Generation() const { return generation_; }
 
 private:
     TEvaluatorPtr definition_;
+    TCompiledFormula compiled_;
     unsigned generation_ = 0;
 };
 

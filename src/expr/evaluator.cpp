@@ -6,7 +6,6 @@
 #include "expr/functions.h"
 #include "expr/numerics.h"
 
-#include <cfenv>
 #include <cmath>
 
 // ---------------------------------------------------------------------------
@@ -340,67 +339,11 @@ std::unique_ptr<TMemoryStore> TDivideEvaluator::CreateMemoryStore()
 // ---------------------------------------------------------------------------
 // Shared operations
 
-Extended TrackedDivide(Extended n, Extended d, bool& lastSign)
-{
-    Extended result = 0;
-    if (d != 0)
-        result = n / d;
-    else
-        SetStatus(esUndefined);
-    const bool positive = d >= 0;
-    if (Tracking && positive != lastSign)
-        SetStatus(esPole);
-    lastSign = positive;
-    return result;
-}
-
-namespace {
-
-// The fault flags raised since they were last cleared: fetestexcept without
-// the function call, read from both the x87 status word and the SSE control
-// register (long double arithmetic runs on the x87 unit, conversions and
-// double arithmetic on SSE).
-inline int RaisedFaults(int faults)
-{
-#if defined(__x86_64__)
-    unsigned short status = 0;
-    unsigned int mxcsr = 0;
-    __asm__ volatile("fnstsw %0" : "=am"(status));
-    __asm__ volatile("stmxcsr %0" : "=m"(mxcsr));
-    return static_cast<int>((status | mxcsr) & static_cast<unsigned>(faults));
-#else
-    return std::fetestexcept(faults);
-#endif
-}
-
-} // namespace
-
 Extended SafeEvaluate(TEvaluator* tree)
 {
     if (!tree)
         return 0;
-    // Faults are read from the flags; traps stay off. Underflow and inexact
-    // results are ordinary (2^-1000 is simply 0).
-    // Clearing the flags is costly (it rewrites the whole floating-point
-    // environment), so the normal path only tests them: they are clear on
-    // entry unless other code left a fault behind, and a fault seen here is
-    // cleared before returning.
-    constexpr int faults = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
-    if (RaisedFaults(faults))
-        std::feclearexcept(faults);
-    const Extended value = tree->Evaluate();
-    const int raised = RaisedFaults(faults);
-    if (raised)
-        std::feclearexcept(faults);
-    if ((raised & (FE_DIVBYZERO | FE_OVERFLOW)) || std::isinf(value)) {
-        SetStatus(esUndefined);
-        return 0;
-    }
-    if ((raised & FE_INVALID) || std::isnan(value)) {
-        SetStatus(esInvalid);
-        return 0;
-    }
-    return value;
+    return GuardFaults([tree] { return tree->Evaluate(); });
 }
 
 Extended ResetAndEvaluate(TEvaluator* tree)

@@ -9,6 +9,8 @@
 #include "expr/evalstate.h"
 #include "formula/drawobject.h"
 
+#include <cfenv>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -23,8 +25,15 @@ class TMemoryStore;
 // Variable codes, equal to the variable tokens.
 enum : int { vcX = 300, vcY = 301, vcT = 302, vcTheta = 303, vcR = 304, vcN = 305 };
 
+// Counts the evaluation nodes freed and the operands taken out of or put into
+// nodes. A compiled form of a tree (compiledformula.h) borrows the tree's
+// nodes; when the count has moved since it was compiled, a tree at the same
+// address may be another one, and it compiles afresh.
+inline std::uint64_t EvaluatorGeneration = 0;
+
 class TEvaluator : public TCalculatedObject {
 public:
+    ~TEvaluator() override { ++EvaluatorGeneration; }
     using TNodeCallback = void (*)(void* data, TEvaluator* node, void* argument);
 
     [[nodiscard]] virtual Extended Evaluate() { return 0; }
@@ -126,8 +135,16 @@ public:
     void ForEachNode(TNodeCallback callback, void* data, void* argument) override;
 
     [[nodiscard]] TEvaluator* Operand() const { return operand_.get(); }
-    TEvaluatorPtr TakeOperand() { return std::move(operand_); }
-    void SetOperand(TEvaluatorPtr operand) { operand_ = std::move(operand); }
+    TEvaluatorPtr TakeOperand()
+    {
+        ++EvaluatorGeneration;
+        return std::move(operand_);
+    }
+    void SetOperand(TEvaluatorPtr operand)
+    {
+        ++EvaluatorGeneration;
+        operand_ = std::move(operand);
+    }
     // The operand's slot, so that inversion can leave its hole there.
     [[nodiscard]] TEvaluatorPtr& OperandSlot() { return operand_; }
 
@@ -261,8 +278,16 @@ public:
 
     [[nodiscard]] TEvaluator* Left() const { return left_.get(); }
     [[nodiscard]] TEvaluator* Right() const { return right_.get(); }
-    TEvaluatorPtr TakeLeft() { return std::move(left_); }
-    TEvaluatorPtr TakeRight() { return std::move(right_); }
+    TEvaluatorPtr TakeLeft()
+    {
+        ++EvaluatorGeneration;
+        return std::move(left_);
+    }
+    TEvaluatorPtr TakeRight()
+    {
+        ++EvaluatorGeneration;
+        return std::move(right_);
+    }
     // The operand slots, so that inversion can leave its hole there.
     [[nodiscard]] TEvaluatorPtr& LeftSlot() { return left_; }
     [[nodiscard]] TEvaluatorPtr& RightSlot() { return right_; }
@@ -316,13 +341,83 @@ protected:
     [[nodiscard]] Extended FoldConstants(Extended left, Extended right) override;
 
 private:
+    // The compiled form divides in line with the node's own remembered sign.
+    friend class TFormulaCompiler;
     bool lastSign_ = true;
 };
 
 // Tracked division: n / d, or 0 with status 5 when d is exactly zero; while
 // tracking, a change of the divisor's sign (d >= 0 counts as positive) from
 // lastSign sets status 2. lastSign is updated.
-[[nodiscard]] Extended TrackedDivide(Extended n, Extended d, bool& lastSign);
+[[nodiscard]] inline Extended TrackedDivide(Extended n, Extended d, bool& lastSign)
+{
+    Extended result = 0;
+    if (d != 0)
+        result = n / d;
+    else
+        SetStatus(esUndefined);
+    const bool positive = d >= 0;
+    if (Tracking && positive != lastSign)
+        SetStatus(esPole);
+    lastSign = positive;
+    return result;
+}
+
+namespace evaluation_detail {
+
+// The fault flags raised since they were last cleared: fetestexcept without
+// the function call, read from the x87 status word (long double arithmetic)
+// and, unless sse is false, from the SSE control register (conversions and
+// double arithmetic); reading the latter costs as much as a multiplication.
+inline int RaisedFaults(int faults, bool sse)
+{
+#if defined(__x86_64__)
+    unsigned short status = 0;
+    unsigned int mxcsr = 0;
+    __asm__ volatile("fnstsw %0" : "=am"(status));
+    if (sse)
+        __asm__ volatile("stmxcsr %0" : "=m"(mxcsr));
+    return static_cast<int>((status | mxcsr) & static_cast<unsigned>(faults));
+#else
+    (void)sse;
+    return std::fetestexcept(faults);
+#endif
+}
+
+} // namespace evaluation_detail
+
+// The fault handling of SafeEvaluate around any evaluation run() of a tree
+// or of its compiled form: faults and results that are not finite become
+// status 5 (division by zero, overflow) or 6 (invalid), with the result 0.
+// sse false serves an evaluation that runs on the x87 unit alone, which
+// cannot raise the SSE flags: flags left there by other code are then not
+// looked at, as they would only have been cleared.
+template <class TRun> [[nodiscard]] inline Extended GuardFaults(TRun&& run, bool sse = true)
+{
+    using evaluation_detail::RaisedFaults;
+    // Faults are read from the flags; traps stay off. Underflow and inexact
+    // results are ordinary (2^-1000 is simply 0).
+    // Clearing the flags is costly (it rewrites the whole floating-point
+    // environment), so the normal path only tests them: they are clear on
+    // entry unless other code left a fault behind, and a fault seen here is
+    // cleared before returning.
+    constexpr int faults = FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID;
+    if (RaisedFaults(faults, sse))
+        std::feclearexcept(faults);
+    const Extended value = run();
+    const int raised = RaisedFaults(faults, sse);
+    if (raised)
+        std::feclearexcept(faults);
+    if ((raised & (FE_DIVBYZERO | FE_OVERFLOW)) || std::isinf(value)) {
+        SetStatus(esUndefined);
+        return 0;
+    }
+    if ((raised & FE_INVALID) || std::isnan(value)) {
+        SetStatus(esInvalid);
+        return 0;
+    }
+    return value;
+}
 
 // Evaluates a tree turning floating-point faults into the status: division
 // by zero and overflow give 5, invalid gives 6, each with the result 0. A

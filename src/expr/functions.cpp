@@ -307,9 +307,6 @@ Extended RealFactorial(Extended x)
     return result;
 }
 
-// e^85: the largest size a power may reach.
-constexpr Extended PowerBound = 8.2230127146229135103e36L;
-
 Extended RealPower(Extended base, Extended exponent)
 {
     const Extended magnitude = std::fabs(base);
@@ -320,22 +317,8 @@ Extended RealPower(Extended base, Extended exponent)
         return 0;
     }
     const bool whole = IsWhole(exponent);
-    if (whole && exponent >= 0 && exponent <= 9) {
-        // Exact for small whole powers, negative bases included. The bound
-        // |t| > 85 on exponent * ln|base| is the bound e^85 on the result,
-        // so no logarithm is needed on this, the commonest, path.
-        Extended result = 1;
-        for (int i = static_cast<int>(exponent); i > 0; --i)
-            result *= base;
-        const Extended size = std::fabs(result);
-        if (size > PowerBound) {
-            SetStatus(esUndefined);
-            return 0;
-        }
-        if (size < 1 / PowerBound)
-            return 0;
-        return result;
-    }
+    if (whole && exponent >= 0 && exponent <= 9)
+        return RealWholePower(base, static_cast<int>(exponent));
     const Extended log2Magnitude = FastLog2(magnitude);
     const Extended t = exponent * log2Magnitude * Ln2; // exponent * ln|base|
     if (t > 85) {

@@ -252,7 +252,7 @@ Extended TYofX::ValueAt(Extended v)
         Variables.y = v;
     else
         Variables.x = v;
-    return SafeEvaluate(Formula.get());
+    return EvaluateFormula();
 }
 
 void TYofX::CalculatePoint(TXY& context)
@@ -439,8 +439,8 @@ void TYParametric::ExchangeFormulas(TFormulaCurve& other)
 void TYParametric::PointAt(Extended t, TXY& context)
 {
     Variables.t = t;
-    context.X = SafeEvaluate(XFormula.get());
-    context.Y = SafeEvaluate(Formula.get());
+    context.X = EvaluateXFormula();
+    context.Y = EvaluateFormula();
 }
 
 void TYParametric::CalculatePoint(TXY& context)
@@ -546,8 +546,8 @@ TPolarParametric::TPolarParametric(TEvaluatorPtr rFormula, TEvaluatorPtr thetaFo
 void TPolarParametric::PointAt(Extended t, TXY& context)
 {
     Variables.t = t;
-    const Extended r = SafeEvaluate(Formula.get());
-    const Extended theta = SafeEvaluate(XFormula.get());
+    const Extended r = EvaluateFormula();
+    const Extended theta = EvaluateXFormula();
     Variables.r = r;
     Variables.theta = theta;
     PolarPoint(context);
@@ -581,7 +581,7 @@ Extended TRofTheta::Turns()
 void TRofTheta::PointAtAngle(Extended theta, TXY& context)
 {
     Variables.theta = theta;
-    Variables.r = SafeEvaluate(Formula.get());
+    Variables.r = EvaluateFormula();
     PolarPoint(context);
 }
 

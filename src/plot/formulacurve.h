@@ -6,6 +6,7 @@
 // line of its document record; the plotter core does the sampling.
 #pragma once
 
+#include "expr/compiledformula.h"
 #include "expr/evaluator.h"
 #include "expr/objectlist.h"
 #include "expr/parser.h"
@@ -72,6 +73,9 @@ public:
     static void PolarPoint(TXY& context);
     // Writes prefix (at most 100 characters) and then the formula's markup.
     void WriteFormula(std::string_view prefix, TMathsWriter& writer) const;
+    // SafeEvaluate (Formula) through its compiled form, which follows the
+    // formula whatever replaces it.
+    [[nodiscard]] Extended EvaluateFormula() { return compiledFormula_.Evaluate(Formula.get()); }
 
     TEvaluatorPtr Formula; // the main formula (owned)
 
@@ -89,6 +93,9 @@ protected:
 
     int selectedPart_ = 0; // the sign combination the ± nodes hold now (0: none chosen)
     int selectedOf_ = 0;   // out of this many
+
+private:
+    TCompiledFormula compiledFormula_;
 };
 
 // y = f(x) with a relation, drawn through its drag matrices.
@@ -199,12 +206,17 @@ public:
     TEvaluatorPtr TEnd;
 
 protected:
+    // SafeEvaluate (XFormula) through its compiled form.
+    [[nodiscard]] Extended EvaluateXFormula() { return compiledXFormula_.Evaluate(XFormula.get()); }
     void ExchangeFormulas(TFormulaCurve& other) override;
     // The point of the curve at t (status left for the caller).
     virtual void PointAt(Extended t, TXY& context);
     // The markup prefixes of the kind line: "y=", "x=" or "r=", "{q=".
     [[nodiscard]] virtual const char* FirstPrefix() const { return "y="; }
     [[nodiscard]] virtual const char* SecondPrefix() const { return "x="; }
+
+private:
+    TCompiledFormula compiledXFormula_;
 };
 
 // r = r(t), θ = θ(t); Formula gives r(t) and XFormula θ(t).

@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 
 namespace {
 
@@ -42,6 +43,21 @@ void CoveringIndexes(Extended low, Extended high, Extended origin, Extended step
     last = std::min(count, index(high) + 1);
 }
 
+// The dots of a drawing, kept for replaying: each is a line from a pixel to
+// the pixel on its right, drawn with the curve's pen.
+class TDotStore : public TStoredPiece {
+public:
+    explicit TDotStore(std::vector<QLine> dots) : dots_(std::move(dots)) {}
+    void Replay(Canvas& canvas, TShadingBitmap&) const override
+    {
+        if (!dots_.empty() && canvas.Pen().style != TPenStyle::Clear)
+            canvas.Painter().drawLines(dots_.data(), static_cast<int>(dots_.size()));
+    }
+
+private:
+    std::vector<QLine> dots_;
+};
+
 } // namespace
 
 TImplicitGrid ImplicitGridFor(int sampleCount)
@@ -54,7 +70,7 @@ TImplicitGrid ImplicitGridFor(int sampleCount)
 class TImplicitFunction::TScan {
 public:
     TScan(TImplicitFunction& curve, Canvas& canvas, TXY& context)
-        : canvas_(canvas), context_(context), axes_(*context.Axes), formula_(curve.Formula.get())
+        : canvas_(canvas), context_(context), axes_(*context.Axes), curve_(curve)
     {
         const TImplicitGrid grid = ImplicitGridFor(context.SampleCount);
         columns_ = grid.Columns;
@@ -77,7 +93,7 @@ public:
     // partial repaint); false when Escape abandoned the drawing.
     bool Run()
     {
-        if (!formula_ || !(dx_ > 0) || !(dy_ > 0) || !std::isfinite(dx_) || !std::isfinite(dy_))
+        if (!curve_.Formula || !(dx_ > 0) || !(dy_ > 0) || !std::isfinite(dx_) || !std::isfinite(dy_))
             return true;
         int firstRow = 0, lastRow = rows_, firstColumn = 0, lastColumn = columns_;
         if (context_.PartialPaint) {
@@ -93,6 +109,7 @@ public:
 
         bool previousPlotted = false;
         bool previousEndSign = false;
+        recording_ = context_.Store != nullptr;
         for (int i = firstRow; i <= lastRow; ++i) {
             const Extended y = yMin_ + i * dy_;
             rowPlotted_ = false;
@@ -110,6 +127,7 @@ public:
             FlushPoints();
         }
         FlushPoints();
+        StoreDots();
         return true;
     }
 
@@ -135,7 +153,7 @@ private:
     {
         ResetStatus();
         Variables.x = x;
-        const Extended value = SafeEvaluate(formula_);
+        const Extended value = curve_.EvaluateFormula();
         succeeded = Succeeded();
         return value;
     }
@@ -262,7 +280,7 @@ private:
         const std::uint8_t saved = EvaluationStatus;
         const QPoint p = axes_.ValueToPixel(x, y);
         EvaluationStatus = saved;
-        if (drawing_)
+        if (drawing_ || recording_)
             points_.emplace_back(p, p + QPoint(1, 0));
     }
 
@@ -270,14 +288,33 @@ private:
     {
         if (points_.empty())
             return;
-        canvas_.Painter().drawLines(points_.data(), static_cast<int>(points_.size()));
+        if (drawing_)
+            canvas_.Painter().drawLines(points_.data(), static_cast<int>(points_.size()));
+        if (recording_)
+            recorded_.insert(recorded_.end(), points_.begin(), points_.end());
         points_.clear();
+    }
+
+    // Puts the dots of a complete scan into the context's store.
+    void StoreDots()
+    {
+        if (!recording_ || !context_.Store)
+            return;
+        try {
+            context_.Store->Add(std::make_unique<TDotStore>(std::move(recorded_)));
+        } catch (const std::bad_alloc&) {
+            // Without memory for the cache the next repaint scans again.
+            if (curve_.LineStore() == context_.Store)
+                curve_.DiscardLineStore();
+            context_.Store = nullptr;
+        }
+        recorded_.clear();
     }
 
     Canvas& canvas_;
     TXY& context_;
     const TAxes& axes_;
-    TEvaluator* formula_;
+    TImplicitFunction& curve_;
     int columns_ = 0, rows_ = 0;
     int firstColumn_ = 0, lastColumn_ = 0;
     Extended xMin_ = 0, yMin_ = 0, dx_ = 0, dy_ = 0, pixelWidth_ = 0;
@@ -286,8 +323,10 @@ private:
     bool shading_ = false;
     bool drawing_ = true;
     bool rowPlotted_ = false;
+    bool recording_ = false; // the dots go into the context's store as well
     std::vector<TSample> previous_, current_;
     std::vector<QLine> points_;
+    std::vector<QLine> recorded_;
 };
 
 TImplicitFunction::TImplicitFunction(TEvaluatorPtr formula, int relation)
@@ -325,7 +364,7 @@ bool TImplicitFunction::IsNear(TXYSearch& search)
         ResetStatus();
         Variables.x = corner.x;
         Variables.y = corner.y;
-        const Extended f = SafeEvaluate(Formula.get());
+        const Extended f = EvaluateFormula();
         // A corner where F is not defined tells nothing about the curve.
         if (!Succeeded())
             continue;

@@ -3,6 +3,8 @@
 // columns over the window, finds where F changes sign, refines each crossing
 // along its row to the width of a pixel and plots single points; an
 // inequality is shaded with a dot at every grid point on its shaded side.
+// Like the other curves it keeps the dots of its last complete drawing, so a
+// repaint without a change of formula or scale does not scan again.
 #pragma once
 
 #include "plot/formulacurve.h"
@@ -29,10 +31,9 @@ public:
     // No tangents, transformations, automatic scaling or dragging.
     [[nodiscard]] std::uint32_t PropertyFlags() const override { return 0; }
     [[nodiscard]] bool IsInequality() const override { return Relation != rlEqual; }
-    // Rescanned on every repaint.
-    [[nodiscard]] bool UsesLineStore() const override { return false; }
     // Scans the grid (only the rows and columns over a repaint rectangle)
-    // once for every member of a family.
+    // once for every member of a family, recording the dots into the
+    // context's store when it has one.
     void Draw(Canvas& canvas, TXY& context) override;
     // True when F is zero at a corner of the 5-pixel box or changes sign between corners.
     [[nodiscard]] bool IsNear(TXYSearch& search) override;

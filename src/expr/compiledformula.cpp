@@ -1,0 +1,505 @@
+// Compiling an evaluation tree into a flat list of instructions, and running
+// it. Every instruction does what its node does, with the same long double
+// operations in the same order (left operand before right, operands before
+// their node), so values agree to the last bit and statuses are set in the
+// same sequence. Only what cannot set a status or depend on anything but its
+// operands is folded; nodes that remember something (tracked division, int,
+// tan, sec, ±) keep that memory in the node, and unknown kinds of node are
+// evaluated as a subtree.
+//
+// The machine has one accumulator, kept in an x87 register, and operands in
+// memory (variables, constants, registers). An intermediate result goes to
+// memory only where the other operand still has to be computed: storing an
+// 80-bit value and loading it straight back is what makes a naive register
+// machine no faster than the tree.
+#include "expr/compiledformula.h"
+
+#include "expr/declarations.h"
+#include "expr/functions.h"
+#include "expr/numerics.h"
+
+#include <typeinfo>
+
+namespace {
+
+enum class TOp : std::uint8_t {
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+    Power,
+    WholePower, // a constant whole exponent from 0 to 9
+    Square,     // the exponent 2, the commonest of them
+    Negate,
+    Abs,
+    PlusOrMinus,
+    Function,
+    Int,
+    Tan,
+    Sec,
+    DeclaredFunction,
+    DeclaredConstant, // no operand
+    Subtree,          // a node of a kind the compiler does not know, evaluated as a tree
+    Spill,            // the accumulator to a register
+};
+
+// Where an instruction finds its operands: both in memory, or the first
+// (unary: the only one) in the accumulator, or the second in the accumulator.
+enum TForm : std::uint8_t { fMemory = 0, fFirstInAccumulator = 1, fSecondInAccumulator = 2 };
+
+constexpr std::uint8_t Code(TOp op, TForm form)
+{
+    return static_cast<std::uint8_t>(static_cast<int>(op) * 3 + form);
+}
+
+// Operations that run on the x87 unit alone, with no call that might use SSE
+// arithmetic: a program of these only need not read the SSE flags.
+[[nodiscard]] bool X87Only(TOp op)
+{
+    switch (op) {
+    case TOp::Add:
+    case TOp::Subtract:
+    case TOp::Multiply:
+    case TOp::Divide:
+    case TOp::WholePower:
+    case TOp::Square:
+    case TOp::Negate:
+    case TOp::Abs:
+    case TOp::PlusOrMinus:
+    case TOp::Spill:
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Deeper trees than this (which only a program can build) are evaluated as
+// subtrees below it, so that compiling never recurses without bound.
+constexpr int MaximumCompileDepth = 2500;
+
+// Functions whose value depends on the angle unit, which may change after
+// compiling: never folded.
+[[nodiscard]] bool UsesAngleUnit(int code)
+{
+    return (code >= 200 && code <= 202) || (code >= 206 && code <= 211) || (code >= 215 && code <= 217);
+}
+
+// Evaluates a fold on constants with the status reset, tracking off and the
+// fault flags clear, and restores all three; false unless it succeeded
+// quietly (status 3, no fault, a finite value), as only then does leaving it
+// out change nothing.
+template <class TFold> bool FoldQuietly(TFold&& fold, Extended& value)
+{
+    const std::uint8_t status = EvaluationStatus;
+    const bool tracking = Tracking;
+    std::fexcept_t flags;
+    std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
+    std::feclearexcept(FE_ALL_EXCEPT);
+    Tracking = false;
+    ResetStatus();
+    value = fold();
+    const bool quiet = EvaluationStatus == esNormal &&
+                       !std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID) && std::isfinite(value);
+    EvaluationStatus = status;
+    Tracking = tracking;
+    std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
+    return quiet;
+}
+
+// Where a value is found while compiling: in the accumulator, or in memory:
+// a program-wide value (a variable or the declared function's parameter), a
+// folded constant or a register. Constants and registers live in one array
+// that is only laid out at the end, so memory operands get addresses then.
+struct TOperand {
+    enum TKind : std::uint8_t { Accumulator, Fixed, Constant, Register } kind = Fixed;
+    const Extended* fixed = nullptr;
+    int index = 0;
+    Extended value = 0; // of a constant
+};
+
+} // namespace
+
+struct TCompiledFormula::TInstruction {
+    std::uint8_t code = 0; // Code (op, form)
+    int exponent = 0;      // of WholePower
+    const Extended* a = nullptr;
+    const Extended* b = nullptr;
+    Extended* result = nullptr; // of Spill
+    union {
+        TRealFunction function;
+        TEvaluator* node;
+        bool* sign; // the remembered sign of a tracked division
+    };
+};
+
+class TFormulaCompiler {
+public:
+    explicit TFormulaCompiler(TCompiledFormula& form) : form_(form) {}
+
+    void CompileTree(TEvaluator* tree)
+    {
+        const TOperand result = Compile(tree, 0, 0);
+        // Lay out the constants, then the registers.
+        const std::size_t constants = constants_.size();
+        form_.registers_.assign(constants + static_cast<std::size_t>(registerCount_), 0);
+        for (std::size_t k = 0; k < constants; ++k)
+            form_.registers_[k] = constants_[k];
+        form_.x87Only_ = true;
+        for (std::size_t k = 0; k < form_.code_.size(); ++k) {
+            TCompiledFormula::TInstruction& instruction = form_.code_[k];
+            instruction.a = Address(operands_[k].a);
+            instruction.b = Address(operands_[k].b);
+            instruction.result = const_cast<Extended*>(Address(operands_[k].result));
+            form_.x87Only_ = form_.x87Only_ && X87Only(ops_[k]);
+        }
+        form_.result_ = Address(result);
+    }
+
+private:
+    struct TOperands {
+        TOperand a, b, result;
+    };
+
+    // The address of a memory operand; nullptr for the accumulator.
+    [[nodiscard]] const Extended* Address(const TOperand& operand) const
+    {
+        switch (operand.kind) {
+        case TOperand::Accumulator:
+            return nullptr;
+        case TOperand::Fixed:
+            return operand.fixed;
+        case TOperand::Constant:
+            return &form_.registers_[static_cast<std::size_t>(operand.index)];
+        case TOperand::Register:
+            return &form_.registers_[constants_.size() + static_cast<std::size_t>(operand.index)];
+        }
+        return nullptr;
+    }
+
+    static TOperand Fixed(const Extended* value)
+    {
+        TOperand operand;
+        operand.fixed = value;
+        return operand;
+    }
+
+    static TOperand InAccumulator()
+    {
+        TOperand operand;
+        operand.kind = TOperand::Accumulator;
+        return operand;
+    }
+
+    TOperand Constant(Extended value)
+    {
+        TOperand operand;
+        operand.kind = TOperand::Constant;
+        operand.value = value;
+        operand.index = static_cast<int>(constants_.size());
+        constants_.push_back(value);
+        return operand;
+    }
+
+    // A constant operand folded into its node's value takes no room.
+    void Forget(const TOperand& operand)
+    {
+        if (operand.kind == TOperand::Constant && operand.index + 1 == static_cast<int>(constants_.size()))
+            constants_.pop_back();
+    }
+
+    // Appends an instruction of op on operands a and b (either may be the
+    // accumulator); its result is in the accumulator.
+    TCompiledFormula::TInstruction& Emit(TOp op, const TOperand& a = {}, const TOperand& b = {})
+    {
+        TForm form = fMemory;
+        if (a.kind == TOperand::Accumulator)
+            form = fFirstInAccumulator;
+        else if (b.kind == TOperand::Accumulator)
+            form = fSecondInAccumulator;
+        TCompiledFormula::TInstruction instruction{};
+        instruction.code = Code(op, form);
+        form_.code_.push_back(instruction);
+        operands_.push_back({a, b, {}});
+        ops_.push_back(op);
+        return form_.code_.back();
+    }
+
+    // Compiles node so that any register it needs is depth or above; answers
+    // where its value is found.
+    TOperand Compile(TEvaluator* node, int depth, int nesting)
+    {
+        if (nesting > MaximumCompileDepth)
+            return Subtree(node);
+        const std::type_info& kind = typeid(*node);
+        if (kind == typeid(TConstantEvaluator))
+            return Constant(static_cast<TConstantEvaluator*>(node)->Value());
+        if (kind == typeid(TxAxisEvaluator))
+            return Fixed(&Variables.x);
+        if (kind == typeid(TyAxisEvaluator))
+            return Fixed(&Variables.y);
+        if (kind == typeid(TTEvaluator))
+            return Fixed(&Variables.t);
+        if (kind == typeid(TThetaEvaluator))
+            return Fixed(&Variables.theta);
+        if (kind == typeid(TREvaluator))
+            return Fixed(&Variables.r);
+        if (kind == typeid(TNEvaluator))
+            return Fixed(&Variables.n);
+        if (kind == typeid(TDeclaredFunctionParameter))
+            return Fixed(&ParameterValue);
+        if (kind == typeid(TTokenEvaluator))
+            return Constant(0);
+        if (kind == typeid(TDeclaredConstantEvaluator)) {
+            Emit(TOp::DeclaredConstant).node = node;
+            return InAccumulator();
+        }
+        if (auto* binary = dynamic_cast<TBinaryEvaluator*>(node)) {
+            // A tree with a missing operand fails as the tree does.
+            if (!binary->Left() || !binary->Right())
+                return Subtree(node);
+            if (kind == typeid(TOperationEvaluator))
+                return CompileOperation(static_cast<TOperationEvaluator*>(node), depth, nesting);
+            if (kind == typeid(TDivideEvaluator)) {
+                auto* divide = static_cast<TDivideEvaluator*>(node);
+                TOperand left, right;
+                CompileOperands(divide, depth, nesting, left, right);
+                Emit(TOp::Divide, left, right).sign = &divide->lastSign_;
+                return InAccumulator();
+            }
+            return Subtree(node);
+        }
+        if (auto* unary = dynamic_cast<TUnaryEvaluator*>(node)) {
+            if (!unary->Operand())
+                return Subtree(node);
+            TOp op;
+            if (kind == typeid(TFunctionEvaluator))
+                return CompileFunction(static_cast<TFunctionEvaluator*>(node), depth, nesting);
+            if (kind == typeid(TIntEvaluator))
+                op = TOp::Int;
+            else if (kind == typeid(TTanEvaluator))
+                op = TOp::Tan;
+            else if (kind == typeid(TSecEvaluator))
+                op = TOp::Sec;
+            else if (kind == typeid(TPlusOrMinusEvaluator))
+                op = TOp::PlusOrMinus;
+            else if (kind == typeid(TDeclaredFunctionEvaluator))
+                op = TOp::DeclaredFunction;
+            else
+                return Subtree(node);
+            const TOperand operand = Compile(unary->Operand(), depth, nesting + 1);
+            Emit(op, operand).node = node;
+            return InAccumulator();
+        }
+        return Subtree(node);
+    }
+
+    TOperand Subtree(TEvaluator* node)
+    {
+        Emit(TOp::Subtree).node = node;
+        return InAccumulator();
+    }
+
+    // Compiles both operands of node, left first. When both end in the
+    // accumulator, the left one is spilled to register depth before the
+    // right one's instructions.
+    void CompileOperands(TBinaryEvaluator* node, int depth, int nesting, TOperand& left, TOperand& right)
+    {
+        left = Compile(node->Left(), depth, nesting + 1);
+        const std::size_t mark = form_.code_.size();
+        right = Compile(node->Right(), depth + 1, nesting + 1);
+        if (left.kind != TOperand::Accumulator || right.kind != TOperand::Accumulator)
+            return;
+        TOperand spilled;
+        spilled.kind = TOperand::Register;
+        spilled.index = depth;
+        registerCount_ = std::max(registerCount_, depth + 1);
+        TCompiledFormula::TInstruction spill{};
+        spill.code = Code(TOp::Spill, fFirstInAccumulator);
+        const auto at = static_cast<std::ptrdiff_t>(mark);
+        form_.code_.insert(form_.code_.begin() + at, spill);
+        operands_.insert(operands_.begin() + at, TOperands{InAccumulator(), {}, spilled});
+        ops_.insert(ops_.begin() + at, TOp::Spill);
+        left = spilled;
+    }
+
+    TOperand CompileOperation(TOperationEvaluator* node, int depth, int nesting)
+    {
+        TOperand left, right;
+        CompileOperands(node, depth, nesting, left, right);
+        if (left.kind == TOperand::Constant && right.kind == TOperand::Constant) {
+            Extended value = 0;
+            if (FoldQuietly([&] { return node->Operate(left.value, right.value); }, value)) {
+                Forget(right);
+                Forget(left);
+                return Constant(value);
+            }
+        }
+        switch (node->Operation()) {
+        case TOperation::Add:
+            Emit(TOp::Add, left, right);
+            break;
+        case TOperation::Subtract:
+            Emit(TOp::Subtract, left, right);
+            break;
+        case TOperation::Multiply:
+            Emit(TOp::Multiply, left, right);
+            break;
+        case TOperation::Power: {
+            // RealPower multiplies out whole exponents from 0 to 9.
+            const Extended e = right.value;
+            if (right.kind == TOperand::Constant && RoundHalfEven(e) == e && e >= 0 && e <= 9) {
+                Forget(right);
+                const int exponent = static_cast<int>(e);
+                Emit(exponent == 2 ? TOp::Square : TOp::WholePower, left).exponent = exponent;
+            } else {
+                Emit(TOp::Power, left, right);
+            }
+            break;
+        }
+        }
+        return InAccumulator();
+    }
+
+    TOperand CompileFunction(TFunctionEvaluator* node, int depth, int nesting)
+    {
+        const int code = node->FunctionCode();
+        const TRealFunction function = FunctionFor(code);
+        const TOperand operand = Compile(node->Operand(), depth, nesting + 1);
+        if (operand.kind == TOperand::Constant && !UsesAngleUnit(code)) {
+            Extended value = 0;
+            if (FoldQuietly([&] { return function(operand.value); }, value)) {
+                Forget(operand);
+                return Constant(value);
+            }
+        }
+        if (code == fcNegate)
+            Emit(TOp::Negate, operand);
+        else if (code == 218)
+            Emit(TOp::Abs, operand);
+        else
+            Emit(TOp::Function, operand).function = function;
+        return InAccumulator();
+    }
+
+    TCompiledFormula& form_;
+    std::vector<Extended> constants_;
+    std::vector<TOperands> operands_; // one per instruction
+    std::vector<TOp> ops_;            // one per instruction
+    int registerCount_ = 0;
+};
+
+TCompiledFormula::TCompiledFormula() = default;
+TCompiledFormula::~TCompiledFormula() = default;
+
+// The instructions point into the register array, whose storage moves along
+// with it; the form moved from is left empty, to compile afresh when used.
+TCompiledFormula::TCompiledFormula(TCompiledFormula&& other) noexcept
+{
+    *this = std::move(other);
+}
+
+TCompiledFormula& TCompiledFormula::operator=(TCompiledFormula&& other) noexcept
+{
+    if (this == &other)
+        return *this;
+    code_ = std::move(other.code_);
+    registers_ = std::move(other.registers_);
+    result_ = other.result_;
+    x87Only_ = other.x87Only_;
+    source_ = other.source_;
+    generation_ = other.generation_;
+    other.code_.clear();
+    other.registers_.clear();
+    other.result_ = nullptr;
+    other.source_ = nullptr;
+    other.generation_ = 0;
+    return *this;
+}
+
+void TCompiledFormula::Compile(TEvaluator* tree)
+{
+    code_.clear();
+    registers_.clear();
+    result_ = nullptr;
+    x87Only_ = false;
+    source_ = tree;
+    if (tree)
+        TFormulaCompiler(*this).CompileTree(tree);
+    generation_ = EvaluatorGeneration;
+}
+
+int TCompiledFormula::InstructionCount() const
+{
+    return static_cast<int>(code_.size());
+}
+
+// The three forms of a binary instruction, l and r its operands.
+#define LC_BINARY(op, expression)                                                                            \
+    case Code(TOp::op, fMemory): {                                                                           \
+        const Extended l = *i.a, r = *i.b;                                                                   \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }                                                                                                        \
+    case Code(TOp::op, fFirstInAccumulator): {                                                               \
+        const Extended l = accumulator, r = *i.b;                                                            \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }                                                                                                        \
+    case Code(TOp::op, fSecondInAccumulator): {                                                              \
+        const Extended l = *i.a, r = accumulator;                                                            \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }
+// The two forms of a unary instruction, v its operand.
+#define LC_UNARY(op, expression)                                                                             \
+    case Code(TOp::op, fMemory): {                                                                           \
+        const Extended v = *i.a;                                                                             \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }                                                                                                        \
+    case Code(TOp::op, fFirstInAccumulator): {                                                               \
+        const Extended v = accumulator;                                                                      \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }
+
+Extended TCompiledFormula::Run() const
+{
+    Extended accumulator = 0;
+    for (const TInstruction& i : code_) {
+        switch (i.code) {
+            LC_BINARY(Add, l + r)
+            LC_BINARY(Subtract, l - r)
+            LC_BINARY(Multiply, l * r)
+            LC_BINARY(Divide, TrackedDivide(l, r, *i.sign))
+            LC_BINARY(Power, RealPower(l, r))
+            LC_UNARY(WholePower, RealWholePower(v, i.exponent))
+            LC_UNARY(Square, RealWholePower(v, 2))
+            LC_UNARY(Negate, -v)
+            LC_UNARY(Abs, std::fabs(v))
+            LC_UNARY(PlusOrMinus, static_cast<TPlusOrMinusEvaluator*>(i.node)->Minus() ? -v : v)
+            LC_UNARY(Function, i.function(v))
+            LC_UNARY(Int, static_cast<TIntEvaluator*>(i.node)->TIntEvaluator::Apply(v))
+            LC_UNARY(Tan, static_cast<TTanEvaluator*>(i.node)->TTanEvaluator::Apply(v))
+            LC_UNARY(Sec, static_cast<TSecEvaluator*>(i.node)->TSecEvaluator::Apply(v))
+            LC_UNARY(DeclaredFunction,
+                     static_cast<TDeclaredFunctionEvaluator*>(i.node)->TDeclaredFunctionEvaluator::Apply(v))
+        case Code(TOp::DeclaredConstant, fMemory):
+            accumulator =
+                static_cast<TDeclaredConstantEvaluator*>(i.node)->TDeclaredConstantEvaluator::Evaluate();
+            break;
+        case Code(TOp::Subtree, fMemory):
+            accumulator = i.node->Evaluate();
+            break;
+        case Code(TOp::Spill, fFirstInAccumulator):
+            *i.result = accumulator;
+            break;
+        default:
+            break;
+        }
+    }
+    return result_ ? *result_ : accumulator;
+}
+
+#undef LC_BINARY
+#undef LC_UNARY
