@@ -7,7 +7,9 @@
 
 #include "formula/equationobject.h"
 
+#include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TKeptRecord : public TEquationObject {
@@ -45,3 +47,8 @@ private:
     std::string kind_;
     std::vector<TPiece> pieces_;
 };
+
+// The record of a data-point line (description "Data points", not joined)
+// holding points, as number pairs imported from a text file become.
+[[nodiscard]] std::unique_ptr<TEquationObject>
+MakeDataPointsRecord(const std::vector<std::pair<long double, long double>>& points);

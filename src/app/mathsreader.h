@@ -63,6 +63,9 @@ public:
     [[nodiscard]] bool LineStartsWith(std::string_view keyword, std::string_view* value = nullptr) const;
     // True when the current line is exactly text (letter case ignored).
     [[nodiscard]] bool LineIs(std::string_view text) const;
+    // The offset of the next byte, and the whole data (for keeping a record's text).
+    [[nodiscard]] std::size_t Position() const { return position_; }
+    [[nodiscard]] std::string_view Data() const { return data_; }
     // The number of the line being read, 1 for the first.
     [[nodiscard]] int LineNumber() const;
 
