@@ -418,19 +418,21 @@ private:
     }
 
     // Lines waiting for names declared further down are classified again
-    // until nothing changes; a line still waiting is kept as it is.
+    // until nothing changes; a line still waiting is kept as it is. Each pass
+    // runs from the last line up, so a chain of names each declared below
+    // its user resolves in one pass.
     void ResolvePendingDefinitions(const TEquationObject*& selected)
     {
         const std::size_t passes = lines_.lines.size() > 1 ? lines_.lines.size() - 1 : 0;
         for (std::size_t pass = 0; pass < passes; ++pass) {
             bool changed = false;
-            for (std::size_t i = 0; i < lines_.lines.size(); ++i) {
+            std::vector<TEquationObject*> declared;
+            for (const auto& line : lines_.lines)
+                declared.push_back(line.get());
+            for (std::size_t i = lines_.lines.size(); i-- > 0;) {
                 auto* waiting = dynamic_cast<TNeedsDefinitions*>(lines_.lines[i].get());
                 if (!waiting)
                     continue;
-                std::vector<TEquationObject*> declared;
-                for (const auto& line : lines_.lines)
-                    declared.push_back(line.get());
                 TEditor line;
                 std::unique_ptr<TEquationObject> object;
                 try {
@@ -448,6 +450,7 @@ private:
                 object->style = waiting->style;
                 object->SetSwitches(waiting->Switches());
                 object->thickness = waiting->thickness;
+                declared[i] = object.get();
                 Replace(i, std::move(object), selected);
                 changed = true;
             }

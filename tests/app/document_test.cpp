@@ -10,7 +10,9 @@
 #include "formula/markup.h"
 #include "plot/formulacurve.h"
 
+#include <QClipboard>
 #include <QDir>
+#include <QGuiApplication>
 #include <QFile>
 #include <QTemporaryDir>
 
@@ -372,6 +374,13 @@ TEST(Document, UndoSnapshotsAndClipboardTexts)
     ASSERT_TRUE(formula);
     EXPECT_EQ(FormulaToText(formula.get()), "y={/{1}{x}+{sqrt{x}");
     EXPECT_FALSE(FormulaFromText("y={/{1}"));
+
+    // Copy puts the markup on the clipboard, in the program's code page.
+    TMathsWriter clip;
+    WriteElementList(FormulaFromText("y=3{\xB4" "x").get(), clip);
+    ASSERT_TRUE(clip.FinishToClipboard());
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("y=3{\u00B4x"));
+    EXPECT_TRUE(clip.Text().empty());
 }
 
 TEST(Document, SavingReplacesTheOldFileOnlyWhenEverythingIsWritten)
