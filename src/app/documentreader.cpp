@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <typeinfo>
 
 namespace {
 
@@ -33,6 +34,24 @@ bool IsCoordinateListDescription(int number)
 const TEditorObject* FirstElement(const TEditorObject* list)
 {
     return list && IsAnchor(list) ? list->next : list;
+}
+
+// A number field: the number object for its text, never throwing (nullptr
+// when unreadable). A typed text that is only a plain number is kept as that
+// number, so that what is written reads back the same.
+TRealReaderPtr DocumentNumber(std::string_view text, const std::vector<TEquationObject*>* declared)
+{
+    TRealReaderPtr number;
+    try {
+        number = NumberFromText(text, declared);
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+    const auto* typed = dynamic_cast<const TRealString*>(number.get());
+    long double value = 0;
+    if (typed && !dynamic_cast<const TVariableString*>(typed) && ParseDocumentReal(typed->Source(), value))
+        return std::make_unique<TRealReader>(value);
+    return number;
 }
 
 // Keeps the program-wide angle factor while lines are classified under the
@@ -242,9 +261,10 @@ private:
             if (!object && parse.error.message)
                 message = parse.error.message;
             if (!object && !record.description && !record.primary) {
-                // A line that cannot be classified stays as it was typed.
+                // A line that cannot be classified stays as it was typed
+                // (entry may have completed the line it was given).
                 auto plain = std::make_unique<TEditor>();
-                plain->TakeOver(line);
+                plain->SetElements(ReadMarkup(record.first));
                 if (!message.empty())
                     Warn(lineNumber, "kept as a plain line: " + message);
                 object = std::move(plain);
@@ -268,12 +288,7 @@ private:
         }
         if (record.step) {
             if (auto* constant = dynamic_cast<TDynamicConstantEquation*>(object.get())) {
-                TRealReaderPtr step;
-                try {
-                    step = NumberFromText(*record.step, &declared_);
-                } catch (const std::exception&) {
-                    step = nullptr;
-                }
+                TRealReaderPtr step = DocumentNumber(*record.step, &declared_);
                 if (step)
                     constant->Constant().SetStep(std::move(step));
                 else
@@ -567,7 +582,7 @@ public:
         for (auto& [transfer, line] : scalings_) {
             for (TRealReaderPtr* bound : {&transfer->XMin, &transfer->XMax, &transfer->YMin, &transfer->YMax}) {
                 if (auto* waiting = dynamic_cast<TNeedsDefRealReader*>(bound->get())) {
-                    TRealReaderPtr number = SafeNumber(waiting->Text(), &declared);
+                    TRealReaderPtr number = DocumentNumber(waiting->Text(), &declared);
                     if (number && !dynamic_cast<TNeedsDefRealReader*>(number.get()))
                         *bound = std::move(number);
                 }
@@ -597,21 +612,18 @@ private:
 
     void Warn(int line, std::string text) { doc_.warnings.push_back(TDocumentWarning{line, std::move(text)}); }
 
-    static TRealReaderPtr SafeNumber(std::string_view text, const std::vector<TEquationObject*>* declared)
-    {
-        try {
-            return NumberFromText(text, declared);
-        } catch (const std::exception&) {
-            return nullptr;
-        }
-    }
-
     TRealReaderPtr Number(std::string_view text, int lineNumber)
     {
         // The fixed form of a positive number starts with a blank.
         while (!text.empty() && text.front() == ' ')
             text.remove_prefix(1);
-        TRealReaderPtr number = SafeNumber(text, nullptr);
+        TRealReaderPtr number = DocumentNumber(text, nullptr);
+        // Bounds are written in the fixed form with 7 digits: hold the value
+        // that will be written, so a bound that passes the scale checks now
+        // still passes them when the document is read again.
+        long double rounded = 0;
+        if (number && typeid(*number) == typeid(TRealReader) && ParseDocumentReal(FormatFixed(number->Value()), rounded))
+            number->SetValue(rounded);
         if (!number)
             Warn(lineNumber, "the number \"" + std::string(text.substr(0, 40)) + "\" cannot be read");
         return number;
