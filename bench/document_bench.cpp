@@ -29,8 +29,18 @@ std::vector<std::string> FormulaLines()
         lines.push_back("a" + std::string(1, static_cast<char>('a' + i)) + "=" + std::to_string(i + 1));
     lines.push_back("f(x)=sin(x)+x{^{2}");
     lines.push_back("g(x)={sqrt{x{^{2}+1}");
-    const char* kinds[] = {"y=aa{\xB4" "sin(x)+ab", "y={/{x{^{2}}{ac}+f(x)", "x=ad{\xB4" "cos y", "r=ae+sin(3{q)\tfor 2 revs",
-                           "x=cos t\ty=af{\xB4" "sin t\tt=0to360", "x{^{2}+y{^{2}=ag", "y<g(x)-ah", "y=e{^{-x}{\xB4" "ai"};
+    const char* kinds[] = {"y=aa{\xB4"
+                           "sin(x)+ab",
+                           "y={/{x{^{2}}{ac}+f(x)",
+                           "x=ad{\xB4"
+                           "cos y",
+                           "r=ae+sin(3{q)\tfor 2 revs",
+                           "x=cos t\ty=af{\xB4"
+                           "sin t\tt=0to360",
+                           "x{^{2}+y{^{2}=ag",
+                           "y<g(x)-ah",
+                           "y=e{^{-x}{\xB4"
+                           "ai"};
     for (int i = 0; lines.size() < 200; ++i)
         lines.push_back(kinds[i % 8]);
     return lines;
@@ -39,11 +49,12 @@ std::vector<std::string> FormulaLines()
 const std::string& DocumentData()
 {
     static const std::string data = [] {
-        std::string text = "Lumacurve for windows version 3.101\r\nAngle measure = degrees\r\nAccuracy = 10\r\n";
+        std::string text =
+            "Lumacurve for windows version 3.101\r\nAngle measure = degrees\r\nAccuracy = 10\r\n";
         int n = 0;
         for (const std::string& line : FormulaLines())
-            text += "Curve\r\n" + line + "\r\n\tcolour = " + std::to_string(16777216 + n++ % 10)
-                    + "\r\n\tstyle = 0\r\n\tSwitches = 0\r\n\tLine thickness = 1\r\n";
+            text += "Curve\r\n" + line + "\r\n\tcolour = " + std::to_string(16777216 + n++ % 10) +
+                    "\r\n\tstyle = 0\r\n\tSwitches = 0\r\n\tLine thickness = 1\r\n";
         text += "Selected curve no: 5\r\n";
         return text;
     }();

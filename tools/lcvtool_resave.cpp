@@ -15,8 +15,8 @@ void PrintDocumentWarnings(const TDocument& document)
 
 int RunResave(const std::vector<std::string>& arguments)
 {
-    if (arguments.size() != 2 || arguments[0].empty() || arguments[1].empty()
-        || (arguments[0][0] == '-' && arguments[0] != "-") || (arguments[1][0] == '-' && arguments[1] != "-")) {
+    if (arguments.size() != 2 || arguments[0].empty() || arguments[1].empty() ||
+        (arguments[0][0] == '-' && arguments[0] != "-") || (arguments[1][0] == '-' && arguments[1] != "-")) {
         std::fprintf(stderr, "usage: lcvtool resave IN.lcv OUT.lcv\n");
         return 2;
     }

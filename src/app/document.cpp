@@ -188,7 +188,8 @@ bool ImportNumberPairs(std::string_view data, std::vector<std::pair<Extended, Ex
     return true;
 }
 
-std::unique_ptr<TEquationObject> MakeDataPointsRecord(const std::vector<std::pair<Extended, Extended>>& points)
+std::unique_ptr<TEquationObject>
+MakeDataPointsRecord(const std::vector<std::pair<Extended, Extended>>& points)
 {
     auto record = std::make_unique<TKeptRecord>("Data points");
     record->colour = CurveColour(0);

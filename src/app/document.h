@@ -39,7 +39,7 @@ struct TStatsOptions {
     static constexpr int Count = 16;
     // "Show x: ", "Show y: ", the per-axis statistics, the general ones.
     static const std::array<std::string_view, Count> Labels;
-    std::array<bool, Count> flags{true, true, true, false, false, true, false, false,
+    std::array<bool, Count> flags{true,  true, true, false, false, true,  false, false,
                                   false, true, true, false, false, false, false, false};
     bool operator==(const TStatsOptions&) const = default;
 };
@@ -143,11 +143,11 @@ public:
 
 // How a read ended.
 enum class TReadResult {
-    Document,     // a current-format document (warnings may say what was lost)
-    NumberPairs,  // number pairs were read into one data-point line
-    NotDocument,  // neither a document nor number pairs
-    TooNew,       // a newer version: nothing read beyond the header
-    Legacy,       // the older binary layout, whose import does not exist yet
+    Document,    // a current-format document (warnings may say what was lost)
+    NumberPairs, // number pairs were read into one data-point line
+    NotDocument, // neither a document nor number pairs
+    TooNew,      // a newer version: nothing read beyond the header
+    Legacy,      // the older binary layout, whose import does not exist yet
 };
 
 // The message the user sees for a result other than Document, or empty.
@@ -169,7 +169,8 @@ void WriteDocument(const TDocument& document, TMathsWriter& writer);
 
 // Reads a file; false with the reason in error when it cannot be opened or
 // is not a current document (error then holds the user's message).
-bool LoadDocument(const QString& path, TDocument& document, std::string& error, TReadResult* result = nullptr);
+bool LoadDocument(const QString& path, TDocument& document, std::string& error,
+                  TReadResult* result = nullptr);
 // Writes the document to a temporary file beside path and renames it over
 // path only when everything was written, so a failed save never destroys
 // the previous document. False with the reason in error.

@@ -79,12 +79,6 @@ public:
             declared_.push_back(line.get());
     }
 
-    // True when the current line starts an equation record or the selected line.
-    [[nodiscard]] bool AtRecord() const
-    {
-        return reader_.LineIs("Curve") || reader_.LineIs("Intersect") || reader_.LineStartsWith("Selected curve no: ");
-    }
-
     // Reads records to the end of the data; unknown lines are skipped.
     // Answers false when anything was skipped.
     bool ReadAll(int& selectedLine)
@@ -101,9 +95,10 @@ public:
             } else if (reader_.LineStartsWith("Selected curve no: ", &value)) {
                 long long index = -1;
                 selectedSeen = true;
-                if (!ParseDocumentInteger(value, index) || index < -1
-                    || index >= static_cast<long long>(recordObjects_.size())) {
-                    Warn(lineNumber, "the selected line " + std::string(value) + " does not exist; none is selected");
+                if (!ParseDocumentInteger(value, index) || index < -1 ||
+                    index >= static_cast<long long>(recordObjects_.size())) {
+                    Warn(lineNumber,
+                         "the selected line " + std::string(value) + " does not exist; none is selected");
                     selected = nullptr;
                 } else {
                     selected = index < 0 ? nullptr : recordObjects_[static_cast<std::size_t>(index)];
@@ -155,10 +150,7 @@ private:
         std::size_t start = 0, end = 0;                   // the record's bytes in the data
     };
 
-    void Warn(int line, std::string text)
-    {
-        warnings_.push_back(TDocumentWarning{line, std::move(text)});
-    }
+    void Warn(int line, std::string text) { warnings_.push_back(TDocumentWarning{line, std::move(text)}); }
 
     // Appends a line read from the record numbered by its place in the data.
     void Append(std::unique_ptr<TEquationObject> object)
@@ -325,8 +317,8 @@ private:
                 known = true;
                 long long number = 0;
                 if (!ParseDocumentInteger(value, number) || number < field.min || number > field.max)
-                    Warn(lineNumber, std::string(field.keyword.substr(1)) + std::string(value)
-                                         + " is out of range; the default is kept");
+                    Warn(lineNumber, std::string(field.keyword.substr(1)) + std::string(value) +
+                                         " is out of range; the default is kept");
                 else
                     record.*field.target = number;
                 if (field.target == &TCurveRecord::primary)
@@ -526,7 +518,8 @@ public:
             } else if (reader_.LineStartsWith("Font name = ", &value)) {
                 doc_.fontName = std::string(value);
                 reader_.SkipLine();
-            } else if (reader_.LineStartsWith("x scaling: ", &value) || reader_.LineStartsWith("y scaling: ", &value)) {
+            } else if (reader_.LineStartsWith("x scaling: ", &value) ||
+                       reader_.LineStartsWith("y scaling: ", &value)) {
                 const bool x = reader_.LineStartsWith("x");
                 (x ? doc_.xScaling : doc_.yScaling) = Number(value, lineNumber);
                 reader_.SkipLine();
@@ -559,8 +552,8 @@ public:
                 reader_.SkipLine();
             } else if (reader_.LineIs("Annotation")) {
                 ReadAnnotation(lineNumber);
-            } else if (reader_.LineIs("Curve") || reader_.LineIs("Intersect")
-                       || reader_.LineStartsWith("Selected curve no: ")) {
+            } else if (reader_.LineIs("Curve") || reader_.LineIs("Intersect") ||
+                       reader_.LineStartsWith("Selected curve no: ")) {
                 break;
             } else if (reader_.PeekLine().empty() && reader_.Remaining() <= 2) {
                 reader_.SkipLine();
@@ -580,7 +573,8 @@ public:
     void FinishScalings(const std::vector<TEquationObject*>& declared)
     {
         for (auto& [transfer, line] : scalings_) {
-            for (TRealReaderPtr* bound : {&transfer->XMin, &transfer->XMax, &transfer->YMin, &transfer->YMax}) {
+            for (TRealReaderPtr* bound :
+                 {&transfer->XMin, &transfer->XMax, &transfer->YMin, &transfer->YMax}) {
                 if (auto* waiting = dynamic_cast<TNeedsDefRealReader*>(bound->get())) {
                     TRealReaderPtr number = DocumentNumber(waiting->Text(), &declared);
                     if (number && !dynamic_cast<TNeedsDefRealReader*>(number.get()))
@@ -610,7 +604,10 @@ private:
         bool* seen = nullptr;
     };
 
-    void Warn(int line, std::string text) { doc_.warnings.push_back(TDocumentWarning{line, std::move(text)}); }
+    void Warn(int line, std::string text)
+    {
+        doc_.warnings.push_back(TDocumentWarning{line, std::move(text)});
+    }
 
     TRealReaderPtr Number(std::string_view text, int lineNumber)
     {
@@ -622,7 +619,8 @@ private:
         // that will be written, so a bound that passes the scale checks now
         // still passes them when the document is read again.
         long double rounded = 0;
-        if (number && typeid(*number) == typeid(TRealReader) && ParseDocumentReal(FormatFixed(number->Value()), rounded))
+        if (number && typeid(*number) == typeid(TRealReader) &&
+            ParseDocumentReal(FormatFixed(number->Value()), rounded))
             number->SetValue(rounded);
         if (!number)
             Warn(lineNumber, "the number \"" + std::string(text.substr(0, 40)) + "\" cannot be read");
@@ -646,10 +644,15 @@ private:
             {"Font size = ", -1000, 1000, [this](long long v) { doc_.fontHeight = static_cast<int>(v); }},
             {"Shade sie = ", 0, 1, [&s](long long v) { s.ShadeSide = v != 0; }},
             {"Back ground colour = ", -0x80000000LL, 0xFFFFFFFFLL,
-             [this](long long v) { doc_.backgroundColour = static_cast<TColour>(static_cast<std::uint32_t>(v)); }},
-            {"Print colour option", 0, 2, [this](long long v) { doc_.printColourOption = static_cast<std::uint8_t>(v); }},
-            {"Graph paper colour: ", 0, 1, [this](long long v) { doc_.graphPaperColour = static_cast<std::uint8_t>(v); }},
-            {"Equations window height = ", 1, 10000, [this](long long v) { doc_.equationsWindowHeight = static_cast<int>(v); }},
+             [this](long long v) {
+                 doc_.backgroundColour = static_cast<TColour>(static_cast<std::uint32_t>(v));
+             }},
+            {"Print colour option", 0, 2,
+             [this](long long v) { doc_.printColourOption = static_cast<std::uint8_t>(v); }},
+            {"Graph paper colour: ", 0, 1,
+             [this](long long v) { doc_.graphPaperColour = static_cast<std::uint8_t>(v); }},
+            {"Equations window height = ", 1, 10000,
+             [this](long long v) { doc_.equationsWindowHeight = static_cast<int>(v); }},
             {"Accuracy = ", 1, 1000, [&s](long long v) { s.Accuracy = static_cast<std::int16_t>(v); }},
             {"Toolbar align: ", LLONG_MIN, LLONG_MAX, [](long long) {}},
         };
@@ -680,10 +683,10 @@ private:
 
     // The toolbar flags of documents older than "3".
     static constexpr std::pair<std::string_view, std::string_view> OldToolbarKeys[] = {
-        {"File tools: ", "ToolBarFile"},         {"Zoom tools: ", "ToolBarZoom"},
-        {"Edit tools: ", "ToolBarEdit"},         {"Insert tools: ", "ToolBarInsert"},
-        {"Analysis tools: ", "ToolBarAnalysis"}, {"Transform tools: ", "ToolBarTransform"},
-        {"Coord tools: ", "ToolBarShapes"},      {"Dynamic tools: ", "ToolBarDynamicEditor"},
+        {"File tools: ", "ToolBarFile"},          {"Zoom tools: ", "ToolBarZoom"},
+        {"Edit tools: ", "ToolBarEdit"},          {"Insert tools: ", "ToolBarInsert"},
+        {"Analysis tools: ", "ToolBarAnalysis"},  {"Transform tools: ", "ToolBarTransform"},
+        {"Coord tools: ", "ToolBarShapes"},       {"Dynamic tools: ", "ToolBarDynamicEditor"},
         {"AngleMeasure tools: ", "ToolBarAngle"},
     };
 
@@ -695,11 +698,11 @@ private:
                 continue;
             long long number = 0;
             if (!ParseDocumentInteger(value, number))
-                Warn(lineNumber, std::string(key.keyword) + "\"" + std::string(value.substr(0, 40))
-                                     + "\" is not a number; the default is kept");
+                Warn(lineNumber, std::string(key.keyword) + "\"" + std::string(value.substr(0, 40)) +
+                                     "\" is not a number; the default is kept");
             else if (number < key.min || number > key.max)
-                Warn(lineNumber, std::string(key.keyword) + std::to_string(number)
-                                     + " is out of range; the default is kept");
+                Warn(lineNumber, std::string(key.keyword) + std::to_string(number) +
+                                     " is out of range; the default is kept");
             else {
                 key.set(number);
                 if (key.seen)
@@ -715,8 +718,8 @@ private:
                 continue;
             long long number = 0;
             if (!ParseDocumentInteger(value, number))
-                Warn(lineNumber, std::string(key.keyword) + "\"" + std::string(value.substr(0, 40))
-                                     + "\" is not a flag; the default is kept");
+                Warn(lineNumber, std::string(key.keyword) + "\"" + std::string(value.substr(0, 40)) +
+                                     "\" is not a flag; the default is kept");
             else {
                 *key.target = number != 0;
                 if (key.seen)
@@ -750,11 +753,13 @@ private:
         if (reader_.VersionBelow("2.0005"))
             s.ThickLines = static_cast<std::int16_t>(s.ThickLines + 1);
         if (s.ThickLines < 1 || s.ThickLines > 9) {
-            Warn(1, "Thick lines = " + std::to_string(s.ThickLines) + " is out of range; the default is kept");
+            Warn(1,
+                 "Thick lines = " + std::to_string(s.ThickLines) + " is out of range; the default is kept");
             s.ThickLines = DefaultConfiguration.ThickLines;
         }
         if (s.ZoomFactor % 50 != 0) {
-            Warn(1, "Zoom factor = " + std::to_string(s.ZoomFactor) + " is not a step of 50; the default is kept");
+            Warn(1, "Zoom factor = " + std::to_string(s.ZoomFactor) +
+                        " is not a step of 50; the default is kept");
             s.ZoomFactor = DefaultConfiguration.ZoomFactor;
         }
         if (reader_.VersionBelow("2") && s.RepeatsDelay == 0) {
@@ -772,7 +777,8 @@ private:
     {
         for (int i = 0; i < TStatsOptions::Count && !reader_.AtEnd(); ++i) {
             std::string_view value;
-            const std::string keyword = "\t" + std::string(TStatsOptions::Labels[static_cast<std::size_t>(i)]);
+            const std::string keyword =
+                "\t" + std::string(TStatsOptions::Labels[static_cast<std::size_t>(i)]);
             if (!reader_.LineStartsWith(keyword, &value))
                 continue;
             long long flag = 0;
@@ -796,14 +802,15 @@ private:
                 trimmed.remove_prefix(1);
             if (SameText(trimmed, "x-axis") || SameText(trimmed, "y-axis")) {
                 axis = static_cast<char>(std::tolower(static_cast<unsigned char>(trimmed[0])));
-            } else if (trimmed.size() >= 6
-                       && (SameText(trimmed.substr(0, 6), "min = ") || SameText(trimmed.substr(0, 6), "max = "))
-                       && axis) {
+            } else if (trimmed.size() >= 6 &&
+                       (SameText(trimmed.substr(0, 6), "min = ") ||
+                        SameText(trimmed.substr(0, 6), "max = ")) &&
+                       axis) {
                 const bool min = SameText(trimmed.substr(0, 3), "min");
                 TRealReaderPtr number = Number(trimmed.substr(6), fieldLine);
                 if (number)
-                    (axis == 'x' ? (min ? transfer->XMin : transfer->XMax) : (min ? transfer->YMin : transfer->YMax)) =
-                        std::move(number);
+                    (axis == 'x' ? (min ? transfer->XMin : transfer->XMax)
+                                 : (min ? transfer->YMin : transfer->YMax)) = std::move(number);
             } else if (reader_.LineStartsWith("\tSquare: ", &value)) {
                 long long flag = 0;
                 transfer->Square = ParseDocumentInteger(value, flag) && flag != 0;
@@ -817,7 +824,8 @@ private:
             } else if (reader_.LineStartsWith("\tgrid ", &value) && reader_.VersionBelow("2")) {
                 doc_.settings.Grid = value == "on";
             } else {
-                Warn(fieldLine, "unknown line \"" + std::string(line.substr(0, 40)) + "\" in a Scaling record skipped");
+                Warn(fieldLine,
+                     "unknown line \"" + std::string(line.substr(0, 40)) + "\" in a Scaling record skipped");
             }
             reader_.SkipLine();
         }
@@ -869,13 +877,13 @@ private:
             } else if (reader_.LineStartsWith("\tAlign = ", &field)) {
                 if (ParseDocumentInteger(field, number) && number >= 0 && number <= 5)
                     commentary.align = static_cast<int>(number);
-            } else if (ReadFraction(field, "\tLeft: ", commentary.left, real)
-                       || ReadFraction(field, "\tTop: ", commentary.top, real)
-                       || ReadFraction(field, "\tWide: ", commentary.wide, real)
-                       || ReadFraction(field, "\tHigh: ", commentary.high, real)) {
+            } else if (ReadFraction(field, "\tLeft: ", commentary.left, real) ||
+                       ReadFraction(field, "\tTop: ", commentary.top, real) ||
+                       ReadFraction(field, "\tWide: ", commentary.wide, real) ||
+                       ReadFraction(field, "\tHigh: ", commentary.high, real)) {
             } else {
-                Warn(fieldLine, "unknown line \"" + std::string(reader_.PeekLine().substr(0, 40))
-                                    + "\" in the commentary skipped");
+                Warn(fieldLine, "unknown line \"" + std::string(reader_.PeekLine().substr(0, 40)) +
+                                    "\" in the commentary skipped");
             }
             reader_.SkipLine();
         }
@@ -896,7 +904,8 @@ private:
         if (ParseDocumentReal(field, value) && value >= -10 && value <= 10)
             target = value;
         else
-            Warn(reader_.LineNumber(), std::string(keyword.substr(1)) + "is out of range; the default is kept");
+            Warn(reader_.LineNumber(),
+                 std::string(keyword.substr(1)) + "is out of range; the default is kept");
         return true;
     }
 
@@ -913,16 +922,16 @@ private:
         while (!reader_.AtEnd() && reader_.LineStartsWith("\t")) {
             const int fieldLine = reader_.LineNumber();
             long long number = 0;
-            if (ReadFraction(field, "\tLeft: ", left, real) || ReadFraction(field, "\tWide: ", wide, real)
-                || ReadFraction(field, "\tTop: ", top, real) || ReadFraction(field, "\tHigh: ", high, real)) {
+            if (ReadFraction(field, "\tLeft: ", left, real) || ReadFraction(field, "\tWide: ", wide, real) ||
+                ReadFraction(field, "\tTop: ", top, real) || ReadFraction(field, "\tHigh: ", high, real)) {
             } else if (reader_.LineStartsWith("\tState: ", &field)) {
                 if (ParseDocumentInteger(field, number) && number >= 0 && number <= 2)
                     window.state = static_cast<int>(number);
                 else
                     Warn(fieldLine, "the window state is out of range; the window is shown normally");
             } else {
-                Warn(fieldLine, "unknown line \"" + std::string(reader_.PeekLine().substr(0, 40))
-                                    + "\" in the Window record skipped");
+                Warn(fieldLine, "unknown line \"" + std::string(reader_.PeekLine().substr(0, 40)) +
+                                    "\" in the Window record skipped");
             }
             reader_.SkipLine();
         }
@@ -955,8 +964,8 @@ private:
         long long numbers[6] = {1, 0, 0, 0, 0, 0};
         bool good = fields.size() == 7;
         for (std::size_t i = 1; good && i < 7; ++i)
-            good = ParseDocumentInteger(fields[i], numbers[i - 1]) && numbers[i - 1] >= INT32_MIN
-                   && numbers[i - 1] <= INT32_MAX;
+            good = ParseDocumentInteger(fields[i], numbers[i - 1]) && numbers[i - 1] >= INT32_MIN &&
+                   numbers[i - 1] <= INT32_MAX;
         if (!good) {
             Warn(lineNumber, "the Toolbar record of " + toolbar.name + " cannot be read; it was skipped");
             return;
@@ -980,8 +989,9 @@ private:
                 return;
             long double number = 0;
             long long integer = 0;
-            if (real ? ParseDocumentReal(value, number) : (ParseDocumentInteger(value, integer)
-                                                           && integer >= INT32_MIN && integer <= INT32_MAX)) {
+            if (real ? ParseDocumentReal(value, number)
+                     : (ParseDocumentInteger(value, integer) && integer >= INT32_MIN &&
+                        integer <= INT32_MAX)) {
                 if constexpr (std::is_same_v<std::decay_t<decltype(target)>, int>)
                     target = static_cast<int>(integer);
                 else
@@ -1035,9 +1045,22 @@ private:
 } // namespace
 
 const std::array<std::string_view, TStatsOptions::Count> TStatsOptions::Labels = {
-    "Show x: ", "Show y: ", "Mean", "Median", "Mode", "Range", "Lower quartile", "Upper quartile",
-    "Inter-quartile range", "Standard deviation", "Number of values", "Correlation", "Coefficient of correlation",
-    "Line of best fit", "Regression line y on x", "Regression line x on y"};
+    "Show x: ",
+    "Show y: ",
+    "Mean",
+    "Median",
+    "Mode",
+    "Range",
+    "Lower quartile",
+    "Upper quartile",
+    "Inter-quartile range",
+    "Standard deviation",
+    "Number of values",
+    "Correlation",
+    "Coefficient of correlation",
+    "Line of best fit",
+    "Regression line y on x",
+    "Regression line x on y"};
 
 TReadResult ReadDocument(std::string data, TDocument& document, bool report)
 {
@@ -1048,9 +1071,9 @@ TReadResult ReadDocument(std::string data, TDocument& document, bool report)
         std::vector<std::pair<Extended, Extended>> points;
         if (report && ImportNumberPairs(reader.Data(), points)) {
             document.lines.lines.push_back(MakeDataPointsRecord(points));
-            document.warnings.push_back(TDocumentWarning{
-                1, "the file holds number pairs, read as one set of " + std::to_string(points.size())
-                       + " data points"});
+            document.warnings.push_back(
+                TDocumentWarning{1, "the file holds number pairs, read as one set of " +
+                                        std::to_string(points.size()) + " data points"});
             return TReadResult::NumberPairs;
         }
         return TReadResult::NotDocument;

@@ -31,7 +31,10 @@ public:
     }
     [[nodiscard]] std::vector<TEquationObject*> Lines() const override { return lines_; }
     [[nodiscard]] Canvas* GraphCanvas() override { return previous_ ? previous_->GraphCanvas() : nullptr; }
-    [[nodiscard]] TGraphParams* GraphParams() override { return previous_ ? previous_->GraphParams() : nullptr; }
+    [[nodiscard]] TGraphParams* GraphParams() override
+    {
+        return previous_ ? previous_->GraphParams() : nullptr;
+    }
 
 private:
     const std::vector<TEquationObject*>& lines_;
@@ -107,7 +110,8 @@ void WriteCommentary(const TCommentaryRecord& c, TMathsWriter& writer)
         WriteKey(writer, "Font colour =", static_cast<long long>(c.fontColour), 1);
         if (c.bold || c.italic || c.underline)
             WriteKey(writer, "Font style = ",
-                     std::string(c.bold ? "Bold," : "") + (c.italic ? "italic," : "") + (c.underline ? "underline," : ""),
+                     std::string(c.bold ? "Bold," : "") + (c.italic ? "italic," : "") +
+                         (c.underline ? "underline," : ""),
                      1);
     }
     WriteKey(writer, "Align = ", c.align, 1);

@@ -149,8 +149,8 @@ bool ParseDocumentReal(std::string_view text, long double& value)
         return false;
     // Hexadecimal forms and the names of infinities are not document numbers.
     for (char c : copy)
-        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' || c == 'E'
-              || c == 'e'))
+        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' || c == 'E' ||
+              c == 'e'))
             return false;
     value = result;
     return true;

@@ -32,7 +32,10 @@ public:
     [[nodiscard]] const std::string& FileVersion() const { return fileVersion_; }
     void SetFileVersion(std::string_view version) { fileVersion_ = std::string(version.substr(0, 10)); }
     // True when the document's version is below the given version text.
-    [[nodiscard]] bool VersionBelow(std::string_view version) const { return CompareVersions(fileVersion_, version) < 0; }
+    [[nodiscard]] bool VersionBelow(std::string_view version) const
+    {
+        return CompareVersions(fileVersion_, version) < 0;
+    }
 
     // Consumes the keyword (compared without regard to case) when the next
     // characters hold it; otherwise consumes nothing. Keywords longer than the

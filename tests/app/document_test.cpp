@@ -12,8 +12,8 @@
 
 #include <QClipboard>
 #include <QDir>
-#include <QGuiApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -174,7 +174,9 @@ TEST(Document, SettingsFollowTheReadingRules)
         return [from, to](std::string text) { return Replaced(std::move(text), from, to); };
     };
     const auto version = [](std::string_view v) {
-        return [v](std::string text) { return Replaced(std::move(text), "version 3.101", "version " + std::string(v)); };
+        return [v](std::string text) {
+            return Replaced(std::move(text), "version 3.101", "version " + std::string(v));
+        };
     };
     const std::vector<TRow> rows = {
         {"no password line: locked under the built-in password", without("Password: secret"),
@@ -183,7 +185,8 @@ TEST(Document, SettingsFollowTheReadingRules)
          [](const TConfiguration& s) { return s.Password.empty() && s.Unlocked; }},
         {"no graph names line: takes show hints", without("Show graph names: 0"),
          [](const TConfiguration& s) { return s.ShowGraphNames == s.ShowHints; }},
-        {"no drag curves line: off", without("Drag curves: 1"), [](const TConfiguration& s) { return !s.DragCurves; }},
+        {"no drag curves line: off", without("Drag curves: 1"),
+         [](const TConfiguration& s) { return !s.DragCurves; }},
         {"no demonstration line: default", without("Demonstration draw: 0"),
          [](const TConfiguration& s) { return !s.DemonstrationDraw; }},
         {"keywords ignore letter case", replacing("Zoom factor = 250", "ZOOM FACTOR = 300"),
@@ -196,7 +199,8 @@ TEST(Document, SettingsFollowTheReadingRules)
          [](const TConfiguration& s) { return !s.AutoAccuracy && s.Accuracy == 25; }},
         {"older than 2: a zero delay takes half the pencil delay",
          [version](std::string t) {
-             return Replaced(version("1.5")(std::move(t)), "Repeats delay = 7", "Repeats delay = 0\r\nPencil delay: 9");
+             return Replaced(version("1.5")(std::move(t)), "Repeats delay = 7",
+                             "Repeats delay = 0\r\nPencil delay: 9");
          },
          [](const TConfiguration& s) { return s.RepeatsDelay == 4; }},
         {"out of range values keep the default", replacing("Mouse figures: 3", "Mouse figures: 259"),
@@ -207,7 +211,9 @@ TEST(Document, SettingsFollowTheReadingRules)
          [](const TConfiguration& s) { return s.Accuracy == 10; }},
         {"an unknown line does not hide the settings after it",
          replacing("Pause: 1", "Pause: 1\r\nSome later setting: 5\r\n\tits detail"),
-         [](const TConfiguration& s) { return s.RepeatsDelay == 7 && s.ZoomFactor == 250 && s.Accuracy == 25; }},
+         [](const TConfiguration& s) {
+             return s.RepeatsDelay == 7 && s.ZoomFactor == 250 && s.Accuracy == 25;
+         }},
         {"a line longer than 255 characters is consumed whole",
          replacing("Pause: 1", "Pause: 1\r\nNote: " + std::string(300, 'x') + "Zoom factor = 150"),
          [](const TConfiguration& s) { return s.ZoomFactor == 250; }},
@@ -235,8 +241,8 @@ TEST(Document, DamagedDocumentsKeepWhatSurvives)
     const std::vector<TRow> rows = {
         // The constant's record is dropped: the curve using it waits for
         // it, and the line numbers after it move down by one.
-        {"unreadable markup drops one record", "Curve\r\na=2\r\n", "Curve\r\na={/{2\r\n", 119, "cannot be read",
-         "waiting kept plain kept", 0},
+        {"unreadable markup drops one record", "Curve\r\na=2\r\n", "Curve\r\na={/{2\r\n", 119,
+         "cannot be read", "waiting kept plain kept", 0},
         {"a cell left open ends at the line end", "Curve\r\na=2\r\n", "Curve\r\na={sqrt{2\r\n", 119,
          "cannot be read", "waiting kept plain kept", 0},
         {"an unknown record is skipped", "Curve\r\na=2\r\n", "Shape\r\n\tsides 4\r\nCurve\r\na=2\r\n", 119,
@@ -253,6 +259,14 @@ TEST(Document, DamagedDocumentsKeepWhatSurvives)
          "shorter than its length", "", -1},
         {"a bad line thickness keeps the default", "Line thickness = 3", "Line thickness = 70000", 131,
          "out of range", "constant TYofX kept plain kept", 1},
+        // Entry completes an unfinished line it is given; the line read
+        // must stay as it was typed, or every save would add to it.
+        {"an unfinished line stays as typed", "y=3x+\r\n", "x=cos t\ty=sin t\tt=0\r\n", 139, "plain line",
+         "constant TYofX kept plain kept", 1},
+        // A bound with more digits than the fixed form keeps is held as it
+        // will be written, so it passes the scale checks the same way again.
+        {"a bound just inside the limits", "\t\tmin = -2.000000E+0000", "\t\tmin = -99999999999999999995.0",
+         132, "kept as text", "constant TYofX kept plain kept", 1},
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.what);
@@ -272,13 +286,15 @@ TEST(Document, DamagedDocumentsKeepWhatSurvives)
 TEST(Document, KeptRecordsFollowTheLinesTheyName)
 {
     TDocument doc;
-    ASSERT_EQ(ReadDocument(Replaced(Full, "Curve\r\na=2\r\n", "Curve\r\na={/{2\r\n"), doc), TReadResult::Document);
+    ASSERT_EQ(ReadDocument(Replaced(Full, "Curve\r\na=2\r\n", "Curve\r\na={/{2\r\n"), doc),
+              TReadResult::Document);
     const std::string written = DocumentText(doc);
     EXPECT_NE(written.find("\tprimary equation number = 0\r\n"), std::string::npos);
     EXPECT_NE(written.find("Intersect\r\n\tcolour = 255\r\n\tCurve\t0\r\n\tCurve\t1\r\n"), std::string::npos);
     EXPECT_NE(written.find("Selected curve no: 0\r\n"), std::string::npos);
     // The line still waiting for "a" is written as it was typed.
-    EXPECT_NE(written.find("Curve\r\ny=a{\xB4x{^{2}\r\n\tcolour = 16777232\r\n\tstyle = 2\r\n"), std::string::npos);
+    EXPECT_NE(written.find("Curve\r\ny=a{\xB4x{^{2}\r\n\tcolour = 16777232\r\n\tstyle = 2\r\n"),
+              std::string::npos);
     // Deleting the primary of a kept record leaves it with none.
     doc.lines.lines.erase(doc.lines.lines.begin());
     EXPECT_NE(DocumentText(doc).find("\tprimary equation number = -1\r\n"), std::string::npos);
@@ -290,8 +306,9 @@ TEST(Document, NamesDeclaredFurtherDownAreResolvedWhateverTheSetting)
     for (const char* define : {"Define Constants: 0", "Define Constants: 1"}) {
         SCOPED_TRACE(define);
         TDocument doc;
-        ASSERT_EQ(ReadDocument(WithCrLf("Lumacurve for windows version 3.101\n") + define + "\r\n" + lines, doc),
-                  TReadResult::Document);
+        ASSERT_EQ(
+            ReadDocument(WithCrLf("Lumacurve for windows version 3.101\n") + define + "\r\n" + lines, doc),
+            TReadResult::Document);
         EXPECT_EQ(Kinds(doc), "TYofX waiting constant");
         EXPECT_EQ(doc.selectedLine, 0);
         // The resolved curve follows the constant; the waiting line keeps its text.
@@ -331,9 +348,10 @@ TEST(Document, VersionsAndOtherFiles)
     EXPECT_TRUE(HasWarning(pairs, 1, "2 data points"));
     const std::string written = DocumentText(pairs);
     EXPECT_NE(written.find("Curve\r\nData points\r\n"), std::string::npos);
-    EXPECT_NE(written.find("\t\tjoined: 0\r\n\t\tclosed: 0\r\n\t\tLabel from: A\r\n"
-                           "\t\t( 1.000000E+0000, 2.000000E+0000)\r\n\t\t( 3.000000E+0000, 4.000000E+0000)\r\n"),
-              std::string::npos);
+    EXPECT_NE(
+        written.find("\t\tjoined: 0\r\n\t\tclosed: 0\r\n\t\tLabel from: A\r\n"
+                     "\t\t( 1.000000E+0000, 2.000000E+0000)\r\n\t\t( 3.000000E+0000, 4.000000E+0000)\r\n"),
+        std::string::npos);
 }
 
 TEST(Document, EveryTruncationReadsWithoutLosingEarlierSections)
@@ -377,7 +395,10 @@ TEST(Document, UndoSnapshotsAndClipboardTexts)
 
     // Copy puts the markup on the clipboard, in the program's code page.
     TMathsWriter clip;
-    WriteElementList(FormulaFromText("y=3{\xB4" "x").get(), clip);
+    WriteElementList(FormulaFromText("y=3{\xB4"
+                                     "x")
+                         .get(),
+                     clip);
     ASSERT_TRUE(clip.FinishToClipboard());
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromUtf8("y=3{\u00B4x"));
     EXPECT_TRUE(clip.Text().empty());

@@ -61,8 +61,8 @@ TEST(LcvtoolResave, ExitCodesWarningsAndBytes)
         WriteFile(in, row.input);
         std::remove(out.c_str());
         std::string errors;
-        const auto run = RunTool(row.arguments.empty() ? std::vector<std::string>{"resave", in, out} : row.arguments,
-                                 &errors);
+        const auto run = RunTool(
+            row.arguments.empty() ? std::vector<std::string>{"resave", in, out} : row.arguments, &errors);
         EXPECT_EQ(run.exitCode, row.exitCode) << errors;
         EXPECT_NE(errors.find(row.errorPart), std::string::npos) << errors;
         if (row.exitCode == 0 && row.input.rfind("Lumacurve", 0) == 0) {
@@ -81,7 +81,8 @@ TEST(LcvtoolResave, RenderDrawsADocumentWithItsOwnScales)
     EXPECT_EQ(own.exitCode, 0);
     // x from -6.283185 to 6.283185 (as written) over 400 pixels, y from -2 to 2 over 300.
     EXPECT_EQ(own.out.rfind("mapping: 31.83099017 200 -75 150\n", 0), 0u) << own.out;
-    EXPECT_NE(own.out.find("line 1: TDynamicConstantEquation\nline 2: TYofX\n"), std::string::npos) << own.out;
+    EXPECT_NE(own.out.find("line 1: TDynamicConstantEquation\nline 2: TYofX\n"), std::string::npos)
+        << own.out;
     const auto scaled = RunTool({"render", "--size", "400x300", "--scales", "-10,10,-5,5", "-o", png, doc});
     EXPECT_EQ(scaled.exitCode, 0);
     EXPECT_EQ(scaled.out.rfind("mapping: 20 200 -30 150\n", 0), 0u) << scaled.out;
