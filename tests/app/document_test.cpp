@@ -170,7 +170,7 @@ TEST(Document, SettingsFollowTheReadingRules)
     const auto without = [](std::string_view line) {
         return [line](std::string text) { return Replaced(std::move(text), std::string(line) + "\r\n", ""); };
     };
-    const auto replacing = [](std::string_view from, std::string_view to) {
+    const auto replacing = [](std::string from, std::string to) {
         return [from, to](std::string text) { return Replaced(std::move(text), from, to); };
     };
     const auto version = [](std::string_view v) {
