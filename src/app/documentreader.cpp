@@ -619,8 +619,9 @@ private:
         // that will be written, so a bound that passes the scale checks now
         // still passes them when the document is read again.
         long double rounded = 0;
-        if (number && typeid(*number) == typeid(TRealReader) &&
-            ParseDocumentReal(FormatFixed(number->Value()), rounded))
+        const TRealReader* plain = number.get();
+        if (plain && typeid(*plain) == typeid(TRealReader) &&
+            ParseDocumentReal(FormatFixed(plain->Value()), rounded))
             number->SetValue(rounded);
         if (!number)
             Warn(lineNumber, "the number \"" + std::string(text.substr(0, 40)) + "\" cannot be read");
