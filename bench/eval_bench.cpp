@@ -84,7 +84,8 @@ const std::vector<TFormula>& Formulas()
          [](long double x, long double) { return 1 / (x + 1) + 2 / (x + 2) + 3 / (x + 3); },
          [](long double x, long double) { return 1 / (x + 1) + 2 / (x + 2) + 3 / (x + 3); },
          [](double x, double) { return 1 / (x + 1) + 2 / (x + 2) + 3 / (x + 3); }},
-        {"x^2+y^2-1", "x{^{2}+y{^{2}-1", "x^2+y^2-1", [](long double x, long double y) { return x * x + y * y - 1; },
+        {"x^2+y^2-1", "x{^{2}+y{^{2}-1", "x^2+y^2-1",
+         [](long double x, long double y) { return x * x + y * y - 1; },
          [](long double x, long double y) { return x * x + y * y - 1; },
          [](double x, double y) { return x * x + y * y - 1; }},
         {"sin(xy)-cos(x+y)", "sin(xy)-cos(x+y)", "sin(x*y)-cos(x+y)",
@@ -179,7 +180,10 @@ void Native(benchmark::State& state, const TFormula* formula, Function function,
     Record(state, formula->label, engine);
 }
 
-double Floor(double x) { return std::floor(x); }
+double Floor(double x)
+{
+    return std::floor(x);
+}
 
 void MuParser(benchmark::State& state, const TFormula* formula)
 {
@@ -223,7 +227,8 @@ public:
             const std::string engine = name.substr(0, slash);
             const std::string label = name.substr(slash + 1);
             // cpu_accumulated_time is in seconds over all iterations
-            results[label][engine] = run.cpu_accumulated_time * 1e9 / (static_cast<double>(run.iterations) * Samples);
+            results[label][engine] =
+                run.cpu_accumulated_time * 1e9 / (static_cast<double>(run.iterations) * Samples);
         }
     }
 };
@@ -238,9 +243,10 @@ int main(int argc, char** argv)
         benchmark::RegisterBenchmark(("native_ld/" + label).c_str(), [&formula](benchmark::State& state) {
             Native<long double>(state, &formula, formula.nativeLd, "native_ld");
         });
-        benchmark::RegisterBenchmark(("native_ld_fast/" + label).c_str(), [&formula](benchmark::State& state) {
-            Native<long double>(state, &formula, formula.nativeFast, "native_ld_fast");
-        });
+        benchmark::RegisterBenchmark(
+            ("native_ld_fast/" + label).c_str(), [&formula](benchmark::State& state) {
+                Native<long double>(state, &formula, formula.nativeFast, "native_ld_fast");
+            });
         benchmark::RegisterBenchmark(("native_double/" + label).c_str(), [&formula](benchmark::State& state) {
             Native<double>(state, &formula, formula.nativeDouble, "native_double");
         });

@@ -47,8 +47,7 @@ const std::vector<Extended>& Positives()
     return table;
 }
 
-template <typename Function>
-void RunExtended(benchmark::State& state, Function function, TTable table)
+template <typename Function> void RunExtended(benchmark::State& state, Function function, TTable table)
 {
     const std::vector<Extended>& arguments = table();
     std::size_t i = 0;
@@ -59,8 +58,7 @@ void RunExtended(benchmark::State& state, Function function, TTable table)
     }
 }
 
-template <typename Function>
-void RunDouble(benchmark::State& state, Function function, TTable table)
+template <typename Function> void RunDouble(benchmark::State& state, Function function, TTable table)
 {
     const std::vector<double> arguments(table().begin(), table().end());
     std::size_t i = 0;
@@ -72,40 +70,64 @@ void RunDouble(benchmark::State& state, Function function, TTable table)
 }
 
 BENCHMARK_CAPTURE(RunExtended, FastSin, FastSin, Angles);
-BENCHMARK_CAPTURE(RunExtended, sinl, [](Extended x) { return sinl(x); }, Angles);
-BENCHMARK_CAPTURE(RunDouble, sin, [](double x) { return std::sin(x); }, Angles);
+BENCHMARK_CAPTURE(
+    RunExtended, sinl, [](Extended x) { return sinl(x); }, Angles);
+BENCHMARK_CAPTURE(
+    RunDouble, sin, [](double x) { return std::sin(x); }, Angles);
 BENCHMARK_CAPTURE(RunExtended, FastSinHuge, FastSin, HugeAngles);
-BENCHMARK_CAPTURE(RunExtended, sinlHuge, [](Extended x) { return sinl(x); }, HugeAngles);
-BENCHMARK_CAPTURE(RunDouble, sinHuge, [](double x) { return std::sin(x); }, HugeAngles);
+BENCHMARK_CAPTURE(
+    RunExtended, sinlHuge, [](Extended x) { return sinl(x); }, HugeAngles);
+BENCHMARK_CAPTURE(
+    RunDouble, sinHuge, [](double x) { return std::sin(x); }, HugeAngles);
 BENCHMARK_CAPTURE(RunExtended, FastCos, FastCos, Angles);
-BENCHMARK_CAPTURE(RunExtended, cosl, [](Extended x) { return cosl(x); }, Angles);
-BENCHMARK_CAPTURE(RunDouble, cos, [](double x) { return std::cos(x); }, Angles);
+BENCHMARK_CAPTURE(
+    RunExtended, cosl, [](Extended x) { return cosl(x); }, Angles);
+BENCHMARK_CAPTURE(
+    RunDouble, cos, [](double x) { return std::cos(x); }, Angles);
 BENCHMARK_CAPTURE(RunExtended, FastAtan, FastAtan, Angles);
-BENCHMARK_CAPTURE(RunExtended, atanl, [](Extended x) { return atanl(x); }, Angles);
-BENCHMARK_CAPTURE(RunDouble, atan, [](double x) { return std::atan(x); }, Angles);
-BENCHMARK_CAPTURE(RunExtended, FastAtan2, [](Extended x) { return FastAtan2(x, 0.5L); }, Angles);
-BENCHMARK_CAPTURE(RunExtended, atan2l, [](Extended x) { return atan2l(x, 0.5L); }, Angles);
-BENCHMARK_CAPTURE(RunDouble, atan2, [](double x) { return std::atan2(x, 0.5); }, Angles);
+BENCHMARK_CAPTURE(
+    RunExtended, atanl, [](Extended x) { return atanl(x); }, Angles);
+BENCHMARK_CAPTURE(
+    RunDouble, atan, [](double x) { return std::atan(x); }, Angles);
+BENCHMARK_CAPTURE(
+    RunExtended, FastAtan2, [](Extended x) { return FastAtan2(x, 0.5L); }, Angles);
+BENCHMARK_CAPTURE(
+    RunExtended, atan2l, [](Extended x) { return atan2l(x, 0.5L); }, Angles);
+BENCHMARK_CAPTURE(
+    RunDouble, atan2, [](double x) { return std::atan2(x, 0.5); }, Angles);
 BENCHMARK_CAPTURE(RunExtended, FastExp, FastExp, Exponents);
-BENCHMARK_CAPTURE(RunExtended, expl, [](Extended x) { return expl(x); }, Exponents);
-BENCHMARK_CAPTURE(RunDouble, exp, [](double x) { return std::exp(x); }, Exponents);
+BENCHMARK_CAPTURE(
+    RunExtended, expl, [](Extended x) { return expl(x); }, Exponents);
+BENCHMARK_CAPTURE(
+    RunDouble, exp, [](double x) { return std::exp(x); }, Exponents);
 BENCHMARK_CAPTURE(RunExtended, FastExp2, FastExp2, Exponents);
-BENCHMARK_CAPTURE(RunExtended, exp2l, [](Extended x) { return exp2l(x); }, Exponents);
-BENCHMARK_CAPTURE(RunDouble, exp2, [](double x) { return std::exp2(x); }, Exponents);
+BENCHMARK_CAPTURE(
+    RunExtended, exp2l, [](Extended x) { return exp2l(x); }, Exponents);
+BENCHMARK_CAPTURE(
+    RunDouble, exp2, [](double x) { return std::exp2(x); }, Exponents);
 BENCHMARK_CAPTURE(RunExtended, FastLn, FastLn, Positives);
-BENCHMARK_CAPTURE(RunExtended, logl, [](Extended x) { return logl(x); }, Positives);
-BENCHMARK_CAPTURE(RunDouble, log, [](double x) { return std::log(x); }, Positives);
+BENCHMARK_CAPTURE(
+    RunExtended, logl, [](Extended x) { return logl(x); }, Positives);
+BENCHMARK_CAPTURE(
+    RunDouble, log, [](double x) { return std::log(x); }, Positives);
 BENCHMARK_CAPTURE(RunExtended, FastLog2, FastLog2, Positives);
-BENCHMARK_CAPTURE(RunExtended, log2l, [](Extended x) { return log2l(x); }, Positives);
-BENCHMARK_CAPTURE(RunDouble, log2, [](double x) { return std::log2(x); }, Positives);
+BENCHMARK_CAPTURE(
+    RunExtended, log2l, [](Extended x) { return log2l(x); }, Positives);
+BENCHMARK_CAPTURE(
+    RunDouble, log2, [](double x) { return std::log2(x); }, Positives);
 BENCHMARK_CAPTURE(RunExtended, FastSqrt, FastSqrt, Positives);
-BENCHMARK_CAPTURE(RunExtended, sqrtl, [](Extended x) { return sqrtl(x); }, Positives);
-BENCHMARK_CAPTURE(RunDouble, sqrt, [](double x) { return std::sqrt(x); }, Positives);
+BENCHMARK_CAPTURE(
+    RunExtended, sqrtl, [](Extended x) { return sqrtl(x); }, Positives);
+BENCHMARK_CAPTURE(
+    RunDouble, sqrt, [](double x) { return std::sqrt(x); }, Positives);
 // The cost of x^1.5 built from two fast functions, against powl (accuracy aside:
 // the rounding of the logarithm is magnified by the exponent).
-BENCHMARK_CAPTURE(RunExtended, FastPow, [](Extended x) { return FastExp2(1.5L * FastLog2(x)); }, Positives);
-BENCHMARK_CAPTURE(RunExtended, powl, [](Extended x) { return powl(x, 1.5L); }, Positives);
-BENCHMARK_CAPTURE(RunDouble, pow, [](double x) { return std::pow(x, 1.5); }, Positives);
+BENCHMARK_CAPTURE(
+    RunExtended, FastPow, [](Extended x) { return FastExp2(1.5L * FastLog2(x)); }, Positives);
+BENCHMARK_CAPTURE(
+    RunExtended, powl, [](Extended x) { return powl(x, 1.5L); }, Positives);
+BENCHMARK_CAPTURE(
+    RunDouble, pow, [](double x) { return std::pow(x, 1.5); }, Positives);
 
 } // namespace
 

@@ -17,6 +17,8 @@
 #include "platform/canvas.h"
 #include "plot/formulacurve.h"
 #include "plot/implicitfunction.h"
+#include "standardset.h"
+#include "tablereporter.h"
 
 #include <QFont>
 #include <QGuiApplication>
@@ -36,11 +38,7 @@ namespace {
 constexpr int Width = 1280;
 constexpr int Height = 800;
 
-struct TBenchCurve {
-    std::string name;
-    std::unique_ptr<TCurvePLotter> curve;
-    bool implicit = false;
-};
+using TBenchCurve = standardset::TSetCurve;
 
 // Everything the curves draw with, made once.
 struct TBenchWorld {
@@ -48,39 +46,11 @@ struct TBenchWorld {
     std::unique_ptr<TGraphParams> params;
     QImage image;
     std::unique_ptr<Canvas> canvas;
-    std::vector<TEquationObject*> declared;
-    std::unique_ptr<TDynamicConstantEquation> familyConstant;
+    std::unique_ptr<standardset::TStandardSet> set;
     std::vector<TBenchCurve> curves;
 };
 
 TBenchWorld* World = nullptr;
-
-TEvaluatorPtr Parse(const std::string& markup)
-{
-    TElementList elements = ElementsFromText(markup);
-    Tidy(elements, tmFinish);
-    TParseParams parse;
-    parse.declaredNames = &World->declared;
-    StartParse(parse, elements.get(), avX | avY | avT | avR | avN | avTheta, nullptr, false,
-               EndOrTabTerminators());
-    TEvaluatorPtr tree = ParseExpression(parse);
-    if (HasError(parse)) {
-        std::fprintf(stderr, "cannot parse %s: %s\n", markup.c_str(), parse.error.message);
-        std::exit(1);
-    }
-    return tree;
-}
-
-TEvaluatorPtr Number(Extended v)
-{
-    return std::make_unique<TConstantEvaluator>(v);
-}
-
-void AddCurve(std::string name, std::unique_ptr<TCurvePLotter> curve, bool implicit = false)
-{
-    curve->SetDrawFlag(true); // no first-drawing messages
-    World->curves.push_back({std::move(name), std::move(curve), implicit});
-}
 
 void MakeWorld()
 {
@@ -95,31 +65,8 @@ void MakeWorld()
     World->image.fill(Qt::white);
     World->canvas = std::make_unique<Canvas>(&World->image);
 
-    World->familyConstant = TDynamicConstantEquation::Create("a", std::make_unique<TRealReader>(-5));
-    World->declared.push_back(World->familyConstant.get());
-
-    AddCurve("y=sin x", std::make_unique<TYofX>(Parse("sin x"), rlEqual));
-    AddCurve("y=tan x", std::make_unique<TYofX>(Parse("tan x"), rlEqual));
-    AddCurve("y=1/x", std::make_unique<TYofX>(Parse("1/x"), rlEqual));
-    AddCurve("y=sin(1/x)", std::make_unique<TYofX>(Parse("sin(1/x)"), rlEqual));
-    AddCurve("y=sqrt(4-x^2)", std::make_unique<TYofX>(Parse("{sqrt{4-x{^{2}}"), rlEqual));
-    AddCurve("y=int x", std::make_unique<TYofX>(Parse("int x"), rlEqual));
-    AddCurve("y=x^3-3x", std::make_unique<TYofX>(Parse("x{^{3}-3x"), rlEqual));
-    AddCurve("x=y^2", std::make_unique<TXofY>(Parse("y{^{2}"), rlEqual));
-    AddCurve("(cos 3t, sin 5t)",
-             std::make_unique<TYParametric>(Parse("sin 5t"), Parse("cos 3t"), Number(0), Parse("2{p")));
-    AddCurve("r=sin 4theta", std::make_unique<TRofTheta>(Parse("sin 4{q"), Number(1)));
-    AddCurve("r=theta to 20pi", std::make_unique<TRofTheta>(Parse("{q"), Number(10)));
-    AddCurve("x^2+y^2=4", std::make_unique<TImplicitFunction>(Parse("x{^{2}+y{^{2}-4"), rlEqual), true);
-    AddCurve("x^3+y^3=3xy", std::make_unique<TImplicitFunction>(Parse("x{^{3}+y{^{3}-3xy"), rlEqual), true);
-    AddCurve("sin(xy)=cos(x+y)", std::make_unique<TImplicitFunction>(Parse("sin(xy)-cos(x+y)"), rlEqual),
-             true);
-    AddCurve("y^2=x^3-x", std::make_unique<TImplicitFunction>(Parse("y{^{2}-(x{^{3}-x)"), rlEqual), true);
-    AddCurve("y<sin x", std::make_unique<TYofX>(Parse("sin x"), rlLess));
-    AddCurve("x^2+y^2<4", std::make_unique<TImplicitFunction>(Parse("x{^{2}+y{^{2}-4"), rlLess), true);
-    AddCurve("y=ax^2 family", std::make_unique<TYofX>(Parse("ax{^{2}"), rlEqual));
-    // a = -5, -4.5, ..., 5.
-    World->familyConstant->SetFamily(21, std::make_unique<TRealReader>(0.5L));
+    World->set = standardset::MakeStandardSet();
+    World->curves = std::move(World->set->curves);
 }
 
 // ---- evaluation only: the plotter's sampling and refinement without pixels ----
@@ -191,22 +138,6 @@ void Replay(TBenchCurve& entry)
 
 // ---- the table ----------------------------------------------------------------
 
-// Keeps the mean CPU time of every run, by name, for the closing table (CPU
-// time, because these machines are shared and wall time drifts with the load).
-class TTableReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                milliseconds[run.benchmark_name()] =
-                    run.GetAdjustedCPUTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
-                    benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond);
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> milliseconds;
-};
-
 void SaveSetImage(const char* file)
 {
     QImage picture(Width, Height, QImage::Format_ARGB32_Premultiplied);
@@ -262,13 +193,10 @@ int main(int argc, char** argv)
 
     std::printf("\ncurve\tplot_ms\teval_only_ms\treplay_ms\n");
     double total[3] = {0, 0, 0};
-    auto value = [&](const std::string& key) {
-        const auto found = reporter.milliseconds.find(key);
-        return found == reporter.milliseconds.end() ? 0.0 : found->second;
-    };
     for (const TBenchCurve& entry : World->curves) {
-        const double row[3] = {value("plot/" + entry.name), value("eval_only/" + entry.name),
-                               value("replay/" + entry.name)};
+        const double row[3] = {reporter.Milliseconds("plot/" + entry.name),
+                               reporter.Milliseconds("eval_only/" + entry.name),
+                               reporter.Milliseconds("replay/" + entry.name)};
         std::printf("%s\t%.3f\t%.3f\t%.3f\n", entry.name.c_str(), row[0], row[1], row[2]);
         for (int k = 0; k < 3; ++k)
             total[k] += row[k];

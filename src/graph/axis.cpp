@@ -13,6 +13,9 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -24,6 +27,32 @@ constexpr long long MaxTicksDrawn = 100000;
 Extended PowerOfTen(Extended e)
 {
     return std::pow(10.0L, e);
+}
+
+// x cut toward zero, except that a value within the axis code's tolerance
+// of a whole number is that number: an edge value of -0.5 with a step of
+// 0.1 gives -5 steps, not the -4 that -4.9999... would cut to.
+Extended TruncWithTolerance(Extended x)
+{
+    const Extended whole = RoundEven(x);
+    return std::fabs(x - whole) < 1e-11L ? whole : std::trunc(x);
+}
+
+// Round(log10 |step| - 0.5), the power of ten of the axis labels, from the
+// step's decimal form: a step whose figures are 1 (1e-6, 1e7) lies exactly
+// half-way and rounds half to even, which rounding noise in the logarithm
+// would decide at random.
+Extended LabelExponent(Extended step)
+{
+    char buffer[64];
+    std::snprintf(buffer, sizeof buffer, "%.12Le", std::fabs(step));
+    const char* e = std::strchr(buffer, 'e');
+    if (!e || !std::isfinite(step) || step == 0)
+        return RoundEven(std::log10(std::fabs(step)) - 0.5L);
+    const Extended exponent = std::strtol(e + 1, nullptr, 10);
+    if (std::strncmp(buffer, "1.000000000000", 14) != 0)
+        return exponent; // log10 of the figures lies strictly between 0 and 1
+    return std::fmod(exponent, 2) == 0 ? exponent : exponent - 1;
 }
 
 // The display text of a formula's markup, for the scaling symbol drawn after
@@ -287,7 +316,7 @@ void TAxis::SetCrossing(int p0, int p1, int margin)
     else
         c = Kind == akHorizontal ? end : end + margin;
     const Extended v = PixelToValue(c);
-    const Extended k = std::trunc(v / Step);
+    const Extended k = TruncWithTolerance(v / Step);
     // The next tick further from zero, so the other axis sits on a tick
     // inside the window.
     const Extended tick = v >= 0 ? (k + 1) * Step : (k - 1) * Step;
@@ -299,7 +328,7 @@ void TAxis::SetCrossing(int p0, int p1, int margin)
 
 void TAxis::ComputeLabelFactor()
 {
-    const Extended e = RoundEven(std::log10(std::fabs(Step)) - 0.5L);
+    const Extended e = LabelExponent(Step);
     LabelFactor = (e < -3 || e > 4) ? PowerOfTen(e) : 1;
     const Extended vc = PixelToValue(CrossPixel);
     LabelOffset = 0;
@@ -512,10 +541,19 @@ TElementList TAxis::LabelObject(int pixel) const
     }
 }
 
+int TAxis::NoteRaise(Canvas& canvas) const
+{
+    return LabelFactor != 1 ? canvas.TextHeight() / 3 : 0;
+}
+
 void TAxis::DrawNote(Canvas& canvas, int left, int top) const
 {
+    // The exponent stands a third of a line above the text: the note's box
+    // starts at the exponent's top, so that the note stays inside it.
+    const int raise = NoteRaise(canvas);
+    const int textTop = top + raise;
     const QFont base = canvas.Font().font;
-    canvas.TextOut(left, top, QString(QChar(SymbolToUnicode(0xB4))));
+    canvas.TextOut(left, textTop, QString(QChar(SymbolToUnicode(0xB4))));
     if (LabelFactor != 1) {
         canvas.TextAtPen(QStringLiteral("10"));
         QFont small = base;
@@ -523,14 +561,13 @@ void TAxis::DrawNote(Canvas& canvas, int left, int top) const
             small.setPixelSize(std::max(1, base.pixelSize() * 3 / 4));
         else
             small.setPointSizeF(base.pointSizeF() * 3 / 4);
-        const int height = canvas.TextHeight();
         const QPoint at = canvas.PenPos();
         canvas.SetFont(small);
-        canvas.TextOut(at.x(), top - height / 3,
+        canvas.TextOut(at.x(), top,
                        AnsiToQString(FormatNumber(10, false, RoundEven(std::log10(LabelFactor)))));
         const QPoint after = canvas.PenPos();
         canvas.SetFont(base);
-        canvas.MoveTo(after.x(), top);
+        canvas.MoveTo(after.x(), textTop);
     }
     if (LabelOffset != 0)
         canvas.TextAtPen(AnsiToQString((LabelOffset > 0 ? "+" : "") + FormatNumber(10, false, LabelOffset)));
@@ -593,7 +630,8 @@ void TAxis::Draw(Canvas& canvas, int cross, int pass, int extentAcross, int exte
     const long long kmin = drawable ? static_cast<long long>(std::trunc(Min / Step)) : 0;
     const int subdivisions = std::max<int>(Subdivisions, 1);
     const bool graphPaper = GraphPaperMode();
-    const int tickLength = static_cast<int>(RoundEven(1.5L / MillimetresPerPixelX));
+    // 1.5 mm on the device drawn on (down for x ticks, across for y ticks).
+    const int tickLength = horizontal ? canvas.MillimetresToPixelsY(1.5) : canvas.MillimetresToPixelsX(1.5);
     const int textHeight = canvas.TextHeight();
     int labelsLeft = cross;
 
@@ -629,7 +667,9 @@ void TAxis::Draw(Canvas& canvas, int cross, int pass, int extentAcross, int exte
                         canvas.LineTo(extentAcross, t);
                     }
                 }
-                if (labels && j == 0) {
+                // Labels are drawn once, in the axis pass, which comes after
+                // the grid passes and so lies on top of their lines.
+                if (labels && j == 0 && pass == 0) {
                     Extended value = LabelValue(v) / divisor;
                     if (value == 0)
                         value = 0; // no "-0"
@@ -670,7 +710,8 @@ void TAxis::Draw(Canvas& canvas, int cross, int pass, int extentAcross, int exte
             int left = labelsLeft + canvas.TextWidth(QStringLiteral("00"));
             if (left + width > extentAcross - 10)
                 left = extentAcross - width - 10;
-            const int top = CrossPixel < extentAlong / 2 ? extentAlong - textHeight : 0;
+            const int noteHeight = textHeight + NoteRaise(canvas);
+            const int top = CrossPixel < extentAlong / 2 ? extentAlong - noteHeight : 0;
             DrawNote(canvas, std::max(left, 0), top);
         }
         canvas.SetBrush(oldBrush);

@@ -136,6 +136,9 @@ public:
               const QFont& labelFont) const;
 
 private:
+    // How far the note's exponent stands above its text; the note's box,
+    // whose top DrawNote is given, includes it.
+    [[nodiscard]] int NoteRaise(Canvas& canvas) const;
     void DrawNote(Canvas& canvas, int left, int top) const;
     [[nodiscard]] int NoteWidth(Canvas& canvas) const;
     void FitScale(int p0, int p1, Extended& vmax, Extended& vmin);

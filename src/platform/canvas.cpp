@@ -96,16 +96,28 @@ qreal ScreenAngle(qreal cx, qreal cy, int x, int y)
 
 } // namespace
 
+namespace {
+
+bool IsVectorEngine(const QPainter& painter)
+{
+    const QPaintEngine* engine = painter.paintEngine();
+    return engine && (engine->type() == QPaintEngine::SVG || engine->type() == QPaintEngine::Pdf);
+}
+
+} // namespace
+
 Canvas::Canvas(QPaintDevice* device) : device_(device)
 {
     ownPainter_ = std::make_unique<QPainter>(device);
     painter_ = ownPainter_.get();
+    vector_ = IsVectorEngine(*painter_);
     ApplyAll();
 }
 
 Canvas::Canvas(QPainter* painter) : device_(painter->device()), painter_(painter), borrowed_(true)
 {
     painter_->save();
+    vector_ = IsVectorEngine(*painter_);
     ApplyAll();
 }
 
@@ -165,6 +177,44 @@ int Canvas::PixelsPerInchX() const
 int Canvas::PixelsPerInchY() const
 {
     return device_ ? device_->logicalDpiY() : 96;
+}
+
+// The device's size in millimetres over its size in pixels: true for every
+// device, where the physical resolution some devices report is not the one
+// they are drawn in (a PDF writer reports 1200 whatever its resolution).
+qreal Canvas::MillimetresPerPixelX() const
+{
+    if (device_ && device_->widthMM() > 0 && device_->width() > 0)
+        return static_cast<qreal>(device_->widthMM()) / device_->width();
+    return 25.4 / 96;
+}
+
+qreal Canvas::MillimetresPerPixelY() const
+{
+    if (device_ && device_->heightMM() > 0 && device_->height() > 0)
+        return static_cast<qreal>(device_->heightMM()) / device_->height();
+    return 25.4 / 96;
+}
+
+int Canvas::MillimetresToPixelsX(qreal millimetres) const
+{
+    return std::max(1, static_cast<int>(std::nearbyint(millimetres / MillimetresPerPixelX())));
+}
+
+int Canvas::MillimetresToPixelsY(qreal millimetres) const
+{
+    return std::max(1, static_cast<int>(std::nearbyint(millimetres / MillimetresPerPixelY())));
+}
+
+QPointF Canvas::LineOffset() const
+{
+    // A vector device strokes a line of width 1 at x = 100 over 99.5 to
+    // 100.5, which renders as two grey half-covered pixels; the raster
+    // engine fills the pixel from 100 to 101.
+    if (!vector_ || layer_)
+        return {};
+    const int width = std::max(1, pen_.width);
+    return width % 2 == 1 ? QPointF(0.5, 0.5) : QPointF();
 }
 
 void Canvas::SetAntialiasing(bool on)
@@ -300,8 +350,13 @@ QString Canvas::DisplayText(std::string_view text) const
 void Canvas::LineTo(int x, int y)
 {
     const QPoint to(x, y);
-    if (PenVisible())
-        Painter().drawLine(penPos_, to);
+    if (PenVisible()) {
+        const QPointF offset = LineOffset();
+        if (offset.isNull())
+            Painter().drawLine(penPos_, to);
+        else
+            Painter().drawLine(QPointF(penPos_) + offset, QPointF(to) + offset);
+    }
     penPos_ = to;
 }
 
@@ -382,7 +437,16 @@ void Canvas::Polyline(std::span<const QPoint> points)
 {
     if (points.size() < 2 || !PenVisible())
         return;
-    Painter().drawPolyline(points.data(), static_cast<int>(points.size()));
+    const QPointF offset = LineOffset();
+    if (offset.isNull()) {
+        Painter().drawPolyline(points.data(), static_cast<int>(points.size()));
+        return;
+    }
+    std::vector<QPointF> aligned;
+    aligned.reserve(points.size());
+    for (const QPoint& point : points)
+        aligned.push_back(QPointF(point) + offset);
+    Painter().drawPolyline(aligned.data(), static_cast<int>(aligned.size()));
 }
 
 void Canvas::Polygon(std::span<const QPoint> points)

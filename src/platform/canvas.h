@@ -92,6 +92,14 @@ public:
     // Logical pixels per inch across and down (screen or printer).
     [[nodiscard]] int PixelsPerInchX() const;
     [[nodiscard]] int PixelsPerInchY() const;
+    // Millimetres per pixel across and down, from the device's physical
+    // size, so that lengths given in millimetres (ticks, margins) come out
+    // true on screen, printer, SVG, PDF and images alike.
+    [[nodiscard]] qreal MillimetresPerPixelX() const;
+    [[nodiscard]] qreal MillimetresPerPixelY() const;
+    // Rounds a length in millimetres across or down to whole pixels (at least 1).
+    [[nodiscard]] int MillimetresToPixelsX(qreal millimetres) const;
+    [[nodiscard]] int MillimetresToPixelsY(qreal millimetres) const;
     // True while the canvas draws for a printer (set by whoever prints);
     // drawing code chooses black grids and print pen widths from it.
     [[nodiscard]] bool Printing() const { return printing_; }
@@ -213,6 +221,9 @@ private:
     void DrawTextAt(QPoint at, const QString& text);
     [[nodiscard]] QFont EffectiveFont() const;
     [[nodiscard]] bool PenVisible() const { return pen_.style != TPenStyle::Clear; }
+    // The offset that puts lines of the current pen on whole pixels, as the
+    // raster engine does: half a pixel for odd widths on vector devices.
+    [[nodiscard]] QPointF LineOffset() const;
 
     QPaintDevice* device_ = nullptr;
     std::unique_ptr<QPainter> ownPainter_;
@@ -220,6 +231,7 @@ private:
     std::unique_ptr<TLayer> layer_;
     bool borrowed_ = false;
     bool printing_ = false;
+    bool vector_ = false; // SVG or PDF: coordinates are the edges of pixels, not their centres
     TPenState pen_;
     TBrushState brush_;
     TFontState font_;

@@ -140,6 +140,11 @@ private:
         return value;
     }
 
+    // True when the last evaluation, with tracking on, found a pole or a
+    // step between the point evaluated before and this one: a change of sign
+    // there is the jump of F, not a crossing of the curve.
+    static bool Jumped() { return EvaluationStatus == esPole || EvaluationStatus == esStep; }
+
     bool ScanRow(Extended y, bool& endSign)
     {
         Variables.y = y;
@@ -151,14 +156,19 @@ private:
             const Extended x = xMin_ + j * dx_;
             bool ok = false;
             const Extended f = Evaluate(x, ok);
+            const bool jumped = Jumped();
             current_[static_cast<std::size_t>(j - firstColumn_)] = {f, ok};
             const bool sign = f > 0;
             if (shading_ && ok && shadeFactor_ * f > 0)
                 PlotPoint(x, y);
-            if (ok && std::fabs(f) < ZeroValue)
+            if (ok && std::fabs(f) < ZeroValue) {
                 PlotPoint(x, y);
-            else if (j > firstColumn_ && sign != previousSign && boundary_ && ok)
+            } else if (j > firstColumn_ && sign != previousSign && boundary_ && ok && !jumped) {
                 RefineAlongRow(previousX, previousValue, x, f, y);
+                // The refinement moved the remembered signs of the tracked
+                // nodes: evaluating here again puts them back for the next column.
+                (void)Evaluate(x, ok);
+            }
             previousX = x;
             previousValue = f;
             previousSign = sign;
@@ -220,7 +230,8 @@ private:
     }
 
     // Between the previous row (at y − dy) and this one, each column whose
-    // sign changes gets a point placed by linear interpolation.
+    // sign changes gets a point placed by linear interpolation, unless F
+    // evaluated down the column jumps over a pole or a step there.
     void ScanColumns(Extended y)
     {
         if (!boundary_)
@@ -231,7 +242,15 @@ private:
             const TSample& here = current_[k];
             if (!below.succeeded || !here.succeeded || (below.value > 0) == (here.value > 0))
                 continue;
-            PlotPoint(xMin_ + j * dx_, y - dy_ + dy_ * below.value / (below.value - here.value));
+            const Extended x = xMin_ + j * dx_;
+            bool ok = false;
+            Variables.y = y - dy_;
+            (void)Evaluate(x, ok);
+            Variables.y = y;
+            (void)Evaluate(x, ok);
+            if (!ok || Jumped())
+                continue;
+            PlotPoint(x, y - dy_ + dy_ * below.value / (below.value - here.value));
         }
     }
 
@@ -278,6 +297,10 @@ TImplicitFunction::TImplicitFunction(TEvaluatorPtr formula, int relation)
 
 void TImplicitFunction::Draw(Canvas& canvas, TXY& context)
 {
+    // Tracking on: the scan tells a sign change across a pole or a step of F
+    // (tan(xy) = 1, 1/(x² − y) + y = 0) from a crossing of the curve.
+    const TEvaluationStateSaver saver;
+    Tracking = true;
     FamilyStart();
     do {
         TScan scan(*this, canvas, context);

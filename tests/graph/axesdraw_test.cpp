@@ -3,6 +3,7 @@
 // mapping puts them, at more than one scale, and stay crisp on a device with
 // device pixel ratio 2.
 #include "graph/graphparams.h"
+#include "graph/rescaledatatransfer.h"
 
 #include "platform/canvas.h"
 
@@ -12,6 +13,7 @@
 #include <QImage>
 
 #include <cmath>
+#include <utility>
 
 namespace {
 
@@ -148,6 +150,29 @@ TEST_F(AxesDrawTest, LabelsAreCentredOnTheirTicks)
     EXPECT_TRUE(InkBox(image, QRect(t - 20, 251, 41, 40)).isEmpty());
 }
 
+TEST_F(AxesDrawTest, TheScaleNoteOfTheYAxisStaysInsideTheWindow)
+{
+    // labels x 10^5 on both axes; the x axis lies in the lower half, so the
+    // y note stands at the top of the window, exponent included
+    TGraphParams params(&host);
+    ASSERT_TRUE(params.SetScales(std::make_unique<TRescaleDataTransfer>(-1e6L, 1e6L, -1e6L, 1e6L), &host));
+    const TAxis& y = *params.Axes->YAxis;
+    ASSERT_NE(y.LabelFactor, 1);
+    Render(params);
+    image.save("/tmp/axes_note.png");
+    // The note ends with the exponent, its rightmost ink near the top right
+    // of the y axis: the exponent must be whole, not cut by the window's top
+    // edge (its ink starts below row 0).
+    const int axisColumn = params.Axes->XAxis->CrossPixel;
+    int rightmost = -1;
+    for (int x = axisColumn; x < axisColumn + 100; ++x)
+        if (!InkBox(image, QRect(x, 0, 1, 30)).isEmpty())
+            rightmost = x;
+    ASSERT_GT(rightmost, axisColumn);
+    const QRect exponent = InkBox(image, QRect(rightmost - 3, 0, 4, 30));
+    EXPECT_GE(exponent.top(), 1);
+}
+
 TEST_F(AxesDrawTest, WithoutGridTheAxesCarryTicks)
 {
     Configuration.Grid = false;
@@ -168,6 +193,27 @@ TEST_F(AxesDrawTest, WithoutGridTheAxesCarryTicks)
     Configuration.DrawAxes = false;
     Render(params);
     EXPECT_TRUE(InkBox(image, image.rect()).isEmpty());
+}
+
+TEST_F(AxesDrawTest, TicksAreOneAndAHalfMillimetresOnEveryDevice)
+{
+    // the screen metrics in force say 96 dots per inch; the device drawn on
+    // decides: 6 pixels at 96, 18 at 300, 4 at 72 dots per inch
+    Configuration.Grid = false;
+    TGraphParams params(&host);
+    const int axisRow = params.Axes->YAxis->CrossPixel;
+    const int major = Column(params, 4);
+    for (const auto& [dpi, expected] : {std::pair{96, 6}, std::pair{300, 18}, std::pair{72, 4}}) {
+        image.setDotsPerMeterX(static_cast<int>(std::lround(dpi / 0.0254)));
+        image.setDotsPerMeterY(static_cast<int>(std::lround(dpi / 0.0254)));
+        Render(params);
+        int length = 0;
+        while (IsBlack(image.pixel(major, axisRow + length)))
+            ++length;
+        EXPECT_EQ(length, expected) << dpi << " dpi";
+    }
+    image.setDotsPerMeterX(3780);
+    image.setDotsPerMeterY(3780);
 }
 
 TEST_F(AxesDrawTest, PolarGridDrawsCirclesAndDiametersInsteadOfLines)

@@ -9,6 +9,7 @@
 #include "graphtesting.h"
 
 #include <cmath>
+#include <string>
 
 namespace {
 
@@ -133,6 +134,55 @@ TEST_F(AxisTest, TheOtherAxisSitsOnATickInsideTheWindow)
     EXPECT_EQ(below.CrossPixel, below.ValueToPixel(-6));
     const TAxis belowOffTick = FittedX(700, -20, -5);
     EXPECT_EQ(belowOffTick.CrossPixel, belowOffTick.ValueToPixel(-6));
+}
+
+TEST_F(AxisTest, AnEdgeValueOnATickOfADecimalStepIsThatTick)
+{
+    // -0.5 / 0.1 is -4.999... in binary: the edge is still the tick -5, and
+    // the other axis goes one tick further in, inside the window
+    struct {
+        int kind, length;
+        Extended min, max, expected;
+    } cases[] = {
+        {akHorizontal, 800, -1, -0.5L, -0.6L},
+        {akVertical, 600, -1, -0.5L, -0.6L},
+        {akHorizontal, 800, 5, 6, 5.2L},
+        {akVertical, 600, -7, -6.5L, -6.6L},
+    };
+    for (const auto& row : cases) {
+        TAxis axis(row.kind, row.length);
+        if (row.kind == akHorizontal)
+            axis.AutoScale(0, row.length, axis.MarginFor(8), 24, row.max, row.min);
+        else
+            axis.AutoScale(row.length, 0, axis.MarginFor(14), 42, row.max, row.min);
+        const std::string label = std::to_string(static_cast<double>(row.min)) + " to " +
+                                  std::to_string(static_cast<double>(row.max));
+        EXPECT_EQ(axis.CrossPixel, axis.ValueToPixel(row.expected))
+            << label << ", step " << double(axis.Step);
+        EXPECT_GT(axis.CrossPixel, 0) << label;
+        EXPECT_LT(axis.CrossPixel, row.length) << label;
+    }
+}
+
+TEST_F(AxisTest, ThePowerOfTenOfTheLabelsRoundsHalfToEven)
+{
+    // Round(log10 step - 0.5): a step of 10^k lies exactly half-way between
+    // k - 1 and k, and goes to the even one
+    struct {
+        Extended min, max, step, factor;
+    } cases[] = {
+        {-2.456e-6L, 2.456e-6L, 1e-6L, 1e-6L}, // -2 ... 2 x 10^-6
+        {-2.456e7L, 2.456e7L, 1e7L, 1e6L},     // -20 ... 20 x 10^6
+        {-2.456e-7L, 2.456e-7L, 1e-7L, 1e-8L}, // -10 ... 10 x 10^-8
+        {-2.456e8L, 2.456e8L, 1e8L, 1e8L},     // -2 ... 2 x 10^8
+        {-4.9e-6L, 4.9e-6L, 2e-6L, 1e-6L},     // 2 x 10^k: no tie
+    };
+    for (const auto& row : cases) {
+        TAxis axis(akHorizontal, 800);
+        axis.AutoScale(0, 800, axis.MarginFor(8), 24, row.max, row.min);
+        ASSERT_NEAR(static_cast<double>(axis.Step / row.step), 1, 1e-12) << double(row.step);
+        EXPECT_NEAR(static_cast<double>(axis.LabelFactor / row.factor), 1, 1e-12) << double(row.step);
+    }
 }
 
 TEST_F(AxisTest, LargeValuesAreLabelledRelativeToAnOffset)

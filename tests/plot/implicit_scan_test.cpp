@@ -5,6 +5,7 @@
 
 #include "plot/implicitfunction.h"
 
+#include <algorithm>
 #include <cmath>
 #include <set>
 #include <utility>
@@ -123,6 +124,49 @@ TEST_F(ImplicitScan, CurvesArePlottedOnTheirPixels)
             ASSERT_TRUE(positive && negative) << column << "," << row;
         }
         EXPECT_TRUE(status.messages.empty());
+    }
+}
+
+TEST_F(ImplicitScan, NothingIsDrawnWhereFJumpsOverAPoleOrAStep)
+{
+    struct TCase {
+        const char* markup;
+        Extended xMin, xMax, yMin, yMax;
+        Extended (*f)(Extended x, Extended y);
+    };
+    const TCase cases[] = {
+        // tan(xy) = 1 jumps along xy = π/2 + kπ
+        {"tan(xy)-1", 0, 4, 0, 3, [](Extended x, Extended y) { return std::tan(x * y) - 1; }},
+        // 1/(x² − y) + y = 0 jumps along the parabola y = x²
+        {"{/{1}{x{^{2}-y}+y", -3, 3, -2, 6, [](Extended x, Extended y) { return 1 / (x * x - y) + y; }},
+        // y = x + 3 int(x) steps down by 3 at every whole x
+        {"y-x-3int(x)", -3, 3, -9, 9, [](Extended x, Extended y) { return y - x - 3 * std::floor(x); }},
+    };
+    AngleFactor = RadiansFactor;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.markup);
+        ASSERT_TRUE(params->SetScales(std::make_unique<TRescaleDataTransfer>(c.xMin, c.xMax, c.yMin, c.yMax),
+                                      host.get()));
+        NewImage();
+        TImplicitFunction curve(Formula(c.markup), rlEqual);
+        Draw(curve);
+        const QImage& picture = Finished();
+        picture.save(QString("/tmp/implicit_pole_%1.png").arg(&c - cases));
+        EXPECT_GT(DarkCount(picture), 40);
+        // Every dot lies within 2 pixels of where F is small: by a jump F
+        // changes sign too, but it is large on both sides.
+        const Extended px = 1 / XAxis().Scale, py = 1 / YAxis().Scale;
+        int stray = 0;
+        for (const auto& [column, row] : DarkPixels(picture)) {
+            const TRealPoint p = params->Axes->PixelToValue(QPoint(column, row));
+            Extended nearest = INFINITY;
+            for (int ix = -2; ix <= 2; ++ix)
+                for (int iy = -2; iy <= 2; ++iy)
+                    nearest = std::min(nearest, std::fabs(c.f(p.x + ix * px, p.y + iy * py)));
+            if (!(nearest < 0.5L))
+                ++stray;
+        }
+        EXPECT_EQ(stray, 0);
     }
 }
 

@@ -2,6 +2,10 @@
 // mapping line it prints puts it, and its report lines and exit codes are an
 // interface used from outside.
 #include <QImage>
+#include <QPainter>
+#ifdef LUMACURVE_HAVE_SVG
+#include <QSvgRenderer>
+#endif
 
 #include "tools/toolrunner.h"
 
@@ -9,10 +13,13 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -106,6 +113,146 @@ TEST(LcvtoolRender, WritesSvgAndPdf)
             EXPECT_EQ(head.substr(0, 5), "%PDF-");
         else
             EXPECT_NE(head.find('<'), std::string::npos);
+        std::remove(file.c_str());
+    }
+}
+
+// The graph as pixels of the picture's own size: PNG as written, SVG
+// through the SVG renderer, PDF through poppler's rasteriser (or a null
+// image when it is not installed).
+QImage PictureAsPixels(const std::string& file, QSize size)
+{
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    if (file.ends_with(".png"))
+        return QImage(QString::fromStdString(file)).convertToFormat(QImage::Format_RGB32);
+#ifdef LUMACURVE_HAVE_SVG
+    if (file.ends_with(".svg")) {
+        QSvgRenderer renderer(QString::fromStdString(file));
+        QPainter painter(&image);
+        renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(size)));
+        return image;
+    }
+#endif
+    if (file.ends_with(".pdf")) {
+        const std::string stem = file + "-raster";
+        const std::string command = "pdftoppm -png -singlefile -scale-to-x " + std::to_string(size.width()) +
+                                    " -scale-to-y " + std::to_string(size.height()) + " '" + file + "' '" +
+                                    stem + "' 2>/dev/null";
+        if (std::system(command.c_str()) != 0)
+            return QImage();
+        QImage raster(QString::fromStdString(stem + ".png"));
+        std::remove((stem + ".png").c_str());
+        return raster.convertToFormat(QImage::Format_RGB32);
+    }
+    return QImage();
+}
+
+// The picture's width in millimetres as the file declares it.
+double WidthInMillimetres(const std::string& file, int pixels)
+{
+    std::ifstream in(file, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (file.ends_with(".svg")) {
+        const auto at = text.find("width=\"");
+        return at == std::string::npos ? 0 : std::atof(text.c_str() + at + 7); // "211.667mm"
+    }
+    if (file.ends_with(".pdf")) {
+        const auto at = text.find("/MediaBox [");
+        if (at == std::string::npos)
+            return 0;
+        std::istringstream box(text.substr(at + 11, 80));
+        double left = 0, bottom = 0, right = 0;
+        box >> left >> bottom >> right;
+        return (right - left) * 25.4 / 72;
+    }
+    return pixels * 25.4 / 96; // PNG: 96 dots per inch
+}
+
+bool Ink(const QImage& image, int x, int y)
+{
+    return qGray(image.pixel(x, y)) < 110;
+}
+
+// The height of the ink of the y label 5 (left of the y axis, away from
+// the curve y = x) and the distance from the x axis down to the ink of the x
+// label 5, which the tick length decides.
+struct TLabelMeasure {
+    int labelHeight = 0;
+    int xLabelDrop = 0;
+};
+TLabelMeasure MeasureLabels(const QImage& image, const TMapping& mapping)
+{
+    TLabelMeasure measure;
+    const int axisColumn = mapping.X(0), axisRow = mapping.Y(0), labelRow = mapping.Y(5);
+    int first = -1, last = -1;
+    for (int y = labelRow - 15; y <= labelRow + 15; ++y)
+        for (int x = axisColumn - 40; x < axisColumn - 4; ++x)
+            if (Ink(image, x, y)) {
+                first = first < 0 ? y : first;
+                last = y;
+            }
+    measure.labelHeight = first < 0 ? 0 : last - first + 1;
+    const int column = mapping.X(5);
+    for (int y = axisRow + 2; y < axisRow + 40 && !measure.xLabelDrop; ++y)
+        for (int x = column - 6; x <= column + 6; ++x)
+            if (Ink(image, x, y))
+                measure.xLabelDrop = y - axisRow;
+    return measure;
+}
+
+TEST(LcvtoolRender, PngSvgAndPdfLookTheSame)
+{
+    const QSize size(800, 600);
+    TMapping mapping;
+    TLabelMeasure png;
+    double pngMillimetresPerPixel = 0;
+    for (const char* ending : {".png", ".svg", ".pdf"}) {
+        SCOPED_TRACE(ending);
+        const std::string file = TempName((std::string("-same") + ending).c_str());
+        const TRun run =
+            RunTool({"render", "--size", "800x600", "--scales", "-10,10,-10,10", "-o", file, "y=x"});
+        ASSERT_EQ(run.exitCode, 0) << run.out;
+        ASSERT_TRUE(ReadMapping(run.out, mapping));
+        const QImage image = PictureAsPixels(file, size);
+        if (image.isNull() && std::string(ending) == ".pdf") {
+            std::remove(file.c_str());
+            GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
+        }
+        ASSERT_EQ(image.size(), size);
+        image.save(QString("/tmp/lcvtool-same%1.png").arg(ending + 1));
+        const double millimetresPerPixel = WidthInMillimetres(file, size.width()) / size.width();
+        const TLabelMeasure measure = MeasureLabels(image, mapping);
+        ASSERT_GT(measure.labelHeight, 5);
+        ASSERT_GT(measure.xLabelDrop, 0);
+        if (std::string(ending) == ".png") {
+            png = measure;
+            pngMillimetresPerPixel = millimetresPerPixel;
+        } else {
+            // labels the same share of the picture, within 10 %
+            EXPECT_NEAR(measure.labelHeight, png.labelHeight, std::max(1.0, png.labelHeight * 0.1));
+            // the same millimetres: the tick (which puts the x labels below
+            // the axis) and the picture itself
+            EXPECT_NEAR(measure.xLabelDrop * millimetresPerPixel, png.xLabelDrop * pngMillimetresPerPixel,
+                        0.3);
+            EXPECT_NEAR(millimetresPerPixel, pngMillimetresPerPixel, 0.001);
+        }
+        if (std::string(ending) == ".svg") {
+            // one-pixel lines are one pixel: the y axis is dark on its
+            // column only, away from labels and the curve
+            const int row = mapping.Y(-7) + 3;
+            const int column = mapping.X(0);
+            EXPECT_LT(qGray(image.pixel(column, row)), 80);
+            EXPECT_GT(qGray(image.pixel(column - 1, row)), 150);
+            EXPECT_GT(qGray(image.pixel(column + 1, row)), 150);
+            // each label is written once
+            std::ifstream in(file);
+            const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+            int count = 0;
+            for (auto at = text.find(">-5<"); at != std::string::npos; at = text.find(">-5<", at + 1))
+                ++count;
+            EXPECT_EQ(count, 2); // once on each axis
+        }
         std::remove(file.c_str());
     }
 }

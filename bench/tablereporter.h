@@ -1,0 +1,30 @@
+// The reporter the benchmarks end with: it keeps the mean CPU time of every
+// run in milliseconds, by name, for the plain table printed at the end (CPU
+// time, because these machines are shared and wall time drifts with the load).
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+class TTableReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override
+    {
+        for (const Run& run : runs)
+            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
+                milliseconds[run.benchmark_name()] =
+                    run.GetAdjustedCPUTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
+                    benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond);
+        ConsoleReporter::ReportRuns(runs);
+    }
+    // The time of a run by name, 0 when it did not run.
+    [[nodiscard]] double Milliseconds(const std::string& name) const
+    {
+        const auto found = milliseconds.find(name);
+        return found == milliseconds.end() ? 0.0 : found->second;
+    }
+    std::map<std::string, double> milliseconds;
+};
