@@ -208,7 +208,7 @@ int RunRender(const std::vector<std::string>& arguments)
     if (fromDocument) {
         for (std::size_t n = 0; n < document.lines.lines.size(); ++n)
             std::printf("line %zu: %s\n", n + 1, KindOf(*document.lines.lines[n]));
-        lines = std::move(document.lines.lines);
+        lines.lines = std::move(document.lines.lines);
         lineTexts.clear();
     }
     for (std::size_t n = 0; n < lineTexts.size(); ++n) {
