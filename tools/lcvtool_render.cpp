@@ -4,6 +4,9 @@
 // picture of the given size, written as PNG, SVG or PDF. The drawing goes
 // through the graph window's renderer, so it matches the screen.
 #include "lcvtool.h"
+#include "lcvtool_document.h"
+
+#include "app/document.h"
 
 #include "app/configuration.h"
 #include "app/mathsreader.h"
@@ -126,6 +129,7 @@ int RunRender(const std::vector<std::string>& arguments)
     bool haveScales = false;
     std::string out;
     std::vector<std::string> lineTexts;
+    TRenderOverrides overrides;
     Configuration = DefaultConfiguration;
     AngleFactor = DegreesFactor;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -148,10 +152,13 @@ int RunRender(const std::vector<std::string>& arguments)
                 || accuracy < 1 || accuracy > 1000)
                 return Usage();
             Configuration.Accuracy = static_cast<std::int16_t>(accuracy);
+            overrides.accuracy = static_cast<int>(accuracy);
         } else if (argument == "--degrees") {
             AngleFactor = DegreesFactor;
+            overrides.angleFactor = DegreesFactor;
         } else if (argument == "--radians") {
             AngleFactor = RadiansFactor;
+            overrides.angleFactor = RadiansFactor;
         } else if (argument == "-o") {
             if (!hasValue)
                 return Usage();
@@ -172,6 +179,11 @@ int RunRender(const std::vector<std::string>& arguments)
     }
 #endif
 
+    TDocument document;
+    const bool fromDocument = IsDocumentArgument(lineTexts);
+    if (fromDocument && !LoadRenderDocument(lineTexts[0], document, overrides))
+        return 1;
+
     QImage measuring(width, height, QImage::Format_RGB32);
     // Every output has the picture's resolution, so that a millimetre and a
     // point are the same share of the picture in PNG, SVG and PDF.
@@ -179,6 +191,8 @@ int RunRender(const std::vector<std::string>& arguments)
     SetDeviceMetrics(measuring.physicalDpiX(), measuring.physicalDpiY());
     TFixedScaleHost host(width, height, QFont(QString::fromStdString(EquationsFontName), 10), &measuring);
     TGraphParams params(&host);
+    if (fromDocument && !haveScales)
+        ApplyRenderDocumentScales(document, params, &host);
     if (haveScales
         && !params.SetScales(std::make_unique<TRescaleDataTransfer>(scales[0], scales[1], scales[2], scales[3]),
                              &host)) {
@@ -191,6 +205,12 @@ int RunRender(const std::vector<std::string>& arguments)
     TOwnedLines lines;
     std::vector<TEquationObject*> declared;
     bool anyFailed = false;
+    if (fromDocument) {
+        for (std::size_t n = 0; n < document.lines.lines.size(); ++n)
+            std::printf("line %zu: %s\n", n + 1, KindOf(*document.lines.lines[n]));
+        lines.lines = std::move(document.lines.lines);
+        lineTexts.clear();
+    }
     for (std::size_t n = 0; n < lineTexts.size(); ++n) {
         TEditor line;
         line.colour = CurveColour(static_cast<int>(n));

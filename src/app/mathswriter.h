@@ -21,6 +21,10 @@ public:
     [[nodiscard]] const std::string& Text() const { return data_; }
     // Hands the written bytes over, leaving the writer empty.
     [[nodiscard]] std::string TakeText() { return std::move(data_); }
+    // Puts the text written so far (up to a NUL byte) on the clipboard as
+    // plain text and empties the writer: the Copy commands of formula lines.
+    // False when the program has no clipboard.
+    bool FinishToClipboard();
 
 private:
     std::string data_;
