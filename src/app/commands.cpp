@@ -153,56 +153,113 @@ const TCommandSpec Table[] = {
 // clang-format on
 
 const TKeypadKey Keys[] = {
-    {"y", "y", 1},         {"x", "x", 1},     {"=", "=", 1},         {"7", "7", 1},         {"8", "8", 1},
-    {"9", "9", 1},         {"/", "/", 1},     {"4", "4", 1},         {"5", "5", 1},         {"6", "6", 1},
-    {"*", "*", 1},         {"1", "1", 1},     {"2", "2", 1},         {"3", "3", 1},         {"-", "-", 1},
-    {"0", "0", 1},         {".", ".", 1},     {"(", "(", 1},         {")", ")", 1},         {"+", "+", 1},
-    {"sin", "sin", 2},     {"cos", "cos", 2}, {"tan", "tan", 2},     {"ln", "ln", 2},       {"log", "log", 2},
-    {"abs", "abs", 2},     {"t", "t", 2},     {"r", "r", 2},         {"<", "<", 2},         {">", ">", 2},
-    {",", ",", 2},         {"e", "e", 2},     {"-1", "-1", 0},       {"enter", "\r", 0},    {"delete back", "\b", 0},
-    {"cursor left", "\x1c", 0}, {"cursor right", "\x1d", 0},
+    {"y", "y", 1},
+    {"x", "x", 1},
+    {"=", "=", 1},
+    {"7", "7", 1},
+    {"8", "8", 1},
+    {"9", "9", 1},
+    {"/", "/", 1},
+    {"4", "4", 1},
+    {"5", "5", 1},
+    {"6", "6", 1},
+    {"*", "*", 1},
+    {"1", "1", 1},
+    {"2", "2", 1},
+    {"3", "3", 1},
+    {"-", "-", 1},
+    {"0", "0", 1},
+    {".", ".", 1},
+    {"(", "(", 1},
+    {")", ")", 1},
+    {"+", "+", 1},
+    {"sin", "sin", 2},
+    {"cos", "cos", 2},
+    {"tan", "tan", 2},
+    {"ln", "ln", 2},
+    {"log", "log", 2},
+    {"abs", "abs", 2},
+    {"t", "t", 2},
+    {"r", "r", 2},
+    {"<", "<", 2},
+    {">", ">", 2},
+    {",", ",", 2},
+    {"e", "e", 2},
+    {"-1", "-1", 0},
+    {"enter", "\r", 0},
+    {"delete back", "\b", 0},
+    {"cursor left", "\x1c", 0},
+    {"cursor right", "\x1d", 0},
 };
 
 const TPopupItem Popup[] = {
-    {"Delete", 0, 0, false},          {"Delete point", 10, 0, false}, {"Custom curve", 0, 0, false},
-    {"Equation type...", 0, 0, false}, {"New line...", 0, 0, false},  {"Stats options", 0, 0, false},
-    {"Normal", 12, 3, true},          {"Completed square", 14, 3, true}, {"Factorised", 13, 3, true},
-    {"Dynamic transform", 0, 0, false}, {"Translate", 9, 9, false},   {"Rotate", 6, 9, false},
-    {"Stretch", 7, 9, false},         {"Enlarge", 8, 9, false},       {"Intersect", 0, 0, false},
-    {"Label", 0, 0, false},           {"Shade", 0, 0, false},
+    {"Delete", 0, 0, false},       {"Delete point", 10, 0, false},
+    {"Custom curve", 0, 0, false}, {"Equation type...", 0, 0, false},
+    {"New line...", 0, 0, false},  {"Stats options", 0, 0, false},
+    {"Normal", 12, 3, true},       {"Completed square", 14, 3, true},
+    {"Factorised", 13, 3, true},   {"Dynamic transform", 0, 0, false},
+    {"Translate", 9, 9, false},    {"Rotate", 6, 9, false},
+    {"Stretch", 7, 9, false},      {"Enlarge", 8, 9, false},
+    {"Intersect", 0, 0, false},    {"Label", 0, 0, false},
+    {"Shade", 0, 0, false},
 };
 
-bool HasFlag(const TCommandFacts& facts, std::uint32_t flag) { return facts.hasObject && (facts.flags & flag) != 0; }
+bool HasFlag(const TCommandFacts& facts, std::uint32_t flag)
+{
+    return facts.hasObject && (facts.flags & flag) != 0;
+}
 
 } // namespace
 
 bool RuleAllows(TCommandRule rule, const TCommandFacts& f)
 {
     switch (rule) {
-    case R::Always: return true;
-    case R::NeedsObject: return f.hasObject;
-    case R::CurveFlag: return HasFlag(f, 1);
-    case R::Area: return HasFlag(f, 0x80) || HasFlag(f, 1);
-    case R::Transform: return HasFlag(f, 8) && f.objectValid && !(f.transformDialogs && f.editing);
-    case R::Repeats: return HasFlag(f, 8) && f.objectValid && f.editing && !f.transformDialogs;
-    case R::CompassPoints: return HasFlag(f, 4);
-    case R::CoordinateList: return HasFlag(f, 0x400);
-    case R::Insert: return !f.editingFixedLine;
-    case R::Family: return f.selectedDynamicConstant && !f.editingDynamicConstant;
-    case R::DynamicConstants: return !f.editingDynamicConstant;
-    case R::CopyCut: return (f.editorHasSelection || f.hasObject) && !f.coordinateEditorActive;
-    case R::Paste: return f.clipboardHasText && !f.coordinateEditorActive;
-    case R::Undo: return f.undoIndex > 0;
-    case R::Redo: return f.undoIndex < f.undoCount - 1;
-    case R::ScaleList: return f.scaleListCount > 0;
-    case R::ScaleListTwo: return f.scaleListCount >= 2;
-    case R::DragCurves: return f.dragCurves;
-    case R::Save: return !f.modalEditorOpen;
+    case R::Always:
+        return true;
+    case R::NeedsObject:
+        return f.hasObject;
+    case R::CurveFlag:
+        return HasFlag(f, 1);
+    case R::Area:
+        return HasFlag(f, 0x80) || HasFlag(f, 1);
+    case R::Transform:
+        return HasFlag(f, 8) && f.objectValid && !(f.transformDialogs && f.editing);
+    case R::Repeats:
+        return HasFlag(f, 8) && f.objectValid && f.editing && !f.transformDialogs;
+    case R::CompassPoints:
+        return HasFlag(f, 4);
+    case R::CoordinateList:
+        return HasFlag(f, 0x400);
+    case R::Insert:
+        return !f.editingFixedLine;
+    case R::Family:
+        return f.selectedDynamicConstant && !f.editingDynamicConstant;
+    case R::DynamicConstants:
+        return !f.editingDynamicConstant;
+    case R::CopyCut:
+        return (f.editorHasSelection || f.hasObject) && !f.coordinateEditorActive;
+    case R::Paste:
+        return f.clipboardHasText && !f.coordinateEditorActive;
+    case R::Undo:
+        return f.undoIndex > 0;
+    case R::Redo:
+        return f.undoIndex < f.undoCount - 1;
+    case R::ScaleList:
+        return f.scaleListCount > 0;
+    case R::ScaleListTwo:
+        return f.scaleListCount >= 2;
+    case R::DragCurves:
+        return f.dragCurves;
+    case R::Save:
+        return !f.modalEditorOpen;
     }
     return false;
 }
 
-std::span<const TCommandSpec> CommandTable() { return Table; }
+std::span<const TCommandSpec> CommandTable()
+{
+    return Table;
+}
 
 const TCommandSpec* FindCommand(std::string_view name)
 {
@@ -212,47 +269,87 @@ const TCommandSpec* FindCommand(std::string_view name)
     return nullptr;
 }
 
-std::span<const TKeypadKey> KeypadKeys() { return Keys; }
-std::span<const TPopupItem> PopupItems() { return Popup; }
+std::span<const TKeypadKey> KeypadKeys()
+{
+    return Keys;
+}
+std::span<const TPopupItem> PopupItems()
+{
+    return Popup;
+}
 
 const std::vector<TMenuSpec>& MainMenus()
 {
     static const std::vector<TMenuSpec> menus = {
-        {"File1", "&File",
-         {"ActionFileNew", "ActionClearCurves", "ActionFileOpen", "ActionFileSave", "-", "ActionPrint", "ActionPrint2",
-          "-", "ActionExit"}},
-        {"Edit1", "&Edit",
-         {"ActionUndo", "ActionRedo", "-", "ActionCut", "ActionCopy", "ActionPaste", "-", "ActionDeleteCurve",
-          "ActionDeleteSecondaries", "-", "Actioncopyscreen", "ActionCopyGraph", "ActionCopyEquations", "-",
-          "ActionRedraw", "ActionDemoDraw", "-", ">&Insert", "ActionInsertSuper", "ActionInsFraction",
-          "ActionInsplusminus", "ActionInsSqroot", "ActionInsPi", "ActionInsTheta", "ActionInsLessEq",
-          "ActionInsGreaterEq", "<"}},
-        {"Zoom1", "&Zoom",
-         {"ActionUndoZoom", "ActionRedoZoom", "-", "ActionNoZoom", "ActionZoomin", "ActionZoomout", "ActionMoveOrigin",
-          "ActionDragGrid", "-", "ActionSquareScales", "ActionGraphPaper", "ActionRescale", "ActionTrigScales",
-          "ActionPositiveScales", "ActionResetScales", "-", "ActionClearScaleList", "ActionLastScales",
-          "ActionArrangeList"}},
-        {"Transform1", "&Transform",
+        {"File1",
+         "&File",
+         {"ActionFileNew", "ActionClearCurves", "ActionFileOpen", "ActionFileSave", "-", "ActionPrint",
+          "ActionPrint2", "-", "ActionExit"}},
+        {"Edit1",
+         "&Edit",
+         {"ActionUndo",
+          "ActionRedo",
+          "-",
+          "ActionCut",
+          "ActionCopy",
+          "ActionPaste",
+          "-",
+          "ActionDeleteCurve",
+          "ActionDeleteSecondaries",
+          "-",
+          "Actioncopyscreen",
+          "ActionCopyGraph",
+          "ActionCopyEquations",
+          "-",
+          "ActionRedraw",
+          "ActionDemoDraw",
+          "-",
+          ">&Insert",
+          "ActionInsertSuper",
+          "ActionInsFraction",
+          "ActionInsplusminus",
+          "ActionInsSqroot",
+          "ActionInsPi",
+          "ActionInsTheta",
+          "ActionInsLessEq",
+          "ActionInsGreaterEq",
+          "<"}},
+        {"Zoom1",
+         "&Zoom",
+         {"ActionUndoZoom", "ActionRedoZoom", "-", "ActionNoZoom", "ActionZoomin", "ActionZoomout",
+          "ActionMoveOrigin", "ActionDragGrid", "-", "ActionSquareScales", "ActionGraphPaper",
+          "ActionRescale", "ActionTrigScales", "ActionPositiveScales", "ActionResetScales", "-",
+          "ActionClearScaleList", "ActionLastScales", "ActionArrangeList"}},
+        {"Transform1",
+         "&Transform",
          {"ActionTranslate", "ActionReflect", "ActionRotate", "ActionEnlarge", "ActionStretch", "ActionShear",
           "ActionMatrix", "ActionRepeats", "-", "ActionInvariants", "ActionConstructionLines", "-",
           "ActionDynamicCUrves", "ActionDynamicConstants", "ActionFamily"}},
-        {"Shapes1", "Sha&pes",
+        {"Shapes1",
+         "Sha&pes",
          {"ActionNewShape", "ActionFlag", ">Pol&ygon", "ActionTriangle", "ActionSquare", "ActionPentagon",
-          "ActionHexagon", "ActionOctagon", "ActionPolygon", "<", ">New dynamic curve", "ActionNewDynamicLine",
-          "ActionNewDynamicQuad", "ActionNewCircle", "ActionFitPolynomial", "<", "ActionCoordList"}},
-        {"Stats1", "St&ats",
+          "ActionHexagon", "ActionOctagon", "ActionPolygon", "<", ">New dynamic curve",
+          "ActionNewDynamicLine", "ActionNewDynamicQuad", "ActionNewCircle", "ActionFitPolynomial", "<",
+          "ActionCoordList"}},
+        {"Stats1",
+         "St&ats",
          {"ActionDataPoints", "ActionBestFit", ">Regression", "ActionBestFityonx", "ActionBestFitxony",
           "ActionBestFItQuad", "ActionBestExponential", "ActionBestFitln", "<", "-", "ActionShowStats",
           "ActionSwapxy", "ActionStatsOptions"}},
-        {"Analysis1", "&Analysis",
+        {"Analysis1",
+         "&Analysis",
          {"ActionTangent", "ActionNormal", ">&Straight lines", "ActionHorizontalLine", "ActionVerticalLine",
           "ActionLineThroOrigin", "-", "ActionYAxisToCurve", "ActionXAxisToCurve", "ActionOriginToCurve", "<",
           "ActionTraceOnOff", "ActionArea", "ActionGradient", "ActionCompassPoints"}},
-        {"Custom1", "C&ustom",
-         {"ActionCustom", "ActionCustomiseCurve", "ActionToolbars", "ActionLoadToolbars", "ActionSaveToolbars", "-",
-          "ActionIntroduction", "ActionCommentBox", "-", "ActionWhiteboard", "ActionWhiteboardSettings"}},
-        {"Help1", "&Help",
-         {"ActionHelpContents", "ActionAbout", "-", "ActionToolTips", "ActionShowGraphNames", "-", "ActionLumatutor"}},
+        {"Custom1",
+         "C&ustom",
+         {"ActionCustom", "ActionCustomiseCurve", "ActionToolbars", "ActionLoadToolbars",
+          "ActionSaveToolbars", "-", "ActionIntroduction", "ActionCommentBox", "-", "ActionWhiteboard",
+          "ActionWhiteboardSettings"}},
+        {"Help1",
+         "&Help",
+         {"ActionHelpContents", "ActionAbout", "-", "ActionToolTips", "ActionShowGraphNames", "-",
+          "ActionLumatutor"}},
     };
     return menus;
 }
@@ -261,39 +358,76 @@ const std::vector<TToolbarSpec>& Toolbars()
 {
     using S = TToolbarSide;
     static const std::vector<TToolbarSpec> bars = {
-        {"ToolBarFile", "File", S::Top, true,
+        {"ToolBarFile",
+         "File",
+         S::Top,
+         true,
          {"ActionFileNew", "ActionFileOpen", "ActionFileSave", "ActionPrint", "ActionEquationsWindow"}},
-        {"ToolBarEdit", "Edit", S::Top, true,
+        {"ToolBarEdit",
+         "Edit",
+         S::Top,
+         true,
          {"ActionUndo", "ActionRedo", "-", "ActionCut", "ActionCopy", "ActionPaste", "ActionDeleteCurve",
           "ActionRedraw"}},
-        {"ToolBarInsert", "Insert", S::Bottom, true,
+        {"ToolBarInsert",
+         "Insert",
+         S::Bottom,
+         true,
          {"ActionInsertSuper", "ActionInsFraction", "ActionInsplusminus", "ActionInsSqroot", "ActionInsPi",
           "ActionInsTheta", "ActionInsLessEq", "ActionInsGreaterEq"}},
         {"ToolbarKeypad", "Keypad", S::Floating, false, {}},
-        {"ToolBarZoom", "Zoom", S::Top, true,
+        {"ToolBarZoom",
+         "Zoom",
+         S::Top,
+         true,
          {"ActionNoZoom", "ActionZoomin", "ActionZoomout", "ActionMoveOrigin", "ActionDragGrid", "-",
           "ActionUndoZoom", "ActionRedoZoom", "ActionSquareScales", "ActionGraphPaper", "ActionTrigScales",
           "ActionResetScales"}},
-        {"ToolBarTransform", "Transform", S::Top, false,
+        {"ToolBarTransform",
+         "Transform",
+         S::Top,
+         false,
          {"ActionTranslate", "ActionReflect", "ActionRotate", "BtnRotClock", "btnRotAnti", "ActionEnlarge",
           "ActionStretch", "ActionShear", "ActionMatrix", "ActionRepeats"}},
-        {"ToolBarShapes", "Shapes", S::Top, false,
+        {"ToolBarShapes",
+         "Shapes",
+         S::Top,
+         false,
          {"ActionNewShape", "ActionFlag", "ActionTriangle", "ActionSquare", "ActionPentagon", "ActionHexagon",
           "ActionOctagon", "ActionCoordList"}},
-        {"ToolBarStats", "Stats", S::Top, false,
+        {"ToolBarStats",
+         "Stats",
+         S::Top,
+         false,
          {"ActionDataPoints", "ActionBestFit", "ActionShowStats", "ActionSwapxy"}},
-        {"ToolBarAnalysis", "Analysis", S::Top, false,
+        {"ToolBarAnalysis",
+         "Analysis",
+         S::Top,
+         false,
          {"ActionTangent", "ActionNormal", "ActionTraceOnOff", "ActionArea", "ActionGradient",
           "ActionCompassPoints"}},
-        {"ToolBarDynamicEditor", "Dynamic", S::Top, false,
+        {"ToolBarDynamicEditor",
+         "Dynamic",
+         S::Top,
+         false,
          {"ActionDynamicCUrves", "ActionDynamicConstants", "ActionFamily"}},
         {"ToolBarAngle", "Angle", S::Top, false, {"ActionDegrees", "ActionRadians"}},
-        {"toolbarSimpleTrans", "Simple transformations", S::Bottom, false,
+        {"toolbarSimpleTrans",
+         "Simple transformations",
+         S::Bottom,
+         false,
          {"ActRotate90", "ActRotate180", "ActRotate270", "ActReflecty", "Actreflectx", "ActReflectyx",
           "ActReflectynx"}},
-        {"ToolBarCurves", "Curves", S::Top, false,
+        {"ToolBarCurves",
+         "Curves",
+         S::Top,
+         false,
          {"ActionNewDynamicLine", "ActionNewDynamicQuad", "ActionNewCircle", "ActionFitPolynomial"}},
-        {"Trials", "Trials", S::Floating, false, {"ActionDemoDraw", "ActionCommentBox", "ActionIntroduction"}},
+        {"Trials",
+         "Trials",
+         S::Floating,
+         false,
+         {"ActionDemoDraw", "ActionCommentBox", "ActionIntroduction"}},
     };
     return bars;
 }
@@ -303,14 +437,16 @@ TCommandList::TCommandList(QObject* parent) : QObject(parent)
     modeGroup_ = new QActionGroup(this);
     modeGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
     for (const auto& spec : Table) {
-        auto* action = new QAction(QString::fromUtf8(spec.caption.data(), qsizetype(spec.caption.size())), this);
+        auto* action =
+            new QAction(QString::fromUtf8(spec.caption.data(), qsizetype(spec.caption.size())), this);
         action->setObjectName(QString::fromUtf8(spec.name.data(), qsizetype(spec.name.size())));
         const QString hint = QString::fromUtf8(spec.hint.data(), qsizetype(spec.hint.size()));
         action->setStatusTip(hint);
         action->setToolTip(hint);
         if (!spec.shortcut.empty()) {
-            action->setShortcut(QKeySequence(QString::fromUtf8(spec.shortcut.data(), qsizetype(spec.shortcut.size())),
-                                             QKeySequence::PortableText));
+            action->setShortcut(
+                QKeySequence(QString::fromUtf8(spec.shortcut.data(), qsizetype(spec.shortcut.size())),
+                             QKeySequence::PortableText));
             // Main-window commands win over the maths editor's own chords.
             action->setShortcutContext(Qt::WindowShortcut);
         }
@@ -319,7 +455,8 @@ TCommandList::TCommandList(QObject* parent) : QObject(parent)
             modeGroup_->addAction(action);
         action->setEnabled(false);
         const TCommandSpec* specPointer = &spec;
-        connect(action, &QAction::triggered, this, [this, specPointer, action] { Triggered(*specPointer, action); });
+        connect(action, &QAction::triggered, this,
+                [this, specPointer, action] { Triggered(*specPointer, action); });
         actions_.emplace(std::string(spec.name), action);
     }
     ShowMode(305);
@@ -415,11 +552,12 @@ void TCommandList::SetDialogMode(bool dialogOpen)
 
 void TCommandList::Apply()
 {
-    static constexpr std::array<std::string_view, 4> DialogInserts = {"ActionInsertSuper", "ActionInsFraction",
-                                                                      "ActionInsPi", "ActionInsSqroot"};
+    static constexpr std::array<std::string_view, 4> DialogInserts = {
+        "ActionInsertSuper", "ActionInsFraction", "ActionInsPi", "ActionInsSqroot"};
     for (const auto& spec : Table) {
         bool enabled = HasHandler(spec.name) && RuleAllows(spec.rule, facts_);
-        if (dialogMode_ && std::find(DialogInserts.begin(), DialogInserts.end(), spec.name) == DialogInserts.end())
+        if (dialogMode_ &&
+            std::find(DialogInserts.begin(), DialogInserts.end(), spec.name) == DialogInserts.end())
             enabled = false;
         Action(spec.name)->setEnabled(enabled);
     }

@@ -126,9 +126,9 @@ struct TKeypadKey {
 // object's answer shows item i (items 6 to 8 are enabled instead).
 struct TPopupItem {
     std::string_view caption;
-    int tag;          // passed to the object's popup action; 0 when none
-    int submenu;      // 0 top level, else the index of the item heading the submenu
-    bool enableOnly;  // enabled or disabled by its bit rather than shown or hidden
+    int tag;         // passed to the object's popup action; 0 when none
+    int submenu;     // 0 top level, else the index of the item heading the submenu
+    bool enableOnly; // enabled or disabled by its bit rather than shown or hidden
 };
 [[nodiscard]] std::span<const TPopupItem> PopupItems();
 

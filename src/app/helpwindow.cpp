@@ -75,11 +75,20 @@ QString THelpWindow::TopicPage(int topic)
     return QFile::exists(":/help/" + page) ? page : QStringLiteral("contents.html");
 }
 
-QList<int> THelpWindow::Topics() { return {202, 205, 206, 207, 208, 211, 213, 214, 215}; }
+QList<int> THelpWindow::Topics()
+{
+    return {202, 205, 206, 207, 208, 211, 213, 214, 215};
+}
 
-void THelpWindow::ShowContents() { ShowPage(QUrl(HelpRoot + "contents.html")); }
+void THelpWindow::ShowContents()
+{
+    ShowPage(QUrl(HelpRoot + "contents.html"));
+}
 
-void THelpWindow::ShowTopic(int topic) { ShowPage(QUrl(HelpRoot + TopicPage(topic))); }
+void THelpWindow::ShowTopic(int topic)
+{
+    ShowPage(QUrl(HelpRoot + TopicPage(topic)));
+}
 
 bool THelpWindow::ShowGuideFile(const QString& path)
 {
@@ -98,7 +107,10 @@ bool THelpWindow::ShowGuideFile(const QString& path)
     return true;
 }
 
-QUrl THelpWindow::CurrentPage() const { return browser_->source(); }
+QUrl THelpWindow::CurrentPage() const
+{
+    return browser_->source();
+}
 
 void THelpWindow::ShowPage(const QUrl& page)
 {

@@ -56,10 +56,16 @@ constexpr const char* StartText = "Type in any equation, e.g. x+y=1";
 constexpr const char* HeaderText = "Lumacurve for windows version";
 constexpr const char* WhiteboardKey = "Whiteboard";
 
-QString Str(std::string_view text) { return QString::fromUtf8(text.data(), qsizetype(text.size())); }
+QString Str(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
 
 // The settings store of the whiteboard preferences.
-QSettings UserSettings() { return QSettings("Brenlow", "Lumacurve"); }
+QSettings UserSettings()
+{
+    return QSettings("Brenlow", "Lumacurve");
+}
 
 // The widget that receives the keypad's keys and Alt chords: a maths editor.
 bool IsMathsEditor(const QObject* object)
@@ -122,7 +128,8 @@ QString DefaultDocumentPath()
     return user.isEmpty() ? QStringLiteral(":/Lumacurve.lcv") : user;
 }
 
-QRect PlacementRect(double left, double width, double top, double height, const QRect& screen, const QRect& current)
+QRect PlacementRect(double left, double width, double top, double height, const QRect& screen,
+                    const QRect& current)
 {
     QRect rect = current;
     if (width > 0 && width <= 1)
@@ -153,6 +160,7 @@ QRect PlacementRect(double left, double width, double top, double height, const 
 TLumacurveForm::TLumacurveForm(TStartOptions options, QWidget* parent)
     : TDockSiteWindow(parent), options_(std::move(options)), commands_(new TCommandList(this))
 {
+    options_.quiet = options_.quiet || options_.screenshot;
     clock_.start();
     setObjectName("TLumacurveForm");
     // Register with the lower layers.
@@ -211,7 +219,8 @@ void TLumacurveForm::BuildStatusLine()
         const int count = 5 - n;
         item->setCheckable(true);
         item->setData(count);
-        connect(item, &QAction::triggered, this, [count] { Configuration.MouseFigures = static_cast<std::uint8_t>(count); });
+        connect(item, &QAction::triggered, this,
+                [count] { Configuration.MouseFigures = static_cast<std::uint8_t>(count); });
     }
     connect(mousePosition_, &QLabel::customContextMenuRequested, this, [this](const QPoint& point) {
         for (QAction* item : mouseAccPopup_->actions())
@@ -283,7 +292,8 @@ void TLumacurveForm::BuildPanels()
     bottomRow->setSpacing(0);
     bottomRow->addWidget(horzScrollBar_, 1);
     grid->addLayout(bottomRow, 1, 0, 1, 2);
-    QDockWidget* graphPanel = AddPanel("GraphWindowDockPanel", tr("Graphs"), graphPanel_, Qt::RightDockWidgetArea);
+    QDockWidget* graphPanel =
+        AddPanel("GraphWindowDockPanel", tr("Graphs"), graphPanel_, Qt::RightDockWidgetArea);
     SetAlwaysMovablePanel(graphPanel);
     splitDockWidget(equationsPanel, graphPanel, Qt::Horizontal);
     resizeDocks({equationsPanel, graphPanel}, {330, 950}, Qt::Horizontal);
@@ -339,7 +349,8 @@ void TLumacurveForm::BuildToolbars()
 {
     static const char* SideWords[] = {"Top", "Bottom", "Left", "Right", "Floating"};
     for (const auto& spec : Toolbars()) {
-        QToolBar* bar = AddBar(Str(spec.name), Str(spec.caption), SideWords[static_cast<int>(spec.side)], spec.visible);
+        QToolBar* bar =
+            AddBar(Str(spec.name), Str(spec.caption), SideWords[static_cast<int>(spec.side)], spec.visible);
         for (std::string_view name : spec.commands) {
             if (name == "-")
                 bar->addSeparator();
@@ -396,6 +407,11 @@ void TLumacurveForm::BuildKeypad()
             button->setVisible((group == 2) == second);
     });
     bar->addWidget(keypad_);
+    // Its floating window takes the keys' size now that they exist.
+    TToolbarPlace keypadPlace = RecordOf(bar);
+    keypadPlace.bounds[2] = bar->sizeHint().width();
+    keypadPlace.bounds[3] = bar->sizeHint().height();
+    ApplyToolbarRecord(keypadPlace);
 }
 
 void TLumacurveForm::BuildPopup()
@@ -415,7 +431,8 @@ void TLumacurveForm::BuildPopup()
         } else {
             QAction* action = owner->addAction(Str(item.caption));
             action->setData(index);
-            // The object's popup actions arrive with the graph and equations windows; until then nothing offers them.
+            // The object's popup actions arrive with the graph and equations windows; until then nothing
+            // offers them.
             action->setEnabled(false);
         }
         ++index;
@@ -456,9 +473,11 @@ void TLumacurveForm::RegisterHandlers()
     });
     c.SetHandler("ActionSaveToolbars", [this] {
         if (!SaveBars())
-            Message(tr("The toolbar arrangement could not be saved in %1").arg(BarsFile()), QMessageBox::Warning);
+            Message(tr("The toolbar arrangement could not be saved in %1").arg(BarsFile()),
+                    QMessageBox::Warning);
     });
-    c.SetHandler("ActionWhiteboard", [this] { SetWhiteboard(commands_->Action("ActionWhiteboard")->isChecked()); });
+    c.SetHandler("ActionWhiteboard",
+                 [this] { SetWhiteboard(commands_->Action("ActionWhiteboard")->isChecked()); });
     c.SetHandler("ActionWhiteboardSettings", [this] { WhiteboardSettings(); });
     c.SetHandler("ActionEquationsWindow", [this] { (void)ActiveMathsWindow(); });
     c.SetHandler("ActionDegrees", [this] { SetAngleMeasure(false); });
@@ -468,15 +487,17 @@ void TLumacurveForm::RegisterHandlers()
     c.SetHandler("ActionAbout", [this] { ShowStartupScreen(); });
     c.SetHandler("ActionToolTips",
                  [this] { Configuration.ShowHints = commands_->Action("ActionToolTips")->isChecked(); });
-    c.SetHandler("ActionShowGraphNames",
-                 [this] { Configuration.ShowGraphNames = commands_->Action("ActionShowGraphNames")->isChecked(); });
+    c.SetHandler("ActionShowGraphNames", [this] {
+        Configuration.ShowGraphNames = commands_->Action("ActionShowGraphNames")->isChecked();
+    });
     c.SetHandler("ActionLumatutor", [this] {
         if (!guideHelp_.isEmpty())
             HelpWindow()->ShowGuideFile(guideHelp_);
     });
-    c.SetHandler("KeybtnAltAct", [this] { quickSuperscript_ = commands_->Action("KeybtnAltAct")->isChecked(); });
-    c.SetHandler("KeyBtnFnAct", [] {});          // the toggled signal switches the key groups
-    c.SetHandler("KeyBtnRightMouseAct", [] {});  // the canvas controls read the latch
+    c.SetHandler("KeybtnAltAct",
+                 [this] { quickSuperscript_ = commands_->Action("KeybtnAltAct")->isChecked(); });
+    c.SetHandler("KeyBtnFnAct", [] {});         // the toggled signal switches the key groups
+    c.SetHandler("KeyBtnRightMouseAct", [] {}); // the canvas controls read the latch
     commands_->Action("ActionToolTips")->setChecked(Configuration.ShowHints);
     commands_->Action("ActionShowGraphNames")->setChecked(Configuration.ShowGraphNames);
     commands_->Action("ActionDegrees")->setChecked(!Configuration.Radians());
@@ -510,7 +531,8 @@ void TLumacurveForm::UpdateCommands()
 
 void TLumacurveForm::ShowStatus(std::string_view text, bool beep, bool timeout)
 {
-    ShowStatusFlags(QString::fromLocal8Bit(text.data(), qsizetype(text.size())), (beep ? 1 : 0) | (timeout ? 2 : 0));
+    ShowStatusFlags(QString::fromLocal8Bit(text.data(), qsizetype(text.size())),
+                    (beep ? 1 : 0) | (timeout ? 2 : 0));
 }
 
 void TLumacurveForm::ShowStatusFlags(const QString& text, int flags)
@@ -544,7 +566,8 @@ void TLumacurveForm::ShowHelp(int topic)
 
 void TLumacurveForm::Message(const QString& text, int icon, int helpTopic)
 {
-    if (options_.screenshot) {
+    lastMessage_ = text;
+    if (options_.quiet) {
         std::fprintf(stderr, "lumacurve: %s\n", qPrintable(text));
         return;
     }
@@ -559,7 +582,8 @@ void TLumacurveForm::Mark(const QString& phase)
 {
     timings_.emplace_back(phase, clock_.elapsed());
     if (options_.timings)
-        std::fprintf(stderr, "lumacurve: %6lld ms  %s\n", static_cast<long long>(clock_.elapsed()), qPrintable(phase));
+        std::fprintf(stderr, "lumacurve: %6lld ms  %s\n", static_cast<long long>(clock_.elapsed()),
+                     qPrintable(phase));
 }
 
 // ---------------------------------------------------------------------------
@@ -591,7 +615,8 @@ bool TLumacurveForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ToolTip && !Configuration.ShowHints)
         return true;
-    if (event->type() == QEvent::KeyPress && watched == QApplication::focusWidget() && IsMathsEditor(watched)) {
+    if (event->type() == QEvent::KeyPress && watched == QApplication::focusWidget() &&
+        IsMathsEditor(watched)) {
         auto* key = static_cast<QKeyEvent*>(event);
         const auto modifiers = key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier);
         if (modifiers == Qt::AltModifier && !key->text().isEmpty() && key->text()[0].isPrint()) {
@@ -633,7 +658,8 @@ void TLumacurveForm::MeasureAutomaticAccuracy()
 {
     // The test curve is drawn as a graph would draw it, off screen, and timed.
     QImage image(400, 300, QImage::Format_RGB32);
-    TFixedScaleHost host(image.width(), image.height(), QFont(QString::fromStdString(EquationsFontName), 10), &image);
+    TFixedScaleHost host(image.width(), image.height(), QFont(QString::fromStdString(EquationsFontName), 10),
+                         &image);
     TGraphParams params(&host);
     TEditor line;
     TParseParams parse;
@@ -670,8 +696,8 @@ void TLumacurveForm::ApplyPlacement(const TPlacementEvent& placement)
 {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
-    const QRect rect =
-        PlacementRect(placement.left, placement.width, placement.top, placement.height, available, normalGeometry());
+    const QRect rect = PlacementRect(placement.left, placement.width, placement.top, placement.height,
+                                     available, normalGeometry());
     if (isMaximized() || isMinimized()) {
         // The placement becomes the restored one.
         setWindowState(Qt::WindowNoState);
@@ -707,29 +733,42 @@ void TLumacurveForm::SetModified(bool modified)
 
 void TLumacurveForm::SetDocumentPath(const QString& path)
 {
-    documentPath_ = path.startsWith(":/") ? QString() : (path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath());
+    documentPath_ =
+        path.startsWith(":/") ? QString() : (path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath());
     UpdateCaption();
 }
 
 void TLumacurveForm::UpdateCaption()
 {
-    setWindowTitle(CaptionFor(guideHelp_.isEmpty() ? DocumentName() : QFileInfo(guideHelp_).completeBaseName()));
+    setWindowTitle(
+        CaptionFor(guideHelp_.isEmpty() ? DocumentName() : QFileInfo(guideHelp_).completeBaseName()));
 }
 
 bool TLumacurveForm::AskToSave()
 {
-    if (!modified_ || !commands_->Action("ActionFileSave")->isEnabled())
+    // Asked whenever something is modified, so that no change is lost silently.
+    if (!modified_)
         return true;
-    if (options_.screenshot)
+    switch (SaveQuestion()) {
+    case QMessageBox::Cancel:
+        return false;
+    case QMessageBox::Yes:
+        return SaveDocument(documentPath_);
+    default:
         return true;
+    }
+}
+
+int TLumacurveForm::SaveQuestion()
+{
+    if (options_.quiet) {
+        std::fprintf(stderr, "lumacurve: the document was modified and is not saved\n");
+        return QMessageBox::No;
+    }
     QMessageBox box(QMessageBox::Question, ProgramName, tr("Should I save the curves?"),
                     QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
     box.setDefaultButton(QMessageBox::No);
-    switch (box.exec()) {
-    case QMessageBox::Cancel: return false;
-    case QMessageBox::Yes: return SaveDocument(documentPath_);
-    default: return true;
-    }
+    return box.exec();
 }
 
 void TLumacurveForm::ClearAll(bool resetScales)
@@ -765,7 +804,8 @@ bool TLumacurveForm::OpenFile(const QString& path)
     const QByteArray data = file.readAll();
     // The header is checked before anything of the present document is emptied.
     if (!HasDocumentHeader(data)) {
-        Message(tr("%1 is not a Lumacurve document.").arg(QDir::toNativeSeparators(path)), QMessageBox::Warning);
+        Message(tr("%1 is not a Lumacurve document.").arg(QDir::toNativeSeparators(path)),
+                QMessageBox::Warning);
         return false;
     }
     // The equations and graphs are read by the document reader once it is connected.
@@ -779,7 +819,8 @@ bool TLumacurveForm::OpenFile(const QString& path)
 void TLumacurveForm::OpenGuideHelp(const QString& path)
 {
     if (!HelpWindow()->ShowGuideFile(path)) {
-        Message(tr("The guide help file %1 cannot be read.").arg(QDir::toNativeSeparators(path)), QMessageBox::Warning);
+        Message(tr("The guide help file %1 cannot be read.").arg(QDir::toNativeSeparators(path)),
+                QMessageBox::Warning);
         return;
     }
     guideHelp_ = QFileInfo(path).absoluteFilePath();
@@ -814,7 +855,7 @@ bool TLumacurveForm::SaveDocument(const QString& path)
 {
     QString target = path;
     if (target.isEmpty()) {
-        if (options_.screenshot)
+        if (options_.quiet)
             return false;
         const QString suggested = documentPath_.isEmpty() ? QStringLiteral("Lumacurve.lcv") : documentPath_;
         target = QFileDialog::getSaveFileName(this, tr("Save"), suggested, tr("Lumacurve documents (*.lcv)"));
@@ -831,14 +872,21 @@ bool TLumacurveForm::SaveDocument(const QString& path)
 // ---------------------------------------------------------------------------
 // Pictures and printing
 
-QWidget* TLumacurveForm::EquationsArea() const { return equationsScroller_->widget(); }
-QWidget* TLumacurveForm::GraphArea() const { return graphArea_; }
+QWidget* TLumacurveForm::EquationsArea() const
+{
+    return equationsScroller_->widget();
+}
+QWidget* TLumacurveForm::GraphArea() const
+{
+    return graphArea_;
+}
 
 void TLumacurveForm::DrawArea(TPictureArea area, QPainter& painter, const QRectF& target)
 {
-    QWidget* source = area == TPictureArea::Graphs      ? graphArea_
-                      : area == TPictureArea::Equations ? static_cast<QWidget*>(equationsScroller_->viewport())
-                                                        : static_cast<QWidget*>(this);
+    QWidget* source = area == TPictureArea::Graphs ? graphArea_
+                      : area == TPictureArea::Equations
+                          ? static_cast<QWidget*>(equationsScroller_->viewport())
+                          : static_cast<QWidget*>(this);
     QRect sourceRect = source->rect();
     if (area == TPictureArea::Screen) {
         // The dock site: the panels without the menu, the toolbars and the status line.
@@ -858,9 +906,10 @@ void TLumacurveForm::DrawArea(TPictureArea area, QPainter& painter, const QRectF
 
 bool TLumacurveForm::CopyPicture(TPictureArea area)
 {
-    QWidget* source = area == TPictureArea::Graphs ? graphArea_ : area == TPictureArea::Equations
-                                                                  ? static_cast<QWidget*>(equationsScroller_->viewport())
-                                                                  : static_cast<QWidget*>(this);
+    QWidget* source = area == TPictureArea::Graphs ? graphArea_
+                      : area == TPictureArea::Equations
+                          ? static_cast<QWidget*>(equationsScroller_->viewport())
+                          : static_cast<QWidget*>(this);
     QSize size = source->size();
     if (area == TPictureArea::Screen) {
         QRect docks;
@@ -943,11 +992,24 @@ void TLumacurveForm::TypeKeys(const QString& text)
         int key = c.unicode();
         QString typed(c);
         switch (c.unicode()) {
-        case '\r': key = Qt::Key_Return; break;
-        case '\b': key = Qt::Key_Backspace; typed.clear(); break;
-        case 0x1c: key = Qt::Key_Left; typed.clear(); break;
-        case 0x1d: key = Qt::Key_Right; typed.clear(); break;
-        default: key = QKeySequence(QString(c).toUpper())[0].key(); break;
+        case '\r':
+            key = Qt::Key_Return;
+            break;
+        case '\b':
+            key = Qt::Key_Backspace;
+            typed.clear();
+            break;
+        case 0x1c:
+            key = Qt::Key_Left;
+            typed.clear();
+            break;
+        case 0x1d:
+            key = Qt::Key_Right;
+            typed.clear();
+            break;
+        default:
+            key = QKeySequence(QString(c).toUpper())[0].key();
+            break;
         }
         if (quickSuperscript_ && !typed.isEmpty()) {
             QCoreApplication::postEvent(target, new TQuickIndexEvent(key, typed));
@@ -1011,7 +1073,8 @@ void TLumacurveForm::ApplyArrangement(const TArrangement& arrangement)
     font.setPixelSize(std::abs(EquationsFontHeight));
     EquationsArea()->setFont(font);
     graphArea_->setFont(font);
-    const QColor colour(BackgroundColour & 0xFF, (BackgroundColour >> 8) & 0xFF, (BackgroundColour >> 16) & 0xFF);
+    const QColor colour(BackgroundColour & 0xFF, (BackgroundColour >> 8) & 0xFF,
+                        (BackgroundColour >> 16) & 0xFF);
     for (QWidget* area : {EquationsArea(), graphArea_}) {
         QPalette palette = area->palette();
         palette.setColor(QPalette::Window, colour);
@@ -1045,11 +1108,12 @@ void TLumacurveForm::SetWhiteboard(bool on)
 
 void TLumacurveForm::WhiteboardSettings()
 {
-    QMessageBox box(QMessageBox::NoIcon, tr("Whiteboard"),
-                    tr("The whiteboard settings are:\n  Position of Keypad, Zoom and Insert toolbars\n"
-                       "  Background colour\n  Font size\nTo store your own preferences, set up the screen as you \n"
-                       "wish for the above items, then select Save on this panel. "),
-                    QMessageBox::NoButton, this);
+    QMessageBox box(
+        QMessageBox::NoIcon, tr("Whiteboard"),
+        tr("The whiteboard settings are:\n  Position of Keypad, Zoom and Insert toolbars\n"
+           "  Background colour\n  Font size\nTo store your own preferences, set up the screen as you \n"
+           "wish for the above items, then select Save on this panel. "),
+        QMessageBox::NoButton, this);
     QAbstractButton* save = box.addButton(tr("Save"), QMessageBox::YesRole);
     QAbstractButton* revert = box.addButton(tr("Revert to default settings"), QMessageBox::DestructiveRole);
     box.addButton(QMessageBox::Close);
@@ -1069,4 +1133,7 @@ void TLumacurveForm::UndoPostAction()
     UpdateCommands();
 }
 
-void TLumacurveForm::ClearFamily(std::string_view name) { (void)name; }
+void TLumacurveForm::ClearFamily(std::string_view name)
+{
+    (void)name;
+}

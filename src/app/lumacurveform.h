@@ -32,16 +32,17 @@ class TStartupWindow;
 
 // How the program was started.
 struct TStartOptions {
-    QStringList arguments;       // the command line without the program's name
-    bool automation = false;     // started by the automation server: small window, no start-up screen
-    bool screenshot = false;     // no start-up screen, no message boxes (their texts go to standard error)
-    bool timings = false;        // print the start-up phases to standard error
+    QStringList arguments;          // the command line without the program's name
+    bool automation = false;        // started by the automation server: small window, no start-up screen
+    bool screenshot = false;        // no start-up screen and no message boxes
+    bool quiet = false;             // message boxes' texts go to standard error instead (screenshots, tests)
+    bool timings = false;           // print the start-up phases to standard error
     bool noDefaultDocument = false; // tests: start empty instead of opening the default document
 };
 
 // What the command line asks to open.
 struct TCommandLineDocument {
-    QString path;       // empty: none
+    QString path; // empty: none
     bool guideHelp = false;
 };
 // The document named by the arguments: the first argument that is not an
@@ -78,6 +79,8 @@ public:
     // The status line with flags: bit 0 beeps, bit 1 clears the text after 15 seconds.
     void ShowStatusFlags(const QString& text, int flags);
     [[nodiscard]] int LastStatusFlags() const { return lastStatusFlags_; }
+    // The text of the last message box (shown or, when quiet, written to standard error).
+    [[nodiscard]] QString LastMessage() const { return lastMessage_; }
 
     [[nodiscard]] TCommandList& Commands() { return *commands_; }
     [[nodiscard]] QLabel* MessageLabel() const { return messageLabel_; }
@@ -101,7 +104,8 @@ public:
     [[nodiscard]] QString DocumentPath() const { return documentPath_; }
     [[nodiscard]] bool Modified() const { return modified_; }
     void SetModified(bool modified);
-    // Asks "Should I save the curves?" when something is modified; false when the user cancels or the save fails.
+    // Asks "Should I save the curves?" when something is modified; false when the user cancels or the save
+    // fails.
     bool AskToSave();
     // New (reset scales) or Clear curves.
     void ClearAll(bool resetScales);
@@ -151,6 +155,8 @@ signals:
     void StartupFinished();
 
 protected:
+    // Asks "Should I save the curves?"; answers QMessageBox::Yes, No or Cancel.
+    virtual int SaveQuestion();
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -194,6 +200,7 @@ private:
     TUndoHistory undo_;
     QString documentPath_;
     QString guideHelp_;
+    QString lastMessage_;
     bool modified_ = false;
     bool started_ = false;
     bool openFailed_ = false;

@@ -43,7 +43,10 @@ void TStartupWindow::keyPressEvent(QKeyEvent* event)
     closeRequested_ = true;
 }
 
-void TStartupWindow::mousePressEvent(QMouseEvent*) { closeRequested_ = true; }
+void TStartupWindow::mousePressEvent(QMouseEvent*)
+{
+    closeRequested_ = true;
+}
 
 void TStartupWindow::paintEvent(QPaintEvent*)
 {
@@ -61,7 +64,8 @@ void TStartupWindow::paintEvent(QPaintEvent*)
     for (int i = 0; i <= drawn_; ++i) {
         const double x = -6.0 + 12.0 * i / CurvePoints;
         const double y = std::sin(2 * x) / (1 + x * x / 8);
-        const QPointF point(plot.left() + plot.width() * (x + 6) / 12, plot.center().y() - y * plot.height() / 2.2);
+        const QPointF point(plot.left() + plot.width() * (x + 6) / 12,
+                            plot.center().y() - y * plot.height() / 2.2);
         if (i == 0)
             path.moveTo(point);
         else
@@ -74,5 +78,6 @@ void TStartupWindow::paintEvent(QPaintEvent*)
     painter.setPen(QColor(0x22, 0x44, 0x77));
     painter.drawText(QRect(0, 18, width(), 40), Qt::AlignCenter, "Lumacurve");
     painter.setFont(QFont("DejaVu Sans", 10));
-    painter.drawText(QRect(0, 58, width(), 20), Qt::AlignCenter, "version 3 - a graph plotter for school mathematics");
+    painter.drawText(QRect(0, 58, width(), 20), Qt::AlignCenter,
+                     "version 3 - a graph plotter for school mathematics");
 }

@@ -25,7 +25,10 @@ public:
     [[nodiscard]] bool Empty() const { return entries_.empty(); }
     [[nodiscard]] int Index() const { return index_; }
     [[nodiscard]] int Count() const { return static_cast<int>(entries_.size()); }
-    [[nodiscard]] const std::string& Entry(int index) const { return entries_[static_cast<std::size_t>(index)]; }
+    [[nodiscard]] const std::string& Entry(int index) const
+    {
+        return entries_[static_cast<std::size_t>(index)];
+    }
 
     // The part of a snapshot that counts when comparing: everything before "Selected curve no: ".
     [[nodiscard]] static std::string_view WithoutSelection(std::string_view snapshot);

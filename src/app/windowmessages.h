@@ -10,13 +10,13 @@
 class TEquationObject;
 
 enum TWindowMessage : int {
-    wmPrimaryIndex = 1031,   // answer the equations-list index of an object
-    wmTakeFocus = 1040,      // the maths editor takes the focus
+    wmPrimaryIndex = 1031,    // answer the equations-list index of an object
+    wmTakeFocus = 1040,       // the maths editor takes the focus
     wmWindowPlacement = 1042, // apply a Window record
-    wmDeferredStart = 1043,  // the deferred start-up
-    wmRemeasure = 1044,      // an object's text changed: measure and repaint
-    wmQuickIndex = 1045,     // an Alt chord for the focused maths editor
-    wmGuideCommand = 1046,   // a guide command
+    wmDeferredStart = 1043,   // the deferred start-up
+    wmRemeasure = 1044,       // an object's text changed: measure and repaint
+    wmQuickIndex = 1045,      // an Alt chord for the focused maths editor
+    wmGuideCommand = 1046,    // a guide command
 };
 
 // The event type of a window message.
@@ -34,7 +34,8 @@ public:
 // 1031 and 1044: a message about one object (borrowed); 1031 answers in answer.
 class TObjectMessageEvent : public QEvent {
 public:
-    TObjectMessageEvent(int message, const TEquationObject* object) : QEvent(MessageEventType(message)), object(object)
+    TObjectMessageEvent(int message, const TEquationObject* object)
+        : QEvent(MessageEventType(message)), object(object)
     {
     }
     const TEquationObject* object;
@@ -46,7 +47,8 @@ public:
 class TPlacementEvent : public QEvent {
 public:
     TPlacementEvent(double left, double width, double top, double height, int state)
-        : QEvent(MessageEventType(wmWindowPlacement)), left(left), width(width), top(top), height(height), state(state)
+        : QEvent(MessageEventType(wmWindowPlacement)), left(left), width(width), top(top), height(height),
+          state(state)
     {
     }
     double left, width, top, height;
@@ -56,7 +58,10 @@ public:
 // 1045: the key of an Alt chord and its text.
 class TQuickIndexEvent : public QEvent {
 public:
-    TQuickIndexEvent(int key, QString text) : QEvent(MessageEventType(wmQuickIndex)), key(key), text(std::move(text)) {}
+    TQuickIndexEvent(int key, QString text)
+        : QEvent(MessageEventType(wmQuickIndex)), key(key), text(std::move(text))
+    {
+    }
     int key;
     QString text;
 };

@@ -13,7 +13,7 @@ constexpr int LayoutLineLength = 72;
 constexpr std::string_view LayoutSection = "[Docking]";
 constexpr std::string_view LayoutKey = "State = ";
 
-Qt::ToolBarArea AreaOfSide(const TToolbarRecord& record)
+Qt::ToolBarArea AreaOfSide(const TToolbarPlace& record)
 {
     const QString side = QString::fromStdString(record.side).toLower();
     if (side.contains("top"))
@@ -28,10 +28,14 @@ Qt::ToolBarArea AreaOfSide(const TToolbarRecord& record)
 const char* SideWord(Qt::ToolBarArea area)
 {
     switch (area) {
-    case Qt::BottomToolBarArea: return "Bottom";
-    case Qt::LeftToolBarArea: return "Left";
-    case Qt::RightToolBarArea: return "Right";
-    default: return "Top";
+    case Qt::BottomToolBarArea:
+        return "Bottom";
+    case Qt::LeftToolBarArea:
+        return "Left";
+    case Qt::RightToolBarArea:
+        return "Right";
+    default:
+        return "Top";
     }
 }
 
@@ -39,7 +43,8 @@ const char* SideWord(Qt::ToolBarArea area)
 
 TDockSiteWindow::TDockSiteWindow(QWidget* parent) : QMainWindow(parent)
 {
-    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks | QMainWindow::AllowNestedDocks);
+    setDockOptions(QMainWindow::AnimatedDocks | QMainWindow::AllowTabbedDocks |
+                   QMainWindow::AllowNestedDocks);
 }
 
 TDockSiteWindow::~TDockSiteWindow() = default;
@@ -55,21 +60,25 @@ QDockWidget* TDockSiteWindow::AddPanel(const QString& name, const QString& capti
     return panel;
 }
 
-QDockWidget* TDockSiteWindow::Panel(const QString& name) const { return findChild<QDockWidget*>(name); }
+QDockWidget* TDockSiteWindow::Panel(const QString& name) const
+{
+    return findChild<QDockWidget*>(name);
+}
 
-QToolBar* TDockSiteWindow::AddBar(const QString& name, const QString& caption, const std::string& side, bool visible)
+QToolBar* TDockSiteWindow::AddBar(const QString& name, const QString& caption, const std::string& side,
+                                  bool visible)
 {
     auto* bar = new QToolBar(caption, this);
     bar->setObjectName(name);
     bars_.push_back(bar);
-    TToolbarRecord record;
+    TToolbarPlace record;
     record.name = name.toStdString();
     record.side = side;
     record.visible = visible;
     if (record.Floating()) {
         // Out of the way of the panels until the user or a document places it.
-        record.values[0] = 60 + 30 * static_cast<int>(bars_.size());
-        record.values[1] = 120;
+        record.bounds[0] = 60 + 30 * static_cast<int>(bars_.size());
+        record.bounds[1] = 120;
     }
     addToolBar(Qt::TopToolBarArea, bar);
     ApplyToolbarRecord(record);
@@ -113,9 +122,9 @@ bool TDockSiteWindow::RestoreLayoutText(const std::vector<std::string>& lines)
     return restored;
 }
 
-TToolbarRecord TDockSiteWindow::RecordOf(QToolBar* bar) const
+TToolbarPlace TDockSiteWindow::RecordOf(QToolBar* bar) const
 {
-    TToolbarRecord record;
+    TToolbarPlace record;
     record.name = bar->objectName().toStdString();
     const auto host = floatHosts_.find(bar);
     if (host != floatHosts_.end() && host->second) {
@@ -123,18 +132,18 @@ TToolbarRecord TDockSiteWindow::RecordOf(QToolBar* bar) const
         record.side = "Floating";
         record.visible = window->isVisibleTo(const_cast<TDockSiteWindow*>(this)) || !window->isHidden();
         const QRect client = window->geometry();
-        record.values[0] = client.left();
-        record.values[1] = client.top();
-        record.values[2] = client.width();
-        record.values[3] = client.height();
+        record.bounds[0] = client.left();
+        record.bounds[1] = client.top();
+        record.bounds[2] = client.width();
+        record.bounds[3] = client.height();
         record.alone = true;
         return record;
     }
     const Qt::ToolBarArea area = toolBarArea(bar);
     record.side = SideWord(area);
     record.visible = !bar->isHidden();
-    record.values[0] = bar->x();
-    record.values[1] = bar->y();
+    record.bounds[0] = bar->x();
+    record.bounds[1] = bar->y();
     // The row: toolbars of the same side before this one that sit in another line.
     int row = 0;
     for (QToolBar* other : bars_) {
@@ -143,28 +152,28 @@ TToolbarRecord TDockSiteWindow::RecordOf(QToolBar* bar) const
         if (floatHosts_.count(other) == 0 && toolBarArea(other) == area && toolBarBreak(other))
             ++row;
     }
-    record.values[2] = row;
+    record.bounds[2] = row;
     record.alone = toolBarBreak(bar);
     return record;
 }
 
-std::vector<TToolbarRecord> TDockSiteWindow::ToolbarRecords() const
+std::vector<TToolbarPlace> TDockSiteWindow::ToolbarRecords() const
 {
-    std::vector<TToolbarRecord> records;
+    std::vector<TToolbarPlace> records;
     for (QToolBar* bar : bars_)
         records.push_back(RecordOf(bar));
     return records;
 }
 
-bool TDockSiteWindow::ApplyToolbarRecord(const TToolbarRecord& record, bool applyRow)
+bool TDockSiteWindow::ApplyToolbarRecord(const TToolbarPlace& record, bool applyRow)
 {
     QToolBar* bar = Bar(QString::fromStdString(record.name));
     if (!bar)
         return false;
     if (record.Floating()) {
-        const int width = record.values[2] > 0 ? record.values[2] : bar->sizeHint().width();
-        const int height = record.values[3] > 0 ? record.values[3] : bar->sizeHint().height();
-        Float(bar, QRect(record.values[0], record.values[1], width, height));
+        const int width = record.bounds[2] > 0 ? record.bounds[2] : bar->sizeHint().width();
+        const int height = record.bounds[3] > 0 ? record.bounds[3] : bar->sizeHint().height();
+        Float(bar, QRect(record.bounds[0], record.bounds[1], width, height));
         floatHosts_[bar]->setVisible(record.visible);
     } else {
         Dock(bar, AreaOfSide(record), applyRow && record.alone);
@@ -251,7 +260,8 @@ bool TDockSiteWindow::SaveBars() const
     bars.clear();
     bars.setValue("Layout/State", saveState().toBase64());
     for (const auto& record : ToolbarRecords())
-        bars.setValue("Toolbars/" + QString::fromStdString(record.name), QString::fromStdString(record.Text()));
+        bars.setValue("Toolbars/" + QString::fromStdString(record.name),
+                      QString::fromStdString(record.Text()));
     bars.sync();
     return bars.status() == QSettings::NoError;
 }

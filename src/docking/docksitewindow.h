@@ -24,7 +24,8 @@ public:
     ~TDockSiteWindow() override;
 
     // Adds a dock panel holding the widget (owned by the panel).
-    QDockWidget* AddPanel(const QString& name, const QString& caption, QWidget* content, Qt::DockWidgetArea area);
+    QDockWidget* AddPanel(const QString& name, const QString& caption, QWidget* content,
+                          Qt::DockWidgetArea area);
     // The dock panel of that component name, or nullptr.
     [[nodiscard]] QDockWidget* Panel(const QString& name) const;
     // Adds a toolbar by side; floating toolbars float at a default place.
@@ -39,11 +40,11 @@ public:
     // Restores a layout written by LayoutText; false when the text is not one.
     bool RestoreLayoutText(const std::vector<std::string>& lines);
     // The Toolbar record of one toolbar as it stands.
-    [[nodiscard]] TToolbarRecord RecordOf(QToolBar* bar) const;
+    [[nodiscard]] TToolbarPlace RecordOf(QToolBar* bar) const;
     // The Toolbar records of every toolbar.
-    [[nodiscard]] std::vector<TToolbarRecord> ToolbarRecords() const;
+    [[nodiscard]] std::vector<TToolbarPlace> ToolbarRecords() const;
     // Applies a record to the toolbar it names; false when it names none.
-    bool ApplyToolbarRecord(const TToolbarRecord& record, bool applyRow = true);
+    bool ApplyToolbarRecord(const TToolbarPlace& record, bool applyRow = true);
     // Hides every toolbar (a document's records then show the ones it names).
     void HideAllBars();
 

@@ -52,19 +52,20 @@ constexpr std::string_view ColourKeyword = "Back ground colour = ";
 
 } // namespace
 
-std::string TToolbarRecord::Text() const
+std::string TToolbarPlace::Text() const
 {
-    std::string text = std::string(ToolbarKeyword) + name + "\r\n\t" + side + "\r\n\t" + (visible ? "1" : "0") + "\r\n";
-    for (int value : values)
+    std::string text =
+        std::string(ToolbarKeyword) + name + "\r\n\t" + side + "\r\n\t" + (visible ? "1" : "0") + "\r\n";
+    for (int value : bounds)
         text += "\t" + std::to_string(value) + "\r\n";
     text += std::string("\t") + (alone ? "1" : "0") + "\r\n";
     return text;
 }
 
-bool TToolbarRecord::Floating() const
+bool TToolbarPlace::Floating() const
 {
-    return !(ContainsNoCase(side, "top") || ContainsNoCase(side, "bottom") || ContainsNoCase(side, "left")
-             || ContainsNoCase(side, "right"));
+    return !(ContainsNoCase(side, "top") || ContainsNoCase(side, "bottom") || ContainsNoCase(side, "left") ||
+             ContainsNoCase(side, "right"));
 }
 
 std::string TArrangement::Text() const
@@ -92,13 +93,13 @@ TArrangement DefaultWhiteboardArrangement()
     return arrangement;
 }
 
-std::vector<TToolbarRecord> ParseToolbarRecords(std::string_view text, std::size_t* consumed)
+std::vector<TToolbarPlace> ParseToolbarRecords(std::string_view text, std::size_t* consumed)
 {
     const auto lines = Lines(text);
-    std::vector<TToolbarRecord> records;
+    std::vector<TToolbarPlace> records;
     std::size_t index = 0;
     while (index < lines.size() && StartsWith(lines[index], ToolbarKeyword)) {
-        TToolbarRecord record;
+        TToolbarPlace record;
         record.name = std::string(lines[index].substr(ToolbarKeyword.size()));
         std::size_t field = index + 1;
         bool ok = field + 7 <= lines.size();
@@ -113,13 +114,14 @@ std::vector<TToolbarRecord> ParseToolbarRecords(std::string_view text, std::size
         if (!ok) {
             // A broken record: skip to the next record or stop.
             ++index;
-            while (index < lines.size() && !StartsWith(lines[index], ToolbarKeyword) && StartsWith(lines[index], "\t"))
+            while (index < lines.size() && !StartsWith(lines[index], ToolbarKeyword) &&
+                   StartsWith(lines[index], "\t"))
                 ++index;
             continue;
         }
         record.visible = numbers[0] != 0;
         for (int n = 0; n < 4; ++n)
-            record.values[n] = static_cast<int>(std::clamp(numbers[n + 1], -100000L, 100000L));
+            record.bounds[n] = static_cast<int>(std::clamp(numbers[n + 1], -100000L, 100000L));
         record.alone = numbers[5] != 0;
         records.push_back(std::move(record));
         index = field + 7;
@@ -151,8 +153,8 @@ std::optional<TArrangement> ParseArrangement(std::string_view text)
         if (StartsWith(line, FontNameKeyword)) {
             arrangement.fontName = std::string(line.substr(FontNameKeyword.size()));
             haveName = !arrangement.fontName.empty();
-        } else if (StartsWith(line, FontSizeKeyword) && ParseInt(line.substr(FontSizeKeyword.size()), value)
-                   && value > 0 && value < 400) {
+        } else if (StartsWith(line, FontSizeKeyword) &&
+                   ParseInt(line.substr(FontSizeKeyword.size()), value) && value > 0 && value < 400) {
             arrangement.fontSize = static_cast<int>(value);
             haveSize = true;
         } else if (StartsWith(line, ColourKeyword) && ParseInt(line.substr(ColourKeyword.size()), value)) {

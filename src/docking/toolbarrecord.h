@@ -4,6 +4,7 @@
 // background colour lines). Pure text: the widgets apply what is parsed here.
 #pragma once
 
+#include <array>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -11,11 +12,11 @@
 
 // One toolbar's place. Docked: left, top, row and 0; floating: left, top,
 // client width and client height.
-struct TToolbarRecord {
+struct TToolbarPlace {
     std::string name;
     std::string side = "Top"; // "Floating", "Left", "Top", "Right" or "Bottom"
     bool visible = true;
-    int values[4] = {0, 0, 0, 0};
+    std::array<int, 4> bounds{0, 0, 0, 0};
     bool alone = false;
 
     // The record's text with CR LF line ends.
@@ -26,7 +27,7 @@ struct TToolbarRecord {
 
 // A whiteboard arrangement: toolbars, equations font and background colour.
 struct TArrangement {
-    std::vector<TToolbarRecord> toolbars;
+    std::vector<TToolbarPlace> toolbars;
     std::string fontName;
     int fontSize = 0;
     long backgroundColour = 0;
@@ -41,4 +42,5 @@ struct TArrangement {
 [[nodiscard]] std::optional<TArrangement> ParseArrangement(std::string_view text);
 // Reads the toolbar records at the start of the text, stopping at the first
 // line that does not belong to one; malformed records are skipped.
-[[nodiscard]] std::vector<TToolbarRecord> ParseToolbarRecords(std::string_view text, std::size_t* consumed = nullptr);
+[[nodiscard]] std::vector<TToolbarPlace> ParseToolbarRecords(std::string_view text,
+                                                             std::size_t* consumed = nullptr);

@@ -60,7 +60,8 @@ int main(int argc, char** argv)
     if (qEnvironmentVariableIsSet("LUMACURVE_TIMINGS"))
         options.timings = true;
     if (options.timings)
-        std::fprintf(stderr, "lumacurve: %6lld ms  application created\n", static_cast<long long>(clock.elapsed()));
+        std::fprintf(stderr, "lumacurve: %6lld ms  application created\n",
+                     static_cast<long long>(clock.elapsed()));
 
     TLumacurveForm form(options);
     int status = 0;
