@@ -14,7 +14,10 @@ void PrintUsage()
     std::fprintf(stderr,
                  "usage: lcvtool eval [--degrees | --radians] [--set VAR=VALUE]... [--] FORMULA\n"
                  "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
-                 "[--degrees | --radians] -o OUT [--] LINE...\n");
+                 "[--degrees | --radians] -o OUT [--] LINE...\n"
+                 "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
+                 "[--degrees | --radians] -o OUT DOC.lcv\n"
+                 "       lcvtool resave IN.lcv OUT.lcv\n");
 }
 
 } // namespace
@@ -29,6 +32,8 @@ int main(int argc, char** argv)
     std::vector<std::string> arguments(argv + 2, argv + argc);
     if (command == "eval")
         return RunEval(arguments);
+    if (command == "resave")
+        return RunResave(arguments);
     if (command == "render") {
         // Drawing needs fonts, and so the application object; no window is
         // shown, so no display is needed.

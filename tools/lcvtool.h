@@ -11,4 +11,12 @@ int RunEval(const std::vector<std::string>& arguments);
 
 // lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N]
 //                [--degrees | --radians] -o OUT [--] LINE...
+//                [--degrees | --radians] -o OUT DOC.lcv
 int RunRender(const std::vector<std::string>& arguments);
+
+// lcvtool resave IN.lcv OUT.lcv
+int RunResave(const std::vector<std::string>& arguments);
+
+class TDocument;
+// Prints "warning: line N: why" on standard error for each warning of a read.
+void PrintDocumentWarnings(const TDocument& document);

@@ -3,6 +3,9 @@
 // grid and axes by the default settings, then each line in order) on a
 // picture of the given size, written as PNG, SVG or PDF.
 #include "lcvtool.h"
+#include "lcvtool_document.h"
+
+#include "app/document.h"
 
 #include "app/configuration.h"
 #include "app/mathsreader.h"
@@ -128,6 +131,7 @@ int RunRender(const std::vector<std::string>& arguments)
     bool haveScales = false;
     std::string out;
     std::vector<std::string> lineTexts;
+    TRenderOverrides overrides;
     Configuration = DefaultConfiguration;
     AngleFactor = DegreesFactor;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -150,10 +154,13 @@ int RunRender(const std::vector<std::string>& arguments)
                 || accuracy < 1 || accuracy > 1000)
                 return Usage();
             Configuration.Accuracy = static_cast<std::int16_t>(accuracy);
+            overrides.accuracy = static_cast<int>(accuracy);
         } else if (argument == "--degrees") {
             AngleFactor = DegreesFactor;
+            overrides.angleFactor = DegreesFactor;
         } else if (argument == "--radians") {
             AngleFactor = RadiansFactor;
+            overrides.angleFactor = RadiansFactor;
         } else if (argument == "-o") {
             if (!hasValue)
                 return Usage();
@@ -174,9 +181,16 @@ int RunRender(const std::vector<std::string>& arguments)
     }
 #endif
 
+    TDocument document;
+    const bool fromDocument = IsDocumentArgument(lineTexts);
+    if (fromDocument && !LoadRenderDocument(lineTexts[0], document, overrides))
+        return 1;
+
     QImage measuring(width, height, QImage::Format_RGB32);
     TFixedScaleHost host(width, height, QFont(QString::fromStdString(EquationsFontName), 10), &measuring);
     TGraphParams params(&host);
+    if (fromDocument && !haveScales)
+        ApplyRenderDocumentScales(document, params, &host);
     if (haveScales
         && !params.SetScales(std::make_unique<TRescaleDataTransfer>(scales[0], scales[1], scales[2], scales[3]),
                              &host)) {
@@ -189,6 +203,12 @@ int RunRender(const std::vector<std::string>& arguments)
     std::vector<std::unique_ptr<TEquationObject>> lines;
     std::vector<TEquationObject*> declared;
     bool anyFailed = false;
+    if (fromDocument) {
+        for (std::size_t n = 0; n < document.lines.lines.size(); ++n)
+            std::printf("line %zu: %s\n", n + 1, KindOf(*document.lines.lines[n]));
+        lines = std::move(document.lines.lines);
+        lineTexts.clear();
+    }
     for (std::size_t n = 0; n < lineTexts.size(); ++n) {
         TEditor line;
         line.colour = CurveColour(static_cast<int>(n));

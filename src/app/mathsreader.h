@@ -42,8 +42,9 @@ public:
     [[nodiscard]] bool Peek(char& c) const;
     // Consumes one character; false at the end of the data.
     [[nodiscard]] bool ReadChar(char& c);
-    // Reads up to the delimiter (not included; before LF the CR is dropped
-    // too), at most 255 characters; the rest of a longer line stays.
+    // Reads up to the delimiter (not included; before LF a CR, and only a
+    // CR, is dropped too) or the end of the data, whatever the length: a long
+    // line is consumed whole, never left to be read as the next keyword.
     [[nodiscard]] std::string ReadUntil(char delimiter);
     [[nodiscard]] std::string ReadLine() { return ReadUntil('\n'); }
     [[nodiscard]] std::string ReadLineTrimmed();
@@ -52,8 +53,36 @@ public:
     [[nodiscard]] bool AtEnd() const { return position_ >= data_.size(); }
     [[nodiscard]] std::size_t Remaining() const { return data_.size() - position_; }
 
+    // The current line without consuming it: up to LF (or the end of the
+    // data), a CR before the LF dropped.
+    [[nodiscard]] std::string_view PeekLine() const;
+    // Consumes the current line with its line end.
+    void SkipLine();
+    // True when the current line starts with keyword (letter case ignored);
+    // value then holds the rest of the line. Consumes nothing.
+    [[nodiscard]] bool LineStartsWith(std::string_view keyword, std::string_view* value = nullptr) const;
+    // True when the current line is exactly text (letter case ignored).
+    [[nodiscard]] bool LineIs(std::string_view text) const;
+    // The offset of the next byte, and the whole data (for keeping a record's text).
+    [[nodiscard]] std::size_t Position() const { return position_; }
+    [[nodiscard]] std::string_view Data() const { return data_; }
+    // The number of the line being read, 1 for the first.
+    [[nodiscard]] int LineNumber() const;
+
 private:
     std::string data_;
     std::size_t position_ = 0;
     std::string fileVersion_{CurrentFileVersion};
+    mutable std::size_t countedTo_ = 0;
+    mutable int linesBefore_ = 0;
 };
+
+// True when a equals b without regard to the letter case of ASCII letters.
+[[nodiscard]] bool SameText(std::string_view a, std::string_view b);
+// The decimal integer at the start of text (leading blanks allowed; stops
+// at the first character that is not part of it). False when there are no
+// digits; values beyond the 64-bit range saturate.
+[[nodiscard]] bool ParseDocumentInteger(std::string_view text, long long& value);
+// A real in either written form (fixed or number form), blanks around it
+// allowed. False when the text is not a finite number.
+[[nodiscard]] bool ParseDocumentReal(std::string_view text, long double& value);

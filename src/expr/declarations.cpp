@@ -176,12 +176,6 @@ void TDeclaredNameEquation::WriteDefinition(TMathsWriter& writer) const { writer
 
 bool TDeclaredNameEquation::DependsOn(std::string_view name) const { return declaration_->DependsOn(name); }
 
-void TDeclaredNameEquation::WriteTo(TMathsWriter& writer) const
-{
-    writer.WriteLine("Curve");
-    writer.WriteLine(WriteDefinition());
-}
-
 std::unique_ptr<TDynamicConstantEquation> TDynamicConstantEquation::Create(std::string_view name,
                                                                            TRealReaderPtr value)
 {
@@ -203,7 +197,7 @@ std::string TDynamicConstantEquation::WriteDefinition() const
 
 void TDynamicConstantEquation::WriteTo(TMathsWriter& writer) const
 {
-    TDeclaredNameEquation::WriteTo(writer);
+    TCurvePLotter::WriteTo(writer);
     writer.WriteText("\tStep: ");
     Constant().Step().WriteValue(writer, true);
     writer.WriteText("\r\n");

@@ -126,12 +126,14 @@ public:
     // same name exchanges declarations with it.
     bool SwapFormula(TEquationObject& other) override;
     [[nodiscard]] bool DependsOn(std::string_view name) const override;
-    void WriteTo(TMathsWriter& writer) const override;
 
     [[nodiscard]] const std::string& NameText() const { return declaration_->Name(); }
     [[nodiscard]] TDeclaredName& Declaration() const { return *declaration_; }
 
 protected:
+    // The record shows the declaration as written (without family fields).
+    void WriteDisplayedLine(TMathsWriter& writer) const override { WriteDefinition(writer); }
+
     std::unique_ptr<TDeclaredName> declaration_;
 };
 

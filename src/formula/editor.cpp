@@ -14,6 +14,7 @@ void TEditor::WriteTo(TMathsWriter& writer) const
     writer.WriteText("Curve\r\n");
     WriteElementList(Elements(), writer);
     writer.WriteText("\r\n");
+    WriteLook(writer);
 }
 
 void TEditor::TakeOver(TEquationObject& object)

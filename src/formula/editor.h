@@ -24,7 +24,7 @@ public:
     // A new line: one anchor, caret and anchor both at its offset 0.
     explicit TEditor(std::uint32_t options = 0);
 
-    // Writes "Curve", CR LF, the line's markup and CR LF.
+    // Writes the Curve record: "Curve", the line's markup and its look.
     void WriteTo(TMathsWriter& writer) const override;
     [[nodiscard]] std::uint32_t PropertyFlags() const override { return options; }
     [[nodiscard]] TEquationObject* GetParent() const override { return parent_; }

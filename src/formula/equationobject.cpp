@@ -1,5 +1,7 @@
 #include "formula/equationobject.h"
 
+#include "app/mathswriter.h"
+
 #include "formula/editor.h"
 #include "formula/markup.h"
 
@@ -144,4 +146,12 @@ bool TEquationObject::ConvertTextLine(Canvas&)
         return false;
     SetLayoutOutOfDate(true);
     return true;
+}
+
+void TEquationObject::WriteLook(TMathsWriter& writer) const
+{
+    writer.WriteLine("\tcolour = " + std::to_string(colour));
+    writer.WriteLine("\tstyle = " + std::to_string(style));
+    writer.WriteLine("\tSwitches = " + std::to_string(Switches()));
+    writer.WriteLine("\tLine thickness = " + std::to_string(thickness));
 }

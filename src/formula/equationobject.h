@@ -107,6 +107,9 @@ public:
     // describes and marks the layout out of date. Answers whether it did;
     // a list of another shape or unreadable markup is left alone.
     bool ConvertTextLine(Canvas& canvas);
+    // Writes the look of the line as every Curve record carries it: colour,
+    // style, switches and line thickness, one indented line each.
+    void WriteLook(TMathsWriter& writer) const;
 
     [[nodiscard]] QFont* GetFont() const override { return font_.get(); }
     void SetFont(QFont* font) override;

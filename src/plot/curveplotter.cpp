@@ -364,12 +364,14 @@ void TCurvePLotter::WriteTo(TMathsWriter& writer) const
         WriteDefinition(writer);
         writer.WriteText("\r\n\tDescription: ");
     }
-    WriteElementList(Elements(), writer);
+    WriteDisplayedLine(writer);
     writer.WriteText("\r\n");
-    writer.WriteLine("\tcolour = " + std::to_string(colour));
-    writer.WriteLine("\tstyle = " + std::to_string(style));
-    writer.WriteLine("\tSwitches = " + std::to_string(Switches()));
-    writer.WriteLine("\tLine thickness = " + std::to_string(thickness));
+    WriteLook(writer);
+}
+
+void TCurvePLotter::WriteDisplayedLine(TMathsWriter& writer) const
+{
+    WriteElementList(Elements(), writer);
 }
 
 std::unique_ptr<TEditor> TCurvePLotter::ToEditor()

@@ -293,6 +293,8 @@ public:
     bool DescriptionFlag = false;
 
 protected:
+    // The displayed line of the Curve record (its markup, without line end).
+    virtual void WriteDisplayedLine(TMathsWriter& writer) const;
     // Shows the end-of-drawing messages the first time a curve is plotted.
     void ReportFirstDrawing(const TXY& context);
     // Draws the handles of the selected curve after the curve.

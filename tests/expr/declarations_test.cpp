@@ -226,7 +226,8 @@ TEST_F(DeclarationsTest, ConstantLinesRebuildAndWriteTheirRecords)
     EXPECT_EQ(k->WriteDefinition(), "k=2.5");
     TMathsWriter writer;
     k->WriteTo(writer);
-    EXPECT_EQ(writer.Text(), "Curve\r\nk=2.5\r\n\tStep: 0.25\r\n");
+    EXPECT_EQ(writer.Text(), "Curve\r\nk=2.5\r\n\tcolour = " + std::to_string(k->colour)
+                                 + "\r\n\tstyle = 0\r\n\tSwitches = 0\r\n\tLine thickness = 1\r\n\tStep: 0.25\r\n");
 
     // with a family shown, the line ends with the filled family fields
     k->SetFamily(4, std::make_unique<TRealReader>(0.5L));

@@ -199,7 +199,10 @@ TEST(Editor, NewLinesTakeOverAndWriteTheirRecord)
 
     TMathsWriter writer;
     line.WriteTo(writer);
-    EXPECT_EQ(writer.Text(), "Curve\r\nTangent at 2\r\n");
+    // A plain line's record keeps its look too, so a line with a fault
+    // reads back in its own colour, style and thickness.
+    EXPECT_EQ(writer.Text(), "Curve\r\nTangent at 2\r\n\tcolour = " + std::to_string(CurveColour(3))
+                                 + "\r\n\tstyle = 2\r\n\tSwitches = 33\r\n\tLine thickness = 4\r\n");
 }
 
 // A plotted object reduced to its links, for the dependency queries.

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
 #include <cstdio>
@@ -24,12 +25,14 @@ inline std::string Quote(const std::string& argument)
     return quoted + "'";
 }
 
-inline TRun RunTool(const std::vector<std::string>& arguments)
+// Runs the tool; with errors given, its standard error is collected there.
+inline TRun RunTool(const std::vector<std::string>& arguments, std::string* errors = nullptr)
 {
     std::string command = std::string(LUMACURVE_BINARY_DIR) + "/tools/lcvtool";
     for (const std::string& argument : arguments)
         command += " " + Quote(argument);
-    command += " 2>/dev/null";
+    const std::string errorFile = "/tmp/lcvtool-errors-" + std::to_string(getpid());
+    command += errors ? " 2>" + errorFile : std::string(" 2>/dev/null");
     TRun run;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe)
@@ -40,6 +43,15 @@ inline TRun RunTool(const std::vector<std::string>& arguments)
         run.out.append(buffer.data(), count);
     const int status = pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (errors) {
+        errors->clear();
+        if (FILE* file = std::fopen(errorFile.c_str(), "rb")) {
+            while ((count = fread(buffer.data(), 1, buffer.size(), file)) > 0)
+                errors->append(buffer.data(), count);
+            std::fclose(file);
+        }
+        std::remove(errorFile.c_str());
+    }
     return run;
 }
 
