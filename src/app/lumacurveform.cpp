@@ -1,10 +1,12 @@
 #include "app/lumacurveform.h"
 
 #include "app/configuration.h"
+#include "app/document.h"
 #include "app/helpwindow.h"
 #include "app/mathsreader.h"
 #include "app/startupwindow.h"
 #include "app/windowmessages.h"
+#include "expr/declarations.h"
 #include "expr/entry.h"
 #include "formula/canvascontrol.h"
 #include "formula/markup.h"
@@ -74,6 +76,81 @@ bool IsMathsEditor(const QObject* object)
 }
 
 } // namespace
+
+// The graph panel's drawing until the graph window takes its place: background,
+// grid and axes, then every line of the document in order, through the same
+// canvas and plotting code as pictures and printing.
+class TDocumentGraph : public QWidget, public TScaleHost {
+public:
+    explicit TDocumentGraph(QWidget* parent = nullptr) : QWidget(parent)
+    {
+        setObjectName("GraphWindow");
+        setMinimumSize(200, 150);
+        resize(900, 650);
+        params = std::make_unique<TGraphParams>(this);
+    }
+
+    const TLineSource* lines = nullptr; // borrowed
+    std::unique_ptr<TGraphParams> params;
+    std::function<void()> onScaleListChanged;
+    std::function<void(bool)> onSquare;
+
+    [[nodiscard]] int ClientWidth() const override { return width(); }
+    [[nodiscard]] int ClientHeight() const override { return height(); }
+    [[nodiscard]] QFont GraphFont() const override
+    {
+        QFont graphFont(QString::fromStdString(EquationsFontName));
+        graphFont.setPixelSize(std::max(8, std::abs(EquationsFontHeight) * 10 / 16));
+        return graphFont;
+    }
+    void ScalesRecalculated() override { update(); }
+    void SetSquareChecked(bool checked) override
+    {
+        if (onSquare)
+            onSquare(checked);
+    }
+    void ScaleListChanged() override
+    {
+        if (onScaleListChanged)
+            onScaleListChanged();
+    }
+    // Draws the graph through a painter at the widget's size (the painter's transformation scales it).
+    void DrawOn(QPainter* painter)
+    {
+        if (params->ScalesChanged()) {
+            // New scales: every curve is sampled again.
+            for (int n = 0; lines && n < lines->LineCount(); ++n)
+                if (auto* curve = dynamic_cast<TCurvePLotter*>(lines->LineAt(n)))
+                    curve->DiscardLineStore();
+            params->SetScalesChanged(false);
+        }
+        Canvas canvas(painter);
+        const QRect rect(0, 0, width(), height());
+        canvas.SetBrushColour(BackgroundColour);
+        canvas.FillRect(rect);
+        params->PaintRect = &rect;
+        params->Axes->Draw(canvas, rect);
+        for (int n = 0; lines && n < lines->LineCount(); ++n)
+            if (auto* curve = dynamic_cast<TCurvePLotter*>(lines->LineAt(n)))
+                curve->DrawOnGraph(canvas, *params);
+        params->PaintRect = nullptr;
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override
+    {
+        QPainter painter(this);
+        DrawOn(&painter);
+    }
+    void resizeEvent(QResizeEvent*) override
+    {
+        // The scales in force are laid out again on the new size.
+        params->Width = width();
+        params->Height = height();
+        params->Axes->Recalculate(this);
+        params->SetScalesChanged(true);
+    }
+};
 
 // ---------------------------------------------------------------------------
 // Helpers without a window
@@ -158,7 +235,8 @@ QRect PlacementRect(double left, double width, double top, double height, const 
 // Construction
 
 TLumacurveForm::TLumacurveForm(TStartOptions options, QWidget* parent)
-    : TDockSiteWindow(parent), options_(std::move(options)), commands_(new TCommandList(this))
+    : TDockSiteWindow(parent), options_(std::move(options)), commands_(new TCommandList(this)),
+      document_(std::make_unique<TDocument>())
 {
     options_.quiet = options_.quiet || options_.screenshot;
     clock_.start();
@@ -270,8 +348,8 @@ void TLumacurveForm::BuildPanels()
     auto* grid = new QGridLayout(graphPanel_);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(0);
-    graphArea_ = new QWidget;
-    graphArea_->setObjectName("GraphWindow");
+    graphArea_ = new TDocumentGraph;
+    graphArea_->lines = &document_->lines;
     graphArea_->setAutoFillBackground(true);
     graphArea_->setPalette(white);
     graphArea_->setMinimumSize(200, 150);
@@ -306,6 +384,8 @@ void TLumacurveForm::BuildCommands()
     BuildKeypad();
     BuildPopup();
     RegisterHandlers();
+    RegisterDocumentHandlers();
+    RegisterScaleHandlers();
     // The zoom buttons beside the scroll bars.
     auto* grid = static_cast<QGridLayout*>(graphPanel_->layout());
     auto* row = static_cast<QHBoxLayout*>(grid->itemAtPosition(1, 0)->layout());
@@ -504,6 +584,73 @@ void TLumacurveForm::RegisterHandlers()
     commands_->Action("ActionRadians")->setChecked(Configuration.Radians());
 }
 
+void TLumacurveForm::RegisterDocumentHandlers()
+{
+    auto& c = *commands_;
+    c.SetHandler("ActionFileOpen", [this] {
+        if (!AskToSave())
+            return;
+        const QString path = QFileDialog::getOpenFileName(
+            this, tr("Open"), QFileInfo(documentPath_).absolutePath(),
+            tr("Lumacurve documents (*.lcv);;Guide help (*.ltg);;All files (*)"));
+        if (!path.isEmpty())
+            OpenFile(path);
+    });
+    c.SetHandler("ActionFileSave", [this] { SaveDocument(documentPath_); });
+    c.SetHandler("ActionUndo", [this] {
+        if (const std::string* snapshot = undo_.Undo())
+            RestoreSnapshot(*snapshot);
+        SetModified(true);
+    });
+    c.SetHandler("ActionRedo", [this] {
+        if (const std::string* snapshot = undo_.Redo())
+            RestoreSnapshot(*snapshot);
+        SetModified(true);
+    });
+}
+
+void TLumacurveForm::RegisterScaleHandlers()
+{
+    auto& c = *commands_;
+    TDocumentGraph* graph = graphArea_;
+    TGraphParams& params = *graph->params;
+    auto scaled = [this](std::function<void()> change) {
+        return [this, change] {
+            change();
+            SetModified(true);
+            graphArea_->update();
+            UpdateCommands();
+        };
+    };
+    c.SetHandler("ActionUndoZoom", scaled([&params, graph] { params.PreviousScales(graph); }));
+    c.SetHandler("ActionLastScales", scaled([&params, graph] { params.PreviousScales(graph); }));
+    c.SetHandler("ActionRedoZoom", scaled([&params, graph] { params.NextScales(graph); }));
+    c.SetHandler("ActionClearScaleList", scaled([&params, graph] { params.ClearHistory(graph); }));
+    c.SetHandler("ActionSquareScales", scaled([&params, graph] { params.ToggleSquare(graph); }));
+    c.SetHandler("ActionGraphPaper", scaled([this, &params, graph] {
+                     params.ToggleGraphPaper(graph);
+                     commands_->Action("ActionGraphPaper")->setChecked(params.GraphPaperOn());
+                 }));
+    c.SetHandler("ActionTrigScales", scaled([&params, graph] {
+                     const bool drag = Configuration.DragCurves;
+                     Configuration.DragCurves = false;
+                     params.TrigonometricScales(graph);
+                     Configuration.DragCurves = drag;
+                 }));
+    c.SetHandler("ActionPositiveScales", scaled([&params, graph] { params.PositiveScales(graph); }));
+    c.SetHandler("ActionResetScales", scaled([&params, graph] { params.ResetScales(graph); }));
+    c.SetHandler("HorzZoomOutBtn",
+                 scaled([&params, graph] { params.ZoomAxis(0, graph, TGraphParams::ZoomOutFactor()); }));
+    c.SetHandler("HorzZoomInBtn",
+                 scaled([&params, graph] { params.ZoomAxis(0, graph, TGraphParams::ZoomInFactor()); }));
+    c.SetHandler("VertZoomOutBtn",
+                 scaled([&params, graph] { params.ZoomAxis(1, graph, TGraphParams::ZoomOutFactor()); }));
+    c.SetHandler("VertZoomInBtn",
+                 scaled([&params, graph] { params.ZoomAxis(1, graph, TGraphParams::ZoomInFactor()); }));
+    graph->onSquare = [this](bool square) { commands_->Action("ActionSquareScales")->setChecked(square); };
+    graph->onScaleListChanged = [this] { UpdateCommands(); };
+}
+
 void TLumacurveForm::SetAngleMeasure(bool radians)
 {
     Configuration.AngleFactor = radians ? RadiansFactor : DegreesFactor;
@@ -518,6 +665,8 @@ void TLumacurveForm::UpdateCommands()
 {
     TCommandFacts facts = commands_->Facts();
     facts.undoIndex = undo_.Index();
+    facts.scaleListCount = static_cast<int>(graphArea_->params->History.size());
+    facts.selectedDynamicConstant = false;
     facts.undoCount = undo_.Count();
     facts.dragCurves = Configuration.DragCurves;
     const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
@@ -773,16 +922,22 @@ int TLumacurveForm::SaveQuestion()
 
 void TLumacurveForm::ClearAll(bool resetScales)
 {
-    if (modified_ && !AskToSave())
+    if (!AskToSave())
         return;
+    if (document_->lines.LineCount() > 0)
+        undo_.DropRedo();
+    document_->lines.lines.clear();
+    document_->selectedLine = -1;
+    document_->commentary.reset();
     SetDocumentPath({});
-    (void)resetScales; // the scales belong to the graph window
+    if (resetScales)
+        graphArea_->params->ResetScales(graphArea_);
     Configuration.ClearPassword();
     graphArea_->update();
     EquationsArea()->update();
     SetModified(false);
     ShowStatusFlags(StartText, 0);
-    UpdateCommands();
+    UndoPostAction();
 }
 
 bool TLumacurveForm::OpenFile(const QString& path)
@@ -791,29 +946,127 @@ bool TLumacurveForm::OpenFile(const QString& path)
         OpenGuideHelp(path);
         return true;
     }
-    QFile file(path);
-    if (!file.exists()) {
+    if (!QFileInfo::exists(path)) {
         Message(tr("The file %1 does not exist.").arg(QDir::toNativeSeparators(path)), QMessageBox::Warning);
         return false;
     }
-    if (!file.open(QIODevice::ReadOnly)) {
-        Message(tr("The file %1 cannot be read: %2").arg(QDir::toNativeSeparators(path), file.errorString()),
-                QMessageBox::Warning);
+    // The file is read into a fresh document: the one on screen stays untouched when the read fails.
+    auto document = std::make_unique<TDocument>();
+    std::string error;
+    TReadResult result = TReadResult::NotDocument;
+    if (!LoadDocument(path, *document, error, &result)) {
+        Message(QString::fromStdString(error), QMessageBox::Information);
         return false;
     }
-    const QByteArray data = file.readAll();
-    // The header is checked before anything of the present document is emptied.
-    if (!HasDocumentHeader(data)) {
-        Message(tr("%1 is not a Lumacurve document.").arg(QDir::toNativeSeparators(path)),
-                QMessageBox::Warning);
-        return false;
-    }
-    // The equations and graphs are read by the document reader once it is connected.
-    if (guideHelp_.isEmpty())
+    const bool damaged = !document->warnings.empty();
+    QString skipped;
+    for (const auto& warning : document->warnings)
+        skipped += QString("\nline %1: %2").arg(warning.line).arg(QString::fromStdString(warning.text));
+    if (!undo_.Empty())
+        undo_.DropRedo();
+    LoadDocumentIntoWindows(std::move(document));
+    // Every successful read names the save target, unless guide help is loaded.
+    if (guideHelp_.isEmpty() && result == TReadResult::Document)
         SetDocumentPath(path);
     SetModified(false);
-    UpdateCommands();
+    UndoPostAction();
+    if (damaged)
+        Message(tr("I got stuck but have done my best.") + "\n" + skipped.left(2000),
+                QMessageBox::Information);
     return true;
+}
+
+void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document)
+{
+    const bool whiteboardBefore = whiteboard_;
+    document_ = std::move(document);
+    graphArea_->lines = &document_->lines;
+    document_->ApplySettings();
+    PublishSettings();
+    if (Configuration.AutoAccuracy)
+        Configuration.Accuracy = static_cast<std::int16_t>(AutomaticAccuracy);
+    document_->ApplyScales(*graphArea_->params, graphArea_);
+    if (document_->window) {
+        const TWindowRecord& window = *document_->window;
+        TPlacementEvent placement(static_cast<double>(window.left), static_cast<double>(window.wide),
+                                  static_cast<double>(window.top), static_cast<double>(window.high),
+                                  window.state);
+        if (!options_.screenshot)
+            ApplyPlacement(placement);
+    }
+    SetLayoutLocked(false);
+    if (document_->screenLayout)
+        RestoreLayoutText(*document_->screenLayout);
+    if (!document_->toolbars.empty()) {
+        HideAllBars();
+        const bool rows = CompareVersions(document_->fileVersion, "3.004") > 0;
+        for (const auto& record : document_->toolbars)
+            ApplyToolbarRecord(
+                TToolbarPlace{record.name, record.side, record.visible, record.bounds, record.alone}, rows);
+    }
+    SetLayoutLocked(!document_->dragLayout);
+    ApplyArrangement(CurrentArrangement()); // the document's font and background
+    if (document_->whiteboard && !whiteboardBefore)
+        SetWhiteboard(true);
+    commands_->Action("ActionToolTips")->setChecked(Configuration.ShowHints);
+    commands_->Action("ActionShowGraphNames")->setChecked(Configuration.ShowGraphNames);
+    commands_->Action("ActionDynamicCUrves")->setChecked(Configuration.DragCurves);
+    commands_->Action("ActionDegrees")->setChecked(!Configuration.Radians());
+    commands_->Action("ActionRadians")->setChecked(Configuration.Radians());
+    commands_->Action("ActionGraphPaper")->setChecked(graphArea_->params->GraphPaperOn());
+    graphArea_->update();
+    EquationsArea()->update();
+    UpdateCommands();
+}
+
+void TLumacurveForm::CaptureDocument()
+{
+    TDocument& document = *document_;
+    document.CaptureSettings();
+    document.CaptureScales(*graphArea_->params);
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->geometry() : QRect(0, 0, 1280, 800);
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    TWindowRecord window;
+    window.caption = windowTitle().toStdString();
+    window.left = Extended(normal.left() - available.left()) / available.width();
+    window.wide = Extended(normal.width()) / available.width();
+    window.top = Extended(normal.top() - available.top()) / available.height();
+    window.high = Extended(normal.height()) / available.height();
+    window.state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+    document.window = window;
+    document.screenLayout = LayoutText();
+    document.toolbars.clear();
+    for (const auto& place : ToolbarRecords())
+        document.toolbars.push_back(
+            TToolbarRecord{place.name, place.side, place.visible, place.bounds, place.alone});
+    document.whiteboard = whiteboard_;
+    document.dragLayout = !LayoutLocked();
+}
+
+std::string TLumacurveForm::Snapshot() const
+{
+    std::vector<TEquationObject*> lines;
+    for (int n = 0; n < document_->lines.LineCount(); ++n)
+        lines.push_back(document_->lines.LineAt(n));
+    return EquationListText(lines, document_->selectedLine);
+}
+
+void TLumacurveForm::RestoreSnapshot(const std::string& snapshot)
+{
+    TOwnedLines lines;
+    int selected = -1;
+    (void)ReadEquationListText(snapshot, lines, selected);
+    document_->lines.lines = std::move(lines.lines);
+    document_->selectedLine = selected;
+    graphArea_->update();
+    EquationsArea()->update();
+    UpdateCommands();
+}
+
+TGraphParams& TLumacurveForm::GraphParams()
+{
+    return *graphArea_->params;
 }
 
 void TLumacurveForm::OpenGuideHelp(const QString& path)
@@ -829,30 +1082,14 @@ void TLumacurveForm::OpenGuideHelp(const QString& path)
     UpdateCommands();
 }
 
-bool TLumacurveForm::WriteFileSafely(const QString& path, const QByteArray& data, QString* error)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    if (file.write(data) != data.size()) {
-        if (error)
-            *error = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    if (!file.commit()) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
-    return true;
-}
-
 bool TLumacurveForm::SaveDocument(const QString& path)
 {
+    for (int n = 0; n < document_->lines.LineCount(); ++n)
+        if (dynamic_cast<TNeedsDefinitions*>(document_->lines.LineAt(n))) {
+            Message(tr("You must define all constants and functions before saving"), QMessageBox::Warning,
+                    206);
+            return false;
+        }
     QString target = path;
     if (target.isEmpty()) {
         if (options_.quiet)
@@ -864,9 +1101,16 @@ bool TLumacurveForm::SaveDocument(const QString& path)
         if (QFileInfo(target).suffix().isEmpty())
             target += ".lcv";
     }
-    // The document writer is connected with the equations list; without it there is nothing to write.
-    Message(tr("This document cannot be saved yet."), QMessageBox::Warning);
-    return false;
+    CaptureDocument();
+    std::string error;
+    if (!::SaveDocument(*document_, target, error)) {
+        // The previous file is whole, and the document still counts as modified under its old name.
+        Message(QString::fromStdString(error), QMessageBox::Warning);
+        return false;
+    }
+    SetDocumentPath(target);
+    SetModified(false);
+    return true;
 }
 
 // ---------------------------------------------------------------------------
@@ -900,7 +1144,13 @@ void TLumacurveForm::DrawArea(TPictureArea area, QPainter& painter, const QRectF
     painter.save();
     painter.translate(target.topLeft());
     painter.scale(target.width() / sourceRect.width(), target.height() / sourceRect.height());
-    source->render(&painter, QPoint(), QRegion(sourceRect), QWidget::DrawChildren);
+    if (area == TPictureArea::Graphs) {
+        // The graph draws itself through its own drawing path, as vectors on vector devices.
+        painter.setClipRect(graphArea_->rect());
+        graphArea_->DrawOn(&painter);
+    } else {
+        source->render(&painter, QPoint(), QRegion(sourceRect), QWidget::DrawChildren);
+    }
     painter.restore();
 }
 
@@ -1075,7 +1325,7 @@ void TLumacurveForm::ApplyArrangement(const TArrangement& arrangement)
     graphArea_->setFont(font);
     const QColor colour(BackgroundColour & 0xFF, (BackgroundColour >> 8) & 0xFF,
                         (BackgroundColour >> 16) & 0xFF);
-    for (QWidget* area : {EquationsArea(), graphArea_}) {
+    for (QWidget* area : {EquationsArea(), static_cast<QWidget*>(graphArea_)}) {
         QPalette palette = area->palette();
         palette.setColor(QPalette::Window, colour);
         area->setPalette(palette);
@@ -1129,7 +1379,7 @@ void TLumacurveForm::WhiteboardSettings()
 
 void TLumacurveForm::UndoPostAction()
 {
-    // Snapshots come from the document writer's equation records once the equations list exists.
+    undo_.Record(Snapshot());
     UpdateCommands();
 }
 

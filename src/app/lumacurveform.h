@@ -27,6 +27,9 @@ class QScrollArea;
 class QScrollBar;
 class QTimer;
 class QToolButton;
+class TDocument;
+class TDocumentGraph;
+class TGraphParams;
 class THelpWindow;
 class TStartupWindow;
 
@@ -113,8 +116,14 @@ public:
     bool OpenFile(const QString& path);
     // Saves to the path (asking for one when empty); answers whether it was saved.
     bool SaveDocument(const QString& path = {});
-    // Writes the data safely: the previous file stays whole when writing fails.
-    bool WriteFileSafely(const QString& path, const QByteArray& data, QString* error);
+    // The document being shown (its lines are the equation lines until the equations window holds them).
+    [[nodiscard]] TDocument& Document() { return *document_; }
+    // The scales of the graph.
+    [[nodiscard]] TGraphParams& GraphParams();
+    // The undo history of the equations list.
+    [[nodiscard]] const TUndoHistory& UndoHistory() const { return undo_; }
+    // Replaces the equation lines by those of a snapshot (Undo and Redo).
+    void RestoreSnapshot(const std::string& snapshot);
 
     // Pictures: what to copy.
     enum class TPictureArea { Screen, Graphs, Equations };
@@ -180,6 +189,11 @@ private:
     void WhiteboardSettings();
     void OpenGuideHelp(const QString& path);
     void SetAngleMeasure(bool radians);
+    void LoadDocumentIntoWindows(std::unique_ptr<TDocument> document);
+    void CaptureDocument();
+    void RegisterDocumentHandlers();
+    void RegisterScaleHandlers();
+    [[nodiscard]] std::string Snapshot() const;
 
     TStartOptions options_;
     TCommandList* commands_;
@@ -192,7 +206,8 @@ private:
     QWidget* keypad_ = nullptr;
     QScrollArea* equationsScroller_ = nullptr;
     QWidget* graphPanel_ = nullptr;
-    QWidget* graphArea_ = nullptr;
+    TDocumentGraph* graphArea_ = nullptr;
+    std::unique_ptr<TDocument> document_;
     QScrollBar* horzScrollBar_ = nullptr;
     QScrollBar* vertScrollBar_ = nullptr;
     QPointer<THelpWindow> help_;

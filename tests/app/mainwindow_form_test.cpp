@@ -254,6 +254,7 @@ TEST_F(MainForm, PrintingToAFileGivesAVectorPdf)
     ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
     const QByteArray bytes = pdf.readAll();
     EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_FALSE(bytes.contains("/Subtype /Image")); // drawn, not a bitmap
     EXPECT_TRUE(form->isEnabled());
 }
 
@@ -311,23 +312,6 @@ TEST_F(MainForm, OpeningRefusesMissingFilesAndNonDocumentsBeforeChangingAnything
     other.close();
     EXPECT_FALSE(form->OpenFile(other.fileName()));
     EXPECT_EQ(form->windowTitle(), "Lumacurve");
-}
-
-TEST_F(MainForm, WritingSafelyReplacesWholeFilesOrLeavesThemAlone)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("a.lcv");
-    QString error;
-    ASSERT_TRUE(form->WriteFileSafely(path, "first", &error));
-    ASSERT_TRUE(form->WriteFileSafely(path, "second", &error));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "second");
-    file.close();
-    // A folder in the way: the write fails with a reason and the folder stays.
-    EXPECT_FALSE(form->WriteFileSafely(dir.path(), "third", &error));
-    EXPECT_FALSE(error.isEmpty());
-    EXPECT_FALSE(form->WriteFileSafely(dir.filePath("no/such/folder/b.lcv"), "x", &error));
 }
 
 TEST_F(MainForm, WindowMessagesAreAnswered)
