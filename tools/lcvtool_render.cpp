@@ -1,7 +1,8 @@
 // lcvtool render: enters formula lines as if typed into new lines of the
 // equations window and draws the graph as the graph window does (background,
 // grid and axes by the default settings, then each line in order) on a
-// picture of the given size, written as PNG, SVG or PDF.
+// picture of the given size, written as PNG, SVG or PDF. The drawing goes
+// through the graph window's renderer, so it matches the screen.
 #include "lcvtool.h"
 #include "lcvtool_document.h"
 
@@ -14,6 +15,8 @@
 #include "formula/markup.h"
 #include "graph/axes.h"
 #include "graph/graphparams.h"
+#include "graph/graphrenderer.h"
+#include "graph/linesource.h"
 #include "graph/rescaledatatransfer.h"
 #include "graph/scalehost.h"
 #include "platform/canvas.h"
@@ -95,20 +98,15 @@ const char* KindOf(const TEquationObject& object)
     return *kind ? kind : "TEquationObject";
 }
 
-// Draws background, grid, axes and every line on the device.
-void DrawGraph(QPaintDevice* device, TGraphParams& params, const std::vector<std::unique_ptr<TEquationObject>>& lines,
-               int width, int height)
+// Draws the graph on the device through the graph window's own rendering
+// path, so the picture is the one the window shows.
+void DrawGraph(QPaintDevice* device, TGraphParams& params, const TOwnedLines& lines, int width, int height)
 {
     Canvas canvas(device);
-    const QRect rect(0, 0, width, height);
-    canvas.SetBrushColour(BackgroundColour);
-    canvas.FillRect(rect);
-    params.PaintRect = &rect;
-    params.Axes->Draw(canvas, rect);
-    for (const auto& line : lines)
-        if (auto* curve = dynamic_cast<TCurvePLotter*>(line.get()))
-            curve->DrawOnGraph(canvas, params);
-    params.PaintRect = nullptr;
+    const std::uint8_t mode = DrawMode;
+    DrawMode |= dmNoCache; // a picture is being made
+    TGraphRenderer().Render(canvas, params, &lines, {}, QRect(0, 0, width, height));
+    DrawMode = mode;
 }
 
 bool EndsWith(const std::string& text, const char* ending)
@@ -200,7 +198,7 @@ int RunRender(const std::vector<std::string>& arguments)
     std::printf("mapping: %.10Lg %.10Lg %.10Lg %.10Lg\n", params.Axes->XAxis->Scale, params.Axes->XAxis->Origin,
                 params.Axes->YAxis->Scale, params.Axes->YAxis->Origin);
 
-    std::vector<std::unique_ptr<TEquationObject>> lines;
+    TOwnedLines lines;
     std::vector<TEquationObject*> declared;
     bool anyFailed = false;
     if (fromDocument) {
@@ -231,7 +229,7 @@ int RunRender(const std::vector<std::string>& arguments)
         }
         std::printf("line %zu: %s\n", n + 1, KindOf(*object));
         declared.push_back(object.get());
-        lines.push_back(std::move(object));
+        lines.lines.push_back(std::move(object));
     }
 
     bool written = false;

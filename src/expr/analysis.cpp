@@ -386,6 +386,15 @@ void TOperationEvaluator::CombineAnalysis(TFormulaAnalysis& analysis, const TOpe
         break;
     }
     case TOperation::Multiply:
+        // Isolating a variable from a product with a factor in the other
+        // variable divides by that factor: where it is zero an equation loses
+        // a branch (x(y - 1) = 0 loses x = 0) and where it is negative an
+        // inequality turns round. Like an even power, such a product hides
+        // its variables from inversion, and the implicit route draws it.
+        if (!left.constant && !right.constant) {
+            const bool below[2] = {left.occurs[0] || right.occurs[0], left.occurs[1] || right.occurs[1]};
+            MarkNotInvertible(analysis, below);
+        }
         analysis.degree = SaturatedDegree(Extended(left.degree) + right.degree);
         if (left.constant && TakesConstants(right.degree)) {
             form.multiplier *= left.value;
@@ -422,6 +431,12 @@ void TDivideEvaluator::CombineAnalysis(TFormulaAnalysis& analysis, const TOperan
         analysis.constantValue = FoldConstants(left.value, right.value);
         analysis.degree = 0;
         return;
+    }
+    // An inequality cannot be multiplied out by a divisor in a variable,
+    // whose sign changes across the plane (1/y < x, y/x > 1).
+    if (!right.constant && analysis.evenPowersBlocked) {
+        const bool below[2] = {left.occurs[0] || right.occurs[0], left.occurs[1] || right.occurs[1]};
+        MarkNotInvertible(analysis, below);
     }
     if (right.constant && right.value != 0) {
         TLinearForm& form = analysis.CurrentForm();

@@ -71,6 +71,8 @@ bool TDeclaredFunction::Exchange(TDeclaredName& other)
     if (!function)
         return false;
     std::swap(definition_, function->definition_);
+    ++generation_;
+    ++function->generation_;
     return true;
 }
 
@@ -105,14 +107,31 @@ void TDeclaredConstantEvaluator::Analyse(TFormulaAnalysis& analysis)
 void TDeclaredConstantEvaluator::WriteTo(TMathsWriter& writer) const { writer.WriteText(constant_->Name()); }
 
 TDeclaredFunctionEvaluator::TDeclaredFunctionEvaluator(TDeclaredFunction* function, TEvaluatorPtr operand)
-    : TUnaryEvaluator(std::move(operand)), function_(function), stores_(CollectMemoryStores(function->Definition()))
+    : TUnaryEvaluator(std::move(operand)), function_(function),
+      stores_(CollectMemoryStores(function->Definition())), storesGeneration_(function->Generation())
 {
+}
+
+void TDeclaredFunctionEvaluator::RefreshStores()
+{
+    if (storesGeneration_ == function_->Generation())
+        return;
+    // The old stores refer to nodes of a definition that may be freed:
+    // drop them without swapping.
+    stores_ = CollectMemoryStores(function_->Definition());
+    storesGeneration_ = function_->Generation();
+}
+
+void TDeclaredFunctionEvaluator::SwapStores()
+{
+    for (auto& store : stores_)
+        store->Swap();
 }
 
 Extended TDeclaredFunctionEvaluator::Apply(Extended value)
 {
-    for (auto& store : stores_)
-        store->Swap();
+    RefreshStores();
+    SwapStores();
     const Extended outer = ParameterValue;
     ParameterValue = value;
     // The definition is evaluated on its own, which clears the fault flags:
@@ -122,8 +141,7 @@ Extended TDeclaredFunctionEvaluator::Apply(Extended value)
     if (outerFaults)
         std::feraiseexcept(outerFaults);
     ParameterValue = outer;
-    for (auto& store : stores_)
-        store->Swap();
+    SwapStores();
     return result;
 }
 
@@ -135,8 +153,8 @@ bool TDeclaredFunctionEvaluator::DependsOn(std::string_view name) const
 
 void TDeclaredFunctionEvaluator::Analyse(TFormulaAnalysis& analysis)
 {
-    for (auto& store : stores_)
-        store->Swap();
+    RefreshStores();
+    SwapStores();
     ++analysis.nonLinearDepth;
     operand_->Analyse(analysis);
     const std::int32_t count = analysis.functionCount;
@@ -147,8 +165,7 @@ void TDeclaredFunctionEvaluator::Analyse(TFormulaAnalysis& analysis)
     analysis.functionCount = count + 1;
     analysis.description = function_->Name() + "(";
     analysis.descriptionEnd.clear();
-    for (auto& store : stores_)
-        store->Swap();
+    SwapStores();
 }
 
 void TDeclaredFunctionEvaluator::WriteName(TMathsWriter& writer) const { writer.WriteText(function_->Name()); }
@@ -344,8 +361,18 @@ bool FamilyNextUnheld()
 
 void FamilySet(int memberCount, const TDeclaredConstant* constant)
 {
-    if (constant && Family.constant && MainWindow)
-        MainWindow->ClearFamily(Family.name);
+    // Ending a family (count 0, no constant) clears its display on the line
+    // just as replacing it does. The old family is forgotten before the main
+    // window is asked, so that a window which ends families itself while
+    // clearing cannot recurse.
+    if (Family.constant) {
+        const std::string shown = std::move(Family.name);
+        Family.constant = nullptr;
+        Family.name.clear();
+        Family.extraMembers = 0;
+        if (MainWindow)
+            MainWindow->ClearFamily(shown);
+    }
     Family.extraMembers = memberCount > 0 ? memberCount - 1 : 0;
     Family.constant = constant;
     Family.name = constant ? constant->Name() : std::string();

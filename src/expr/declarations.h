@@ -61,9 +61,13 @@ public:
     bool Exchange(TDeclaredName& other) override;
     [[nodiscard]] bool DependsOn(std::string_view name) const override;
     [[nodiscard]] TEvaluator* Definition() const { return definition_.get(); }
+    // Counts the exchanges of the definition, so that the nodes using the
+    // function know when their memory stores point into a freed tree.
+    [[nodiscard]] unsigned Generation() const { return generation_; }
 
 private:
     TEvaluatorPtr definition_;
+    unsigned generation_ = 0;
 };
 
 // ---- evaluation nodes ------------------------------------------------------
@@ -96,8 +100,13 @@ public:
     [[nodiscard]] TDeclaredFunction* Function() const { return function_; }
 
 private:
+    // Collects the stores again when the definition was exchanged since.
+    void RefreshStores();
+    void SwapStores();
+
     TDeclaredFunction* function_; // borrowed from its declaration line
     std::vector<std::unique_ptr<TMemoryStore>> stores_;
+    unsigned storesGeneration_ = 0;
 };
 
 // The parameter inside a declared function's definition; written as "x"

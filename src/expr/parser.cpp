@@ -16,6 +16,7 @@ namespace {
 struct TPart {
     TEvaluatorPtr tree;
     bool nonConstant = false; // holds a variable, a name or a word
+    bool branches = false;    // holds a ± node: each sign is a branch of its own, never folded
     int height = 1;
     TEditorObject* startElement = nullptr;
     int startPosition = 0;
@@ -157,6 +158,20 @@ bool TreeIsNonConstant(TEvaluator* tree)
                 *static_cast<bool*>(data) = true;
         },
         &found, nullptr);
+    return found;
+}
+
+// True when tree holds a ± node.
+bool TreeHasBranches(TEvaluator* tree)
+{
+    bool found = false;
+    if (tree)
+        tree->ForEachNode(
+            [](void* data, TEvaluator* node, void*) {
+                if (dynamic_cast<TPlusOrMinusEvaluator*>(node))
+                    *static_cast<bool*>(data) = true;
+            },
+            &found, nullptr);
     return found;
 }
 
@@ -523,6 +538,7 @@ private:
         TPart part;
         part.tree = std::move(tree);
         part.nonConstant = nonConstant;
+        part.branches = TreeHasBranches(part.tree.get());
         // A ready tree from an element (a fraction, an index, a root) is as tall as its cells made
         // it, so that nesting cannot pile up paths longer than the bound.
         part.height = TreeHeight(part.tree.get());
@@ -543,6 +559,7 @@ private:
     {
         left.tree = std::move(node);
         left.nonConstant = left.nonConstant || right.nonConstant;
+        left.branches = left.branches || right.branches;
         left.height = 1 + std::max(left.height, right.height);
         CheckHeight(left);
         return std::move(left);
@@ -557,7 +574,7 @@ private:
     // Replaces a constant sub-expression by its value.
     void Fold(TPart& part)
     {
-        if (HasError(p) || part.nonConstant || part.tree->TokenCode() == tkConstant)
+        if (HasError(p) || part.nonConstant || part.branches || part.tree->TokenCode() == tkConstant)
             return;
         const bool tracking = Tracking;
         Tracking = false;
@@ -648,6 +665,7 @@ private:
         }
         case tkPlusOrMinus: {
             TPart operand = ParseLevel(7);
+            operand.branches = true;
             return Wrap(std::make_unique<TPlusOrMinusEvaluator>(std::move(operand.tree)), std::move(operand));
         }
         case tkNumber:
@@ -682,6 +700,13 @@ private:
                     WordCheck();
                 return Leaf(std::move(tree), nonConstant);
             }
+            // The description "Matrix" gives the matrix element's code without
+            // a tree: where words are read it is the word that starts a
+            // transformation line.
+            if (p.wordsAllowed && IsWordEnding(code)) {
+                p.wordEnded = true;
+                return Leaf(std::make_unique<TTokenEvaluator>(code), true);
+            }
             SetError(p, p.defaultMessage);
             return Leaf(Placeholder(), true);
         case tkEnd:
@@ -711,9 +736,13 @@ private:
             WordCheck();
             return Leaf(std::make_unique<TTokenEvaluator>(code), true);
         }
-        SetError(p, p.defaultMessage);
+        if (!AfterError(code))
+            SetError(p, p.defaultMessage);
         return Leaf(Placeholder(), true);
     }
+
+    // The unusable token the lexer gives once an error is recorded.
+    bool AfterError(int code) const { return code == tkNothing && HasError(p); }
 
     void WordCheck()
     {
@@ -865,7 +894,9 @@ public:
             const int strength = Strength(code);
             if (strength <= level) {
                 PushBack();
-                if (level <= 2)
+                // After an error every token is unusable: it ends the
+                // expression without moving the recorded place.
+                if (level <= 2 && !AfterError(code))
                     SetError(p, p.defaultMessage);
                 return left;
             }
@@ -881,10 +912,11 @@ private:
         if (p.current.code == tkIndex && p.current.tree) {
             TPart index = Leaf(std::move(p.current.tree), false);
             index.nonConstant = TreeIsNonConstant(index.tree.get());
+            // Not folded here: the operand that holds the bracket folds it,
+            // so that an error names where the bracket starts.
             left = Combine(std::make_unique<TOperationEvaluator>(TOperation::Power, std::move(left.tree),
                                                                  std::move(index.tree)),
                            std::move(left), index);
-            Fold(left);
             return;
         }
         PushBack();
@@ -914,6 +946,7 @@ private:
             TPart right = ParseLevel(7);
             auto sign = std::make_unique<TPlusOrMinusEvaluator>(std::move(right.tree));
             right.height += 1;
+            right.branches = true;
             auto node = std::make_unique<TOperationEvaluator>(TOperation::Add, std::move(left.tree), std::move(sign));
             return Combine(std::move(node), std::move(left), right);
         }

@@ -72,7 +72,9 @@ bool IsPlainNumber(std::string_view text, Extended& value)
         return false;
     long double parsed = 0;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), parsed);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size())
+    // The standard conversion also reads "nan", "inf" and "infinity": those
+    // are not numbers a field, a document or the guide channel may set.
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() || !std::isfinite(parsed))
         return false;
     value = parsed;
     return true;

@@ -195,6 +195,64 @@ TEST_F(DeclarationsTest, EachUseOfAFunctionKeepsItsOwnDiscontinuityState)
     Tracking = false;
 }
 
+TEST_F(DeclarationsTest, ReenteringAFunctionKeepsEveryUseOnTheNewDefinition)
+{
+    auto definition = [](const char* markup) {
+        TElementList text = ElementsFromText(markup);
+        TParseParams params;
+        StartParse(params, text.get(), 0, nullptr, false, EndOrTabTerminators());
+        params.parameterName = "x";
+        return ParseExpression(params);
+    };
+    auto f = std::make_unique<TDeclaredFunctionEquation>("f", definition("{/{1}{x}"));
+    lines.push_back(f.get());
+    // two uses, each with its own pole memory: they see their divisors
+    // change sign at different places
+    TEvaluatorPtr tree = Parse("f(x)+f(x-1)");
+    {
+        // f(x) = 2/x typed again: the old line keeps the new definition and
+        // the retyped line, holding the old one, is freed
+        auto retyped = std::make_unique<TDeclaredFunctionEquation>("f", definition("{/{2}{x}"));
+        ASSERT_TRUE(f->SwapFormula(*retyped));
+    }
+    EXPECT_EQ(static_cast<double>(At(tree.get(), 2)), 1.0 + 2.0);
+    Tracking = true;
+    (void)At(tree.get(), -0.5);
+    (void)At(tree.get(), -0.25);
+    EXPECT_EQ(EvaluationStatus, esNormal);
+    (void)At(tree.get(), 0.5); // only f(x) crosses its pole
+    EXPECT_EQ(EvaluationStatus, esPole);
+    (void)At(tree.get(), 0.75);
+    EXPECT_EQ(EvaluationStatus, esNormal);
+    (void)At(tree.get(), 1.5); // now f(x - 1) crosses its own
+    EXPECT_EQ(EvaluationStatus, esPole);
+    Tracking = false;
+}
+
+TEST_F(DeclarationsTest, EndingAFamilyClearsItsDisplay)
+{
+    auto k = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(1));
+    struct {
+        const char* label;
+        int members;
+        void (*end)();
+    } cases[] = {
+        {"FamilyEnd (the Family command, an error in the family fields)", 3, [] { FamilyEnd(); }},
+        {"one member at the idle check", 1, [] { FamilyIdleCheck(); }},
+    };
+    for (const auto& row : cases) {
+        k->SetFamily(row.members, std::make_unique<TRealReader>(1));
+        window.clearedFamilies.clear();
+        row.end();
+        EXPECT_EQ(Family.constant, nullptr) << row.label;
+        EXPECT_EQ(window.clearedFamilies, (std::vector<std::string>{"k"})) << row.label;
+    }
+    // with no family shown there is nothing to clear
+    window.clearedFamilies.clear();
+    FamilyEnd();
+    EXPECT_TRUE(window.clearedFamilies.empty());
+}
+
 TEST_F(DeclarationsTest, AnalysisSeesConstantsAndFunctionsAsTheDesignSays)
 {
     auto k = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(3));

@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@ struct TEntered {
     std::unique_ptr<TEditor> line;
     std::unique_ptr<TEquationObject> object;
     std::string message;
+    int position = -1;
 };
 
 class EntryTest : public ::testing::Test {
@@ -42,8 +44,10 @@ protected:
         TParseParams params;
         params.declaredNames = &lines;
         entered.object = ClassifyLine(*entered.line, params);
-        if (HasError(params))
+        if (HasError(params)) {
             entered.message = params.error.message;
+            entered.position = params.error.position;
+        }
         return entered;
     }
 
@@ -78,6 +82,17 @@ TEST_F(EntryTest, FormulasBecomeTheRightKindOfCurve)
         {"x{^{2}+y{^{2}=4", "TYofX"},
         {"x{^{2}+y{^{2}<4", "TImplicitFunction"},
         {"x{^{2}+xy+y{^{2}=3", "TImplicitFunction"},
+        // dividing by a factor in the other variable would lose a branch
+        // where it is zero or turn an inequality round where it is negative
+        {"x(y-1)=0", "TImplicitFunction"},
+        {"xy=0", "TImplicitFunction"},
+        {"xy>1", "TImplicitFunction"},
+        {"{/{1}{y}<x", "TXofY"}, // x > 1/y: solved for x, which divides by nothing
+        {"{/{y}{x}>1", "TImplicitFunction"},
+        {"{/{y}{x}=2", "TYofX"}, // multiplying out an equation loses nothing
+        {"y=2{\xB1"
+         "1",
+         "TYofX"},
         {"r=sin 4{q", "TRofTheta"},
         {"y=sin t\tx=cos t\tt=0 to 2{p", "TYParametric"},
         {"x=cos 3t\ty=sin 5t\tt=0 to 2{p", "TYParametric"},
@@ -120,6 +135,78 @@ TEST_F(EntryTest, TheGeneralRouteIsolatesAVariable)
     EXPECT_EQ(above->Relation, rlGreater);
 }
 
+TEST_F(EntryTest, InequalitiesThroughAVariableFactorShadeTheRightSide)
+{
+    // (x, y, inside): xy > 1 holds at (-2, -2), not at (-4, 2); 1/y < x holds at (-1, -0.5), not at (-2, -1)
+    struct {
+        const char* markup;
+        Extended x, y;
+        bool inside;
+    } cases[] = {
+        {"xy>1", -2, -2, true},          {"xy>1", -4, 2, false},        {"xy>1", 2, 1, true},
+        {"{/{1}{y}<x", -1, -0.5L, true}, {"{/{1}{y}<x", -2, -1, false}, {"{/{1}{y}<x", 2, 1, true},
+    };
+    for (const auto& row : cases) {
+        TEntered entered = Enter(row.markup);
+        auto* curve = dynamic_cast<TFormulaCurve*>(entered.object.get());
+        ASSERT_NE(curve, nullptr) << row.markup;
+        Variables.x = row.x;
+        Variables.y = row.y;
+        // the shaded side: F > 0 (or < 0) for an implicit relation, the
+        // variable against the formula for an explicit one
+        Extended difference = ResetAndEvaluate(curve->Formula.get());
+        int relation = 0;
+        if (auto* implicit = dynamic_cast<TImplicitFunction*>(curve)) {
+            relation = implicit->Relation;
+        } else {
+            auto* explicitCurve = dynamic_cast<TYofX*>(curve);
+            ASSERT_NE(explicitCurve, nullptr) << row.markup;
+            relation = explicitCurve->Relation;
+            difference = (dynamic_cast<TXofY*>(curve) ? row.x : row.y) - difference;
+        }
+        const bool holds = relation <= rlGreaterEqual ? difference > 0 : difference < 0;
+        EXPECT_EQ(holds, row.inside) << row.markup << " at " << double(row.x) << ", " << double(row.y);
+    }
+}
+
+TEST_F(EntryTest, EveryPlusOrMinusOnAConstantIsABranch)
+{
+    struct {
+        const char* markup;
+        Extended at;
+        std::vector<double> values;
+    } cases[] = {
+        {"y=2{\xB1"
+         "1",
+         0,
+         {1, 3}},
+        {"x={\xB1"
+         "3",
+         0,
+         {-3, 3}},
+        {"y={\xB1"
+         "1{\xB1"
+         "{sqrt{x}",
+         4,
+         {-3, -1, 1, 3}},
+    };
+    for (const auto& row : cases) {
+        TEntered entered = Enter(row.markup);
+        auto* curve = dynamic_cast<TFormulaCurve*>(entered.object.get());
+        ASSERT_NE(curve, nullptr) << row.markup;
+        const int count = CountBranches(curve->Formula.get());
+        ASSERT_EQ(count, static_cast<int>(row.values.size())) << row.markup;
+        std::vector<double> values;
+        for (int branch = 1; branch <= count; ++branch) {
+            TFormulaAnalysis analysis;
+            SelectBranch(curve->Formula.get(), analysis, branch, count, false);
+            values.push_back(static_cast<double>(FormulaAt(curve, row.at)));
+        }
+        std::sort(values.begin(), values.end());
+        EXPECT_EQ(values, row.values) << row.markup;
+    }
+}
+
 TEST_F(EntryTest, WrongLinesGiveTheirMessages)
 {
     struct {
@@ -129,6 +216,7 @@ TEST_F(EntryTest, WrongLinesGiveTheirMessages)
         {"sin x=0.5", EntryMessage::NeedsBoth},
         {"r<2", EntryMessage::NoInequality},
         {"Tangent at {fix \x02\x01{}{1}", EntryMessage::CannotPaste},
+        {"Matrix", EntryMessage::CannotPaste},
         {"y=(x", ParseMessage::RightBracket},
         {"{q=2", ParseMessage::NotUnderstood},
         {"y=x\tz", ParseMessage::NotUnderstood},
@@ -138,6 +226,10 @@ TEST_F(EntryTest, WrongLinesGiveTheirMessages)
         EXPECT_EQ(entered.object, nullptr) << row.markup;
         EXPECT_EQ(entered.message, row.message) << row.markup;
     }
+    // a missing operand is reported where it is missing
+    TEntered missing = Enter("y=x+()");
+    EXPECT_EQ(missing.message, ParseMessage::NotUnderstood);
+    EXPECT_EQ(missing.position, 5);
     // an empty line is no object and no error
     TEntered empty = Enter("  ");
     EXPECT_EQ(empty.object, nullptr);

@@ -130,7 +130,12 @@ TEST(EvalAnalysis, VariablesOccurrencesInvertibilityAndDepth)
         {"2x+3", B('+', B('*', C(2), X()), C(3)), false, 1, true, 1, 0, true, true, 0, 0},
         {"x/2", B('/', X(), C(2)), false, 1, true, 1, 0, true, true, 0, 0},
         {"2/x", B('/', C(2), X()), false, 1, false, 1, 0, true, true, 0, 0},
-        {"x*y", B('*', X(), Y()), false, 2, false, 1, 1, true, true, 0, 0},
+        // isolating either variable of a product would divide by the other
+        {"x*y", B('*', X(), Y()), false, 2, false, 1, 1, false, false, 0, 0},
+        {"2*y", B('*', C(2), Y()), true, 1, true, 0, 1, true, true, 0, 0},
+        {"y/x", B('/', Y(), X()), false, 2, false, 1, 1, true, true, 0, 0},
+        {"y/x blocked", B('/', Y(), X()), true, 2, false, 1, 1, false, false, 0, 0},
+        {"1/y blocked", B('/', C(1), Y()), true, 1, false, 0, 1, true, false, 0, 0},
         {"sin x + y", B('+', F(200, X()), Y()), false, 2, false, 1, 1, false, true, 0, 0},
         {"x^2 + y^2", B('+', B('^', X(), C(2)), B('^', Y(), C(2))), false, 2, false, 1, 1, true, true, 1, 1},
         {"x^2 + y^2 blocked", B('+', B('^', X(), C(2)), B('^', Y(), C(2))), true, 2, false, 1, 1, false,

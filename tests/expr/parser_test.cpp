@@ -3,6 +3,7 @@
 // message it must report, with its position).
 #include "expr/declarations.h"
 #include "expr/parser.h"
+#include "expr/realreader.h"
 #include "formula/editor.h"
 #include "formula/markup.h"
 
@@ -156,6 +157,13 @@ TEST_F(ParserTest, ProblemsAreReportedWithMessageAndPosition)
         {"x*", AllVariables, ParseMessage::NotUnderstood, 2},
         {"for", AllVariables, ParseMessage::WordInMiddle, 0},
         {"{/{}{2}", AllVariables, ParseMessage::EmptyCell, 0},
+        // a missing operand is reported where it is missing, not at the start
+        {"x+()", AllVariables, ParseMessage::NotUnderstood, 3},
+        {"sin()", AllVariables, ParseMessage::NotUnderstood, 4},
+        {"xxxx(x+)", AllVariables, ParseMessage::NotUnderstood, 7},
+        // a failing constant is reported where its operand starts
+        {"x+(2-3){^{0.5}", AllVariables, ParseMessage::Complex, 2},
+        {"x+(2-3)^0.5", AllVariables, ParseMessage::Complex, 2},
     };
     for (const TErrorCase& row : cases) {
         auto parsed = Parse(row.markup, row.allowed);
@@ -182,6 +190,55 @@ TEST_F(ParserTest, FirstSpecificMessageWinsAndParsingGoesOn)
     auto* run = dynamic_cast<TStringEditObject*>(parsed->params.error.element);
     ASSERT_NE(run, nullptr);
     EXPECT_EQ(run->Text(), "y");
+}
+
+TEST_F(ParserTest, AnErrorInsideAFractionKeepsItsElement)
+{
+    auto parsed = Parse("xxxx+{/{x+}{2}");
+    EXPECT_EQ(parsed->message, ParseMessage::NotUnderstood);
+    EXPECT_EQ(parsed->position, 2);
+    auto* run = dynamic_cast<TStringEditObject*>(parsed->params.error.element);
+    ASSERT_NE(run, nullptr);
+    EXPECT_EQ(run->Text(), "x+");
+}
+
+TEST_F(ParserTest, PlusOrMinusIsNeverFolded)
+{
+    // each sign is a branch of the curve: 2 ± 1 is 3 and 1, not 3
+    for (const char* markup : {"2{\xB1"
+                               "1",
+                               "{\xB1"
+                               "3",
+                               "{\xB1"
+                               "1{\xB1"
+                               "{sqrt{4}",
+                               "-({\xB1"
+                               "2)"}) {
+        auto parsed = Parse(markup);
+        ASSERT_EQ(parsed->message, "") << markup;
+        EXPECT_NE(parsed->tree->TokenCode(), tkConstant) << markup;
+        bool found = false;
+        parsed->tree->ForEachNode(
+            [](void* data, TEvaluator* node, void*) {
+                if (dynamic_cast<TPlusOrMinusEvaluator*>(node))
+                    *static_cast<bool*>(data) = true;
+            },
+            &found, nullptr);
+        EXPECT_TRUE(found) << markup;
+    }
+    // what holds no ± is still folded
+    EXPECT_EQ(Parse("2+{sqrt{4}")->tree->TokenCode(), tkConstant);
+}
+
+TEST_F(ParserTest, NumberTextsRefuseNotANumberAndInfinity)
+{
+    // the standard conversion reads these; a field or document must not
+    for (const char* text : {"nan", "NaN", "-nan", "inf", "-INF", "infinity", "-infinity"}) {
+        TRealReaderPtr number = NumberFromText(text, nullptr);
+        EXPECT_TRUE(std::isfinite(number->Value())) << text;
+        EXPECT_NE(dynamic_cast<TNeedsDefRealReader*>(number.get()), nullptr) << text;
+    }
+    EXPECT_EQ(static_cast<double>(NumberFromText("-2.5e3", nullptr)->Value()), -2500.0);
 }
 
 TEST_F(ParserTest, RelationsEndTheFirstExpression)

@@ -1,0 +1,49 @@
+// TEquationDisplay: the small pop-up on the graph window that shows the
+// equation of the curve under the mouse, placed up and to the left of the
+// pointer and kept clear of the curve's drag handles. A click on it selects
+// that line.
+#pragma once
+
+#include <QWidget>
+
+#include <functional>
+
+class Canvas;
+class TEquationObject;
+class TLineSource;
+
+class TEquationDisplay : public QWidget {
+    Q_OBJECT
+public:
+    explicit TEquationDisplay(QWidget* parent);
+
+    // The index of the line shown, -1 while hidden.
+    [[nodiscard]] int ShownIndex() const { return shownIndex_; }
+    // Shows the equation of line index of lines (borrowed) with its right
+    // edge near x and above y (parent pixels); nothing when already shown.
+    void ShowFor(const TLineSource* lines, int index, int x, int y);
+    // Hides and forgets the line.
+    void HideDisplay();
+    // The text shown for a line when no formula painter is installed.
+    [[nodiscard]] static QString PlainText(const TEquationObject& line);
+
+    // Measures (paint false) or paints at the canvas pen a line's formula;
+    // installed by the formula layout. Without it the plain text is shown.
+    static inline std::function<QSize(Canvas& canvas, TEquationObject& line, bool paint)> LinePainter;
+
+signals:
+    // The pop-up was clicked: select this line.
+    void LineClicked(int index);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    [[nodiscard]] QSize Measure(TEquationObject& line);
+
+    const TLineSource* lines_ = nullptr;
+    int shownIndex_ = -1;
+    static constexpr int Margin = 4;
+};
