@@ -11,6 +11,7 @@
 #include "formula/canvascontrol.h"
 #include "formula/markup.h"
 #include "graph/graphparams.h"
+#include "graph/graphwindow.h"
 #include "graph/scalehost.h"
 #include "platform/canvas.h"
 #include "plot/curveplotter.h"
@@ -76,81 +77,6 @@ bool IsMathsEditor(const QObject* object)
 }
 
 } // namespace
-
-// The graph panel's drawing until the graph window takes its place: background,
-// grid and axes, then every line of the document in order, through the same
-// canvas and plotting code as pictures and printing.
-class TDocumentGraph : public QWidget, public TScaleHost {
-public:
-    explicit TDocumentGraph(QWidget* parent = nullptr) : QWidget(parent)
-    {
-        setObjectName("GraphWindow");
-        setMinimumSize(200, 150);
-        resize(900, 650);
-        params = std::make_unique<TGraphParams>(this);
-    }
-
-    const TLineSource* lines = nullptr; // borrowed
-    std::unique_ptr<TGraphParams> params;
-    std::function<void()> onScaleListChanged;
-    std::function<void(bool)> onSquare;
-
-    [[nodiscard]] int ClientWidth() const override { return width(); }
-    [[nodiscard]] int ClientHeight() const override { return height(); }
-    [[nodiscard]] QFont GraphFont() const override
-    {
-        QFont graphFont(QString::fromStdString(EquationsFontName));
-        graphFont.setPixelSize(std::max(8, std::abs(EquationsFontHeight) * 10 / 16));
-        return graphFont;
-    }
-    void ScalesRecalculated() override { update(); }
-    void SetSquareChecked(bool checked) override
-    {
-        if (onSquare)
-            onSquare(checked);
-    }
-    void ScaleListChanged() override
-    {
-        if (onScaleListChanged)
-            onScaleListChanged();
-    }
-    // Draws the graph through a painter at the widget's size (the painter's transformation scales it).
-    void DrawOn(QPainter* painter)
-    {
-        if (params->ScalesChanged()) {
-            // New scales: every curve is sampled again.
-            for (int n = 0; lines && n < lines->LineCount(); ++n)
-                if (auto* curve = dynamic_cast<TCurvePLotter*>(lines->LineAt(n)))
-                    curve->DiscardLineStore();
-            params->SetScalesChanged(false);
-        }
-        Canvas canvas(painter);
-        const QRect rect(0, 0, width(), height());
-        canvas.SetBrushColour(BackgroundColour);
-        canvas.FillRect(rect);
-        params->PaintRect = &rect;
-        params->Axes->Draw(canvas, rect);
-        for (int n = 0; lines && n < lines->LineCount(); ++n)
-            if (auto* curve = dynamic_cast<TCurvePLotter*>(lines->LineAt(n)))
-                curve->DrawOnGraph(canvas, *params);
-        params->PaintRect = nullptr;
-    }
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        DrawOn(&painter);
-    }
-    void resizeEvent(QResizeEvent*) override
-    {
-        // The scales in force are laid out again on the new size.
-        params->Width = width();
-        params->Height = height();
-        params->Axes->Recalculate(this);
-        params->SetScalesChanged(true);
-    }
-};
 
 // ---------------------------------------------------------------------------
 // Helpers without a window
@@ -348,12 +274,10 @@ void TLumacurveForm::BuildPanels()
     auto* grid = new QGridLayout(graphPanel_);
     grid->setContentsMargins(0, 0, 0, 0);
     grid->setSpacing(0);
-    graphArea_ = new TDocumentGraph;
-    graphArea_->lines = &document_->lines;
-    graphArea_->setAutoFillBackground(true);
-    graphArea_->setPalette(white);
+    graphArea_ = new TGraphWindow;
+    graphArea_->setObjectName("GraphWindow");
+    graphArea_->SetLineSource(&document_->lines);
     graphArea_->setMinimumSize(200, 150);
-    graphArea_->setContextMenuPolicy(Qt::CustomContextMenu);
     horzScrollBar_ = new QScrollBar(Qt::Horizontal);
     horzScrollBar_->setObjectName("HorzScrollBar");
     vertScrollBar_ = new QScrollBar(Qt::Vertical);
@@ -539,7 +463,7 @@ void TLumacurveForm::RegisterHandlers()
             Print(printer);
     });
     c.SetHandler("ActionRedraw", [this] {
-        graphArea_->update();
+        graphArea_->RedrawAll();
         EquationsArea()->update();
     });
     c.SetHandler("ActionToolbars", [this] {
@@ -612,8 +536,8 @@ void TLumacurveForm::RegisterDocumentHandlers()
 void TLumacurveForm::RegisterScaleHandlers()
 {
     auto& c = *commands_;
-    TDocumentGraph* graph = graphArea_;
-    TGraphParams& params = *graph->params;
+    TGraphWindow* graph = graphArea_;
+    TGraphParams& params = graph->Params();
     auto scaled = [this](std::function<void()> change) {
         return [this, change] {
             change();
@@ -647,8 +571,40 @@ void TLumacurveForm::RegisterScaleHandlers()
                  scaled([&params, graph] { params.ZoomAxis(1, graph, TGraphParams::ZoomOutFactor()); }));
     c.SetHandler("VertZoomInBtn",
                  scaled([&params, graph] { params.ZoomAxis(1, graph, TGraphParams::ZoomInFactor()); }));
-    graph->onSquare = [this](bool square) { commands_->Action("ActionSquareScales")->setChecked(square); };
-    graph->onScaleListChanged = [this] { UpdateCommands(); };
+    connect(graph, &TGraphWindow::SquareChecked, this,
+            [this](bool square) { commands_->Action("ActionSquareScales")->setChecked(square); });
+    connect(graph, &TGraphWindow::ScaleListUpdated, this, [this] { UpdateCommands(); });
+    connect(graph, &TGraphWindow::CoordinatesShown, this, [this](const QString& text, int panelWidth) {
+        mousePosition_->setText(text);
+        mousePosition_->setMinimumWidth(std::max(180, panelWidth));
+    });
+    connect(graph, &TGraphWindow::LineSelected, this, [this](int index) {
+        document_->selectedLine = index;
+        UndoPostAction();
+    });
+    connect(graph, &TGraphWindow::KeyForEquations, this,
+            [this](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
+                QWidget* target = ActiveMathsWindow();
+                QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
+                QCoreApplication::sendEvent(target, &press);
+            });
+    graph->PopupMenu = graphPopup_;
+    // The mouse-mode commands drive the graph window's tools; trace is one of them.
+    commands_->SetModeHandler([this](int code) {
+        if (code == 399) {
+            graphArea_->SetMouseMode(305);
+            graphArea_->SetTraceMode(true);
+            if (!traceHintShown_) {
+                traceHintShown_ = true;
+                ShowStatusFlags(
+                    tr("Click on a curve then use the right or left arrow keys to move the trace point"), 3);
+            }
+            return;
+        }
+        graphArea_->SetTraceMode(false);
+        graphArea_->SetMouseMode(code);
+    });
+    graphArea_->SetMouseMode(commands_->CheckedMode());
 }
 
 void TLumacurveForm::SetAngleMeasure(bool radians)
@@ -665,7 +621,7 @@ void TLumacurveForm::UpdateCommands()
 {
     TCommandFacts facts = commands_->Facts();
     facts.undoIndex = undo_.Index();
-    facts.scaleListCount = static_cast<int>(graphArea_->params->History.size());
+    facts.scaleListCount = static_cast<int>(graphArea_->Params().History.size());
     facts.selectedDynamicConstant = false;
     facts.undoCount = undo_.Count();
     facts.dragCurves = Configuration.DragCurves;
@@ -926,12 +882,14 @@ void TLumacurveForm::ClearAll(bool resetScales)
         return;
     if (document_->lines.LineCount() > 0)
         undo_.DropRedo();
+    graphArea_->ClearGraphObjects();
     document_->lines.lines.clear();
+    graphArea_->LinesChanged(0);
     document_->selectedLine = -1;
     document_->commentary.reset();
     SetDocumentPath({});
     if (resetScales)
-        graphArea_->params->ResetScales(graphArea_);
+        graphArea_->Params().ResetScales(graphArea_);
     Configuration.ClearPassword();
     graphArea_->update();
     EquationsArea()->update();
@@ -951,6 +909,7 @@ bool TLumacurveForm::OpenFile(const QString& path)
         return false;
     }
     // The file is read into a fresh document: the one on screen stays untouched when the read fails.
+    graphArea_->RemoveTrace();
     auto document = std::make_unique<TDocument>();
     std::string error;
     TReadResult result = TReadResult::NotDocument;
@@ -979,13 +938,17 @@ bool TLumacurveForm::OpenFile(const QString& path)
 void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document)
 {
     const bool whiteboardBefore = whiteboard_;
+    graphArea_->ClearGraphObjects();
+    graphArea_->SetLineSource(nullptr);
     document_ = std::move(document);
-    graphArea_->lines = &document_->lines;
+    graphArea_->SetLineSource(&document_->lines);
     document_->ApplySettings();
     PublishSettings();
     if (Configuration.AutoAccuracy)
         Configuration.Accuracy = static_cast<std::int16_t>(AutomaticAccuracy);
-    document_->ApplyScales(*graphArea_->params, graphArea_);
+    document_->ApplyScales(graphArea_->Params(), graphArea_);
+    graphArea_->SelectLine(document_->selectedLine);
+    graphArea_->RedrawAll();
     if (document_->window) {
         const TWindowRecord& window = *document_->window;
         TPlacementEvent placement(static_cast<double>(window.left), static_cast<double>(window.wide),
@@ -1013,7 +976,7 @@ void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document
     commands_->Action("ActionDynamicCUrves")->setChecked(Configuration.DragCurves);
     commands_->Action("ActionDegrees")->setChecked(!Configuration.Radians());
     commands_->Action("ActionRadians")->setChecked(Configuration.Radians());
-    commands_->Action("ActionGraphPaper")->setChecked(graphArea_->params->GraphPaperOn());
+    commands_->Action("ActionGraphPaper")->setChecked(graphArea_->Params().GraphPaperOn());
     graphArea_->update();
     EquationsArea()->update();
     UpdateCommands();
@@ -1023,7 +986,7 @@ void TLumacurveForm::CaptureDocument()
 {
     TDocument& document = *document_;
     document.CaptureSettings();
-    document.CaptureScales(*graphArea_->params);
+    document.CaptureScales(graphArea_->Params());
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect available = screen ? screen->geometry() : QRect(0, 0, 1280, 800);
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
@@ -1057,16 +1020,19 @@ void TLumacurveForm::RestoreSnapshot(const std::string& snapshot)
     TOwnedLines lines;
     int selected = -1;
     (void)ReadEquationListText(snapshot, lines, selected);
+    // The mouse tool and the trace marker go before the lines they may point at.
+    graphArea_->ClearGraphObjects();
     document_->lines.lines = std::move(lines.lines);
     document_->selectedLine = selected;
-    graphArea_->update();
+    graphArea_->LinesChanged(0);
+    graphArea_->SelectLine(selected);
     EquationsArea()->update();
     UpdateCommands();
 }
 
 TGraphParams& TLumacurveForm::GraphParams()
 {
-    return *graphArea_->params;
+    return graphArea_->Params();
 }
 
 void TLumacurveForm::OpenGuideHelp(const QString& path)
@@ -1120,7 +1086,7 @@ QWidget* TLumacurveForm::EquationsArea() const
 {
     return equationsScroller_->widget();
 }
-QWidget* TLumacurveForm::GraphArea() const
+TGraphWindow* TLumacurveForm::GraphArea() const
 {
     return graphArea_;
 }
@@ -1147,7 +1113,8 @@ void TLumacurveForm::DrawArea(TPictureArea area, QPainter& painter, const QRectF
     if (area == TPictureArea::Graphs) {
         // The graph draws itself through its own drawing path, as vectors on vector devices.
         painter.setClipRect(graphArea_->rect());
-        graphArea_->DrawOn(&painter);
+        Canvas canvas(&painter);
+        graphArea_->RenderInto(canvas, graphArea_->rect());
     } else {
         source->render(&painter, QPoint(), QRegion(sourceRect), QWidget::DrawChildren);
     }

@@ -28,8 +28,8 @@ class QScrollBar;
 class QTimer;
 class QToolButton;
 class TDocument;
-class TDocumentGraph;
 class TGraphParams;
+class TGraphWindow;
 class THelpWindow;
 class TStartupWindow;
 
@@ -147,7 +147,7 @@ public:
 
     // The equations panel's area and the graph area.
     [[nodiscard]] QWidget* EquationsArea() const;
-    [[nodiscard]] QWidget* GraphArea() const;
+    [[nodiscard]] TGraphWindow* GraphArea() const;
     // The maths editor with the focus, else the equations window (shown and focused).
     [[nodiscard]] QWidget* ActiveMathsWindow();
     // Types keypad text into the active maths editor.
@@ -206,7 +206,7 @@ private:
     QWidget* keypad_ = nullptr;
     QScrollArea* equationsScroller_ = nullptr;
     QWidget* graphPanel_ = nullptr;
-    TDocumentGraph* graphArea_ = nullptr;
+    TGraphWindow* graphArea_ = nullptr;
     std::unique_ptr<TDocument> document_;
     QScrollBar* horzScrollBar_ = nullptr;
     QScrollBar* vertScrollBar_ = nullptr;

@@ -5,6 +5,7 @@
 #include "app/helpwindow.h"
 #include "app/lumacurveform.h"
 #include "app/windowmessages.h"
+#include "graph/graphwindow.h"
 
 #include <QAction>
 #include <QApplication>
