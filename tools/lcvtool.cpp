@@ -17,7 +17,8 @@ void PrintUsage()
                  "[--degrees | --radians] -o OUT [--] LINE...\n"
                  "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
                  "[--degrees | --radians] -o OUT DOC.lcv\n"
-                 "       lcvtool resave IN.lcv OUT.lcv\n");
+                 "       lcvtool resave IN.lcv OUT.lcv\n"
+                 "       lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP\n");
 }
 
 } // namespace
@@ -34,14 +35,14 @@ int main(int argc, char** argv)
         return RunEval(arguments);
     if (command == "resave")
         return RunResave(arguments);
-    if (command == "render") {
+    if (command == "render" || command == "formula") {
         // Drawing needs fonts, and so the application object; no window is
         // shown, so no display is needed.
         if (!std::getenv("QT_QPA_PLATFORM"))
             setenv("QT_QPA_PLATFORM", "offscreen", 0);
         int qtArgc = 1;
         QGuiApplication application(qtArgc, argv);
-        return RunRender(arguments);
+        return command == "render" ? RunRender(arguments) : RunFormula(arguments);
     }
     PrintUsage();
     return 2;

@@ -8,7 +8,13 @@
 #include "formula/elements.h"
 #include "formula/equationobject.h"
 
+#include <QPoint>
+#include <QRect>
+
 #include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
 
 // One end of the selection: an element, the position inside it (0 ..
 // PositionCount) and its pixel coordinates.
@@ -18,6 +24,35 @@ struct TCaretPosition {
     int x = 0;
     int y = 0;
 };
+
+// One step of the way from a line down to a list inside a cell: the
+// structured element and the cell's index.
+struct TPathStep {
+    TSublistsEditObject* owner = nullptr;
+    int cell = 0;
+};
+
+// What a line needs of the control that shows it (the maths editor, the
+// equations window, or a benchmark's stand-in). Rectangles are in line
+// coordinates: the window adds the line's offsets.
+class TLineWindow {
+public:
+    virtual ~TLineWindow() = default;
+    // Repaints a part of the line.
+    virtual void InvalidateLine(const QRect& rect) = 0;
+    // The line was edited (fires the control's OnChange).
+    virtual void LineChanged(TEditor& line) = 0;
+    // Shows "The formula is too long." (warning, OK and Help, topic 207).
+    virtual void ShowTooLong() = 0;
+    // The caret or the selection moved: show the caret there and scroll it into view.
+    virtual void CaretMoved() = 0;
+    // The line's hook, called with 1000 after a deletion that only removed a
+    // selection and after a paste.
+    virtual void LineHook(int value) { (void)value; }
+};
+
+// What a paste did.
+enum class TPasteResult { Pasted, Nothing, ReadError, TooLong };
 
 class TEditor : public TEquationObject {
 public:
@@ -51,15 +86,122 @@ public:
     // to into at offset shift) to the same character of into.
     void ElementMerged(const TEditorObject* from, TEditorObject* into, int shift);
 
+    // ---- Editing --------------------------------------------------------
+    // Widest line that still accepts insertions, in pixels.
+    static constexpr int MaxWidth = 2000;
+    // Longest clipboard text a paste reads; longer text is refused as too long.
+    static constexpr std::size_t MaxPasteBytes = 64 * 1024;
+
+    // One caret position right or left, dropping a selection (at its end);
+    // true when the caret moved.
+    bool MoveRight();
+    bool MoveLeft();
+    // As MoveRight/MoveLeft, but passing from the last cell of a grid row to
+    // the first cell of the next row (and back).
+    bool MoveRightAcross();
+    bool MoveLeftAcross();
+    // To the cell row below or above at the caret's x; false when there is none.
+    bool MoveUp();
+    bool MoveDown();
+    void CaretToStart();
+    void CaretToEnd();
+    void SelectAll();
+    // Sets the caret (and collapses the selection); an element not in the
+    // line puts the caret at the line's start; the offset is clamped.
+    void SetCaret(TEditorObject* element, int offset);
+    // Places the caret at a point of the window (the line's offsets are
+    // taken off); extend selects from the last press to the point.
+    void PlaceAtPoint(QPoint point, bool extend);
+    // Moves a caret that lies right before or after a grid of input cells
+    // into the grid's nearest cell.
+    void SnapCaret();
+    [[nodiscard]] bool HasSelection() const;
+    // Whether typed characters may be inserted at the caret.
+    [[nodiscard]] bool CanType() const;
+
+    // Insertions; each first applies the length limit and replaces the
+    // selection. They answer whether anything was inserted.
+    bool TypeText(std::string_view text);
+    bool TypeSymbol(char code);
+    bool TypeIndex(char character = 0);
+    bool TypeSquareRoot();
+    bool TypeFraction();
+    // Splices list in at the caret; the caret then steps right once (into a
+    // new structure's first cell), or with caretAfter goes after the last
+    // inserted element.
+    bool TypeElements(TElementList list, bool caretAfter = false);
+    // Next field, or a tab element; false when nothing happened.
+    bool TabForward();
+    bool TabBack();
+    // Mode 0: Delete; 1: Backspace; 2: only remove a selection.
+    bool DeleteAtCaret(int mode);
+    // The markup of the selection; empty without a selection or when its
+    // ends do not lie in one list.
+    [[nodiscard]] std::string CopySelection() const;
+    // CopySelection, then the selection is deleted.
+    std::string CutSelection();
+    // Reads markup text and inserts it at the caret. Malformed markup, text
+    // whose runs would hold control characters or "}", and text that would
+    // make the line too long paste nothing.
+    TPasteResult PasteText(std::string_view text);
+    // Replaces the line's input from outside (tidy mode 3) by list.
+    void ReplaceInput(TElementList list);
+    // Tidy of the line's list; mode 0 re-places and snaps the caret, mode 3
+    // re-places it at its own x.
+    void TidyLine(int mode);
+    // Measures the line and locates the caret and the other end.
+    void Remeasure();
+    // Fires the window's change notification and sets the modified flag.
+    void NotifyChanged();
+
+    // The caret's rectangle (2 pixels wide) and the selection's, in line coordinates.
+    [[nodiscard]] QRect CaretRect() const;
+    [[nodiscard]] QRect SelectionRect() const;
+    // The way from the line down to the list that holds element (empty for
+    // the line itself); false when element is not in the line.
+    [[nodiscard]] bool PathTo(const TEditorObject* element, std::vector<TPathStep>& path) const;
+
     TCaretPosition caret;
     TCaretPosition anchor;
+    // The window that shows the line, or nullptr (borrowed).
+    TLineWindow* window = nullptr;
+    // The line's place in its window.
+    int offsetX = 0;
+    int offsetY = 0;
+    // Set by every edit; cleared by the owner.
+    bool modified = false;
+    // Set by the last Remeasure: the width (rounded to tab stops) or the height changed.
+    bool widthChanged = false;
+    bool heightChanged = false;
     // The line's property flags, given at creation.
     std::uint32_t options;
     // The "The formula is too long." warning has been shown.
     bool tooLong = false;
 
 private:
+    struct TPos {
+        TEditorObject* element = nullptr;
+        int offset = 0;
+    };
+    [[nodiscard]] TEditorObject* ListOf(const std::vector<TPathStep>& path) const;
+    [[nodiscard]] TPos Normalised(TPos position) const;
+    [[nodiscard]] bool StepRight(TPos& position, bool across, bool passOver) const;
+    [[nodiscard]] bool StepLeft(TPos& position, bool across, bool passOver) const;
+    [[nodiscard]] bool BesideGrid(TPos position, int direction) const;
+    bool Move(bool right, bool across);
+    void Locate(TCaretPosition& position) const;
+    void SetBoth(TPos position);
+    [[nodiscard]] TPos PositionAt(QPoint point) const;
+    TPos PositionInList(TEditorObject* list, QPoint origin, QPoint point) const;
+    void Reconcile(TPos press, TPos point);
+    bool CheckLength();
+    void DeleteRange(TPos from, TPos to);
+    void InvalidateFrom(int x, int oldWidth, int oldHeight);
+    bool NextField(int direction);
+    bool MoveVertically(int direction);
+
     TEquationObject* parent_ = nullptr;
+    TPos press_;
     TEquationObject* editedObject_ = nullptr;
     int reportedKind_ = 0;
 };

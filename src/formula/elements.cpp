@@ -5,6 +5,7 @@
 #include "formula/descriptions.h"
 #include "formula/editor.h"
 
+#include <algorithm>
 #include <typeinfo>
 
 // ---- Lists -------------------------------------------------------------
@@ -129,6 +130,20 @@ void TStringEditObject::Append(std::string_view text)
 {
     Reserve(text_.size() + text.size());
     text_.append(text);
+}
+
+void TStringEditObject::Insert(int offset, std::string_view text)
+{
+    const auto at = static_cast<std::size_t>(std::clamp(offset, 0, PositionCount()));
+    Reserve(text_.size() + text.size());
+    text_.insert(at, text);
+}
+
+void TStringEditObject::Erase(int from, int to)
+{
+    from = std::clamp(from, 0, PositionCount());
+    to = std::clamp(to, from, PositionCount());
+    text_.erase(static_cast<std::size_t>(from), static_cast<std::size_t>(to - from));
 }
 
 void TStringEditObject::WriteTo(TMathsWriter& writer) const

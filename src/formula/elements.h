@@ -8,6 +8,8 @@
 
 #include "formula/drawobject.h"
 
+#include <QPoint>
+
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -18,6 +20,10 @@
 class TEditor;
 class TMathsWriter;
 class TEvaluator;
+class Canvas;
+struct TMeasureRecord;
+struct TCellLayout;
+struct TPaintContext;
 
 // Element property bits.
 enum : std::uint32_t {
@@ -50,6 +56,22 @@ public:
     // This element when it is element or holds it in its cells, at any depth;
     // nullptr otherwise.
     [[nodiscard]] virtual TEditorObject* Find(TEditorObject* element);
+
+    // Adds the element's extent to record at the current height and records
+    // the element's place (layoutX: the width measured so far) and width.
+    virtual void Measure(TMeasureRecord& record);
+    // Draws the element at the pen and leaves the pen after it.
+    void Paint(Canvas& canvas, TPaintContext& context) override;
+    // The x of a caret offset, relative to the element's start.
+    [[nodiscard]] virtual int CaretX(int offset) const { return offset > 0 ? layoutWidth : 0; }
+    // The caret offset nearest to x (relative to the element's start).
+    [[nodiscard]] virtual int OffsetAt(int x) const;
+
+    // Layout of the last measure: the x of the element's start relative to
+    // the start of its list, its width, and the font height it was measured in.
+    int layoutX = 0;
+    int layoutWidth = 0;
+    int layoutHeight = 0;
 
     // The successor; owned.
     TEditorObject* next = nullptr;
@@ -91,10 +113,18 @@ public:
     [[nodiscard]] int PositionCount() const override { return static_cast<int>(text_.size()); }
     [[nodiscard]] std::uint32_t PropertyFlags() const override { return pfTextRun; }
     bool TidySelf(TEditor* line, int mode) override;
+    void Measure(TMeasureRecord& record) override;
+    void Paint(Canvas& canvas, TPaintContext& context) override;
+    [[nodiscard]] int CaretX(int offset) const override;
+    [[nodiscard]] int OffsetAt(int x) const override;
 
     [[nodiscard]] const std::string& Text() const { return text_; }
     void SetText(std::string_view text);
     void Append(std::string_view text);
+    // Inserts text at offset (clamped to the run), growing the buffer.
+    void Insert(int offset, std::string_view text);
+    // Removes the characters from offset from to offset to (clamped).
+    void Erase(int from, int to);
     // Always a multiple of 80 bytes, at least 80.
     [[nodiscard]] std::size_t Capacity() const { return capacity_; }
 
@@ -113,6 +143,8 @@ public:
     int GetToken(TParseParams& params, const char*& text, TEvaluator*& tree) override;
     [[nodiscard]] int PositionCount() const override { return 1; }
     bool TidySelf(TEditor* line, int mode) override;
+    void Measure(TMeasureRecord& record) override;
+    void Paint(Canvas& canvas, TPaintContext& context) override;
     [[nodiscard]] char Character() const { return character_; }
 
 private:
@@ -129,6 +161,7 @@ public:
     int GetToken(TParseParams& params, const char*& text, TEvaluator*& tree) override;
     [[nodiscard]] int PositionCount() const override { return 1; }
     bool TidySelf(TEditor* line, int mode) override;
+    void Measure(TMeasureRecord& record) override;
 };
 
 class TFixedDescription : public TEditorObject {
@@ -140,6 +173,8 @@ public:
     bool TidySelf(TEditor* line, int mode) override;
     [[nodiscard]] int DescriptionNumber() const override { return number_; }
     [[nodiscard]] int DescribedKind() const override;
+    void Measure(TMeasureRecord& record) override;
+    void Paint(Canvas& canvas, TPaintContext& context) override;
 
 private:
     std::uint16_t number_;
@@ -163,13 +198,20 @@ private:
     std::unique_ptr<TEvaluator> tree_;
 };
 
-class TBlankLine : public TEditorObject {};
+class TBlankLine : public TEditorObject {
+public:
+    void Measure(TMeasureRecord& record) override;
+    void Paint(Canvas& canvas, TPaintContext& context) override;
+};
 
 // One cell of a structured element: its list (starting with an anchor
 // unless the line was finished) and four layout values.
 struct TSubList {
     TEditorObject* list = nullptr; // owned
     std::int32_t height = 0, raise = 0, width = 0, extra = 0;
+    // Filled by the layout: the cell's text-row origin relative to the
+    // element's origin on its text row, and the cell's font height.
+    std::int32_t dx = 0, dy = 0, fontHeight = 0;
 };
 
 class TSublistsEditObject : public TEditorObject {
@@ -183,6 +225,22 @@ public:
     [[nodiscard]] int PositionCount() const override { return 2; }
     bool TidySelf(TEditor* line, int mode) override;
     [[nodiscard]] TEditorObject* Find(TEditorObject* element) override;
+    void Measure(TMeasureRecord& record) override;
+    void Paint(Canvas& canvas, TPaintContext& context) override;
+    [[nodiscard]] int CaretX(int offset) const override { return offset >= 2 ? layoutWidth : 0; }
+    [[nodiscard]] int OffsetAt(int x) const override { return x * 2 >= layoutWidth ? 2 : 0; }
+
+    // The layout of one cell from its measured record (gaps, vertical
+    // offset, font height, flags); the base lays a cell on the text row in
+    // the current height.
+    virtual void CellLayout(int index, TCellLayout& layout);
+    // Draws what surrounds the cells (bars, brackets, radical signs) for an
+    // element whose text-row origin is origin and whose width is width.
+    virtual void Decorate(Canvas& canvas, QPoint origin, int width);
+    // Draws between column column and the next one, at x on the text row.
+    virtual void Separator(Canvas& canvas, int column, QPoint at);
+    // The width of a cell with its empty box.
+    [[nodiscard]] int CellWidth(int index) const;
 
     // Rows in the low byte, columns in the high byte.
     [[nodiscard]] virtual std::uint16_t Dimensions() const;
@@ -198,6 +256,10 @@ public:
     // Replaces the list of a cell, taking ownership of list and freeing the old one.
     void SetCell(int index, TEditorObject* list);
     [[nodiscard]] TSubList& CellRecord(int index) { return cells_[static_cast<std::size_t>(index)]; }
+    [[nodiscard]] const TSubList& CellRecord(int index) const
+    {
+        return cells_[static_cast<std::size_t>(index)];
+    }
     // Hands the lists of every cell to pending (which then owns them) and
     // leaves the cells without lists; lets FreeList free nested cells in a loop.
     void DetachCells(std::vector<TEditorObject*>& pending);
@@ -210,9 +272,13 @@ protected:
     void ResizeCells();
     // Writes "{" + cell + "}" for every cell.
     void WriteCells(TMathsWriter& writer) const;
+    // The full layout of a cell: CellLayout plus the empty box's width.
+    TCellLayout FullCellLayout(int index);
 
 private:
     std::vector<TSubList> cells_;
+    // Right ends of the columns relative to the element's start.
+    std::vector<int> columnEnds_;
 };
 
 class TObjectListEditObject : public TSublistsEditObject {
@@ -238,6 +304,8 @@ public:
     [[nodiscard]] std::string_view TagName() const override { return "/"; }
     [[nodiscard]] std::uint16_t Dimensions() const override { return 0x0102; }
     int GetToken(TParseParams& params, const char*& text, TEvaluator*& tree) override;
+    void CellLayout(int index, TCellLayout& layout) override;
+    void Decorate(Canvas& canvas, QPoint origin, int width) override;
 };
 
 class TSuperscriptEditObject : public TSmallFontSubList {
@@ -245,6 +313,10 @@ public:
     TSuperscriptEditObject() : TSmallFontSubList(0x0101) {}
     [[nodiscard]] std::string_view TagName() const override { return "^"; }
     int GetToken(TParseParams& params, const char*& text, TEvaluator*& tree) override;
+    void CellLayout(int index, TCellLayout& layout) override;
+    // How far the index's text row lies below the element's text row
+    // (negative: above), from the index's measured height and raise.
+    [[nodiscard]] virtual int IndexRaise() const;
 };
 
 class TMatrixEditObject : public TSmallFontSubList {
@@ -255,6 +327,8 @@ public:
     [[nodiscard]] std::uint32_t PropertyFlags() const override { return pfInputGrid; }
     [[nodiscard]] bool IsOneUnit() const override { return false; }
     int GetToken(TParseParams& params, const char*& text, TEvaluator*& tree) override;
+    void CellLayout(int index, TCellLayout& layout) override;
+    void Decorate(Canvas& canvas, QPoint origin, int width) override;
 
 private:
     std::uint16_t dimensions_;
@@ -265,6 +339,8 @@ public:
     TSquareRootEditObject() = default;
     [[nodiscard]] std::string_view TagName() const override { return "sqrt"; }
     int GetToken(TParseParams& params, const char*& text, TEvaluator*& tree) override;
+    void CellLayout(int index, TCellLayout& layout) override;
+    void Decorate(Canvas& canvas, QPoint origin, int width) override;
 };
 
 // A row of fields; the layout mask marks the fields that hold descriptions.
@@ -278,6 +354,7 @@ public:
     [[nodiscard]] bool IsOneUnit() const override { return false; }
     bool TidySelf(TEditor* line, int mode) override;
     int GetToken(TParseParams& params, const char*& text, TEvaluator*& tree) override;
+    void CellLayout(int index, TCellLayout& layout) override;
     [[nodiscard]] int FieldCount() const { return count_; }
     [[nodiscard]] int LayoutMask() const { return mask_; }
 
@@ -291,6 +368,8 @@ class TDisplayInfo : public TFixedList {
 public:
     TDisplayInfo() : TFixedList(1, 0) {}
     void WriteTo(TMathsWriter& writer) const override;
+    void Measure(TMeasureRecord& record) override;
+    void Paint(Canvas& canvas, TPaintContext& context) override;
 };
 
 class TCoordEditObject : public TSublistsEditObject {
@@ -301,4 +380,7 @@ public:
     [[nodiscard]] std::uint32_t PropertyFlags() const override { return pfInputGrid; }
     [[nodiscard]] bool IsOneUnit() const override { return false; }
     int GetToken(TParseParams& params, const char*& text, TEvaluator*& tree) override;
+    void CellLayout(int index, TCellLayout& layout) override;
+    void Decorate(Canvas& canvas, QPoint origin, int width) override;
+    void Separator(Canvas& canvas, int column, QPoint at) override;
 };

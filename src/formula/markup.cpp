@@ -110,10 +110,9 @@ public:
                 break;
             } else {
                 run.push_back(c);
-                if (run.size() >= MaxMarkupRunLength) {
+                // A longer run goes on in a new run, so nothing after it is lost.
+                if (run.size() >= MaxMarkupRunLength)
                     finishRun();
-                    break;
-                }
             }
         }
         return list.Take();

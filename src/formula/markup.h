@@ -16,7 +16,7 @@
 
 class TMathsReader;
 
-// Longest text run the reader collects; a longer one ends the list there.
+// Longest text run the reader collects; a longer one goes on in a new run.
 inline constexpr std::size_t MaxMarkupRunLength = 250;
 // Deepest nesting of cells the reader follows; deeper markup is a read error.
 inline constexpr int MaxCellNesting = 64;

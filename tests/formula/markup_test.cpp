@@ -201,16 +201,17 @@ TEST(Markup, DocumentVersionDecidesMatrixOrderAndTheCompassSpelling)
     }
 }
 
-TEST(Markup, TextRunsStopAtTwoHundredAndFiftyCharacters)
+TEST(Markup, TextRunsLongerThanTwoHundredAndFiftyCharactersGoOnInANewRun)
 {
     const TElementList memory = ElementsFromText(std::string(300, 'a'));
-    EXPECT_EQ(Dump(memory.get()), "A \"" + std::string(250, 'a') + "\"");
+    EXPECT_EQ(Dump(memory.get()), "A \"" + std::string(250, 'a') + "\" \"" + std::string(50, 'a') + "\"");
 
-    // In a document line the rest stays unread rather than overrunning.
+    // In a document line nothing after the 250th character is lost, and the
+    // line's end is read.
     TMathsReader reader(std::string(260, 'b') + "\r\n");
     const TElementList line = ReadElements(reader, '\r');
-    EXPECT_EQ(Dump(line.get()), "\"" + std::string(250, 'b') + "\"");
-    EXPECT_EQ(reader.Remaining(), 12u);
+    EXPECT_EQ(Dump(line.get()), "\"" + std::string(250, 'b') + "\" \"" + std::string(10, 'b') + "\"");
+    EXPECT_EQ(reader.Remaining(), 0u);
 
     // A run is counted afresh after each element.
     const std::string twoRuns = std::string(200, 'c') + "{p" + std::string(200, 'd');
