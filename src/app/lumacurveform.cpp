@@ -10,6 +10,7 @@
 #include "expr/entry.h"
 #include "formula/canvascontrol.h"
 #include "formula/markup.h"
+#include "formula/mathseditor.h"
 #include "graph/graphparams.h"
 #include "graph/graphwindow.h"
 #include "graph/scalehost.h"
@@ -68,12 +69,6 @@ QString Str(std::string_view text)
 QSettings UserSettings()
 {
     return QSettings("Brenlow", "Lumacurve");
-}
-
-// The widget that receives the keypad's keys and Alt chords: a maths editor.
-bool IsMathsEditor(const QObject* object)
-{
-    return object && (object->inherits("TMathsEditor") || object->property("lumacurveMathsEditor").toBool());
 }
 
 } // namespace
@@ -310,6 +305,9 @@ void TLumacurveForm::BuildCommands()
     RegisterHandlers();
     RegisterDocumentHandlers();
     RegisterScaleHandlers();
+    RegisterInsertHandlers();
+    // The insert commands follow the maths editor that has the focus.
+    connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommands(); });
     // The zoom buttons beside the scroll bars.
     auto* grid = static_cast<QGridLayout*>(graphPanel_->layout());
     auto* row = static_cast<QHBoxLayout*>(grid->itemAtPosition(1, 0)->layout());
@@ -385,7 +383,7 @@ void TLumacurveForm::BuildKeypad()
         const bool minusOne = key.caption == "-1";
         connect(button, &QToolButton::clicked, this, [this, types, minusOne] {
             if (minusOne)
-                quickSuperscript_ = true;
+                QuickSuperscript = true;
             TypeKeys(types);
         });
         // Groups 1 and 2 share their places; fixed keys follow them.
@@ -499,13 +497,43 @@ void TLumacurveForm::RegisterHandlers()
             HelpWindow()->ShowGuideFile(guideHelp_);
     });
     c.SetHandler("KeybtnAltAct",
-                 [this] { quickSuperscript_ = commands_->Action("KeybtnAltAct")->isChecked(); });
+                 [this] { QuickSuperscript = commands_->Action("KeybtnAltAct")->isChecked(); });
     c.SetHandler("KeyBtnFnAct", [] {});         // the toggled signal switches the key groups
     c.SetHandler("KeyBtnRightMouseAct", [] {}); // the canvas controls read the latch
     commands_->Action("ActionToolTips")->setChecked(Configuration.ShowHints);
     commands_->Action("ActionShowGraphNames")->setChecked(Configuration.ShowGraphNames);
     commands_->Action("ActionDegrees")->setChecked(!Configuration.Radians());
     commands_->Action("ActionRadians")->setChecked(Configuration.Radians());
+}
+
+void TLumacurveForm::RegisterInsertHandlers()
+{
+    // Index, fraction, square root and pi go to the maths editor with the focus; the
+    // other four go to the equations window's editor, which is the active one there.
+    auto& c = *commands_;
+    auto toEditor = [](void (TMathsEditor::*insert)()) {
+        return [insert] {
+            if (ActiveMathsEditor)
+                (ActiveMathsEditor->*insert)();
+        };
+    };
+    c.SetHandler("ActionInsertSuper", toEditor(&TMathsEditor::InsertIndex));
+    c.SetHandler("ActionInsFraction", toEditor(&TMathsEditor::InsertFraction));
+    c.SetHandler("ActionInsSqroot", toEditor(&TMathsEditor::InsertSquareRoot));
+    c.SetHandler("ActionInsPi", toEditor(&TMathsEditor::InsertPi));
+    c.SetHandler("ActionInsTheta", toEditor(&TMathsEditor::InsertTheta));
+    c.SetHandler("ActionInsplusminus", toEditor(&TMathsEditor::InsertPlusMinus));
+    // The editor's own chords type the two comparison signs.
+    auto chord = [](Qt::Key key) {
+        return [key] {
+            if (!ActiveMathsEditor)
+                return;
+            QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier | Qt::ShiftModifier);
+            QCoreApplication::sendEvent(ActiveMathsEditor, &press);
+        };
+    };
+    c.SetHandler("ActionInsLessEq", chord(Qt::Key_Comma));
+    c.SetHandler("ActionInsGreaterEq", chord(Qt::Key_Period));
 }
 
 void TLumacurveForm::RegisterDocumentHandlers()
@@ -621,6 +649,7 @@ void TLumacurveForm::UpdateCommands()
 {
     TCommandFacts facts = commands_->Facts();
     facts.undoIndex = undo_.Index();
+    facts.editingFixedLine = !ActiveMathsEditor;
     facts.scaleListCount = static_cast<int>(graphArea_->Params().History.size());
     facts.selectedDynamicConstant = false;
     facts.undoCount = undo_.Count();
@@ -696,7 +725,7 @@ void TLumacurveForm::Mark(const QString& phase)
 
 bool TLumacurveForm::event(QEvent* event)
 {
-    switch (static_cast<int>(event->type()) - QEvent::User) {
+    switch (static_cast<int>(event->type())) {
     case wmDeferredStart:
         DeferredStartup();
         return true;
@@ -720,13 +749,24 @@ bool TLumacurveForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ToolTip && !Configuration.ShowHints)
         return true;
-    if (event->type() == QEvent::KeyPress && watched == QApplication::focusWidget() &&
-        IsMathsEditor(watched)) {
+    if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
         const auto modifiers = key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier);
-        if (modifiers == Qt::AltModifier && !key->text().isEmpty() && key->text()[0].isPrint()) {
-            QCoreApplication::postEvent(watched, new TQuickIndexEvent(key->key(), key->text()));
-            return true;
+        auto* editor = qobject_cast<TMathsEditor*>(QApplication::focusWidget());
+        if (modifiers == Qt::AltModifier && editor && watched == editor) {
+            // A chord the editor used before the shortcuts saw it: its key press is spent.
+            if (event->type() == QEvent::KeyPress && chordKey_ == key->key()) {
+                chordKey_ = 0;
+                return true;
+            }
+            // The focused editor answers whether the chord is a quick index; other chords reach the menus.
+            TAltChordEvent chord(key->key(), key->modifiers().testFlag(Qt::KeypadModifier));
+            QCoreApplication::sendEvent(editor, &chord);
+            if (chord.answered) {
+                chordKey_ = event->type() == QEvent::ShortcutOverride ? key->key() : 0;
+                event->accept();
+                return true;
+            }
         }
     }
     return TDockSiteWindow::eventFilter(watched, event);
@@ -1193,9 +1233,10 @@ bool TLumacurveForm::Print(QPrinter& printer)
 
 QWidget* TLumacurveForm::ActiveMathsWindow()
 {
-    QWidget* focus = QApplication::focusWidget();
-    if (IsMathsEditor(focus))
-        return focus;
+    if (auto* editor = qobject_cast<TMathsEditor*>(QApplication::focusWidget()))
+        return editor;
+    if (ActiveMathsEditor)
+        return ActiveMathsEditor;
     if (QDockWidget* panel = Panel("EquationsDockPanel"))
         panel->show();
     EquationsArea()->setFocus();
@@ -1228,18 +1269,14 @@ void TLumacurveForm::TypeKeys(const QString& text)
             key = QKeySequence(QString(c).toUpper())[0].key();
             break;
         }
-        if (quickSuperscript_ && !typed.isEmpty()) {
-            QCoreApplication::postEvent(target, new TQuickIndexEvent(key, typed));
-        } else {
-            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, typed);
-            QCoreApplication::sendEvent(target, &press);
-            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, typed);
-            QCoreApplication::sendEvent(target, &release);
-        }
-        // After each key the quick-superscript state is cleared.
-        quickSuperscript_ = false;
-        commands_->Action("KeybtnAltAct")->setChecked(false);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, typed);
+        QCoreApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, typed);
+        QCoreApplication::sendEvent(target, &release);
     }
+    // After each key the quick-superscript state is cleared.
+    QuickSuperscript = false;
+    commands_->Action("KeybtnAltAct")->setChecked(false);
 }
 
 // ---------------------------------------------------------------------------

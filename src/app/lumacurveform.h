@@ -193,6 +193,7 @@ private:
     void CaptureDocument();
     void RegisterDocumentHandlers();
     void RegisterScaleHandlers();
+    void RegisterInsertHandlers();
     [[nodiscard]] std::string Snapshot() const;
 
     TStartOptions options_;
@@ -220,9 +221,9 @@ private:
     bool started_ = false;
     bool openFailed_ = false;
     bool whiteboard_ = false;
-    bool quickSuperscript_ = false;
     bool traceHintShown_ = false;
     int lastStatusFlags_ = 0;
+    int chordKey_ = 0; // an Alt chord used at its shortcut override
     std::optional<TArrangement> savedArrangement_;
     QElapsedTimer clock_;
     std::vector<std::pair<QString, qint64>> timings_;

@@ -1,7 +1,8 @@
 // The window messages other parts of the program send or post to the main
-// window and the maths editor, as custom event types numbered from the
-// message numbers (QEvent::User + message), with the events that carry
-// their parameters. Sending is QCoreApplication::sendEvent, posting postEvent.
+// window, as custom event types numbered as the messages (all above
+// QEvent::User), with the events that carry their parameters. Sending is
+// QCoreApplication::sendEvent, posting postEvent. The maths editor's own
+// messages (1040, 1045) are declared with it.
 #pragma once
 
 #include <QEvent>
@@ -22,10 +23,10 @@ enum TWindowMessage : int {
 // The event type of a window message.
 [[nodiscard]] constexpr QEvent::Type MessageEventType(int message)
 {
-    return static_cast<QEvent::Type>(QEvent::User + message);
+    return static_cast<QEvent::Type>(message);
 }
 
-// A message without parameters (1040, 1043).
+// A message without parameters (1043).
 class TMessageEvent : public QEvent {
 public:
     explicit TMessageEvent(int message) : QEvent(MessageEventType(message)) {}
@@ -53,15 +54,4 @@ public:
     }
     double left, width, top, height;
     int state;
-};
-
-// 1045: the key of an Alt chord and its text.
-class TQuickIndexEvent : public QEvent {
-public:
-    TQuickIndexEvent(int key, QString text)
-        : QEvent(MessageEventType(wmQuickIndex)), key(key), text(std::move(text))
-    {
-    }
-    int key;
-    QString text;
 };

@@ -5,6 +5,7 @@
 #include "app/helpwindow.h"
 #include "app/lumacurveform.h"
 #include "app/windowmessages.h"
+#include "formula/mathseditor.h"
 #include "graph/graphwindow.h"
 
 #include <QAction>
@@ -34,23 +35,6 @@
 #include <memory>
 
 namespace {
-
-// A maths editor stand-in: a line edit that records the quick-index messages it receives.
-class TRecordingEditor : public QLineEdit {
-public:
-    TRecordingEditor() { setProperty("lumacurveMathsEditor", true); }
-    QString quickIndex;
-
-protected:
-    bool event(QEvent* event) override
-    {
-        if (event->type() == MessageEventType(wmQuickIndex)) {
-            quickIndex += static_cast<TQuickIndexEvent*>(event)->text;
-            return true;
-        }
-        return QLineEdit::event(event);
-    }
-};
 
 // A form whose save question is answered by the test.
 class TTestForm : public TLumacurveForm {
@@ -184,30 +168,51 @@ TEST_F(MainForm, LeavingWhiteboardWithNothingKeptSaysSo)
     EXPECT_FALSE(form->Commands().Action("ActionWhiteboard")->isChecked());
 }
 
-TEST_F(MainForm, KeypadAndAltChordsReachTheFocusedMathsEditor)
+TEST_F(MainForm, KeypadInsertCommandsAndAltChordsReachTheFocusedMathsEditor)
 {
-    auto* editor = new TRecordingEditor;
+    EXPECT_FALSE(form->Commands().Action("ActionInsPi")->isEnabled()); // no maths editor has the focus
+    auto* editor = new TMathsEditor;
     form->EquationsArea()->setLayout(new QVBoxLayout);
     form->EquationsArea()->layout()->addWidget(editor);
     editor->show();
-    editor->setFocus();
     QApplication::setActiveWindow(form.get());
+    editor->setFocus();
+    QCoreApplication::processEvents();
     ASSERT_EQ(QApplication::focusWidget(), editor);
+    ASSERT_TRUE(form->Commands().Action("ActionInsPi")->isEnabled());
     form->TypeKeys("3x+1");
-    EXPECT_EQ(editor->text(), "3x+1");
+    EXPECT_EQ(editor->LineText(), "3x+1");
     form->TypeKeys("\b");
-    EXPECT_EQ(editor->text(), "3x+");
+    EXPECT_EQ(editor->LineText(), "3x+");
     // "Alt key" makes the next key an index, then clears itself.
     ASSERT_TRUE(form->Commands().Trigger("KeybtnAltAct"));
-    form->TypeKeys("2y");
-    QCoreApplication::processEvents();
-    EXPECT_EQ(editor->quickIndex, "2");
-    EXPECT_EQ(editor->text(), "3x+y");
+    form->TypeKeys("2");
+    const std::string indexed = editor->LineText();
+    EXPECT_NE(indexed, "3x+2");
+    EXPECT_NE(indexed.find('2'), std::string::npos);
+    EXPECT_FALSE(QuickSuperscript);
     EXPECT_FALSE(form->Commands().Action("KeybtnAltAct")->isChecked());
-    // An Alt chord typed on the keyboard goes to the editor as a quick index.
-    QTest::keyClick(editor, Qt::Key_N, Qt::AltModifier);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(editor->quickIndex, "2n");
+    // An Alt chord typed on the keyboard becomes an index too; the menu's Alt+S does not steal it.
+    editor->Clear();
+    QTest::keyClick(editor, Qt::Key_X);
+    QTest::keyClick(editor, Qt::Key_2, Qt::AltModifier);
+    EXPECT_EQ(editor->LineText(), [&] {
+        auto* reference = new TMathsEditor;
+        reference->Clear();
+        QKeyEvent x(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+        QCoreApplication::sendEvent(reference, &x);
+        QuickSuperscript = true;
+        QKeyEvent two(QEvent::KeyPress, Qt::Key_2, Qt::NoModifier, "2");
+        QCoreApplication::sendEvent(reference, &two);
+        QuickSuperscript = false;
+        const std::string text = reference->LineText();
+        delete reference;
+        return text;
+    }());
+    // Insert commands go to the editor.
+    editor->Clear();
+    ASSERT_TRUE(form->Commands().Trigger("ActionInsPi"));
+    EXPECT_FALSE(editor->LineText().empty());
     // The fn button switches the key groups.
     QWidget* sin = form->findChild<QWidget*>("Key_sin");
     QWidget* seven = form->findChild<QWidget*>("Key_7");
@@ -216,6 +221,22 @@ TEST_F(MainForm, KeypadAndAltChordsReachTheFocusedMathsEditor)
     ASSERT_TRUE(form->Commands().Trigger("KeyBtnFnAct"));
     EXPECT_FALSE(sin->isHidden());
     EXPECT_TRUE(seven->isHidden());
+}
+
+TEST_F(MainForm, ChoosingZoomInTwiceLeavesNoMouseMode)
+{
+    ASSERT_TRUE(form->Commands().Trigger("ActionZoomin"));
+    EXPECT_EQ(form->GraphArea()->MouseMode(), 301);
+    ASSERT_TRUE(form->Commands().Trigger("ActionZoomin"));
+    EXPECT_TRUE(form->Commands().Action("ActionNoZoom")->isChecked());
+    EXPECT_NE(form->GraphArea()->MouseMode(), 301);
+    ASSERT_TRUE(form->Commands().Trigger("ActionTraceOnOff"));
+    EXPECT_TRUE(form->GraphArea()->TraceMode());
+    EXPECT_EQ(form->MessageLabel()->text(),
+              "Click on a curve then use the right or left arrow keys to move the trace point");
+    ASSERT_TRUE(form->Commands().Trigger("ActionDragGrid"));
+    EXPECT_FALSE(form->GraphArea()->TraceMode());
+    EXPECT_EQ(form->GraphArea()->MouseMode(), 303);
 }
 
 TEST_F(MainForm, CopyCommandsPutSvgAndPngOfTheSameSizeOnTheClipboard)
