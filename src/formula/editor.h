@@ -73,6 +73,8 @@ public:
 
     // The object whose formula this line edits, or nullptr (borrowed).
     [[nodiscard]] TEquationObject* EditedObject() const { return editedObject_; }
+    // Forgets the edited object (it was freed or went back into the list).
+    void ForgetEditedObject() { editedObject_ = nullptr; }
     // The kind named by the first description of the list taken over (0 for none).
     [[nodiscard]] int ReportedKind() const { return reportedKind_; }
 
