@@ -9,6 +9,7 @@
 #include "expr/declarations.h"
 #include "expr/entry.h"
 #include "formula/canvascontrol.h"
+#include "formula/equationswindow.h"
 #include "formula/markup.h"
 #include "formula/mathseditor.h"
 #include "graph/graphparams.h"
@@ -250,14 +251,12 @@ void TLumacurveForm::BuildPanels()
     equationsScroller_ = new QScrollArea;
     equationsScroller_->setObjectName("EquationsScroller");
     equationsScroller_->setWidgetResizable(true);
-    auto* equations = new QWidget;
-    equations->setObjectName("EquationsWindow");
-    equations->setAutoFillBackground(true);
-    equations->setFocusPolicy(Qt::StrongFocus);
-    QPalette white = equations->palette();
+    equations_ = new TEquationsWindow;
+    equations_->setObjectName("EquationsWindow");
+    equations_->Scrolling = equationsScroller_;
+    QPalette white = equations_->palette();
     white.setColor(QPalette::Window, Qt::white);
-    equations->setPalette(white);
-    equationsScroller_->setWidget(equations);
+    equationsScroller_->setWidget(equations_);
     equationsScroller_->setMinimumWidth(260);
     QDockWidget* equationsPanel =
         AddPanel("EquationsDockPanel", tr("Equations"), equationsScroller_, Qt::LeftDockWidgetArea);
@@ -271,7 +270,7 @@ void TLumacurveForm::BuildPanels()
     grid->setSpacing(0);
     graphArea_ = new TGraphWindow;
     graphArea_->setObjectName("GraphWindow");
-    graphArea_->SetLineSource(&document_->lines);
+    graphArea_->SetLineSource(&equations_->List());
     graphArea_->setMinimumSize(200, 150);
     horzScrollBar_ = new QScrollBar(Qt::Horizontal);
     horzScrollBar_->setObjectName("HorzScrollBar");
@@ -306,6 +305,7 @@ void TLumacurveForm::BuildCommands()
     RegisterDocumentHandlers();
     RegisterScaleHandlers();
     RegisterInsertHandlers();
+    ConnectEquations();
     // The insert commands follow the maths editor that has the focus.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommands(); });
     // The zoom buttons beside the scroll bars.
@@ -511,29 +511,96 @@ void TLumacurveForm::RegisterInsertHandlers()
     // Index, fraction, square root and pi go to the maths editor with the focus; the
     // other four go to the equations window's editor, which is the active one there.
     auto& c = *commands_;
-    auto toEditor = [](void (TMathsEditor::*insert)()) {
-        return [insert] {
-            if (ActiveMathsEditor)
-                (ActiveMathsEditor->*insert)();
+    auto toEditor = [this](void (TMathsEditor::*insert)(), bool equationsOnly) {
+        return [this, insert, equationsOnly] {
+            TMathsEditor* editor = equationsOnly || !ActiveMathsEditor ? equations_ : ActiveMathsEditor;
+            if (editor == equations_)
+                (void)ActiveMathsWindow();
+            (editor->*insert)();
         };
     };
-    c.SetHandler("ActionInsertSuper", toEditor(&TMathsEditor::InsertIndex));
-    c.SetHandler("ActionInsFraction", toEditor(&TMathsEditor::InsertFraction));
-    c.SetHandler("ActionInsSqroot", toEditor(&TMathsEditor::InsertSquareRoot));
-    c.SetHandler("ActionInsPi", toEditor(&TMathsEditor::InsertPi));
-    c.SetHandler("ActionInsTheta", toEditor(&TMathsEditor::InsertTheta));
-    c.SetHandler("ActionInsplusminus", toEditor(&TMathsEditor::InsertPlusMinus));
+    c.SetHandler("ActionInsertSuper", toEditor(&TMathsEditor::InsertIndex, false));
+    c.SetHandler("ActionInsFraction", toEditor(&TMathsEditor::InsertFraction, false));
+    c.SetHandler("ActionInsSqroot", toEditor(&TMathsEditor::InsertSquareRoot, false));
+    c.SetHandler("ActionInsPi", toEditor(&TMathsEditor::InsertPi, false));
+    c.SetHandler("ActionInsTheta", toEditor(&TMathsEditor::InsertTheta, true));
+    c.SetHandler("ActionInsplusminus", toEditor(&TMathsEditor::InsertPlusMinus, true));
     // The editor's own chords type the two comparison signs.
-    auto chord = [](Qt::Key key) {
-        return [key] {
-            if (!ActiveMathsEditor)
-                return;
+    auto chord = [this](Qt::Key key) {
+        return [this, key] {
+            (void)ActiveMathsWindow();
             QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier | Qt::ShiftModifier);
-            QCoreApplication::sendEvent(ActiveMathsEditor, &press);
+            QCoreApplication::sendEvent(equations_, &press);
         };
     };
     c.SetHandler("ActionInsLessEq", chord(Qt::Key_Comma));
     c.SetHandler("ActionInsGreaterEq", chord(Qt::Key_Period));
+}
+
+int TLumacurveForm::SelectedLine() const
+{
+    const int index = equations_->SelectedIndex();
+    return index >= 0 && index < equations_->Count() ? index : -1;
+}
+
+void TLumacurveForm::ConnectEquations()
+{
+    equations_->OnInsertCurve = [this](TEquationObject*) {
+        graphArea_->LinesChanged(0);
+        if (loading_)
+            return; // a document or snapshot being put in place is one step, recorded afterwards
+        SetModified(true);
+        UndoPostAction();
+    };
+    equations_->OnDeleteCurve = [this](TEquationObject*) { graphArea_->RemoveTrace(); };
+    equations_->OnLinesChanged = [this] {
+        graphArea_->LinesChanged(0);
+        if (!loading_)
+            SetModified(true);
+    };
+    equations_->OnSelectCurve = [this](TEquationsWindow*, TEquationObject* object, bool select) {
+        TCommandFacts facts = commands_->Facts();
+        facts.hasObject = select && object;
+        facts.flags = facts.hasObject ? object->PropertyFlags() : 0;
+        facts.objectValid = facts.hasObject && object->IsValid();
+        commands_->Update(facts);
+        graphArea_->SelectLine(SelectedLine());
+        UpdateCommands();
+    };
+    equations_->OnChangesProcessed = [this] { UpdateCommands(); };
+    graphArea_->AcceptsCommandQuery = [this] { return !equations_->Line(); };
+    auto& c = *commands_;
+    c.SetHandler("ActionDeleteCurve", [this] {
+        if (TEquationObject* object = equations_->SelectedObject()) {
+            const QString refusal = equations_->DeleteCurve(object);
+            if (refusal.isEmpty()) {
+                SetModified(true);
+                UndoPostAction();
+            }
+        }
+    });
+    c.SetHandler("ActionDeleteSecondaries", [this] {
+        if (TEquationObject* object = equations_->SelectedObject()) {
+            equations_->DeleteDependents(object);
+            SetModified(true);
+            UndoPostAction();
+        }
+    });
+    auto clipboard = [this](void (TMathsEditor::*operation)(), bool changes) {
+        return [this, operation, changes] {
+            auto* editor = qobject_cast<TMathsEditor*>(ActiveMathsWindow());
+            if (!editor)
+                return;
+            (editor->*operation)();
+            if (changes && editor == equations_) {
+                SetModified(true);
+                UndoPostAction();
+            }
+        };
+    };
+    c.SetHandler("ActionCopy", clipboard(&TMathsEditor::CopyToClipboard, false));
+    c.SetHandler("ActionCut", clipboard(&TMathsEditor::CutToClipboard, true));
+    c.SetHandler("ActionPaste", clipboard(&TMathsEditor::PasteFromClipboard, true));
 }
 
 void TLumacurveForm::RegisterDocumentHandlers()
@@ -607,8 +674,10 @@ void TLumacurveForm::RegisterScaleHandlers()
         mousePosition_->setMinimumWidth(std::max(180, panelWidth));
     });
     connect(graph, &TGraphWindow::LineSelected, this, [this](int index) {
-        document_->selectedLine = index;
-        UndoPostAction();
+        if (index >= 0)
+            equations_->SelectLine(index);
+        else
+            equations_->Deselect();
     });
     connect(graph, &TGraphWindow::KeyForEquations, this,
             [this](int key, Qt::KeyboardModifiers modifiers, const QString& text) {
@@ -649,7 +718,8 @@ void TLumacurveForm::UpdateCommands()
 {
     TCommandFacts facts = commands_->Facts();
     facts.undoIndex = undo_.Index();
-    facts.editingFixedLine = !ActiveMathsEditor;
+    facts.editingFixedLine = false; // the equations window always takes insertions
+    facts.editing = equations_->Line() != nullptr;
     facts.scaleListCount = static_cast<int>(graphArea_->Params().History.size());
     facts.selectedDynamicConstant = false;
     facts.undoCount = undo_.Count();
@@ -729,15 +799,17 @@ bool TLumacurveForm::event(QEvent* event)
     case wmDeferredStart:
         DeferredStartup();
         return true;
-    case wmPrimaryIndex:
-        // No equations list yet: every object is absent.
-        static_cast<TObjectMessageEvent*>(event)->answer = -1;
+    case wmPrimaryIndex: {
+        auto* query = static_cast<TObjectMessageEvent*>(event);
+        query->answer = query->object ? equations_->List().IndexOf(query->object) : -1;
         return true;
+    }
     case wmWindowPlacement:
         ApplyPlacement(*static_cast<TPlacementEvent*>(event));
         return true;
     case wmRemeasure:
-        EquationsArea()->update();
+        equations_->RemeasureAll();
+        equations_->update();
         return true;
     default:
         break;
@@ -920,12 +992,13 @@ void TLumacurveForm::ClearAll(bool resetScales)
 {
     if (!AskToSave())
         return;
-    if (document_->lines.LineCount() > 0)
+    if (equations_->Count() > 0)
         undo_.DropRedo();
     graphArea_->ClearGraphObjects();
-    document_->lines.lines.clear();
+    loading_ = true;
+    equations_->ClearAll();
+    loading_ = false;
     graphArea_->LinesChanged(0);
-    document_->selectedLine = -1;
     document_->commentary.reset();
     SetDocumentPath({});
     if (resetScales)
@@ -961,8 +1034,8 @@ bool TLumacurveForm::OpenFile(const QString& path)
     QString skipped;
     for (const auto& warning : document->warnings)
         skipped += QString("\nline %1: %2").arg(warning.line).arg(QString::fromStdString(warning.text));
-    if (!undo_.Empty())
-        undo_.DropRedo();
+    // The present state is one step back from the opened document.
+    undo_.Record(Snapshot());
     LoadDocumentIntoWindows(std::move(document));
     // Every successful read names the save target, unless guide help is loaded.
     if (guideHelp_.isEmpty() && result == TReadResult::Document)
@@ -979,15 +1052,27 @@ void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document
 {
     const bool whiteboardBefore = whiteboard_;
     graphArea_->ClearGraphObjects();
-    graphArea_->SetLineSource(nullptr);
+    loading_ = true;
+    equations_->ClearAll();
+    loading_ = false;
     document_ = std::move(document);
-    graphArea_->SetLineSource(&document_->lines);
     document_->ApplySettings();
     PublishSettings();
     if (Configuration.AutoAccuracy)
         Configuration.Accuracy = static_cast<std::int16_t>(AutomaticAccuracy);
     document_->ApplyScales(graphArea_->Params(), graphArea_);
-    graphArea_->SelectLine(document_->selectedLine);
+    // The lines pass to the equations window, which the graph draws from.
+    loading_ = true;
+    for (auto& line : document_->lines.lines)
+        equations_->InsertObject(std::move(line));
+    loading_ = false;
+    document_->lines.lines.clear();
+    equations_->RemeasureAll();
+    if (document_->selectedLine >= 0 && document_->selectedLine < equations_->Count())
+        equations_->SetSelected(document_->selectedLine);
+    graphArea_->SelectLine(equations_->SelectedIndex() < equations_->Count() ? equations_->SelectedIndex()
+                                                                             : -1);
+    graphArea_->LinesChanged(0);
     graphArea_->RedrawAll();
     if (document_->window) {
         const TWindowRecord& window = *document_->window;
@@ -1049,10 +1134,7 @@ void TLumacurveForm::CaptureDocument()
 
 std::string TLumacurveForm::Snapshot() const
 {
-    std::vector<TEquationObject*> lines;
-    for (int n = 0; n < document_->lines.LineCount(); ++n)
-        lines.push_back(document_->lines.LineAt(n));
-    return EquationListText(lines, document_->selectedLine);
+    return EquationListText(equations_->List().Lines(), SelectedLine());
 }
 
 void TLumacurveForm::RestoreSnapshot(const std::string& snapshot)
@@ -1062,10 +1144,16 @@ void TLumacurveForm::RestoreSnapshot(const std::string& snapshot)
     (void)ReadEquationListText(snapshot, lines, selected);
     // The mouse tool and the trace marker go before the lines they may point at.
     graphArea_->ClearGraphObjects();
-    document_->lines.lines = std::move(lines.lines);
-    document_->selectedLine = selected;
+    loading_ = true;
+    equations_->ClearAll();
+    for (auto& line : lines.lines)
+        equations_->InsertObject(std::move(line));
+    loading_ = false;
+    equations_->RemeasureAll();
+    if (selected >= 0 && selected < equations_->Count())
+        equations_->SetSelected(selected);
     graphArea_->LinesChanged(0);
-    graphArea_->SelectLine(selected);
+    graphArea_->SelectLine(SelectedLine());
     EquationsArea()->update();
     UpdateCommands();
 }
@@ -1090,8 +1178,12 @@ void TLumacurveForm::OpenGuideHelp(const QString& path)
 
 bool TLumacurveForm::SaveDocument(const QString& path)
 {
-    for (int n = 0; n < document_->lines.LineCount(); ++n)
-        if (dynamic_cast<TNeedsDefinitions*>(document_->lines.LineAt(n))) {
+    if (!equations_->FinishPendingEdit()) {
+        Message(tr("You must correct the fault in the equation before I can save."), QMessageBox::Warning);
+        return false;
+    }
+    for (int n = 0; n < equations_->Count(); ++n)
+        if (dynamic_cast<TNeedsDefinitions*>(equations_->ItemAt(n))) {
             Message(tr("You must define all constants and functions before saving"), QMessageBox::Warning,
                     206);
             return false;
@@ -1108,10 +1200,18 @@ bool TLumacurveForm::SaveDocument(const QString& path)
             target += ".lcv";
     }
     CaptureDocument();
-    std::string error;
-    if (!::SaveDocument(*document_, target, error)) {
+    // The document's sections, with the equation records of the equations window at the end.
+    document_->lines.lines.clear();
+    std::string text = DocumentText(*document_);
+    text.resize(text.rfind("Selected curve no: "));
+    text += Snapshot();
+    QSaveFile file(target);
+    const bool written = file.open(QIODevice::WriteOnly) &&
+                         file.write(text.data(), qint64(text.size())) == qint64(text.size()) && file.commit();
+    if (!written) {
         // The previous file is whole, and the document still counts as modified under its old name.
-        Message(QString::fromStdString(error), QMessageBox::Warning);
+        Message(tr("Cannot save %1: %2").arg(QDir::toNativeSeparators(target), file.errorString()),
+                QMessageBox::Warning);
         return false;
     }
     SetDocumentPath(target);
@@ -1150,7 +1250,10 @@ void TLumacurveForm::DrawArea(TPictureArea area, QPainter& painter, const QRectF
     painter.save();
     painter.translate(target.topLeft());
     painter.scale(target.width() / sourceRect.width(), target.height() / sourceRect.height());
-    if (area == TPictureArea::Graphs) {
+    if (area == TPictureArea::Equations) {
+        Canvas canvas(&painter);
+        equations_->PaintAll(canvas, false);
+    } else if (area == TPictureArea::Graphs) {
         // The graph draws itself through its own drawing path, as vectors on vector devices.
         painter.setClipRect(graphArea_->rect());
         Canvas canvas(&painter);
@@ -1235,12 +1338,10 @@ QWidget* TLumacurveForm::ActiveMathsWindow()
 {
     if (auto* editor = qobject_cast<TMathsEditor*>(QApplication::focusWidget()))
         return editor;
-    if (ActiveMathsEditor)
-        return ActiveMathsEditor;
     if (QDockWidget* panel = Panel("EquationsDockPanel"))
         panel->show();
-    EquationsArea()->setFocus();
-    return EquationsArea();
+    equations_->setFocus();
+    return equations_;
 }
 
 void TLumacurveForm::TypeKeys(const QString& text)
@@ -1383,6 +1484,11 @@ void TLumacurveForm::WhiteboardSettings()
 
 void TLumacurveForm::UndoPostAction()
 {
+    // A load, New or Undo records its one step itself; a line being edited is no state yet.
+    if (loading_ || equations_->Line()) {
+        UpdateCommands();
+        return;
+    }
     undo_.Record(Snapshot());
     UpdateCommands();
 }

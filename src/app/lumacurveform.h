@@ -30,6 +30,7 @@ class QToolButton;
 class TDocument;
 class TGraphParams;
 class TGraphWindow;
+class TEquationsWindow;
 class THelpWindow;
 class TStartupWindow;
 
@@ -122,6 +123,9 @@ public:
     [[nodiscard]] TGraphParams& GraphParams();
     // The undo history of the equations list.
     [[nodiscard]] const TUndoHistory& UndoHistory() const { return undo_; }
+    // The equations window and the index of its selected line (-1: none).
+    [[nodiscard]] TEquationsWindow* Equations() const { return equations_; }
+    [[nodiscard]] int SelectedLine() const;
     // Replaces the equation lines by those of a snapshot (Undo and Redo).
     void RestoreSnapshot(const std::string& snapshot);
 
@@ -194,6 +198,7 @@ private:
     void RegisterDocumentHandlers();
     void RegisterScaleHandlers();
     void RegisterInsertHandlers();
+    void ConnectEquations();
     [[nodiscard]] std::string Snapshot() const;
 
     TStartOptions options_;
@@ -208,6 +213,7 @@ private:
     QScrollArea* equationsScroller_ = nullptr;
     QWidget* graphPanel_ = nullptr;
     TGraphWindow* graphArea_ = nullptr;
+    TEquationsWindow* equations_ = nullptr;
     std::unique_ptr<TDocument> document_;
     QScrollBar* horzScrollBar_ = nullptr;
     QScrollBar* vertScrollBar_ = nullptr;
@@ -219,6 +225,7 @@ private:
     QString lastMessage_;
     bool modified_ = false;
     bool started_ = false;
+    bool loading_ = false; // lines are being put in place by a load, New or Undo
     bool openFailed_ = false;
     bool whiteboard_ = false;
     bool traceHintShown_ = false;

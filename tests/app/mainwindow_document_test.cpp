@@ -5,6 +5,7 @@
 #include "app/document.h"
 #include "app/lumacurveform.h"
 #include "expr/declarations.h"
+#include "formula/equationswindow.h"
 
 #include <QAction>
 #include <QFile>
@@ -55,7 +56,7 @@ TEST_F(DocumentForm, OpeningNamesTheWindowAndTheFullPathIsWhereSaveWrites)
     ASSERT_TRUE(form->OpenFile(Example));
     EXPECT_EQ(form->windowTitle(), "Lumacurve : Trigonometry");
     EXPECT_EQ(form->DocumentPath(), Example);
-    EXPECT_EQ(form->Document().lines.LineCount(), 4);
+    EXPECT_EQ(form->Equations()->Count(), 4);
     EXPECT_TRUE(Configuration.Radians());
     EXPECT_TRUE(form->Commands().Action("ActionRadians")->isChecked());
     EXPECT_FALSE(form->Modified());
@@ -66,7 +67,7 @@ TEST_F(DocumentForm, OpeningNamesTheWindowAndTheFullPathIsWhereSaveWrites)
     EXPECT_EQ(form->windowTitle(), "Lumacurve : copy");
     // What was saved opens again with the same lines.
     ASSERT_TRUE(form->OpenFile(copy));
-    EXPECT_EQ(form->Document().lines.LineCount(), 4);
+    EXPECT_EQ(form->Equations()->Count(), 4);
 }
 
 TEST_F(DocumentForm, AFailedOpenKeepsTheDocumentAndItsName)
@@ -77,12 +78,12 @@ TEST_F(DocumentForm, AFailedOpenKeepsTheDocumentAndItsName)
     EXPECT_FALSE(form->OpenFile(junk));
     EXPECT_FALSE(form->LastMessage().isEmpty());
     EXPECT_EQ(form->DocumentPath(), Example);
-    EXPECT_EQ(form->Document().lines.LineCount(), 4);
+    EXPECT_EQ(form->Equations()->Count(), 4);
     const QString newer = dir.filePath("newer.lcv");
     ASSERT_TRUE(Write(newer, "Lumacurve for windows version 3.2\r\n"));
     EXPECT_FALSE(form->OpenFile(newer));
     EXPECT_EQ(form->LastMessage(), "You need the latest version of Lumacurve");
-    EXPECT_EQ(form->Document().lines.LineCount(), 4);
+    EXPECT_EQ(form->Equations()->Count(), 4);
 }
 
 TEST_F(DocumentForm, ADamagedDocumentOpensWithWhatCouldBeRead)
@@ -93,7 +94,7 @@ TEST_F(DocumentForm, ADamagedDocumentOpensWithWhatCouldBeRead)
                       "y=)(\r\nSelected curve no: 0\r\n"));
     ASSERT_TRUE(form->OpenFile(damaged));
     EXPECT_TRUE(form->LastMessage().startsWith("I got stuck but have done my best."));
-    EXPECT_GE(form->Document().lines.LineCount(), 1);
+    EXPECT_GE(form->Equations()->Count(), 1);
     EXPECT_EQ(form->DocumentName(), "damaged");
 }
 
@@ -111,28 +112,35 @@ TEST_F(DocumentForm, AFailedSaveKeepsTheModifiedFlagAndTheName)
 TEST_F(DocumentForm, UndoAndRedoStepThroughChanges)
 {
     ASSERT_TRUE(form->OpenFile(Example));
-    EXPECT_FALSE(form->Commands().Action("ActionUndo")->isEnabled());
+    // The state before opening is one step back.
+    EXPECT_TRUE(form->Commands().Action("ActionUndo")->isEnabled());
+    EXPECT_FALSE(form->Commands().Action("ActionRedo")->isEnabled());
     // Two changes: a line removed each time.
     for (int n = 0; n < 2; ++n) {
-        form->Document().lines.lines.pop_back();
+        TEquationsWindow* equations = form->Equations();
+        equations->DeleteObject(equations->ItemAt(equations->Count() - 1));
         form->UndoPostAction();
     }
-    EXPECT_EQ(form->Document().lines.LineCount(), 2);
+    EXPECT_EQ(form->Equations()->Count(), 2);
     ASSERT_TRUE(form->Commands().Trigger("ActionUndo"));
-    EXPECT_EQ(form->Document().lines.LineCount(), 3);
+    EXPECT_EQ(form->Equations()->Count(), 3);
     ASSERT_TRUE(form->Commands().Trigger("ActionUndo"));
-    EXPECT_EQ(form->Document().lines.LineCount(), 4);
+    EXPECT_EQ(form->Equations()->Count(), 4);
+    ASSERT_TRUE(form->Commands().Trigger("ActionUndo"));
+    EXPECT_EQ(form->Equations()->Count(), 0);
     EXPECT_FALSE(form->Commands().Action("ActionUndo")->isEnabled());
     ASSERT_TRUE(form->Commands().Trigger("ActionRedo"));
-    EXPECT_EQ(form->Document().lines.LineCount(), 3);
+    EXPECT_EQ(form->Equations()->Count(), 4);
+    ASSERT_TRUE(form->Commands().Trigger("ActionRedo"));
+    EXPECT_EQ(form->Equations()->Count(), 3);
     EXPECT_TRUE(form->Commands().Action("ActionRedo")->isEnabled());
-    // New keeps its own step: Undo brings the lines back.
+    // New is a step of its own: Undo brings the lines back.
     form->SetModified(false);
     ASSERT_TRUE(form->Commands().Trigger("ActionFileNew"));
-    EXPECT_EQ(form->Document().lines.LineCount(), 0);
+    EXPECT_EQ(form->Equations()->Count(), 0);
     EXPECT_EQ(form->windowTitle(), "Lumacurve");
     ASSERT_TRUE(form->Commands().Trigger("ActionUndo"));
-    EXPECT_EQ(form->Document().lines.LineCount(), 3);
+    EXPECT_EQ(form->Equations()->Count(), 3);
 }
 
 TEST_F(DocumentForm, LinesWaitingForDefinitionsStopASave)
@@ -142,8 +150,8 @@ TEST_F(DocumentForm, LinesWaitingForDefinitionsStopASave)
         Write(waiting, "Lumacurve for windows version 3.101\r\nCurve\r\ny=kx\r\nSelected curve no: 0\r\n"));
     ASSERT_TRUE(form->OpenFile(waiting));
     bool anyWaiting = false;
-    for (int n = 0; n < form->Document().lines.LineCount(); ++n)
-        anyWaiting = anyWaiting || dynamic_cast<TNeedsDefinitions*>(form->Document().lines.LineAt(n));
+    for (int n = 0; n < form->Equations()->Count(); ++n)
+        anyWaiting = anyWaiting || dynamic_cast<TNeedsDefinitions*>(form->Equations()->ItemAt(n));
     if (!anyWaiting)
         GTEST_SKIP() << "entry made no waiting line of y=kx";
     EXPECT_FALSE(form->SaveDocument(dir.filePath("out.lcv")));
