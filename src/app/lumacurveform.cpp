@@ -719,6 +719,10 @@ void TLumacurveForm::UpdateCommands()
     TCommandFacts facts = commands_->Facts();
     facts.undoIndex = undo_.Index();
     facts.editingFixedLine = false; // the equations window always takes insertions
+    const TEquationObject* selected = equations_->SelectedObject();
+    facts.hasObject = selected != nullptr;
+    facts.flags = selected ? selected->PropertyFlags() : 0;
+    facts.objectValid = selected && selected->IsValid();
     facts.editing = equations_->Line() != nullptr;
     facts.scaleListCount = static_cast<int>(graphArea_->Params().History.size());
     facts.selectedDynamicConstant = false;

@@ -222,6 +222,18 @@ TEST_F(MainForm, KeypadInsertCommandsAndAltChordsReachTheFocusedMathsEditor)
     EXPECT_TRUE(seven->isHidden());
 }
 
+TEST_F(MainForm, MenusOpenWithTheirCommands)
+{
+    QMenu* edit = form->findChild<QMenu*>("Edit1");
+    ASSERT_NE(edit, nullptr);
+    edit->popup(form->mapToGlobal(QPoint(40, 20)));
+    QCoreApplication::processEvents();
+    const QImage picture = edit->grab().toImage();
+    picture.save("/tmp/lumacurve_edit_menu.png");
+    EXPECT_GT(picture.height(), 17 * 12); // a row for each of its 17 entries
+    edit->close();
+}
+
 TEST_F(MainForm, ChoosingZoomInTwiceLeavesNoMouseMode)
 {
     ASSERT_TRUE(form->Commands().Trigger("ActionZoomin"));
