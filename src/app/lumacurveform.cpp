@@ -1235,13 +1235,13 @@ TGraphWindow* TLumacurveForm::GraphArea() const
     return graphArea_;
 }
 
-void TLumacurveForm::DrawArea(TPictureArea area, QPainter& painter, const QRectF& target)
+QWidget* TLumacurveForm::AreaSource(TPictureArea area, QRect& sourceRect) const
 {
     QWidget* source = area == TPictureArea::Graphs ? graphArea_
                       : area == TPictureArea::Equations
                           ? static_cast<QWidget*>(equationsScroller_->viewport())
-                          : static_cast<QWidget*>(this);
-    QRect sourceRect = source->rect();
+                          : const_cast<TLumacurveForm*>(this);
+    sourceRect = source->rect();
     if (area == TPictureArea::Screen) {
         // The dock site: the panels without the menu, the toolbars and the status line.
         QRect docks;
@@ -1251,6 +1251,13 @@ void TLumacurveForm::DrawArea(TPictureArea area, QPainter& painter, const QRectF
         if (!docks.isEmpty())
             sourceRect = docks;
     }
+    return source;
+}
+
+void TLumacurveForm::DrawArea(TPictureArea area, QPainter& painter, const QRectF& target)
+{
+    QRect sourceRect;
+    QWidget* source = AreaSource(area, sourceRect);
     painter.save();
     painter.translate(target.topLeft());
     painter.scale(target.width() / sourceRect.width(), target.height() / sourceRect.height());
@@ -1270,19 +1277,9 @@ void TLumacurveForm::DrawArea(TPictureArea area, QPainter& painter, const QRectF
 
 bool TLumacurveForm::CopyPicture(TPictureArea area)
 {
-    QWidget* source = area == TPictureArea::Graphs ? graphArea_
-                      : area == TPictureArea::Equations
-                          ? static_cast<QWidget*>(equationsScroller_->viewport())
-                          : static_cast<QWidget*>(this);
-    QSize size = source->size();
-    if (area == TPictureArea::Screen) {
-        QRect docks;
-        for (QDockWidget* panel : findChildren<QDockWidget*>())
-            if (panel->isVisible() && !panel->isFloating())
-                docks = docks.united(panel->geometry());
-        if (!docks.isEmpty())
-            size = docks.size();
-    }
+    QRect sourceRect;
+    (void)AreaSource(area, sourceRect);
+    const QSize size = sourceRect.size();
     if (size.isEmpty())
         return false;
     const QRectF target(QPointF(0, 0), QSizeF(size));

@@ -187,6 +187,8 @@ private:
     void MeasureAutomaticAccuracy();
     void ShowStartupScreen();
     void ApplyPlacement(const class TPlacementEvent& placement);
+    // The widget an area is drawn from and the rectangle of it that the picture shows.
+    QWidget* AreaSource(TPictureArea area, QRect& sourceRect) const;
     void SetDocumentPath(const QString& path);
     void UpdateCaption();
     void Message(const QString& text, int icon, int helpTopic = 0);

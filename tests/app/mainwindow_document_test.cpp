@@ -6,6 +6,7 @@
 #include "app/lumacurveform.h"
 #include "expr/declarations.h"
 #include "formula/equationswindow.h"
+#include "mainwindow_testing.h"
 
 #include <QAction>
 #include <QFile>
@@ -25,14 +26,8 @@ class DocumentForm : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QStandardPaths::setTestModeEnabled(true);
-        TStartOptions options;
-        options.quiet = true;
-        options.noDefaultDocument = true;
-        form = std::make_unique<TLumacurveForm>(options);
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        QCoreApplication::processEvents();
+        form = MakeQuietForm<TLumacurveForm>();
+        ASSERT_NE(form, nullptr);
     }
     void TearDown() override
     {

@@ -7,6 +7,7 @@
 #include "app/windowmessages.h"
 #include "formula/mathseditor.h"
 #include "graph/graphwindow.h"
+#include "mainwindow_testing.h"
 
 #include <QAction>
 #include <QApplication>
@@ -55,16 +56,10 @@ class MainForm : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QStandardPaths::setTestModeEnabled(true);
         QSettings::setDefaultFormat(QSettings::IniFormat);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-        TStartOptions options;
-        options.quiet = true;
-        options.noDefaultDocument = true;
-        form = std::make_unique<TTestForm>(options);
-        form->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
-        QCoreApplication::processEvents();
+        form = MakeQuietForm<TTestForm>();
+        ASSERT_NE(form, nullptr);
     }
     void TearDown() override
     {
