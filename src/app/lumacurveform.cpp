@@ -190,6 +190,18 @@ TLumacurveForm::~TLumacurveForm()
     qApp->removeEventFilter(this);
     if (MainWindow == this)
         MainWindow = nullptr;
+    // The child windows outlive this part of the window while they are destroyed: nothing they
+    // signal on the way may reach it.
+    disconnect(qApp, nullptr, this, nullptr);
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+    equations_->OnInsertCurve = nullptr;
+    equations_->OnDeleteCurve = nullptr;
+    equations_->OnLinesChanged = nullptr;
+    equations_->OnSelectCurve = nullptr;
+    equations_->OnChangesProcessed = nullptr;
+    graphArea_->AcceptsCommandQuery = nullptr;
+    graphArea_->SetLineSource(nullptr);
     if (RightButtonLatch && RightButtonLatch->parent() == commands_)
         RightButtonLatch = nullptr;
     delete help_;
