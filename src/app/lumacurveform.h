@@ -1,0 +1,239 @@
+// TLumacurveForm: the main window, the application shell. It builds the
+// menus, toolbars, keypad and popup menu from the command table, arranges the
+// dock panels, runs the status line and its time-out, the deferred start-up,
+// whiteboard mode, pictures on the clipboard and printing, the document name
+// and caption rules, safe saving, and the window messages other parts of the
+// program send it. Helper functions for the command line and document names
+// are declared here too, so that tests can check them without a window.
+#pragma once
+
+#include "app/commands.h"
+#include "app/mainwindowbase.h"
+#include "app/undohistory.h"
+#include "docking/docksitewindow.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QStringList>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+class QLabel;
+class QMenu;
+class QPrinter;
+class QScrollArea;
+class QScrollBar;
+class QTimer;
+class QToolButton;
+class TDocument;
+class TGraphParams;
+class TGraphWindow;
+class TEquationsWindow;
+class THelpWindow;
+class TStartupWindow;
+
+// How the program was started.
+struct TStartOptions {
+    QStringList arguments;          // the command line without the program's name
+    bool automation = false;        // started by the automation server: small window, no start-up screen
+    bool screenshot = false;        // no start-up screen and no message boxes
+    bool quiet = false;             // message boxes' texts go to standard error instead (screenshots, tests)
+    bool timings = false;           // print the start-up phases to standard error
+    bool noDefaultDocument = false; // tests: start empty instead of opening the default document
+};
+
+// What the command line asks to open.
+struct TCommandLineDocument {
+    QString path; // empty: none
+    bool guideHelp = false;
+};
+// The document named by the arguments: the first argument that is not an
+// option, surrounding quotes removed, ".lcv" added when it has no extension;
+// ".ltg" (any letter case) marks guide help.
+[[nodiscard]] TCommandLineDocument CommandLineDocument(const QStringList& arguments);
+// The document name of a file: without folder and ".lcv"; "Lumacurve" (any case) counts as none.
+[[nodiscard]] QString DocumentNameOf(const QString& path);
+// The window caption for a document name.
+[[nodiscard]] QString CaptionFor(const QString& documentName);
+// True when the data starts with a document header line.
+[[nodiscard]] bool HasDocumentHeader(const QByteArray& data);
+// Where the default document is: the user's data folder, else the shipped one.
+[[nodiscard]] QString DefaultDocumentPath();
+// A Window record's placement made sound: fractions outside (0, 1] for width
+// and height are ignored (the current size stays), left and top are clamped
+// into [0, 1), and the rectangle is kept on the available screen area.
+[[nodiscard]] QRect PlacementRect(double left, double width, double top, double height, const QRect& screen,
+                                  const QRect& current);
+
+class TLumacurveForm : public TDockSiteWindow, public TMainWindowBase {
+    Q_OBJECT
+public:
+    static constexpr int StatusTimeout = 15000;
+    static constexpr int ScrollRecentre = 5000;
+
+    explicit TLumacurveForm(TStartOptions options = {}, QWidget* parent = nullptr);
+    ~TLumacurveForm() override;
+
+    // Lower layers' requests.
+    void UndoPostAction() override;
+    void ClearFamily(std::string_view name) override;
+    void ShowStatus(std::string_view text, bool beep = false, bool timeout = false) override;
+    // The status line with flags: bit 0 beeps, bit 1 clears the text after 15 seconds.
+    void ShowStatusFlags(const QString& text, int flags);
+    [[nodiscard]] int LastStatusFlags() const { return lastStatusFlags_; }
+    // The text of the last message box (shown or, when quiet, written to standard error).
+    [[nodiscard]] QString LastMessage() const { return lastMessage_; }
+
+    [[nodiscard]] TCommandList& Commands() { return *commands_; }
+    [[nodiscard]] QLabel* MessageLabel() const { return messageLabel_; }
+    [[nodiscard]] QLabel* MousePosition() const { return mousePosition_; }
+    [[nodiscard]] QTimer* MessageTimer() const { return messageTimer_; }
+    [[nodiscard]] QTimer* ScrollBarTimer() const { return scrollBarTimer_; }
+    [[nodiscard]] QMenu* GraphPopup() const { return graphPopup_; }
+    [[nodiscard]] THelpWindow* HelpWindow();
+    // Opens help at a topic number (0: the contents).
+    void ShowHelp(int topic = 0);
+
+    // The start-up has finished (the document is open and the accuracy measured).
+    [[nodiscard]] bool Started() const { return started_; }
+    // The phases of the start-up with their times in milliseconds.
+    [[nodiscard]] const std::vector<std::pair<QString, qint64>>& Timings() const { return timings_; }
+    // Records a start-up phase (printed with --timings).
+    void Mark(const QString& phase);
+
+    // Document state.
+    [[nodiscard]] QString DocumentName() const { return DocumentNameOf(documentPath_); }
+    [[nodiscard]] QString DocumentPath() const { return documentPath_; }
+    [[nodiscard]] bool Modified() const { return modified_; }
+    void SetModified(bool modified);
+    // Asks "Should I save the curves?" when something is modified; false when the user cancels or the save
+    // fails.
+    bool AskToSave();
+    // New (reset scales) or Clear curves.
+    void ClearAll(bool resetScales);
+    // Opens a document or guide help file, reporting failures; answers whether it was read.
+    bool OpenFile(const QString& path);
+    // Saves to the path (asking for one when empty); answers whether it was saved.
+    bool SaveDocument(const QString& path = {});
+    // The document being shown (its lines are the equation lines until the equations window holds them).
+    [[nodiscard]] TDocument& Document() { return *document_; }
+    // The scales of the graph.
+    [[nodiscard]] TGraphParams& GraphParams();
+    // The undo history of the equations list.
+    [[nodiscard]] const TUndoHistory& UndoHistory() const { return undo_; }
+    // The equations window and the index of its selected line (-1: none).
+    [[nodiscard]] TEquationsWindow* Equations() const { return equations_; }
+    [[nodiscard]] int SelectedLine() const;
+    // Replaces the equation lines by those of a snapshot (Undo and Redo).
+    void RestoreSnapshot(const std::string& snapshot);
+
+    // Pictures: what to copy.
+    enum class TPictureArea { Screen, Graphs, Equations };
+    // Puts SVG and PNG of the same drawing on the clipboard; false when there is nothing to draw.
+    bool CopyPicture(TPictureArea area);
+    // Draws the area on any paint device scaled into the target rectangle.
+    void DrawArea(TPictureArea area, QPainter& painter, const QRectF& target);
+    // Prints the graph fitted to the page with its margins.
+    bool Print(QPrinter& printer);
+
+    // Whiteboard mode.
+    void SetWhiteboard(bool on);
+    [[nodiscard]] bool Whiteboard() const { return whiteboard_; }
+    // The present arrangement (toolbars, equations font, background colour).
+    [[nodiscard]] TArrangement CurrentArrangement() const;
+    void ApplyArrangement(const TArrangement& arrangement);
+    // The stored whiteboard preferences, when any.
+    [[nodiscard]] static std::optional<TArrangement> StoredWhiteboardPreferences();
+    void StoreWhiteboardPreferences();
+    static void ForgetWhiteboardPreferences();
+
+    // The equations panel's area and the graph area.
+    [[nodiscard]] QWidget* EquationsArea() const;
+    [[nodiscard]] TGraphWindow* GraphArea() const;
+    // The maths editor with the focus, else the equations window (shown and focused).
+    [[nodiscard]] QWidget* ActiveMathsWindow();
+    // Types keypad text into the active maths editor.
+    void TypeKeys(const QString& text);
+    // Re-applies the command enabling rules now.
+    void UpdateCommands();
+    // False when the document named on the command line could not be read at all.
+    [[nodiscard]] bool OpenedCleanly() const { return !openFailed_; }
+    // The guide help file, when one is loaded.
+    [[nodiscard]] QString GuideHelpFile() const { return guideHelp_; }
+
+signals:
+    // The deferred start-up has finished.
+    void StartupFinished();
+
+protected:
+    // Asks "Should I save the curves?"; answers QMessageBox::Yes, No or Cancel.
+    virtual int SaveQuestion();
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildCommands();
+    void BuildMenus();
+    void BuildToolbars();
+    void BuildKeypad();
+    void BuildPopup();
+    void BuildStatusLine();
+    void BuildPanels();
+    void RegisterHandlers();
+    void DeferredStartup();
+    void MeasureAutomaticAccuracy();
+    void ShowStartupScreen();
+    void ApplyPlacement(const class TPlacementEvent& placement);
+    // The widget an area is drawn from and the rectangle of it that the picture shows.
+    QWidget* AreaSource(TPictureArea area, QRect& sourceRect) const;
+    void SetDocumentPath(const QString& path);
+    void UpdateCaption();
+    void Message(const QString& text, int icon, int helpTopic = 0);
+    void WhiteboardSettings();
+    void OpenGuideHelp(const QString& path);
+    void SetAngleMeasure(bool radians);
+    void LoadDocumentIntoWindows(std::unique_ptr<TDocument> document);
+    void CaptureDocument();
+    void RegisterDocumentHandlers();
+    void RegisterScaleHandlers();
+    void RegisterInsertHandlers();
+    void ConnectEquations();
+    [[nodiscard]] std::string Snapshot() const;
+
+    TStartOptions options_;
+    TCommandList* commands_;
+    QLabel* messageLabel_ = nullptr;
+    QLabel* mousePosition_ = nullptr;
+    QTimer* messageTimer_ = nullptr;
+    QTimer* scrollBarTimer_ = nullptr;
+    QMenu* graphPopup_ = nullptr;
+    QMenu* mouseAccPopup_ = nullptr;
+    QWidget* keypad_ = nullptr;
+    QScrollArea* equationsScroller_ = nullptr;
+    QWidget* graphPanel_ = nullptr;
+    TGraphWindow* graphArea_ = nullptr;
+    TEquationsWindow* equations_ = nullptr;
+    std::unique_ptr<TDocument> document_;
+    QScrollBar* horzScrollBar_ = nullptr;
+    QScrollBar* vertScrollBar_ = nullptr;
+    QPointer<THelpWindow> help_;
+    QPointer<TStartupWindow> startupWindow_;
+    TUndoHistory undo_;
+    QString documentPath_;
+    QString guideHelp_;
+    QString lastMessage_;
+    bool modified_ = false;
+    bool started_ = false;
+    bool loading_ = false; // lines are being put in place by a load, New or Undo
+    bool openFailed_ = false;
+    bool whiteboard_ = false;
+    bool traceHintShown_ = false;
+    int lastStatusFlags_ = 0;
+    int chordKey_ = 0; // an Alt chord used at its shortcut override
+    std::optional<TArrangement> savedArrangement_;
+    QElapsedTimer clock_;
+    std::vector<std::pair<QString, qint64>> timings_;
+};

@@ -1,0 +1,94 @@
+// The lumacurve program: the desktop graph plotter. Besides a document name
+// it takes --screenshot FILE [DOCUMENT] (start without the start-up screen,
+// grab the main window after its first complete paint into a PNG and exit)
+// and --timings (print the start-up phases to standard error).
+#include "app/lumacurveform.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QIcon>
+#include <QImage>
+#include <QTimer>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: lumacurve [--timings] [DOCUMENT]\n"
+                         "       lumacurve --screenshot FILE [--timings] [DOCUMENT]\n");
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QApplication::setOrganizationName("Brenlow");
+    QApplication::setApplicationName("Lumacurve");
+    QApplication::setApplicationDisplayName("Lumacurve version 3");
+    QApplication::setDesktopFileName("lumacurve");
+    QApplication app(argc, argv);
+    app.setWindowIcon(QIcon(":/lumacurve.svg"));
+
+    TStartOptions options;
+    QString screenshot;
+    const QStringList arguments = app.arguments().mid(1);
+    for (int i = 0; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (argument == "--screenshot") {
+            if (i + 1 >= arguments.size())
+                return Usage();
+            screenshot = arguments[++i];
+            options.screenshot = true;
+        } else if (argument == "--timings") {
+            options.timings = true;
+        } else if (argument == "--help" || argument == "-h") {
+            Usage();
+            return 0;
+        } else if (argument.startsWith("--")) {
+            return Usage();
+        } else {
+            options.arguments << argument;
+        }
+    }
+    if (qEnvironmentVariableIsSet("LUMACURVE_TIMINGS"))
+        options.timings = true;
+    if (options.timings)
+        std::fprintf(stderr, "lumacurve: %6lld ms  application created\n",
+                     static_cast<long long>(clock.elapsed()));
+
+    TLumacurveForm form(options);
+    int status = 0;
+    if (options.screenshot) {
+        // A fixed size at the device pixel ratio the platform gives (QT_SCALE_FACTOR changes it).
+        form.resize(1280, 800);
+        QObject::connect(&form, &TLumacurveForm::StartupFinished, &form, [&] {
+            if (!form.OpenedCleanly()) {
+                status = 1;
+                app.exit(1);
+                return;
+            }
+            // After the pending paints: the window is grabbed once everything has been drawn.
+            QTimer::singleShot(0, &form, [&] {
+                const QImage picture = form.grab().toImage();
+                form.Mark("first complete paint");
+                if (!picture.save(screenshot, "PNG")) {
+                    std::fprintf(stderr, "lumacurve: cannot write %s\n", qPrintable(screenshot));
+                    status = 1;
+                }
+                app.exit(status);
+            });
+        });
+    }
+    form.show();
+    const int result = app.exec();
+    if (options.timings)
+        std::fprintf(stderr, "lumacurve: %6lld ms  total\n", static_cast<long long>(clock.elapsed()));
+    return options.screenshot ? status : result;
+}

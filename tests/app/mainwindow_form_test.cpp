@@ -1,0 +1,463 @@
+// The main window as a user meets it: start-up, status line, whiteboard mode,
+// keypad and Alt chords, pictures on the clipboard, printing to PDF, the
+// document name rules, safe writing, the save question and every command.
+#include "app/configuration.h"
+#include "app/helpwindow.h"
+#include "app/lumacurveform.h"
+#include "app/windowmessages.h"
+#include "formula/mathseditor.h"
+#include "graph/graphwindow.h"
+#include "mainwindow_testing.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDockWidget>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPrinter>
+#include <QScreen>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QSvgRenderer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// A form whose save question is answered by the test.
+class TTestForm : public TLumacurveForm {
+public:
+    using TLumacurveForm::TLumacurveForm;
+    int answer = QMessageBox::No;
+    int asked = 0;
+
+protected:
+    int SaveQuestion() override
+    {
+        ++asked;
+        return answer;
+    }
+};
+
+class MainForm : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+        form = MakeQuietForm<TTestForm>();
+        ASSERT_NE(form, nullptr);
+    }
+    void TearDown() override
+    {
+        form->SetModified(false);
+        form.reset();
+        TLumacurveForm::ForgetWhiteboardPreferences();
+        Configuration = DefaultConfiguration;
+        EquationsFontName = "DejaVu Sans";
+        EquationsFontHeight = -16;
+        BackgroundColour = clWhite;
+    }
+
+    QTemporaryDir settingsDir;
+    std::unique_ptr<TTestForm> form;
+};
+
+} // namespace
+
+TEST_F(MainForm, StartsInItsFixedOrderAndRegistersItself)
+{
+    EXPECT_EQ(form->objectName(), "TLumacurveForm");
+    EXPECT_EQ(::MainWindow, form.get());
+    EXPECT_TRUE(form->Started());
+    QStringList phases;
+    for (const auto& [phase, time] : form->Timings())
+        phases << phase;
+    EXPECT_EQ(phases, (QStringList{"main window created", "deferred start-up", "document opened",
+                                   "automatic accuracy measured"}));
+    EXPECT_GE(AutomaticAccuracy, 2);
+    EXPECT_EQ(form->MessageLabel()->text(), "Type in any equation, e.g. x+y=1");
+    EXPECT_EQ(form->windowTitle(), "Lumacurve");
+    EXPECT_EQ(form->MousePosition()->text(), "(x,y)");
+    EXPECT_NE(form->Panel("EquationsDockPanel"), nullptr);
+    EXPECT_NE(form->Panel("GraphWindowDockPanel"), nullptr);
+    // The menu bar holds the nine menus in order.
+    QStringList menus;
+    for (QAction* action : form->menuBar()->actions())
+        menus << action->text();
+    EXPECT_EQ(menus, (QStringList{"&File", "&Edit", "&Zoom", "&Transform", "Sha&pes", "St&ats", "&Analysis",
+                                  "C&ustom", "&Help"}));
+    // Toolbars by their initial visibility.
+    for (const char* shown : {"ToolBarFile", "ToolBarEdit", "ToolBarInsert", "ToolBarZoom"})
+        EXPECT_TRUE(form->Bar(shown)->isVisible()) << shown;
+    for (const char* hidden : {"ToolBarTransform", "ToolBarStats", "toolbarSimpleTrans"})
+        EXPECT_FALSE(form->Bar(hidden)->isVisible()) << hidden;
+}
+
+TEST_F(MainForm, StatusLineTimesOutOnlyWhenAsked)
+{
+    form->ShowStatusFlags("Click on a curve", 2);
+    EXPECT_EQ(form->MessageLabel()->text(), "Click on a curve");
+    EXPECT_TRUE(form->MessageTimer()->isActive());
+    EXPECT_EQ(form->MessageTimer()->interval(), 15000);
+    form->MessageTimer()->setInterval(1);
+    QTest::qWait(30);
+    EXPECT_TRUE(form->MessageLabel()->text().isEmpty());
+    form->MessageTimer()->setInterval(15000);
+    form->ShowStatusFlags("stays", 0);
+    EXPECT_FALSE(form->MessageTimer()->isActive());
+    ShowStatus("through the base", false, true); // lower layers reach the same line
+    EXPECT_EQ(form->MessageLabel()->text(), "through the base");
+    EXPECT_EQ(form->LastStatusFlags(), 2);
+}
+
+TEST_F(MainForm, WhiteboardKeepsTheUsersArrangementAndStoresPreferences)
+{
+    const TArrangement own = form->CurrentArrangement();
+    ASSERT_TRUE(form->Commands().Trigger("ActionWhiteboard"));
+    EXPECT_TRUE(form->Whiteboard());
+    EXPECT_EQ(EquationsFontName, "Arial");
+    EXPECT_EQ(EquationsFontHeight, -26);
+    EXPECT_EQ(BackgroundColour, 16121855);
+    EXPECT_EQ(form->toolBarArea(form->Bar("ToolBarZoom")), Qt::LeftToolBarArea);
+    const TToolbarPlace keypad = form->RecordOf(form->Bar("ToolbarKeypad"));
+    EXPECT_TRUE(keypad.Floating());
+    EXPECT_TRUE(keypad.visible);
+    EXPECT_EQ(keypad.bounds[0], 47);
+    EXPECT_EQ(keypad.bounds[1], 94);
+    // Turning it on again must not make the whiteboard layout the one to restore.
+    form->SetWhiteboard(true);
+    ASSERT_TRUE(form->Commands().Trigger("ActionWhiteboard"));
+    EXPECT_FALSE(form->Whiteboard());
+    EXPECT_EQ(form->CurrentArrangement().Text(), own.Text());
+    EXPECT_EQ(form->toolBarArea(form->Bar("ToolBarZoom")), Qt::TopToolBarArea);
+
+    // Stored preferences replace the built-in ones.
+    EquationsFontName = "DejaVu Serif";
+    EquationsFontHeight = -30;
+    form->StoreWhiteboardPreferences();
+    EXPECT_TRUE(QSettings("Brenlow", "Lumacurve").contains("Whiteboard"));
+    EquationsFontName = "DejaVu Sans";
+    form->SetWhiteboard(true);
+    EXPECT_EQ(EquationsFontName, "DejaVu Serif");
+    EXPECT_EQ(EquationsFontHeight, -30);
+}
+
+TEST_F(MainForm, LeavingWhiteboardWithNothingKeptSaysSo)
+{
+    form->SetWhiteboard(false);
+    EXPECT_EQ(form->LastMessage(), "You must first save your whiteboard preferences.");
+    EXPECT_FALSE(form->Commands().Action("ActionWhiteboard")->isChecked());
+}
+
+TEST_F(MainForm, KeypadInsertCommandsAndAltChordsReachTheFocusedMathsEditor)
+{
+    auto* editor = new TMathsEditor;
+    form->EquationsArea()->setLayout(new QVBoxLayout);
+    form->EquationsArea()->layout()->addWidget(editor);
+    editor->show();
+    QApplication::setActiveWindow(form.get());
+    editor->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), editor);
+    ASSERT_TRUE(form->Commands().Action("ActionInsPi")->isEnabled());
+    form->TypeKeys("3x+1");
+    EXPECT_EQ(editor->LineText(), "3x+1");
+    form->TypeKeys("\b");
+    EXPECT_EQ(editor->LineText(), "3x+");
+    // "Alt key" makes the next key an index, then clears itself.
+    ASSERT_TRUE(form->Commands().Trigger("KeybtnAltAct"));
+    form->TypeKeys("2");
+    const std::string indexed = editor->LineText();
+    EXPECT_NE(indexed, "3x+2");
+    EXPECT_NE(indexed.find('2'), std::string::npos);
+    EXPECT_FALSE(QuickSuperscript);
+    EXPECT_FALSE(form->Commands().Action("KeybtnAltAct")->isChecked());
+    // An Alt chord typed on the keyboard becomes an index too; the menu's Alt+S does not steal it.
+    editor->Clear();
+    QTest::keyClick(editor, Qt::Key_X);
+    QTest::keyClick(editor, Qt::Key_2, Qt::AltModifier);
+    EXPECT_EQ(editor->LineText(), [&] {
+        auto* reference = new TMathsEditor;
+        reference->Clear();
+        QKeyEvent x(QEvent::KeyPress, Qt::Key_X, Qt::NoModifier, "x");
+        QCoreApplication::sendEvent(reference, &x);
+        QuickSuperscript = true;
+        QKeyEvent two(QEvent::KeyPress, Qt::Key_2, Qt::NoModifier, "2");
+        QCoreApplication::sendEvent(reference, &two);
+        QuickSuperscript = false;
+        const std::string text = reference->LineText();
+        delete reference;
+        return text;
+    }());
+    // Insert commands go to the editor.
+    editor->Clear();
+    ASSERT_TRUE(form->Commands().Trigger("ActionInsPi"));
+    EXPECT_FALSE(editor->LineText().empty());
+    // The fn button switches the key groups.
+    QWidget* sin = form->findChild<QWidget*>("Key_sin");
+    QWidget* seven = form->findChild<QWidget*>("Key_7");
+    ASSERT_TRUE(sin && seven);
+    EXPECT_TRUE(sin->isHidden());
+    ASSERT_TRUE(form->Commands().Trigger("KeyBtnFnAct"));
+    EXPECT_FALSE(sin->isHidden());
+    EXPECT_TRUE(seven->isHidden());
+}
+
+TEST_F(MainForm, MenusOpenWithTheirCommands)
+{
+    QMenu* edit = form->findChild<QMenu*>("Edit1");
+    ASSERT_NE(edit, nullptr);
+    edit->popup(form->mapToGlobal(QPoint(40, 20)));
+    QCoreApplication::processEvents();
+    const QImage picture = edit->grab().toImage();
+    picture.save("/tmp/lumacurve_edit_menu.png");
+    EXPECT_GT(picture.height(), 17 * 12); // a row for each of its 17 entries
+    edit->close();
+}
+
+TEST_F(MainForm, ChoosingZoomInTwiceLeavesNoMouseMode)
+{
+    ASSERT_TRUE(form->Commands().Trigger("ActionZoomin"));
+    EXPECT_EQ(form->GraphArea()->MouseMode(), 301);
+    ASSERT_TRUE(form->Commands().Trigger("ActionZoomin"));
+    EXPECT_TRUE(form->Commands().Action("ActionNoZoom")->isChecked());
+    EXPECT_NE(form->GraphArea()->MouseMode(), 301);
+    ASSERT_TRUE(form->Commands().Trigger("ActionTraceOnOff"));
+    EXPECT_TRUE(form->GraphArea()->TraceMode());
+    EXPECT_EQ(form->MessageLabel()->text(),
+              "Click on a curve then use the right or left arrow keys to move the trace point");
+    ASSERT_TRUE(form->Commands().Trigger("ActionDragGrid"));
+    EXPECT_FALSE(form->GraphArea()->TraceMode());
+    EXPECT_EQ(form->GraphArea()->MouseMode(), 303);
+}
+
+TEST_F(MainForm, CopyCommandsPutSvgAndPngOfTheSameSizeOnTheClipboard)
+{
+    struct Row {
+        const char* command;
+        QSize size;
+    };
+    const Row rows[] = {{"ActionCopyGraph", form->GraphArea()->size()},
+                        {"ActionCopyEquations", form->EquationsArea()->parentWidget()->size()},
+                        {"Actioncopyscreen", QSize()}};
+    for (const auto& row : rows) {
+        QGuiApplication::clipboard()->clear();
+        ASSERT_TRUE(form->Commands().Trigger(row.command)) << row.command;
+        const QMimeData* data = QGuiApplication::clipboard()->mimeData();
+        ASSERT_TRUE(data->hasFormat("image/svg+xml")) << row.command;
+        QSvgRenderer svg(data->data("image/svg+xml"));
+        ASSERT_TRUE(svg.isValid()) << row.command;
+        const QImage png = qvariant_cast<QImage>(data->imageData());
+        ASSERT_FALSE(png.isNull()) << row.command;
+        const QSize drawn = svg.viewBox().size();
+        EXPECT_EQ(png.size(), drawn * 2) << row.command;
+        if (row.size.isValid()) {
+            EXPECT_EQ(drawn, row.size) << row.command;
+        }
+    }
+}
+
+TEST_F(MainForm, PrintingToAFileGivesAVectorPdf)
+{
+    QTemporaryDir dir;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(dir.filePath("graph.pdf"));
+    ASSERT_TRUE(form->Print(printer));
+    QFile pdf(dir.filePath("graph.pdf"));
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pdf.readAll();
+    EXPECT_TRUE(bytes.startsWith("%PDF"));
+    EXPECT_FALSE(bytes.contains("/Subtype /Image")); // drawn, not a bitmap
+    EXPECT_TRUE(form->isEnabled());
+}
+
+TEST_F(MainForm, HelpOpensAtContentsAndAtEveryTopicUsed)
+{
+    ASSERT_TRUE(form->Commands().Trigger("ActionHelpContents"));
+    THelpWindow* help = form->HelpWindow();
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->CurrentPage().toString().endsWith("contents.html"));
+    for (int topic : THelpWindow::Topics()) {
+        form->ShowHelp(topic);
+        EXPECT_TRUE(help->CurrentPage().toString().endsWith(QString("topic%1.html").arg(topic))) << topic;
+        EXPECT_GT(help->Browser()->toPlainText().size(), 200) << topic;
+    }
+    ASSERT_TRUE(form->Commands().Trigger("KeyBtnHelpAct"));
+    EXPECT_TRUE(help->CurrentPage().toString().endsWith("topic215.html"));
+    EXPECT_EQ(THelpWindow::TopicPage(999), "contents.html");
+}
+
+TEST_F(MainForm, AModifiedDocumentIsAskedAboutAndCancelKeepsEverything)
+{
+    form->SetModified(true);
+    form->answer = QMessageBox::Cancel;
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    ASSERT_TRUE(form->Commands().Trigger("ActionFileNew"));
+    EXPECT_TRUE(form->Modified());
+    EXPECT_EQ(form->asked, 2);
+    form->answer = QMessageBox::No;
+    ASSERT_TRUE(form->Commands().Trigger("ActionClearCurves"));
+    EXPECT_FALSE(form->Modified());
+    EXPECT_EQ(form->asked, 3);
+    // Nothing modified: no question.
+    EXPECT_TRUE(form->close());
+    EXPECT_EQ(form->asked, 3);
+}
+
+TEST_F(MainForm, NewRemovesTheSettingsLock)
+{
+    Configuration.Password = "teacher";
+    Configuration.Unlocked = false;
+    ASSERT_TRUE(form->Commands().Trigger("ActionFileNew"));
+    EXPECT_TRUE(Configuration.Password.empty());
+    EXPECT_TRUE(Configuration.Unlocked);
+}
+
+TEST_F(MainForm, OpeningRefusesMissingFilesAndNonDocumentsBeforeChangingAnything)
+{
+    QTemporaryDir dir;
+    EXPECT_FALSE(form->OpenFile(dir.filePath("missing.lcv")));
+    EXPECT_TRUE(form->LastMessage().contains("does not exist"));
+    QFile other(dir.filePath("notes.lcv"));
+    ASSERT_TRUE(other.open(QIODevice::WriteOnly));
+    other.write("\x01\x02 binary junk");
+    other.close();
+    EXPECT_FALSE(form->OpenFile(other.fileName()));
+    EXPECT_EQ(form->windowTitle(), "Lumacurve");
+}
+
+TEST_F(MainForm, WindowMessagesAreAnswered)
+{
+    TObjectMessageEvent query(wmPrimaryIndex, nullptr);
+    QCoreApplication::sendEvent(form.get(), &query);
+    EXPECT_EQ(query.answer, -1);
+    TPlacementEvent zero(0.1, 0, 0.1, 0, 0); // no size: the window keeps a size and stays on the screen
+    QCoreApplication::sendEvent(form.get(), &zero);
+    const QRect screen = form->screen()->availableGeometry();
+    EXPECT_GE(form->width(), 200);
+    EXPECT_GE(form->height(), 150);
+    EXPECT_TRUE(screen.contains(form->geometry())) << form->geometry().width();
+    TPlacementEvent half(0.25, 0.75, 0.25, 0.75, 0);
+    QCoreApplication::sendEvent(form.get(), &half);
+    EXPECT_EQ(form->geometry().width(), screen.width() * 3 / 4);
+}
+
+TEST_F(MainForm, LayoutTextAndToolbarRecordsRestoreTheArrangement)
+{
+    const auto layout = form->LayoutText();
+    ASSERT_FALSE(layout.empty());
+    for (const auto& line : layout)
+        EXPECT_NE(line, "\tScreen layout");
+    form->Panel("EquationsDockPanel")->hide();
+    EXPECT_TRUE(form->RestoreLayoutText(layout));
+    EXPECT_TRUE(form->Panel("EquationsDockPanel")->isVisibleTo(form.get()));
+    EXPECT_FALSE(form->RestoreLayoutText({"[Docking]", "State = !!!"}));
+    EXPECT_FALSE(form->ApplyToolbarRecord(TToolbarPlace{"NoSuchBar"}));
+    ASSERT_TRUE(form->ApplyToolbarRecord(TToolbarPlace{"ToolBarStats", "Bottom", true}));
+    EXPECT_EQ(form->toolBarArea(form->Bar("ToolBarStats")), Qt::BottomToolBarArea);
+    EXPECT_TRUE(form->Bar("ToolBarStats")->isVisible());
+    form->SetLayoutLocked(true);
+    EXPECT_FALSE(form->Bar("ToolBarFile")->isMovable());
+    EXPECT_FALSE(form->Panel("EquationsDockPanel")->features() & QDockWidget::DockWidgetMovable);
+    EXPECT_TRUE(form->Panel("GraphWindowDockPanel")->features() & QDockWidget::DockWidgetMovable);
+}
+
+TEST_F(MainForm, EveryEnabledCommandRunsWithoutHarm)
+{
+    // Commands that open a modal dialog or end the program are left to the tests above.
+    const QStringList modal = {
+        "ActionPrint2",  "ActionWhiteboardSettings", "ActionFileOpen", "ActionFileSave", "ActionExit",
+        "ActionFileNew", "ActionClearCurves"};
+    for (int round = 0; round < 2; ++round) {
+        for (const auto& spec : CommandTable()) {
+            const QString name = QString::fromUtf8(spec.name.data(), qsizetype(spec.name.size()));
+            if (modal.contains(name))
+                continue;
+            form->Commands().Trigger(spec.name);
+            QCoreApplication::processEvents();
+        }
+        if (QWidget* popup = QApplication::activePopupWidget())
+            popup->close();
+    }
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST(MainWindowHelpers, CommandLineNamesADocument)
+{
+    struct Row {
+        QStringList arguments;
+        QString path;
+        bool guide;
+    };
+    const Row rows[] = {
+        {{}, "", false},
+        {{"\"/home/a b/maths/lesson\""}, "/home/a b/maths/lesson.lcv", false},
+        {{"--timings", "work.lcv"}, "work.lcv", false},
+        {{"Guide.LTG"}, "Guide.LTG", true},
+        {{"first.lcv", "second.lcv"}, "first.lcv", false},
+        {{"  \"\"  "}, "", false},
+    };
+    for (const auto& row : rows) {
+        const TCommandLineDocument named = CommandLineDocument(row.arguments);
+        EXPECT_EQ(named.path, row.path) << row.arguments.join(' ').toStdString();
+        EXPECT_EQ(named.guideHelp, row.guide) << row.arguments.join(' ').toStdString();
+    }
+}
+
+TEST(MainWindowHelpers, DocumentNamesAndCaptions)
+{
+    struct Row {
+        QString path;
+        QString name;
+        QString caption;
+    };
+    const Row rows[] = {
+        {"/home/t/maths/a.lcv", "a", "Lumacurve : a"},
+        {"/home/t/Lumacurve.lcv", "", "Lumacurve"},
+        {"LUMACURVE.LCV", "", "Lumacurve"},
+        {"notes", "notes", "Lumacurve : notes"},
+        {"", "", "Lumacurve"},
+    };
+    for (const auto& row : rows) {
+        EXPECT_EQ(DocumentNameOf(row.path), row.name) << row.path.toStdString();
+        EXPECT_EQ(CaptionFor(DocumentNameOf(row.path)), row.caption) << row.path.toStdString();
+    }
+    EXPECT_TRUE(HasDocumentHeader("Lumacurve for windows version 3.101\r\n"));
+    EXPECT_TRUE(HasDocumentHeader("LUMACURVE FOR WINDOWS VERSION 3\r\n"));
+    EXPECT_FALSE(HasDocumentHeader("1,2\r\n3,4\r\n"));
+}
+
+TEST(MainWindowHelpers, PlacementsStayOnTheScreenWithASize)
+{
+    const QRect screen(0, 0, 1000, 800);
+    const QRect current(10, 10, 600, 400);
+    struct Row {
+        double left, width, top, height;
+        QRect expected;
+    };
+    const Row rows[] = {
+        {0.1, 0.5, 0.1, 0.5, QRect(100, 80, 500, 400)},
+        {0.1, 0, 0.1, 0, QRect(100, 80, 600, 400)},      // no size: the current one stays
+        {-2, 1.5, 5, -1, QRect(0, 400, 600, 400)},       // outside: clamped and kept on the screen
+        {0.9, 0.5, 0.9, 0.5, QRect(500, 400, 500, 400)}, // sticking out: moved back
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(PlacementRect(row.left, row.width, row.top, row.height, screen, current), row.expected)
+            << row.left << " " << row.width << " " << row.top << " " << row.height;
+}
