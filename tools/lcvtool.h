@@ -20,9 +20,6 @@ int RunFormula(const std::vector<std::string>& arguments);
 // lcvtool resave IN.lcv OUT.lcv
 int RunResave(const std::vector<std::string>& arguments);
 
-// lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP
-int RunFormula(const std::vector<std::string>& arguments);
-
 class TDocument;
 // Prints "warning: line N: why" on standard error for each warning of a read.
 void PrintDocumentWarnings(const TDocument& document);
