@@ -10,8 +10,10 @@
 #include "expr/entry.h"
 #include "formula/canvascontrol.h"
 #include "formula/equationswindow.h"
+#include "formula/formulalayout.h"
 #include "formula/markup.h"
 #include "formula/mathseditor.h"
+#include "graph/equationdisplayform.h"
 #include "graph/graphparams.h"
 #include "graph/graphwindow.h"
 #include "graph/scalehost.h"
@@ -283,6 +285,15 @@ void TLumacurveForm::BuildPanels()
     graphArea_ = new TGraphWindow;
     graphArea_->setObjectName("GraphWindow");
     graphArea_->SetLineSource(&equations_->List());
+    // The pop-up equation shows a line as the equations window lays it out,
+    // without the line's indent.
+    TEquationDisplay::LinePainter = [](Canvas& canvas, TEquationObject& line, bool paint) {
+        if (paint) {
+            canvas.MoveBy(-line.leftMargin, 0);
+            PaintLine(canvas, line);
+        }
+        return QSize(line.width, line.height);
+    };
     graphArea_->setMinimumSize(200, 150);
     horzScrollBar_ = new QScrollBar(Qt::Horizontal);
     horzScrollBar_->setObjectName("HorzScrollBar");

@@ -6,6 +6,10 @@
 #include "app/lumacurveform.h"
 #include "expr/declarations.h"
 #include "formula/equationswindow.h"
+#include "graph/axes.h"
+#include "graph/equationdisplayform.h"
+#include "graph/graphparams.h"
+#include "graph/graphwindow.h"
 #include "mainwindow_testing.h"
 
 #include <QAction>
@@ -165,4 +169,36 @@ TEST_F(DocumentForm, ScaleCommandsFollowTheStoredScaleList)
     EXPECT_FALSE(form->Commands().Action("ActionLastScales")->isEnabled());
     ASSERT_TRUE(form->Commands().Trigger("HorzZoomOutBtn"));
     EXPECT_TRUE(form->Modified());
+}
+
+TEST_F(DocumentForm, ThePopUpEquationIsTheFormulaAsTheEquationsWindowShowsIt)
+{
+    ASSERT_TRUE(form->OpenFile(Example));
+    TGraphWindow* graph = form->GraphArea();
+    TEquationsWindow* equations = form->Equations();
+    ASSERT_NE(graph, nullptr);
+    QCoreApplication::processEvents();
+    // The example's second line is y = x² − 3: point the mouse at (2.5, 3.25),
+    // far from the other curves.
+    const QPoint onCurve = graph->Params().Axes->ValueToPixel(2.5, 3.25);
+    QTest::mouseMove(graph, onCurve);
+    TEquationDisplay* display = graph->EquationDisplay();
+    ASSERT_EQ(display->ShownIndex(), 1);
+    TEquationObject* line = equations->List().LineAt(1);
+    ASSERT_NE(line, nullptr);
+    ASSERT_GT(line->width, 0);
+    // Laid out, not typed out: the box is the line's own measure with the
+    // same margin on either side.
+    const int margins = display->width() - line->width;
+    EXPECT_GT(margins, 0);
+    EXPECT_EQ(margins % 2, 0);
+    EXPECT_EQ(display->height() - line->height, margins / 2);
+    const QImage picture = display->grab().toImage();
+    int coloured = 0;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const QColor c = picture.pixelColor(x, y);
+            coloured += c.blue() > 150 && c.red() < 100 && c.green() < 100;
+        }
+    EXPECT_GT(coloured, 20) << "the formula is drawn in its line's colour";
 }
