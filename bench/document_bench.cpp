@@ -12,6 +12,8 @@
 
 #include <QGuiApplication>
 
+#include "benchmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -137,13 +139,6 @@ void PrintTable(const TTableReporter& reporter)
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
     TTableReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    PrintTable(reporter);
-    return 0;
+    return RunDrawingBenchmarks(argc, argv, reporter, [&] { PrintTable(reporter); });
 }

@@ -11,6 +11,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include "benchmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -148,17 +150,12 @@ public:
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
     TMedianReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const double baseline = Medians()["PlainTextBaseline"];
-    std::printf("\n%-24s %12s %12s\n", "benchmark", "median CPU us", "x baseline");
-    for (const char* name : {"TypeOneCharacter", "MeasureAndPaintLine", "PlainTextBaseline"})
-        std::printf("%-24s %12.1f %12.2f\n", name, Medians()[name],
-                    baseline > 0 ? Medians()[name] / baseline : 0.0);
-    benchmark::Shutdown();
-    return 0;
+    return RunDrawingBenchmarks(argc, argv, reporter, [] {
+        const double baseline = Medians()["PlainTextBaseline"];
+        std::printf("\n%-24s %12s %12s\n", "benchmark", "median CPU us", "x baseline");
+        for (const char* name : {"TypeOneCharacter", "MeasureAndPaintLine", "PlainTextBaseline"})
+            std::printf("%-24s %12.1f %12.2f\n", name, Medians()[name],
+                        baseline > 0 ? Medians()[name] / baseline : 0.0);
+    });
 }

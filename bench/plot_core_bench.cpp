@@ -14,6 +14,8 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include "benchmain.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -176,13 +178,6 @@ void PrintTable(const std::map<std::string, double>& t)
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("QT_QPA_PLATFORM"))
-        setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    QGuiApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
     TTableReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-    PrintTable(reporter.times);
-    return 0;
+    return RunDrawingBenchmarks(argc, argv, reporter, [&] { PrintTable(reporter.times); });
 }
