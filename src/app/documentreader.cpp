@@ -183,6 +183,10 @@ private:
     // Reads one markup line held in text (the whole line, however long).
     TElementList ReadMarkup(const std::string& text) const
     {
+        // A NUL byte would end the text early and glue what follows to the
+        // run before it, changing the line; such a line cannot be read.
+        if (text.find('\0') != std::string::npos)
+            throw eReaderror();
         TMathsReader line(text);
         line.SetFileVersion(reader_.FileVersion());
         TElementList list(new TEditorObject);

@@ -245,6 +245,10 @@ TEST(Document, DamagedDocumentsKeepWhatSurvives)
          "cannot be read", "waiting kept plain kept", 0},
         {"a cell left open ends at the line end", "Curve\r\na=2\r\n", "Curve\r\na={sqrt{2\r\n", 119,
          "cannot be read", "waiting kept plain kept", 0},
+        // A NUL inside a line would glue its two halves into another text
+        // ("a=" and "2" read as "a=2" only once written and read again).
+        {"a NUL byte inside a line", "Curve\r\na=2\r\n", std::string("Curve\r\na=\0" "2\r\n", 13), 119,
+         "cannot be read", "waiting kept plain kept", 0},
         {"an unknown record is skipped", "Curve\r\na=2\r\n", "Shape\r\n\tsides 4\r\nCurve\r\na=2\r\n", 119,
          "unknown line \"Shape\"", "constant TYofX kept plain kept", 1},
         {"an unknown field in a record is skipped", "\tStep: 0.5\r\n", "\tStep: 0.5\r\n\tGlow: 3\r\n", 126,
