@@ -29,6 +29,9 @@ namespace {
 
 [[nodiscard]] std::int32_t SaturatedDegree(Extended degree)
 {
+    // An infinite power of a constant (0 × ∞) has no degree to speak of.
+    if (std::isnan(degree))
+        return 0;
     return static_cast<std::int32_t>(std::clamp(degree, Extended(-1e9), Extended(1e9)));
 }
 
