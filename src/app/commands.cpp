@@ -11,8 +11,13 @@ namespace {
 using K = TCommandKind;
 using R = TCommandRule;
 
+QString Text(std::string_view text)
+{
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+}
+
 // clang-format off
-const TCommandSpec Table[] = {
+const TCommandRow Table[] = {
     // File
     {"ActionFileNew", "File", "&New", "Ctrl+N", "Start a new document with the default scales", K::Plain, R::Always, 0},
     {"ActionClearCurves", "File", "Clear curves", "", "Remove every line but keep the scales", K::Plain, R::Always, 0},
@@ -256,16 +261,16 @@ bool RuleAllows(TCommandRule rule, const TCommandFacts& f)
     return false;
 }
 
-std::span<const TCommandSpec> CommandTable()
+std::span<const TCommandRow> CommandTable()
 {
     return Table;
 }
 
-const TCommandSpec* FindCommand(std::string_view name)
+const TCommandRow* FindCommand(std::string_view name)
 {
-    for (const auto& spec : Table)
-        if (spec.name == name)
-            return &spec;
+    for (const auto& command : Table)
+        if (command.name == name)
+            return &command;
     return nullptr;
 }
 
@@ -278,9 +283,9 @@ std::span<const TPopupItem> PopupItems()
     return Popup;
 }
 
-const std::vector<TMenuSpec>& MainMenus()
+const std::vector<TMenuLayout>& MainMenus()
 {
-    static const std::vector<TMenuSpec> menus = {
+    static const std::vector<TMenuLayout> menus = {
         {"File1",
          "&File",
          {"ActionFileNew", "ActionClearCurves", "ActionFileOpen", "ActionFileSave", "-", "ActionPrint",
@@ -354,10 +359,10 @@ const std::vector<TMenuSpec>& MainMenus()
     return menus;
 }
 
-const std::vector<TToolbarSpec>& Toolbars()
+const std::vector<TToolbarLayout>& Toolbars()
 {
     using S = TToolbarSide;
-    static const std::vector<TToolbarSpec> bars = {
+    static const std::vector<TToolbarLayout> bars = {
         {"ToolBarFile",
          "File",
          S::Top,
@@ -436,28 +441,24 @@ TCommandList::TCommandList(QObject* parent) : QObject(parent)
 {
     modeGroup_ = new QActionGroup(this);
     modeGroup_->setExclusionPolicy(QActionGroup::ExclusionPolicy::None);
-    for (const auto& spec : Table) {
-        auto* action =
-            new QAction(QString::fromUtf8(spec.caption.data(), qsizetype(spec.caption.size())), this);
-        action->setObjectName(QString::fromUtf8(spec.name.data(), qsizetype(spec.name.size())));
-        const QString hint = QString::fromUtf8(spec.hint.data(), qsizetype(spec.hint.size()));
+    for (const auto& command : Table) {
+        auto* action = new QAction(Text(command.caption), this);
+        action->setObjectName(Text(command.name));
+        const QString hint = Text(command.hint);
         action->setStatusTip(hint);
         action->setToolTip(hint);
-        if (!spec.shortcut.empty()) {
-            action->setShortcut(
-                QKeySequence(QString::fromUtf8(spec.shortcut.data(), qsizetype(spec.shortcut.size())),
-                             QKeySequence::PortableText));
+        if (!command.shortcut.empty()) {
+            action->setShortcut(QKeySequence(Text(command.shortcut), QKeySequence::PortableText));
             // Main-window commands win over the maths editor's own chords.
             action->setShortcutContext(Qt::WindowShortcut);
         }
-        action->setCheckable(spec.kind != TCommandKind::Plain);
-        if (spec.kind == TCommandKind::Mode)
+        action->setCheckable(command.kind != TCommandKind::Plain);
+        if (command.kind == TCommandKind::Mode)
             modeGroup_->addAction(action);
         action->setEnabled(false);
-        const TCommandSpec* specPointer = &spec;
-        connect(action, &QAction::triggered, this,
-                [this, specPointer, action] { Triggered(*specPointer, action); });
-        actions_.emplace(std::string(spec.name), action);
+        const TCommandRow* row = &command;
+        connect(action, &QAction::triggered, this, [this, row, action] { Triggered(*row, action); });
+        actions_.emplace(std::string(command.name), action);
     }
     ShowMode(305);
 }
@@ -480,8 +481,8 @@ void TCommandList::SetHandler(std::string_view name, std::function<void()> handl
 
 bool TCommandList::HasHandler(std::string_view name) const
 {
-    const auto* spec = FindCommand(name);
-    if (spec && spec->kind == TCommandKind::Mode)
+    const auto* command = FindCommand(name);
+    if (command && command->kind == TCommandKind::Mode)
         return static_cast<bool>(modeHandler_);
     return handlers_.find(name) != handlers_.end();
 }
@@ -496,35 +497,35 @@ void TCommandList::ShowMode(int code)
 {
     QAction* none = Action("ActionNoZoom");
     bool found = false;
-    for (const auto& spec : Table) {
-        if (spec.kind != TCommandKind::Mode)
+    for (const auto& command : Table) {
+        if (command.kind != TCommandKind::Mode)
             continue;
-        const bool on = spec.tag == code && code != 305;
+        const bool on = command.tag == code && code != 305;
         found = found || on;
-        Action(spec.name)->setChecked(on);
+        Action(command.name)->setChecked(on);
     }
     none->setChecked(!found);
 }
 
 int TCommandList::CheckedMode() const
 {
-    for (const auto& spec : Table)
-        if (spec.kind == TCommandKind::Mode && Action(spec.name)->isChecked())
-            return spec.tag;
+    for (const auto& command : Table)
+        if (command.kind == TCommandKind::Mode && Action(command.name)->isChecked())
+            return command.tag;
     return 305;
 }
 
-void TCommandList::Triggered(const TCommandSpec& spec, QAction* action)
+void TCommandList::Triggered(const TCommandRow& command, QAction* action)
 {
-    if (spec.kind == TCommandKind::Mode) {
+    if (command.kind == TCommandKind::Mode) {
         // QAction has already toggled the check: checked sets the mode, unchecked turns it off.
-        const int code = action->isChecked() ? spec.tag : 305;
+        const int code = action->isChecked() ? command.tag : 305;
         ShowMode(code);
         if (modeHandler_)
             modeHandler_(code);
         return;
     }
-    const auto handler = handlers_.find(spec.name);
+    const auto handler = handlers_.find(command.name);
     if (handler != handlers_.end() && handler->second)
         handler->second();
 }
@@ -554,11 +555,11 @@ void TCommandList::Apply()
 {
     static constexpr std::array<std::string_view, 4> DialogInserts = {
         "ActionInsertSuper", "ActionInsFraction", "ActionInsPi", "ActionInsSqroot"};
-    for (const auto& spec : Table) {
-        bool enabled = HasHandler(spec.name) && RuleAllows(spec.rule, facts_);
+    for (const auto& command : Table) {
+        bool enabled = HasHandler(command.name) && RuleAllows(command.rule, facts_);
         if (dialogMode_ &&
-            std::find(DialogInserts.begin(), DialogInserts.end(), spec.name) == DialogInserts.end())
+            std::find(DialogInserts.begin(), DialogInserts.end(), command.name) == DialogInserts.end())
             enabled = false;
-        Action(spec.name)->setEnabled(enabled);
+        Action(command.name)->setEnabled(enabled);
     }
 }

@@ -50,7 +50,7 @@ enum class TCommandRule : std::uint8_t {
 };
 
 // One command of the table.
-struct TCommandSpec {
+struct TCommandRow {
     std::string_view name;     // the action's component name
     std::string_view category; // the menu it belongs to
     std::string_view caption;  // with its accelerator mark
@@ -85,33 +85,33 @@ struct TCommandFacts {
 [[nodiscard]] bool RuleAllows(TCommandRule rule, const TCommandFacts& facts);
 
 // Every command, in menu order.
-[[nodiscard]] std::span<const TCommandSpec> CommandTable();
+[[nodiscard]] std::span<const TCommandRow> CommandTable();
 // The command of that name, or nullptr.
-[[nodiscard]] const TCommandSpec* FindCommand(std::string_view name);
+[[nodiscard]] const TCommandRow* FindCommand(std::string_view name);
 
 // A menu of the menu bar or a popup: its caption and its entries. An entry is
 // a command name, "-" for a separator, or ">Caption" opening a submenu that
 // runs to the matching "<".
-struct TMenuSpec {
+struct TMenuLayout {
     std::string_view name;
     std::string_view caption;
     std::vector<std::string_view> entries;
 };
-[[nodiscard]] const std::vector<TMenuSpec>& MainMenus();
+[[nodiscard]] const std::vector<TMenuLayout>& MainMenus();
 
 // Where a toolbar starts.
 enum class TToolbarSide : std::uint8_t { Top, Bottom, Left, Right, Floating };
 
 // A toolbar: component name, caption, initial side and visibility, and its
 // command names ("-" a separator).
-struct TToolbarSpec {
+struct TToolbarLayout {
     std::string_view name;
     std::string_view caption;
     TToolbarSide side;
     bool visible;
     std::vector<std::string_view> commands;
 };
-[[nodiscard]] const std::vector<TToolbarSpec>& Toolbars();
+[[nodiscard]] const std::vector<TToolbarLayout>& Toolbars();
 
 // A keypad button: the caption shown, what it types (empty: a command), and
 // the group it belongs to (0 shown always, 1 and 2 switched by "fn").
@@ -161,7 +161,7 @@ public:
     [[nodiscard]] const TCommandFacts& Facts() const { return facts_; }
 
 private:
-    void Triggered(const TCommandSpec& spec, QAction* action);
+    void Triggered(const TCommandRow& command, QAction* action);
     void Apply();
 
     std::map<std::string, QAction*, std::less<>> actions_;

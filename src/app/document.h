@@ -106,7 +106,7 @@ public:
     int fontHeight = -16;
     bool dragLayout = true;
     TStatsOptions statsOptions;
-    // Older documents only: the design height of the equations window.
+    // Older documents only: the height the equations window was laid out for.
     std::optional<int> equationsWindowHeight;
 
     // Scales: the axis scale factors (none means 1), then the scalings:

@@ -347,11 +347,11 @@ void TLumacurveForm::BuildCommands()
 
 void TLumacurveForm::BuildMenus()
 {
-    for (const auto& spec : MainMenus()) {
-        QMenu* menu = menuBar()->addMenu(Str(spec.caption));
-        menu->setObjectName(Str(spec.name));
+    for (const auto& layout : MainMenus()) {
+        QMenu* menu = menuBar()->addMenu(Str(layout.caption));
+        menu->setObjectName(Str(layout.name));
         std::vector<QMenu*> stack{menu};
-        for (std::string_view entry : spec.entries) {
+        for (std::string_view entry : layout.entries) {
             if (entry == "-") {
                 stack.back()->addSeparator();
             } else if (entry.front() == '>') {
@@ -365,7 +365,7 @@ void TLumacurveForm::BuildMenus()
             }
         }
         // Menu items hidden by the program's state (Lumatutor) are hidden here too.
-        if (spec.name == "Help1")
+        if (layout.name == "Help1")
             commands_->Action("ActionLumatutor")->setVisible(false);
     }
 }
@@ -373,10 +373,10 @@ void TLumacurveForm::BuildMenus()
 void TLumacurveForm::BuildToolbars()
 {
     static const char* SideWords[] = {"Top", "Bottom", "Left", "Right", "Floating"};
-    for (const auto& spec : Toolbars()) {
-        QToolBar* bar =
-            AddBar(Str(spec.name), Str(spec.caption), SideWords[static_cast<int>(spec.side)], spec.visible);
-        for (std::string_view name : spec.commands) {
+    for (const auto& layout : Toolbars()) {
+        QToolBar* bar = AddBar(Str(layout.name), Str(layout.caption),
+                               SideWords[static_cast<int>(layout.side)], layout.visible);
+        for (std::string_view name : layout.commands) {
             if (name == "-")
                 bar->addSeparator();
             else if (QAction* action = commands_->Action(name))

@@ -103,7 +103,7 @@ void TFormulaCurve::InitContext(TXY& context)
     StartAnalysis(analysis, false);
     AnalyseFormula(analysis);
     context.PartCount = std::clamp(analysis.branchCount, 1, MaximumFormulaParts);
-    // A fresh analysis leaves every ± on its minus sign, which is part 1.
+    // A fresh analysis leaves every ± on its minus sign: the first of the ± parts.
     selectedPart_ = 1;
     selectedOf_ = analysis.branchCount;
 }

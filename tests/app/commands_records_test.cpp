@@ -31,7 +31,7 @@ TEST(ToolbarRecords, SideWordsAreFoundInAnyLetterCase)
     EXPECT_TRUE((TToolbarPlace{"T", ""}).Floating());
 }
 
-TEST(WhiteboardArrangement, DefaultsOfTheDesignAndRoundTrip)
+TEST(WhiteboardArrangement, DefaultArrangementAndRoundTrip)
 {
     const TArrangement built = DefaultWhiteboardArrangement();
     ASSERT_EQ(built.toolbars.size(), 3u);

@@ -1,5 +1,5 @@
 // The command table and the enabling rules: every command is reachable, the
-// design's captions and shortcuts, the mouse-mode group, and rules per fact.
+// program's own captions and shortcuts, the mouse-mode group, and rules per fact.
 #include "app/commands.h"
 
 #include <QAction>
@@ -30,8 +30,8 @@ std::set<std::string> ShownCommands()
 TEST(CommandTable, NamesAreUniqueAndEveryCommandIsShownSomewhere)
 {
     std::set<std::string> names;
-    for (const auto& spec : CommandTable())
-        EXPECT_TRUE(names.insert(std::string(spec.name)).second) << spec.name;
+    for (const auto& command : CommandTable())
+        EXPECT_TRUE(names.insert(std::string(command.name)).second) << command.name;
     const auto shown = ShownCommands();
     for (const auto& name : shown)
         EXPECT_TRUE(names.count(name)) << "menu or toolbar names an unknown command " << name;
@@ -43,7 +43,7 @@ TEST(CommandTable, NamesAreUniqueAndEveryCommandIsShownSomewhere)
         EXPECT_TRUE(shown.count(name) || elsewhere.count(name)) << name << " is in no menu or toolbar";
 }
 
-TEST(CommandTable, CaptionsAndShortcutsOfTheDesign)
+TEST(CommandTable, CaptionsAndShortcutsAreTheProgramsOwn)
 {
     struct Row {
         const char* name;
@@ -132,8 +132,8 @@ TEST(CommandList, CommandsWithoutWorkStayDisabledAndHandlersRun)
     TCommandList commands;
     TCommandFacts facts;
     commands.Update(facts);
-    for (const auto& spec : CommandTable())
-        EXPECT_FALSE(commands.Action(spec.name)->isEnabled()) << spec.name;
+    for (const auto& command : CommandTable())
+        EXPECT_FALSE(commands.Action(command.name)->isEnabled()) << command.name;
     int runs = 0;
     commands.SetHandler("ActionDeleteCurve", [&] { ++runs; });
     EXPECT_FALSE(commands.Trigger("ActionDeleteCurve")); // nothing selected
@@ -165,14 +165,14 @@ TEST(CommandList, ChoosingTheActiveMouseModeAgainTurnsItOff)
 TEST(CommandList, AModalEditorLeavesOnlyFourInsertCommands)
 {
     TCommandList commands;
-    for (const auto& spec : CommandTable())
-        commands.SetHandler(spec.name, [] {});
+    for (const auto& command : CommandTable())
+        commands.SetHandler(command.name, [] {});
     commands.SetModeHandler([](int) {});
     commands.SetDialogMode(true);
     std::set<std::string> enabled;
-    for (const auto& spec : CommandTable())
-        if (commands.Action(spec.name)->isEnabled())
-            enabled.insert(std::string(spec.name));
+    for (const auto& command : CommandTable())
+        if (commands.Action(command.name)->isEnabled())
+            enabled.insert(std::string(command.name));
     EXPECT_EQ(enabled, (std::set<std::string>{"ActionInsertSuper", "ActionInsFraction", "ActionInsPi",
                                               "ActionInsSqroot"}));
     commands.SetDialogMode(false);

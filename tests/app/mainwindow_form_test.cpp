@@ -385,11 +385,11 @@ TEST_F(MainForm, EveryEnabledCommandRunsWithoutHarm)
         "ActionPrint2",  "ActionWhiteboardSettings", "ActionFileOpen", "ActionFileSave", "ActionExit",
         "ActionFileNew", "ActionClearCurves"};
     for (int round = 0; round < 2; ++round) {
-        for (const auto& spec : CommandTable()) {
-            const QString name = QString::fromUtf8(spec.name.data(), qsizetype(spec.name.size()));
+        for (const auto& command : CommandTable()) {
+            const QString name = QString::fromUtf8(command.name.data(), qsizetype(command.name.size()));
             if (modal.contains(name))
                 continue;
-            form->Commands().Trigger(spec.name);
+            form->Commands().Trigger(command.name);
             QCoreApplication::processEvents();
         }
         if (QWidget* popup = QApplication::activePopupWidget())

@@ -253,7 +253,7 @@ TEST_F(DeclarationsTest, EndingAFamilyClearsItsDisplay)
     EXPECT_TRUE(window.clearedFamilies.empty());
 }
 
-TEST_F(DeclarationsTest, AnalysisSeesConstantsAndFunctionsAsTheDesignSays)
+TEST_F(DeclarationsTest, AnalysisTreatsDeclaredNamesByTheirKind)
 {
     auto k = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(3));
     lines.push_back(k.get());

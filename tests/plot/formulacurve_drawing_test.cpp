@@ -240,7 +240,7 @@ TEST_F(FormulaCurveDrawing, PlusOrMinusDrawsOnePartPerSign)
     EXPECT_EQ(context.PartCount, 2);
     two.InitContext(context);
     EXPECT_EQ(context.PartCount, 4);
-    // Part 1 takes minus for every ±, the last part plus for every one.
+    // The first ± part takes minus for every ±, the last one plus for every one.
     context.Parameter = 1;
     two.SelectPart(context, 1);
     two.CalculatePoint(context);
