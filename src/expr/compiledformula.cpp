@@ -18,6 +18,8 @@
 #include "expr/functions.h"
 #include "expr/numerics.h"
 
+#include <cfenv>
+#include <limits>
 #include <typeinfo>
 
 namespace {
@@ -28,8 +30,9 @@ enum class TOp : std::uint8_t {
     Multiply,
     Divide,
     Power,
-    WholePower, // a constant whole exponent from 0 to 9
-    Square,     // the exponent 2, the commonest of them
+    WholePower,    // a constant whole exponent from 0 to 9
+    Square,        // the exponent 2, the commonest of them
+    ConstantPower, // any other finite constant exponent
     Negate,
     Abs,
     PlusOrMinus,
@@ -45,16 +48,30 @@ enum class TOp : std::uint8_t {
 
 // Where an instruction finds its operands: both in memory, or the first
 // (unary: the only one) in the accumulator, or the second in the accumulator.
-enum TForm : std::uint8_t { fMemory = 0, fFirstInAccumulator = 1, fSecondInAccumulator = 2 };
+// A constant that is exactly a double is read as one: loading a long double
+// from memory takes several times the work. One value can be held aside in
+// the unit instead of memory while the other operand is computed.
+enum TForm : std::uint8_t {
+    fMemory = 0,
+    fFirstInAccumulator = 1,
+    fSecondInAccumulator = 2,
+    fFirstInAccumulatorSecondShort = 3,
+    fFirstShortSecondInAccumulator = 4,
+    fFirstHeldSecondInAccumulator = 5,
+    FormCount = 6
+};
+// The spill forms: to a register in memory, or to the held value.
+constexpr TForm fSpillToMemory = fFirstInAccumulator;
+constexpr TForm fSpillToHeld = fSecondInAccumulator;
 
 constexpr std::uint8_t Code(TOp op, TForm form)
 {
-    return static_cast<std::uint8_t>(static_cast<int>(op) * 3 + form);
+    return static_cast<std::uint8_t>(static_cast<int>(op) * FormCount + form);
 }
 
-// Operations that run on the x87 unit alone, with no call that might use SSE
-// arithmetic: a program of these only need not read the SSE flags.
-[[nodiscard]] bool X87Only(TOp op)
+// Operations that run on the x87 unit alone and raise a fault flag only
+// where a value that is not finite arises (see RunFlagFree).
+[[nodiscard]] bool FlagFree(TOp op)
 {
     switch (op) {
     case TOp::Add:
@@ -63,9 +80,11 @@ constexpr std::uint8_t Code(TOp op, TForm form)
     case TOp::Divide:
     case TOp::WholePower:
     case TOp::Square:
+    case TOp::ConstantPower:
     case TOp::Negate:
     case TOp::Abs:
     case TOp::PlusOrMinus:
+    case TOp::Int:
     case TOp::Spill:
         return true;
     default:
@@ -108,10 +127,11 @@ template <class TFold> bool FoldQuietly(TFold&& fold, Extended& value)
 
 // Where a value is found while compiling: in the accumulator, or in memory:
 // a program-wide value (a variable or the declared function's parameter), a
-// folded constant or a register. Constants and registers live in one array
-// that is only laid out at the end, so memory operands get addresses then.
+// folded constant, a register or a place where a node's memory is saved.
+// These live in one array that is only laid out at the end, so memory
+// operands get addresses then.
 struct TOperand {
-    enum TKind : std::uint8_t { Accumulator, Fixed, Constant, Register } kind = Fixed;
+    enum TKind : std::uint8_t { Accumulator, Fixed, Constant, Register, Saved, Held } kind = Fixed;
     const Extended* fixed = nullptr;
     int index = 0;
     Extended value = 0; // of a constant
@@ -120,17 +140,71 @@ struct TOperand {
 } // namespace
 
 struct TCompiledFormula::TInstruction {
-    std::uint8_t code = 0; // Code (op, form)
-    int exponent = 0;      // of WholePower
-    const Extended* a = nullptr;
-    const Extended* b = nullptr;
-    Extended* result = nullptr; // of Spill
+    std::uint8_t code = 0;          // Code (op, form)
+    mutable bool savedSign = false; // of Divide: the sign it remembered before the last run
+    int exponent = 0;               // of WholePower; of ConstantPower, its index while compiling
+    union {
+        const Extended* a = nullptr;
+        const double* shortA;
+    };
+    union {
+        const Extended* b = nullptr;
+        const double* shortB;
+    };
+    Extended* result = nullptr; // of Spill; of Int, where its memory is saved before the run
     union {
         TRealFunction function;
         TEvaluator* node;
-        bool* sign; // the remembered sign of a tracked division
+        bool* sign;           // the remembered sign of a tracked division
+        Extended* remembered; // the remembered result of int
+        const TConstantExponent* power;
     };
 };
+
+namespace {
+
+// The greatest whole number not above x, as std::floor gives it (-0 stays
+// -0) but without a call: below 2^62 adding and taking away 1.5 * 2^63
+// rounds to a whole number, one too big when x was rounded up. Like every
+// comparison of a value that may not be finite here, the first is a quiet
+// one: it must raise no flag that the node itself would not.
+inline Extended Floor(Extended x)
+{
+    if (!std::isless(std::fabs(x), 0x1p62L) || x == 0)
+        return std::floor(x);
+    constexpr Extended shifter = 0x1.8p63L;
+    const Extended rounded = (x + shifter) - shifter;
+    return rounded > x ? rounded - 1 : rounded;
+}
+
+// A tracked division (TrackedDivide). Checked, it saves the sign for Undo,
+// and a divisor of 0 or one that is not finite (d - d is then not 0) makes
+// the run unsure; the test may raise a flag, as that run's flags are not
+// read.
+template <bool Checked> inline Extended DivideStep(Extended n, Extended d, bool& sign, bool& saved, bool& unsure)
+{
+    if constexpr (Checked) {
+        saved = sign;
+        if (!(d - d == 0) || d == 0)
+            unsure = true;
+    }
+    return TrackedDivide(n, d, sign);
+}
+
+// int as TIntEvaluator::Apply; checked, its memory is saved for Undo.
+template <bool Checked> inline Extended IntStep(Extended v, Extended& remembered, Extended& saved)
+{
+    const Extended result = Floor(v);
+    if constexpr (Checked)
+        saved = remembered;
+    if (Tracking && result != remembered) {
+        remembered = result;
+        SetStatus(esStep);
+    }
+    return result;
+}
+
+} // namespace
 
 class TFormulaCompiler {
 public:
@@ -141,16 +215,29 @@ public:
         const TOperand result = Compile(tree, 0, 0);
         // Lay out the constants, then the registers.
         const std::size_t constants = constants_.size();
-        form_.registers_.assign(constants + static_cast<std::size_t>(registerCount_), 0);
+        form_.registers_.assign(constants + static_cast<std::size_t>(registerCount_ + savedCount_), 0);
         for (std::size_t k = 0; k < constants; ++k)
             form_.registers_[k] = constants_[k];
-        form_.x87Only_ = true;
+        form_.shortConstants_.assign(constants, 0);
+        for (std::size_t k = 0; k < constants; ++k)
+            if (IsShort(constants_[k]))
+                form_.shortConstants_[k] = static_cast<double>(constants_[k]);
+        form_.flagFree_ = true;
         for (std::size_t k = 0; k < form_.code_.size(); ++k) {
             TCompiledFormula::TInstruction& instruction = form_.code_[k];
-            instruction.a = Address(operands_[k].a);
-            instruction.b = Address(operands_[k].b);
+            const TForm form = static_cast<TForm>(instruction.code % FormCount);
+            if (form == fFirstShortSecondInAccumulator)
+                instruction.shortA = ShortAddress(operands_[k].a);
+            else
+                instruction.a = Address(operands_[k].a);
+            if (form == fFirstInAccumulatorSecondShort)
+                instruction.shortB = ShortAddress(operands_[k].b);
+            else
+                instruction.b = Address(operands_[k].b);
             instruction.result = const_cast<Extended*>(Address(operands_[k].result));
-            form_.x87Only_ = form_.x87Only_ && X87Only(ops_[k]);
+            if (ops_[k] == TOp::ConstantPower)
+                instruction.power = &form_.exponents_[static_cast<std::size_t>(instruction.exponent)];
+            form_.flagFree_ = form_.flagFree_ && FlagFree(ops_[k]);
         }
         form_.result_ = Address(result);
     }
@@ -158,13 +245,34 @@ public:
 private:
     struct TOperands {
         TOperand a, b, result;
+        bool holds = false; // a spill to the held value
     };
 
-    // The address of a memory operand; nullptr for the accumulator.
+    // A value that is exactly a double (finite, so that a NaN keeps its
+    // bits; within range, so that testing raises no flag).
+    [[nodiscard]] static bool IsShort(Extended value)
+    {
+        return std::isfinite(value) && std::fabs(value) <= std::numeric_limits<double>::max() &&
+               static_cast<Extended>(static_cast<double>(value)) == value &&
+               std::signbit(static_cast<double>(value)) == std::signbit(value);
+    }
+
+    [[nodiscard]] static bool IsShort(const TOperand& operand)
+    {
+        return operand.kind == TOperand::Constant && IsShort(operand.value);
+    }
+
+    [[nodiscard]] const double* ShortAddress(const TOperand& operand) const
+    {
+        return &form_.shortConstants_[static_cast<std::size_t>(operand.index)];
+    }
+
+    // The address of a memory operand; nullptr for the accumulator and the held value.
     [[nodiscard]] const Extended* Address(const TOperand& operand) const
     {
         switch (operand.kind) {
         case TOperand::Accumulator:
+        case TOperand::Held:
             return nullptr;
         case TOperand::Fixed:
             return operand.fixed;
@@ -172,6 +280,8 @@ private:
             return &form_.registers_[static_cast<std::size_t>(operand.index)];
         case TOperand::Register:
             return &form_.registers_[constants_.size() + static_cast<std::size_t>(operand.index)];
+        case TOperand::Saved:
+            return &form_.registers_[constants_.size() + static_cast<std::size_t>(registerCount_ + operand.index)];
         }
         return nullptr;
     }
@@ -208,14 +318,17 @@ private:
     }
 
     // Appends an instruction of op on operands a and b (either may be the
-    // accumulator); its result is in the accumulator.
+    // accumulator, a the held value); its result is in the accumulator.
     TCompiledFormula::TInstruction& Emit(TOp op, const TOperand& a = {}, const TOperand& b = {})
     {
+        const bool binary = op <= TOp::Power;
         TForm form = fMemory;
-        if (a.kind == TOperand::Accumulator)
-            form = fFirstInAccumulator;
+        if (a.kind == TOperand::Held)
+            form = fFirstHeldSecondInAccumulator;
+        else if (a.kind == TOperand::Accumulator)
+            form = binary && IsShort(b) ? fFirstInAccumulatorSecondShort : fFirstInAccumulator;
         else if (b.kind == TOperand::Accumulator)
-            form = fSecondInAccumulator;
+            form = IsShort(a) ? fFirstShortSecondInAccumulator : fSecondInAccumulator;
         TCompiledFormula::TInstruction instruction{};
         instruction.code = Code(op, form);
         form_.code_.push_back(instruction);
@@ -274,9 +387,17 @@ private:
             TOp op;
             if (kind == typeid(TFunctionEvaluator))
                 return CompileFunction(static_cast<TFunctionEvaluator*>(node), depth, nesting);
-            if (kind == typeid(TIntEvaluator))
-                op = TOp::Int;
-            else if (kind == typeid(TTanEvaluator))
+            if (kind == typeid(TIntEvaluator)) {
+                auto* integer = static_cast<TIntEvaluator*>(node);
+                const TOperand operand = Compile(integer->Operand(), depth, nesting + 1);
+                Emit(TOp::Int, operand).remembered = &integer->lastResult_;
+                TOperand saved;
+                saved.kind = TOperand::Saved;
+                saved.index = savedCount_++;
+                operands_.back().result = saved;
+                return InAccumulator();
+            }
+            if (kind == typeid(TTanEvaluator))
                 op = TOp::Tan;
             else if (kind == typeid(TSecEvaluator))
                 op = TOp::Sec;
@@ -300,8 +421,9 @@ private:
     }
 
     // Compiles both operands of node, left first. When both end in the
-    // accumulator, the left one is spilled to register depth before the
-    // right one's instructions.
+    // accumulator, the left one is put aside before the right one's
+    // instructions: as the held value unless they hold one of their own, else
+    // to register depth.
     void CompileOperands(TBinaryEvaluator* node, int depth, int nesting, TOperand& left, TOperand& right)
     {
         left = Compile(node->Left(), depth, nesting + 1);
@@ -309,15 +431,23 @@ private:
         right = Compile(node->Right(), depth + 1, nesting + 1);
         if (left.kind != TOperand::Accumulator || right.kind != TOperand::Accumulator)
             return;
+        bool holding = false;
+        for (std::size_t k = mark; k < operands_.size() && !holding; ++k)
+            holding = operands_[k].holds;
         TOperand spilled;
-        spilled.kind = TOperand::Register;
-        spilled.index = depth;
-        registerCount_ = std::max(registerCount_, depth + 1);
         TCompiledFormula::TInstruction spill{};
-        spill.code = Code(TOp::Spill, fFirstInAccumulator);
+        if (holding) {
+            spilled.kind = TOperand::Register;
+            spilled.index = depth;
+            registerCount_ = std::max(registerCount_, depth + 1);
+            spill.code = Code(TOp::Spill, fSpillToMemory);
+        } else {
+            spilled.kind = TOperand::Held;
+            spill.code = Code(TOp::Spill, fSpillToHeld);
+        }
         const auto at = static_cast<std::ptrdiff_t>(mark);
         form_.code_.insert(form_.code_.begin() + at, spill);
-        operands_.insert(operands_.begin() + at, TOperands{InAccumulator(), {}, spilled});
+        operands_.insert(operands_.begin() + at, TOperands{InAccumulator(), {}, spilled, !holding});
         ops_.insert(ops_.begin() + at, TOp::Spill);
         left = spilled;
     }
@@ -351,6 +481,9 @@ private:
                 Forget(right);
                 const int exponent = static_cast<int>(e);
                 Emit(exponent == 2 ? TOp::Square : TOp::WholePower, left).exponent = exponent;
+            } else if (right.kind == TOperand::Constant && std::isfinite(e) && QuietExponent(e)) {
+                Forget(right);
+                Emit(TOp::ConstantPower, left).exponent = static_cast<int>(form_.exponents_.size() - 1);
             } else {
                 Emit(TOp::Power, left, right);
             }
@@ -358,6 +491,22 @@ private:
         }
         }
         return InAccumulator();
+    }
+
+    // Works out the facts of a constant exponent, kept unless that raised a
+    // fault flag, which RealPower would then raise on a negative base at
+    // every call (1 / e overflows for the tiniest exponents).
+    bool QuietExponent(Extended e)
+    {
+        std::fexcept_t flags;
+        std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
+        std::feclearexcept(FE_ALL_EXCEPT);
+        const TConstantExponent facts = ConstantExponent(e);
+        const bool quiet = !std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID);
+        std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
+        if (quiet)
+            form_.exponents_.push_back(facts);
+        return quiet;
     }
 
     TOperand CompileFunction(TFunctionEvaluator* node, int depth, int nesting)
@@ -386,6 +535,7 @@ private:
     std::vector<TOperands> operands_; // one per instruction
     std::vector<TOp> ops_;            // one per instruction
     int registerCount_ = 0;
+    int savedCount_ = 0;
 };
 
 TCompiledFormula::TCompiledFormula() = default;
@@ -404,12 +554,16 @@ TCompiledFormula& TCompiledFormula::operator=(TCompiledFormula&& other) noexcept
         return *this;
     code_ = std::move(other.code_);
     registers_ = std::move(other.registers_);
+    shortConstants_ = std::move(other.shortConstants_);
+    exponents_ = std::move(other.exponents_);
     result_ = other.result_;
-    x87Only_ = other.x87Only_;
+    flagFree_ = other.flagFree_;
     source_ = other.source_;
     generation_ = other.generation_;
     other.code_.clear();
     other.registers_.clear();
+    other.shortConstants_.clear();
+    other.exponents_.clear();
     other.result_ = nullptr;
     other.source_ = nullptr;
     other.generation_ = 0;
@@ -420,8 +574,10 @@ void TCompiledFormula::Compile(TEvaluator* tree)
 {
     code_.clear();
     registers_.clear();
+    shortConstants_.clear();
+    exponents_.clear();
     result_ = nullptr;
-    x87Only_ = false;
+    flagFree_ = false;
     source_ = tree;
     if (tree)
         TFormulaCompiler(*this).CompileTree(tree);
@@ -433,10 +589,25 @@ int TCompiledFormula::InstructionCount() const
     return static_cast<int>(code_.size());
 }
 
-// The three forms of a binary instruction, l and r its operands.
+// The six forms of a binary instruction, l and r its operands.
 #define LC_BINARY(op, expression)                                                                            \
     case Code(TOp::op, fMemory): {                                                                           \
         const Extended l = *i.a, r = *i.b;                                                                   \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }                                                                                                        \
+    case Code(TOp::op, fFirstInAccumulatorSecondShort): {                                                    \
+        const Extended l = accumulator, r = *i.shortB;                                                       \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }                                                                                                        \
+    case Code(TOp::op, fFirstShortSecondInAccumulator): {                                                    \
+        const Extended l = *i.shortA, r = accumulator;                                                       \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }                                                                                                        \
+    case Code(TOp::op, fFirstHeldSecondInAccumulator): {                                                     \
+        const Extended l = held, r = accumulator;                                                            \
         accumulator = (expression);                                                                          \
         break;                                                                                               \
     }                                                                                                        \
@@ -463,23 +634,25 @@ int TCompiledFormula::InstructionCount() const
         break;                                                                                               \
     }
 
-Extended TCompiledFormula::Run() const
+template <bool Checked> Extended TCompiledFormula::Run(bool& unsureRun) const
 {
-    Extended accumulator = 0;
+    Extended accumulator = 0, held = 0;
+    bool unsure = false;
     for (const TInstruction& i : code_) {
         switch (i.code) {
             LC_BINARY(Add, l + r)
             LC_BINARY(Subtract, l - r)
             LC_BINARY(Multiply, l * r)
-            LC_BINARY(Divide, TrackedDivide(l, r, *i.sign))
+            LC_BINARY(Divide, DivideStep<Checked>(l, r, *i.sign, i.savedSign, unsure))
             LC_BINARY(Power, RealPower(l, r))
-            LC_UNARY(WholePower, RealWholePower(v, i.exponent))
-            LC_UNARY(Square, RealWholePower(v, 2))
+            LC_UNARY(WholePower, RealWholePower(v, i.exponent, unsure))
+            LC_UNARY(Square, RealWholePower(v, 2, unsure))
+            LC_UNARY(ConstantPower, RealConstantPower(v, *i.power, unsure))
             LC_UNARY(Negate, -v)
             LC_UNARY(Abs, std::fabs(v))
             LC_UNARY(PlusOrMinus, static_cast<TPlusOrMinusEvaluator*>(i.node)->Minus() ? -v : v)
             LC_UNARY(Function, i.function(v))
-            LC_UNARY(Int, static_cast<TIntEvaluator*>(i.node)->TIntEvaluator::Apply(v))
+            LC_UNARY(Int, IntStep<Checked>(v, *i.remembered, *i.result))
             LC_UNARY(Tan, static_cast<TTanEvaluator*>(i.node)->TTanEvaluator::Apply(v))
             LC_UNARY(Sec, static_cast<TSecEvaluator*>(i.node)->TSecEvaluator::Apply(v))
             LC_UNARY(DeclaredFunction,
@@ -491,14 +664,38 @@ Extended TCompiledFormula::Run() const
         case Code(TOp::Subtree, fMemory):
             accumulator = i.node->Evaluate();
             break;
-        case Code(TOp::Spill, fFirstInAccumulator):
+        case Code(TOp::Spill, fSpillToMemory):
             *i.result = accumulator;
+            break;
+        case Code(TOp::Spill, fSpillToHeld):
+            held = accumulator;
+            break;
+        default:
+            __builtin_unreachable();
+        }
+    }
+    if constexpr (Checked)
+        unsureRun = unsure;
+    return result_ ? *result_ : accumulator;
+}
+
+template Extended TCompiledFormula::Run<false>(bool&) const;
+template Extended TCompiledFormula::Run<true>(bool&) const;
+
+void TCompiledFormula::Undo() const
+{
+    for (const TInstruction& i : code_) {
+        switch (static_cast<TOp>(i.code / FormCount)) {
+        case TOp::Divide:
+            *i.sign = i.savedSign;
+            break;
+        case TOp::Int:
+            *i.remembered = *i.result;
             break;
         default:
             break;
         }
     }
-    return result_ ? *result_ : accumulator;
 }
 
 #undef LC_BINARY

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "expr/evaluator.h"
+#include "expr/functions.h"
 
 #include <cstdint>
 #include <vector>
@@ -33,10 +34,12 @@ public:
             Compile(tree);
         if (!tree)
             return 0;
-        // A program on the x87 unit alone raises no SSE flags to look at.
-        if (x87Only_)
-            return GuardFaults([this] { return Run(); }, false);
-        return GuardFaults([this] { return Run(); });
+        if (flagFree_)
+            return RunFlagFree();
+        return GuardFaults([this] {
+            bool unused = false;
+            return Run<false>(unused);
+        });
     }
     // Compiles tree (borrowed; nullptr gives the empty form, which answers 0).
     void Compile(TEvaluator* tree);
@@ -53,13 +56,44 @@ private:
     friend class TFormulaCompiler;
     struct TInstruction;
 
-    // The instructions in order, without the fault handling.
-    [[nodiscard]] Extended Run() const;
+    // The instructions in order, without the fault handling. Checked, the
+    // run saves what Undo needs and sets unsure where a value that is not
+    // finite may have vanished from the result.
+    template <bool Checked> [[nodiscard]] Extended Run(bool& unsure) const;
+    // Puts back what the last run changed in the nodes' memory.
+    void Undo() const;
+
+    // A program of arithmetic, divisions, whole and constant powers and int
+    // raises a fault flag only where a value that is not finite arises, and
+    // such a value either reaches the result or passes a divisor or a base,
+    // which mark the run unsure. Reading the flags stalls the processor until
+    // every pending operation is done, so while no run is unsure and the
+    // result is finite, there is nothing to read; otherwise the run is undone
+    // and made again with the flags looked at, which then tells the fault
+    // that occurred from flags other code left behind.
+    [[nodiscard]] Extended RunFlagFree()
+    {
+        const std::uint8_t status = EvaluationStatus;
+        bool unsure = false;
+        const Extended value = Run<true>(unsure);
+        if (!unsure && value - value == 0) // a finite result
+            return value;
+        Undo();
+        EvaluationStatus = status;
+        return GuardFaults(
+            [this] {
+                bool unused = false;
+                return Run<false>(unused);
+            },
+            false);
+    }
 
     std::vector<TInstruction> code_;
-    std::vector<Extended> registers_;  // the folded constants, then spilled intermediate results
-    const Extended* result_ = nullptr; // where the value is found; nullptr: the accumulator
-    bool x87Only_ = false;
+    std::vector<Extended> registers_;  // the folded constants, spilled intermediate results, saved memory
+    std::vector<double> shortConstants_;       // the folded constants again, for those exactly doubles
+    std::vector<TConstantExponent> exponents_; // of the constant powers
+    const Extended* result_ = nullptr;         // where the value is found; nullptr: the accumulator
+    bool flagFree_ = false;
     const TEvaluator* source_ = nullptr;
     std::uint64_t generation_ = 0;
 };

@@ -206,6 +206,8 @@ protected:
     Extended FoldConstant(Extended value) override;
 
 private:
+    // The compiled form steps in line with the node's own remembered result.
+    friend class TFormulaCompiler;
     Extended lastResult_ = 0;
 };
 

@@ -5,6 +5,7 @@
 #include "expr/numerics.h"
 
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -307,6 +308,22 @@ Extended RealFactorial(Extended x)
     return result;
 }
 
+TNegativeBase NegativeBasePower(Extended exponent)
+{
+    if (IsWhole(exponent))
+        return std::fmod(exponent, 2) != 0 ? TNegativeBase::ChangeSign : TNegativeBase::KeepSign;
+    // Only an odd root of a negative number is real: the exponent must be
+    // the reciprocal of a whole odd number. The tolerance of a few units in
+    // the last place accepts 1 / (1/3) computed as 3 + ulp.
+    const Extended reciprocal = 1 / exponent;
+    const Extended k = std::nearbyint(reciprocal);
+    const bool wholeReciprocal =
+        std::fabs(k) < 2140000000.0L && std::fabs(reciprocal - k) <= std::fabs(k) * 1e-17L;
+    if (!wholeReciprocal || std::fmod(k, 2) == 0)
+        return TNegativeBase::NoRealValue;
+    return TNegativeBase::ChangeSign;
+}
+
 Extended RealPower(Extended base, Extended exponent)
 {
     const Extended magnitude = std::fabs(base);
@@ -316,8 +333,7 @@ Extended RealPower(Extended base, Extended exponent)
             SetStatus(esUndefined);
         return 0;
     }
-    const bool whole = IsWhole(exponent);
-    if (whole && exponent >= 0 && exponent <= 9)
+    if (IsWhole(exponent) && exponent >= 0 && exponent <= 9)
         return RealWholePower(base, static_cast<int>(exponent));
     const Extended log2Magnitude = FastLog2(magnitude);
     const Extended t = exponent * log2Magnitude * Ln2; // exponent * ln|base|
@@ -329,23 +345,73 @@ Extended RealPower(Extended base, Extended exponent)
         return 0;
     Extended result = FastExp2(exponent * log2Magnitude);
     if (base < 0) {
-        if (whole) {
-            if (std::fmod(exponent, 2) != 0)
-                result = -result;
-        } else {
-            // Only an odd root of a negative number is real: the exponent must
-            // be the reciprocal of a whole odd number. The tolerance of a few
-            // units in the last place accepts 1 / (1/3) computed as 3 + ulp.
-            const Extended reciprocal = 1 / exponent;
-            const Extended k = std::nearbyint(reciprocal);
-            const bool wholeReciprocal =
-                std::fabs(k) < 2140000000.0L && std::fabs(reciprocal - k) <= std::fabs(k) * 1e-17L;
-            if (!wholeReciprocal || std::fmod(k, 2) == 0) {
-                SetStatus(esInvalid);
-                return 0;
-            }
+        switch (NegativeBasePower(exponent)) {
+        case TNegativeBase::KeepSign:
+            break;
+        case TNegativeBase::ChangeSign:
             result = -result;
+            break;
+        case TNegativeBase::NoRealValue:
+            SetStatus(esInvalid);
+            return 0;
         }
+    }
+    return result;
+}
+
+TConstantExponent ConstantExponent(Extended exponent)
+{
+    TConstantExponent facts;
+    facts.exponent = exponent;
+    facts.zeroUndefined = !(exponent > 0);
+    facts.negativeBase = NegativeBasePower(exponent);
+    // |exponent * ln|base|| < 84 for sure between 2^-l and 2^l, l below;
+    // tiny exponents (and a NaN) leave every finite size inside.
+    const Extended size = std::fabs(exponent);
+    const Extended l = 84 / Ln2;
+    if (size > l / 16000) {
+        facts.high = std::exp2(l / size);
+        facts.low = 1 / facts.high;
+    } else if (size == size) {
+        facts.high = std::numeric_limits<Extended>::infinity();
+        facts.low = 0;
+    }
+    return facts;
+}
+
+Extended RealConstantPower(Extended base, const TConstantExponent& facts, bool& unsure)
+{
+    const Extended magnitude = std::fabs(base);
+    if (!(magnitude > 1e-10L)) {
+        if (facts.zeroUndefined)
+            SetStatus(esUndefined);
+        unsure = true; // also a NaN base
+        return 0;
+    }
+    if (base < 0 && facts.negativeBase == TNegativeBase::NoRealValue && magnitude < facts.high &&
+        magnitude > facts.low) {
+        SetStatus(esInvalid);
+        return 0;
+    }
+    const Extended log2Magnitude = FastLog2(magnitude);
+    const Extended t = facts.exponent * log2Magnitude * Ln2;
+    if (t > 85) {
+        unsure = true; // also an infinite base
+        SetStatus(esUndefined);
+        return 0;
+    }
+    if (t < -85) {
+        unsure = true;
+        return 0;
+    }
+    Extended result = FastExp2(facts.exponent * log2Magnitude);
+    if (base < 0) {
+        if (facts.negativeBase == TNegativeBase::NoRealValue) {
+            SetStatus(esInvalid);
+            return 0;
+        }
+        if (facts.negativeBase == TNegativeBase::ChangeSign)
+            result = -result;
     }
     return result;
 }

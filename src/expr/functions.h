@@ -9,6 +9,8 @@
 #include "expr/evalstate.h"
 
 #include <cmath>
+#include <cstdint>
+#include <limits>
 
 // Bounds shared with the tests and the plotter.
 inline constexpr Extended TrigArgumentBound = 6.8e10L; // beyond it sin and cos are undefined
@@ -67,16 +69,44 @@ inline constexpr Extended PowerBound = 8.2230127146229135103e36L; // e^85: the l
 // gives status 6.
 [[nodiscard]] Extended RealPower(Extended base, Extended exponent);
 
+// What a negative base does to base^exponent for an exponent other than the
+// whole numbers from 0 to 9: a whole exponent keeps the sign (even) or
+// changes it (odd), the reciprocal of a whole odd number (an odd root)
+// changes it, and anything else has no real value.
+enum class TNegativeBase : std::uint8_t { KeepSign, ChangeSign, NoRealValue };
+[[nodiscard]] TNegativeBase NegativeBasePower(Extended exponent);
+
+// What RealPower works out afresh on every call, worked out once for a
+// constant exponent other than the whole numbers from 0 to 9.
+struct TConstantExponent {
+    Extended exponent = 0;
+    // For base sizes strictly between these, exponent * ln|base| is well
+    // inside the bounds of e^85, so a base without a real power needs no
+    // logarithm to tell.
+    Extended low = 0, high = 0;
+    TNegativeBase negativeBase = TNegativeBase::KeepSign;
+    bool zeroUndefined = false; // a base of size 1e-10 or less gives status 5
+};
+[[nodiscard]] TConstantExponent ConstantExponent(Extended exponent);
+// RealPower (base, facts.exponent) to the last bit, value and status alike.
+// unsure is set where a base that is not finite may have been turned into
+// a finite result (the fault flags then tell what happened, not the value).
+[[nodiscard]] Extended RealConstantPower(Extended base, const TConstantExponent& facts, bool& unsure);
+
 // base^exponent for a whole exponent from 0 to 9, exactly as RealPower
 // computes it: the base multiplied by itself exponent times (exact for small
 // powers, negative bases included). Inline, so that the compiled form of a
-// formula squares as cheaply as native code.
-[[nodiscard]] inline Extended RealWholePower(Extended base, int exponent)
+// formula squares as cheaply as native code. unsure is set where a base
+// that is not finite, or a product that overflowed, is turned into a
+// finite result.
+[[nodiscard]] inline Extended RealWholePower(Extended base, int exponent, bool& unsure)
 {
     if (!(std::fabs(base) > 1e-10L)) {
         // Zero to a zero power is undefined.
         if (exponent <= 0)
             SetStatus(esUndefined);
+        if (base != base)
+            unsure = true;
         return 0;
     }
     // The bound |t| > 85 on exponent * ln|base| is the bound e^85 on the
@@ -84,14 +114,23 @@ inline constexpr Extended PowerBound = 8.2230127146229135103e36L; // e^85: the l
     Extended result = 1;
     for (int i = exponent; i > 0; --i)
         result *= base;
+    if (exponent == 0 && !std::islessequal(std::fabs(base), std::numeric_limits<Extended>::max()))
+        unsure = true; // an infinity to the power 0
     const Extended size = std::fabs(result);
     if (size > PowerBound) {
+        unsure = true;
         SetStatus(esUndefined);
         return 0;
     }
     if (size < 1 / PowerBound)
         return 0;
     return result;
+}
+
+[[nodiscard]] inline Extended RealWholePower(Extended base, int exponent)
+{
+    bool unsure = false;
+    return RealWholePower(base, exponent, unsure);
 }
 
 using TRealFunction = Extended (*)(Extended);

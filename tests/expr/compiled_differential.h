@@ -225,11 +225,16 @@ inline Extended ChooseValue(TChoices& choices)
 }
 
 // A random tree at most depth levels deep; inDefinition allows the parameter
-// of a declared function.
-inline TEvaluatorPtr RandomTree(TChoices& choices, const TWorld& world, int depth, bool inDefinition)
+// of a declared function. An arithmetic tree has only the nodes that the
+// compiled form runs without reading the fault flags (operations, divisions,
+// powers with constant exponents, int and ±), which it would rarely be
+// otherwise.
+inline TEvaluatorPtr RandomTree(TChoices& choices, const TWorld& world, int depth, bool inDefinition,
+                                bool arithmetic = false)
 {
     auto leaf = [&]() -> TEvaluatorPtr {
-        switch (choices.Next(inDefinition ? 12 : 10)) {
+        const unsigned pick = choices.Next(inDefinition ? 12 : 10);
+        switch (arithmetic && pick == 7 ? 4 : pick) {
         case 0:
         case 1:
         case 2:
@@ -256,11 +261,14 @@ inline TEvaluatorPtr RandomTree(TChoices& choices, const TWorld& world, int dept
     };
     if (depth <= 0 || choices.Next(5) == 0)
         return leaf();
-    auto sub = [&] { return RandomTree(choices, world, depth - 1, inDefinition); };
+    auto sub = [&] { return RandomTree(choices, world, depth - 1, inDefinition, arithmetic); };
     static const int functionCodes[] = {
         200, 201, 202, 203, 204, 205, 206, 207, 208, 209,      210,         211,      212,        213, 214,
         215, 216, 217, 218, 219, 220, 221, 222, 223, fcNegate, fcFactorial, fcSquare, fcTenToThe, 999};
-    switch (choices.Next(16)) {
+    unsigned kind = choices.Next(16);
+    if (arithmetic && ((kind >= 4 && kind <= 5) || (kind >= 7 && kind <= 8) || (kind >= 10 && kind <= 12)))
+        kind = kind % 2 ? 13 : 14;
+    switch (kind) {
     case 0:
     case 1:
     case 2: {
@@ -303,8 +311,43 @@ inline TEvaluatorPtr RandomTree(TChoices& choices, const TWorld& world, int dept
             TOperation::Power, std::move(base),
             std::make_unique<TConstantEvaluator>(static_cast<Extended>(choices.Next(10))));
     }
+    case 14: {
+        // Any other constant exponent: roots, negative and huge ones, and
+        // the tiniest, whose reciprocal overflows.
+        static const Extended exponents[] = {1.5L, 0.5L, 1.0L / 3, -0.5L, -1, -2.5L, 10, 0.2L, -1.0L / 3, 1e-4940L,
+                                             1e4000L, 1e-3L, 2.0L / 3, 1e30L};
+        TEvaluatorPtr base = sub();
+        const Extended exponent = choices.Next(4) == 0 ? ChooseValue(choices) : exponents[choices.Next(14)];
+        return std::make_unique<TOperationEvaluator>(TOperation::Power, std::move(base),
+                                                     std::make_unique<TConstantEvaluator>(exponent));
+    }
     default:
         return leaf();
+    }
+}
+
+// Leaves fault flags behind as other code might, on the x87 unit (long
+// double arithmetic) and in the SSE unit (double arithmetic): kind 0 none.
+inline void LeaveFaultFlags(unsigned kind)
+{
+    volatile long double bigLong = std::numeric_limits<long double>::max(), zeroLong = 0;
+    volatile double bigDouble = std::numeric_limits<double>::max(), zeroDouble = 0;
+    switch (kind) {
+    case 1:
+        bigLong = bigLong * 2;
+        break;
+    case 2:
+        zeroLong = zeroLong / zeroLong;
+        break;
+    case 3:
+        bigLong = 1 / zeroLong;
+        break;
+    case 4:
+        bigDouble = bigDouble * 2;
+        zeroDouble = zeroDouble / zeroDouble;
+        break;
+    default:
+        break;
     }
 }
 
@@ -410,15 +453,18 @@ inline std::string RunScript(TChoices& choices, TWorld& world, TWorld& twinWorld
             // or kept from the last one as callers do.
             const std::uint8_t before = choices.Next(3) == 0 ? static_cast<std::uint8_t>(1 + choices.Next(7))
                                                              : static_cast<std::uint8_t>(esNormal);
+            const unsigned flags = choices.Next(3) == 0 ? 1 + choices.Next(4) : 0;
             EvaluationStatus = before;
             Family.used = false;
             Family.constant = familyOn ? &world.k->Constant() : nullptr;
+            LeaveFaultFlags(flags);
             const Extended expected = SafeEvaluate(tree);
             const std::uint8_t expectedStatus = EvaluationStatus;
             const bool expectedUsed = Family.used;
             EvaluationStatus = before;
             Family.used = false;
             Family.constant = familyOn ? &twinWorld.k->Constant() : nullptr;
+            LeaveFaultFlags(flags);
             const Extended actual = compiled.Evaluate(twin);
             const std::uint8_t actualStatus = EvaluationStatus;
             if (!SameBits(expected, actual) || expectedStatus != actualStatus ||
@@ -441,16 +487,16 @@ inline std::string RunScript(TChoices& choices, TWorld& world, TWorld& twinWorld
     return difference;
 }
 
-// Builds a random tree and its twin from choices and runs a script on them;
-// answers what differed, or an empty text.
+// Builds a random tree (an arithmetic one if asked) and its twin from
+// choices and runs a script on them; answers what differed, or an empty text.
 inline std::string CheckRandomFormula(TChoices& choices, TWorld& world, TWorld& twinWorld, int depth,
-                                      int steps)
+                                      int steps, bool arithmetic = false)
 {
     TRecordedChoices recorded(&choices);
     const bool definition = choices.Next(4) == 0;
-    TEvaluatorPtr tree = RandomTree(recorded, world, depth, definition);
+    TEvaluatorPtr tree = RandomTree(recorded, world, depth, definition, arithmetic);
     recorded.Replay();
-    TEvaluatorPtr twin = RandomTree(recorded, twinWorld, depth, definition);
+    TEvaluatorPtr twin = RandomTree(recorded, twinWorld, depth, definition, arithmetic);
     TCompiledFormula compiled;
     return RunScript(choices, world, twinWorld, tree.get(), twin.get(), compiled, steps);
 }
