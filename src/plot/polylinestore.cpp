@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <utility>
 
 std::uint8_t ShadingDirection(std::uint8_t shadeKind)
 {
@@ -37,26 +38,50 @@ QPainter& TShadingBitmap::Painter()
 
 void TShadingBitmap::FillPolygon(std::span<const QPoint> points)
 {
-    if (points.size() < 3)
+    if (points.size() < 3 || cached_)
         return;
     Painter().drawPolygon(points.data(), static_cast<int>(points.size()), Qt::OddEvenFill);
 }
 
 void TShadingBitmap::FillRect(const QRect& rect)
 {
-    if (rect.isEmpty())
+    if (rect.isEmpty() || cached_)
         return;
     Painter().fillRect(rect, ToQColor(colour_));
 }
 
-void TShadingBitmap::Blend(Canvas& canvas)
+QImage TShadingBitmap::Blend(Canvas& canvas)
 {
+    if (cached_) {
+        if (!cached_->isNull())
+            canvas.AlphaBlend(box_.x(), box_.y(), *cached_, ShadingAlpha);
+        return *cached_;
+    }
     if (!painter_)
-        return;
+        return {};
     painter_->end();
     painter_.reset();
     canvas.AlphaBlend(box_.x(), box_.y(), image_, ShadingAlpha);
-    image_ = QImage();
+    return std::exchange(image_, QImage());
+}
+
+bool TShadingBitmap::Matches(const TShadingCache& cache) const
+{
+    return cache.valid && cache.box == box_ && cache.ratio == ratio_ && cache.colour == ToQColor(colour_).rgba();
+}
+
+void TShadingBitmap::UseCached(const QImage& image)
+{
+    cached_ = &image;
+}
+
+void TShadingBitmap::Keep(TShadingCache& cache, QImage image) const
+{
+    cache.image = std::move(image);
+    cache.box = box_;
+    cache.ratio = ratio_;
+    cache.colour = ToQColor(colour_).rgba();
+    cache.valid = true;
 }
 
 void ShadeRun(TShadingBitmap& bitmap, std::span<const QPoint> points, std::uint8_t shadeKind, int edge)
@@ -129,14 +154,23 @@ void TShadingRect::Replay(Canvas& canvas, TShadingBitmap& bitmap) const
 void TPolyLineStore::Replay(Canvas& canvas) const
 {
     TShadingBitmap bitmap(canvas);
+    const bool copy = canvas.Pen().mode == TPenMode::Copy;
+    // A complete drawing shades the same every time: its image is kept.
+    const bool reuse = copy && State == lsComplete && bitmap.Matches(shading_);
+    if (reuse)
+        bitmap.UseCached(shading_.image);
     for (const TStoredPiece* piece : *this)
         piece->Replay(canvas, bitmap);
-    if (canvas.Pen().mode == TPenMode::Copy)
-        bitmap.Blend(canvas);
+    if (!copy)
+        return;
+    QImage blended = bitmap.Blend(canvas);
+    if (!reuse && State == lsComplete)
+        bitmap.Keep(shading_, std::move(blended));
 }
 
 void TPolyLineStore::StartRecording()
 {
     Clear();
     State = lsRecording;
+    shading_ = {};
 }

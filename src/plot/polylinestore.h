@@ -32,6 +32,17 @@ enum : std::uint8_t { sdTowardsVerticalEdge = 0, sdTowardsHorizontalEdge = 1 };
 // edge, kinds 1, 2 and 5 towards a vertical edge.
 [[nodiscard]] std::uint8_t ShadingDirection(std::uint8_t shadeKind);
 
+// The shading image a complete drawing blended last, with what it was made
+// for: replaying the drawing on the same box, at the same pixel ratio and in
+// the same colour blends it again instead of filling a new one.
+struct TShadingCache {
+    QImage image; // null when nothing was shaded
+    QRect box;
+    qreal ratio = 0;
+    QRgb colour = 0;
+    bool valid = false;
+};
+
 // What the shading of one drawing is painted into: an image over the
 // canvas's clip box, transparent until filled, in the colour of the canvas
 // pen when it was made. Blending it tints the shaded regions lightly and
@@ -49,12 +60,20 @@ public:
     void FillRect(const QRect& rect);
     // True once anything was filled.
     [[nodiscard]] bool Painted() const { return painter_ != nullptr; }
-    // Blends what was filled over the canvas with ShadingAlpha, then starts empty again.
-    void Blend(Canvas& canvas);
+    // Blends what was filled over the canvas with ShadingAlpha, then starts
+    // empty again; answers the image blended (null when nothing was filled).
+    QImage Blend(Canvas& canvas);
+    // True when cache holds the shading of this box, ratio and colour.
+    [[nodiscard]] bool Matches(const TShadingCache& cache) const;
+    // Fills are ignored from now on; Blend blends image (borrowed) instead.
+    void UseCached(const QImage& image);
+    // Records in cache the image Blend answered, as made for this bitmap.
+    void Keep(TShadingCache& cache, QImage image) const;
 
 private:
     QPainter& Painter();
 
+    const QImage* cached_ = nullptr;
     QRect box_;
     qreal ratio_ = 1;
     TColour colour_ = clBlack;
@@ -137,4 +156,7 @@ public:
     void Replay(Canvas& canvas) const;
     // Forgets the pieces and records afresh.
     void StartRecording();
+
+private:
+    mutable TShadingCache shading_; // of the complete drawing
 };

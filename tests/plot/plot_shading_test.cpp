@@ -100,6 +100,17 @@ TEST_F(Shading, BandsWhereTheCurveLeavesTheFarSideAreStoredAndReplayed)
     Draw(curve);
     EXPECT_EQ(curve.evaluations, 0);
     EXPECT_EQ(Finished(), first);
+
+    // Replayed again, the shading image kept from the last replay gives the
+    // same picture; in another colour the drawing is shaded afresh.
+    NewImage();
+    Draw(curve);
+    EXPECT_EQ(Finished(), first);
+    curve.colour = RgbColour(0, 0, 255);
+    NewImage();
+    Draw(curve);
+    EXPECT_EQ(curve.evaluations, 0);
+    EXPECT_TRUE(Tinted(Finished(), Pixel(0, -3), qRgb(235, 235, 255)));
 }
 
 TEST_F(Shading, ClosedShapesShadeInside)
