@@ -99,9 +99,28 @@ struct TConstantExponent {
 // formula squares as cheaply as native code. unsure is set where a base
 // that is not finite, or a product that overflowed, is turned into a
 // finite result.
+// Base sizes strictly between which base^n (n from 0 to 9) is certainly
+// above 1e-10 and its power inside [e^-85, e^85]: e^(±85/n) with a margin
+// of a thousandth, as doubles, which are cheap to compare with.
+inline constexpr double WholePowerLow[10] = {
+    1.001e-10,           1.001e-10,          1.001e-10,         1.001e-10,          5.911209302942984e-10,
+    4.144077656503952e-08, 7.04577738307314e-07, 5.331608182372751e-06, 2.432513209058879e-05,
+    7.920707406648216e-05};
+inline constexpr double WholePowerHigh[10] = {
+    1.7976931348623157e308, 8.214789701908291e+36, 2.864712012088891e+18, 2016395914464.9204, 1691699530.0811555,
+    24130797.80082172,      1419288.3845612404,    187560.48190228516,    41109.70482198911,  12625.122336429884};
+
 [[nodiscard]] inline Extended RealWholePower(Extended base, int exponent, bool& unsure)
 {
-    if (!(std::fabs(base) > 1e-10L)) {
+    Extended result = 1;
+    const Extended magnitude = std::fabs(base);
+    if (magnitude > WholePowerLow[exponent] && magnitude < WholePowerHigh[exponent]) {
+        // The commonest case, where none of the bounds below can apply.
+        for (int i = exponent; i > 0; --i)
+            result *= base;
+        return result;
+    }
+    if (!(magnitude > 1e-10L)) {
         // Zero to a zero power is undefined.
         if (exponent <= 0)
             SetStatus(esUndefined);
@@ -110,8 +129,7 @@ struct TConstantExponent {
         return 0;
     }
     // The bound |t| > 85 on exponent * ln|base| is the bound e^85 on the
-    // result, so no logarithm is needed on this, the commonest, path.
-    Extended result = 1;
+    // result, so no logarithm is needed here.
     for (int i = exponent; i > 0; --i)
         result *= base;
     if (exponent == 0 && !std::islessequal(std::fabs(base), std::numeric_limits<Extended>::max()))
