@@ -141,7 +141,9 @@ struct TOperand {
 
 struct TCompiledFormula::TInstruction {
     std::uint8_t code = 0;          // Code (op, form)
-    mutable bool savedSign = false; // of Divide: the sign it remembered before the last run
+    // Of Divide, the sign it remembered before the last run; of Int, whether
+    // the last run changed the remembered result.
+    mutable bool saved = false;
     int exponent = 0;               // of WholePower; of ConstantPower, its index while compiling
     union {
         const Extended* a = nullptr;
@@ -191,13 +193,18 @@ template <bool Checked> inline Extended DivideStep(Extended n, Extended d, bool&
     return TrackedDivide(n, d, sign);
 }
 
-// int as TIntEvaluator::Apply; checked, its memory is saved for Undo.
-template <bool Checked> inline Extended IntStep(Extended v, Extended& remembered, Extended& saved)
+// int as TIntEvaluator::Apply; checked, a change of its memory is saved for Undo.
+template <bool Checked>
+inline Extended IntStep(Extended v, Extended& remembered, Extended& saved, bool& changed)
 {
     const Extended result = Floor(v);
     if constexpr (Checked)
-        saved = remembered;
+        changed = false;
     if (Tracking && result != remembered) {
+        if constexpr (Checked) {
+            saved = remembered;
+            changed = true;
+        }
         remembered = result;
         SetStatus(esStep);
     }
@@ -643,7 +650,7 @@ template <bool Checked> Extended TCompiledFormula::Run(bool& unsureRun) const
             LC_BINARY(Add, l + r)
             LC_BINARY(Subtract, l - r)
             LC_BINARY(Multiply, l * r)
-            LC_BINARY(Divide, DivideStep<Checked>(l, r, *i.sign, i.savedSign, unsure))
+            LC_BINARY(Divide, DivideStep<Checked>(l, r, *i.sign, i.saved, unsure))
             LC_BINARY(Power, RealPower(l, r))
             LC_UNARY(WholePower, RealWholePower(v, i.exponent, unsure))
             LC_UNARY(Square, RealWholePower(v, 2, unsure))
@@ -652,7 +659,7 @@ template <bool Checked> Extended TCompiledFormula::Run(bool& unsureRun) const
             LC_UNARY(Abs, std::fabs(v))
             LC_UNARY(PlusOrMinus, static_cast<TPlusOrMinusEvaluator*>(i.node)->Minus() ? -v : v)
             LC_UNARY(Function, i.function(v))
-            LC_UNARY(Int, IntStep<Checked>(v, *i.remembered, *i.result))
+            LC_UNARY(Int, IntStep<Checked>(v, *i.remembered, *i.result, i.saved))
             LC_UNARY(Tan, static_cast<TTanEvaluator*>(i.node)->TTanEvaluator::Apply(v))
             LC_UNARY(Sec, static_cast<TSecEvaluator*>(i.node)->TSecEvaluator::Apply(v))
             LC_UNARY(DeclaredFunction,
@@ -687,10 +694,11 @@ void TCompiledFormula::Undo() const
     for (const TInstruction& i : code_) {
         switch (static_cast<TOp>(i.code / FormCount)) {
         case TOp::Divide:
-            *i.sign = i.savedSign;
+            *i.sign = i.saved;
             break;
         case TOp::Int:
-            *i.remembered = *i.result;
+            if (i.saved)
+                *i.remembered = *i.result;
             break;
         default:
             break;
