@@ -58,7 +58,9 @@ enum TForm : std::uint8_t {
     fFirstInAccumulatorSecondShort = 3,
     fFirstShortSecondInAccumulator = 4,
     fFirstHeldSecondInAccumulator = 5,
-    FormCount = 6
+    fFirstInMemorySecondShort = 6,
+    fFirstShortSecondInMemory = 7,
+    FormCount = 8
 };
 // The spill forms: to a register in memory, or to the held value.
 constexpr TForm fSpillToMemory = fFirstInAccumulator;
@@ -187,8 +189,16 @@ template <bool Checked> inline Extended DivideStep(Extended n, Extended d, bool&
 {
     if constexpr (Checked) {
         saved = sign;
-        if (!(d - d == 0) || d == 0)
-            unsure = true;
+        if (d - d == 0 && d != 0) {
+            // TrackedDivide for the commonest divisor, finite and not 0.
+            const Extended result = n / d;
+            const bool positive = d > 0;
+            if (Tracking && positive != sign)
+                SetStatus(esPole);
+            sign = positive;
+            return result;
+        }
+        unsure = true;
     }
     return TrackedDivide(n, d, sign);
 }
@@ -233,11 +243,11 @@ public:
         for (std::size_t k = 0; k < form_.code_.size(); ++k) {
             TCompiledFormula::TInstruction& instruction = form_.code_[k];
             const TForm form = static_cast<TForm>(instruction.code % FormCount);
-            if (form == fFirstShortSecondInAccumulator)
+            if (form == fFirstShortSecondInAccumulator || form == fFirstShortSecondInMemory)
                 instruction.shortA = ShortAddress(operands_[k].a);
             else
                 instruction.a = Address(operands_[k].a);
-            if (form == fFirstInAccumulatorSecondShort)
+            if (form == fFirstInAccumulatorSecondShort || form == fFirstInMemorySecondShort)
                 instruction.shortB = ShortAddress(operands_[k].b);
             else
                 instruction.b = Address(operands_[k].b);
@@ -336,6 +346,10 @@ private:
             form = binary && IsShort(b) ? fFirstInAccumulatorSecondShort : fFirstInAccumulator;
         else if (b.kind == TOperand::Accumulator)
             form = IsShort(a) ? fFirstShortSecondInAccumulator : fSecondInAccumulator;
+        else if (binary && IsShort(b))
+            form = fFirstInMemorySecondShort;
+        else if (binary && IsShort(a))
+            form = fFirstShortSecondInMemory;
         TCompiledFormula::TInstruction instruction{};
         instruction.code = Code(op, form);
         form_.code_.push_back(instruction);
@@ -596,8 +610,18 @@ int TCompiledFormula::InstructionCount() const
     return static_cast<int>(code_.size());
 }
 
-// The six forms of a binary instruction, l and r its operands.
+// The eight forms of a binary instruction, l and r its operands.
 #define LC_BINARY(op, expression)                                                                            \
+    case Code(TOp::op, fFirstInMemorySecondShort): {                                                         \
+        const Extended l = *i.a, r = *i.shortB;                                                              \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }                                                                                                        \
+    case Code(TOp::op, fFirstShortSecondInMemory): {                                                         \
+        const Extended l = *i.shortA, r = *i.b;                                                              \
+        accumulator = (expression);                                                                          \
+        break;                                                                                               \
+    }                                                                                                        \
     case Code(TOp::op, fMemory): {                                                                           \
         const Extended l = *i.a, r = *i.b;                                                                   \
         accumulator = (expression);                                                                          \
