@@ -94,6 +94,23 @@ constexpr std::uint8_t Code(TOp op, TForm form)
     }
 }
 
+// Operations whose nodes remember something while tracking or that may
+// report a step or a pole.
+[[nodiscard]] bool Remembers(TOp op)
+{
+    switch (op) {
+    case TOp::Divide:
+    case TOp::Int:
+    case TOp::Tan:
+    case TOp::Sec:
+    case TOp::DeclaredFunction:
+    case TOp::Subtree:
+        return true;
+    default:
+        return false;
+    }
+}
+
 // Deeper trees than this (which only a program can build) are evaluated as
 // subtrees below it, so that compiling never recurses without bound.
 constexpr int MaximumCompileDepth = 2500;
@@ -255,6 +272,7 @@ public:
             if (ops_[k] == TOp::ConstantPower)
                 instruction.power = &form_.exponents_[static_cast<std::size_t>(instruction.exponent)];
             form_.flagFree_ = form_.flagFree_ && FlagFree(ops_[k]);
+            form_.remembers_ = form_.remembers_ || Remembers(ops_[k]);
         }
         form_.result_ = Address(result);
     }
@@ -579,6 +597,7 @@ TCompiledFormula& TCompiledFormula::operator=(TCompiledFormula&& other) noexcept
     exponents_ = std::move(other.exponents_);
     result_ = other.result_;
     flagFree_ = other.flagFree_;
+    remembers_ = other.remembers_;
     source_ = other.source_;
     generation_ = other.generation_;
     other.code_.clear();
@@ -599,6 +618,7 @@ void TCompiledFormula::Compile(TEvaluator* tree)
     exponents_.clear();
     result_ = nullptr;
     flagFree_ = false;
+    remembers_ = false;
     source_ = tree;
     if (tree)
         TFormulaCompiler(*this).CompileTree(tree);

@@ -48,6 +48,16 @@ public:
     {
         return tree == source_ && generation_ == EvaluatorGeneration;
     }
+    // False when evaluating tree neither changes what its nodes remember nor
+    // reports a step or a pole, so that evaluating it again at the same
+    // point is idle: no tracked division, int, tan, sec, declared function
+    // or node evaluated as a subtree. Compiles tree first unless it is current.
+    [[nodiscard]] bool Remembers(TEvaluator* tree)
+    {
+        if (!IsCurrent(tree))
+            Compile(tree);
+        return remembers_;
+    }
     // The number of instructions (a formula that is a single variable or
     // constant needs none).
     [[nodiscard]] int InstructionCount() const;
@@ -94,6 +104,7 @@ private:
     std::vector<TConstantExponent> exponents_; // of the constant powers
     const Extended* result_ = nullptr;         // where the value is found; nullptr: the accumulator
     bool flagFree_ = false;
+    bool remembers_ = false;
     const TEvaluator* source_ = nullptr;
     std::uint64_t generation_ = 0;
 };

@@ -76,6 +76,9 @@ public:
     // SafeEvaluate (Formula) through its compiled form, which follows the
     // formula whatever replaces it.
     [[nodiscard]] Extended EvaluateFormula() { return compiledFormula_.Evaluate(Formula.get()); }
+    // False when evaluating the formula again at a point changes nothing it
+    // remembers and can report no step or pole.
+    [[nodiscard]] bool FormulaRemembers() { return compiledFormula_.Remembers(Formula.get()); }
 
     TEvaluatorPtr Formula; // the main formula (owned)
 

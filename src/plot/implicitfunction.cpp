@@ -87,6 +87,7 @@ public:
         // (2 − relation)·F·(2S − 1) > 0 marks the side that is shaded.
         shadeFactor_ = static_cast<Extended>(2 - curve.Relation) * (Configuration.ShadeSide ? 1 : -1);
         drawing_ = canvas.Pen().style != TPenStyle::Clear;
+        remembers_ = curve.FormulaRemembers();
     }
 
     // Scans the rows and columns (those over the repaint rectangle, on a
@@ -185,7 +186,8 @@ private:
                 RefineAlongRow(previousX, previousValue, x, f, y);
                 // The refinement moved the remembered signs of the tracked
                 // nodes: evaluating here again puts them back for the next column.
-                (void)Evaluate(x, ok);
+                if (remembers_)
+                    (void)Evaluate(x, ok);
             }
             previousX = x;
             previousValue = f;
@@ -261,13 +263,17 @@ private:
             if (!below.succeeded || !here.succeeded || (below.value > 0) == (here.value > 0))
                 continue;
             const Extended x = xMin_ + j * dx_;
-            bool ok = false;
-            Variables.y = y - dy_;
-            (void)Evaluate(x, ok);
-            Variables.y = y;
-            (void)Evaluate(x, ok);
-            if (!ok || Jumped())
-                continue;
+            // A formula that remembers nothing can neither jump nor fail
+            // where both samples succeeded.
+            if (remembers_) {
+                bool ok = false;
+                Variables.y = y - dy_;
+                (void)Evaluate(x, ok);
+                Variables.y = y;
+                (void)Evaluate(x, ok);
+                if (!ok || Jumped())
+                    continue;
+            }
             PlotPoint(x, y - dy_ + dy_ * below.value / (below.value - here.value));
         }
     }
@@ -324,6 +330,7 @@ private:
     bool drawing_ = true;
     bool rowPlotted_ = false;
     bool recording_ = false; // the dots go into the context's store as well
+    bool remembers_ = true;  // evaluating F again at a point may change what it remembers
     std::vector<TSample> previous_, current_;
     std::vector<QLine> points_;
     std::vector<QLine> recorded_;

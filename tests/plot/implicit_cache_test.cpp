@@ -101,3 +101,22 @@ TEST_F(ImplicitCache, ChangesAndPartialRepaintsScanAgain)
 }
 
 } // namespace
+
+TEST_F(ImplicitCache, FormulasThatRememberNothingAreNotEvaluatedTwiceAndDrawTheSameDots)
+{
+    // The counting node is opaque to the compiled form, so the counted twin
+    // is scanned as a formula that may remember: with every evaluation that
+    // puts memory back after a refinement or checks a column for a jump.
+    const char* formulas[] = {"y{^{2}-x{^{3}+x", "x{^{3}+y{^{3}-3xy", "x{^{2}-y{^{2}-1"};
+    for (const char* markup : formulas) {
+        SCOPED_TRACE(markup);
+        TImplicitFunction plain(Formula(markup), rlEqual);
+        TImplicitFunction counted(Counted(markup), rlEqual);
+        int evaluations = 0;
+        const QImage picture = DrawAfresh(plain, evaluations);
+        EXPECT_FALSE(plain.FormulaRemembers());
+        EXPECT_TRUE(counted.FormulaRemembers());
+        EXPECT_GT(DarkCount(picture), 100);
+        EXPECT_TRUE(DrawAfresh(counted, evaluations) == picture);
+    }
+}
