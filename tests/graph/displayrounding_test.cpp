@@ -6,6 +6,8 @@
 
 #include "graphtesting.h"
 
+#include <limits>
+
 namespace {
 
 using DisplayRoundingTest = GraphTest;
@@ -87,5 +89,34 @@ TEST_F(DisplayRoundingTest, TermsAndSumsReadLikeFormulas)
     for (const Sum& row : sums) {
         const Extended values[] = {row.a, row.b, row.c};
         EXPECT_EQ(SumText(names, values, true, row.bracket), row.text);
+    }
+}
+
+TEST_F(DisplayRoundingTest, PixelsRoundHalvesToEvenAndRefuseWhatNoIntCanHold)
+{
+    struct Case {
+        Extended x;
+        bool ok;
+        int pixel;
+    };
+    const Case cases[] = {
+        {2.5L, true, 2},
+        {3.5L, true, 4},
+        {-2.5L, true, -2},
+        {-0.4L, true, 0},
+        {-7.6L, true, -8},
+        {2147483647.4L, true, 2147483647},
+        {-2147483647.4L, true, -2147483647},
+        {2147483647.6L, false, 0},
+        {-2147483648.6L, false, 0},
+        {1e300L, false, 0},
+        {std::numeric_limits<Extended>::quiet_NaN(), false, 0},
+    };
+    for (const Case& c : cases) {
+        int pixel = 0;
+        EXPECT_EQ(RoundToPixel(c.x, pixel), c.ok) << static_cast<double>(c.x);
+        if (c.ok) {
+            EXPECT_EQ(pixel, c.pixel) << static_cast<double>(c.x);
+        }
     }
 }
