@@ -88,6 +88,10 @@ constexpr std::uint8_t Code(TOp op, TForm form)
     case TOp::PlusOrMinus:
     case TOp::Int:
     case TOp::Spill:
+    // A declared constant's value is finite or turns into an infinity at the
+    // family step; a field behind it is evaluated on its own, its faults
+    // cleared, as in the tree.
+    case TOp::DeclaredConstant:
         return true;
     default:
         return false;

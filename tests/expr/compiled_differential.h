@@ -144,7 +144,8 @@ public:
 };
 
 // The declared names random trees use: constants k and m (k carries a
-// family), functions f(x) = 1/(x − 1) + int x (poles and steps to remember),
+// family) and q, a field x · 10^4000 evaluated on its own (its overflow
+// cleared and read as 0), functions f(x) = 1/(x − 1) + int x (poles and steps to remember),
 // g(x) = f(x)² − x and h(x) = tan x, whose definition f can be exchanged with.
 class TWorld {
 public:
@@ -152,6 +153,11 @@ public:
     {
         k = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(2.5L));
         m = TDynamicConstantEquation::Create("m", std::make_unique<TRealReader>(-0.75L));
+        q = TDynamicConstantEquation::Create(
+            "q", std::make_unique<TVariableString>(
+                     std::make_unique<TOperationEvaluator>(TOperation::Multiply, MakeVariable(vcX),
+                                                           std::make_unique<TConstantEvaluator>(1e4000L)),
+                     "x*10^4000"));
         auto parameter = [] { return MakeParameterNode(); };
         auto operation = [](TOperation op, TEvaluatorPtr a, TEvaluatorPtr b) {
             return std::make_unique<TOperationEvaluator>(op, std::move(a), std::move(b));
@@ -171,7 +177,7 @@ public:
         h = std::make_unique<TDeclaredFunctionEquation>("h", std::make_unique<TTanEvaluator>(parameter()));
     }
 
-    std::unique_ptr<TDynamicConstantEquation> k, m;
+    std::unique_ptr<TDynamicConstantEquation> k, m, q;
     std::unique_ptr<TDeclaredFunctionEquation> f, g, h;
 };
 
@@ -227,14 +233,13 @@ inline Extended ChooseValue(TChoices& choices)
 // A random tree at most depth levels deep; inDefinition allows the parameter
 // of a declared function. An arithmetic tree has only the nodes that the
 // compiled form runs without reading the fault flags (operations, divisions,
-// powers with constant exponents, int and ±), which it would rarely be
-// otherwise.
+// powers with constant exponents, int, ± and declared constants), which it
+// would rarely be otherwise.
 inline TEvaluatorPtr RandomTree(TChoices& choices, const TWorld& world, int depth, bool inDefinition,
                                 bool arithmetic = false)
 {
     auto leaf = [&]() -> TEvaluatorPtr {
-        const unsigned pick = choices.Next(inDefinition ? 12 : 10);
-        switch (arithmetic && pick == 7 ? 4 : pick) {
+        switch (choices.Next(inDefinition ? 12 : 10)) {
         case 0:
         case 1:
         case 2:
@@ -250,7 +255,9 @@ inline TEvaluatorPtr RandomTree(TChoices& choices, const TWorld& world, int dept
         case 6:
             return MakeVariable(vcX);
         case 7:
-            return MakeDeclaredConstantNode(choices.Next(2) ? world.k.get() : world.m.get());
+            return MakeDeclaredConstantNode(choices.Next(2) ? world.k.get()
+                                            : arithmetic     ? world.q.get()
+                                                             : world.m.get());
         case 8:
             return std::make_unique<TTokenEvaluator>(1);
         case 9:
