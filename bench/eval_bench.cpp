@@ -239,7 +239,8 @@ public:
             // cpu_accumulated_time is in seconds over all iterations; of
             // repetitions the fastest, the one least disturbed by other work
             // on the machine.
-            const double ns = run.cpu_accumulated_time * 1e9 / (static_cast<double>(run.iterations) * Samples);
+            const double ns =
+                run.cpu_accumulated_time * 1e9 / (static_cast<double>(run.iterations) * Samples);
             auto& slot = results[label][engine];
             slot = slot > 0 ? std::min(slot, ns) : ns;
         }

@@ -8,10 +8,13 @@
 // evaluated as a subtree.
 //
 // The machine has one accumulator, kept in an x87 register, and operands in
-// memory (variables, constants, registers). An intermediate result goes to
-// memory only where the other operand still has to be computed: storing an
-// 80-bit value and loading it straight back is what makes a naive register
-// machine no faster than the tree.
+// memory (variables, constants, registers); a constant that is exactly a
+// double is read as one, which costs a fraction of an 80-bit load. An
+// intermediate result is put aside (as the held value, or in a register
+// where the other operand holds one of its own) only where the other
+// operand still has to be computed: storing an 80-bit value and loading it
+// straight back is what makes a naive register machine no faster than the
+// tree.
 #include "expr/compiledformula.h"
 
 #include "expr/declarations.h"
@@ -163,11 +166,11 @@ struct TOperand {
 } // namespace
 
 struct TCompiledFormula::TInstruction {
-    std::uint8_t code = 0;          // Code (op, form)
+    std::uint8_t code = 0; // Code (op, form)
     // Of Divide, the sign it remembered before the last run; of Int, whether
     // the last run changed the remembered result.
     mutable bool saved = false;
-    int exponent = 0;               // of WholePower; of ConstantPower, its index while compiling
+    int exponent = 0; // of WholePower; of ConstantPower, its index while compiling
     union {
         const Extended* a = nullptr;
         const double* shortA;
@@ -206,7 +209,8 @@ inline Extended Floor(Extended x)
 // and a divisor of 0 or one that is not finite (d - d is then not 0) makes
 // the run unsure; the test may raise a flag, as that run's flags are not
 // read.
-template <bool Checked> inline Extended DivideStep(Extended n, Extended d, bool& sign, bool& saved, bool& unsure)
+template <bool Checked>
+inline Extended DivideStep(Extended n, Extended d, bool& sign, bool& saved, bool& unsure)
 {
     if constexpr (Checked) {
         saved = sign;
@@ -320,7 +324,8 @@ private:
         case TOperand::Register:
             return &form_.registers_[constants_.size() + static_cast<std::size_t>(operand.index)];
         case TOperand::Saved:
-            return &form_.registers_[constants_.size() + static_cast<std::size_t>(registerCount_ + operand.index)];
+            return &form_.registers_[constants_.size() +
+                                     static_cast<std::size_t>(registerCount_ + operand.index)];
         }
         return nullptr;
     }

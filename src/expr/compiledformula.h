@@ -100,8 +100,8 @@ private:
     }
 
     std::vector<TInstruction> code_;
-    std::vector<Extended> registers_;  // the folded constants, spilled intermediate results, saved memory
-    std::vector<double> shortConstants_;       // the folded constants again, for those exactly doubles
+    std::vector<Extended> registers_;    // the folded constants, spilled intermediate results, saved memory
+    std::vector<double> shortConstants_; // the folded constants again, for those exactly doubles
     std::vector<TConstantExponent> exponents_; // of the constant powers
     const Extended* result_ = nullptr;         // where the value is found; nullptr: the accumulator
     bool flagFree_ = false;

@@ -13,9 +13,9 @@
 #include <limits>
 
 // Bounds shared with the tests and the plotter.
-inline constexpr Extended TrigArgumentBound = 6.8e10L; // beyond it sin and cos are undefined
-inline constexpr Extended CosineSnap = 7.276e-12L;     // smaller cosines are exactly 0
-inline constexpr Extended OverflowValue = 1e37L;       // the value reported with too-big results
+inline constexpr Extended TrigArgumentBound = 6.8e10L;            // beyond it sin and cos are undefined
+inline constexpr Extended CosineSnap = 7.276e-12L;                // smaller cosines are exactly 0
+inline constexpr Extended OverflowValue = 1e37L;                  // the value reported with too-big results
 inline constexpr Extended PowerBound = 8.2230127146229135103e36L; // e^85: the largest size a power may reach
 
 // sin, cos, tan of an angle in the current unit; |x| > 6.8e10 gives 0 with
@@ -93,23 +93,30 @@ struct TConstantExponent {
 // a finite result (the fault flags then tell what happened, not the value).
 [[nodiscard]] Extended RealConstantPower(Extended base, const TConstantExponent& facts, bool& unsure);
 
+// Base sizes strictly between which base^n (n from 0 to 9) is certainly
+// above 1e-10 and its power inside [e^-85, e^85]: e^(±85/n) with a margin
+// of a thousandth, as doubles, which are cheap to compare with.
+inline constexpr double WholePowerLow[10] = {1.001e-10,
+                                             1.001e-10,
+                                             1.001e-10,
+                                             1.001e-10,
+                                             5.911209302942984e-10,
+                                             4.144077656503952e-08,
+                                             7.04577738307314e-07,
+                                             5.331608182372751e-06,
+                                             2.432513209058879e-05,
+                                             7.920707406648216e-05};
+inline constexpr double WholePowerHigh[10] = {
+    1.7976931348623157e308, 8.214789701908291e+36, 2.864712012088891e+18, 2016395914464.9204,
+    1691699530.0811555,     24130797.80082172,     1419288.3845612404,    187560.48190228516,
+    41109.70482198911,      12625.122336429884};
+
 // base^exponent for a whole exponent from 0 to 9, exactly as RealPower
 // computes it: the base multiplied by itself exponent times (exact for small
 // powers, negative bases included). Inline, so that the compiled form of a
 // formula squares as cheaply as native code. unsure is set where a base
 // that is not finite, or a product that overflowed, is turned into a
 // finite result.
-// Base sizes strictly between which base^n (n from 0 to 9) is certainly
-// above 1e-10 and its power inside [e^-85, e^85]: e^(±85/n) with a margin
-// of a thousandth, as doubles, which are cheap to compare with.
-inline constexpr double WholePowerLow[10] = {
-    1.001e-10,           1.001e-10,          1.001e-10,         1.001e-10,          5.911209302942984e-10,
-    4.144077656503952e-08, 7.04577738307314e-07, 5.331608182372751e-06, 2.432513209058879e-05,
-    7.920707406648216e-05};
-inline constexpr double WholePowerHigh[10] = {
-    1.7976931348623157e308, 8.214789701908291e+36, 2.864712012088891e+18, 2016395914464.9204, 1691699530.0811555,
-    24130797.80082172,      1419288.3845612404,    187560.48190228516,    41109.70482198911,  12625.122336429884};
-
 [[nodiscard]] inline Extended RealWholePower(Extended base, int exponent, bool& unsure)
 {
     Extended result = 1;

@@ -67,7 +67,8 @@ QImage TShadingBitmap::Blend(Canvas& canvas)
 
 bool TShadingBitmap::Matches(const TShadingCache& cache) const
 {
-    return cache.valid && cache.box == box_ && cache.ratio == ratio_ && cache.colour == ToQColor(colour_).rgba();
+    return cache.valid && cache.box == box_ && cache.ratio == ratio_ &&
+           cache.colour == ToQColor(colour_).rgba();
 }
 
 void TShadingBitmap::UseCached(const QImage& image)

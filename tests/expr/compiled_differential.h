@@ -256,8 +256,8 @@ inline TEvaluatorPtr RandomTree(TChoices& choices, const TWorld& world, int dept
             return MakeVariable(vcX);
         case 7:
             return MakeDeclaredConstantNode(choices.Next(2) ? world.k.get()
-                                            : arithmetic     ? world.q.get()
-                                                             : world.m.get());
+                                            : arithmetic    ? world.q.get()
+                                                            : world.m.get());
         case 8:
             return std::make_unique<TTokenEvaluator>(1);
         case 9:
@@ -321,8 +321,8 @@ inline TEvaluatorPtr RandomTree(TChoices& choices, const TWorld& world, int dept
     case 14: {
         // Any other constant exponent: roots, negative and huge ones, and
         // the tiniest, whose reciprocal overflows.
-        static const Extended exponents[] = {1.5L, 0.5L, 1.0L / 3, -0.5L, -1, -2.5L, 10, 0.2L, -1.0L / 3, 1e-4940L,
-                                             1e4000L, 1e-3L, 2.0L / 3, 1e30L};
+        static const Extended exponents[] = {1.5L, 0.5L,      1.0L / 3, -0.5L,   -1,    -2.5L,    10,
+                                             0.2L, -1.0L / 3, 1e-4940L, 1e4000L, 1e-3L, 2.0L / 3, 1e30L};
         TEvaluatorPtr base = sub();
         const Extended exponent = choices.Next(4) == 0 ? ChooseValue(choices) : exponents[choices.Next(14)];
         return std::make_unique<TOperationEvaluator>(TOperation::Power, std::move(base),
