@@ -112,9 +112,10 @@ bool LoadDocument(const QString& path, TDocument& document, std::string& error, 
     return error.empty();
 }
 
-bool SaveDocument(const TDocument& document, const QString& path, std::string& error)
+bool SaveDocument(const TDocument& document, const QString& path, std::string& error,
+                  const std::vector<TEquationObject*>* lines)
 {
-    const std::string text = DocumentText(document);
+    const std::string text = DocumentText(document, lines);
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly)) {
         error = "cannot save " + path.toStdString() + ": " + file.errorString().toStdString();

@@ -162,10 +162,14 @@ TReadResult ReadDocument(std::string data, TDocument& document, bool report = tr
 // ReadDocument of text handed over as lines (the automation server).
 TReadResult ReadDocumentLines(const std::vector<std::string>& lines, TDocument& document);
 
-// Writes every section of the document in order.
-void WriteDocument(const TDocument& document, TMathsWriter& writer);
+// Writes every section of the document in order. lines, when given, are
+// written as its equation records instead of document.lines (a window that
+// holds the equations itself).
+void WriteDocument(const TDocument& document, TMathsWriter& writer,
+                   const std::vector<TEquationObject*>* lines = nullptr);
 // The document's bytes as WriteDocument writes them.
-[[nodiscard]] std::string DocumentText(const TDocument& document);
+[[nodiscard]] std::string DocumentText(const TDocument& document,
+                                       const std::vector<TEquationObject*>* lines = nullptr);
 
 // Reads a file; false with the reason in error when it cannot be opened or
 // is not a current document (error then holds the user's message).
@@ -174,7 +178,8 @@ bool LoadDocument(const QString& path, TDocument& document, std::string& error,
 // Writes the document to a temporary file beside path and renames it over
 // path only when everything was written, so a failed save never destroys
 // the previous document. False with the reason in error.
-bool SaveDocument(const TDocument& document, const QString& path, std::string& error);
+bool SaveDocument(const TDocument& document, const QString& path, std::string& error,
+                  const std::vector<TEquationObject*>* lines = nullptr);
 
 // The equation records and the selected-line line: the undo snapshot.
 void WriteEquationList(const std::vector<TEquationObject*>& lines, int selectedLine, TMathsWriter& writer);

@@ -158,7 +158,7 @@ void WriteAnnotation(const TAnnotationRecord& a, TMathsWriter& writer)
 
 } // namespace
 
-void WriteDocument(const TDocument& doc, TMathsWriter& writer)
+void WriteDocument(const TDocument& doc, TMathsWriter& writer, const std::vector<TEquationObject*>* lines)
 {
     writer.WriteLine("Lumacurve for windows version " + std::string(CurrentFileVersion));
     WriteSettings(doc, writer);
@@ -190,16 +190,20 @@ void WriteDocument(const TDocument& doc, TMathsWriter& writer)
     writer.WriteLine("Whiteboard" + Flag(doc.whiteboard));
     for (const TAnnotationRecord& annotation : doc.annotations)
         WriteAnnotation(annotation, writer);
-    std::vector<TEquationObject*> lines;
+    if (lines) {
+        WriteEquationList(*lines, doc.selectedLine, writer);
+        return;
+    }
+    std::vector<TEquationObject*> owned;
     for (const auto& line : doc.lines.lines)
-        lines.push_back(line.get());
-    WriteEquationList(lines, doc.selectedLine, writer);
+        owned.push_back(line.get());
+    WriteEquationList(owned, doc.selectedLine, writer);
 }
 
-std::string DocumentText(const TDocument& document)
+std::string DocumentText(const TDocument& document, const std::vector<TEquationObject*>* lines)
 {
     TMathsWriter writer;
-    WriteDocument(document, writer);
+    WriteDocument(document, writer, lines);
     return writer.TakeText();
 }
 

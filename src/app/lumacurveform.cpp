@@ -268,8 +268,6 @@ void TLumacurveForm::BuildPanels()
     equations_ = new TEquationsWindow;
     equations_->setObjectName("EquationsWindow");
     equations_->Scrolling = equationsScroller_;
-    QPalette white = equations_->palette();
-    white.setColor(QPalette::Window, Qt::white);
     equationsScroller_->setWidget(equations_);
     equationsScroller_->setMinimumWidth(260);
     QDockWidget* equationsPanel =
@@ -581,12 +579,7 @@ void TLumacurveForm::ConnectEquations()
         if (!loading_)
             SetModified(true);
     };
-    equations_->OnSelectCurve = [this](TEquationsWindow*, TEquationObject* object, bool select) {
-        TCommandFacts facts = commands_->Facts();
-        facts.hasObject = select && object;
-        facts.flags = facts.hasObject ? object->PropertyFlags() : 0;
-        facts.objectValid = facts.hasObject && object->IsValid();
-        commands_->Update(facts);
+    equations_->OnSelectCurve = [this](TEquationsWindow*, TEquationObject*, bool) {
         graphArea_->SelectLine(SelectedLine());
         UpdateCommands();
     };
@@ -640,14 +633,16 @@ void TLumacurveForm::RegisterDocumentHandlers()
     });
     c.SetHandler("ActionFileSave", [this] { SaveDocument(documentPath_); });
     c.SetHandler("ActionUndo", [this] {
-        if (const std::string* snapshot = undo_.Undo())
+        if (const std::string* snapshot = undo_.Undo()) {
             RestoreSnapshot(*snapshot);
-        SetModified(true);
+            SetModified(true);
+        }
     });
     c.SetHandler("ActionRedo", [this] {
-        if (const std::string* snapshot = undo_.Redo())
+        if (const std::string* snapshot = undo_.Redo()) {
             RestoreSnapshot(*snapshot);
-        SetModified(true);
+            SetModified(true);
+        }
     });
 }
 
@@ -1084,7 +1079,6 @@ void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document
     loading_ = false;
     document_ = std::move(document);
     document_->ApplySettings();
-    PublishSettings();
     if (Configuration.AutoAccuracy)
         Configuration.Accuracy = static_cast<std::int16_t>(AutomaticAccuracy);
     document_->ApplyScales(graphArea_->Params(), graphArea_);
@@ -1229,16 +1223,15 @@ bool TLumacurveForm::SaveDocument(const QString& path)
     CaptureDocument();
     // The document's sections, with the equation records of the equations window at the end.
     document_->lines.lines.clear();
-    std::string text = DocumentText(*document_);
-    text.resize(text.rfind("Selected curve no: "));
-    text += Snapshot();
-    QSaveFile file(target);
-    const bool written = file.open(QIODevice::WriteOnly) &&
-                         file.write(text.data(), qint64(text.size())) == qint64(text.size()) && file.commit();
-    if (!written) {
+    document_->selectedLine = SelectedLine();
+    std::string error;
+    const std::vector<TEquationObject*> lines = equations_->List().Lines();
+    if (!::SaveDocument(*document_, target, error, &lines)) {
         // The previous file is whole, and the document still counts as modified under its old name.
-        Message(tr("Cannot save %1: %2").arg(QDir::toNativeSeparators(target), file.errorString()),
-                QMessageBox::Warning);
+        QString reason = QString::fromStdString(error);
+        if (!reason.isEmpty())
+            reason[0] = reason[0].toUpper();
+        Message(reason, QMessageBox::Warning);
         return false;
     }
     SetDocumentPath(target);

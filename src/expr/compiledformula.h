@@ -36,10 +36,7 @@ public:
             return 0;
         if (flagFree_)
             return RunFlagFree();
-        return GuardFaults([this] {
-            bool unused = false;
-            return Run<false>(unused);
-        });
+        return RunGuarded(true);
     }
     // Compiles tree (borrowed; nullptr gives the empty form, which answers 0).
     void Compile(TEvaluator* tree);
@@ -91,12 +88,17 @@ private:
             return value;
         Undo();
         EvaluationStatus = status;
+        return RunGuarded(false);
+    }
+    // The plain run with the fault flags looked at (the SSE ones too unless sse is false).
+    [[nodiscard]] Extended RunGuarded(bool sse)
+    {
         return GuardFaults(
             [this] {
                 bool unused = false;
                 return Run<false>(unused);
             },
-            false);
+            sse);
     }
 
     std::vector<TInstruction> code_;

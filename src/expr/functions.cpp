@@ -324,28 +324,31 @@ TNegativeBase NegativeBasePower(Extended exponent)
     return TNegativeBase::ChangeSign;
 }
 
-Extended RealPower(Extended base, Extended exponent)
+namespace {
+
+// base^exponent by logarithms, for a base of size magnitude above 1e-10 and
+// an exponent other than the whole numbers from 0 to 9: results beyond e^85
+// give status 5 (unsure is set, as a base that is not finite gets there
+// too), below e^-85 they are 0, and negativeBase () tells what a negative
+// base does, worked out only for one.
+template <class TRule>
+Extended PowerByLogarithm(Extended base, Extended magnitude, Extended exponent, TRule&& negativeBase,
+                          bool& unsure)
 {
-    const Extended magnitude = std::fabs(base);
-    if (!(magnitude > 1e-10L)) {
-        // Zero to a zero or negative power is undefined.
-        if (!(exponent > 0))
-            SetStatus(esUndefined);
-        return 0;
-    }
-    if (IsWhole(exponent) && exponent >= 0 && exponent <= 9)
-        return RealWholePower(base, static_cast<int>(exponent));
     const Extended log2Magnitude = FastLog2(magnitude);
     const Extended t = exponent * log2Magnitude * Ln2; // exponent * ln|base|
     if (t > 85) {
+        unsure = true;
         SetStatus(esUndefined);
         return 0;
     }
-    if (t < -85)
+    if (t < -85) {
+        unsure = true;
         return 0;
+    }
     Extended result = FastExp2(exponent * log2Magnitude);
     if (base < 0) {
-        switch (NegativeBasePower(exponent)) {
+        switch (negativeBase()) {
         case TNegativeBase::KeepSign:
             break;
         case TNegativeBase::ChangeSign:
@@ -357,6 +360,24 @@ Extended RealPower(Extended base, Extended exponent)
         }
     }
     return result;
+}
+
+} // namespace
+
+Extended RealPower(Extended base, Extended exponent)
+{
+    const Extended magnitude = std::fabs(base);
+    if (!(magnitude > 1e-10L)) {
+        // Zero to a zero or negative power is undefined.
+        if (!(exponent > 0))
+            SetStatus(esUndefined);
+        return 0;
+    }
+    if (IsWhole(exponent) && exponent >= 0 && exponent <= 9)
+        return RealWholePower(base, static_cast<int>(exponent));
+    bool unused = false;
+    return PowerByLogarithm(
+        base, magnitude, exponent, [exponent] { return NegativeBasePower(exponent); }, unused);
 }
 
 TConstantExponent ConstantExponent(Extended exponent)
@@ -393,27 +414,8 @@ Extended RealConstantPower(Extended base, const TConstantExponent& facts, bool& 
         SetStatus(esInvalid);
         return 0;
     }
-    const Extended log2Magnitude = FastLog2(magnitude);
-    const Extended t = facts.exponent * log2Magnitude * Ln2;
-    if (t > 85) {
-        unsure = true; // also an infinite base
-        SetStatus(esUndefined);
-        return 0;
-    }
-    if (t < -85) {
-        unsure = true;
-        return 0;
-    }
-    Extended result = FastExp2(facts.exponent * log2Magnitude);
-    if (base < 0) {
-        if (facts.negativeBase == TNegativeBase::NoRealValue) {
-            SetStatus(esInvalid);
-            return 0;
-        }
-        if (facts.negativeBase == TNegativeBase::ChangeSign)
-            result = -result;
-    }
-    return result;
+    return PowerByLogarithm(
+        base, magnitude, facts.exponent, [&facts] { return facts.negativeBase; }, unsure);
 }
 
 namespace {

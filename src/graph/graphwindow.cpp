@@ -806,7 +806,6 @@ void TGraphWindow::paintEvent(QPaintEvent* event)
         params_->Axes->YAxis->Length = height();
         params_->Axes->Recalculate(this);
     }
-    const int savedMode = mouseMode_;
     if (!drawingVisibly_)
         EnsurePicture();
     painter.drawImage(event->rect(), picture_,
@@ -815,7 +814,6 @@ void TGraphWindow::paintEvent(QPaintEvent* event)
     Canvas canvas(&painter);
     canvas.SetFont(GraphFont());
     PaintOverlays(canvas);
-    mouseMode_ = savedMode;
     painting_ = false;
     if (!drawingVisibly_)
         DrawMode &= static_cast<std::uint8_t>(~dmDrawVisibly);

@@ -87,7 +87,7 @@ void TShadingBitmap::Keep(TShadingCache& cache, QImage image) const
 
 void ShadeRun(TShadingBitmap& bitmap, std::span<const QPoint> points, std::uint8_t shadeKind, int edge)
 {
-    if (points.size() < 2 || shadeKind == 0)
+    if (points.size() < 2 || shadeKind == 0 || bitmap.UsesCached())
         return;
     if (shadeKind == 5) {
         bitmap.FillPolygon(points);

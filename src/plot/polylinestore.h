@@ -60,6 +60,8 @@ public:
     void FillRect(const QRect& rect);
     // True once anything was filled.
     [[nodiscard]] bool Painted() const { return painter_ != nullptr; }
+    // True when fills are ignored for a kept image.
+    [[nodiscard]] bool UsesCached() const { return cached_ != nullptr; }
     // Blends what was filled over the canvas with ShadingAlpha, then starts
     // empty again; answers the image blended (null when nothing was filled).
     QImage Blend(Canvas& canvas);
