@@ -25,8 +25,12 @@ TStartupWindow::TStartupWindow(QWidget* parent) : QWidget(parent, Qt::SplashScre
 void TStartupWindow::Step()
 {
     elapsed_ += Tick;
-    drawn_ = std::min(CurvePoints, drawn_ + 3);
-    update();
+    const int drawn = std::min(CurvePoints, drawn_ + 3);
+    // Once the curve is whole there is nothing new to paint.
+    if (drawn != drawn_) {
+        drawn_ = drawn;
+        update();
+    }
     if (closeRequested_ || elapsed_ >= Lifetime) {
         timer_->stop();
         emit Closed(closingKey_);

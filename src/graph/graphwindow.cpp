@@ -244,16 +244,20 @@ int TGraphWindow::CurveIndexAt(QPoint pixel)
 {
     if (!lines_ || !AcceptsCommand())
         return -1;
-    int found = -1;
-    for (int i = lines_->LineCount() - 1; i >= 0; --i) {
+    // The selected curve first, then the first curve in the list that is
+    // near: each curve is tested at most once, and only up to the hit (the
+    // test analyses and evaluates the formula, on every mouse move).
+    auto near = [&](int i) {
         TCurvePLotter* curve = CurveAt(i);
-        if (!curve || !LineVisible(curve) || !curve->IsNearPoint(pixel, *params_))
-            continue;
-        if (i == selected_)
+        return curve && LineVisible(curve) && curve->IsNearPoint(pixel, *params_);
+    };
+    const int count = lines_->LineCount();
+    if (selected_ >= 0 && selected_ < count && near(selected_))
+        return selected_;
+    for (int i = 0; i < count; ++i)
+        if (i != selected_ && near(i))
             return i;
-        found = i;
-    }
-    return found;
+    return -1;
 }
 
 TDrawObject* TGraphWindow::ObjectAt(QPoint pixel)

@@ -1,5 +1,6 @@
 #include "mouse/mousepush.h"
 
+#include "app/configuration.h"
 #include "graph/graphparams.h"
 #include "graph/graphsurface.h"
 #include "platform/canvas.h"
@@ -24,7 +25,8 @@ void TMousePush::PaintFeedback(Canvas& canvas) const
 {
     const QRect client(QPoint(0, 0), Surface.ClientSize());
     QPainter& painter = canvas.Painter();
-    painter.fillRect(client, Qt::white);
+    // What the moved picture uncovers is the graph's background.
+    painter.fillRect(client, ToQColor(BackgroundColour));
     painter.drawImage(Displacement(), picture_);
 }
 

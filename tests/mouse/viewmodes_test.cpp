@@ -3,6 +3,7 @@
 // change enters the scale history once.
 #include "graph/graphwindowtesting.h"
 
+#include "app/configuration.h"
 #include "mouse/mousepush.h"
 #include "mouse/mousezoomin.h"
 
@@ -110,6 +111,20 @@ TEST_F(ViewModeTest, ChangingTheModeFinishesATheToolInProgress)
     ExpectRanges(-12, 8, -10, 10, 1e-9, "drag grid finished by a mode change");
     QTest::mouseRelease(window.get(), Qt::LeftButton, Qt::NoModifier, Pixel(2, 0));
     ExpectRanges(-12, 8, -10, 10, 1e-9, "the release after it does nothing more");
+}
+
+TEST_F(ViewModeTest, DragGridUncoversTheGraphBackground)
+{
+    const TColour saved = BackgroundColour;
+    BackgroundColour = RgbColour(255, 255, 200);
+    window->SetMouseMode(mmPush);
+    QTest::mousePress(window.get(), Qt::LeftButton, Qt::NoModifier, Pixel(0, 0));
+    QTest::mouseMove(window.get(), Pixel(2, 0));
+    const QImage picture = window->grab().toImage();
+    // The picture moved right: the strip on the left is the background, not white.
+    EXPECT_EQ(picture.pixelColor(2, window->height() / 3).rgb(), qRgb(255, 255, 200));
+    QTest::mouseRelease(window.get(), Qt::LeftButton, Qt::NoModifier, Pixel(2, 0));
+    BackgroundColour = saved;
 }
 
 TEST_F(ViewModeTest, ModeCodesFollowTheirRules)
