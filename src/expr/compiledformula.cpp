@@ -40,6 +40,7 @@ enum class TOp : std::uint8_t {
     Abs,
     PlusOrMinus,
     Function,
+    FiniteFunction, // a function that raises no fault flag on a finite argument
     Int,
     Tan,
     Sec,
@@ -89,6 +90,7 @@ constexpr std::uint8_t Code(TOp op, TForm form)
     case TOp::Negate:
     case TOp::Abs:
     case TOp::PlusOrMinus:
+    case TOp::FiniteFunction:
     case TOp::Int:
     case TOp::Spill:
     // A declared constant's value is finite or turns into an infinity at the
@@ -116,6 +118,17 @@ constexpr std::uint8_t Code(TOp op, TForm form)
     default:
         return false;
     }
+}
+
+// Functions that on a finite argument raise no fault flag and give a finite
+// value (and at most a status): sin and cos refuse what lies beyond their
+// bound, exp what is too big, ln, log and sqrt what is outside their domain,
+// all by comparing, and otherwise work on values of moderate size. A value
+// that is not finite arriving at one of them makes the run unsure.
+[[nodiscard]] bool FiniteOnFinite(TRealFunction function)
+{
+    return function == RealSin || function == RealCos || function == RealArctan || function == RealExp ||
+           function == RealLn || function == RealLog || function == RealSqrt;
 }
 
 // Deeper trees than this (which only a program can build) are evaluated as
@@ -226,6 +239,16 @@ inline Extended DivideStep(Extended n, Extended d, bool& sign, bool& saved, bool
         unsure = true;
     }
     return TrackedDivide(n, d, sign);
+}
+
+// A function of FiniteOnFinite; checked, an argument that is not finite makes
+// the run unsure.
+template <bool Checked> inline Extended FiniteFunctionStep(TRealFunction function, Extended v, bool& unsure)
+{
+    if constexpr (Checked)
+        if (!(v - v == 0))
+            unsure = true;
+    return function(v);
 }
 
 // int as TIntEvaluator::Apply; checked, a change of its memory is saved for Undo.
@@ -574,7 +597,7 @@ private:
         else if (code == 218)
             Emit(TOp::Abs, operand);
         else
-            Emit(TOp::Function, operand).function = function;
+            Emit(FiniteOnFinite(function) ? TOp::FiniteFunction : TOp::Function, operand).function = function;
         return InAccumulator();
     }
 
@@ -712,6 +735,7 @@ template <bool Checked> Extended TCompiledFormula::Run(bool& unsureRun) const
             LC_UNARY(Abs, std::fabs(v))
             LC_UNARY(PlusOrMinus, static_cast<TPlusOrMinusEvaluator*>(i.node)->Minus() ? -v : v)
             LC_UNARY(Function, i.function(v))
+            LC_UNARY(FiniteFunction, FiniteFunctionStep<Checked>(i.function, v, unsure))
             LC_UNARY(Int, IntStep<Checked>(v, *i.remembered, *i.result, i.saved))
             LC_UNARY(Tan, static_cast<TTanEvaluator*>(i.node)->TTanEvaluator::Apply(v))
             LC_UNARY(Sec, static_cast<TSecEvaluator*>(i.node)->TSecEvaluator::Apply(v))

@@ -70,10 +70,12 @@ private:
     // Puts back what the last run changed in the nodes' memory.
     void Undo() const;
 
-    // A program of arithmetic, divisions, whole and constant powers, int and
-    // declared constants raises a fault flag only where a value that is not
-    // finite arises, and such a value either reaches the result or passes a
-    // divisor or a base, which mark the run unsure. Reading the flags stalls
+    // A program of arithmetic, divisions, whole and constant powers, int,
+    // declared constants and the functions that are quiet on finite
+    // arguments (sin, cos, exp, ln, sqrt and the like) raises a fault flag
+    // only where a value that is not finite arises, and such a value either
+    // reaches the result or passes a divisor, a base or a function's
+    // argument, which mark the run unsure. Reading the flags stalls
     // the processor until every pending operation is done, so while no run
     // is unsure and the result is finite, there is nothing to read;
     // otherwise the run is undone and made again with the flags looked at,

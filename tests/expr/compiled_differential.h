@@ -233,8 +233,8 @@ inline Extended ChooseValue(TChoices& choices)
 // A random tree at most depth levels deep; inDefinition allows the parameter
 // of a declared function. An arithmetic tree has only the nodes that the
 // compiled form runs without reading the fault flags (operations, divisions,
-// powers with constant exponents, int, ± and declared constants), which it
-// would rarely be otherwise.
+// powers with constant exponents, int, ±, declared constants and the
+// functions quiet on finite arguments), which it would rarely be otherwise.
 inline TEvaluatorPtr RandomTree(TChoices& choices, const TWorld& world, int depth, bool inDefinition,
                                 bool arithmetic = false)
 {
@@ -272,9 +272,13 @@ inline TEvaluatorPtr RandomTree(TChoices& choices, const TWorld& world, int dept
     static const int functionCodes[] = {
         200, 201, 202, 203, 204, 205, 206, 207, 208, 209,      210,         211,      212,        213, 214,
         215, 216, 217, 218, 219, 220, 221, 222, 223, fcNegate, fcFactorial, fcSquare, fcTenToThe, 999};
+    // The functions that are quiet on finite arguments, which an arithmetic tree may hold.
+    static const int quietCodes[] = {200, 201, 211, 220, 221, 222, 223};
     unsigned kind = choices.Next(16);
-    if (arithmetic && ((kind >= 4 && kind <= 5) || (kind >= 7 && kind <= 8) || (kind >= 10 && kind <= 12)))
+    if (arithmetic && ((kind >= 7 && kind <= 8) || (kind >= 10 && kind <= 12)))
         kind = kind % 2 ? 13 : 14;
+    if (arithmetic && (kind == 4 || kind == 5))
+        return std::make_unique<TFunctionEvaluator>(quietCodes[choices.Next(7)], sub());
     switch (kind) {
     case 0:
     case 1:
