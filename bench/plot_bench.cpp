@@ -3,7 +3,9 @@
 // one run, recomputing and drawing it (plot), evaluating the same samples
 // without drawing (eval_only, the baseline: the sampling and refinement of
 // the plotter with no pixels, buffers or painting) and replaying its cached
-// drawing (replay), then prints a plain table of the three in milliseconds.
+// drawing (replay), then prints a plain table of the three in milliseconds,
+// and the whole set drawn at once, also with the program's keyboard poller
+// installed as it is while the program draws.
 // Angles are in radians so that r = θ up to 20π and the poles of tan x fall
 // where the set means them to. Set LUMACURVE_PLOT_BENCH_IMAGE to a file name
 // to have the whole set saved there as a picture.
@@ -15,6 +17,7 @@
 #include "graph/graphparams.h"
 #include "graph/scalehost.h"
 #include "platform/canvas.h"
+#include "platform/drawinginterrupt.h"
 #include "plot/formulacurve.h"
 #include "plot/implicitfunction.h"
 #include "standardset.h"
@@ -183,6 +186,15 @@ int main(int argc, char** argv)
             for (TBenchCurve& entry : World->curves)
                 Plot(entry);
     })->Unit(benchmark::kMillisecond);
+    // As the program draws: with the keyboard polled between samples.
+    benchmark::RegisterBenchmark("plot/whole set, keyboard polled", [](benchmark::State& state) {
+        TKeyboardInterrupt keyboard;
+        InstallDrawingInterrupt(&keyboard);
+        for (auto _ : state)
+            for (TBenchCurve& entry : World->curves)
+                Plot(entry);
+        InstallDrawingInterrupt(nullptr);
+    })->Unit(benchmark::kMillisecond);
 
     benchmark::Initialize(&argc, argv);
     TTableReporter reporter;
@@ -202,6 +214,8 @@ int main(int argc, char** argv)
             total[k] += row[k];
     }
     std::printf("total\t%.3f\t%.3f\t%.3f\n", total[0], total[1], total[2]);
+    std::printf("whole set\t%.3f\nwhole set, keyboard polled\t%.3f\n", reporter.Milliseconds("plot/whole set"),
+                reporter.Milliseconds("plot/whole set, keyboard polled"));
     benchmark::Shutdown();
     World->canvas.reset();
     delete World;

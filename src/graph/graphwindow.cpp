@@ -90,11 +90,8 @@ public:
 
     TInterruptRequest Poll() override
     {
-        const auto now = std::chrono::steady_clock::now();
-        if (now - last_ > std::chrono::milliseconds(16)) {
-            last_ = now;
+        if (clock_.Due(std::chrono::milliseconds(16)))
             window_.repaint();
-        }
         return inner_.Poll();
     }
     void Pause() override
@@ -108,7 +105,7 @@ public:
 private:
     QWidget& window_;
     TDrawingInterrupt& inner_;
-    std::chrono::steady_clock::time_point last_{};
+    TPollClock<> clock_;
 };
 
 } // namespace

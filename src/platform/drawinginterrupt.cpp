@@ -171,10 +171,8 @@ bool TKeyboardInterrupt::PlatformEscapeDown()
 
 void TKeyboardInterrupt::QueryPlatform()
 {
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastQuery_ < QueryInterval)
+    if (!queryClock_.Due(QueryInterval))
         return;
-    lastQuery_ = now;
     const bool active = QGuiApplication::applicationState() == Qt::ApplicationActive;
     escapeQueried_ = active && PlatformEscapeDown();
     ctrlQueried_ = active && (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier);

@@ -8,6 +8,7 @@
 
 #include <QObject>
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 
@@ -58,6 +59,43 @@ inline bool DrawingCompleted = true;
 // While set, a curve being calculated shows the busy cursor.
 inline bool BusyCursorFlag = false;
 
+// A clock for pollers. Drawings poll between every two evaluations, and
+// reading the clock costs as much as evaluating a simple formula, so while
+// polls come quickly it is read only every few of them: as many as arrive
+// in about a quarter of a millisecond, at most MaximumStride. Polls that
+// come slowly read it every time, so an answer is late by at most that
+// many polls.
+template <class TClock = std::chrono::steady_clock> class TPollClock {
+public:
+    static constexpr int MaximumStride = 16;
+
+    // True when at least interval has passed since the last time it
+    // answered true (the first time, since the clock's epoch).
+    [[nodiscard]] bool Due(typename TClock::duration interval)
+    {
+        if (--countdown_ > 0)
+            return false;
+        const auto now = TClock::now();
+        const auto gap = now - lastRead_;
+        lastRead_ = now;
+        if (gap < std::chrono::microseconds(250))
+            stride_ = std::min(stride_ * 2, MaximumStride);
+        else if (gap > std::chrono::microseconds(500))
+            stride_ = std::max(stride_ / 2, 1);
+        countdown_ = stride_;
+        if (now - lastDue_ < interval)
+            return false;
+        lastDue_ = now;
+        return true;
+    }
+
+private:
+    int stride_ = 1;
+    int countdown_ = 1;
+    typename TClock::time_point lastRead_{};
+    typename TClock::time_point lastDue_{};
+};
+
 // The Qt poller. Ctrl is read with QGuiApplication::queryKeyboardModifiers;
 // Escape from a key-state record fed by an application event filter and, on
 // X11, from the server's keymap, which sees a key pressed while events are
@@ -92,6 +130,6 @@ private:
     bool ctrlQueried_ = false;
     int busyDepth_ = 0;
     int escapeKeycode_ = -1; // X11 keycode of Escape; 0 when not found
-    std::chrono::steady_clock::time_point lastQuery_{};
+    TPollClock<> queryClock_;
     std::function<void()> pauseHandler_;
 };
