@@ -190,6 +190,7 @@ void TKeyboardInterrupt::Pause()
         pauseHandler_();
         return;
     }
+    queryClock_.ReadEveryPoll();
     for (;;) {
         const TInterruptRequest request = Poll();
         if (request.abandon || !request.pause)

@@ -88,6 +88,9 @@ public:
         lastDue_ = now;
         return true;
     }
+    // The next polls come slowly (the poller waits between them): each
+    // reads the clock until the pace is measured again.
+    void ReadEveryPoll() { stride_ = countdown_ = 1; }
 
 private:
     int stride_ = 1;

@@ -72,4 +72,19 @@ TEST(PollClock, AnswersDueWithinABoundedNumberOfPollsAtAnyPace)
     }
 }
 
+TEST(PollClock, ReadsAtOnceWhenToldThatPollsWillComeSlowly)
+{
+    TFakeClock::Now = TFakeClock::time_point(1h);
+    TPollClock<TFakeClock> clock;
+    for (int k = 0; k < 1000; ++k) { // fast polls: the clock is read rarely
+        TFakeClock::Now += 100ns;
+        (void)clock.Due(10ms);
+    }
+    clock.ReadEveryPoll();
+    TFakeClock::Now += 20ms; // a wait, as a paused drawing makes
+    TFakeClock::Readings = 0;
+    EXPECT_TRUE(clock.Due(10ms));
+    EXPECT_EQ(TFakeClock::Readings, 1);
+}
+
 } // namespace
