@@ -4,6 +4,7 @@
 #include "app/document.h"
 #include "app/helpwindow.h"
 #include "app/mathsreader.h"
+#include "app/presssomethingdlg.h"
 #include "app/startupwindow.h"
 #include "app/windowmessages.h"
 #include "expr/declarations.h"
@@ -18,6 +19,7 @@
 #include "graph/graphwindow.h"
 #include "graph/scalehost.h"
 #include "platform/canvas.h"
+#include "platform/drawinginterrupt.h"
 #include "plot/curveplotter.h"
 
 #include <QAction>
@@ -176,6 +178,12 @@ TLumacurveForm::TLumacurveForm(TStartOptions options, QWidget* parent)
     UpdateCaption();
     // Alt chords and tool tips pass through the whole application first.
     qApp->installEventFilter(this);
+    // Long drawings poll the keyboard: Escape abandons them and, while
+    // drawing visibly, Ctrl holds them with the press-a-key prompt. Its
+    // filter comes after this window's, so it sees every key first.
+    keyboard_ = std::make_unique<TKeyboardInterrupt>();
+    TPressSomething::InstallAsPauseHandler(*keyboard_, this);
+    InstallDrawingInterrupt(keyboard_.get());
     SetLayoutLocked(false);
     if (options_.automation) {
         resize(200, 200);
@@ -190,6 +198,8 @@ TLumacurveForm::TLumacurveForm(TStartOptions options, QWidget* parent)
 TLumacurveForm::~TLumacurveForm()
 {
     qApp->removeEventFilter(this);
+    if (&DrawingInterrupt() == keyboard_.get())
+        InstallDrawingInterrupt(nullptr);
     if (MainWindow == this)
         MainWindow = nullptr;
     // The child windows outlive this part of the window while they are destroyed: nothing they

@@ -32,6 +32,7 @@ class TGraphParams;
 class TGraphWindow;
 class TEquationsWindow;
 class THelpWindow;
+class TKeyboardInterrupt;
 class TStartupWindow;
 
 // How the program was started.
@@ -217,6 +218,8 @@ private:
     TGraphWindow* graphArea_ = nullptr;
     TEquationsWindow* equations_ = nullptr;
     std::unique_ptr<TDocument> document_;
+    // Escape and Ctrl as long drawings poll them, for the window's lifetime.
+    std::unique_ptr<TKeyboardInterrupt> keyboard_;
     QScrollBar* horzScrollBar_ = nullptr;
     QScrollBar* vertScrollBar_ = nullptr;
     QPointer<THelpWindow> help_;

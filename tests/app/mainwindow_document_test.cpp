@@ -1,6 +1,6 @@
 // The main window with documents: opening names the save target, failed
-// opens and saves change nothing, undo and redo across changes, and lines
-// waiting for definitions stop a save.
+// opens and saves change nothing, undo and redo across changes, lines
+// waiting for definitions stop a save, and Escape stops a drawing.
 #include "app/configuration.h"
 #include "app/document.h"
 #include "app/lumacurveform.h"
@@ -11,9 +11,11 @@
 #include "graph/graphparams.h"
 #include "graph/graphwindow.h"
 #include "mainwindow_testing.h"
+#include "platform/drawinginterrupt.h"
 
 #include <QAction>
 #include <QFile>
+#include <QKeyEvent>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -67,6 +69,28 @@ TEST_F(DocumentForm, OpeningNamesTheWindowAndTheFullPathIsWhereSaveWrites)
     // What was saved opens again with the same lines.
     ASSERT_TRUE(form->OpenFile(copy));
     EXPECT_EQ(form->Equations()->Count(), 4);
+}
+
+TEST_F(DocumentForm, EscapeHeldDownAbandonsTheGraphsDrawing)
+{
+    ASSERT_TRUE(form->OpenFile(Example));
+    TGraphWindow* graph = form->GraphArea();
+    auto redraw = [&] {
+        graph->RedrawAll();
+        (void)graph->grab();
+    };
+    auto escape = [](QEvent::Type type) {
+        QKeyEvent key(type, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(QCoreApplication::instance(), &key);
+    };
+    redraw();
+    EXPECT_TRUE(DrawingCompleted);
+    escape(QEvent::KeyPress);
+    redraw();
+    EXPECT_FALSE(DrawingCompleted) << "the drawing ran on with Escape down";
+    escape(QEvent::KeyRelease);
+    redraw();
+    EXPECT_TRUE(DrawingCompleted);
 }
 
 TEST_F(DocumentForm, AFailedOpenKeepsTheDocumentAndItsName)
