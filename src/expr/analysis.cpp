@@ -4,6 +4,7 @@
 #include "expr/analysis.h"
 
 #include "expr/functions.h"
+#include "expr/numerics.h"
 
 #include <algorithm>
 #include <climits>
@@ -11,10 +12,6 @@
 
 namespace {
 
-[[nodiscard]] bool IsWhole(Extended x)
-{
-    return std::floor(x) == x;
-}
 [[nodiscard]] bool IsEven(Extended x)
 {
     return IsWhole(x) && std::fmod(x, 2) == 0;

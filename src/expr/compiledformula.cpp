@@ -548,7 +548,7 @@ private:
         case TOperation::Power: {
             // RealPower multiplies out whole exponents from 0 to 9.
             const Extended e = right.value;
-            if (right.kind == TOperand::Constant && RoundHalfEven(e) == e && e >= 0 && e <= 9) {
+            if (right.kind == TOperand::Constant && IsWhole(e) && e >= 0 && e <= 9) {
                 Forget(right);
                 const int exponent = static_cast<int>(e);
                 Emit(exponent == 2 ? TOp::Square : TOp::WholePower, left).exponent = exponent;

@@ -32,11 +32,6 @@ constexpr Extended PowersOfTen[] = {1e0L,  1e1L,  1e2L,  1e3L,  1e4L,  1e5L,  1e
     return false;
 }
 
-[[nodiscard]] bool IsWhole(Extended x)
-{
-    return RoundHalfEven(x) == x;
-}
-
 Extended UnknownFunction(Extended)
 {
     SetStatus(esUndefined);

@@ -27,6 +27,12 @@ inline constexpr Extended MissingValue = 2e-37L;
 #endif
 }
 
+// True when x is a whole number (also for the infinities; never for NaN).
+[[nodiscard]] inline bool IsWhole(Extended x)
+{
+    return RoundHalfEven(x) == x;
+}
+
 // The decimal-point character of the settings in force ('.' by default).
 inline char DecimalPoint = '.';
 
