@@ -17,7 +17,7 @@ int RunRender(const std::vector<std::string>& arguments);
 // lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP
 int RunFormula(const std::vector<std::string>& arguments);
 
-// lcvtool resave IN.lcv OUT.lcv
+// lcvtool resave IN.lcv OUT.lcv ("-" for standard input or output)
 int RunResave(const std::vector<std::string>& arguments);
 
 class TDocument;

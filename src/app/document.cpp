@@ -105,7 +105,12 @@ bool LoadDocument(const QString& path, TDocument& document, std::string& error, 
         error = "cannot read " + path.toStdString() + ": " + file.errorString().toStdString();
         return false;
     }
-    const TReadResult read = ReadDocument(bytes.toStdString(), document, true);
+    return LoadDocumentData(bytes.toStdString(), document, error, result);
+}
+
+bool LoadDocumentData(std::string data, TDocument& document, std::string& error, TReadResult* result)
+{
+    const TReadResult read = ReadDocument(std::move(data), document, true);
     if (result)
         *result = read;
     error = ReadResultMessage(read);

@@ -175,6 +175,9 @@ void WriteDocument(const TDocument& document, TMathsWriter& writer,
 // is not a current document (error then holds the user's message).
 bool LoadDocument(const QString& path, TDocument& document, std::string& error,
                   TReadResult* result = nullptr);
+// LoadDocument of bytes already read.
+bool LoadDocumentData(std::string data, TDocument& document, std::string& error,
+                      TReadResult* result = nullptr);
 // Writes the document to a temporary file beside path and renames it over
 // path only when everything was written, so a failed save never destroys
 // the previous document. False with the reason in error.

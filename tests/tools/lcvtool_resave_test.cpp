@@ -73,6 +73,28 @@ TEST(LcvtoolResave, ExitCodesWarningsAndBytes)
     std::remove(out.c_str());
 }
 
+TEST(LcvtoolResave, DashIsStandardInputAndOutput)
+{
+    const std::string in = TempName("-stdin.lcv"), out = TempName("-from-stdin.lcv");
+    WriteFile(in, documentsamples::Curves);
+    const auto toOutput = RunTool({"resave", in, "-"});
+    EXPECT_EQ(toOutput.exitCode, 0);
+    EXPECT_EQ(toOutput.out, documentsamples::Curves);
+    std::remove(out.c_str());
+    const auto fromInput = RunTool({"resave", "-", out}, nullptr, in);
+    EXPECT_EQ(fromInput.exitCode, 0);
+    EXPECT_EQ(ReadFile(out), documentsamples::Curves);
+    const auto through = RunTool({"resave", "-", "-"}, nullptr, in);
+    EXPECT_EQ(through.out, documentsamples::Curves);
+    EXPECT_FALSE(std::ifstream("-").good()) << "a file named - was written";
+    std::string errors;
+    WriteFile(in, "not a document");
+    EXPECT_EQ(RunTool({"resave", "-", "-"}, &errors, in).exitCode, 1);
+    EXPECT_NE(errors.find("error: Lumacurve cannot open this file."), std::string::npos) << errors;
+    std::remove(in.c_str());
+    std::remove(out.c_str());
+}
+
 TEST(LcvtoolResave, RenderDrawsADocumentWithItsOwnScales)
 {
     const std::string doc = TempName("-render.lcv"), png = TempName(".png");

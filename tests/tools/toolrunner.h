@@ -25,12 +25,16 @@ inline std::string Quote(const std::string& argument)
     return quoted + "'";
 }
 
-// Runs the tool; with errors given, its standard error is collected there.
-inline TRun RunTool(const std::vector<std::string>& arguments, std::string* errors = nullptr)
+// Runs the tool; with errors given, its standard error is collected there;
+// with input given, that file is its standard input.
+inline TRun RunTool(const std::vector<std::string>& arguments, std::string* errors = nullptr,
+                    const std::string& input = {})
 {
     std::string command = std::string(LUMACURVE_BINARY_DIR) + "/tools/lcvtool";
     for (const std::string& argument : arguments)
         command += " " + Quote(argument);
+    if (!input.empty())
+        command += " <" + Quote(input);
     const std::string errorFile = "/tmp/lcvtool-errors-" + std::to_string(getpid());
     command += errors ? " 2>" + errorFile : std::string(" 2>/dev/null");
     TRun run;
