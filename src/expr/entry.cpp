@@ -31,6 +31,41 @@ bool ElementsRemain(const TParseParams& params)
     return NextNonBlankElement(params.nextElement) != nullptr;
 }
 
+// Folds the constant sub-expressions of a tree that inversion built (9 = 2x
+// gives x = (9 - 0)/2) as the parser folds those of a typed line, so that the
+// line reads back as it is written. A ± never folds (each sign is a branch);
+// a part whose value is refused (too big, complex) stays as it is. True when
+// the whole tree is constant.
+bool FoldConstantParts(TEvaluatorPtr& slot)
+{
+    TEvaluator* node = slot.get();
+    if (!node)
+        return false;
+    if (typeid(*node) == typeid(TConstantEvaluator))
+        return true;
+    bool constant = false;
+    if (auto* binary = dynamic_cast<TBinaryEvaluator*>(node)) {
+        const bool left = FoldConstantParts(binary->LeftSlot());
+        const bool right = FoldConstantParts(binary->RightSlot());
+        constant = left && right;
+    } else if (auto* unary = dynamic_cast<TUnaryEvaluator*>(node)) {
+        constant = FoldConstantParts(unary->OperandSlot()) && typeid(*node) != typeid(TPlusOrMinusEvaluator);
+    }
+    if (!constant)
+        return false;
+    const bool tracking = Tracking;
+    Tracking = false;
+    ResetStatus();
+    const Extended value = SafeEvaluate(node);
+    const std::uint8_t status = EvaluationStatus;
+    Tracking = tracking;
+    ResetStatus();
+    if (status == esUndefined || status == esInvalid || status == esNotWhole)
+        return false;
+    slot = std::make_unique<TConstantEvaluator>(value);
+    return true;
+}
+
 // y = f(x) when the subject is y, x = f(y) when it is x.
 std::unique_ptr<TEquationObject> ExplicitCurve(int subject, TEvaluatorPtr formula, int relation)
 {
@@ -471,6 +506,7 @@ std::unique_ptr<TEquationObject> TEntry::GeneralRoute(int first)
         bool reversed = false;
         TEvaluatorPtr inverse = InvertTree(*tree, variable, std::make_unique<TConstantEvaluator>(0), reversed);
         if (inverse) {
+            FoldConstantParts(inverse);
             const int finalRelation = reversed ? 4 - relation : relation;
             return Finish(ExplicitCurve(variable, std::move(inverse), finalRelation), false);
         }

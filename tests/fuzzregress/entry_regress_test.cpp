@@ -3,8 +3,10 @@
 // constant shows only under the sanitizers, so those rows matter most in the
 // sanitizer build.
 #include "expr/declarations.h"
+#include "app/mathswriter.h"
 #include "expr/entry.h"
 #include "formula/markup.h"
+#include "plot/formulacurve.h"
 
 #include <gtest/gtest.h>
 
@@ -99,3 +101,28 @@ TEST(EntryRegress, PromptsAfterARefusedNameStayInsideTheLine)
 }
 
 } // namespace
+
+TEST(EntryRegress, InvertedLinesReadBackAsTheyAreWritten)
+{
+    // Inverting 9 = 2x built x = (9 - 0)/2 and kept it unfolded, while reading
+    // the written line back folded it to 4.5: a document changed on its
+    // second way through.
+    auto written = [](const std::string& markup) {
+        TEditor line;
+        line.SetElements(ElementsFromText(markup));
+        TParseParams params;
+        std::unique_ptr<TEquationObject> object = ClassifyLine(line, params);
+        auto* curve = dynamic_cast<TFormulaCurve*>(object.get());
+        if (!curve)
+            return std::string("(not a curve)");
+        TMathsWriter writer;
+        curve->WriteDefinition(writer);
+        return writer.Text();
+    };
+    const std::vector<std::string> lines = {"9=((2)*(x))", "9=2x+y", "3=x{^{2}-y", "-1<2y", "y=2(x-1)"};
+    for (const std::string& markup : lines) {
+        SCOPED_TRACE(markup);
+        const std::string first = written(markup);
+        EXPECT_EQ(written(first), first);
+    }
+}
