@@ -57,6 +57,14 @@ void MarkNotInvertible(TFormulaAnalysis& analysis, const bool (&occurs)[2])
         analysis.yEntry.invertible = false;
 }
 
+void MarkBehindDeclaredFactor(TFormulaAnalysis& analysis, const bool (&occurs)[2])
+{
+    if (occurs[0])
+        analysis.xEntry.behindDeclaredFactor = true;
+    if (occurs[1])
+        analysis.yEntry.behindDeclaredFactor = true;
+}
+
 void RaiseDepth(TFormulaAnalysis& analysis, const bool (&occurs)[2])
 {
     if (occurs[0] && analysis.xEntry.depth < UINT8_MAX)
@@ -122,10 +130,15 @@ void NegateForm(TLinearForm& form)
     form.offset = -form.offset;
 }
 
-[[nodiscard]] bool IsNegativeConstant(const TEvaluator* node)
+// True when node is a factor without variables whose value is negative now:
+// a number, a constant part such as -2 or 3 - 5, or a declared constant.
+[[nodiscard]] bool IsNegativeFactor(TEvaluator* node)
 {
-    const auto* constant = dynamic_cast<const TConstantEvaluator*>(node);
-    return constant && constant->Value() < 0;
+    if (!node)
+        return false;
+    TFormulaAnalysis analysis;
+    AnalyseTree(node, analysis, false);
+    return analysis.constantFlag && analysis.constantValue < 0;
 }
 
 // Puts node into the hole and moves the hole to the node's operand slot.
@@ -345,6 +358,7 @@ void TBinaryEvaluator::Analyse(TFormulaAnalysis& analysis)
         const TOccurs before = TakeOccurs(analysis);
         analysis.degree = 0;
         analysis.constantFlag = false;
+        analysis.declaredFlag = false;
         const int deeper = OperandDepthIncrease(side);
         analysis.nonLinearDepth = static_cast<std::int16_t>(analysis.nonLinearDepth + deeper);
         if (operands[side])
@@ -352,12 +366,14 @@ void TBinaryEvaluator::Analyse(TFormulaAnalysis& analysis)
         analysis.nonLinearDepth = static_cast<std::int16_t>(analysis.nonLinearDepth - deeper);
         facts[side].degree = analysis.degree;
         facts[side].constant = analysis.constantFlag;
+        facts[side].declared = analysis.declaredFlag;
         facts[side].value = analysis.constantValue;
         facts[side].occurs[0] = analysis.xEntry.occurs;
         facts[side].occurs[1] = analysis.yEntry.occurs;
         RestoreOccurs(analysis, before);
     }
     CombineAnalysis(analysis, facts[0], facts[1]);
+    analysis.declaredFlag = facts[0].declared || facts[1].declared;
 }
 
 void TOperationEvaluator::CombineAnalysis(TFormulaAnalysis& analysis, const TOperandFacts& left,
@@ -394,6 +410,13 @@ void TOperationEvaluator::CombineAnalysis(TFormulaAnalysis& analysis, const TOpe
         if (!left.constant && !right.constant) {
             const bool below[2] = {left.occurs[0] || right.occurs[0], left.occurs[1] || right.occurs[1]};
             MarkNotInvertible(analysis, below);
+        }
+        // A declared factor's sign decides which way an inequality turns
+        // when it is divided out, and it may change after entry.
+        if (analysis.evenPowersBlocked &&
+            ((left.constant && left.declared) || (right.constant && right.declared))) {
+            const bool below[2] = {left.occurs[0] || right.occurs[0], left.occurs[1] || right.occurs[1]};
+            MarkBehindDeclaredFactor(analysis, below);
         }
         analysis.degree = SaturatedDegree(Extended(left.degree) + right.degree);
         if (left.constant && TakesConstants(right.degree)) {
@@ -438,6 +461,8 @@ void TDivideEvaluator::CombineAnalysis(TFormulaAnalysis& analysis, const TOperan
         const bool below[2] = {left.occurs[0] || right.occurs[0], left.occurs[1] || right.occurs[1]};
         MarkNotInvertible(analysis, below);
     }
+    if (right.constant && right.declared && analysis.evenPowersBlocked)
+        MarkBehindDeclaredFactor(analysis, left.occurs);
     if (right.constant && right.value != 0) {
         TLinearForm& form = analysis.CurrentForm();
         form.multiplier /= right.value;
@@ -553,7 +578,7 @@ void TOperationEvaluator::AppendInverse(TInversionRecord& record, int side)
         }
         return;
     case TOperation::Multiply: // ? / a; a negative multiplier turns an inequality round
-        if (IsNegativeConstant(other.get()))
+        if (IsNegativeFactor(other.get()))
             Toggle(record);
         PlaceBinary(record, std::make_unique<TDivideEvaluator>(nullptr, std::move(other)), 0);
         return;
@@ -590,7 +615,7 @@ void TDivideEvaluator::AppendInverse(TInversionRecord& record, int side)
 {
     if (side == 0) { // v / a: a * ?
         TEvaluatorPtr other = TakeRight();
-        if (IsNegativeConstant(other.get()))
+        if (IsNegativeFactor(other.get()))
             Toggle(record);
         PlaceBinary(record, MakeOperation(TOperation::Multiply, std::move(other), nullptr), 1);
     } else { // a / v: a / ?

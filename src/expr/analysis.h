@@ -16,6 +16,9 @@ struct TVariableEntry {
     bool occurs = false;      // occurs in the operand currently analysed
     std::uint16_t code = vcX; // 300 for x, 301 for y
     std::uint8_t depth = 0;   // number of powers above its occurrences
+    // In an inequality, an occurrence is multiplied or divided by a factor
+    // holding a declared constant, whose sign may change after entry.
+    bool behindDeclaredFactor = false;
 };
 
 // A term described as multiplier * variable + offset.
@@ -47,6 +50,7 @@ struct TFormulaAnalysis {
     std::int32_t functionCount = 0; // operations met that break a linear form
     Extended constantValue = 0;
     bool constantFlag = false;
+    bool declaredFlag = false; // the constant holds a declared constant, whose value may change
 
     // The linear form selected by the term index.
     [[nodiscard]] TLinearForm& CurrentForm() { return linearForms[termIndex == tiOuter ? 1 : 0]; }
@@ -59,6 +63,7 @@ struct TFormulaAnalysis {
 struct TOperandFacts {
     std::int32_t degree = 0;
     bool constant = false;
+    bool declared = false; // a constant holding a declared constant
     Extended value = 0;
     bool occurs[2] = {false, false}; // x, y occur in the operand
 };

@@ -102,6 +102,7 @@ void TDeclaredConstantEvaluator::Analyse(TFormulaAnalysis& analysis)
 {
     // The family step is not applied: the analysis sees the constant's own value.
     analysis.constantFlag = true;
+    analysis.declaredFlag = true;
     analysis.constantValue = constant_->Value();
 }
 

@@ -495,8 +495,17 @@ std::unique_ptr<TEquationObject> TEntry::GeneralRoute(int first)
 
     TFormulaAnalysis analysis;
     AnalyseTree(tree.get(), analysis, relation != rlEqual);
-    const bool xQualifies = analysis.xEntry.count == 1 && analysis.xEntry.invertible;
-    const bool yQualifies = analysis.yEntry.count == 1 && analysis.yEntry.invertible;
+    // An inequality isolated through a declared factor turns round by that
+    // factor's sign at entry, which the constant's editor or its family may
+    // change later; when the line holds both x and y the implicit route
+    // weighs the sign at every drawing instead.
+    const bool bothUsed = used == (avX | avY);
+    auto qualifies = [&](const TVariableEntry& entry) {
+        return entry.count == 1 && entry.invertible &&
+               !(relation != rlEqual && entry.behindDeclaredFactor && bothUsed);
+    };
+    const bool xQualifies = qualifies(analysis.xEntry);
+    const bool yQualifies = qualifies(analysis.yEntry);
     int variable = 0;
     if (yQualifies)
         variable = vcY;
@@ -515,7 +524,7 @@ std::unique_ptr<TEquationObject> TEntry::GeneralRoute(int first)
         SetError(p, EntryMessage::NeedsBoth);
         return nullptr;
     }
-    if (used != (avX | avY)) {
+    if (!bothUsed) {
         SetError(p, EntryMessage::NeedsBoth);
         return nullptr;
     }

@@ -135,7 +135,28 @@ TEST_F(EntryTest, TheGeneralRouteIsolatesAVariable)
     EXPECT_EQ(above->Relation, rlGreater);
 }
 
-TEST_F(EntryTest, InequalitiesThroughAVariableFactorShadeTheRightSide)
+// True when the inequality curve holds at (x, y): F > 0 (or < 0) for an
+// implicit relation, the variable against the formula for an explicit one.
+bool HoldsAt(TFormulaCurve* curve, Extended x, Extended y)
+{
+    Variables.x = x;
+    Variables.y = y;
+    Extended difference = ResetAndEvaluate(curve->Formula.get());
+    int relation = 0;
+    if (auto* implicit = dynamic_cast<TImplicitFunction*>(curve)) {
+        relation = implicit->Relation;
+    } else {
+        auto* explicitCurve = dynamic_cast<TYofX*>(curve);
+        EXPECT_NE(explicitCurve, nullptr);
+        if (!explicitCurve)
+            return false;
+        relation = explicitCurve->Relation;
+        difference = (dynamic_cast<TXofY*>(curve) ? x : y) - difference;
+    }
+    return relation <= rlGreaterEqual ? difference > 0 : difference < 0;
+}
+
+TEST_F(EntryTest, InequalitiesThroughAFactorShadeTheRightSide)
 {
     // (x, y, inside): xy > 1 holds at (-2, -2), not at (-4, 2); 1/y < x holds at (-1, -0.5), not at (-2, -1)
     struct {
@@ -145,27 +166,44 @@ TEST_F(EntryTest, InequalitiesThroughAVariableFactorShadeTheRightSide)
     } cases[] = {
         {"xy>1", -2, -2, true},          {"xy>1", -4, 2, false},        {"xy>1", 2, 1, true},
         {"{/{1}{y}<x", -1, -0.5L, true}, {"{/{1}{y}<x", -2, -1, false}, {"{/{1}{y}<x", 2, 1, true},
+        {"y(-2)>x", 0, -4, true},        {"y(-2)>x", 0, 4, false},
     };
     for (const auto& row : cases) {
         TEntered entered = Enter(row.markup);
         auto* curve = dynamic_cast<TFormulaCurve*>(entered.object.get());
         ASSERT_NE(curve, nullptr) << row.markup;
-        Variables.x = row.x;
-        Variables.y = row.y;
-        // the shaded side: F > 0 (or < 0) for an implicit relation, the
-        // variable against the formula for an explicit one
-        Extended difference = ResetAndEvaluate(curve->Formula.get());
-        int relation = 0;
-        if (auto* implicit = dynamic_cast<TImplicitFunction*>(curve)) {
-            relation = implicit->Relation;
-        } else {
-            auto* explicitCurve = dynamic_cast<TYofX*>(curve);
-            ASSERT_NE(explicitCurve, nullptr) << row.markup;
-            relation = explicitCurve->Relation;
-            difference = (dynamic_cast<TXofY*>(curve) ? row.x : row.y) - difference;
-        }
-        const bool holds = relation <= rlGreaterEqual ? difference > 0 : difference < 0;
-        EXPECT_EQ(holds, row.inside) << row.markup << " at " << double(row.x) << ", " << double(row.y);
+        EXPECT_EQ(HoldsAt(curve, row.x, row.y), row.inside)
+            << row.markup << " at " << double(row.x) << ", " << double(row.y);
+    }
+}
+
+TEST_F(EntryTest, AnInequalityThroughADeclaredFactorFollowsItsSign)
+{
+    TEntered k = Enter("k=2");
+    ASSERT_NE(k.object, nullptr) << k.message;
+    auto* constant = dynamic_cast<TDynamicConstantEquation*>(k.object.get());
+    ASSERT_NE(constant, nullptr);
+    lines.push_back(k.object.get());
+    // ky > x holds above the line while k is 2 and below it once k is -2;
+    // ky > 3 (y alone) turns round by k's sign when it is entered
+    struct {
+        const char* markup;
+        Extended kAtEntry, kLater, x, y;
+        bool inside;
+    } cases[] = {
+        {"ky>x", 2, 2, 0, 4, true},        {"ky>x", 2, -2, 0, 4, false},        {"ky>x", 2, -2, 0, -4, true},
+        {"{/{y}{k}>x", -2, 2, 0, 4, true}, {"{/{y}{k}>x", -2, -2, 0, 4, false}, {"y>kx", 2, -2, 1, 0, true},
+        {"ky>3", -2, -2, 0, -2, true},     {"ky>3", -2, -2, 0, 0, false},
+    };
+    for (const auto& row : cases) {
+        constant->Constant().ValueObject().SetValue(row.kAtEntry);
+        TEntered entered = Enter(row.markup);
+        auto* curve = dynamic_cast<TFormulaCurve*>(entered.object.get());
+        ASSERT_NE(curve, nullptr) << row.markup << ": " << entered.message;
+        constant->Constant().ValueObject().SetValue(row.kLater);
+        EXPECT_EQ(HoldsAt(curve, row.x, row.y), row.inside)
+            << row.markup << " entered with k = " << double(row.kAtEntry) << ", k now " << double(row.kLater)
+            << ", at " << double(row.x) << ", " << double(row.y);
     }
 }
 
