@@ -896,6 +896,8 @@ void TLumacurveForm::DeferredStartup()
     }
     if (!options_.automation && !options_.screenshot)
         ShowStartupScreen();
+    else
+        BusyCursorFlag = true;
     MeasureAutomaticAccuracy();
     Mark("automatic accuracy measured");
     started_ = true;
@@ -936,6 +938,9 @@ void TLumacurveForm::ShowStartupScreen()
     if (startupWindow_)
         return;
     startupWindow_ = new TStartupWindow(this);
+    // Curves show no busy cursor while the start-up picture is up.
+    BusyCursorFlag = false;
+    connect(startupWindow_, &QObject::destroyed, this, [] { BusyCursorFlag = true; });
     const QRect frame = isVisible() ? geometry() : screen()->availableGeometry();
     startupWindow_->move(frame.center() - startupWindow_->rect().center());
     startupWindow_->show();

@@ -636,7 +636,10 @@ void TGraphWindow::Pan(int kind, long double percent)
     params_->Axes->CaptureScales();
     params_->SetScalesChanged(true);
     RedrawAll();
-    repaint();
+    {
+        const TSwitchScope quiet(BusyCursorFlag, false);
+        repaint();
+    }
     emit ScalesChanged();
 }
 
@@ -848,6 +851,7 @@ QImage TGraphWindow::CopyScreen()
 
 void TGraphWindow::RenderInto(Canvas& canvas, const QRect& rect)
 {
+    const TSwitchScope quiet(BusyCursorFlag, false);
     const std::uint8_t mode = DrawMode;
     DrawMode |= dmNoCache;
     const int savedWidth = params_->Width, savedHeight = params_->Height;

@@ -3,6 +3,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QTimer>
 
 #include <thread>
 
@@ -119,7 +120,7 @@ TDrawingScope::~TDrawingScope()
     --DrawingDepth;
 }
 
-TKeyboardInterrupt::TKeyboardInterrupt()
+TKeyboardInterrupt::TKeyboardInterrupt(std::chrono::milliseconds busyDelay) : busyDelay_(busyDelay)
 {
     if (QCoreApplication::instance())
         QCoreApplication::instance()->installEventFilter(this);
@@ -127,8 +128,8 @@ TKeyboardInterrupt::TKeyboardInterrupt()
 
 TKeyboardInterrupt::~TKeyboardInterrupt()
 {
-    while (busyDepth_ > 0)
-        EndBusy();
+    busyDepth_ = 0;
+    ShowBusy(false);
     if (QCoreApplication::instance())
         QCoreApplication::instance()->removeEventFilter(this);
 }
@@ -176,6 +177,8 @@ void TKeyboardInterrupt::QueryPlatform()
     const bool active = QGuiApplication::applicationState() == Qt::ApplicationActive;
     escapeQueried_ = active && PlatformEscapeDown();
     ctrlQueried_ = active && (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier);
+    if (busyDepth_ > 0 && !busyShown_ && std::chrono::steady_clock::now() - busyStart_ >= busyDelay_)
+        ShowBusy(true);
 }
 
 TInterruptRequest TKeyboardInterrupt::Poll()
@@ -187,7 +190,12 @@ TInterruptRequest TKeyboardInterrupt::Poll()
 void TKeyboardInterrupt::Pause()
 {
     if (pauseHandler_) {
+        // The box that holds the drawing takes the mouse and its own cursor.
+        const bool shown = busyShown_;
+        ShowBusy(false);
         pauseHandler_();
+        if (shown && busyDepth_ > 0)
+            ShowBusy(true);
         return;
     }
     queryClock_.ReadEveryPoll();
@@ -201,14 +209,41 @@ void TKeyboardInterrupt::Pause()
 
 void TKeyboardInterrupt::BeginBusy()
 {
-    if (busyDepth_++ == 0 && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    ++busyDepth_;
+    if (!busyStarted_) {
+        busyStarted_ = true;
+        busyStart_ = std::chrono::steady_clock::now();
+    }
 }
 
 void TKeyboardInterrupt::EndBusy()
 {
     if (busyDepth_ <= 0)
         return;
-    if (--busyDepth_ == 0 && qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+    if (--busyDepth_ > 0 || finishQueued_)
+        return;
+    finishQueued_ = true;
+    QTimer::singleShot(0, this, [this] { FinishBusy(); });
+}
+
+void TKeyboardInterrupt::FinishBusy()
+{
+    finishQueued_ = false;
+    if (busyDepth_ > 0)
+        return;
+    busyStarted_ = false;
+    ShowBusy(false);
+}
+
+void TKeyboardInterrupt::ShowBusy(bool shown)
+{
+    if (shown == busyShown_ || !qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        return;
+    busyShown_ = shown;
+    // On X11 the change reaches the server with the next keymap query, as
+    // the event loop is not running.
+    if (shown)
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    else
         QGuiApplication::restoreOverrideCursor();
 }

@@ -59,6 +59,21 @@ inline bool DrawingCompleted = true;
 // While set, a curve being calculated shows the busy cursor.
 inline bool BusyCursorFlag = false;
 
+// Sets a program-wide switch for its lifetime and puts it back afterwards
+// (pictures and the quick redraws that follow the mouse turn the busy-cursor
+// flag off; a plot turns tracking on).
+class TSwitchScope {
+public:
+    TSwitchScope(bool& flag, bool value) : flag_(flag), saved_(flag) { flag = value; }
+    ~TSwitchScope() { flag_ = saved_; }
+    TSwitchScope(const TSwitchScope&) = delete;
+    TSwitchScope& operator=(const TSwitchScope&) = delete;
+
+private:
+    bool& flag_;
+    bool saved_;
+};
+
 // A clock for pollers. Drawings poll between every two evaluations, and
 // reading the clock costs as much as evaluating a simple formula, so while
 // polls come quickly it is read only every few of them: as many as arrive
@@ -105,10 +120,16 @@ private:
 // not being dispatched. Physical key state is only believed while the
 // application is active, so keys typed into other programs are ignored.
 // Platform queries are made at most every 10 ms.
+//
+// The busy cursor is shown only once a calculation has lasted busyDelay, so
+// that quick repaints never make the cursor flicker, and stays until the
+// event loop runs again, so that the curves of one repaint share it.
 class TKeyboardInterrupt : public QObject, public TDrawingInterrupt {
 public:
+    static constexpr std::chrono::milliseconds DefaultBusyDelay{200};
+
     // Installs itself as an event filter of the application (one must exist).
-    TKeyboardInterrupt();
+    explicit TKeyboardInterrupt(std::chrono::milliseconds busyDelay = DefaultBusyDelay);
     ~TKeyboardInterrupt() override;
 
     [[nodiscard]] TInterruptRequest Poll() override;
@@ -127,11 +148,18 @@ protected:
 private:
     void QueryPlatform();
     [[nodiscard]] bool PlatformEscapeDown();
+    void ShowBusy(bool shown);
+    void FinishBusy();
 
     bool escapeRecorded_ = false;
     bool escapeQueried_ = false;
     bool ctrlQueried_ = false;
     int busyDepth_ = 0;
+    bool busyStarted_ = false; // since the event loop last ran
+    bool busyShown_ = false;
+    bool finishQueued_ = false; // taking the cursor away waits for the event loop
+    std::chrono::milliseconds busyDelay_;
+    std::chrono::steady_clock::time_point busyStart_{};
     int escapeKeycode_ = -1; // X11 keycode of Escape; 0 when not found
     TPollClock<> queryClock_;
     std::function<void()> pauseHandler_;

@@ -22,18 +22,6 @@
 
 namespace {
 
-// Turns the tracking switch on for one plot and restores it afterwards.
-class TTrackingScope {
-public:
-    TTrackingScope() : saved_(Tracking) { Tracking = true; }
-    ~TTrackingScope() { Tracking = saved_; }
-    TTrackingScope(const TTrackingScope&) = delete;
-    TTrackingScope& operator=(const TTrackingScope&) = delete;
-
-private:
-    bool saved_;
-};
-
 // Shows the busy cursor for a long calculation while the busy-cursor flag is on.
 class TBusyScope {
 public:
@@ -186,7 +174,7 @@ void TCurvePLotter::SetPen(Canvas& canvas) const
 
 void TCurvePLotter::Plot(Canvas& canvas, TXY& context)
 {
-    TTrackingScope tracking;
+    const TSwitchScope tracking(Tracking, true);
     TPolyLineBuffer buffer(*this, canvas, context);
     FamilyStart();
     do {

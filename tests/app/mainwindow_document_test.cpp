@@ -4,6 +4,7 @@
 #include "app/configuration.h"
 #include "app/document.h"
 #include "app/lumacurveform.h"
+#include "app/startupwindow.h"
 #include "expr/declarations.h"
 #include "formula/equationswindow.h"
 #include "graph/axes.h"
@@ -16,6 +17,7 @@
 #include <QAction>
 #include <QFile>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -91,6 +93,22 @@ TEST_F(DocumentForm, EscapeHeldDownAbandonsTheGraphsDrawing)
     escape(QEvent::KeyRelease);
     redraw();
     EXPECT_TRUE(DrawingCompleted);
+}
+
+TEST_F(DocumentForm, CurvesShowTheBusyCursorOnceTheStartUpPictureIsGone)
+{
+    QPointer<TStartupWindow> startup = form->findChild<TStartupWindow*>();
+    ASSERT_FALSE(startup.isNull());
+    EXPECT_FALSE(BusyCursorFlag) << "the busy cursor would cover the start-up picture";
+    QTest::mouseClick(startup.data(), Qt::LeftButton);
+    for (int wait = 0; wait < 300 && !startup.isNull(); ++wait)
+        QTest::qWait(10);
+    ASSERT_TRUE(startup.isNull());
+    EXPECT_TRUE(BusyCursorFlag);
+    // Pictures are drawn without it, and leave it on.
+    ASSERT_TRUE(form->OpenFile(Example));
+    (void)form->GraphArea()->RenderImage(1);
+    EXPECT_TRUE(BusyCursorFlag);
 }
 
 TEST_F(DocumentForm, AFailedOpenKeepsTheDocumentAndItsName)
