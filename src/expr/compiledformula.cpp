@@ -142,6 +142,19 @@ constexpr int MaximumCompileDepth = 2500;
     return (code >= 200 && code <= 202) || (code >= 206 && code <= 211) || (code >= 215 && code <= 217);
 }
 
+// Runs work with the fault flags clear and puts back the flags it found;
+// true when work raised no fault (division by zero, overflow, invalid).
+template <class TWork> bool WithoutFault(TWork&& work)
+{
+    std::fexcept_t flags;
+    std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
+    std::feclearexcept(FE_ALL_EXCEPT);
+    work();
+    const bool quiet = !std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID);
+    std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
+    return quiet;
+}
+
 // Evaluates a fold on constants with the status reset, tracking off and the
 // fault flags clear, and restores all three; false unless it succeeded
 // quietly (status 3, no fault, a finite value), as only then does leaving it
@@ -150,17 +163,12 @@ template <class TFold> bool FoldQuietly(TFold&& fold, Extended& value)
 {
     const std::uint8_t status = EvaluationStatus;
     const bool tracking = Tracking;
-    std::fexcept_t flags;
-    std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
-    std::feclearexcept(FE_ALL_EXCEPT);
     Tracking = false;
     ResetStatus();
-    value = fold();
-    const bool quiet = EvaluationStatus == esNormal &&
-                       !std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID) && std::isfinite(value);
+    const bool quiet =
+        WithoutFault([&] { value = fold(); }) && EvaluationStatus == esNormal && std::isfinite(value);
     EvaluationStatus = status;
     Tracking = tracking;
-    std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
     return quiet;
 }
 
@@ -569,12 +577,8 @@ private:
     // every call (1 / e overflows for the tiniest exponents).
     bool QuietExponent(Extended e)
     {
-        std::fexcept_t flags;
-        std::fegetexceptflag(&flags, FE_ALL_EXCEPT);
-        std::feclearexcept(FE_ALL_EXCEPT);
-        const TConstantExponent facts = ConstantExponent(e);
-        const bool quiet = !std::fetestexcept(FE_DIVBYZERO | FE_OVERFLOW | FE_INVALID);
-        std::fesetexceptflag(&flags, FE_ALL_EXCEPT);
+        TConstantExponent facts;
+        const bool quiet = WithoutFault([&] { facts = ConstantExponent(e); });
         if (quiet)
             form_.exponents_.push_back(facts);
         return quiet;

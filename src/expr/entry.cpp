@@ -53,13 +53,8 @@ bool FoldConstantParts(TEvaluatorPtr& slot)
     }
     if (!constant)
         return false;
-    const bool tracking = Tracking;
-    Tracking = false;
-    ResetStatus();
-    const Extended value = SafeEvaluate(node);
-    const std::uint8_t status = EvaluationStatus;
-    Tracking = tracking;
-    ResetStatus();
+    std::uint8_t status = esNormal;
+    const Extended value = EvaluateConstantPart(node, status);
     if (status == esUndefined || status == esInvalid || status == esNotWhole)
         return false;
     slot = std::make_unique<TConstantEvaluator>(value);

@@ -352,6 +352,17 @@ Extended ResetAndEvaluate(TEvaluator* tree)
     return SafeEvaluate(tree);
 }
 
+Extended EvaluateConstantPart(TEvaluator* tree, std::uint8_t& status)
+{
+    const bool tracking = Tracking;
+    Tracking = false;
+    const Extended value = ResetAndEvaluate(tree);
+    status = EvaluationStatus;
+    Tracking = tracking;
+    ResetStatus();
+    return value;
+}
+
 std::vector<std::unique_ptr<TMemoryStore>> CollectMemoryStores(TEvaluator* tree)
 {
     std::vector<std::unique_ptr<TMemoryStore>> stores;

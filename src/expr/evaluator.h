@@ -427,6 +427,11 @@ template <class TRun> [[nodiscard]] inline Extended GuardFaults(TRun&& run, bool
 [[nodiscard]] Extended SafeEvaluate(TEvaluator* tree);
 // Resets the status to 3, then SafeEvaluate.
 [[nodiscard]] Extended ResetAndEvaluate(TEvaluator* tree);
+// Evaluates a constant part of a formula to fold it into a number: with
+// tracking off and the status reset, both put back afterwards. Answers the
+// value, and in status the status it gave; 5 (too big), 6 (complex) and 7
+// (not whole) refuse it as a number.
+[[nodiscard]] Extended EvaluateConstantPart(TEvaluator* tree, std::uint8_t& status);
 
 // Memory stores save and restore the discontinuity state of one node.
 class TMemoryStore {

@@ -576,13 +576,8 @@ private:
     {
         if (HasError(p) || part.nonConstant || part.branches || part.tree->TokenCode() == tkConstant)
             return;
-        const bool tracking = Tracking;
-        Tracking = false;
-        ResetStatus();
-        const Extended value = SafeEvaluate(part.tree.get());
-        const std::uint8_t status = EvaluationStatus;
-        Tracking = tracking;
-        ResetStatus();
+        std::uint8_t status = esNormal;
+        const Extended value = EvaluateConstantPart(part.tree.get(), status);
         p.notPlainLiteral = true;
         const char* message = nullptr;
         if (status == esUndefined)
