@@ -88,10 +88,17 @@ void TGraphRenderer::Render(Canvas& canvas, TGraphParams& params, const TLineSou
 {
     if (rect.isEmpty())
         rect = canvas.Bounds();
+    // The background and the lines fill the rectangle; the objects keep
+    // their places in the window.
+    const int savedWidth = params.Width, savedHeight = params.Height;
+    params.Width = rect.right() + 1;
+    params.Height = rect.bottom() + 1;
     DrawBackground(canvas, params, rect);
     const QRect* saved = params.PaintRect;
     params.PaintRect = &rect;
     DrawLines(canvas, params, lines);
     params.PaintRect = saved;
+    params.Width = savedWidth;
+    params.Height = savedHeight;
     DrawObjects(canvas, params, objects);
 }

@@ -854,21 +854,11 @@ void TGraphWindow::RenderInto(Canvas& canvas, const QRect& rect)
     const TSwitchScope quiet(BusyCursorFlag, false);
     const std::uint8_t mode = DrawMode;
     DrawMode |= dmNoCache;
-    const int savedWidth = params_->Width, savedHeight = params_->Height;
-    params_->Width = rect.right() + 1;
-    params_->Height = rect.bottom() + 1;
     canvas.SetFont(GraphFont());
-    TGraphRenderer::DrawBackground(canvas, *params_, rect);
-    const QRect* saved = params_->PaintRect;
-    params_->PaintRect = &rect;
-    TGraphRenderer().DrawLines(canvas, *params_, lines_);
-    params_->PaintRect = saved;
-    params_->Width = savedWidth;
-    params_->Height = savedHeight;
     std::vector<TGraphObject*> annotations;
     for (const auto& object : objects_)
         annotations.push_back(object.get());
-    TGraphRenderer::DrawObjects(canvas, *params_, annotations);
+    TGraphRenderer().Render(canvas, *params_, lines_, annotations, rect);
     DrawMode = mode;
 }
 
