@@ -684,13 +684,19 @@ void TAxis::Draw(Canvas& canvas, int cross, int pass, int extentAcross, int exte
                     if (number != "0")
                         text += symbol;
                     const int width = canvas.TextWidth(text);
+                    // A label cut by the window's edge would read as another
+                    // number ("-10" as "0"): only whole labels are written.
+                    const int start = horizontal ? t - width / 2 : t - textHeight / 2;
+                    const int length = horizontal ? width : textHeight;
+                    if (start < 0 || start + length > extentAlong)
+                        continue;
                     canvas.SetBrush({labelBackground, TBrushStyle::Solid});
                     if (horizontal) {
-                        canvas.TextOut(t - width / 2, cross + tickLength, text);
+                        canvas.TextOut(start, cross + tickLength, text);
                     } else {
                         const int left = cross - tickLength - width;
                         labelsLeft = std::min(labelsLeft, left);
-                        canvas.TextOut(left, t - textHeight / 2, text);
+                        canvas.TextOut(left, start, text);
                     }
                     canvas.SetBrush(oldBrush);
                 }

@@ -145,6 +145,25 @@ TEST_F(AxesDrawTest, LabelsAreCentredOnTheirTicks)
     // No label where no major tick is.
     EXPECT_TRUE(InkBox(image, QRect(Column(params, 3) - 3, 256, 7, 12)).isEmpty());
 
+    // With ticks at the window's edges (x from -10 to 10, y from -8 to 8) the
+    // edge ticks carry no label: cut in half it would read as another number
+    // ("-10" as "0").
+    TGraphParams edges(&host);
+    ASSERT_TRUE(edges.SetScales(std::make_unique<TRescaleDataTransfer>(-10, 10, -8, 8), &host));
+    Render(edges);
+    ASSERT_EQ(Column(edges, -10), 0);
+    ASSERT_EQ(Row(edges, 8), 0);
+    const int axisRow = Row(edges, 0), axisColumn = Column(edges, 0);
+    const QRect xBand(0, axisRow + 1, 700, tickLength + labelHeight);
+    EXPECT_TRUE(InkBox(image, xBand.adjusted(0, 0, -690, 0)).isEmpty());
+    EXPECT_TRUE(InkBox(image, xBand.adjusted(690, 0, 0, 0)).isEmpty());
+    const Extended next = -10 + edges.Axes->XAxis->Step;
+    EXPECT_FALSE(InkBox(image, QRect(Column(edges, next) - 15, axisRow + 1, 30, 20)).isEmpty())
+        << "the next fits";
+    const QRect yBand(axisColumn - 60, 0, 60 - tickLength, 500);
+    EXPECT_TRUE(InkBox(image, yBand.adjusted(0, 0, 0, -495)).isEmpty());
+    EXPECT_TRUE(InkBox(image, yBand.adjusted(0, 495, 0, 0)).isEmpty());
+
     Configuration.LabelAxes = false;
     Render(params);
     EXPECT_TRUE(InkBox(image, QRect(t - 20, 251, 41, 40)).isEmpty());
