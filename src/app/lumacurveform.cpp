@@ -981,8 +981,9 @@ void TLumacurveForm::closeEvent(QCloseEvent* event)
 
 void TLumacurveForm::SetModified(bool modified)
 {
+    // The caption names the document only (it is written into documents and
+    // printed page headers), so the window's own modified mark is not used.
     modified_ = modified;
-    setWindowModified(modified);
 }
 
 void TLumacurveForm::SetDocumentPath(const QString& path)
