@@ -697,6 +697,11 @@ void TLumacurveForm::RegisterScaleHandlers()
     connect(graph, &TGraphWindow::SquareChecked, this,
             [this](bool square) { commands_->Action("ActionSquareScales")->setChecked(square); });
     connect(graph, &TGraphWindow::ScaleListUpdated, this, [this] { UpdateCommands(); });
+    // The scales are part of the document: a zoom or a pan by the mouse is a change to save.
+    connect(graph, &TGraphWindow::ScalesChanged, this, [this] {
+        if (!loading_)
+            SetModified(true);
+    });
     connect(graph, &TGraphWindow::CoordinatesShown, this, [this](const QString& text, int panelWidth) {
         mousePosition_->setText(text);
         mousePosition_->setMinimumWidth(std::max(180, panelWidth));

@@ -963,7 +963,6 @@ void TGraphWindow::resizeEvent(QResizeEvent* event)
     DiscardLineStores();
     repaintFrom_ = 0;
     update();
-    emit ScalesChanged();
 }
 
 // ---- cursors -----------------------------------------------------------------------------------

@@ -195,7 +195,8 @@ signals:
     void CoordinatesShown(const QString& text, int panelWidth);
     // A click on the graph selected the line at index (-1: none).
     void LineSelected(int index);
-    // The scales changed (a view tool, a pan, a resize).
+    // The user changed the view (a view tool, a pan, a scale command or
+    // dialog); a resize shows more or less of the same scales and is not one.
     void ScalesChanged();
     // The scale history changed.
     void ScaleListUpdated();

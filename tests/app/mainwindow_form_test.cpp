@@ -6,6 +6,7 @@
 #include "app/lumacurveform.h"
 #include "app/windowmessages.h"
 #include "formula/mathseditor.h"
+#include "graph/axes.h"
 #include "graph/graphwindow.h"
 #include "mainwindow_testing.h"
 
@@ -318,6 +319,23 @@ TEST_F(MainForm, AModifiedDocumentIsAskedAboutAndCancelKeepsEverything)
     // Nothing modified: no question.
     EXPECT_TRUE(form->close());
     EXPECT_EQ(form->asked, 3);
+}
+
+TEST_F(MainForm, AViewChangedByTheMouseIsAChangeToSaveAndAResizeIsNot)
+{
+    EXPECT_FALSE(form->Modified()); // starting changes nothing
+    TGraphWindow* graph = form->GraphArea();
+    graph->resize(graph->width() - 40, graph->height() - 30);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form->Modified());
+    ASSERT_TRUE(form->Commands().Trigger("ActionZoomout"));
+    const Extended before = graph->Params().Axes->XAxis->Max;
+    QTest::mouseClick(graph, Qt::LeftButton, {}, graph->rect().center());
+    EXPECT_NE(graph->Params().Axes->XAxis->Max, before);
+    EXPECT_TRUE(form->Modified());
+    form->SetModified(false);
+    graph->PanX(10);
+    EXPECT_TRUE(form->Modified());
 }
 
 TEST_F(MainForm, NewRemovesTheSettingsLock)
