@@ -8,6 +8,7 @@
 #pragma once
 
 #include "app/configuration.h"
+#include "docking/toolbarrecord.h"
 #include "expr/realreader.h"
 #include "graph/linesource.h"
 #include "graph/rescaledatatransfer.h"
@@ -68,17 +69,6 @@ struct TWindowRecord {
     int state = 0; // 0 normal, 1 minimised, 2 maximised
 };
 
-// One toolbar's place: its side word, visibility, four integers (docked:
-// left, top, row, 0; floating: left, top, client width and height) and
-// whether it stands alone on its row.
-struct TToolbarRecord {
-    std::string name;
-    std::string side = "Top";
-    bool visible = true;
-    std::array<int, 4> bounds{0, 0, 0, 0};
-    bool alone = false;
-};
-
 // A text box on the graph: anchor in graph units, offset in pixels, colour,
 // and its text as one formula line of markup.
 struct TAnnotationRecord {
@@ -118,7 +108,7 @@ public:
     std::optional<TWindowRecord> window;
     // The docking layer's lines between the two "Screen layout" lines.
     std::optional<std::vector<std::string>> screenLayout;
-    std::vector<TToolbarRecord> toolbars;
+    std::vector<TToolbarPlace> toolbars;
     bool whiteboard = false;
     std::vector<TAnnotationRecord> annotations;
 

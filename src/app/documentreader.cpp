@@ -737,7 +737,7 @@ private:
             if (!reader_.LineStartsWith(keyword, &value))
                 continue;
             long long number = 0;
-            TToolbarRecord toolbar;
+            TToolbarPlace toolbar;
             toolbar.name = std::string(name);
             toolbar.visible = !ParseDocumentInteger(value, number) || number != 0;
             doc_.toolbars.push_back(std::move(toolbar));
@@ -960,7 +960,7 @@ private:
 
     void ReadToolbar(std::string_view name, int lineNumber)
     {
-        TToolbarRecord toolbar;
+        TToolbarPlace toolbar;
         toolbar.name = std::string(name);
         reader_.SkipLine();
         std::vector<std::string> fields;

@@ -133,7 +133,7 @@ void WriteWindow(const TWindowRecord& w, TMathsWriter& writer)
     WriteKey(writer, "State: ", w.state, 1);
 }
 
-void WriteToolbar(const TToolbarRecord& t, TMathsWriter& writer)
+void WriteToolbar(const TToolbarPlace& t, TMathsWriter& writer)
 {
     WriteKey(writer, "Toolbar: ", t.name);
     writer.WriteLine(t.side, 1);
@@ -185,7 +185,7 @@ void WriteDocument(const TDocument& doc, TMathsWriter& writer, const std::vector
             writer.WriteLine(line);
         writer.WriteLine("Screen layout", 1);
     }
-    for (const TToolbarRecord& toolbar : doc.toolbars)
+    for (const TToolbarPlace& toolbar : doc.toolbars)
         WriteToolbar(toolbar, writer);
     writer.WriteLine("Whiteboard" + Flag(doc.whiteboard));
     for (const TAnnotationRecord& annotation : doc.annotations)

@@ -1104,17 +1104,7 @@ void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document
         Configuration.Accuracy = static_cast<std::int16_t>(AutomaticAccuracy);
     document_->ApplyScales(graphArea_->Params(), graphArea_);
     // The lines pass to the equations window, which the graph draws from.
-    loading_ = true;
-    for (auto& line : document_->lines.lines)
-        equations_->InsertObject(std::move(line));
-    loading_ = false;
-    document_->lines.lines.clear();
-    equations_->RemeasureAll();
-    if (document_->selectedLine >= 0 && document_->selectedLine < equations_->Count())
-        equations_->SetSelected(document_->selectedLine);
-    graphArea_->SelectLine(equations_->SelectedIndex() < equations_->Count() ? equations_->SelectedIndex()
-                                                                             : -1);
-    graphArea_->LinesChanged(0);
+    PutLines(document_->lines, document_->selectedLine);
     graphArea_->RedrawAll();
     if (document_->window) {
         const TWindowRecord& window = *document_->window;
@@ -1131,8 +1121,7 @@ void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document
         HideAllBars();
         const bool rows = CompareVersions(document_->fileVersion, "3.004") > 0;
         for (const auto& record : document_->toolbars)
-            ApplyToolbarRecord(
-                TToolbarPlace{record.name, record.side, record.visible, record.bounds, record.alone}, rows);
+            ApplyToolbarRecord(record, rows);
     }
     SetLayoutLocked(!document_->dragLayout);
     ApplyArrangement(CurrentArrangement()); // the document's font and background
@@ -1166,10 +1155,7 @@ void TLumacurveForm::CaptureDocument()
     window.state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
     document.window = window;
     document.screenLayout = LayoutText();
-    document.toolbars.clear();
-    for (const auto& place : ToolbarRecords())
-        document.toolbars.push_back(
-            TToolbarRecord{place.name, place.side, place.visible, place.bounds, place.alone});
+    document.toolbars = ToolbarRecords();
     document.whiteboard = whiteboard_;
     document.dragLayout = !LayoutLocked();
 }
@@ -1188,16 +1174,24 @@ void TLumacurveForm::RestoreSnapshot(const std::string& snapshot)
     graphArea_->ClearGraphObjects();
     loading_ = true;
     equations_->ClearAll();
+    loading_ = false;
+    PutLines(lines, selected);
+    EquationsArea()->update();
+    UpdateCommands();
+}
+
+void TLumacurveForm::PutLines(TOwnedLines& lines, int selected)
+{
+    loading_ = true;
     for (auto& line : lines.lines)
         equations_->InsertObject(std::move(line));
     loading_ = false;
+    lines.lines.clear();
     equations_->RemeasureAll();
     if (selected >= 0 && selected < equations_->Count())
         equations_->SetSelected(selected);
-    graphArea_->LinesChanged(0);
     graphArea_->SelectLine(SelectedLine());
-    EquationsArea()->update();
-    UpdateCommands();
+    graphArea_->LinesChanged(0);
 }
 
 TGraphParams& TLumacurveForm::GraphParams()

@@ -30,6 +30,7 @@ class QToolButton;
 class TDocument;
 class TGraphParams;
 class TGraphWindow;
+class TOwnedLines;
 class TEquationsWindow;
 class THelpWindow;
 class TKeyboardInterrupt;
@@ -197,6 +198,9 @@ private:
     void OpenGuideHelp(const QString& path);
     void SetAngleMeasure(bool radians);
     void LoadDocumentIntoWindows(std::unique_ptr<TDocument> document);
+    // Moves the lines into the (empty) equations window as one step, selects
+    // selected when it is a line and tells the graph.
+    void PutLines(TOwnedLines& lines, int selected);
     void CaptureDocument();
     void RegisterDocumentHandlers();
     void RegisterScaleHandlers();
