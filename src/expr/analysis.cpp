@@ -372,20 +372,20 @@ void TBinaryEvaluator::Analyse(TFormulaAnalysis& analysis)
         facts[side].occurs[1] = analysis.yEntry.occurs;
         RestoreOccurs(analysis, before);
     }
-    CombineAnalysis(analysis, facts[0], facts[1]);
+    // Constant operands make a constant, whatever the operation.
+    analysis.constantFlag = facts[0].constant && facts[1].constant;
+    if (analysis.constantFlag) {
+        analysis.constantValue = FoldConstants(facts[0].value, facts[1].value);
+        analysis.degree = 0;
+    } else {
+        CombineAnalysis(analysis, facts[0], facts[1]);
+    }
     analysis.declaredFlag = facts[0].declared || facts[1].declared;
 }
 
 void TOperationEvaluator::CombineAnalysis(TFormulaAnalysis& analysis, const TOperandFacts& left,
                                           const TOperandFacts& right)
 {
-    const bool constant = left.constant && right.constant;
-    analysis.constantFlag = constant;
-    if (constant) {
-        analysis.constantValue = FoldConstants(left.value, right.value);
-        analysis.degree = 0;
-        return;
-    }
     TLinearForm& form = analysis.CurrentForm();
     switch (operation_) {
     case TOperation::Add:
@@ -448,13 +448,6 @@ void TOperationEvaluator::CombineAnalysis(TFormulaAnalysis& analysis, const TOpe
 void TDivideEvaluator::CombineAnalysis(TFormulaAnalysis& analysis, const TOperandFacts& left,
                                        const TOperandFacts& right)
 {
-    const bool constant = left.constant && right.constant;
-    analysis.constantFlag = constant;
-    if (constant) {
-        analysis.constantValue = FoldConstants(left.value, right.value);
-        analysis.degree = 0;
-        return;
-    }
     // An inequality cannot be multiplied out by a divisor in a variable,
     // whose sign changes across the plane (1/y < x, y/x > 1).
     if (!right.constant && analysis.evenPowersBlocked) {

@@ -270,6 +270,7 @@ public:
     // side: 0 when the variable is in the left operand, 1 in the right one.
     virtual void AppendInverse(TInversionRecord& record, int side) = 0;
     virtual void WriteOperator(TMathsWriter& writer) const = 0;
+    // Analyses this node from its operands' facts; not both are constant.
     virtual void CombineAnalysis(TFormulaAnalysis& analysis, const TOperandFacts& left,
                                  const TOperandFacts& right) = 0;
     void WriteTo(TMathsWriter& writer) const override;
