@@ -8,6 +8,7 @@
 #include "formula/editor.h"
 #include "formula/equationlist.h"
 #include "formula/markup.h"
+#include "graph/graphcolours.h"
 
 #include <typeinfo>
 #include <vector>
@@ -58,11 +59,25 @@ void TLineEditing::Changed()
         MainWindow->UndoPostAction();
 }
 
+TColour TLineEditing::NewLineColour(const TEquationObject* parent) const
+{
+    if (!parent)
+        return CurveColour(list_.Count());
+    // A line that belongs to another is a lighter mix of that line's colour
+    // and the colour of its place among the other line's dependants.
+    int dependants = 0;
+    for (TEquationObject* line : list_.Lines())
+        if (line->GetParent() == parent)
+            ++dependants;
+    return LightenColour(AverageColour(parent->colour, CurveColour(dependants)), 5);
+}
+
 TEditor* TLineEditing::Begin(int index, TEquationObject* parent, unsigned options)
 {
     if (index >= list_.Count()) {
         auto line = std::make_unique<TEditor>(options);
         line->SetParent(parent);
+        line->colour = NewLineColour(parent);
         TEditor* raw = line.get();
         originalMarkup_.clear();
         list_.SetSelected(list_.InsertObject(std::move(line)));

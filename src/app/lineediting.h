@@ -7,6 +7,8 @@
 // window both go through these rules.
 #pragma once
 
+#include "platform/colour.h"
+
 #include <functional>
 #include <string>
 
@@ -72,6 +74,9 @@ public:
 
 private:
     void Changed();
+    // The colour a new line takes: the curve colour of its place in the list,
+    // or, for a line that belongs to parent, a lighter mix with the parent's.
+    [[nodiscard]] TColour NewLineColour(const TEquationObject* parent) const;
     TEquationList& list_;
     // The markup of the object being edited when editing began: what it shows
     // again when a change of kind is refused.

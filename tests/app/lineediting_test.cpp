@@ -9,6 +9,7 @@
 #include "formula/editor.h"
 #include "formula/equationlist.h"
 #include "formula/markup.h"
+#include "graph/graphcolours.h"
 #include "plot/curveplotter.h"
 #include "plot/formulacurve.h"
 #include "plot/implicitfunction.h"
@@ -80,6 +81,9 @@ TEST_F(LineEditingTest, EnteredLinesBecomeObjectsInTheirPlace)
     EXPECT_EQ(Text(0), "y=x");
     EXPECT_EQ(list.SelectedObject(), list.ItemAt(1));
     EXPECT_EQ(changes, 2);
+    // Each new line takes the curve colour of its place.
+    EXPECT_EQ(list.ItemAt(0)->colour, CurveColour(0));
+    EXPECT_EQ(list.ItemAt(1)->colour, CurveColour(1));
 
     // An emptied line goes, and with it the object it edited.
     TFinishResult emptied = Edit(0, "");
@@ -140,6 +144,14 @@ TEST_F(LineEditingTest, EditingACurveKeepsItAndItsDerivedLines)
     ASSERT_EQ(list.Count(), 2);
     EXPECT_EQ(list.ItemAt(1)->GetParent(), curve);
     EXPECT_TRUE(list.ItemAt(1)->MustRecalculate());
+    EXPECT_EQ(curve->colour, CurveColour(0)) << "an edited curve keeps its colour";
+
+    // A new line under the curve, its second dependant, mixes the curve's
+    // colour with the table's second entry and lightens the mix.
+    curve->colour = RgbColour(200, 0, 0);
+    TEditor* line = editing.Begin(list.Count(), curve);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->colour, LightenColour(AverageColour(RgbColour(200, 0, 0), CurveColour(1)), 5));
 }
 
 TEST_F(LineEditingTest, RemovingALineBeingEditedTakesItsObjectAndDerivedLinesAlong)
