@@ -4,6 +4,7 @@
 #include "formula/descriptions.h"
 #include "formula/elements.h"
 #include "formula/equationobject.h"
+#include "graph/graphcolours.h"
 #include "platform/codepage.h"
 #include "platform/symbolfont.h"
 
@@ -336,10 +337,8 @@ TColour DisplayColour(const Canvas& canvas, TColour colour)
     const TColour rgb = ResolveColour(colour);
     if (canvas.Printing() && PrintColourOption == 2)
         return clBlack;
-    if (canvas.Printing() && PrintColourOption == 1) {
-        const int grey = (RedOf(rgb) * 30 + GreenOf(rgb) * 59 + BlueOf(rgb) * 11) / 100;
-        return RgbColour(grey, grey, grey);
-    }
+    if (canvas.Printing() && PrintColourOption == 1)
+        return GreyColour(rgb);
     const TColour background = ResolveColour(BackgroundColour);
     if (background == clWhite || background == rgb)
         return colour;
@@ -351,13 +350,6 @@ TColour DisplayColour(const Canvas& canvas, TColour colour)
                      blend(BlueOf(rgb), BlueOf(background)));
 }
 
-TColour LightenedColour(TColour colour, int steps)
-{
-    const TColour rgb = ResolveColour(colour);
-    steps = std::clamp(steps, 0, 16);
-    const auto lighten = [steps](int c) { return c + (255 - c) * steps / 16; };
-    return RgbColour(lighten(RedOf(rgb)), lighten(GreenOf(rgb)), lighten(BlueOf(rgb)));
-}
 
 void DrawBar(Canvas& canvas, int x1, int x2, int y, int thickness)
 {
@@ -782,7 +774,7 @@ void TDisplayInfo::Paint(Canvas& canvas, TPaintContext& context)
     const bool saved = formulaItalic;
     const TColour colour = context.colour;
     formulaItalic = true;
-    context.colour = LightenedColour(colour, 10);
+    context.colour = LightenColour(colour, 10);
     TFixedList::Paint(canvas, context);
     context.colour = colour;
     formulaItalic = saved;

@@ -110,8 +110,6 @@ void PaintLine(Canvas& canvas, TEquationObject& line);
 // The colour a formula is shown in on canvas: monochrome while printing asks
 // for it, otherwise blended towards a coloured background.
 [[nodiscard]] TColour DisplayColour(const Canvas& canvas, TColour colour);
-// A colour lightened by steps sixteenths of the way towards white.
-[[nodiscard]] TColour LightenedColour(TColour colour, int steps);
 
 // Draws a filled bar (fraction bars, overbars) of the pen's colour: crisp at
 // every device pixel ratio.

@@ -35,12 +35,3 @@ TColour GreyColour(TColour colour)
     const int grey = (RedOf(rgb) + GreenOf(rgb) + BlueOf(rgb)) / 3;
     return RgbColour(grey, grey, grey);
 }
-
-TColour PrintOptionColour(TColour colour, int option)
-{
-    if (option == 1)
-        return GreyColour(colour);
-    if (option == 2)
-        return ResolveColour(colour) == clWhite ? clWhite : clBlack;
-    return colour;
-}

@@ -14,6 +14,3 @@
 [[nodiscard]] TColour AverageColour(TColour first, TColour second);
 // All three channels (r + g + b) div 3.
 [[nodiscard]] TColour GreyColour(TColour colour);
-// The colour a line is printed in under a print colour option: 0 as it is,
-// 1 its grey, 2 black (white stays white so that backgrounds stay blank).
-[[nodiscard]] TColour PrintOptionColour(TColour colour, int option);

@@ -206,6 +206,7 @@ TEST(DisplayColour, BlendsWithColouredBackgroundsAndGoesMonochromeWhenPrinting)
         {RgbColour(100, 0, 200), false, 0, RgbColour(0, 255, 255), RgbColour(255, 0, 200)},
         {clWhite, true, 2, RgbColour(255, 0, 0), clBlack},
         {clWhite, true, 1, RgbColour(100, 100, 100), RgbColour(100, 100, 100)},
+        {clWhite, true, 1, RgbColour(255, 0, 1), RgbColour(85, 85, 85)}, // the channels' mean
         {clWhite, false, 2, RgbColour(255, 0, 0), RgbColour(255, 0, 0)},
     };
     for (const auto& row : rows) {

@@ -54,8 +54,6 @@ TEST(GraphColours, ChannelsMoveAsTheFormulasSay)
         EXPECT_EQ(LightenColour(row.colour, row.amount), row.lightened) << row.colour << " " << row.amount;
     EXPECT_EQ(AverageColour(RgbColour(255, 0, 1), RgbColour(0, 255, 2)), RgbColour(127, 127, 1));
     EXPECT_EQ(GreyColour(RgbColour(255, 0, 1)), RgbColour(85, 85, 85));
-    EXPECT_EQ(PrintOptionColour(RgbColour(255, 0, 0), 2), clBlack);
-    EXPECT_EQ(PrintOptionColour(clWhite, 2), clWhite);
 }
 
 TEST_F(GraphWindowTest, LinesAreDrawnAndAnAppendedLineJoinsThePicture)
