@@ -350,7 +350,6 @@ TColour DisplayColour(const Canvas& canvas, TColour colour)
                      blend(BlueOf(rgb), BlueOf(background)));
 }
 
-
 void DrawBar(Canvas& canvas, int x1, int x2, int y, int thickness)
 {
     if (x2 <= x1)
