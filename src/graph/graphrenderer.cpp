@@ -40,15 +40,20 @@ int TGraphRenderer::DrawLines(Canvas& canvas, TGraphParams& params, const TLineS
             BeforeLine(index);
         TCanvasStateSaver saver(canvas);
         auto* curve = index == HighlightLine ? dynamic_cast<TCurvePLotter*>(line) : nullptr;
+        const std::uint8_t mode = DrawMode;
         if (curve) {
             // The halo goes under the curve, so the curve is drawn (and stored) first.
             const TPolyLineStore* store = curve->LineStore();
-            if (!store || store->State != lsComplete)
+            if (!store || store->State != lsComplete) {
                 curve->DrawOnGraph(canvas, params);
+                // Computed just now (visibly, when so asked): over the halo it is replayed.
+                DrawMode &= static_cast<std::uint8_t>(~dmDrawVisibly);
+            }
             if (DrawingCompleted)
                 DrawHalo(canvas, *curve);
         }
         line->DrawOnGraph(canvas, params);
+        DrawMode = mode;
         if (PauseBetweenLines && BetweenLines && index + 1 < lines->LineCount() && lines->LineCount() > 1 &&
             DrawingCompleted)
             BetweenLines();

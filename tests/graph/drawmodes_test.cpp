@@ -118,3 +118,21 @@ TEST_F(DrawModeTest, ThePauseBoxWaitsForAKeyAndKeepsTheDrawingFlags)
     EXPECT_EQ(status.messages.back(), "");
     EXPECT_GE(status.beeps, 1);
 }
+
+TEST_F(DrawModeTest, TheSelectedLineIsComputedOnceWhenDrawnVisibly)
+{
+    ShowLines({"y=sin x"});
+    auto* curve = dynamic_cast<TCurvePLotter*>(lines->lines[0].get());
+    ASSERT_NE(curve, nullptr);
+    // The plotter polls between samples: the polls count the work.
+    auto polls = [&] {
+        curve->DiscardLineStore();
+        interrupt.polls = 0;
+        window->DrawVisibly();
+        return interrupt.polls;
+    };
+    const int unselected = polls();
+    EXPECT_GT(unselected, 0);
+    window->SelectLine(0);
+    EXPECT_EQ(polls(), unselected) << "the halo's curve was computed again";
+}
