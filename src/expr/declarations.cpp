@@ -286,6 +286,14 @@ std::string TDeclaredFunctionEquation::WriteDefinition() const
     return NameText() + "(x)=" + TreeToMarkup(Function().Definition());
 }
 
+void TDeclaredFunctionEquation::WriteDisplayedLine(TMathsWriter& writer) const
+{
+    if (ListIsEmpty(Elements()))
+        TDeclaredNameEquation::WriteDisplayedLine(writer); // made by the program, never typed
+    else
+        TCurvePLotter::WriteDisplayedLine(writer);
+}
+
 bool MatchDeclaredName(const std::vector<TEquationObject*>& lines, std::string_view text, TDeclaredMatch& match)
 {
     for (TEquationObject* object : lines) {

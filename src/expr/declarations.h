@@ -190,6 +190,11 @@ public:
     // name "(x)=" and the definition's markup.
     [[nodiscard]] std::string WriteDefinition() const override;
     [[nodiscard]] TDeclaredFunction& Function() const { return static_cast<TDeclaredFunction&>(*declaration_); }
+
+protected:
+    // The record keeps the line as it was typed: the definition's markup
+    // rounds its numbers (1/3 to 0.33333333, which is no longer an odd root).
+    void WriteDisplayedLine(TMathsWriter& writer) const override;
 };
 
 // The declaration line whose name starts text (first match in list order).

@@ -321,6 +321,29 @@ TEST(Document, NamesDeclaredFurtherDownAreResolvedWhateverTheSetting)
     }
 }
 
+TEST(Document, AFunctionLineIsSavedAsTypedWithItsNumbersWhole)
+{
+    // Written from its tree, 1/3 became 0.33333333 and f(-8) had no value.
+    const std::string text = WithCrLf("Lumacurve for windows version 3.101\nCurve\nf(x)=x{^{{/{1}{3}}\n"
+                                      "Curve\ng(x)=x+{p\nSelected curve no: 0\n");
+    TDocument doc;
+    ASSERT_EQ(ReadDocument(text, doc), TReadResult::Document);
+    TDocument again;
+    ASSERT_EQ(ReadDocument(DocumentText(doc), again), TReadResult::Document);
+    ASSERT_EQ(Kinds(again), "function function");
+    const std::string written = DocumentText(again);
+    EXPECT_NE(written.find("Curve\r\nf(x)=x{^{{/{1}{3}}\r\n"), std::string::npos) << written;
+    EXPECT_NE(written.find("Curve\r\ng(x)=x+{p\r\n"), std::string::npos) << written;
+    auto value = [&](int line, Extended x) {
+        ParameterValue = x;
+        return static_cast<TDeclaredFunctionEquation&>(*again.lines.lines[line])
+            .Function()
+            .EvaluateDefinition();
+    };
+    EXPECT_EQ(value(0, -8), -2);
+    EXPECT_EQ(value(1, 0), Pi);
+}
+
 TEST(Document, VersionsAndOtherFiles)
 {
     struct TRow {
