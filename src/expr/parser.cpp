@@ -3,6 +3,7 @@
 #include "expr/declarations.h"
 #include "expr/numerics.h"
 #include "formula/descriptions.h"
+#include "formula/markup.h"
 
 #include <algorithm>
 #include <cctype>
@@ -774,7 +775,7 @@ private:
             for (std::size_t i = static_cast<std::size_t>(p.position); i < p.text.size(); ++i)
                 if (p.text[i] != ' ')
                     atTextEnd = false;
-        if (atTextEnd && dynamic_cast<TFractionObject*>(NextNonBlank())) {
+        if (atTextEnd && IsWhole(value) && IsVulgarFraction(dynamic_cast<TFractionObject*>(NextNonBlank()))) {
             NextToken();
             if (p.current.code == tkOperand && p.current.tree) {
                 p.numberState = 2;
@@ -790,6 +791,21 @@ private:
     }
 
     TEditorObject* NextNonBlank() const { return NextNonBlankElement(p.nextElement); }
+
+    // A fraction of two whole numbers, which after a whole number makes a
+    // mixed number (2 1/2); any other fraction (2 x/2) is multiplied.
+    [[nodiscard]] static bool IsVulgarFraction(TFractionObject* fraction)
+    {
+        if (!fraction)
+            return false;
+        for (int cell = 0; cell < 2; ++cell) {
+            const std::string text = ElementsToText(fraction->Cell(cell));
+            if (text.find_first_not_of(' ') == std::string::npos ||
+                text.find_first_not_of("0123456789 ") != std::string::npos)
+                return false;
+        }
+        return true;
+    }
 
     // "(" expression ")" when a bracket follows, otherwise an operand at level 10.
     TPart ParseArgument()

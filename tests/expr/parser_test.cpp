@@ -71,31 +71,39 @@ TEST_F(ParserTest, PupilsNotationMeansWhatPupilsMean)
 {
     const Extended s = std::sin(2.0L), c = std::cos(2.0L);
     const TValueCase cases[] = {
-        {"2x^2", 3, 0, 18},                         // 2·(x²)
-        {"2x{^{2}", 3, 0, 18},                      // with an index element
-        {"1/2x", 2, 0, 0.25},                       // 1/(2x)
-        {"sin 2x", 1, 0, std::sin(2.0L)},           // sin(2x)
-        {"sin x cos x", 2, 0, s * c},               // sin(x)·cos(x)
-        {"sin x + 1", 2, 0, s + 1},                 // sin(x) + 1
-        {"-x^2", 3, 0, -9},                         // −(x²)
-        {"2x!", 2, 0, 24},                          // (2x)!
+        {"2x^2", 3, 0, 18},               // 2·(x²)
+        {"2x{^{2}", 3, 0, 18},            // with an index element
+        {"1/2x", 2, 0, 0.25},             // 1/(2x)
+        {"sin 2x", 1, 0, std::sin(2.0L)}, // sin(2x)
+        {"sin x cos x", 2, 0, s * c},     // sin(x)·cos(x)
+        {"sin x + 1", 2, 0, s + 1},       // sin(x) + 1
+        {"-x^2", 3, 0, -9},               // −(x²)
+        {"2x!", 2, 0, 24},                // (2x)!
         {"2(x+1)", 2, 0, 6},
         {"(x+1)(x-1)", 3, 0, 8},
-        {"(x+1){^{2}", 2, 0, 9},                    // the index squares the whole bracket
+        {"(x+1){^{2}", 2, 0, 9}, // the index squares the whole bracket
         {"|x|+|y|", -2, -3, 5},
         {"2|x|", -2, 0, 4},
-        {"2{/{1}{2}", 0, 0, 2.5},                  // a mixed number
-        {"2 {/{1}{2}", 0, 0, 2.5},                 // blanks between are allowed
-        {"x{/{1}{2}", 3, 0, 1.5},                  // x times a half
-        {"sin{^{2}x", 2, 0, s * s},                 // sin²x = (sin x)²
-        {"sin{^{-1}x", 0.5, 0, std::asin(0.5L)},    // sin⁻¹x = arcsin x
+        {"2{/{1}{2}", 0, 0, 2.5},                // a mixed number
+        {"2 {/{1}{2}", 0, 0, 2.5},               // blanks between are allowed
+        {"x{/{1}{2}", 3, 0, 1.5},                // x times a half
+        {"2{/{x}{2}", 3, 0, 3},                  // only whole numbers make a mixed number:
+        {"3{/{x+1}{2}", 3, 0, 6},                // 3 times (x + 1)/2,
+        {"2{/{-1}{2}", 0, 0, -1},                // 2 times minus a half,
+        {"2.5{/{1}{2}", 0, 0, 1.25},             // 2.5 times a half
+        {"sin{^{2}x", 2, 0, s * s},              // sin²x = (sin x)²
+        {"sin{^{-1}x", 0.5, 0, std::asin(0.5L)}, // sin⁻¹x = arcsin x
         {"sin{^{1}x", 2, 0, s},
-        {"2^3^2", 0, 0, 64},                        // (2³)² : powers bind left to right
+        {"2^3^2", 0, 0, 64}, // (2³)² : powers bind left to right
         {"{sqrt{x+7}", 2, 0, 3},
         {"e{^{x}", 1, 0, std::exp(1.0L)},
         {"2{p", 0, 0, 2 * Pi},
-        {"{\xB1" "x", 3, 0, 3},                           // the + branch until chosen otherwise
-        {"3{\xB4" "x", 2, 0, 6},
+        {"{\xB1"
+         "x",
+         3, 0, 3}, // the + branch until chosen otherwise
+        {"3{\xB4"
+         "x",
+         2, 0, 6},
         {"x/2/2", 8, 0, 2},
         {"10-3-2", 0, 0, 5},
     };
