@@ -44,7 +44,12 @@ Extended RealSin(Extended x)
 {
     if (!TrigArgumentOk(x))
         return 0;
-    return FastSin(x * AngleFactor);
+    // As the cosine, an exact zero at the half turns (sin 180 is 0, not
+    // -5e-20) lets cosec and cot report their poles. Near 0 itself the sine
+    // is as small as its angle, and is kept.
+    const Extended angle = x * AngleFactor;
+    const Extended s = FastSin(angle);
+    return std::fabs(s) < CosineSnap && std::fabs(angle) > 1 ? 0 : s;
 }
 
 Extended RealCos(Extended x)
