@@ -263,8 +263,11 @@ void TEquationList::DropEditedObject(TEditor& line)
 
 void TEquationList::RecalculateDependants(const TEquationObject* object)
 {
+    // A declaration entered again with a new value or definition changes
+    // every line that uses its name.
+    const auto* declared = dynamic_cast<const TDeclaredNameEquation*>(object);
     for (TEquationObject* line : lines_)
-        if (line != object && line->Involves(object))
+        if (line != object && (line->Involves(object) || (declared && line->DependsOn(declared->NameText()))))
             line->SetMustRecalculate(true);
 }
 

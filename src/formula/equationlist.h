@@ -111,7 +111,8 @@ public:
     bool ProcessChanges();
     // True when some line has a request ProcessChanges would carry out.
     [[nodiscard]] bool HasPendingChanges() const;
-    // Marks the lines that depend on object for recalculation.
+    // Marks the lines that depend on object (derived from it, or using the
+    // name it declares) for recalculation.
     void RecalculateDependants(const TEquationObject* object);
 
     // ---- reordering --------------------------------------------------------------

@@ -254,6 +254,9 @@ public:
     [[nodiscard]] bool CompareWith(const TEquationObject& other, const TGraphParams& params) const override;
     // Discards the stored drawing and has the graph redraw the curve.
     void SetSwitch(std::uint16_t mask, bool on) override;
+    // What the curve was drawn from changed (a declared name it uses): the
+    // stored drawing no longer holds.
+    void Recalculate() override { DiscardLineStore(); }
 
     // ---- plain operations ------------------------------------------------------
     // The sampling loop: every part of every family member, then the

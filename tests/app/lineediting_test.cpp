@@ -188,6 +188,23 @@ TEST_F(LineEditingTest, AChangeOfKindIsRefusedAndTheNewObjectAddedAtTheEnd)
     EXPECT_EQ(result.appended, list.ItemAt(2));
 }
 
+TEST_F(LineEditingTest, ADeclarationEnteredAgainRedrawsTheCurvesThatUseIt)
+{
+    Enter("k=2");
+    Enter("y=kx");
+    Enter("y=x");
+    auto* user = dynamic_cast<TCurvePLotter*>(list.ItemAt(1));
+    auto* other = dynamic_cast<TCurvePLotter*>(list.ItemAt(2));
+    ASSERT_TRUE(user && other);
+    list.ProcessChanges();
+    (void)user->LineStoreOrNew(); // drawn, and its drawing kept
+    (void)other->LineStoreOrNew();
+    ASSERT_TRUE(Edit(0, "k=3").editStopped);
+    list.ProcessChanges();
+    EXPECT_EQ(user->LineStore(), nullptr) << "y=kx would go on showing the slope 2";
+    EXPECT_NE(other->LineStore(), nullptr);
+}
+
 TEST_F(LineEditingTest, DeletingADeclaredNameMakesItsUsersWait)
 {
     Configuration.DefineConstants = true;
