@@ -96,7 +96,7 @@ public:
     [[nodiscard]] QMenu* GraphPopup() const { return graphPopup_; }
     [[nodiscard]] THelpWindow* HelpWindow();
     // Opens help at a topic number (0: the contents).
-    void ShowHelp(int topic = 0);
+    void ShowHelp(int topic = 0) override;
 
     // The start-up has finished (the document is open and the accuracy measured).
     [[nodiscard]] bool Started() const { return started_; }

@@ -1,5 +1,5 @@
 // How the lower layers reach the main window: undo snapshots after an
-// action, ending the display of a family, and the status line. The program
+// action, ending the display of a family, help topics and the status line. The program
 // installs its main window here; with none installed (the command-line tool,
 // tests) these requests go nowhere, or to a recording stand-in.
 #pragma once
@@ -14,6 +14,8 @@ public:
     virtual void UndoPostAction() {}
     // Ends the display of the family of the named constant.
     virtual void ClearFamily(std::string_view name) { (void)name; }
+    // Opens the help window at a topic (0: the contents).
+    virtual void ShowHelp(int topic) { (void)topic; }
     // Shows a status-line text, optionally with the information beep and a
     // 15-second time-out; an empty text clears the line.
     virtual void ShowStatus(std::string_view text, bool beep = false, bool timeout = false)

@@ -1,5 +1,6 @@
 #include "formula/mathseditor.h"
 
+#include "app/mainwindowbase.h"
 #include "app/mathsreader.h"
 #include "expr/parser.h"
 #include "formula/formulalayout.h"
@@ -771,7 +772,7 @@ void TMathsEditor::HintFlags(QPoint, std::uint32_t&) {}
 
 void TMathsEditor::ShowMessage(const QString& text, QMessageBox::Icon icon, int helpTopic)
 {
-    (void)helpTopic; // the help window is the main window's
     QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok | QMessageBox::Help, this);
-    box.exec();
+    if (box.exec() == QMessageBox::Help && MainWindow) // the help window is the main window's
+        MainWindow->ShowHelp(helpTopic);
 }

@@ -5,11 +5,13 @@
 #include "app/helpwindow.h"
 #include "app/lumacurveform.h"
 #include "app/windowmessages.h"
+#include "formula/equationswindow.h"
 #include "formula/mathseditor.h"
 #include "graph/axes.h"
 #include "graph/graphwindow.h"
 #include "mainwindow_testing.h"
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -301,6 +303,21 @@ TEST_F(MainForm, HelpOpensAtContentsAndAtEveryTopicUsed)
     ASSERT_TRUE(form->Commands().Trigger("KeyBtnHelpAct"));
     EXPECT_TRUE(help->CurrentPage().toString().endsWith("topic215.html"));
     EXPECT_EQ(THelpWindow::TopicPage(999), "contents.html");
+}
+
+TEST_F(MainForm, HelpInAFormulasMessageOpensItsTopic)
+{
+    TEquationsWindow* equations = form->Equations();
+    equations->setFocus();
+    QTimer::singleShot(50, [] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
+            box->button(QMessageBox::Help)->click();
+    });
+    QTest::keyClicks(equations, "y=(x");
+    QTest::keyClick(equations, Qt::Key_Return);
+    THelpWindow* help = form->HelpWindow();
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_TRUE(help->CurrentPage().toString().endsWith(QString("topic%1.html").arg(FormulaHelpTopic)));
 }
 
 TEST_F(MainForm, AModifiedDocumentIsAskedAboutAndCancelKeepsEverything)
