@@ -560,7 +560,7 @@ void TLumacurveForm::RegisterInsertHandlers()
     auto chord = [this](Qt::Key key) {
         return [this, key] {
             (void)ActiveMathsWindow();
-            QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier | Qt::ShiftModifier);
+            QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier);
             QCoreApplication::sendEvent(equations_, &press);
         };
     };

@@ -577,6 +577,13 @@ bool TMathsEditor::HandleKey(QKeyEvent* event)
     default:
         break;
     }
+    // Ctrl with the < and > keys, which take Shift on most keyboards, types
+    // the same signs as Ctrl with the comma and full-stop keys under them.
+    if (modifiers == (Qt::ControlModifier | Qt::ShiftModifier) &&
+        (key == Qt::Key_Less || key == Qt::Key_Greater)) {
+        line_->TypeSymbol(key == Qt::Key_Less ? LessOrEqual : GreaterOrEqual);
+        return true;
+    }
     if (!ctrlOnly)
         return false;
     switch (key) {

@@ -36,6 +36,7 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 
 namespace {
@@ -218,6 +219,35 @@ TEST_F(MainForm, KeypadInsertCommandsAndAltChordsReachTheFocusedMathsEditor)
     ASSERT_TRUE(form->Commands().Trigger("KeyBtnFnAct"));
     EXPECT_FALSE(sin->isHidden());
     EXPECT_TRUE(seven->isHidden());
+}
+
+TEST_F(MainForm, TheComparisonSignsAreTypedByTheirCommandsAndTheirKeys)
+{
+    TEquationsWindow* equations = form->Equations();
+    QApplication::setActiveWindow(form.get());
+    equations->setFocus();
+    // "y", the sign, "2"; the line is emptied afterwards.
+    auto typed = [&](const std::function<void()>& sign) {
+        QTest::keyClicks(equations, "y");
+        sign();
+        QTest::keyClicks(equations, "2");
+        const std::string text = equations->LineText();
+        equations->Clear();
+        return text;
+    };
+    auto command = [&](const char* name) {
+        return [&, name] { ASSERT_TRUE(form->Commands().Trigger(name)); };
+    };
+    auto key = [&](Qt::Key k, Qt::KeyboardModifiers m) { return [=] { QTest::keyClick(equations, k, m); }; };
+    const std::string lessOrEqual = typed(command("ActionInsLessEq"));
+    const std::string greaterOrEqual = typed(command("ActionInsGreaterEq"));
+    EXPECT_NE(lessOrEqual, "y2");
+    EXPECT_NE(greaterOrEqual, "y2");
+    EXPECT_NE(lessOrEqual, greaterOrEqual);
+    EXPECT_EQ(typed(key(Qt::Key_Comma, Qt::ControlModifier)), lessOrEqual);
+    EXPECT_EQ(typed(key(Qt::Key_Less, Qt::ControlModifier | Qt::ShiftModifier)), lessOrEqual);
+    EXPECT_EQ(typed(key(Qt::Key_Period, Qt::ControlModifier)), greaterOrEqual);
+    EXPECT_EQ(typed(key(Qt::Key_Greater, Qt::ControlModifier | Qt::ShiftModifier)), greaterOrEqual);
 }
 
 TEST_F(MainForm, MenusOpenWithTheirCommands)
