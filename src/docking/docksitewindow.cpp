@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QDockWidget>
+#include <QMenu>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QToolBar>
@@ -174,6 +175,8 @@ bool TDockSiteWindow::ApplyToolbarRecord(const TToolbarPlace& record, bool apply
         const int width = record.bounds[2] > 0 ? record.bounds[2] : bar->sizeHint().width();
         const int height = record.bounds[3] > 0 ? record.bounds[3] : bar->sizeHint().height();
         Float(bar, QRect(record.bounds[0], record.bounds[1], width, height));
+        // The bar always shows inside its window, which shows as the record says.
+        bar->show();
         floatHosts_[bar]->setVisible(record.visible);
     } else {
         Dock(bar, AreaOfSide(record), applyRow && record.alone);
@@ -190,6 +193,29 @@ void TDockSiteWindow::HideAllBars()
         if (host != floatHosts_.end())
             host->second->hide();
     }
+}
+
+QMenu* TDockSiteWindow::createPopupMenu()
+{
+    QMenu* menu = QMainWindow::createPopupMenu();
+    if (!menu)
+        menu = new QMenu(this);
+    // A floating toolbar lives in a window of its own, which the main window does not list.
+    bool first = true;
+    for (QToolBar* bar : bars_) {
+        const auto host = floatHosts_.find(bar);
+        if (host == floatHosts_.end())
+            continue;
+        if (first && !menu->isEmpty())
+            menu->addSeparator();
+        first = false;
+        QAction* action = menu->addAction(bar->windowTitle());
+        action->setCheckable(true);
+        action->setChecked(host->second->isVisible());
+        QWidget* window = host->second;
+        connect(action, &QAction::toggled, window, &QWidget::setVisible);
+    }
+    return menu;
 }
 
 void TDockSiteWindow::Float(QToolBar* bar, const QRect& clientRect)

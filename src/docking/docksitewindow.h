@@ -47,6 +47,9 @@ public:
     bool ApplyToolbarRecord(const TToolbarPlace& record, bool applyRow = true);
     // Hides every toolbar (a document's records then show the ones it names).
     void HideAllBars();
+    // The toolbar chooser: the panels and docked toolbars, then the floating
+    // toolbars, each shown or hidden by its check.
+    QMenu* createPopupMenu() override;
 
     // When locked, panels other than the unlocked one move only while
     // floating, and toolbars do not move.

@@ -437,6 +437,22 @@ TEST_F(MainForm, LayoutTextAndToolbarRecordsRestoreTheArrangement)
     ASSERT_TRUE(form->ApplyToolbarRecord(TToolbarPlace{"ToolBarStats", "Bottom", true}));
     EXPECT_EQ(form->toolBarArea(form->Bar("ToolBarStats")), Qt::BottomToolBarArea);
     EXPECT_TRUE(form->Bar("ToolBarStats")->isVisible());
+    // A document's records are applied after every bar is hidden: a floating
+    // bar shows inside its window, not an empty window.
+    form->HideAllBars();
+    ASSERT_TRUE(
+        form->ApplyToolbarRecord(TToolbarPlace{"ToolbarKeypad", "Floating", true, {40, 90, 120, 300}}));
+    EXPECT_TRUE(form->Bar("ToolbarKeypad")->isVisible());
+    // The toolbar chooser lists floating toolbars too, and hides them.
+    std::unique_ptr<QMenu> chooser(form->createPopupMenu());
+    QAction* keypad = nullptr;
+    for (QAction* action : chooser->actions())
+        if (action->text() == form->Bar("ToolbarKeypad")->windowTitle())
+            keypad = action;
+    ASSERT_NE(keypad, nullptr);
+    EXPECT_TRUE(keypad->isChecked());
+    keypad->trigger();
+    EXPECT_FALSE(form->Bar("ToolbarKeypad")->isVisible());
     form->SetLayoutLocked(true);
     EXPECT_FALSE(form->Bar("ToolBarFile")->isMovable());
     EXPECT_FALSE(form->Panel("EquationsDockPanel")->features() & QDockWidget::DockWidgetMovable);
