@@ -455,18 +455,21 @@ void TLumacurveForm::BuildPopup()
     int index = 0;
     for (const auto& item : PopupItems()) {
         QMenu* owner = item.submenu ? submenus[static_cast<std::size_t>(item.submenu)] : graphPopup_;
-        const bool heading = std::any_of(PopupItems().begin(), PopupItems().end(),
-                                         [index](const TPopupItem& other) { return other.submenu == index; });
+        const bool heading =
+            index > 0 && std::any_of(PopupItems().begin(), PopupItems().end(),
+                                     [index](const TPopupItem& other) { return other.submenu == index; });
         if (heading) {
             QMenu* sub = owner->addMenu(Str(item.caption));
             submenus[static_cast<std::size_t>(index)] = sub;
             sub->menuAction()->setData(index);
+            sub->menuAction()->setEnabled(false); // none of its items is offered yet
         } else {
             QAction* action = owner->addAction(Str(item.caption));
             action->setData(index);
-            // The object's popup actions arrive with the graph and equations windows; until then nothing
-            // offers them.
+            // "Delete" acts on the line under the mouse; the objects' own popup actions are not offered yet.
             action->setEnabled(false);
+            if (index == 0)
+                popupDelete_ = action;
         }
         ++index;
     }
@@ -718,7 +721,25 @@ void TLumacurveForm::RegisterScaleHandlers()
                 QKeyEvent press(QEvent::KeyPress, key, modifiers, text);
                 QCoreApplication::sendEvent(target, &press);
             });
-    graph->PopupMenu = graphPopup_;
+    // Both windows pop up one menu, for the line under the mouse.
+    for (TCanvasControl* control :
+         {static_cast<TCanvasControl*>(graph), static_cast<TCanvasControl*>(equations_)}) {
+        control->PopupMenu = graphPopup_;
+        control->OnContextPopup = [this](TCanvasControl* sender, QPoint point, bool&) {
+            popupObject_ = dynamic_cast<TEquationObject*>(sender->ObjectAt(point));
+            popupDelete_->setEnabled(popupObject_ && !equations_->Line());
+        };
+    }
+    connect(popupDelete_, &QAction::triggered, this, [this] {
+        TEquationObject* object = popupObject_;
+        popupObject_ = nullptr;
+        if (!object || equations_->List().IndexOf(object) < 0 || equations_->Line())
+            return;
+        if (equations_->DeleteCurve(object).isEmpty()) {
+            SetModified(true);
+            UndoPostAction();
+        }
+    });
     // The mouse-mode commands drive the graph window's tools; trace is one of them.
     commands_->SetModeHandler([this](int code) {
         if (code == 399) {

@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 
+class QAction;
 class QLabel;
 class QMenu;
 class QPrinter;
@@ -30,6 +31,7 @@ class QToolButton;
 class TDocument;
 class TGraphParams;
 class TGraphWindow;
+class TEquationObject;
 class TOwnedLines;
 class TEquationsWindow;
 class THelpWindow;
@@ -215,6 +217,9 @@ private:
     QTimer* messageTimer_ = nullptr;
     QTimer* scrollBarTimer_ = nullptr;
     QMenu* graphPopup_ = nullptr;
+    QAction* popupDelete_ = nullptr;
+    // The line under the mouse when the popup menu opened (may have gone since).
+    TEquationObject* popupObject_ = nullptr;
     QMenu* mouseAccPopup_ = nullptr;
     QWidget* keypad_ = nullptr;
     QScrollArea* equationsScroller_ = nullptr;

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QContextMenuEvent>
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
@@ -248,6 +249,44 @@ TEST_F(MainForm, TheComparisonSignsAreTypedByTheirCommandsAndTheirKeys)
     EXPECT_EQ(typed(key(Qt::Key_Less, Qt::ControlModifier | Qt::ShiftModifier)), lessOrEqual);
     EXPECT_EQ(typed(key(Qt::Key_Period, Qt::ControlModifier)), greaterOrEqual);
     EXPECT_EQ(typed(key(Qt::Key_Greater, Qt::ControlModifier | Qt::ShiftModifier)), greaterOrEqual);
+}
+
+TEST_F(MainForm, ThePopupMenuDeletesTheLineUnderTheMouse)
+{
+    TEquationsWindow* equations = form->Equations();
+    QApplication::setActiveWindow(form.get());
+    equations->setFocus();
+    for (const char* line : {"y=x", "y=2", "y=-3"}) {
+        QTest::keyClicks(equations, line);
+        QTest::keyClick(equations, Qt::Key_Return);
+    }
+    ASSERT_EQ(equations->Count(), 3);
+    QMenu* popup = form->GraphPopup();
+    QAction* remove = popup->actions().first();
+    ASSERT_EQ(remove->text(), "Delete");
+    EXPECT_EQ(remove->menu(), nullptr);
+    auto rightClick = [&](QWidget* window, QPoint at) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, window->mapToGlobal(at));
+        QCoreApplication::sendEvent(window, &event);
+        popup->hide();
+    };
+    // On the equations window: the line under the mouse, not the selected one.
+    rightClick(equations, equations->LineRect(1).center());
+    ASSERT_TRUE(remove->isEnabled());
+    remove->trigger();
+    ASSERT_EQ(equations->Count(), 2);
+    EXPECT_EQ(equations->List().LineMarkup(1), "y=-3");
+    EXPECT_TRUE(form->Modified());
+    // On the graph: the curve under the mouse; nothing there, nothing to delete.
+    TGraphWindow* graph = form->GraphArea();
+    const TAxes& axes = *graph->Params().Axes;
+    rightClick(graph, axes.ValueToPixel(1, -3));
+    ASSERT_TRUE(remove->isEnabled());
+    remove->trigger();
+    ASSERT_EQ(equations->Count(), 1);
+    EXPECT_EQ(equations->List().LineMarkup(0), "y=x");
+    rightClick(graph, axes.ValueToPixel(3, -5));
+    EXPECT_FALSE(remove->isEnabled());
 }
 
 TEST_F(MainForm, MenusOpenWithTheirCommands)
