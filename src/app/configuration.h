@@ -98,6 +98,7 @@ enum : std::uint8_t {
     dmDemonstration = 0x1, // the demonstration drawing setting is on
     dmDrawVisibly = 0x2,   // each segment appears as soon as it is computed
     dmNoCache = 0x4,       // a picture is being made
+    dmLinesOnly = 0x8,     // a stored drawing is replayed without its shading
 };
 inline std::uint8_t DrawMode = 0;
 

@@ -9,6 +9,15 @@
 #include "plot/curveplotter.h"
 #include "plot/graphobject.h"
 
+namespace {
+
+bool Complete(const TPolyLineStore* store)
+{
+    return store && store->State == lsComplete;
+}
+
+} // namespace
+
 bool LineVisible(const TEquationObject* line)
 {
     return line && (line->Switches() & HiddenLineSwitch) == 0;
@@ -41,18 +50,22 @@ int TGraphRenderer::DrawLines(Canvas& canvas, TGraphParams& params, const TLineS
         TCanvasStateSaver saver(canvas);
         auto* curve = index == HighlightLine ? dynamic_cast<TCurvePLotter*>(line) : nullptr;
         const std::uint8_t mode = DrawMode;
+        bool done = false;
         if (curve) {
             // The halo goes under the curve, so the curve is drawn (and stored) first.
-            const TPolyLineStore* store = curve->LineStore();
-            if (!store || store->State != lsComplete) {
+            if (!Complete(curve->LineStore())) {
                 curve->DrawOnGraph(canvas, params);
-                // Computed just now (visibly, when so asked): over the halo it is replayed.
-                DrawMode &= static_cast<std::uint8_t>(~dmDrawVisibly);
+                // Computed just now (visibly, when so asked): over the halo its lines are
+                // replayed, without shading its side a second time. A drawing that could
+                // not be stored (a partial repaint, an abandoned one) has no halo either.
+                DrawMode = static_cast<std::uint8_t>((DrawMode & ~dmDrawVisibly) | dmLinesOnly);
+                done = !Complete(curve->LineStore());
             }
             if (DrawingCompleted)
                 DrawHalo(canvas, *curve);
         }
-        line->DrawOnGraph(canvas, params);
+        if (!done)
+            line->DrawOnGraph(canvas, params);
         DrawMode = mode;
         if (PauseBetweenLines && BetweenLines && index + 1 < lines->LineCount() && lines->LineCount() > 1 &&
             DrawingCompleted)
@@ -64,7 +77,7 @@ int TGraphRenderer::DrawLines(Canvas& canvas, TGraphParams& params, const TLineS
 void TGraphRenderer::DrawHalo(Canvas& canvas, const TCurvePLotter& curve)
 {
     const TPolyLineStore* store = curve.LineStore();
-    if (!store || store->State != lsComplete)
+    if (!Complete(store))
         return;
     TCanvasStateSaver saver(canvas);
     canvas.SetPen({LightenColour(AdjustedColour(canvas, curve.colour), 25),

@@ -221,7 +221,7 @@ void TCurvePLotter::DrawOnGraph(Canvas& canvas, TGraphParams& params)
         store->StartRecording();
 
     if (store && store->State == lsComplete) {
-        store->Replay(canvas);
+        store->Replay(canvas, !(DrawMode & dmLinesOnly));
     } else {
         TXY context(params);
         context.Pencil = DrawMode == (dmDemonstration | dmDrawVisibly);

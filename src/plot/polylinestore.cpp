@@ -152,7 +152,7 @@ void TShadingRect::Replay(Canvas& canvas, TShadingBitmap& bitmap) const
 
 // ---- the store ------------------------------------------------------------------
 
-void TPolyLineStore::Replay(Canvas& canvas) const
+void TPolyLineStore::Replay(Canvas& canvas, bool shade) const
 {
     TShadingBitmap bitmap(canvas);
     const bool copy = canvas.Pen().mode == TPenMode::Copy;
@@ -162,7 +162,7 @@ void TPolyLineStore::Replay(Canvas& canvas) const
         bitmap.UseCached(shading_.image);
     for (const TStoredPiece* piece : *this)
         piece->Replay(canvas, bitmap);
-    if (!copy)
+    if (!copy || !shade)
         return;
     QImage blended = bitmap.Blend(canvas);
     if (!reuse && State == lsComplete)

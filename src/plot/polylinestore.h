@@ -154,8 +154,8 @@ public:
     std::uint8_t State = lsRecording;
 
     // Draws every piece with the canvas pen; the shading of all pieces is
-    // blended once at the end (only with the pen mode copy).
-    void Replay(Canvas& canvas) const;
+    // blended once at the end (only with the pen mode copy, and when shade).
+    void Replay(Canvas& canvas, bool shade = true) const;
     // Forgets the pieces and records afresh.
     void StartRecording();
 

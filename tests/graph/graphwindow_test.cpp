@@ -93,6 +93,23 @@ TEST_F(GraphWindowTest, RenderingIntoAnotherCanvasDrawsTheSameGraph)
     }
 }
 
+TEST_F(GraphWindowTest, ASelectedInequalityIsShadedOnceHoweverItWasDrawn)
+{
+    ShowLines({"y>x{^{2}"});
+    auto* curve = dynamic_cast<TCurvePLotter*>(lines->lines[0].get());
+    ASSERT_NE(curve, nullptr);
+    const QPoint inside = Pixel(0.5, 6);
+    auto shade = [&] { return window->CopyScreen().pixel(inside); };
+    const QRgb unselected = shade();
+    ASSERT_NE(unselected, qRgb(255, 255, 255)) << "the side is shaded";
+    // Selected when already stored, and when computed afresh under its halo.
+    window->SelectLine(0);
+    EXPECT_EQ(shade(), unselected);
+    curve->DiscardLineStore();
+    window->LinesChanged(0);
+    EXPECT_EQ(shade(), unselected);
+}
+
 TEST_F(GraphWindowTest, ClickingOnACurveSelectsItAndBesideItDeselects)
 {
     ShowLines({"y=x{^{2}", "y=2x+1"});
