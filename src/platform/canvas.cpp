@@ -182,17 +182,21 @@ int Canvas::PixelsPerInchY() const
 // The device's size in millimetres over its size in pixels: true for every
 // device, where the physical resolution some devices report is not the one
 // they are drawn in (a PDF writer reports 1200 whatever its resolution).
+// A drawing scaled onto the device (a window's drawing filling a printed
+// page) measures in its own pixels, each that many device pixels.
 qreal Canvas::MillimetresPerPixelX() const
 {
+    const qreal scale = painter_ ? std::fabs(painter_->worldTransform().m11()) : 1;
     if (device_ && device_->widthMM() > 0 && device_->width() > 0)
-        return static_cast<qreal>(device_->widthMM()) / device_->width();
+        return static_cast<qreal>(device_->widthMM()) / device_->width() * (scale > 0 ? scale : 1);
     return 25.4 / 96;
 }
 
 qreal Canvas::MillimetresPerPixelY() const
 {
+    const qreal scale = painter_ ? std::fabs(painter_->worldTransform().m22()) : 1;
     if (device_ && device_->heightMM() > 0 && device_->height() > 0)
-        return static_cast<qreal>(device_->heightMM()) / device_->height();
+        return static_cast<qreal>(device_->heightMM()) / device_->height() * (scale > 0 ? scale : 1);
     return 25.4 / 96;
 }
 
@@ -229,9 +233,13 @@ void Canvas::ApplyPen()
     pen.setStyle(QtPenStyle(pen_.style));
     if (pen_.width <= 1) {
         // A hairline of one device pixel; flat caps leave out the end pixel
-        // of a line as raster line drawing does.
+        // of a line as raster line drawing does. A drawing scaled up onto a
+        // page or a picture keeps the lines one window pixel wide: a device
+        // pixel of a printer is too thin to see.
+        const QTransform& transform = p.worldTransform();
+        const bool scaledUp = std::fabs(transform.m11()) > 1.01 || std::fabs(transform.m22()) > 1.01;
         pen.setWidth(1);
-        pen.setCosmetic(true);
+        pen.setCosmetic(!scaledUp);
         pen.setCapStyle(Qt::FlatCap);
         pen.setJoinStyle(Qt::MiterJoin);
     } else {

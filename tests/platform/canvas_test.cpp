@@ -1,7 +1,8 @@
 // The drawing layer as the drawing code relies on it: pixels where the
 // coordinates put them, the pen moving on after lines and text, colour values
-// of both forms, the Symbol stand-in, clipping, XOR and alpha shading, and
-// hairlines that stay one device pixel wide at device pixel ratio 2.
+// of both forms, the Symbol stand-in, clipping, XOR and alpha shading,
+// hairlines that stay one device pixel wide at device pixel ratio 2, and a
+// drawing scaled onto a page keeping its lines and millimetres.
 #include "platform/canvas.h"
 #include "platform/codepage.h"
 #include "platform/colour.h"
@@ -74,6 +75,25 @@ TEST(CanvasLines, HairlinesStayOneDevicePixelWideAtRatioTwo)
     EXPECT_TRUE(IsDark(image, 50, 40));
     EXPECT_FALSE(IsDark(image, 49, 40));
     EXPECT_FALSE(IsDark(image, 51, 40));
+}
+
+TEST(CanvasLines, HairlinesAndMillimetresScaleWithADrawingScaledUpOntoAPage)
+{
+    QImage image = WhiteImage(160, 120);
+    const int deviceMillimetres = Canvas(&image).MillimetresToPixelsY(20);
+    {
+        QPainter painter(&image);
+        painter.scale(4, 4); // as a window's drawing fills a printed page
+        Canvas canvas(&painter);
+        canvas.MoveTo(2, 10);
+        canvas.LineTo(38, 10);
+        // A tick of so many millimetres is as long on the page as unscaled.
+        EXPECT_NEAR(canvas.MillimetresToPixelsY(20) * 4, deviceMillimetres, 4);
+    }
+    int dark = 0;
+    for (int y = 30; y < 50; ++y)
+        dark += IsDark(image, 80, y) ? 1 : 0;
+    EXPECT_EQ(dark, 4); // one window pixel, not one device pixel
 }
 
 TEST(CanvasLines, WidePensScaleWithTheDevice)
