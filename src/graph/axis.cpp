@@ -100,12 +100,6 @@ void DropNegativeZero(std::string& text)
         text.erase(0, 1);
 }
 
-// The printer's pen factor: printer pixels per millimetre, divided by 3.
-int PrintPenFactor(const Canvas& canvas)
-{
-    return static_cast<int>(canvas.PixelsPerInchX() / 25.4) / 3;
-}
-
 // The width of a graph-paper line of subdivision j when printing.
 int GraphPaperPrintWidth(int factor, int j, int thinWidth)
 {
@@ -655,7 +649,7 @@ void TAxis::Draw(Canvas& canvas, int cross, int pass, int extentAcross, int exte
                 } else if (drawLine) {
                     if (graphPaper) {
                         pen.colour = GraphPaperLineColour(j == 0 ? 0 : j == 5 ? 1 : 2);
-                        pen.width = printing ? GraphPaperPrintWidth(PrintPenFactor(canvas), j, thin) : thin;
+                        pen.width = printing ? GraphPaperPrintWidth(canvas.PrintPenFactor(), j, thin) : thin;
                     }
                     pen.style = TPenStyle::InsideFrame;
                     canvas.SetPen(pen);

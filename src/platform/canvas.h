@@ -23,6 +23,7 @@
 #include <QRegion>
 #include <QString>
 
+#include <algorithm>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -103,6 +104,12 @@ public:
     // True while the canvas draws for a printer (set by whoever prints);
     // drawing code chooses black grids and print pen widths from it.
     [[nodiscard]] bool Printing() const { return printing_; }
+    // The pen width factor: 1 on screen, printer pixels per millimetre div 3
+    // when printing.
+    [[nodiscard]] int PrintPenFactor() const
+    {
+        return printing_ ? std::max(1, static_cast<int>(PixelsPerInchX() / 25.4) / 3) : 1;
+    }
     void SetPrinting(bool printing) { printing_ = printing; }
     // Smooth edges for curves; off by default so that pixels are exact.
     void SetAntialiasing(bool on);

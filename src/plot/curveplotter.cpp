@@ -139,14 +139,6 @@ int MeasureAutomaticAccuracy(TCurvePLotter& testCurve, Canvas& canvas, TGraphPar
     return AutomaticAccuracyFor(seconds);
 }
 
-int PrintPenFactor(const Canvas& canvas)
-{
-    if (!canvas.Printing())
-        return 1;
-    const int pixelsPerMillimetre = static_cast<int>(canvas.PixelsPerInchX() / 25.4);
-    return std::max(1, pixelsPerMillimetre / 3);
-}
-
 // ---- construction ---------------------------------------------------------------------
 
 TCurvePLotter::TCurvePLotter() = default;
@@ -169,7 +161,7 @@ void TCurvePLotter::SetPen(Canvas& canvas) const
     const int styleCount = static_cast<int>(TPenStyle::InsideFrame) + 1;
     canvas.SetPenStyle(static_cast<TPenStyle>(style < styleCount ? style : 0));
     canvas.SetPenColour(AdjustedColour(canvas, colour));
-    canvas.SetPenWidth(std::max(1, static_cast<int>(thickness)) * PrintPenFactor(canvas));
+    canvas.SetPenWidth(std::max(1, static_cast<int>(thickness)) * canvas.PrintPenFactor());
 }
 
 void TCurvePLotter::Plot(Canvas& canvas, TXY& context)

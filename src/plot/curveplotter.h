@@ -146,9 +146,6 @@ inline constexpr int MinimumAutomaticAccuracy = 2;
 // automatic accuracy its drawing time gives; the settings are left as they were.
 [[nodiscard]] int MeasureAutomaticAccuracy(TCurvePLotter& testCurve, Canvas& canvas, TGraphParams& params);
 
-// The pen width factor: 1 on screen, printer pixels per millimetre div 3 when printing.
-[[nodiscard]] int PrintPenFactor(const Canvas& canvas);
-
 class TCurvePLotter : public TEquationObject {
 public:
     TCurvePLotter();
