@@ -10,6 +10,7 @@
 #include "expr/declarations.h"
 #include "expr/entry.h"
 #include "formula/canvascontrol.h"
+#include "formula/equationsscrollingwidget.h"
 #include "formula/equationswindow.h"
 #include "formula/formulalayout.h"
 #include "formula/markup.h"
@@ -272,13 +273,13 @@ void TLumacurveForm::BuildStatusLine()
 void TLumacurveForm::BuildPanels()
 {
     // The equations panel: the scroller holds the equations window.
-    equationsScroller_ = new QScrollArea;
+    auto* scroller = new TEquationsScrolling;
+    equationsScroller_ = scroller;
     equationsScroller_->setObjectName("EquationsScroller");
-    equationsScroller_->setWidgetResizable(true);
     equations_ = new TEquationsWindow;
     equations_->setObjectName("EquationsWindow");
-    equations_->Scrolling = equationsScroller_;
-    equationsScroller_->setWidget(equations_);
+    // The box scrolls by whole lines and grows with the widest and the last line.
+    scroller->SetEquationsWindow(equations_);
     equationsScroller_->setMinimumWidth(260);
     QDockWidget* equationsPanel =
         AddPanel("EquationsDockPanel", tr("Equations"), equationsScroller_, Qt::LeftDockWidgetArea);

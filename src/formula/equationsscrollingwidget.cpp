@@ -91,3 +91,11 @@ void TEquationsScrolling::resizeEvent(QResizeEvent* event)
     QScrollArea::resizeEvent(event);
     FitWindow(content_);
 }
+
+bool TEquationsScrolling::viewportEvent(QEvent* event)
+{
+    const bool handled = QScrollArea::viewportEvent(event);
+    if (event->type() == QEvent::Resize && window_ && window_->Line())
+        window_->ScrollCaretIntoView();
+    return handled;
+}

@@ -32,6 +32,9 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // A scroll bar coming or going resizes the view: the caret of a line
+    // being typed is brought back into it.
+    bool viewportEvent(QEvent* event) override;
 
 private:
     void VerticalAction(int action);

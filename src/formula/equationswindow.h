@@ -114,6 +114,7 @@ public:
     // ---- view ------------------------------------------------------------------------
     void ScrollToSelected();
     void UpdateScrollRanges();
+    void FitScrollRange() override { UpdateScrollRanges(); }
     // Repaints a line widened by extra pixels; a positive extra repaints
     // everything from the line's top down.
     void InvalidateLine(int index, int extra = 0);

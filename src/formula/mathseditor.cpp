@@ -407,6 +407,7 @@ void TMathsEditor::ScrollCaretIntoView()
         return;
     const QRect caret = line_->CaretRect();
     if (Scrolling) {
+        FitScrollRange();
         const QPoint inScroll = mapTo(Scrolling->widget() ? Scrolling->widget() : this,
                                       caret.topLeft() + QPoint(line_->offsetX, line_->offsetY));
         Scrolling->ensureVisible(inScroll.x(), inScroll.y() + caret.height() / 2, 3, caret.height());

@@ -168,6 +168,9 @@ public:
 
     [[nodiscard]] QSize sizeHint() const override;
 
+    // Scrolls the edited line so that its caret is in view.
+    void ScrollCaretIntoView();
+
 protected:
     // Shows a message box (tests replace it).
     virtual void ShowMessage(const QString& text, QMessageBox::Icon icon, int helpTopic);
@@ -185,12 +188,14 @@ protected:
     // Paints the line with its selection and caret; the equations window
     // paints its other lines around this.
     void PaintEditedLine(Canvas& canvas, QPainter& painter);
+    // Makes the scroll box's range hold the edited line as it now stands,
+    // before the caret is scrolled into view (the equations window's).
+    virtual void FitScrollRange() {}
 
 private:
     bool HandleKey(QKeyEvent* event);
     void TypeCharacter(char character);
     bool AutoScroll();
-    void ScrollCaretIntoView();
     void ClampScroll();
     void UpdateCaret();
 

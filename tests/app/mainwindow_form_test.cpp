@@ -25,6 +25,8 @@
 #include <QMimeData>
 #include <QPrinter>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -249,6 +251,31 @@ TEST_F(MainForm, TheComparisonSignsAreTypedByTheirCommandsAndTheirKeys)
     EXPECT_EQ(typed(key(Qt::Key_Less, Qt::ControlModifier | Qt::ShiftModifier)), lessOrEqual);
     EXPECT_EQ(typed(key(Qt::Key_Period, Qt::ControlModifier)), greaterOrEqual);
     EXPECT_EQ(typed(key(Qt::Key_Greater, Qt::ControlModifier | Qt::ShiftModifier)), greaterOrEqual);
+}
+
+TEST_F(MainForm, TheEquationsPanelScrollsToTheLineBeingTyped)
+{
+    TEquationsWindow* equations = form->Equations();
+    QApplication::setActiveWindow(form.get());
+    equations->setFocus();
+    for (int i = 0; i < 60; ++i) {
+        QTest::keyClicks(equations, QString("y=%1x").arg(i));
+        QTest::keyClick(equations, Qt::Key_Return);
+    }
+    QTest::keyClicks(equations, "y=0.1x^3-0.2x^2+0.3x-0.4+0.5x-0.6x+0.7x-0.8+0.9x-1.1x+1.2-1.3x");
+    QCoreApplication::processEvents();
+    auto* box = form->findChild<QScrollArea*>("EquationsScroller");
+    ASSERT_NE(box, nullptr);
+    const QRect line = equations->LineRect(equations->Count() - 1);
+    const QRect view(QPoint(box->horizontalScrollBar()->value(), box->verticalScrollBar()->value()),
+                     box->viewport()->size());
+    EXPECT_TRUE(view.contains(QPoint(line.left() + 1, line.center().y())) ||
+                view.contains(QPoint(line.right() - 1, line.center().y())))
+        << "the line being typed is out of sight " << line.x() << "," << line.y() << " " << line.width()
+        << "x" << line.height() << " view " << view.x() << "," << view.y() << " " << view.width() << "x"
+        << view.height();
+    EXPECT_GT(box->verticalScrollBar()->maximum(), 0);
+    EXPECT_GT(box->horizontalScrollBar()->value(), 0) << "its end, where the caret is, too";
 }
 
 TEST_F(MainForm, ThePopupMenuDeletesTheLineUnderTheMouse)

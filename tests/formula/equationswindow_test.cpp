@@ -372,6 +372,19 @@ TEST_F(EquationsWindowTest, ManyLinesScrollByWholeLines)
     EXPECT_EQ(bar->value(), window->LineRect(line).top()) << "pages land on a line's top";
 }
 
+TEST_F(EquationsWindowTest, ALongLineBeingTypedScrollsToKeepTheCaretInView)
+{
+    Type("y=0.1x^3-0.2x^2+0.3x-0.4+0.5x-0.6x+0.7x-0.8+0.9x-1.1x+1.2-1.3x+1.4");
+    QApplication::processEvents();
+    QScrollBar* bar = box->horizontalScrollBar();
+    EXPECT_GT(bar->value(), 0) << "the end of the line is out of sight";
+    TEditor* line = window->Line();
+    ASSERT_NE(line, nullptr);
+    const int caret = line->offsetX + line->CaretRect().x() - bar->value();
+    EXPECT_GE(caret, 0);
+    EXPECT_LE(caret, box->viewport()->width());
+}
+
 TEST_F(EquationsWindowTest, TheWindowLooksRight)
 {
     EnterMarkup("y=x{^{2}");
