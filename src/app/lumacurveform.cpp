@@ -411,6 +411,8 @@ void TLumacurveForm::BuildKeypad()
         button->setObjectName("Key_" + Str(key.caption));
         button->setFocusPolicy(Qt::NoFocus);
         button->setMinimumWidth(22);
+        // A key never shrinks below its caption, however small its window is made.
+        button->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
         const QString types = Str(key.types);
         const bool minusOne = key.caption == "-1";
         connect(button, &QToolButton::clicked, this, [this, types, minusOne] {
@@ -433,6 +435,7 @@ void TLumacurveForm::BuildKeypad()
         button->setObjectName(QString(name).replace("Act", "Btn"));
         button->setDefaultAction(commands_->Action(name));
         button->setFocusPolicy(Qt::NoFocus);
+        button->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
         grid->addWidget(button, index / Columns, index % Columns);
         ++index;
     }
@@ -440,6 +443,9 @@ void TLumacurveForm::BuildKeypad()
         for (const auto& [button, group] : grouped)
             button->setVisible((group == 2) == second);
     });
+    // The keys keep their captions whole, whatever size a document or the
+    // whiteboard preferences give the keypad's window.
+    keypad_->setMinimumSize(keypad_->sizeHint());
     bar->addWidget(keypad_);
     // Its floating window takes the keys' size now that they exist.
     TToolbarPlace keypadPlace = RecordOf(bar);
@@ -1482,6 +1488,15 @@ void TLumacurveForm::ApplyArrangement(const TArrangement& arrangement)
     font.setPixelSize(std::abs(EquationsFontHeight));
     EquationsArea()->setFont(font);
     graphArea_->setFont(font);
+    // The formulas are laid out in that font and height.
+    if (FormulaFontName != EquationsFontName || FormulaReferenceHeight != std::abs(EquationsFontHeight)) {
+        FormulaFontName = EquationsFontName;
+        FormulaReferenceHeight = std::max(1, std::abs(EquationsFontHeight));
+        (void)SetFormulaHeight(FormulaReferenceHeight);
+        equations_->RemeasureAll();
+        if (TEditor* line = equations_->Line())
+            line->Remeasure();
+    }
     const QColor colour(BackgroundColour & 0xFF, (BackgroundColour >> 8) & 0xFF,
                         (BackgroundColour >> 16) & 0xFF);
     for (QWidget* area : {EquationsArea(), static_cast<QWidget*>(graphArea_)}) {

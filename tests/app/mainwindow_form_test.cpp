@@ -6,6 +6,7 @@
 #include "app/lumacurveform.h"
 #include "app/windowmessages.h"
 #include "formula/equationswindow.h"
+#include "formula/formulalayout.h"
 #include "formula/mathseditor.h"
 #include "graph/axes.h"
 #include "graph/graphwindow.h"
@@ -76,6 +77,9 @@ protected:
         Configuration = DefaultConfiguration;
         EquationsFontName = "DejaVu Sans";
         EquationsFontHeight = -16;
+        FormulaFontName = "DejaVu Sans";
+        FormulaReferenceHeight = 16;
+        (void)SetFormulaHeight(16);
         BackgroundColour = clWhite;
     }
 
@@ -134,8 +138,16 @@ TEST_F(MainForm, StatusLineTimesOutOnlyWhenAsked)
 TEST_F(MainForm, WhiteboardKeepsTheUsersArrangementAndStoresPreferences)
 {
     const TArrangement own = form->CurrentArrangement();
+    form->Equations()->setFocus();
+    QTest::keyClicks(form->Equations(), "y=2x+1");
+    QTest::keyClick(form->Equations(), Qt::Key_Return);
+    const QSize ordinary = form->Equations()->LineRect(0).size();
     ASSERT_TRUE(form->Commands().Trigger("ActionWhiteboard"));
     EXPECT_TRUE(form->Whiteboard());
+    // The writing is large: the lines are laid out in the whiteboard's font.
+    const QSize large = form->Equations()->LineRect(0).size();
+    EXPECT_GT(large.width(), ordinary.width() * 3 / 2);
+    EXPECT_GT(large.height(), ordinary.height() * 3 / 2);
     EXPECT_EQ(EquationsFontName, "Arial");
     EXPECT_EQ(EquationsFontHeight, -26);
     EXPECT_EQ(BackgroundColour, 16121855);
@@ -151,6 +163,7 @@ TEST_F(MainForm, WhiteboardKeepsTheUsersArrangementAndStoresPreferences)
     EXPECT_FALSE(form->Whiteboard());
     EXPECT_EQ(form->CurrentArrangement().Text(), own.Text());
     EXPECT_EQ(form->toolBarArea(form->Bar("ToolBarZoom")), Qt::TopToolBarArea);
+    EXPECT_EQ(form->Equations()->LineRect(0).size(), ordinary);
 
     // Stored preferences replace the built-in ones.
     EquationsFontName = "DejaVu Serif";
