@@ -63,6 +63,15 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
             [this](QListWidgetItem* item) { ShowPage(QUrl(item->data(Qt::UserRole).toString())); });
     connect(contents_, &QListWidget::itemClicked, this,
             [this](QListWidgetItem* item) { ShowPage(QUrl(item->data(Qt::UserRole).toString())); });
+    // The list follows the page shown, however it was reached (a link, Back, Forward).
+    connect(browser_, &QTextBrowser::sourceChanged, this, [this](const QUrl& page) {
+        const QString shown = page.adjusted(QUrl::RemoveFragment).toString();
+        int current = -1;
+        for (int row = 0; row < contents_->count(); ++row)
+            if (contents_->item(row)->data(Qt::UserRole).toString() == shown)
+                current = row;
+        contents_->setCurrentRow(current);
+    });
     bar->addAction(tr("Contents"), this, &THelpWindow::ShowContents);
     bar->addAction(tr("Back"), browser_, &QTextBrowser::backward);
     bar->addAction(tr("Forward"), browser_, &QTextBrowser::forward);
@@ -116,9 +125,6 @@ void THelpWindow::ShowPage(const QUrl& page)
 {
     browser_->setSource(page);
     setWindowTitle(tr("Lumacurve Help"));
-    for (int row = 0; row < contents_->count(); ++row)
-        if (contents_->item(row)->data(Qt::UserRole).toString() == page.toString())
-            contents_->setCurrentRow(row);
     show();
     raise();
 }

@@ -20,6 +20,7 @@
 #include <QDockWidget>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -411,6 +412,15 @@ TEST_F(MainForm, HelpOpensAtContentsAndAtEveryTopicUsed)
     }
     ASSERT_TRUE(form->Commands().Trigger("KeyBtnHelpAct"));
     EXPECT_TRUE(help->CurrentPage().toString().endsWith("topic215.html"));
+    // The topic list follows a link followed in the page, and Back.
+    auto* list = help->findChild<QListWidget*>();
+    ASSERT_NE(list, nullptr);
+    form->ShowHelp(0);
+    const int contentsRow = list->currentRow();
+    help->Browser()->setSource(QUrl(list->item(1)->data(Qt::UserRole).toString()));
+    EXPECT_EQ(list->currentRow(), 1);
+    help->Browser()->backward();
+    EXPECT_EQ(list->currentRow(), contentsRow);
     EXPECT_EQ(THelpWindow::TopicPage(999), "contents.html");
 }
 
