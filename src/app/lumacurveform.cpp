@@ -411,7 +411,7 @@ void TLumacurveForm::BuildKeypad()
         button->setObjectName("Key_" + Str(key.caption));
         button->setFocusPolicy(Qt::NoFocus);
         button->setMinimumWidth(22);
-        // A key never shrinks below its caption, however small its window is made.
+        // The keys fill their places in the grid.
         button->setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Fixed);
         const QString types = Str(key.types);
         const bool minusOne = key.caption == "-1";
