@@ -4,11 +4,11 @@
 // same run: entering the same lines as typed markup (the cost of equation
 // entry alone) and copying the document's bytes. The program ends with a
 // table of the CPU times against the goals (open 50 ms, save 10 ms).
-#include "app/document.h"
-#include "tablereporter.h"
-#include "app/mathswriter.h"
-#include "expr/entry.h"
+#include "document/document.h"
+#include "entry/entry.h"
 #include "formula/markup.h"
+#include "settings/mathswriter.h"
+#include "tablereporter.h"
 
 #include <QGuiApplication>
 

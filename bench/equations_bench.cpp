@@ -3,12 +3,12 @@
 // repaint) and scrolling by one page with its repaint. The baselines in the
 // same run are a repaint with nothing changed and the classification alone,
 // so the closing table shows what the window adds on top of them.
-#include "app/lineediting.h"
+#include "document/lineediting.h"
+#include "entry/entry.h"
+#include "equations/equationsscrollingwidget.h"
+#include "equations/equationswindow.h"
 #include "expr/declarations.h"
-#include "expr/entry.h"
 #include "formula/editor.h"
-#include "formula/equationsscrollingwidget.h"
-#include "formula/equationswindow.h"
 #include "formula/markup.h"
 #include "tablereporter.h"
 

@@ -8,8 +8,8 @@
 // ours to native long double code with the same functions, with their
 // geometric means. With --benchmark_repetitions the table takes the fastest
 // repetition of each.
+#include "entry/declarationlines.h"
 #include "expr/compiledformula.h"
-#include "expr/declarations.h"
 #include "expr/evaluator.h"
 #include "expr/fastmath.h"
 #include "expr/parser.h"

@@ -9,11 +9,11 @@
 // With LUMACURVE_GRAPHWINDOW_SHOTS set to a folder it only saves
 // screenshots there: the set with a selected curve, a trace marker and the
 // pop-up equation, grabbed from the window.
-#include "app/configuration.h"
-#include "graph/equationdisplayform.h"
-#include "graph/graphwindow.h"
 #include "graph/linesource.h"
+#include "graphwindow/equationdisplayform.h"
+#include "graphwindow/graphwindow.h"
 #include "plot/tracemarker.h"
+#include "settings/configuration.h"
 #include "standardset.h"
 #include "tablereporter.h"
 

@@ -9,7 +9,6 @@
 // Angles are in radians so that r = θ up to 20π and the poles of tan x fall
 // where the set means them to. Set LUMACURVE_PLOT_BENCH_IMAGE to a file name
 // to have the whole set saved there as a picture.
-#include "app/configuration.h"
 #include "expr/declarations.h"
 #include "expr/parser.h"
 #include "formula/editor.h"
@@ -20,6 +19,7 @@
 #include "platform/drawinginterrupt.h"
 #include "plot/formulacurve.h"
 #include "plot/implicitfunction.h"
+#include "settings/configuration.h"
 #include "standardset.h"
 #include "tablereporter.h"
 
@@ -214,7 +214,8 @@ int main(int argc, char** argv)
             total[k] += row[k];
     }
     std::printf("total\t%.3f\t%.3f\t%.3f\n", total[0], total[1], total[2]);
-    std::printf("whole set\t%.3f\nwhole set, keyboard polled\t%.3f\n", reporter.Milliseconds("plot/whole set"),
+    std::printf("whole set\t%.3f\nwhole set, keyboard polled\t%.3f\n",
+                reporter.Milliseconds("plot/whole set"),
                 reporter.Milliseconds("plot/whole set, keyboard polled"));
     benchmark::Shutdown();
     World->canvas.reset();

@@ -4,12 +4,12 @@
 // polylines, recording the drawing cache, and replaying the cache on a
 // repaint. One iteration is one whole curve. The program ends with a table of
 // the parts as shares of a first drawing, measured in the same run.
-#include "app/configuration.h"
 #include "expr/evaluator.h"
 #include "graph/graphparams.h"
 #include "graph/scalehost.h"
 #include "platform/canvas.h"
 #include "plot/curveplotter.h"
+#include "settings/configuration.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -3,7 +3,7 @@
 // a family, parsed from markup. Angles are meant in radians.
 #pragma once
 
-#include "expr/declarations.h"
+#include "entry/declarationlines.h"
 #include "expr/parser.h"
 #include "formula/editor.h"
 #include "formula/markup.h"

@@ -3,10 +3,10 @@
 // that change how lines are read. The first byte picks the version; the rest
 // is the document text. Lines that were read must be written as the current
 // version writes them and read back into the same elements.
-#include "app/mathsreader.h"
-#include "app/mathswriter.h"
 #include "formula/elementdump.h"
 #include "fuzzsupport.h"
+#include "settings/mathsreader.h"
+#include "settings/mathswriter.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Documents from untrusted files: whatever the bytes, reading ends with a
 // result (never a crash, hang or exception), every warning names a line of
 // the data, and a document once written reads back into the same text.
-#include "app/document.h"
+#include "document/document.h"
 #include "fuzzsupport.h"
 
 #include <cstddef>

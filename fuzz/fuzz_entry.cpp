@@ -4,13 +4,13 @@
 // bit 0 reads the rest as markup instead of typed text (one text run without
 // tab, "{" and "}"), bit 1 makes a constant k and a function f(x) known,
 // bit 2 works in radians, bit 3 lets unknown names wait for a definition.
-#include "app/mathsreader.h"
-#include "app/mathswriter.h"
+#include "entry/entry.h"
 #include "expr/declarations.h"
-#include "expr/entry.h"
-#include "expr/numerics.h"
 #include "fuzzsupport.h"
+#include "numbers/numerics.h"
 #include "plot/formulacurve.h"
+#include "settings/mathsreader.h"
+#include "settings/mathswriter.h"
 
 #include <cmath>
 #include <cstddef>
@@ -24,7 +24,6 @@ using fuzzsupport::Check;
 namespace {
 
 enum : std::uint8_t { fMarkup = 1, fDeclared = 2, fRadians = 4, fDefineLater = 8 };
-
 
 } // namespace
 

@@ -5,11 +5,11 @@
 // followed by a zero byte, a flags byte and up to six 8-byte values for x,
 // y, t, θ, r and n (raw doubles, so infinities, NaNs and denormals occur).
 // A declared constant k and a declared function f(x)=x²+1 are known.
-#include "app/mathsreader.h"
 #include "expr/analysis.h"
 #include "expr/declarations.h"
-#include "expr/numerics.h"
 #include "fuzzsupport.h"
+#include "numbers/numerics.h"
+#include "settings/mathsreader.h"
 
 #include <algorithm>
 #include <cmath>
@@ -25,7 +25,6 @@ using fuzzsupport::Check;
 namespace {
 
 enum : std::uint8_t { fRadians = 1, fTrackedSweep = 2, fAnalyse = 4, fInvert = 8, fMemory = 16 };
-
 
 // The tree of markup with every variable allowed, or nullptr when it is refused.
 TEvaluatorPtr Parse(const std::string& markup)

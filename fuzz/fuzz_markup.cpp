@@ -2,9 +2,9 @@
 // strings) read into elements, written back and read again. Malformed markup
 // may only be refused with a read error; what was read must write markup that
 // reads back into the same elements, and the list must survive tidying.
-#include "app/mathsreader.h"
 #include "formula/elementdump.h"
 #include "fuzzsupport.h"
+#include "settings/mathsreader.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -6,9 +6,9 @@
 // text arrives as one text run without the characters the editor keeps out
 // (tab, "{" and "}"). A parse must end with a tree or with a message placed
 // where the editor can show it.
-#include "app/mathsreader.h"
-#include "expr/numerics.h"
 #include "fuzzsupport.h"
+#include "numbers/numerics.h"
+#include "settings/mathsreader.h"
 
 #include <cmath>
 #include <cstddef>
@@ -29,7 +29,6 @@ enum : std::uint8_t {
     fSingleVariable = 16,
     fMarkup = 32,
 };
-
 
 } // namespace
 

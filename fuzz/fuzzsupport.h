@@ -3,19 +3,19 @@
 // list and its cells without recursion, and the parse the formula lines get.
 #pragma once
 
-#include "expr/declarations.h"
+#include "entry/declarationlines.h"
 #include "expr/parser.h"
-#include "app/mathsreader.h"
 #include "formula/editor.h"
 #include "formula/elements.h"
 #include "formula/markup.h"
+#include "settings/mathsreader.h"
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
-#include <string_view>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -61,14 +61,14 @@ inline bool InputLine(bool markup, std::string_view text, TElementList& line)
 
 // An input made of one byte of flags and a line: false for an empty input or
 // markup that does not read. markupFlag is the flag bit that asks for markup.
-inline bool FlaggedLine(const std::uint8_t* data, std::size_t size, std::uint8_t markupFlag, std::uint8_t& flags,
-                        TElementList& line)
+inline bool FlaggedLine(const std::uint8_t* data, std::size_t size, std::uint8_t markupFlag,
+                        std::uint8_t& flags, TElementList& line)
 {
     if (size == 0)
         return false;
     flags = data[0];
-    return InputLine((flags & markupFlag) != 0, std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1),
-                     line);
+    return InputLine((flags & markupFlag) != 0,
+                     std::string_view(reinterpret_cast<const char*>(data) + 1, size - 1), line);
 }
 
 inline constexpr std::uint32_t AllVariables = avX | avY | avT | avR | avN | avTheta;

@@ -5,7 +5,7 @@
 
 #include "lcvtool.h"
 
-#include "app/document.h"
+#include "document/document.h"
 #include "graph/graphparams.h"
 
 #include <cctype>

@@ -2,7 +2,7 @@
 // settings and scales under the overrides given on the command line.
 #pragma once
 
-#include "expr/evalstate.h"
+#include "numbers/evalstate.h"
 
 #include <optional>
 #include <string>

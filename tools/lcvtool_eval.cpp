@@ -3,12 +3,12 @@
 // tree and prints its markup, value and evaluation status.
 #include "lcvtool.h"
 
-#include "app/mathsreader.h"
 #include "expr/evaluator.h"
-#include "expr/numerics.h"
 #include "expr/parser.h"
 #include "formula/editor.h"
 #include "formula/markup.h"
+#include "numbers/numerics.h"
+#include "settings/mathsreader.h"
 
 #include <charconv>
 #include <cstdio>
@@ -26,13 +26,26 @@ int Usage()
 bool SetVariable(char letter, Extended value)
 {
     switch (letter) {
-    case 'x': Variables.x = value; return true;
-    case 'y': Variables.y = value; return true;
-    case 't': Variables.t = value; return true;
-    case 'q': Variables.theta = value; return true;
-    case 'r': Variables.r = value; return true;
-    case 'n': Variables.n = value; return true;
-    default: return false;
+    case 'x':
+        Variables.x = value;
+        return true;
+    case 'y':
+        Variables.y = value;
+        return true;
+    case 't':
+        Variables.t = value;
+        return true;
+    case 'q':
+        Variables.theta = value;
+        return true;
+    case 'r':
+        Variables.r = value;
+        return true;
+    case 'n':
+        Variables.n = value;
+        return true;
+    default:
+        return false;
     }
 }
 

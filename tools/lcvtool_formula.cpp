@@ -4,12 +4,12 @@
 // measure so that worksheet authors can place the picture.
 #include "lcvtool.h"
 
-#include "app/configuration.h"
-#include "app/mathsreader.h"
 #include "formula/editor.h"
 #include "formula/formulalayout.h"
 #include "formula/markup.h"
 #include "platform/canvas.h"
+#include "settings/configuration.h"
+#include "settings/mathsreader.h"
 
 #include <QImage>
 #include <QPageSize>

@@ -6,22 +6,22 @@
 #include "lcvtool.h"
 #include "lcvtool_document.h"
 
-#include "app/document.h"
+#include "document/document.h"
 
-#include "app/configuration.h"
-#include "app/mathsreader.h"
-#include "expr/declarations.h"
-#include "expr/entry.h"
+#include "entry/declarationlines.h"
+#include "entry/entry.h"
 #include "formula/markup.h"
 #include "graph/axes.h"
 #include "graph/graphparams.h"
-#include "graph/graphrenderer.h"
 #include "graph/linesource.h"
 #include "graph/rescaledatatransfer.h"
 #include "graph/scalehost.h"
 #include "platform/canvas.h"
 #include "plot/curveplotter.h"
 #include "plot/formulacurve.h"
+#include "plot/graphrenderer.h"
+#include "settings/configuration.h"
+#include "settings/mathsreader.h"
 
 #include <QFont>
 #include <QImage>
@@ -59,8 +59,8 @@ bool ParseSize(const std::string& text, int& width, int& height)
 {
     const auto x = text.find('x');
     long double w = 0, h = 0;
-    if (x == std::string::npos || !ParseNumber(std::string_view(text).substr(0, x), w)
-        || !ParseNumber(std::string_view(text).substr(x + 1), h))
+    if (x == std::string::npos || !ParseNumber(std::string_view(text).substr(0, x), w) ||
+        !ParseNumber(std::string_view(text).substr(x + 1), h))
         return false;
     if (w != static_cast<int>(w) || h != static_cast<int>(h) || w < 16 || h < 16 || w > 10000 || h > 10000)
         return false;
@@ -77,7 +77,8 @@ bool ParseScales(const std::string& text, long double (&values)[4])
         const bool last = i == 3;
         if (last != (comma == std::string::npos))
             return false;
-        const std::string_view part = std::string_view(text).substr(start, last ? std::string::npos : comma - start);
+        const std::string_view part =
+            std::string_view(text).substr(start, last ? std::string::npos : comma - start);
         if (!ParseNumber(part, values[i]))
             return false;
         start = comma + 1;
@@ -148,8 +149,8 @@ int RunRender(const std::vector<std::string>& arguments)
             haveScales = true;
         } else if (argument == "--accuracy") {
             long double accuracy = 0;
-            if (!hasValue || !ParseNumber(arguments[++i], accuracy) || accuracy != static_cast<int>(accuracy)
-                || accuracy < 1 || accuracy > 1000)
+            if (!hasValue || !ParseNumber(arguments[++i], accuracy) ||
+                accuracy != static_cast<int>(accuracy) || accuracy < 1 || accuracy > 1000)
                 return Usage();
             Configuration.Accuracy = static_cast<std::int16_t>(accuracy);
             overrides.accuracy = static_cast<int>(accuracy);
@@ -193,14 +194,14 @@ int RunRender(const std::vector<std::string>& arguments)
     TGraphParams params(&host);
     if (fromDocument && !haveScales)
         ApplyRenderDocumentScales(document, params, &host);
-    if (haveScales
-        && !params.SetScales(std::make_unique<TRescaleDataTransfer>(scales[0], scales[1], scales[2], scales[3]),
-                             &host)) {
+    if (haveScales &&
+        !params.SetScales(std::make_unique<TRescaleDataTransfer>(scales[0], scales[1], scales[2], scales[3]),
+                          &host)) {
         std::fprintf(stderr, "lcvtool: these scales cannot be shown\n");
         return 2;
     }
-    std::printf("mapping: %.10Lg %.10Lg %.10Lg %.10Lg\n", params.Axes->XAxis->Scale, params.Axes->XAxis->Origin,
-                params.Axes->YAxis->Scale, params.Axes->YAxis->Origin);
+    std::printf("mapping: %.10Lg %.10Lg %.10Lg %.10Lg\n", params.Axes->XAxis->Scale,
+                params.Axes->XAxis->Origin, params.Axes->YAxis->Scale, params.Axes->YAxis->Origin);
 
     TOwnedLines lines;
     std::vector<TEquationObject*> declared;

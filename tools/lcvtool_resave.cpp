@@ -4,7 +4,7 @@
 // the line of the input where it starts.
 #include "lcvtool.h"
 
-#include "app/document.h"
+#include "document/document.h"
 
 #include <cstdio>
 #include <iostream>

@@ -8,9 +8,9 @@
 #pragma once
 
 #include "app/commands.h"
-#include "app/mainwindowbase.h"
-#include "app/undohistory.h"
 #include "docking/docksitewindow.h"
+#include "document/undohistory.h"
+#include "platform/mainwindowbase.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -37,6 +37,11 @@ class TEquationsWindow;
 class THelpWindow;
 class TKeyboardInterrupt;
 class TStartupWindow;
+
+// The program's name, as captions and message boxes show it.
+inline constexpr const char* ProgramName = "Lumacurve";
+// The status line's first text, and its text after New.
+inline constexpr const char* StartText = "Type in any equation, e.g. x+y=1";
 
 // How the program was started.
 struct TStartOptions {
@@ -186,7 +191,13 @@ private:
     void BuildPopup();
     void BuildStatusLine();
     void BuildPanels();
-    void RegisterHandlers();
+    // The command handlers, a function for each menu (each in a file of its own but Help's).
+    void RegisterFileHandlers();
+    void RegisterEditHandlers();
+    void RegisterZoomHandlers();
+    void RegisterInsertHandlers();
+    void RegisterCustomHandlers();
+    void RegisterHelpHandlers();
     void DeferredStartup();
     void MeasureAutomaticAccuracy();
     void ShowStartupScreen();
@@ -204,9 +215,6 @@ private:
     // selected when it is a line and tells the graph.
     void PutLines(TOwnedLines& lines, int selected);
     void CaptureDocument();
-    void RegisterDocumentHandlers();
-    void RegisterScaleHandlers();
-    void RegisterInsertHandlers();
     void ConnectEquations();
     [[nodiscard]] std::string Snapshot() const;
 

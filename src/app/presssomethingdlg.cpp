@@ -1,7 +1,7 @@
 #include "app/presssomethingdlg.h"
 
-#include "app/mainwindowbase.h"
 #include "platform/drawinginterrupt.h"
+#include "platform/mainwindowbase.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>

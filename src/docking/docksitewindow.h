@@ -6,7 +6,7 @@
 // layout lock.
 #pragma once
 
-#include "docking/toolbarrecord.h"
+#include "settings/toolbarrecord.h"
 
 #include <QMainWindow>
 

@@ -4,7 +4,7 @@
 #include "expr/analysis.h"
 
 #include "expr/functions.h"
-#include "expr/numerics.h"
+#include "numbers/numerics.h"
 
 #include <algorithm>
 #include <climits>

@@ -19,7 +19,7 @@
 
 #include "expr/declarations.h"
 #include "expr/functions.h"
-#include "expr/numerics.h"
+#include "numbers/numerics.h"
 
 #include <cfenv>
 #include <limits>

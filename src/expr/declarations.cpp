@@ -1,13 +1,10 @@
 #include "expr/declarations.h"
 
-#include "app/mainwindowbase.h"
-#include "app/mathswriter.h"
 #include "expr/analysis.h"
-#include "expr/numerics.h"
-#include "formula/markup.h"
-#include "platform/canvas.h"
-
-#include <QFont>
+#include "formula/equationobject.h"
+#include "numbers/numerics.h"
+#include "platform/mainwindowbase.h"
+#include "settings/mathswriter.h"
 
 #include <algorithm>
 #include <cctype>
@@ -22,14 +19,6 @@ std::string LowerCase(std::string_view text)
     for (char& c : lower)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return lower;
-}
-
-// A cell list: an anchor followed by element (nullptr for an empty cell).
-TEditorObject* CellHolding(TEditorObject* element)
-{
-    auto* anchor = new TEditorObject;
-    anchor->next = element;
-    return anchor;
 }
 
 } // namespace
@@ -58,7 +47,10 @@ bool TDeclaredConstant::Exchange(TDeclaredName& other)
     return true;
 }
 
-bool TDeclaredConstant::DependsOn(std::string_view name) const { return value_->DependsOn(name); }
+bool TDeclaredConstant::DependsOn(std::string_view name) const
+{
+    return value_->DependsOn(name);
+}
 
 TDeclaredFunction::TDeclaredFunction(std::string_view name, TEvaluatorPtr definition)
     : TDeclaredName(name), definition_(std::move(definition))
@@ -106,7 +98,10 @@ void TDeclaredConstantEvaluator::Analyse(TFormulaAnalysis& analysis)
     analysis.constantValue = constant_->Value();
 }
 
-void TDeclaredConstantEvaluator::WriteTo(TMathsWriter& writer) const { writer.WriteText(constant_->Name()); }
+void TDeclaredConstantEvaluator::WriteTo(TMathsWriter& writer) const
+{
+    writer.WriteText(constant_->Name());
+}
 
 TDeclaredFunctionEvaluator::TDeclaredFunctionEvaluator(TDeclaredFunction* function, TEvaluatorPtr operand)
     : TUnaryEvaluator(std::move(operand)), function_(function),
@@ -149,8 +144,8 @@ Extended TDeclaredFunctionEvaluator::Apply(Extended value)
 
 bool TDeclaredFunctionEvaluator::DependsOn(std::string_view name) const
 {
-    return function_->Name() == LowerCase(name) || function_->DependsOn(name)
-           || (operand_ && operand_->DependsOn(name));
+    return function_->Name() == LowerCase(name) || function_->DependsOn(name) ||
+           (operand_ && operand_->DependsOn(name));
 }
 
 void TDeclaredFunctionEvaluator::Analyse(TFormulaAnalysis& analysis)
@@ -170,134 +165,21 @@ void TDeclaredFunctionEvaluator::Analyse(TFormulaAnalysis& analysis)
     SwapStores();
 }
 
-void TDeclaredFunctionEvaluator::WriteName(TMathsWriter& writer) const { writer.WriteText(function_->Name()); }
-
-void TDeclaredFunctionParameter::WriteTo(TMathsWriter& writer) const { writer.WriteText("x"); }
-
-// ---- lines -----------------------------------------------------------------
-
-TDeclaredNameEquation::TDeclaredNameEquation(std::unique_ptr<TDeclaredName> declaration)
-    : declaration_(std::move(declaration))
+void TDeclaredFunctionEvaluator::WriteName(TMathsWriter& writer) const
 {
+    writer.WriteText(function_->Name());
 }
 
-void TDeclaredNameEquation::DrawOnGraph(Canvas&, TGraphParams&) {}
-
-bool TDeclaredNameEquation::SwapFormula(TEquationObject& other)
+void TDeclaredFunctionParameter::WriteTo(TMathsWriter& writer) const
 {
-    auto* line = dynamic_cast<TDeclaredNameEquation*>(&other);
-    if (!line || typeid(*line) != typeid(*this) || line->NameText() != NameText())
-        return false;
-    return declaration_->Exchange(*line->declaration_);
+    writer.WriteText("x");
 }
 
-void TDeclaredNameEquation::WriteDefinition(TMathsWriter& writer) const { writer.WriteText(WriteDefinition()); }
-
-bool TDeclaredNameEquation::DependsOn(std::string_view name) const { return declaration_->DependsOn(name); }
-
-std::unique_ptr<TDynamicConstantEquation> TDynamicConstantEquation::Create(std::string_view name,
-                                                                           TRealReaderPtr value)
-{
-    std::unique_ptr<TDynamicConstantEquation> line(
-        new TDynamicConstantEquation(std::make_unique<TDeclaredConstant>(name, std::move(value))));
-    if (DynamicToolbarState == 0)
-        DynamicToolbarState = 1;
-    return line;
-}
-
-std::string TDynamicConstantEquation::WriteDefinition() const
-{
-    TMathsWriter writer;
-    writer.WriteText(NameText());
-    writer.WriteText("=");
-    Constant().ValueObject().WriteValue(writer, true);
-    return writer.TakeText();
-}
-
-void TDynamicConstantEquation::WriteTo(TMathsWriter& writer) const
-{
-    TCurvePLotter::WriteTo(writer);
-    writer.WriteText("\tStep: ");
-    Constant().Step().WriteValue(writer, true);
-    writer.WriteText("\r\n");
-}
-
-void TDynamicConstantEquation::RebuildLine()
-{
-    TElementList list = ElementsFromText(NameText() + "=" + Constant().ValueObject().GetText(10, 0));
-    if (!list)
-        list.reset(new TEditorObject);
-    if (&Constant() == Family.constant)
-        LastElement(list.get())->next = FamilyFields(true);
-    SetElements(std::move(list));
-    SetLayoutOutOfDate(true);
-}
-
-void TDynamicConstantEquation::AdoptStep(TEquationObject* other)
-{
-    if (auto* line = dynamic_cast<TDynamicConstantEquation*>(other))
-        Constant().SwapSteps(line->Constant());
-}
-
-void TDynamicConstantEquation::SetFamily(int memberCount, TRealReaderPtr step)
-{
-    Constant().SetStep(std::move(step));
-    FamilySet(memberCount, &Constant());
-}
-
-bool TDynamicConstantEquation::EndFamilyDisplay(std::string_view name)
-{
-    if (LowerCase(name) != NameText())
-        return false;
-    TEditorObject* previous = nullptr;
-    for (TEditorObject* element = Elements(); element; previous = element, element = element->next) {
-        if (dynamic_cast<TFixedList*>(element)) {
-            if (previous)
-                FreeList(previous->DetachNext());
-            break;
-        }
-    }
-    SetLayoutOutOfDate(true);
-    return true;
-}
-
-TEditorObject* TDynamicConstantEquation::FamilyFields(bool filled) const
-{
-    auto* fields = new TFixedList(5, 5);
-    fields->SetCell(0, CellHolding(new TFixedDescription(43)));
-    fields->SetCell(2, CellHolding(new TFixedDescription(44)));
-    fields->SetCell(4, CellHolding(new TFixedDescription(45)));
-    if (filled) {
-        const int members = Family.constant == &Constant() ? Family.extraMembers + 1 : 0;
-        fields->SetCell(1, CellHolding(new TStringEditObject(FormatNumber(10, false, members))));
-        TElementList step = ElementsFromText(Constant().Step().GetText(10, 0));
-        fields->SetCell(3, step ? step.release() : CellHolding(nullptr));
-    }
-    return fields;
-}
-
-TDeclaredFunctionEquation::TDeclaredFunctionEquation(std::string_view name, TEvaluatorPtr definition)
-    : TDeclaredNameEquation(std::make_unique<TDeclaredFunction>(name, std::move(definition)))
-{
-}
-
-std::string TDeclaredFunctionEquation::WriteDefinition() const
-{
-    return NameText() + "(x)=" + TreeToMarkup(Function().Definition());
-}
-
-void TDeclaredFunctionEquation::WriteDisplayedLine(TMathsWriter& writer) const
-{
-    if (ListIsEmpty(Elements()))
-        TDeclaredNameEquation::WriteDisplayedLine(writer); // made by the program, never typed
-    else
-        TCurvePLotter::WriteDisplayedLine(writer);
-}
-
-bool MatchDeclaredName(const std::vector<TEquationObject*>& lines, std::string_view text, TDeclaredMatch& match)
+bool MatchDeclaredName(const std::vector<TEquationObject*>& lines, std::string_view text,
+                       TDeclaredMatch& match)
 {
     for (TEquationObject* object : lines) {
-        auto* line = dynamic_cast<TDeclaredNameEquation*>(object);
+        auto* line = dynamic_cast<TDeclarationLine*>(object);
         if (!line)
             continue;
         const std::string& name = line->NameText();
@@ -311,19 +193,22 @@ bool MatchDeclaredName(const std::vector<TEquationObject*>& lines, std::string_v
     return false;
 }
 
-TEvaluatorPtr MakeDeclaredConstantNode(TDeclaredNameEquation* line)
+TEvaluatorPtr MakeDeclaredConstantNode(TDeclarationLine* line)
 {
     auto* constant = dynamic_cast<TDeclaredConstant*>(&line->Declaration());
     return std::make_unique<TDeclaredConstantEvaluator>(constant);
 }
 
-TEvaluatorPtr MakeDeclaredFunctionNode(TDeclaredNameEquation* line, TEvaluatorPtr argument)
+TEvaluatorPtr MakeDeclaredFunctionNode(TDeclarationLine* line, TEvaluatorPtr argument)
 {
     auto* function = dynamic_cast<TDeclaredFunction*>(&line->Declaration());
     return std::make_unique<TDeclaredFunctionEvaluator>(function, std::move(argument));
 }
 
-TEvaluatorPtr MakeParameterNode() { return std::make_unique<TDeclaredFunctionParameter>(); }
+TEvaluatorPtr MakeParameterNode()
+{
+    return std::make_unique<TDeclaredFunctionParameter>();
+}
 
 // ---- families --------------------------------------------------------------
 
@@ -388,63 +273,13 @@ void FamilySet(int memberCount, const TDeclaredConstant* constant)
     Family.name = constant ? constant->Name() : std::string();
 }
 
-void FamilyEnd() { FamilySet(0, nullptr); }
+void FamilyEnd()
+{
+    FamilySet(0, nullptr);
+}
 
 void FamilyIdleCheck()
 {
     if (Family.extraMembers == 0)
         FamilyEnd();
-}
-
-// ---- waiting lines ---------------------------------------------------------
-
-bool TErrorEditObject::TidySelf(TEditor*, int) { return true; }
-
-void TErrorEditObject::Paint(Canvas& canvas, TPaintContext&)
-{
-    const QFont upright = canvas.Font().font;
-    QFont italic = upright;
-    italic.setItalic(true);
-    canvas.SetFont(italic);
-    canvas.SetFontColour(RgbColour(255, 0, 0));
-    canvas.TextAtPen(line_ ? line_->NoteText() : std::string());
-    canvas.SetFont(upright);
-    canvas.SetFontColour(clBlack);
-}
-
-TNeedsDefinitions::TNeedsDefinitions(std::unique_ptr<TEquationObject> object, const std::vector<std::string>& names)
-{
-    if (object)
-        TEquationObject::TakeOver(*object);
-    for (std::size_t i = 0; i < names.size(); ++i) {
-        if (i)
-            names_ += ",";
-        names_ += names[i];
-    }
-    note_ = "  (" + names_ + " to be defined)";
-    if (!Elements())
-        SetElements(TElementList(new TEditorObject));
-    TEditorObject* last = LastElement(Elements());
-    caret.element = last;
-    caret.offset = last->PositionCount();
-    anchor = caret;
-    last->next = new TErrorEditObject(this);
-}
-
-void TNeedsDefinitions::ShowDragHandles(bool show)
-{
-    if (!show) {
-        ShowStatus("");
-        return;
-    }
-    ShowStatus("You must now define the constants or functions " + names_ + " for this curve to be drawn",
-               firstShow_);
-    firstShow_ = false;
-}
-
-void TNeedsDefinitions::ReparentDependants(const std::vector<TEquationObject*>& lines, TEquationObject* newParent)
-{
-    for (TEquationObject* line : lines)
-        if (line && line->GetParent() == this)
-            line->SetParent(newParent);
 }

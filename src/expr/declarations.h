@@ -10,13 +10,13 @@
 #include "expr/compiledformula.h"
 #include "expr/evaluator.h"
 #include "expr/realreader.h"
-#include "formula/editor.h"
-#include "plot/curveplotter.h"
 
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
+
+class TEquationObject;
 
 class TDeclaredName {
 public:
@@ -123,107 +123,42 @@ public:
     void WriteTo(TMathsWriter& writer) const override;
 };
 
-// ---- declaration lines -----------------------------------------------------
-
-class TDeclaredNameEquation : public TCurvePLotter {
+// A line of the equations list that declares a name: entry's constant and
+// function lines. The parser finds declared names through this interface, so
+// evaluation does not depend on the curve classes that carry the lines.
+class TDeclarationLine {
 public:
-    explicit TDeclaredNameEquation(std::unique_ptr<TDeclaredName> declaration);
-    [[nodiscard]] std::uint32_t PropertyFlags() const override { return TCurvePLotter::PropertyFlags() | 0x8000; }
-    void DrawOnGraph(Canvas& canvas, TGraphParams& params) override;
-    [[nodiscard]] bool UsesLineStore() const override { return false; }
+    virtual ~TDeclarationLine() = default;
     // 310 for a constant, 315 for a function.
     [[nodiscard]] virtual int DeclarationToken() const = 0;
-    // The text of the line for the document record.
-    [[nodiscard]] virtual std::string WriteDefinition() const = 0;
-    // The same text through a document writer.
-    void WriteDefinition(TMathsWriter& writer) const override;
-    // Keeps this object on re-entry: a line of the same class declaring the
-    // same name exchanges declarations with it.
-    bool SwapFormula(TEquationObject& other) override;
-    [[nodiscard]] bool DependsOn(std::string_view name) const override;
-
-    [[nodiscard]] const std::string& NameText() const { return declaration_->Name(); }
-    [[nodiscard]] TDeclaredName& Declaration() const { return *declaration_; }
-
-protected:
-    // The record shows the declaration as written (without family fields).
-    void WriteDisplayedLine(TMathsWriter& writer) const override { WriteDefinition(writer); }
-
-    std::unique_ptr<TDeclaredName> declaration_;
-};
-
-class TDynamicConstantEquation : public TDeclaredNameEquation {
-public:
-    // A line declaring name with value; the first such line makes the
-    // Dynamic toolbar due.
-    static std::unique_ptr<TDynamicConstantEquation> Create(std::string_view name, TRealReaderPtr value);
-
-    [[nodiscard]] int DeclarationToken() const override { return 310; }
-    using TDeclaredNameEquation::WriteDefinition;
-    // name "=" value; the document record adds the step.
-    [[nodiscard]] std::string WriteDefinition() const override;
-    void WriteTo(TMathsWriter& writer) const override;
-    [[nodiscard]] TDeclaredConstant& Constant() const { return static_cast<TDeclaredConstant&>(*declaration_); }
-    // Rebuilds the line's elements from the current value (after the
-    // constant editor or the guide channel changed it).
-    void RebuildLine();
-    // Exchanges steps with other when it is a dynamic constant line.
-    void AdoptStep(TEquationObject* other);
-    // Replaces the step and shows a family of memberCount members.
-    void SetFamily(int memberCount, TRealReaderPtr step);
-    // When name is this constant's, removes the family fields from the line;
-    // answers whether the name matched.
-    bool EndFamilyDisplay(std::string_view name);
-    // The family fields: "  (family of", count, ", step", step, ")"; empty
-    // cells unless filled.
-    [[nodiscard]] TEditorObject* FamilyFields(bool filled) const;
-
-protected:
-    using TDeclaredNameEquation::TDeclaredNameEquation;
-};
-
-class TDeclaredFunctionEquation : public TDeclaredNameEquation {
-public:
-    TDeclaredFunctionEquation(std::string_view name, TEvaluatorPtr definition);
-    [[nodiscard]] int DeclarationToken() const override { return 315; }
-    using TDeclaredNameEquation::WriteDefinition;
-    // name "(x)=" and the definition's markup.
-    [[nodiscard]] std::string WriteDefinition() const override;
-    [[nodiscard]] TDeclaredFunction& Function() const { return static_cast<TDeclaredFunction&>(*declaration_); }
-
-protected:
-    // The record keeps the line as it was typed: the definition's markup
-    // rounds its numbers (1/3 to 0.33333333, which is no longer an odd root).
-    void WriteDisplayedLine(TMathsWriter& writer) const override;
+    [[nodiscard]] virtual TDeclaredName& Declaration() const = 0;
+    // The declared name, lower-cased.
+    [[nodiscard]] const std::string& NameText() const { return Declaration().Name(); }
 };
 
 // The declaration line whose name starts text (first match in list order).
 struct TDeclaredMatch {
-    TDeclaredNameEquation* line = nullptr;
+    TDeclarationLine* line = nullptr;
     int token = 0;
     std::size_t length = 0;
 };
 [[nodiscard]] bool MatchDeclaredName(const std::vector<TEquationObject*>& lines, std::string_view text,
                                      TDeclaredMatch& match);
 // Nodes for the parser.
-[[nodiscard]] TEvaluatorPtr MakeDeclaredConstantNode(TDeclaredNameEquation* line);
-[[nodiscard]] TEvaluatorPtr MakeDeclaredFunctionNode(TDeclaredNameEquation* line, TEvaluatorPtr argument);
+[[nodiscard]] TEvaluatorPtr MakeDeclaredConstantNode(TDeclarationLine* line);
+[[nodiscard]] TEvaluatorPtr MakeDeclaredFunctionNode(TDeclarationLine* line, TEvaluatorPtr argument);
 [[nodiscard]] TEvaluatorPtr MakeParameterNode();
-
-// 0 until the first dynamic constant line is made, then 1; the main window
-// shows the Dynamic toolbar once and sets it to 2.
-inline int DynamicToolbarState = 0;
 
 // ---- families --------------------------------------------------------------
 
 // One family at a time, program-wide.
 struct TFamilyState {
-    int extraMembers = 0;                     // member count - 1
+    int extraMembers = 0;                        // member count - 1
     const TDeclaredConstant* constant = nullptr; // the family constant, or none
-    std::string name;                         // its name
+    std::string name;                            // its name
     int memberIndex = 0;
-    bool used = false;                        // the family constant was evaluated
-    bool held = false;                        // an outer drawing owns the iteration
+    bool used = false; // the family constant was evaluated
+    bool held = false; // an outer drawing owns the iteration
 };
 inline TFamilyState Family;
 
@@ -240,37 +175,3 @@ void FamilySet(int memberCount, const TDeclaredConstant* constant);
 void FamilyEnd();
 // Run at idle: a family of one member ends.
 void FamilyIdleCheck();
-
-// ---- lines waiting for names ------------------------------------------------
-
-class TNeedsDefinitions;
-
-// The red italic note at the end of a waiting line; tidying removes it.
-class TErrorEditObject : public TEditorObject {
-public:
-    explicit TErrorEditObject(const TNeedsDefinitions* line) : line_(line) {}
-    bool TidySelf(TEditor* line, int mode) override;
-    void Paint(Canvas& canvas, TPaintContext& context) override;
-    [[nodiscard]] const TNeedsDefinitions* Line() const { return line_; }
-
-private:
-    const TNeedsDefinitions* line_; // borrowed: the line holding this element
-};
-
-// A formula line whose formula uses names not yet declared. It is not drawn;
-// when the declarations change the main window classifies it again.
-class TNeedsDefinitions : public TEditor {
-public:
-    // Takes over object's elements, which it frees, and appends the note.
-    TNeedsDefinitions(std::unique_ptr<TEquationObject> object, const std::vector<std::string>& names);
-    void ShowDragHandles(bool show) override;
-    // Every line whose parent is this one gets newParent.
-    void ReparentDependants(const std::vector<TEquationObject*>& lines, TEquationObject* newParent);
-    [[nodiscard]] const std::string& NamesText() const { return names_; }
-    [[nodiscard]] const std::string& NoteText() const { return note_; }
-
-private:
-    std::string names_;
-    std::string note_;
-    bool firstShow_ = true;
-};

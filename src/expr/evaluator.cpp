@@ -2,9 +2,9 @@
 // evaluation nodes. Analysis and inversion live in analysis.cpp.
 #include "expr/evaluator.h"
 
-#include "app/mathswriter.h"
 #include "expr/functions.h"
-#include "expr/numerics.h"
+#include "numbers/numerics.h"
+#include "settings/mathswriter.h"
 
 #include <cmath>
 

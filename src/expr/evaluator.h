@@ -6,8 +6,8 @@
 // visited node by node, and its discontinuity state saved and restored.
 #pragma once
 
-#include "expr/evalstate.h"
 #include "formula/drawobject.h"
+#include "numbers/evalstate.h"
 
 #include <cfenv>
 #include <cmath>

@@ -6,7 +6,7 @@
 // the function's domain: callers check domains and report the status.
 #pragma once
 
-#include "expr/evalstate.h"
+#include "numbers/evalstate.h"
 
 // Sine and cosine of x radians, |x| <= 6.8e10, to within a few units in the
 // last place of the long double result.

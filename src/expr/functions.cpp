@@ -2,7 +2,7 @@
 
 #include "expr/evaluator.h"
 #include "expr/fastmath.h"
-#include "expr/numerics.h"
+#include "numbers/numerics.h"
 
 #include <cmath>
 #include <limits>

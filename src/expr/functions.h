@@ -6,7 +6,7 @@
 // 7 not whole). Trigonometric functions work in the program's angle unit.
 #pragma once
 
-#include "expr/evalstate.h"
+#include "numbers/evalstate.h"
 
 #include <cmath>
 #include <cstdint>

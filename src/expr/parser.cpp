@@ -1,9 +1,9 @@
 #include "expr/parser.h"
 
 #include "expr/declarations.h"
-#include "expr/numerics.h"
 #include "formula/descriptions.h"
 #include "formula/markup.h"
+#include "numbers/numerics.h"
 
 #include <algorithm>
 #include <cctype>
@@ -24,15 +24,15 @@ struct TPart {
 };
 
 const std::vector<TKeyword> keywordTable = {
-    {"sin(e", 200},     {"cos(ine", 201},  {"tan(gent", 202}, {"sinh", 203},      {"cosh", 204},
-    {"tanh", 205},      {"sec", 206},      {"cosec", 207},    {"cot", 208},       {"asin", 209},
-    {"acos", 210},      {"atan(gent", 211}, {"asinh", 212},   {"acosh", 213},     {"atanh", 214},
-    {"asec", 215},      {"acosec", 216},   {"acot", 217},     {"abs(olute", 218}, {"int(eger", 219},
-    {"sqrt", 220},      {"log", 221},      {"ln", 222},       {"exp", 223},       {"to", 224},
-    {"revs", 225},      {"dy", 226},       {"dx", 227},       {"first", 228},     {"ratio", 229},
-    {"for", 230},       {"nth", 231},      {"axis", 232},     {"half", 233},      {"quarter", 234},
-    {"arcsin", 209},    {"arccos", 210},   {"arctan(gent", 211}, {"arcsinh", 212}, {"arccosh", 213},
-    {"arctanh", 214},   {"arcsec", 215},   {"arccosec", 216}, {"arccot", 217},
+    {"sin(e", 200},   {"cos(ine", 201},   {"tan(gent", 202},    {"sinh", 203},      {"cosh", 204},
+    {"tanh", 205},    {"sec", 206},       {"cosec", 207},       {"cot", 208},       {"asin", 209},
+    {"acos", 210},    {"atan(gent", 211}, {"asinh", 212},       {"acosh", 213},     {"atanh", 214},
+    {"asec", 215},    {"acosec", 216},    {"acot", 217},        {"abs(olute", 218}, {"int(eger", 219},
+    {"sqrt", 220},    {"log", 221},       {"ln", 222},          {"exp", 223},       {"to", 224},
+    {"revs", 225},    {"dy", 226},        {"dx", 227},          {"first", 228},     {"ratio", 229},
+    {"for", 230},     {"nth", 231},       {"axis", 232},        {"half", 233},      {"quarter", 234},
+    {"arcsin", 209},  {"arccos", 210},    {"arctan(gent", 211}, {"arcsinh", 212},   {"arccosh", 213},
+    {"arctanh", 214}, {"arcsec", 215},    {"arccosec", 216},    {"arccot", 217},
 };
 
 std::string_view RequiredPart(std::string_view entry)
@@ -49,8 +49,8 @@ std::string_view Completion(std::string_view entry)
 
 bool StartsWithAt(const std::string& text, std::size_t position, std::string_view word)
 {
-    return position <= text.size() && text.size() - position >= word.size()
-           && text.compare(position, word.size(), word) == 0;
+    return position <= text.size() && text.size() - position >= word.size() &&
+           text.compare(position, word.size(), word) == 0;
 }
 
 // The keyword starting at position, tried from the last entry to the first
@@ -66,7 +66,10 @@ const TKeyword* KeywordAt(const std::string& text, std::size_t position, bool ha
     return nullptr;
 }
 
-bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
+bool IsLetter(char c)
+{
+    return std::isalpha(static_cast<unsigned char>(c)) != 0;
+}
 
 std::uint32_t VariableBit(char letter)
 {
@@ -78,47 +81,80 @@ std::uint32_t VariableBit(char letter)
 int VariableCode(char letter)
 {
     switch (letter) {
-    case 'x': return vcX;
-    case 'y': return vcY;
-    case 't': return vcT;
-    case 'q': return vcTheta;
-    case 'r': return vcR;
-    default: return vcN;
+    case 'x':
+        return vcX;
+    case 'y':
+        return vcY;
+    case 't':
+        return vcT;
+    case 'q':
+        return vcTheta;
+    case 'r':
+        return vcR;
+    default:
+        return vcN;
     }
 }
 
-bool IsWordEnding(int code) { return code == tkFor || (code >= 406 && code <= 410) || (code >= 602 && code <= 800); }
+bool IsWordEnding(int code)
+{
+    return code == tkFor || (code >= 406 && code <= 410) || (code >= 602 && code <= 800);
+}
 
 bool IsWord(int code)
 {
-    return (code >= tkDy && code <= tkRatio) || code == tkNth || code == tkNewName || code == tkNewFunction
-           || IsWordEnding(code) || code == tkXAxisWord || code == tkYAxisWord || code == tkDyDx;
+    return (code >= tkDy && code <= tkRatio) || code == tkNth || code == tkNewName || code == tkNewFunction ||
+           IsWordEnding(code) || code == tkXAxisWord || code == tkYAxisWord || code == tkDyDx;
 }
 
 bool CanStartOperand(int code)
 {
     switch (code) {
-    case tkOpen: case tkModulus: case tkE: case tkPi: case tkNumber: case tkExponential: case tkHalf:
-    case tkQuarter: case tkDeclaredConstant: case tkUndefinedName: case tkNewName: case tkNewFunction:
-    case tkParameter: case tkDeclaredFunction: case tkOperand: case tkCoordinates:
+    case tkOpen:
+    case tkModulus:
+    case tkE:
+    case tkPi:
+    case tkNumber:
+    case tkExponential:
+    case tkHalf:
+    case tkQuarter:
+    case tkDeclaredConstant:
+    case tkUndefinedName:
+    case tkNewName:
+    case tkNewFunction:
+    case tkParameter:
+    case tkDeclaredFunction:
+    case tkOperand:
+    case tkCoordinates:
         return true;
     default:
         break;
     }
-    return (code >= 200 && code <= 223) || (code >= tkDy && code <= tkNth) || (code >= vcX && code <= vcN)
-           || IsWordEnding(code);
+    return (code >= 200 && code <= 223) || (code >= tkDy && code <= tkNth) || (code >= vcX && code <= vcN) ||
+           IsWordEnding(code);
 }
 
 int Strength(int code)
 {
     switch (code) {
-    case tkPlus: case tkMinus: case tkPlusOrMinus: return 7;
-    case tkTimes: case tkDivide: return 8;
-    case tkDeclaredFunction: return 9;
-    case tkPower: return 12;
-    case tkIndex: case tkWholePower: return 13;
-    case tkFactorial: return 11;
-    default: break;
+    case tkPlus:
+    case tkMinus:
+    case tkPlusOrMinus:
+        return 7;
+    case tkTimes:
+    case tkDivide:
+        return 8;
+    case tkDeclaredFunction:
+        return 9;
+    case tkPower:
+        return 12;
+    case tkIndex:
+    case tkWholePower:
+        return 13;
+    case tkFactorial:
+        return 11;
+    default:
+        break;
     }
     if (code >= 200 && code <= 223)
         return 9;
@@ -134,16 +170,20 @@ bool IsDescriptionName(std::string_view name)
             text.remove_prefix(1);
         while (!text.empty() && text.back() == ' ')
             text.remove_suffix(1);
-        if (text.size() == name.size() && !text.empty()
-            && std::equal(text.begin(), text.end(), name.begin(), [](char a, char b) {
-                   return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
-               }))
+        if (text.size() == name.size() && !text.empty() &&
+            std::equal(text.begin(), text.end(), name.begin(), [](char a, char b) {
+                return std::tolower(static_cast<unsigned char>(a)) ==
+                       std::tolower(static_cast<unsigned char>(b));
+            }))
             return true;
     }
     return false;
 }
 
-TEvaluatorPtr Placeholder() { return std::make_unique<TTokenEvaluator>(tkNothing); }
+TEvaluatorPtr Placeholder()
+{
+    return std::make_unique<TTokenEvaluator>(tkNothing);
+}
 
 // Whether a ready tree from an element holds anything that is not constant.
 bool TreeIsNonConstant(TEvaluator* tree)
@@ -152,10 +192,10 @@ bool TreeIsNonConstant(TEvaluator* tree)
     tree->ForEachNode(
         [](void* data, TEvaluator* node, void*) {
             const int code = node->TokenCode();
-            if ((code >= vcX && code <= vcN) || code == tkDeclaredConstant || code == tkUndefinedName
-                || code == tkParameter || code == tkDeclaredFunction || code == tkDyDx
-                || (code != tkConstant && code != 1 && dynamic_cast<TTokenEvaluator*>(node))
-                || dynamic_cast<TDeclaredFunctionParameter*>(node))
+            if ((code >= vcX && code <= vcN) || code == tkDeclaredConstant || code == tkUndefinedName ||
+                code == tkParameter || code == tkDeclaredFunction || code == tkDyDx ||
+                (code != tkConstant && code != 1 && dynamic_cast<TTokenEvaluator*>(node)) ||
+                dynamic_cast<TDeclaredFunctionParameter*>(node))
                 *static_cast<bool*>(data) = true;
         },
         &found, nullptr);
@@ -347,22 +387,46 @@ private:
             return keyword->code;
         }
         switch (c) {
-        case ' ': ++p.position; return tkBlank;
-        case '!': ++p.position; return tkFactorial;
-        case '(': ++p.position; return tkOpen;
-        case ')': ++p.position; return tkClose;
-        case '*': ++p.position; return tkTimes;
-        case '+': ++p.position; return tkPlus;
-        case '-': ++p.position; return tkMinus;
-        case '/': ++p.position; return tkDivide;
-        case '^': ++p.position; return tkPower;
-        case '|': ++p.position; return tkModulus;
+        case ' ':
+            ++p.position;
+            return tkBlank;
+        case '!':
+            ++p.position;
+            return tkFactorial;
+        case '(':
+            ++p.position;
+            return tkOpen;
+        case ')':
+            ++p.position;
+            return tkClose;
+        case '*':
+            ++p.position;
+            return tkTimes;
+        case '+':
+            ++p.position;
+            return tkPlus;
+        case '-':
+            ++p.position;
+            return tkMinus;
+        case '/':
+            ++p.position;
+            return tkDivide;
+        case '^':
+            ++p.position;
+            return tkPower;
+        case '|':
+            ++p.position;
+            return tkModulus;
         case 'e':
             ++p.position;
             if (position + 1 == size && dynamic_cast<TSuperscriptEditObject*>(p.nextElement))
                 return tkExponential;
             return tkE;
-        case 'x': case 'y': case 't': case 'r': case 'n': {
+        case 'x':
+        case 'y':
+        case 't':
+        case 'r':
+        case 'n': {
             const std::uint32_t bit = VariableBit(c);
             if (p.allowedVariables & bit) {
                 ++p.position;
@@ -414,8 +478,8 @@ private:
             TDeclaredMatch match;
             if (MatchDeclaredName(*p.declaredNames, std::string_view(text).substr(position), match)) {
                 p.position = static_cast<int>(position + match.length);
-                if (p.definedName
-                    && (match.line->NameText() == *p.definedName || match.line->DependsOn(*p.definedName)))
+                if (p.definedName && (match.line->NameText() == *p.definedName ||
+                                      match.line->Declaration().DependsOn(*p.definedName)))
                     SetErrorAt(p, ParseMessage::SelfReference, p.tokenElement, static_cast<int>(position));
                 p.current.declaration = match.line;
                 return match.token;
@@ -452,16 +516,18 @@ private:
             // Trailing letters that are allowed variables belong to the formula (ax is a·x).
             while (name.size() > 1) {
                 const char last = name.back();
-                const bool variable = (last == 'x' || last == 'y' || last == 't' || last == 'r' || last == 'n')
-                                      && (p.allowedVariables & VariableBit(last));
-                const bool parameter = !p.parameterName.empty() && p.parameterName.size() == 1
-                                       && last == p.parameterName[0];
+                const bool variable =
+                    (last == 'x' || last == 'y' || last == 't' || last == 'r' || last == 'n') &&
+                    (p.allowedVariables & VariableBit(last));
+                const bool parameter =
+                    !p.parameterName.empty() && p.parameterName.size() == 1 && last == p.parameterName[0];
                 if (!variable && !parameter)
                     break;
                 name.pop_back();
             }
             p.position = static_cast<int>(position + name.size());
-            if (std::find(p.undefinedNames->begin(), p.undefinedNames->end(), name) == p.undefinedNames->end())
+            if (std::find(p.undefinedNames->begin(), p.undefinedNames->end(), name) ==
+                p.undefinedNames->end())
                 p.undefinedNames->push_back(name);
             p.current.name = name;
             return tkUndefinedName;
@@ -653,7 +719,8 @@ private:
             if (p.current.code == tkIndex && p.current.tree) {
                 TPart index = Leaf(std::move(p.current.tree), false);
                 index.nonConstant = TreeIsNonConstant(index.tree.get());
-                return Wrap(std::make_unique<TFunctionEvaluator>(tkExp, std::move(index.tree)), std::move(index));
+                return Wrap(std::make_unique<TFunctionEvaluator>(tkExp, std::move(index.tree)),
+                            std::move(index));
             }
             PushBack();
             p.notPlainLiteral = true;
@@ -675,9 +742,10 @@ private:
             return Wrap(std::make_unique<TIntEvaluator>(std::move(argument.tree)), std::move(argument));
         }
         case tkDeclaredConstant:
-            return Leaf(MakeDeclaredConstantNode(static_cast<TDeclaredNameEquation*>(p.current.declaration)), true);
+            return Leaf(MakeDeclaredConstantNode(static_cast<TDeclarationLine*>(p.current.declaration)),
+                        true);
         case tkDeclaredFunction: {
-            auto* line = static_cast<TDeclaredNameEquation*>(p.current.declaration);
+            auto* line = static_cast<TDeclarationLine*>(p.current.declaration);
             TPart argument = ParseArgument();
             argument.nonConstant = true;
             return Wrap(MakeDeclaredFunctionNode(line, std::move(argument.tree)), std::move(argument));
@@ -721,7 +789,8 @@ private:
             return ParseTrigonometric(code);
         if ((code >= 209 && code <= 218) || (code >= 220 && code <= 223)) {
             TPart argument = ParseArgument();
-            return Wrap(std::make_unique<TFunctionEvaluator>(code, std::move(argument.tree)), std::move(argument));
+            return Wrap(std::make_unique<TFunctionEvaluator>(code, std::move(argument.tree)),
+                        std::move(argument));
         }
         if (IsWordEnding(code)) {
             WordCheck();
@@ -846,11 +915,21 @@ private:
         TPart argument = ParseArgument();
         TEvaluatorPtr node;
         switch (function) {
-        case tkTan: node = std::make_unique<TTanEvaluator>(std::move(argument.tree)); break;
-        case tkSec: node = std::make_unique<TSecEvaluator>(tkCos, std::move(argument.tree)); break;
-        case tkCosec: node = std::make_unique<TSecEvaluator>(tkSin, std::move(argument.tree)); break;
-        case tkCot: node = std::make_unique<TSecEvaluator>(tkTan, std::move(argument.tree)); break;
-        default: node = std::make_unique<TFunctionEvaluator>(function, std::move(argument.tree)); break;
+        case tkTan:
+            node = std::make_unique<TTanEvaluator>(std::move(argument.tree));
+            break;
+        case tkSec:
+            node = std::make_unique<TSecEvaluator>(tkCos, std::move(argument.tree));
+            break;
+        case tkCosec:
+            node = std::make_unique<TSecEvaluator>(tkSin, std::move(argument.tree));
+            break;
+        case tkCot:
+            node = std::make_unique<TSecEvaluator>(tkTan, std::move(argument.tree));
+            break;
+        default:
+            node = std::make_unique<TFunctionEvaluator>(function, std::move(argument.tree));
+            break;
         }
         TPart result = Wrap(std::move(node), std::move(argument));
         if (power != 1) {
@@ -936,18 +1015,24 @@ private:
     TPart Binary(TOperation operation, TPart left, int rightLevel)
     {
         TPart right = ParseLevel(rightLevel);
-        auto node = std::make_unique<TOperationEvaluator>(operation, std::move(left.tree), std::move(right.tree));
+        auto node =
+            std::make_unique<TOperationEvaluator>(operation, std::move(left.tree), std::move(right.tree));
         return Combine(std::move(node), std::move(left), right);
     }
 
     TPart ApplyOperator(int code, int strength, TPart left)
     {
         switch (code) {
-        case tkPlus: return Binary(TOperation::Add, std::move(left), 7);
-        case tkMinus: return Binary(TOperation::Subtract, std::move(left), 7);
-        case tkTimes: return Binary(TOperation::Multiply, std::move(left), 8);
-        case tkPower: return Binary(TOperation::Power, std::move(left), 12);
-        case tkWholePower: return Binary(TOperation::Power, std::move(left), 0);
+        case tkPlus:
+            return Binary(TOperation::Add, std::move(left), 7);
+        case tkMinus:
+            return Binary(TOperation::Subtract, std::move(left), 7);
+        case tkTimes:
+            return Binary(TOperation::Multiply, std::move(left), 8);
+        case tkPower:
+            return Binary(TOperation::Power, std::move(left), 12);
+        case tkWholePower:
+            return Binary(TOperation::Power, std::move(left), 0);
         case tkDivide: {
             TPart right = ParseLevel(8);
             auto node = std::make_unique<TDivideEvaluator>(std::move(left.tree), std::move(right.tree));
@@ -958,7 +1043,8 @@ private:
             auto sign = std::make_unique<TPlusOrMinusEvaluator>(std::move(right.tree));
             right.height += 1;
             right.branches = true;
-            auto node = std::make_unique<TOperationEvaluator>(TOperation::Add, std::move(left.tree), std::move(sign));
+            auto node =
+                std::make_unique<TOperationEvaluator>(TOperation::Add, std::move(left.tree), std::move(sign));
             return Combine(std::move(node), std::move(left), right);
         }
         case tkIndex: {
@@ -971,7 +1057,8 @@ private:
             return Combine(std::move(node), std::move(left), index);
         }
         case tkFactorial:
-            return Wrap(std::make_unique<TFunctionEvaluator>(fcFactorial, std::move(left.tree)), std::move(left));
+            return Wrap(std::make_unique<TFunctionEvaluator>(fcFactorial, std::move(left.tree)),
+                        std::move(left));
         default: {
             // Implicit multiplication: the next operand binds at the token's strength.
             PushBack();
@@ -1023,8 +1110,8 @@ TTerminatorSet RelationTerminators()
 
 void SetErrorAt(TParseParams& params, const char* message, TEditorObject* element, int position)
 {
-    if (params.error.message && params.error.message != ParseMessage::NotUnderstood
-        && std::string_view(params.error.message) != ParseMessage::NotUnderstood)
+    if (params.error.message && params.error.message != ParseMessage::NotUnderstood &&
+        std::string_view(params.error.message) != ParseMessage::NotUnderstood)
         return;
     ForceErrorAt(params, message, element, position);
 }
@@ -1076,7 +1163,8 @@ TEvaluatorPtr ParseExpression(TParseParams& params)
     params.wordEnded = false;
     TParser parser(params);
     TPart part = parser.ParseLevel(2);
-    if (parser.endedAtTerminator && params.textActive && params.position < static_cast<int>(params.text.size()))
+    if (parser.endedAtTerminator && params.textActive &&
+        params.position < static_cast<int>(params.text.size()))
         ++params.position;
     params.pushedBack = false;
     params.current = TToken{};
@@ -1192,7 +1280,10 @@ bool ExpectWord(TParseParams& params, int token, const char* message)
     return false;
 }
 
-void FinishParse(TParseParams& params) { params.variablePositions.clear(); }
+void FinishParse(TParseParams& params)
+{
+    params.variablePositions.clear();
+}
 
 TEvaluatorPtr ParseConstantText(TEditorObject* textElement)
 {
@@ -1201,7 +1292,10 @@ TEvaluatorPtr ParseConstantText(TEditorObject* textElement)
     return ParseCell(params, textElement);
 }
 
-const std::vector<TKeyword>& Keywords() { return keywordTable; }
+const std::vector<TKeyword>& Keywords()
+{
+    return keywordTable;
+}
 
 std::string_view KeywordName(int code)
 {

@@ -18,7 +18,7 @@
 #include <vector>
 
 class TEquationObject;
-class TDeclaredNameEquation;
+class TDeclarationLine;
 
 // Token codes (elements and the lexer produce them).
 enum : int {
@@ -143,12 +143,12 @@ using TTerminatorSet = std::bitset<256>;
 // The current token and what comes with it.
 struct TToken {
     int code = tkNothing;
-    Extended number = 0;             // for tkNumber
-    TEvaluatorPtr tree;              // for tkOperand, tkIndex, tkMatrix, tkCoordinates
-    void* declaration = nullptr;     // for declared names (a TDeclaredNameEquation)
-    std::string name;                // for new and undefined names
+    Extended number = 0;              // for tkNumber
+    TEvaluatorPtr tree;               // for tkOperand, tkIndex, tkMatrix, tkCoordinates
+    void* declaration = nullptr;      // for declared names (a TDeclarationLine)
+    std::string name;                 // for new and undefined names
     TEditorObject* element = nullptr; // the element the token came from
-    int position = 0;                // where the token starts in that element
+    int position = 0;                 // where the token starts in that element
 };
 
 struct TParseParams {
@@ -172,11 +172,11 @@ struct TParseParams {
     TParseError error;
     std::string parameterName;
     std::string name;
-    std::vector<std::string>* undefinedNames = nullptr;                // borrowed, or none
-    const std::vector<TEquationObject*>* declaredNames = nullptr;      // borrowed, or none
+    std::vector<std::string>* undefinedNames = nullptr;           // borrowed, or none
+    const std::vector<TEquationObject*>* declaredNames = nullptr; // borrowed, or none
     std::vector<TXYPosition> variablePositions;
     bool halfAndQuarterAllowed = false;
-    const std::string* definedName = nullptr;                          // borrowed, or none
+    const std::string* definedName = nullptr; // borrowed, or none
     int modulusDepth = 0;
     // Whether names may be defined later (the "Define Constants" setting).
     bool defineLater = true;
@@ -203,7 +203,10 @@ void ForceError(TParseParams& params, const char* message);
 void ForceErrorAt(TParseParams& params, const char* message, TEditorObject* element, int position);
 // Empties the record and resets the evaluation status to 3.
 void ClearError(TParseParams& params);
-[[nodiscard]] inline bool HasError(const TParseParams& params) { return !params.error.Empty(); }
+[[nodiscard]] inline bool HasError(const TParseParams& params)
+{
+    return !params.error.Empty();
+}
 
 // The first element from from on that is neither an anchor nor a text run
 // of blanks, or nullptr.
@@ -219,7 +222,8 @@ void StartParse(TParseParams& params, TEditorObject* first, std::uint32_t allowe
 [[nodiscard]] TEvaluatorPtr ParseNext(TParseParams& params);
 // Parses a separate list (a cell) with the same state, then restores the
 // place. An empty cell records "You must put a formula here" at owner.
-[[nodiscard]] TEvaluatorPtr ParseCell(TParseParams& params, TEditorObject* list, TEditorObject* owner = nullptr);
+[[nodiscard]] TEvaluatorPtr ParseCell(TParseParams& params, TEditorObject* list,
+                                      TEditorObject* owner = nullptr);
 // A constant expression's value through SafeEvaluate, or 0 after an error.
 [[nodiscard]] Extended EvaluateConstant(TParseParams& params);
 // EvaluateConstant, requiring a whole (and with positiveOnly a non-negative) value.

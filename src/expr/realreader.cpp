@@ -1,10 +1,10 @@
 #include "expr/realreader.h"
 
-#include "app/mathsreader.h"
-#include "app/mathswriter.h"
-#include "expr/numerics.h"
 #include "expr/parser.h"
 #include "formula/markup.h"
+#include "numbers/numerics.h"
+#include "settings/mathsreader.h"
+#include "settings/mathswriter.h"
 
 #include <charconv>
 #include <cmath>
@@ -44,8 +44,8 @@ std::string SourceMarkup(TEditorObject* start, int startPosition, const TParsePa
             break;
     }
     std::string source = writer.TakeText();
-    while (!source.empty() && (source.back() == ' ' || source.back() == '\t' || source.back() == '='
-                               || source.back() == '<' || source.back() == '>'))
+    while (!source.empty() && (source.back() == ' ' || source.back() == '\t' || source.back() == '=' ||
+                               source.back() == '<' || source.back() == '>'))
         source.pop_back();
     std::size_t first = 0;
     while (first < source.size() && source[first] == ' ')
@@ -92,9 +92,15 @@ void TRealReader::WriteValue(TMathsWriter& writer, bool formatted) const
     writer.WriteText(formatted ? FormatNumber(10, false, Value()) : FormatFixed(Value()));
 }
 
-std::string TRealString::GetText(int, int) const { return source_; }
+std::string TRealString::GetText(int, int) const
+{
+    return source_;
+}
 
-void TRealString::WriteValue(TMathsWriter& writer, bool) const { writer.WriteText(source_); }
+void TRealString::WriteValue(TMathsWriter& writer, bool) const
+{
+    writer.WriteText(source_);
+}
 
 TVariableString::TVariableString(TEvaluatorPtr tree, std::string source)
     : TRealString(0, std::move(source)), tree_(std::move(tree))
@@ -108,9 +114,15 @@ Extended TVariableString::Value() const
     return ResetAndEvaluate(tree_.get());
 }
 
-bool TVariableString::DependsOn(std::string_view name) const { return tree_ && tree_->DependsOn(name); }
+bool TVariableString::DependsOn(std::string_view name) const
+{
+    return tree_ && tree_->DependsOn(name);
+}
 
-void TNeedsDefRealReader::WriteValue(TMathsWriter& writer, bool) const { writer.WriteText(text_); }
+void TNeedsDefRealReader::WriteValue(TMathsWriter& writer, bool) const
+{
+    writer.WriteText(text_);
+}
 
 std::string FormatFixed(Extended x)
 {

@@ -1,6 +1,6 @@
 #include "formula/descriptions.h"
 
-#include "app/mathsreader.h"
+#include "settings/mathsreader.h"
 
 #include <algorithm>
 #include <array>

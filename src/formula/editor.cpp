@@ -1,6 +1,6 @@
 #include "formula/editor.h"
 
-#include "app/mathswriter.h"
+#include "settings/mathswriter.h"
 
 #include <vector>
 

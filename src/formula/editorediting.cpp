@@ -1,11 +1,11 @@
 // The editing operations of TEditor: caret positions and steps, placing
 // from a pixel, selection, insertion, deletion, the clipboard's markup and
 // re-measuring with the repaint of the changed band.
-#include "app/mathsreader.h"
-#include "app/mathswriter.h"
 #include "formula/editor.h"
 #include "formula/formulalayout.h"
 #include "formula/markup.h"
+#include "settings/mathsreader.h"
+#include "settings/mathswriter.h"
 
 #include <QRegion>
 

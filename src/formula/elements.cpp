@@ -1,9 +1,9 @@
 #include "formula/elements.h"
 
-#include "app/mathswriter.h"
 #include "expr/evaluator.h"
 #include "formula/descriptions.h"
 #include "formula/editor.h"
+#include "settings/mathswriter.h"
 
 #include <algorithm>
 #include <typeinfo>

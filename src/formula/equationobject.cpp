@@ -1,6 +1,6 @@
 #include "formula/equationobject.h"
 
-#include "app/mathswriter.h"
+#include "settings/mathswriter.h"
 
 #include "formula/editor.h"
 #include "formula/markup.h"

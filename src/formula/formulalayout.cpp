@@ -1,12 +1,12 @@
 #include "formula/formulalayout.h"
 
-#include "app/configuration.h"
 #include "formula/descriptions.h"
 #include "formula/elements.h"
 #include "formula/equationobject.h"
-#include "graph/graphcolours.h"
 #include "platform/codepage.h"
+#include "platform/graphcolours.h"
 #include "platform/symbolfont.h"
+#include "settings/configuration.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>

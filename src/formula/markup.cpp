@@ -1,8 +1,8 @@
 #include "formula/markup.h"
 
-#include "app/mathsreader.h"
-#include "app/mathswriter.h"
 #include "formula/descriptions.h"
+#include "settings/mathsreader.h"
+#include "settings/mathswriter.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,11 +1,11 @@
 #include "graph/axes.h"
 
-#include "app/configuration.h"
-#include "app/mainwindowbase.h"
 #include "graph/displayrounding.h"
 #include "graph/metafilesizestore.h"
 #include "graph/scalehost.h"
 #include "platform/canvas.h"
+#include "platform/mainwindowbase.h"
+#include "settings/configuration.h"
 
 #include <QPaintDevice>
 

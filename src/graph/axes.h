@@ -5,10 +5,10 @@
 // graph paper.
 #pragma once
 
-#include "expr/numerics.h"
 #include "formula/drawobject.h"
 #include "graph/axis.h"
 #include "graph/rescaledatatransfer.h"
+#include "numbers/numerics.h"
 
 #include <QFont>
 #include <QPoint>

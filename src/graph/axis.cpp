@@ -1,14 +1,14 @@
 #include "graph/axis.h"
 
-#include "app/configuration.h"
-#include "app/mathsreader.h"
-#include "expr/numerics.h"
 #include "formula/markup.h"
 #include "graph/displayrounding.h"
 #include "graph/scalevalidation.h"
+#include "numbers/numerics.h"
 #include "platform/canvas.h"
 #include "platform/codepage.h"
 #include "platform/symbolfont.h"
+#include "settings/configuration.h"
+#include "settings/mathsreader.h"
 
 #include <algorithm>
 #include <charconv>

@@ -5,9 +5,9 @@
 // graph-paper layout, and draws its line, ticks, grid lines and labels.
 #pragma once
 
-#include "expr/evalstate.h"
 #include "expr/realreader.h"
 #include "formula/elements.h"
+#include "numbers/evalstate.h"
 
 #include <QFont>
 

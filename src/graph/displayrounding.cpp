@@ -1,9 +1,9 @@
 #include "graph/displayrounding.h"
 
-#include "app/configuration.h"
 #include "graph/axes.h"
+#include "settings/configuration.h"
 
-#include "expr/numerics.h"
+#include "numbers/numerics.h"
 
 #include <cmath>
 #include <limits>

@@ -4,8 +4,8 @@
 // step's decade). One place decides how many figures the user sees.
 #pragma once
 
-#include "expr/evalstate.h"
-#include "expr/numerics.h"
+#include "numbers/evalstate.h"
+#include "numbers/numerics.h"
 
 #include <span>
 #include <string>

@@ -1,9 +1,9 @@
 #include "graph/graphparams.h"
 
-#include "app/configuration.h"
-#include "app/mainwindowbase.h"
-#include "app/mathswriter.h"
 #include "graph/scalehost.h"
+#include "platform/mainwindowbase.h"
+#include "settings/configuration.h"
+#include "settings/mathswriter.h"
 
 #include <algorithm>
 

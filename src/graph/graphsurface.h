@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class TGraphObject;
 class TGraphParams;
 class TMouseControl;
 class TScaleHost;
@@ -60,6 +61,9 @@ public:
     // Makes tool the active one; a tool already there ends first (its
     // finishing action runs) unless it is the one being called.
     virtual void SetActiveTool(std::unique_ptr<TMouseControl> tool) = 0;
+    // The tool with which a click selects and moves object (borrowed); the
+    // object asks for it here, since the tools are built above the objects.
+    [[nodiscard]] virtual std::unique_ptr<TMouseControl> ObjectTool(TGraphObject& object) = 0;
     // Sets the mouse mode code (0: selection, dragging and tracing).
     virtual void SetMouseModeCode(int code) = 0;
     // True while the equations window accepts a command (not busy editing).

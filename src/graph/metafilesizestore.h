@@ -3,7 +3,7 @@
 // answers the horizontal pair first, then the vertical, then again.
 #pragma once
 
-#include "expr/evalstate.h"
+#include "numbers/evalstate.h"
 
 #include <array>
 

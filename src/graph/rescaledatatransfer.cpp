@@ -1,12 +1,12 @@
 #include "graph/rescaledatatransfer.h"
 
-#include "app/configuration.h"
-#include "app/mathswriter.h"
 #include "graph/axes.h"
 #include "graph/axis.h"
 #include "graph/displayrounding.h"
 #include "graph/scalehost.h"
 #include "graph/scalevalidation.h"
+#include "settings/configuration.h"
+#include "settings/mathswriter.h"
 
 namespace {
 

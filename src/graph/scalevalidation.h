@@ -4,7 +4,7 @@
 // status line by whoever applies the scale.
 #pragma once
 
-#include "expr/evalstate.h"
+#include "numbers/evalstate.h"
 
 #include <string>
 

@@ -4,8 +4,8 @@
 // release keeps the new place. A tool whose object is freed lets it go.
 #pragma once
 
-#include "expr/numerics.h"
-#include "mouse/mousecontrol.h"
+#include "graph/mousecontrol.h"
+#include "numbers/numerics.h"
 
 class TGraphObject;
 

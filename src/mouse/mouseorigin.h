@@ -2,7 +2,7 @@
 // the scale stays as it is.
 #pragma once
 
-#include "mouse/mousecontrol.h"
+#include "graph/mousecontrol.h"
 
 class TMouseOrigin : public TMouseControl {
 public:

@@ -1,9 +1,9 @@
 #include "mouse/mousepush.h"
 
-#include "app/configuration.h"
 #include "graph/graphparams.h"
 #include "graph/graphsurface.h"
 #include "platform/canvas.h"
+#include "settings/configuration.h"
 
 #include <QPainter>
 

@@ -3,7 +3,7 @@
 // recalculated), and at the end the scales move by the distance dragged.
 #pragma once
 
-#include "mouse/mousecontrol.h"
+#include "graph/mousecontrol.h"
 
 #include <QImage>
 

@@ -1,9 +1,9 @@
 #include "mouse/mousezoomin.h"
 
-#include "app/configuration.h"
 #include "graph/graphparams.h"
 #include "graph/graphsurface.h"
 #include "platform/canvas.h"
+#include "settings/configuration.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -4,7 +4,7 @@
 // proportions and grows its rectangle about the press point.
 #pragma once
 
-#include "mouse/mousecontrol.h"
+#include "graph/mousecontrol.h"
 
 #include <QRect>
 

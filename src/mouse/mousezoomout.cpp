@@ -1,8 +1,8 @@
 #include "mouse/mousezoomout.h"
 
-#include "app/configuration.h"
 #include "graph/graphparams.h"
 #include "graph/graphsurface.h"
+#include "settings/configuration.h"
 
 void TMouseZoomOut::MousePress(QPoint pixel, Qt::KeyboardModifiers)
 {

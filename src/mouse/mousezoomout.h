@@ -2,7 +2,7 @@
 // setting about the pressed point, which becomes its centre.
 #pragma once
 
-#include "mouse/mousecontrol.h"
+#include "graph/mousecontrol.h"
 
 class TMouseZoomOut : public TMouseControl {
 public:

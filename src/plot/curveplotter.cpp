@@ -1,8 +1,5 @@
 #include "plot/curveplotter.h"
 
-#include "app/configuration.h"
-#include "app/mainwindowbase.h"
-#include "app/mathswriter.h"
 #include "expr/declarations.h"
 #include "formula/editor.h"
 #include "formula/markup.h"
@@ -10,7 +7,10 @@
 #include "graph/graphparams.h"
 #include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
+#include "platform/mainwindowbase.h"
 #include "plot/polylinebuffer.h"
+#include "settings/configuration.h"
+#include "settings/mathswriter.h"
 
 #include <QFontInfo>
 #include <QPainter>

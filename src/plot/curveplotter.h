@@ -9,9 +9,9 @@
 // from another curve, their primary.
 #pragma once
 
-#include "expr/numerics.h"
 #include "formula/equationobject.h"
 #include "graph/axes.h"
+#include "numbers/numerics.h"
 #include "plot/dragmatrices.h"
 #include "plot/polylinestore.h"
 

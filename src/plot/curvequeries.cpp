@@ -1,9 +1,9 @@
 // The questions a curve answers without drawing: hit tests, the point at a
 // parameter, comparison with another curve, suggested ranges and crossings.
-#include "app/configuration.h"
 #include "graph/displayrounding.h"
 #include "graph/graphparams.h"
 #include "plot/curveplotter.h"
+#include "settings/configuration.h"
 
 #include <cmath>
 #include <cstdlib>

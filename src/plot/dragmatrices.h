@@ -3,9 +3,9 @@
 // without the formula being rewritten until the drag is committed.
 #pragma once
 
-#include "expr/evalstate.h"
-#include "expr/numerics.h"
 #include "graph/axes.h"
+#include "numbers/evalstate.h"
+#include "numbers/numerics.h"
 
 class TDragMatrices {
 public:

@@ -1,10 +1,10 @@
 #include "plot/formulacurve.h"
 
-#include "app/mathswriter.h"
 #include "expr/analysis.h"
 #include "expr/functions.h"
 #include "graph/displayrounding.h"
 #include "graph/graphparams.h"
+#include "settings/mathswriter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,11 +1,11 @@
 #include "plot/graphobject.h"
 
-#include "app/configuration.h"
-#include "app/mathswriter.h"
 #include "graph/graphparams.h"
 #include "graph/graphsurface.h"
-#include "mouse/graphobjectmouse.h"
+#include "graph/mousecontrol.h"
 #include "platform/canvas.h"
+#include "settings/configuration.h"
+#include "settings/mathswriter.h"
 
 #include <QFile>
 #include <QImageReader>
@@ -223,8 +223,8 @@ bool TGraphObject::TakeClick(TGraphSurface& surface, QPoint pixel, Qt::KeyboardM
     if (!Hit(pixel, surface.Params()))
         return false;
     surface.SetMouseModeCode(0);
-    auto tool = std::make_unique<TGraphObjectMouse>(*this, surface);
-    TGraphObjectMouse* taking = tool.get();
+    std::unique_ptr<TMouseControl> tool = surface.ObjectTool(*this);
+    TMouseControl* taking = tool.get();
     surface.SetActiveTool(std::move(tool));
     if (surface.ActiveTool() == taking)
         taking->MousePress(pixel, modifiers);

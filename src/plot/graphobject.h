@@ -7,8 +7,8 @@
 // every repaint, so erasing one only asks for its box to be repainted.
 #pragma once
 
-#include "expr/numerics.h"
 #include "formula/drawobject.h"
+#include "numbers/numerics.h"
 #include "platform/colour.h"
 
 #include <QImage>

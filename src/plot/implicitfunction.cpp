@@ -1,12 +1,12 @@
 #include "plot/implicitfunction.h"
 
-#include "app/configuration.h"
-#include "app/mathswriter.h"
 #include "expr/declarations.h"
 #include "graph/displayrounding.h"
 #include "graph/graphparams.h"
 #include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
+#include "settings/configuration.h"
+#include "settings/mathswriter.h"
 
 #include <QLine>
 #include <QPainter>

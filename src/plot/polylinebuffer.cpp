@@ -1,8 +1,8 @@
 #include "plot/polylinebuffer.h"
 
-#include "app/configuration.h"
 #include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
+#include "settings/configuration.h"
 
 #include <QPaintEngine>
 #include <QPainter>

@@ -1,9 +1,9 @@
 #include "plot/tracemarker.h"
 
-#include "app/mainwindowbase.h"
-#include "expr/evalstate.h"
 #include "graph/displayrounding.h"
 #include "graph/graphparams.h"
+#include "numbers/evalstate.h"
+#include "platform/mainwindowbase.h"
 #include "plot/curveplotter.h"
 
 #include <cmath>

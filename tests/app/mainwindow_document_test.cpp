@@ -1,18 +1,18 @@
 // The main window with documents: opening names the save target, failed
 // opens and saves change nothing, undo and redo across changes, lines
 // waiting for definitions stop a save, and Escape stops a drawing.
-#include "app/configuration.h"
-#include "app/document.h"
 #include "app/lumacurveform.h"
 #include "app/startupwindow.h"
-#include "expr/declarations.h"
-#include "formula/equationswindow.h"
+#include "document/document.h"
+#include "entry/declarationlines.h"
+#include "equations/equationswindow.h"
 #include "graph/axes.h"
-#include "graph/equationdisplayform.h"
 #include "graph/graphparams.h"
-#include "graph/graphwindow.h"
+#include "graphwindow/equationdisplayform.h"
+#include "graphwindow/graphwindow.h"
 #include "mainwindow_testing.h"
 #include "platform/drawinginterrupt.h"
+#include "settings/configuration.h"
 
 #include <QAction>
 #include <QFile>

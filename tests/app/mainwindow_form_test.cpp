@@ -1,16 +1,16 @@
 // The main window as a user meets it: start-up, status line, whiteboard mode,
 // keypad and Alt chords, pictures on the clipboard, printing to PDF, the
 // document name rules, safe writing, the save question and every command.
-#include "app/configuration.h"
 #include "app/helpwindow.h"
 #include "app/lumacurveform.h"
-#include "app/windowmessages.h"
-#include "formula/equationswindow.h"
+#include "editor/mathseditor.h"
+#include "equations/equationswindow.h"
 #include "formula/formulalayout.h"
-#include "formula/mathseditor.h"
 #include "graph/axes.h"
-#include "graph/graphwindow.h"
+#include "graphwindow/graphwindow.h"
 #include "mainwindow_testing.h"
+#include "platform/windowmessages.h"
+#include "settings/configuration.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -7,9 +7,9 @@
 // must give the same value to the last bit and the same status every time.
 #pragma once
 
+#include "declaredlines.h"
 #include "expr/analysis.h"
 #include "expr/compiledformula.h"
-#include "expr/declarations.h"
 #include "expr/functions.h"
 
 #include <cmath>
@@ -151,9 +151,9 @@ class TWorld {
 public:
     TWorld()
     {
-        k = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(2.5L));
-        m = TDynamicConstantEquation::Create("m", std::make_unique<TRealReader>(-0.75L));
-        q = TDynamicConstantEquation::Create(
+        k = MakeConstantLine("k", std::make_unique<TRealReader>(2.5L));
+        m = MakeConstantLine("m", std::make_unique<TRealReader>(-0.75L));
+        q = MakeConstantLine(
             "q", std::make_unique<TVariableString>(
                      std::make_unique<TOperationEvaluator>(TOperation::Multiply, MakeVariable(vcX),
                                                            std::make_unique<TConstantEvaluator>(1e4000L)),
@@ -162,23 +162,23 @@ public:
         auto operation = [](TOperation op, TEvaluatorPtr a, TEvaluatorPtr b) {
             return std::make_unique<TOperationEvaluator>(op, std::move(a), std::move(b));
         };
-        f = std::make_unique<TDeclaredFunctionEquation>(
+        f = std::make_unique<TTestFunctionLine>(
             "f",
             operation(TOperation::Add,
                       std::make_unique<TDivideEvaluator>(std::make_unique<TConstantEvaluator>(1),
                                                          operation(TOperation::Subtract, parameter(),
                                                                    std::make_unique<TConstantEvaluator>(1))),
                       std::make_unique<TIntEvaluator>(parameter())));
-        g = std::make_unique<TDeclaredFunctionEquation>(
+        g = std::make_unique<TTestFunctionLine>(
             "g", operation(TOperation::Subtract,
                            operation(TOperation::Power, MakeDeclaredFunctionNode(f.get(), parameter()),
                                      std::make_unique<TConstantEvaluator>(2)),
                            parameter()));
-        h = std::make_unique<TDeclaredFunctionEquation>("h", std::make_unique<TTanEvaluator>(parameter()));
+        h = std::make_unique<TTestFunctionLine>("h", std::make_unique<TTanEvaluator>(parameter()));
     }
 
-    std::unique_ptr<TDynamicConstantEquation> k, m, q;
-    std::unique_ptr<TDeclaredFunctionEquation> f, g, h;
+    std::unique_ptr<TTestConstantLine> k, m, q;
+    std::unique_ptr<TTestFunctionLine> f, g, h;
 };
 
 inline const Extended InterestingValues[] = {
@@ -308,7 +308,7 @@ inline TEvaluatorPtr RandomTree(TChoices& choices, const TWorld& world, int dept
     case 9:
         return std::make_unique<TPlusOrMinusEvaluator>(sub());
     case 10: {
-        TDeclaredNameEquation* lines[] = {world.f.get(), world.g.get(), world.h.get()};
+        TDeclarationLine* lines[] = {world.f.get(), world.g.get(), world.h.get()};
         return MakeDeclaredFunctionNode(lines[choices.Next(3)], sub());
     }
     case 11:

@@ -7,8 +7,8 @@
 
 #include "expr/fastmath.h"
 #include "expr/parser.h"
+#include "formula/editor.h"
 #include "formula/markup.h"
-#include "plot/formulacurve.h"
 
 #include <gtest/gtest.h>
 
@@ -88,7 +88,8 @@ TEST(CompiledFormula, TypedFormulasGiveTheTreesValuesAlongTrackedSweeps)
     std::vector<Extended> sweep;
     for (int i = 0; i <= 400; ++i)
         sweep.push_back(-10 + i * 0.05L + (i % 7) * 1e-3L);
-    sweep.insert(sweep.end(), {0, 1, -1, 2, 90, -90, 1e4000L, -0.0L, std::numeric_limits<Extended>::infinity()});
+    sweep.insert(sweep.end(),
+                 {0, 1, -1, 2, 90, -90, 1e4000L, -0.0L, std::numeric_limits<Extended>::infinity()});
     compiledtest::TStateKeeper keeper;
     for (const Extended angle : {RadiansFactor, DegreesFactor}) {
         AngleFactor = angle;
@@ -198,8 +199,8 @@ TEST(CompiledFormula, FollowsDeclarationsTheAngleUnitAndBranches)
     world.k->Constant().ValueObject().SetValue(10);
     EXPECT_EQ(compiled.Evaluate(tree.get()), 0.5L + 3 + 10);
     // Re-entering f(x) = 7x keeps the line and exchanges the definitions.
-    TDeclaredFunctionEquation entered("f", B('*', C(7), MakeParameterNode()));
-    ASSERT_TRUE(world.f->SwapFormula(entered));
+    TTestFunctionLine entered("f", B('*', C(7), MakeParameterNode()));
+    ASSERT_TRUE(world.f->Function().Exchange(entered.Function()));
     EXPECT_EQ(compiled.Evaluate(tree.get()), 21 + 10);
     // A family member adds its steps.
     Family.constant = &world.k->Constant();
@@ -240,20 +241,6 @@ TEST(CompiledFormula, TrackingMemoryLivesInTheNodesSoStoresRestoreIt)
         store->Swap(); // back to before the sweep: the divisor was positive
     (void)compiled.Evaluate(tree.get());
     EXPECT_EQ(EvaluationStatus, esPole);
-}
-
-TEST(CompiledFormula, CurvesEvaluateTheFormulaTheyHoldNow)
-{
-    const TStateGuard guard;
-    TYofX curve(B('*', X(), C(2)), rlEqual);
-    TYofX other(B('+', X(), C(100)), rlEqual);
-    Variables.x = 4;
-    EXPECT_EQ(curve.EvaluateFormula(), 8);
-    ASSERT_TRUE(curve.SwapFormula(other));
-    EXPECT_EQ(curve.EvaluateFormula(), 104);
-    EXPECT_EQ(other.EvaluateFormula(), 8);
-    curve.Formula = B('-', X(), C(1));
-    EXPECT_EQ(curve.EvaluateFormula(), 3);
 }
 
 } // namespace

@@ -4,7 +4,7 @@
 #include "eval_builders.h"
 
 #include "expr/functions.h"
-#include "expr/numerics.h"
+#include "numbers/numerics.h"
 
 #include <gtest/gtest.h>
 

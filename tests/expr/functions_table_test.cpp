@@ -2,7 +2,7 @@
 // power and factorial rules, number formatting and the numeric helpers.
 #include "expr/evaluator.h"
 #include "expr/functions.h"
-#include "expr/numerics.h"
+#include "numbers/numerics.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // The parser reads the pupils' notation: each row is a formula in markup,
 // the values of the variables, and the value the tree must give (or the
 // message it must report, with its position).
-#include "expr/declarations.h"
+#include "declaredlines.h"
 #include "expr/parser.h"
 #include "expr/realreader.h"
 #include "formula/editor.h"
@@ -129,12 +129,14 @@ TEST_F(ParserTest, SpellingsAndCaseGiveTheSameTree)
 
 TEST_F(ParserTest, ConstantsAreFoldedWhileParsing)
 {
-    auto parsed = Parse("2+3{\xB4" "4");
+    auto parsed = Parse("2+3{\xB4"
+                        "4");
     ASSERT_EQ(parsed->message, "");
     EXPECT_EQ(parsed->tree->TokenCode(), tkConstant);
     EXPECT_EQ(TreeToMarkup(parsed->tree.get()), "14");
     // a variable stops folding of its own sub-expression only
-    parsed = Parse("x+2{\xB4" "3");
+    parsed = Parse("x+2{\xB4"
+                   "3");
     EXPECT_EQ(TreeToMarkup(parsed->tree.get()), "((x)+(6))");
 }
 
@@ -255,9 +257,19 @@ TEST_F(ParserTest, RelationsEndTheFirstExpression)
         const char* markup;
         int relation;
     } cases[] = {
-        {"y=3x+1", rlEqual},  {"x>=2", rlGreaterEqual}, {"x=>2", rlGreaterEqual}, {"x<=2", rlLessEqual},
-        {"x=<2", rlLessEqual}, {"x<2", rlLess},          {"x>2", rlGreater},       {"x{\xB3" "2", rlGreaterEqual},
-        {"x{\xA3" "2", rlLessEqual},
+        {"y=3x+1", rlEqual},
+        {"x>=2", rlGreaterEqual},
+        {"x=>2", rlGreaterEqual},
+        {"x<=2", rlLessEqual},
+        {"x=<2", rlLessEqual},
+        {"x<2", rlLess},
+        {"x>2", rlGreater},
+        {"x{\xB3"
+         "2",
+         rlGreaterEqual},
+        {"x{\xA3"
+         "2",
+         rlLessEqual},
     };
     for (const auto& row : cases) {
         const std::string markup = row.markup;
@@ -266,11 +278,13 @@ TEST_F(ParserTest, RelationsEndTheFirstExpression)
         TParseParams params;
         StartParse(params, elements.get(), avX | avY, nullptr, false, RelationTerminators());
         TEvaluatorPtr left = ParseExpression(params);
-        EXPECT_FALSE(HasError(params)) << row.markup << ": " << (params.error.message ? params.error.message : "");
+        EXPECT_FALSE(HasError(params))
+            << row.markup << ": " << (params.error.message ? params.error.message : "");
         EXPECT_EQ(params.relation, row.relation) << row.markup;
         params.terminators = EndOrTabTerminators();
         TEvaluatorPtr right = ParseNext(params);
-        EXPECT_FALSE(HasError(params)) << row.markup << ": " << (params.error.message ? params.error.message : "");
+        EXPECT_FALSE(HasError(params))
+            << row.markup << ": " << (params.error.message ? params.error.message : "");
         if (std::string(row.markup) == "y=3x+1") {
             EXPECT_EQ(left->TokenCode(), vcY);
             EXPECT_EQ(static_cast<double>(ValueAt(right.get(), 2)), 7.0);
@@ -372,7 +386,7 @@ TEST_F(ParserTest, HostileInputIsRefusedWithAMessage)
 
 TEST_F(ParserTest, DeclaredNamesAreFoundAndSelfReferenceRefused)
 {
-    auto k = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(5));
+    auto k = MakeConstantLine("k", std::make_unique<TRealReader>(5));
     std::vector<TEquationObject*> lines = {k.get()};
     auto parsed = Parse("kx+1", avX, &lines);
     ASSERT_EQ(parsed->message, "");
@@ -421,8 +435,8 @@ TEST_F(ParserTest, DeclaredFunctionsTakeTheirOwnArguments)
     params.parameterName = "t";
     TEvaluatorPtr tree = ParseExpression(params);
     ASSERT_FALSE(HasError(params)) << params.error.message;
-    auto f = std::make_unique<TDeclaredFunctionEquation>("f", std::move(tree));
-    EXPECT_EQ(f->WriteDefinition(), "f(x)=((((x)^(2)))+(1))");
+    auto f = std::make_unique<TTestFunctionLine>("f", std::move(tree));
+    EXPECT_EQ(TreeToMarkup(f->Function().Definition()), "((((x)^(2)))+(1))");
 
     std::vector<TEquationObject*> lines = {f.get()};
     // g(x) = f(x + 1): parsed with the parameter x
@@ -432,7 +446,7 @@ TEST_F(ParserTest, DeclaredFunctionsTakeTheirOwnArguments)
     params.parameterName = "x";
     TEvaluatorPtr gTree = ParseExpression(params);
     ASSERT_FALSE(HasError(params)) << params.error.message;
-    auto g = std::make_unique<TDeclaredFunctionEquation>("g", std::move(gTree));
+    auto g = std::make_unique<TTestFunctionLine>("g", std::move(gTree));
     lines.push_back(g.get());
 
     auto parsed = Parse("g(x)+f(2)", avX, &lines);

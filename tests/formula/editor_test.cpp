@@ -3,11 +3,11 @@
 // shared fields and links of TEquationObject.
 #include "elementdump.h"
 
-#include "app/mathswriter.h"
 #include "formula/descriptions.h"
 #include "formula/editor.h"
 #include "formula/formulalayout.h"
 #include "formula/markup.h"
+#include "settings/mathswriter.h"
 
 #include <gtest/gtest.h>
 
@@ -202,8 +202,8 @@ TEST(Editor, NewLinesTakeOverAndWriteTheirRecord)
     line.WriteTo(writer);
     // A plain line's record keeps its look too, so a line with a fault
     // reads back in its own colour, style and thickness.
-    EXPECT_EQ(writer.Text(), "Curve\r\nTangent at 2\r\n\tcolour = " + std::to_string(CurveColour(3))
-                                 + "\r\n\tstyle = 2\r\n\tSwitches = 33\r\n\tLine thickness = 4\r\n");
+    EXPECT_EQ(writer.Text(), "Curve\r\nTangent at 2\r\n\tcolour = " + std::to_string(CurveColour(3)) +
+                                 "\r\n\tstyle = 2\r\n\tSwitches = 33\r\n\tLine thickness = 4\r\n");
 }
 
 // A plotted object reduced to its links, for the dependency queries.

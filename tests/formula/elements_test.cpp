@@ -3,10 +3,10 @@
 // freeing of lists too long or too deep for recursion.
 #include "elementdump.h"
 
-#include "app/mathswriter.h"
 #include "formula/descriptions.h"
 #include "formula/elements.h"
 #include "formula/markup.h"
+#include "settings/mathswriter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 // Formula layout: measures of tabs, fractions, indices, square roots and
 // lines checked against numbers worked out from the layout rules, and the
 // painted bars checked pixel by pixel at device pixel ratios 1 and 2.
-#include "app/configuration.h"
 #include "formula/editor.h"
 #include "formula/formulalayout.h"
 #include "formula/markup.h"
+#include "settings/configuration.h"
 
 #include <QImage>
 

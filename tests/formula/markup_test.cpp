@@ -3,11 +3,11 @@
 // and malformed or hostile input that must end in eReaderror, never a crash.
 #include "elementdump.h"
 
-#include "app/mathsreader.h"
 #include "formula/descriptions.h"
 #include "formula/editor.h"
 #include "formula/markup.h"
 #include "platform/canvas.h"
+#include "settings/mathsreader.h"
 
 #include <QImage>
 #include <gtest/gtest.h>

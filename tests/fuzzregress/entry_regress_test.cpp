@@ -2,11 +2,11 @@
 // is the line as markup and what entry must make of it. The use of a freed
 // constant shows only under the sanitizers, so those rows matter most in the
 // sanitizer build.
-#include "expr/declarations.h"
-#include "app/mathswriter.h"
-#include "expr/entry.h"
+#include "entry/declarationlines.h"
+#include "entry/entry.h"
 #include "formula/markup.h"
 #include "plot/formulacurve.h"
+#include "settings/mathswriter.h"
 
 #include <gtest/gtest.h>
 

@@ -4,9 +4,9 @@
 // automation interface, so every row must end in a list or a read error.
 #include "formula/elementdump.h"
 
-#include "app/mathsreader.h"
 #include "formula/editor.h"
 #include "formula/markup.h"
+#include "settings/mathsreader.h"
 
 #include <gtest/gtest.h>
 

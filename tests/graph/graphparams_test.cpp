@@ -4,8 +4,8 @@
 // text of the scales.
 #include "graph/graphparams.h"
 
-#include "app/mathswriter.h"
 #include "graph/displayrounding.h"
+#include "settings/mathswriter.h"
 
 #include "graphtesting.h"
 

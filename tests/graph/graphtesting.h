@@ -3,9 +3,9 @@
 // with the DejaVu graph font.
 #pragma once
 
-#include "app/configuration.h"
-#include "app/mainwindowbase.h"
 #include "graph/scalehost.h"
+#include "platform/mainwindowbase.h"
+#include "settings/configuration.h"
 
 #include <gtest/gtest.h>
 

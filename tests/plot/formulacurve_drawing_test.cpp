@@ -254,7 +254,7 @@ TEST_F(FormulaCurveDrawing, PlusOrMinusDrawsOnePartPerSign)
 
 TEST_F(FormulaCurveDrawing, FamiliesAreDrawnOncePerMember)
 {
-    auto a = TDynamicConstantEquation::Create("a", std::make_unique<TRealReader>(1));
+    auto a = MakeConstantLine("a", std::make_unique<TRealReader>(1));
     declared.push_back(a.get());
     a->SetFamily(3, std::make_unique<TRealReader>(0.5L));
 

@@ -3,9 +3,9 @@
 // their identity when re-entered, and the kind lines of their records.
 #include "formulacurve_testing.h"
 
-#include "app/mathswriter.h"
 #include "expr/analysis.h"
 #include "plot/implicitfunction.h"
+#include "settings/mathswriter.h"
 
 #include <cmath>
 
@@ -330,7 +330,7 @@ TEST_F(FormulaCurveQueries, ImplicitCurvesCompareByTheSignsOfTheirFormulas)
 
 TEST_F(FormulaCurveQueries, DependsOnAnyOfItsFormulas)
 {
-    auto k = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(2));
+    auto k = MakeConstantLine("k", std::make_unique<TRealReader>(2));
     declared.push_back(k.get());
     TYofX explicitCurve(Formula("kx"), rlEqual);
     TYParametric inRange(Formula("t"), Formula("t"), Number(0), Formula("k"));
@@ -343,6 +343,19 @@ TEST_F(FormulaCurveQueries, DependsOnAnyOfItsFormulas)
     // Range bounds are evaluated afresh at every use.
     const TRealPoint before = inRange.PointAtParameter(2, params.get());
     EXPECT_EQ(before.x, 2);
+}
+
+TEST_F(FormulaCurveQueries, CurvesEvaluateTheFormulaTheyHoldNow)
+{
+    TYofX curve(Formula("2x"), rlEqual);
+    TYofX other(Formula("x+100"), rlEqual);
+    Variables.x = 4;
+    EXPECT_EQ(curve.EvaluateFormula(), 8);
+    ASSERT_TRUE(curve.SwapFormula(other));
+    EXPECT_EQ(curve.EvaluateFormula(), 104);
+    EXPECT_EQ(other.EvaluateFormula(), 8);
+    curve.Formula = Formula("x-1");
+    EXPECT_EQ(curve.EvaluateFormula(), 3);
 }
 
 } // namespace

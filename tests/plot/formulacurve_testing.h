@@ -4,8 +4,7 @@
 // about where the ink went.
 #pragma once
 
-#include "app/configuration.h"
-#include "app/mainwindowbase.h"
+#include "declaredlines.h"
 #include "expr/declarations.h"
 #include "expr/parser.h"
 #include "formula/editor.h"
@@ -14,7 +13,9 @@
 #include "graph/scalehost.h"
 #include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
+#include "platform/mainwindowbase.h"
 #include "plot/formulacurve.h"
+#include "settings/configuration.h"
 
 #include <QFont>
 #include <QImage>

@@ -311,7 +311,7 @@ TEST_F(ImplicitScan, EscapeAbandonsTheScanAndFamiliesRepeatIt)
     EXPECT_EQ(DarkCount(Finished()), 0); // the first rows lie below the circle
     DrawingCompleted = true;
 
-    auto k = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(1));
+    auto k = MakeConstantLine("k", std::make_unique<TRealReader>(1));
     declared.push_back(k.get());
     k->SetFamily(3, std::make_unique<TRealReader>(1));
     NewImage();

@@ -3,9 +3,9 @@
 // drag matrices; and the automatic accuracy and the keyboard poller.
 #include "plot_testcurve.h"
 
-#include "app/mathswriter.h"
 #include "formula/editor.h"
 #include "formula/markup.h"
+#include "settings/mathswriter.h"
 
 #include <QCoreApplication>
 #include <QKeyEvent>

@@ -4,14 +4,14 @@
 // drawing onto a fixed-size image through a graph window's parameters.
 #pragma once
 
-#include "app/configuration.h"
-#include "app/mainwindowbase.h"
 #include "expr/declarations.h"
 #include "graph/graphparams.h"
 #include "graph/scalehost.h"
 #include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
+#include "platform/mainwindowbase.h"
 #include "plot/curveplotter.h"
+#include "settings/configuration.h"
 
 #include <QFont>
 #include <QImage>

@@ -1,7 +1,7 @@
 // lcvtool resave and lcvtool render DOC.lcv end to end: exit codes, the
 // warnings on standard error and the bytes written are an interface used
 // from outside.
-#include "../app/documentsamples.h"
+#include "document/documentsamples.h"
 #include "tools/toolrunner.h"
 
 #include <gtest/gtest.h>

@@ -1,0 +1,166 @@
+// The main window's Custom menu: toolbars and their arrangements, the
+// equations panel, and whiteboard mode with the preferences kept for the user.
+#include "app/lumacurveform.h"
+
+#include "app/startupwindow.h"
+#include "editor/canvascontrol.h"
+#include "editor/mathseditor.h"
+#include "equations/equationswindow.h"
+#include "formula/formulalayout.h"
+#include "graphwindow/graphwindow.h"
+#include "platform/canvas.h"
+#include "settings/configuration.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSettings>
+#include <QToolBar>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* WhiteboardKey = "Whiteboard";
+
+// The settings store of the whiteboard preferences.
+QSettings UserSettings()
+{
+    return QSettings("Brenlow", "Lumacurve");
+}
+
+} // namespace
+
+// The Custom menu: toolbars, the equations panel and whiteboard mode.
+void TLumacurveForm::RegisterCustomHandlers()
+{
+    auto& c = *commands_;
+    c.SetHandler("ActionToolbars", [this] {
+        QMenu* chooser = createPopupMenu();
+        chooser->setAttribute(Qt::WA_DeleteOnClose);
+        chooser->popup(QPoint(400, 80));
+    });
+    c.SetHandler("ActionLoadToolbars", [this] {
+        if (!LoadBars())
+            ShowStatusFlags(tr("No toolbar arrangement has been saved yet"), 3);
+    });
+    c.SetHandler("ActionSaveToolbars", [this] {
+        if (!SaveBars())
+            Message(tr("The toolbar arrangement could not be saved in %1").arg(BarsFile()),
+                    QMessageBox::Warning);
+    });
+    c.SetHandler("ActionWhiteboard",
+                 [this] { SetWhiteboard(commands_->Action("ActionWhiteboard")->isChecked()); });
+    c.SetHandler("ActionWhiteboardSettings", [this] { WhiteboardSettings(); });
+    c.SetHandler("ActionEquationsWindow", [this] { (void)ActiveMathsWindow(); });
+}
+
+std::optional<TArrangement> TLumacurveForm::StoredWhiteboardPreferences()
+{
+    const QVariant value = UserSettings().value(WhiteboardKey);
+    if (!value.isValid())
+        return std::nullopt;
+    return ParseArrangement(value.toString().toStdString());
+}
+
+void TLumacurveForm::StoreWhiteboardPreferences()
+{
+    QSettings settings = UserSettings();
+    settings.setValue(WhiteboardKey, QString::fromStdString(CurrentArrangement().Text()));
+}
+
+void TLumacurveForm::ForgetWhiteboardPreferences()
+{
+    QSettings settings = UserSettings();
+    settings.remove(WhiteboardKey);
+}
+
+TArrangement TLumacurveForm::CurrentArrangement() const
+{
+    TArrangement arrangement;
+    for (const char* name : {"ToolbarKeypad", "ToolBarInsert", "ToolBarZoom"})
+        if (QToolBar* bar = Bar(name))
+            arrangement.toolbars.push_back(RecordOf(bar));
+    arrangement.fontName = EquationsFontName;
+    arrangement.fontSize = std::abs(EquationsFontHeight);
+    arrangement.backgroundColour = BackgroundColour;
+    return arrangement;
+}
+
+void TLumacurveForm::ApplyArrangement(const TArrangement& arrangement)
+{
+    setUpdatesEnabled(false);
+    for (const auto& record : arrangement.toolbars)
+        ApplyToolbarRecord(record);
+    setUpdatesEnabled(true);
+    EquationsFontName = arrangement.fontName;
+    EquationsFontHeight = -std::abs(arrangement.fontSize);
+    BackgroundColour = static_cast<TColour>(arrangement.backgroundColour);
+    QFont font(QString::fromStdString(EquationsFontName));
+    font.setPixelSize(std::abs(EquationsFontHeight));
+    EquationsArea()->setFont(font);
+    graphArea_->setFont(font);
+    // The formulas are laid out in that font and height.
+    if (FormulaFontName != EquationsFontName || FormulaReferenceHeight != std::abs(EquationsFontHeight)) {
+        FormulaFontName = EquationsFontName;
+        FormulaReferenceHeight = std::max(1, std::abs(EquationsFontHeight));
+        (void)SetFormulaHeight(FormulaReferenceHeight);
+        equations_->RemeasureAll();
+        if (TEditor* line = equations_->Line())
+            line->Remeasure();
+    }
+    const QColor colour(BackgroundColour & 0xFF, (BackgroundColour >> 8) & 0xFF,
+                        (BackgroundColour >> 16) & 0xFF);
+    for (QWidget* area : {EquationsArea(), static_cast<QWidget*>(graphArea_)}) {
+        QPalette palette = area->palette();
+        palette.setColor(QPalette::Window, colour);
+        area->setPalette(palette);
+        area->update();
+    }
+}
+
+void TLumacurveForm::SetWhiteboard(bool on)
+{
+    QAction* button = commands_->Action("ActionWhiteboard");
+    if (on) {
+        // Keep the user's own arrangement only when it is not the whiteboard's already.
+        if (!whiteboard_)
+            savedArrangement_ = CurrentArrangement();
+        ApplyArrangement(StoredWhiteboardPreferences().value_or(DefaultWhiteboardArrangement()));
+        whiteboard_ = true;
+        button->setChecked(true);
+    } else {
+        if (!savedArrangement_) {
+            Message(tr("You must first save your whiteboard preferences."), QMessageBox::Information);
+            button->setChecked(whiteboard_);
+            return;
+        }
+        ApplyArrangement(*savedArrangement_);
+        whiteboard_ = false;
+        button->setChecked(false);
+    }
+    SetModified(true);
+}
+
+void TLumacurveForm::WhiteboardSettings()
+{
+    QMessageBox box(
+        QMessageBox::NoIcon, tr("Whiteboard"),
+        tr("The whiteboard settings are:\n  Position of Keypad, Zoom and Insert toolbars\n"
+           "  Background colour\n  Font size\nTo store your own preferences, set up the screen as you \n"
+           "wish for the above items, then select Save on this panel. "),
+        QMessageBox::NoButton, this);
+    QAbstractButton* save = box.addButton(tr("Save"), QMessageBox::YesRole);
+    QAbstractButton* revert = box.addButton(tr("Revert to default settings"), QMessageBox::DestructiveRole);
+    box.addButton(QMessageBox::Close);
+    QAbstractButton* help = box.addButton(QMessageBox::Help);
+    box.exec();
+    if (box.clickedButton() == save)
+        StoreWhiteboardPreferences();
+    else if (box.clickedButton() == revert)
+        ForgetWhiteboardPreferences();
+    else if (box.clickedButton() == help)
+        ShowHelp(214);
+}

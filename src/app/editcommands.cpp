@@ -1,0 +1,172 @@
+// The main window's Edit menu: undo and redo through snapshots of the
+// lines, the clipboard, deleting lines, redrawing, and the pictures of the
+// graph and equations that Copy puts on the clipboard.
+#include "app/lumacurveform.h"
+
+#include "app/startupwindow.h"
+#include "document/document.h"
+#include "editor/canvascontrol.h"
+#include "editor/mathseditor.h"
+#include "equations/equationswindow.h"
+#include "graphwindow/equationdisplayform.h"
+#include "graphwindow/graphwindow.h"
+#include "platform/canvas.h"
+#include "plot/curveplotter.h"
+#include "settings/configuration.h"
+
+#include <QBuffer>
+#include <QClipboard>
+#include <QDockWidget>
+#include <QGuiApplication>
+#include <QMimeData>
+#include <QPainter>
+#include <QScrollArea>
+#include <QSvgGenerator>
+
+#include <cmath>
+#include <cstdio>
+
+// The Edit menu: undo, the clipboard, deleting lines, pictures and redrawing.
+void TLumacurveForm::RegisterEditHandlers()
+{
+    auto& c = *commands_;
+    c.SetHandler("ActionUndo", [this] {
+        if (const std::string* snapshot = undo_.Undo()) {
+            RestoreSnapshot(*snapshot);
+            SetModified(true);
+        }
+    });
+    c.SetHandler("ActionRedo", [this] {
+        if (const std::string* snapshot = undo_.Redo()) {
+            RestoreSnapshot(*snapshot);
+            SetModified(true);
+        }
+    });
+    c.SetHandler("Actioncopyscreen", [this] { CopyPicture(TPictureArea::Screen); });
+    c.SetHandler("ActionCopyGraph", [this] { CopyPicture(TPictureArea::Graphs); });
+    c.SetHandler("ActionCopyEquations", [this] { CopyPicture(TPictureArea::Equations); });
+    c.SetHandler("ActionRedraw", [this] {
+        graphArea_->RedrawAll();
+        EquationsArea()->update();
+    });
+}
+
+std::string TLumacurveForm::Snapshot() const
+{
+    return EquationListText(equations_->List().Lines(), SelectedLine());
+}
+
+void TLumacurveForm::RestoreSnapshot(const std::string& snapshot)
+{
+    TOwnedLines lines;
+    int selected = -1;
+    (void)ReadEquationListText(snapshot, lines, selected);
+    // The mouse tool and the trace marker go before the lines they may point at.
+    graphArea_->ClearGraphObjects();
+    loading_ = true;
+    equations_->ClearAll();
+    loading_ = false;
+    PutLines(lines, selected);
+    EquationsArea()->update();
+    UpdateCommands();
+}
+
+void TLumacurveForm::PutLines(TOwnedLines& lines, int selected)
+{
+    loading_ = true;
+    for (auto& line : lines.lines)
+        equations_->InsertObject(std::move(line));
+    loading_ = false;
+    lines.lines.clear();
+    equations_->RemeasureAll();
+    if (selected >= 0 && selected < equations_->Count())
+        equations_->SetSelected(selected);
+    graphArea_->SelectLine(SelectedLine());
+    graphArea_->LinesChanged(0);
+}
+
+QWidget* TLumacurveForm::EquationsArea() const
+{
+    return equationsScroller_->widget();
+}
+
+TGraphWindow* TLumacurveForm::GraphArea() const
+{
+    return graphArea_;
+}
+
+QWidget* TLumacurveForm::AreaSource(TPictureArea area, QRect& sourceRect) const
+{
+    QWidget* source = area == TPictureArea::Graphs ? graphArea_
+                      : area == TPictureArea::Equations
+                          ? static_cast<QWidget*>(equationsScroller_->viewport())
+                          : const_cast<TLumacurveForm*>(this);
+    sourceRect = source->rect();
+    if (area == TPictureArea::Screen) {
+        // The dock site: the panels without the menu, the toolbars and the status line.
+        QRect docks;
+        for (QDockWidget* panel : findChildren<QDockWidget*>())
+            if (panel->isVisible() && !panel->isFloating())
+                docks = docks.united(panel->geometry());
+        if (!docks.isEmpty())
+            sourceRect = docks;
+    }
+    return source;
+}
+
+void TLumacurveForm::DrawArea(TPictureArea area, QPainter& painter, const QRectF& target)
+{
+    QRect sourceRect;
+    QWidget* source = AreaSource(area, sourceRect);
+    painter.save();
+    painter.translate(target.topLeft());
+    painter.scale(target.width() / sourceRect.width(), target.height() / sourceRect.height());
+    if (area == TPictureArea::Equations) {
+        Canvas canvas(&painter);
+        equations_->PaintAll(canvas, false);
+    } else if (area == TPictureArea::Graphs) {
+        // The graph draws itself through its own drawing path, as vectors on vector devices.
+        painter.setClipRect(graphArea_->rect());
+        Canvas canvas(&painter);
+        graphArea_->RenderInto(canvas, graphArea_->rect());
+    } else {
+        source->render(&painter, QPoint(), QRegion(sourceRect), QWidget::DrawChildren);
+    }
+    painter.restore();
+}
+
+bool TLumacurveForm::CopyPicture(TPictureArea area)
+{
+    QRect sourceRect;
+    (void)AreaSource(area, sourceRect);
+    const QSize size = sourceRect.size();
+    if (size.isEmpty())
+        return false;
+    const QRectF target(QPointF(0, 0), QSizeF(size));
+    QByteArray svg;
+    {
+        QBuffer buffer(&svg);
+        buffer.open(QIODevice::WriteOnly);
+        QSvgGenerator generator;
+        generator.setOutputDevice(&buffer);
+        generator.setSize(size);
+        generator.setViewBox(target);
+        generator.setTitle("Copy of graph");
+        generator.setDescription("Lumacurve version 3.101");
+        QPainter painter(&generator);
+        DrawArea(area, painter, target);
+    }
+    // The picture is drawn at twice the resolution, like the metafile it stands in for.
+    QImage image(size * 2, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(2);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        DrawArea(area, painter, target);
+    }
+    auto* mime = new QMimeData;
+    mime->setData("image/svg+xml", svg);
+    mime->setImageData(image);
+    QGuiApplication::clipboard()->setMimeData(mime);
+    return true;
+}

@@ -1,0 +1,349 @@
+// The main window's File menu: New, Open, Save, Print and Exit, the document
+// name and caption, asking to save, and putting a read document into the
+// windows.
+#include "app/lumacurveform.h"
+
+#include "app/helpwindow.h"
+#include "app/startupwindow.h"
+#include "document/document.h"
+#include "editor/canvascontrol.h"
+#include "editor/mathseditor.h"
+#include "entry/declarationlines.h"
+#include "entry/entry.h"
+#include "equations/equationswindow.h"
+#include "formula/formulalayout.h"
+#include "graph/graphparams.h"
+#include "graphwindow/equationdisplayform.h"
+#include "graphwindow/graphwindow.h"
+#include "platform/canvas.h"
+#include "platform/windowmessages.h"
+#include "settings/configuration.h"
+#include "settings/mathsreader.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QScreen>
+#include <QStandardPaths>
+
+#include <cmath>
+#include <cstdio>
+
+namespace {
+
+constexpr const char* HeaderText = "Lumacurve for windows version";
+
+} // namespace
+
+// The File menu: documents, printing and leaving the program.
+void TLumacurveForm::RegisterFileHandlers()
+{
+    auto& c = *commands_;
+    c.SetHandler("ActionFileNew", [this] { ClearAll(true); });
+    c.SetHandler("ActionClearCurves", [this] { ClearAll(false); });
+    c.SetHandler("ActionExit", [this] { close(); });
+    c.SetHandler("ActionPrint2", [this] {
+        QPrinter printer(QPrinter::HighResolution);
+        printer.setDocName(ProgramName);
+        QPrintDialog dialog(&printer, this);
+        if (dialog.exec() == QDialog::Accepted)
+            Print(printer);
+    });
+    c.SetHandler("ActionFileOpen", [this] {
+        if (!AskToSave())
+            return;
+        const QString path = QFileDialog::getOpenFileName(
+            this, tr("Open"), QFileInfo(documentPath_).absolutePath(),
+            tr("Lumacurve documents (*.lcv);;Guide help (*.ltg);;All files (*)"));
+        if (!path.isEmpty())
+            OpenFile(path);
+    });
+    c.SetHandler("ActionFileSave", [this] { SaveDocument(documentPath_); });
+}
+
+QString DocumentNameOf(const QString& path)
+{
+    if (path.isEmpty())
+        return {};
+    QString name = QFileInfo(path).fileName();
+    const int extension = name.indexOf(".lcv", 0, Qt::CaseInsensitive);
+    if (extension >= 0)
+        name.remove(extension, 4);
+    if (name.compare(ProgramName, Qt::CaseInsensitive) == 0)
+        return {};
+    return name;
+}
+
+QString CaptionFor(const QString& documentName)
+{
+    return documentName.isEmpty() ? QString(ProgramName) : QString("%1 : %2").arg(ProgramName, documentName);
+}
+
+bool HasDocumentHeader(const QByteArray& data)
+{
+    return data.left(64).toLower().startsWith(QByteArray(HeaderText).toLower());
+}
+
+QString DefaultDocumentPath()
+{
+    const QString user =
+        QStandardPaths::locate(QStandardPaths::AppDataLocation, "Lumacurve.lcv", QStandardPaths::LocateFile);
+    return user.isEmpty() ? QStringLiteral(":/Lumacurve.lcv") : user;
+}
+
+void TLumacurveForm::SetModified(bool modified)
+{
+    // The caption names the document only (it is written into documents and
+    // printed page headers), so the window's own modified mark is not used.
+    modified_ = modified;
+}
+
+void TLumacurveForm::SetDocumentPath(const QString& path)
+{
+    documentPath_ =
+        path.startsWith(":/") ? QString() : (path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath());
+    UpdateCaption();
+}
+
+void TLumacurveForm::UpdateCaption()
+{
+    setWindowTitle(
+        CaptionFor(guideHelp_.isEmpty() ? DocumentName() : QFileInfo(guideHelp_).completeBaseName()));
+}
+
+bool TLumacurveForm::AskToSave()
+{
+    // Asked whenever something is modified, so that no change is lost silently.
+    if (!modified_)
+        return true;
+    switch (SaveQuestion()) {
+    case QMessageBox::Cancel:
+        return false;
+    case QMessageBox::Yes:
+        return SaveDocument(documentPath_);
+    default:
+        return true;
+    }
+}
+
+int TLumacurveForm::SaveQuestion()
+{
+    if (options_.quiet) {
+        std::fprintf(stderr, "lumacurve: the document was modified and is not saved\n");
+        return QMessageBox::No;
+    }
+    QMessageBox box(QMessageBox::Question, ProgramName, tr("Should I save the curves?"),
+                    QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
+    box.setDefaultButton(QMessageBox::No);
+    return box.exec();
+}
+
+void TLumacurveForm::ClearAll(bool resetScales)
+{
+    if (!AskToSave())
+        return;
+    if (equations_->Count() > 0)
+        undo_.DropRedo();
+    graphArea_->ClearGraphObjects();
+    loading_ = true;
+    equations_->ClearAll();
+    loading_ = false;
+    graphArea_->LinesChanged(0);
+    document_->commentary.reset();
+    SetDocumentPath({});
+    if (resetScales)
+        graphArea_->Params().ResetScales(graphArea_);
+    Configuration.ClearPassword();
+    graphArea_->update();
+    EquationsArea()->update();
+    SetModified(false);
+    ShowStatusFlags(StartText, 0);
+    UndoPostAction();
+}
+
+bool TLumacurveForm::OpenFile(const QString& path)
+{
+    if (QFileInfo(path).suffix().compare("ltg", Qt::CaseInsensitive) == 0) {
+        OpenGuideHelp(path);
+        return true;
+    }
+    if (!QFileInfo::exists(path)) {
+        Message(tr("The file %1 does not exist.").arg(QDir::toNativeSeparators(path)), QMessageBox::Warning);
+        return false;
+    }
+    // The file is read into a fresh document: the one on screen stays untouched when the read fails.
+    graphArea_->RemoveTrace();
+    auto document = std::make_unique<TDocument>();
+    std::string error;
+    TReadResult result = TReadResult::NotDocument;
+    if (!LoadDocument(path, *document, error, &result)) {
+        Message(QString::fromStdString(error), QMessageBox::Information);
+        return false;
+    }
+    const bool damaged = !document->warnings.empty();
+    QString skipped;
+    for (const auto& warning : document->warnings)
+        skipped += QString("\nline %1: %2").arg(warning.line).arg(QString::fromStdString(warning.text));
+    // The present state is one step back from the opened document.
+    undo_.Record(Snapshot());
+    LoadDocumentIntoWindows(std::move(document));
+    // Every successful read names the save target, unless guide help is loaded.
+    if (guideHelp_.isEmpty() && result == TReadResult::Document)
+        SetDocumentPath(path);
+    SetModified(false);
+    UndoPostAction();
+    if (damaged)
+        Message(tr("I got stuck but have done my best.") + "\n" + skipped.left(2000),
+                QMessageBox::Information);
+    return true;
+}
+
+void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document)
+{
+    const bool whiteboardBefore = whiteboard_;
+    graphArea_->ClearGraphObjects();
+    loading_ = true;
+    equations_->ClearAll();
+    loading_ = false;
+    document_ = std::move(document);
+    document_->ApplySettings();
+    if (Configuration.AutoAccuracy)
+        Configuration.Accuracy = static_cast<std::int16_t>(AutomaticAccuracy);
+    document_->ApplyScales(graphArea_->Params(), graphArea_);
+    // The lines pass to the equations window, which the graph draws from.
+    PutLines(document_->lines, document_->selectedLine);
+    graphArea_->RedrawAll();
+    if (document_->window) {
+        const TWindowRecord& window = *document_->window;
+        TPlacementEvent placement(static_cast<double>(window.left), static_cast<double>(window.wide),
+                                  static_cast<double>(window.top), static_cast<double>(window.high),
+                                  window.state);
+        if (!options_.screenshot)
+            ApplyPlacement(placement);
+    }
+    SetLayoutLocked(false);
+    if (document_->screenLayout)
+        RestoreLayoutText(*document_->screenLayout);
+    if (!document_->toolbars.empty()) {
+        HideAllBars();
+        const bool rows = CompareVersions(document_->fileVersion, "3.004") > 0;
+        for (const auto& record : document_->toolbars)
+            ApplyToolbarRecord(record, rows);
+    }
+    SetLayoutLocked(!document_->dragLayout);
+    ApplyArrangement(CurrentArrangement()); // the document's font and background
+    if (document_->whiteboard && !whiteboardBefore)
+        SetWhiteboard(true);
+    commands_->Action("ActionToolTips")->setChecked(Configuration.ShowHints);
+    commands_->Action("ActionShowGraphNames")->setChecked(Configuration.ShowGraphNames);
+    commands_->Action("ActionDynamicCUrves")->setChecked(Configuration.DragCurves);
+    commands_->Action("ActionDegrees")->setChecked(!Configuration.Radians());
+    commands_->Action("ActionRadians")->setChecked(Configuration.Radians());
+    commands_->Action("ActionGraphPaper")->setChecked(graphArea_->Params().GraphPaperOn());
+    graphArea_->update();
+    EquationsArea()->update();
+    UpdateCommands();
+}
+
+void TLumacurveForm::CaptureDocument()
+{
+    TDocument& document = *document_;
+    document.CaptureSettings();
+    document.CaptureScales(graphArea_->Params());
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->geometry() : QRect(0, 0, 1280, 800);
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    TWindowRecord window;
+    window.caption = windowTitle().toStdString();
+    window.left = Extended(normal.left() - available.left()) / available.width();
+    window.wide = Extended(normal.width()) / available.width();
+    window.top = Extended(normal.top() - available.top()) / available.height();
+    window.high = Extended(normal.height()) / available.height();
+    window.state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+    document.window = window;
+    document.screenLayout = LayoutText();
+    document.toolbars = ToolbarRecords();
+    document.whiteboard = whiteboard_;
+    document.dragLayout = !LayoutLocked();
+}
+
+void TLumacurveForm::OpenGuideHelp(const QString& path)
+{
+    if (!HelpWindow()->ShowGuideFile(path)) {
+        Message(tr("The guide help file %1 cannot be read.").arg(QDir::toNativeSeparators(path)),
+                QMessageBox::Warning);
+        return;
+    }
+    guideHelp_ = QFileInfo(path).absoluteFilePath();
+    commands_->Action("ActionLumatutor")->setText(QFileInfo(path).completeBaseName());
+    UpdateCaption();
+    UpdateCommands();
+}
+
+bool TLumacurveForm::SaveDocument(const QString& path)
+{
+    if (!equations_->FinishPendingEdit()) {
+        Message(tr("You must correct the fault in the equation before I can save."), QMessageBox::Warning);
+        return false;
+    }
+    for (int n = 0; n < equations_->Count(); ++n)
+        if (dynamic_cast<TNeedsDefinitions*>(equations_->ItemAt(n))) {
+            Message(tr("You must define all constants and functions before saving"), QMessageBox::Warning,
+                    206);
+            return false;
+        }
+    QString target = path;
+    if (target.isEmpty()) {
+        if (options_.quiet)
+            return false;
+        const QString suggested = documentPath_.isEmpty() ? QStringLiteral("Lumacurve.lcv") : documentPath_;
+        target = QFileDialog::getSaveFileName(this, tr("Save"), suggested, tr("Lumacurve documents (*.lcv)"));
+        if (target.isEmpty())
+            return false;
+        if (QFileInfo(target).suffix().isEmpty())
+            target += ".lcv";
+    }
+    CaptureDocument();
+    // The document's sections, with the equation records of the equations window at the end.
+    document_->lines.lines.clear();
+    document_->selectedLine = SelectedLine();
+    std::string error;
+    const std::vector<TEquationObject*> lines = equations_->List().Lines();
+    if (!::SaveDocument(*document_, target, error, &lines)) {
+        // The previous file is whole, and the document still counts as modified under its old name.
+        QString reason = QString::fromStdString(error);
+        if (!reason.isEmpty())
+            reason[0] = reason[0].toUpper();
+        Message(reason, QMessageBox::Warning);
+        return false;
+    }
+    SetDocumentPath(target);
+    SetModified(false);
+    return true;
+}
+
+bool TLumacurveForm::Print(QPrinter& printer)
+{
+    printer.setDocName(ProgramName);
+    ShowStatusFlags(tr("Printing......."), 0);
+    setEnabled(false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    QPainter painter;
+    const bool ok = painter.begin(&printer);
+    if (ok) {
+        // The graph fills the printable page with its proportions kept.
+        const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
+        const QSizeF graph = QSizeF(graphArea_->size()).scaled(page.size(), Qt::KeepAspectRatio);
+        DrawArea(TPictureArea::Graphs, painter, QRectF(QPointF(0, 0), graph));
+        painter.end();
+    }
+    QApplication::restoreOverrideCursor();
+    setEnabled(true);
+    ShowStatusFlags(ok ? QString() : tr("The printer could not be started"), ok ? 0 : 3);
+    return ok;
+}

@@ -1,0 +1,223 @@
+#include "document/document.h"
+
+#include "document/documentrecord.h"
+#include "formula/markup.h"
+#include "graph/axes.h"
+#include "graph/axis.h"
+#include "graph/graphparams.h"
+#include "graph/scalehost.h"
+#include "settings/mathsreader.h"
+#include "settings/mathswriter.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+TDocument::TDocument() = default;
+TDocument::~TDocument() = default;
+
+void TDocument::CaptureSettings()
+{
+    settings = Configuration;
+    backgroundColour = BackgroundColour;
+    printColourOption = PrintColourOption;
+    graphPaperColour = GraphPaperColour;
+    fontName = EquationsFontName;
+    fontHeight = EquationsFontHeight;
+    dragLayout = DragLayout;
+    statsOptions = StatsOptions;
+}
+
+void TDocument::ApplySettings() const
+{
+    std::string printName = Configuration.PrintName;
+    Configuration = settings;
+    Configuration.PrintName = std::move(printName);
+    BackgroundColour = backgroundColour;
+    PrintColourOption = printColourOption;
+    GraphPaperColour = graphPaperColour;
+    EquationsFontName = fontName;
+    EquationsFontHeight = fontHeight;
+    DragLayout = dragLayout;
+    StatsOptions = statsOptions;
+    PublishSettings();
+}
+
+void TDocument::CaptureScales(const TGraphParams& params)
+{
+    xScaling = CloneNumber(params.Axes->XAxis->Scaling.get());
+    yScaling = CloneNumber(params.Axes->YAxis->Scaling.get());
+    scalings.clear();
+    if (params.Axes->Scales)
+        scalings.push_back(params.Axes->Scales->Clone());
+    for (const auto& entry : params.History)
+        scalings.push_back(entry->Clone());
+}
+
+void TDocument::ApplyScales(TGraphParams& params, TScaleHost* window) const
+{
+    params.Axes->SetAxisScaling(0, CloneNumber(xScaling.get()));
+    params.Axes->SetAxisScaling(1, CloneNumber(yScaling.get()));
+    if (scalings.empty())
+        return;
+    params.History.clear();
+    params.Axes->ApplyScales(scalings.front()->Clone(), window);
+    for (std::size_t i = 1; i < scalings.size() && params.History.size() < TGraphParams::MaxHistory; ++i)
+        params.History.push_back(scalings[i]->Clone());
+    if (window)
+        window->ScaleListChanged();
+}
+
+std::string ReadResultMessage(TReadResult result)
+{
+    switch (result) {
+    case TReadResult::Document:
+    case TReadResult::NumberPairs:
+        return {};
+    case TReadResult::NotDocument:
+        return "Lumacurve cannot open this file.";
+    case TReadResult::TooNew:
+        return "You need the latest version of Lumacurve";
+    case TReadResult::Legacy:
+        return "This document has the older layout, which this version cannot read yet.";
+    }
+    return {};
+}
+
+TReadResult ReadDocumentLines(const std::vector<std::string>& lines, TDocument& document)
+{
+    std::string data;
+    for (const std::string& line : lines) {
+        data += line;
+        data += "\r\n";
+    }
+    return ReadDocument(std::move(data), document, false);
+}
+
+bool LoadDocument(const QString& path, TDocument& document, std::string& error, TReadResult* result)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        error = "cannot open " + path.toStdString() + ": " + file.errorString().toStdString();
+        return false;
+    }
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        error = "cannot read " + path.toStdString() + ": " + file.errorString().toStdString();
+        return false;
+    }
+    return LoadDocumentData(bytes.toStdString(), document, error, result);
+}
+
+bool LoadDocumentData(std::string data, TDocument& document, std::string& error, TReadResult* result)
+{
+    const TReadResult read = ReadDocument(std::move(data), document, true);
+    if (result)
+        *result = read;
+    error = ReadResultMessage(read);
+    return error.empty();
+}
+
+bool SaveDocument(const TDocument& document, const QString& path, std::string& error,
+                  const std::vector<TEquationObject*>* lines)
+{
+    const std::string text = DocumentText(document, lines);
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = "cannot save " + path.toStdString() + ": " + file.errorString().toStdString();
+        return false;
+    }
+    if (file.write(text.data(), static_cast<qint64>(text.size())) != static_cast<qint64>(text.size())) {
+        error = "cannot save " + path.toStdString() + ": " + file.errorString().toStdString();
+        file.cancelWriting();
+        return false;
+    }
+    if (!file.commit()) {
+        error = "cannot save " + path.toStdString() + ": " + file.errorString().toStdString();
+        return false;
+    }
+    return true;
+}
+
+bool ReadEquationListText(std::string text, TOwnedLines& lines, int& selectedLine,
+                          std::vector<TDocumentWarning>* warnings)
+{
+    // Undo snapshots end with a NUL byte.
+    if (const auto nul = text.find('\0'); nul != std::string::npos)
+        text.resize(nul);
+    TMathsReader reader(std::move(text));
+    return ReadEquationList(reader, lines, selectedLine, warnings);
+}
+
+std::string FormulaToText(const TEditorObject* list)
+{
+    return ElementsToText(list);
+}
+
+TElementList FormulaFromText(std::string_view text)
+{
+    try {
+        return ElementsFromText(text);
+    } catch (const std::exception&) {
+        return nullptr;
+    }
+}
+
+bool ImportNumberPairs(std::string_view data, std::vector<std::pair<Extended, Extended>>& points)
+{
+    std::vector<Extended> numbers;
+    std::string token;
+    bool failed = false;
+    const auto finish = [&] {
+        if (token.empty())
+            return;
+        long double value = 0;
+        if (!ParseDocumentReal(token, value))
+            failed = true;
+        else
+            numbers.push_back(value);
+        token.clear();
+    };
+    for (char c : data) {
+        if (c == ',' || c == '\r' || c == '\n')
+            finish();
+        else if (c != ' ' && c != '\t')
+            token.push_back(c);
+        if (failed)
+            return false;
+    }
+    finish();
+    if (failed || numbers.size() < 2)
+        return false;
+    points.clear();
+    for (std::size_t i = 0; i + 1 < numbers.size(); i += 2)
+        points.emplace_back(numbers[i], numbers[i + 1]);
+    return true;
+}
+
+std::unique_ptr<TEquationObject>
+MakeDataPointsRecord(const std::vector<std::pair<Extended, Extended>>& points)
+{
+    auto record = std::make_unique<TKeptRecord>("Data points");
+    record->colour = CurveColour(0);
+    TMathsWriter writer;
+    writer.WriteLine("Curve");
+    writer.WriteLine("Data points");
+    writer.WriteLine("colour = " + std::to_string(record->colour), 1);
+    writer.WriteLine("style = " + std::to_string(record->style), 1);
+    writer.WriteLine("Switches = " + std::to_string(record->Switches()), 1);
+    writer.WriteLine("Line thickness = " + std::to_string(record->thickness), 1);
+    writer.WriteLine("primary equation number = ", 1, false);
+    record->AddText(writer.TakeText());
+    record->AddReference(nullptr);
+    writer.WriteText("\r\n");
+    writer.WriteLine("joined: 0", 2);
+    writer.WriteLine("closed: 0", 2);
+    writer.WriteLine("Label from: A", 2);
+    for (const auto& [x, y] : points)
+        writer.WriteLine("(" + FormatFixed(x) + "," + FormatFixed(y) + ")", 2);
+    record->AddText(writer.TakeText());
+    TElementList shown(new TEditorObject);
+    shown->next = new TFixedDescription(6);
+    record->SetElements(std::move(shown));
+    return record;
+}

@@ -1,0 +1,263 @@
+// TGraphWindow: the control the graph is drawn on. It owns the scales
+// (TGraphParams) that every curve draws with, draws the lines of a line
+// source over axes and grid into a cached picture, paints graph objects and
+// the active mouse tool's feedback over that picture, turns mouse and keys
+// into curve selection, view tools and tracing, keeps the status-line
+// readout current, shows the equation of the curve under the mouse, and
+// renders the same drawing into any other canvas for pictures and printing.
+//
+// Use: SetLineSource(lines); LinesChanged(from) whenever lines from that
+// index on were added, removed, reordered or changed; SelectLine(i) when
+// the equations window selects a line (LineSelected fires when a click on
+// the graph selects one); SetMouseMode(code) and SetTraceMode(on) from the
+// commands; RenderInto(canvas, rect) or RenderImage(size, ratio) for
+// pictures and printing; connect CoordinatesShown to the status line.
+#pragma once
+
+#include "editor/canvascontrol.h"
+#include "graph/graphparams.h"
+#include "graph/graphsurface.h"
+#include "graph/scalehost.h"
+#include "plot/graphrenderer.h"
+
+#include <QCursor>
+#include <QImage>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QKeyEvent;
+class TCurvePLotter;
+class TEquationDisplay;
+class TEquationObject;
+class TGraphObject;
+class TLineSource;
+class TMouseControl;
+class TTraceMarker;
+
+// Mouse mode codes of the graph window.
+enum : int {
+    mmNone = 0,
+    mmCoordinates = 206,
+    mmSolutionCurve = 212,
+    mmZoomIn = 301,
+    mmZoomOut = 302,
+    mmPush = 303,
+    mmOrigin = 304,
+    mmEndViewMode = 305,  // turns a view mode off, otherwise does nothing
+    mmKeepViewMode = 400, // leaves a tool or view mode alone, otherwise none
+    mmReset = 399,
+    mmTangent = 401,
+    mmNormal = 402,
+    mmArea = 403,
+};
+// The activation flag kept beside the mode (never part of it).
+inline constexpr int MouseActivationFlag = 0x8000;
+
+class TGraphWindow : public TCanvasControl, public TScaleHost, public TGraphSurface {
+    Q_OBJECT
+public:
+    // A window with default scales for its size, in zoom-in mode with the
+    // activation flag set (the main window then sets the mode of its
+    // checked command).
+    explicit TGraphWindow(QWidget* parent = nullptr);
+    ~TGraphWindow() override;
+
+    // ---- lines -----------------------------------------------------------------------
+    // The lines drawn, in order (borrowed; nullptr for none).
+    void SetLineSource(TLineSource* lines);
+    [[nodiscard]] TLineSource* LineSource() const { return lines_; }
+    // Lines from index first on were added, removed, reordered or changed:
+    // the picture is redrawn (only the new lines when lines were appended),
+    // the pop-up hides, and a trace on a line that left the list ends.
+    void LinesChanged(int first = 0);
+    // A line's drawing changed (style, formula): its cache is dropped and the picture redrawn.
+    void LineChanged(int index);
+    // Drops every cached drawing and redraws (settings that change every line).
+    void RedrawAll();
+    // The line at index when it is a curve, else nullptr.
+    [[nodiscard]] TCurvePLotter* CurveAt(int index) const;
+
+    // ---- selection -------------------------------------------------------------------
+    [[nodiscard]] int SelectedIndex() const { return selected_; }
+    // Selects the line at index (-1: none) without firing LineSelected.
+    void SelectLine(int index);
+    // The curve under pixel: the selected line when it is one of them, else
+    // the one with the lowest index; -1 for none.
+    [[nodiscard]] int CurveIndexAt(QPoint pixel);
+    // Every curve under pixel, in list order.
+    [[nodiscard]] std::vector<int> CurvesAt(QPoint pixel);
+    [[nodiscard]] TDrawObject* ObjectAt(QPoint pixel) override;
+    void HintFlags(QPoint pixel, std::uint32_t& flags) override;
+
+    // ---- mouse modes -----------------------------------------------------------------
+    // Sets the mode (see the codes above) and answers the previous one.
+    int SetMouseMode(int code);
+    [[nodiscard]] int MouseMode() const { return mouseMode_; }
+    [[nodiscard]] bool ActivationFlag() const { return activationFlag_; }
+    void SetActivationFlag(bool on) { activationFlag_ = on; }
+    // Trace mode (the "Trace" command): clicking a curve puts the trace marker on it.
+    void SetTraceMode(bool on);
+    [[nodiscard]] bool TraceMode() const { return traceMode_; }
+
+    // ---- tracing ---------------------------------------------------------------------
+    void StartTrace(TCurvePLotter* curve, QPoint pixel);
+    void MoveTrace(const TRealPoint& point);
+    // Steps the marker along its curve and pans when it leaves the view.
+    void StepTrace(int direction);
+    [[nodiscard]] bool TraceShown() const;
+    [[nodiscard]] TTraceMarker* TraceMarker() const { return traceMarker_.get(); }
+    void RemoveTrace();
+    // Moves the view by percent of the window across or down; a refused pan changes nothing.
+    void PanX(long double percent);
+    void PanY(long double percent);
+
+    // ---- graph objects ---------------------------------------------------------------
+    // Annotations, owned and drawn after the curves.
+    void AddGraphObject(std::unique_ptr<TGraphObject> object);
+    [[nodiscard]] const std::vector<std::unique_ptr<TGraphObject>>& GraphObjects() const { return objects_; }
+    // Frees the active tool, removes the trace marker and frees every annotation (New, Open, Undo).
+    void ClearGraphObjects();
+    // Markers owned elsewhere (drag handles) shown over the curves (borrowed).
+    void AddMarker(TGraphObject* marker);
+    void RemoveMarker(TGraphObject* marker);
+
+    // ---- readout and pop-up ----------------------------------------------------------
+    // The readout of a pixel: "(x, y) " or, with the polar grid, "[r, θ] ".
+    [[nodiscard]] QString CoordinateText(QPoint pixel) const;
+    // Shows the readout of pixel (fires CoordinatesShown).
+    void ShowCoordinates(QPoint pixel);
+    [[nodiscard]] TEquationDisplay* EquationDisplay() const { return display_; }
+    // The pointer position the window last saw (moves and arrow keys).
+    [[nodiscard]] QPoint PointerPixel() const { return lastPointer_; }
+
+    // ---- drawing ---------------------------------------------------------------------
+    // The whole graph drawn into canvas over rect at the window's scales (pictures, printing).
+    void RenderInto(Canvas& canvas, const QRect& rect);
+    // The graph as an image of the window's size at a device pixel ratio.
+    [[nodiscard]] QImage RenderImage(qreal ratio = 1);
+    // What the window shows now.
+    [[nodiscard]] QImage CopyScreen();
+    // Redraws a stale picture now (the idle processing calls it); true when done.
+    bool CompleteRepaint();
+    // Draws the lines from index first on visibly (only those when they were
+    // appended, all otherwise), each segment shown as it is computed, with
+    // Escape to abandon and Ctrl to pause; in demonstration drawing each
+    // line is selected first and the pause box waits between lines when the
+    // "Pause" setting is on. A newly entered last line: LinesChanged(n),
+    // then DrawVisibly(n).
+    void DrawVisibly(int first = 0);
+    void SetPaintSuppressed(bool suppressed);
+    [[nodiscard]] bool PaintSuppressed() const { return paintSuppressed_; }
+    // The lowest stale line index, or the largest int when the picture is current.
+    [[nodiscard]] int RepaintFrom() const { return repaintFrom_; }
+    // Called with true before and false after each paint.
+    std::function<void(bool before)> PaintEvent;
+    // Called before each line in demonstration drawing (the equations window selects it).
+    std::function<void(int index)> DemonstrateLine;
+    // The pause between lines of a demonstration (the pause box); none: no pause.
+    std::function<void()> PauseBetweenLines;
+
+    // ---- TScaleHost --------------------------------------------------------------------
+    [[nodiscard]] int ClientWidth() const override { return width(); }
+    [[nodiscard]] int ClientHeight() const override { return height(); }
+    [[nodiscard]] QFont GraphFont() const override;
+    void ScalesRecalculated() override;
+    void SetSquareChecked(bool checked) override;
+    void ScaleListChanged() override;
+
+    // ---- TGraphSurface ---------------------------------------------------------------
+    [[nodiscard]] TGraphParams& Params() override { return *params_; }
+    [[nodiscard]] TScaleHost* ScaleHost() override { return this; }
+    [[nodiscard]] QSize ClientSize() const override { return size(); }
+    void UpdateArea(const QRect& rect) override;
+    [[nodiscard]] QImage GrabPicture() override;
+    void CaptureMouse(bool on) override;
+    void SetToolCursor(TCursorSlot slot) override;
+    [[nodiscard]] TMouseControl* ActiveTool() const override { return tool_.get(); }
+    void SetActiveTool(std::unique_ptr<TMouseControl> tool) override;
+    [[nodiscard]] std::unique_ptr<TMouseControl> ObjectTool(TGraphObject& object) override;
+    void SetMouseModeCode(int code) override;
+    [[nodiscard]] bool AcceptsCommand() const override
+    {
+        return !AcceptsCommandQuery || AcceptsCommandQuery();
+    }
+    // Asked before view tools start and curves are selected (the equations
+    // window answers false while a line is being edited); none: always.
+    std::function<bool()> AcceptsCommandQuery;
+
+    // The cursor of a slot (drawn for this program).
+    [[nodiscard]] static QCursor CursorFor(TCursorSlot slot);
+    [[nodiscard]] TCursorSlot CursorSlot() const { return cursorSlot_; }
+
+signals:
+    // The readout text and the width the status panel should have.
+    void CoordinatesShown(const QString& text, int panelWidth);
+    // A click on the graph selected the line at index (-1: none).
+    void LineSelected(int index);
+    // The user changed the view (a view tool, a pan, a scale command or
+    // dialog); a resize shows more or less of the same scales and is not one.
+    void ScalesChanged();
+    // The scale history changed.
+    void ScaleListUpdated();
+    // The square-scales command shows whether scales are kept square.
+    void SquareChecked(bool checked);
+    // A key the graph does not use, for the equations window.
+    void KeyForEquations(int key, Qt::KeyboardModifiers modifiers, const QString& text);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
+
+private:
+    // Runs call on the active tool detached from its slot; a tool that
+    // answers false, or is replaced during the call, ends.
+    template <class F> void CallTool(F&& call);
+    void Select(QPoint pixel, Qt::KeyboardModifiers modifiers);
+    void Pan(int kind, long double percent);
+    void StartViewTool(QPoint pixel, Qt::KeyboardModifiers modifiers);
+    void HoverAt(QPoint pixel);
+    void MoveCursorBy(int dx, int dy);
+    // The picture at the window's size and ratio, with the stale lines drawn.
+    void EnsurePicture();
+    void InvalidatePicture(int from = 0);
+    void DiscardLineStores();
+    [[nodiscard]] std::vector<TGraphObject*> OverlayObjects() const;
+    void PaintOverlays(Canvas& canvas);
+    void SetCursorSlot(TCursorSlot slot);
+    void HidePopup();
+
+    std::unique_ptr<TGraphParams> params_;
+    TLineSource* lines_ = nullptr;
+    TGraphRenderer renderer_;
+    QImage picture_;
+    bool pictureValid_ = false;
+    int drawnLines_ = 0; // lines already in the picture
+    int repaintFrom_;
+    bool painting_ = false;
+    bool drawingVisibly_ = false;
+    bool paintSuppressed_ = false;
+    bool axesPending_ = true;
+    int selected_ = -1;
+    int mouseMode_ = mmZoomIn;
+    bool activationFlag_ = true;
+    bool traceMode_ = false;
+    std::unique_ptr<TMouseControl> tool_;
+    std::vector<std::unique_ptr<TGraphObject>> objects_;
+    std::vector<TGraphObject*> markers_;
+    std::unique_ptr<TTraceMarker> traceMarker_;
+    TEquationDisplay* display_ = nullptr; // a child widget
+    TCursorSlot cursorSlot_ = TCursorSlot::Default;
+    bool leftDown_ = false, rightDown_ = false;
+    int keyRepeat_ = 0;
+    int panelWidth_ = 0, narrowReadings_ = 0;
+    QPoint lastPointer_;
+};

@@ -1,0 +1,122 @@
+#include "plot/graphrenderer.h"
+
+#include "graph/graphparams.h"
+#include "graph/linesource.h"
+#include "platform/canvas.h"
+#include "platform/drawinginterrupt.h"
+#include "platform/graphcolours.h"
+#include "plot/curveplotter.h"
+#include "plot/graphobject.h"
+#include "settings/configuration.h"
+
+namespace {
+
+bool Complete(const TPolyLineStore* store)
+{
+    return store && store->State == lsComplete;
+}
+
+} // namespace
+
+bool LineVisible(const TEquationObject* line)
+{
+    return line && (line->Switches() & HiddenLineSwitch) == 0;
+}
+
+void TGraphRenderer::DrawBackground(Canvas& canvas, TGraphParams& params, const QRect& rect)
+{
+    TCanvasStateSaver saver(canvas);
+    canvas.SetBrush({AdjustedColour(canvas, BackgroundColour), TBrushStyle::Solid});
+    canvas.FillRect(rect);
+    const QRect* saved = params.PaintRect;
+    params.PaintRect = &rect;
+    params.Axes->Draw(canvas, rect);
+    params.PaintRect = saved;
+}
+
+int TGraphRenderer::DrawLines(Canvas& canvas, TGraphParams& params, const TLineSource* lines, int first) const
+{
+    if (!lines)
+        return first;
+    DrawingCompleted = true;
+    int index = std::max(0, first);
+    // The count is read each time: a pause may let the list change.
+    for (; index < lines->LineCount() && DrawingCompleted; ++index) {
+        TEquationObject* line = lines->LineAt(index);
+        if (!LineVisible(line))
+            continue;
+        if (BeforeLine)
+            BeforeLine(index);
+        TCanvasStateSaver saver(canvas);
+        auto* curve = index == HighlightLine ? dynamic_cast<TCurvePLotter*>(line) : nullptr;
+        const std::uint8_t mode = DrawMode;
+        bool done = false;
+        if (curve) {
+            // The halo goes under the curve, so the curve is drawn (and stored) first.
+            if (!Complete(curve->LineStore())) {
+                curve->DrawOnGraph(canvas, params);
+                // Computed just now (visibly, when so asked): over the halo its lines are
+                // replayed, without shading its side a second time. A drawing that could
+                // not be stored (a partial repaint, an abandoned one) has no halo either.
+                DrawMode = static_cast<std::uint8_t>((DrawMode & ~dmDrawVisibly) | dmLinesOnly);
+                done = !Complete(curve->LineStore());
+            }
+            if (DrawingCompleted)
+                DrawHalo(canvas, *curve);
+        }
+        if (!done)
+            line->DrawOnGraph(canvas, params);
+        DrawMode = mode;
+        if (PauseBetweenLines && BetweenLines && index + 1 < lines->LineCount() && lines->LineCount() > 1 &&
+            DrawingCompleted)
+            BetweenLines();
+    }
+    return index;
+}
+
+void TGraphRenderer::DrawHalo(Canvas& canvas, const TCurvePLotter& curve)
+{
+    const TPolyLineStore* store = curve.LineStore();
+    if (!Complete(store))
+        return;
+    TCanvasStateSaver saver(canvas);
+    canvas.SetPen({LightenColour(AdjustedColour(canvas, curve.colour), 25),
+                   std::max<int>(1, curve.thickness) + 6, TPenStyle::Solid, TPenMode::Copy});
+    canvas.SetAntialiasing(true);
+    for (const auto& piece : *store) {
+        const auto* line = dynamic_cast<const TLineStore*>(piece);
+        if (line && line->DrawsLine() && !dynamic_cast<const TCrossStore*>(line) && line->Points().size() > 1)
+            canvas.Polyline(line->Points());
+    }
+    canvas.SetAntialiasing(false);
+}
+
+void TGraphRenderer::DrawObjects(Canvas& canvas, const TGraphParams& params,
+                                 std::span<TGraphObject* const> objects)
+{
+    for (TGraphObject* object : objects)
+        if (object && object->IsShown()) {
+            TCanvasStateSaver saver(canvas);
+            object->Draw(canvas, params);
+        }
+}
+
+void TGraphRenderer::Render(Canvas& canvas, TGraphParams& params, const TLineSource* lines,
+                            std::span<TGraphObject* const> objects, QRect rect) const
+{
+    if (rect.isEmpty())
+        rect = canvas.Bounds();
+    // The background and the lines fill the rectangle; the objects keep
+    // their places in the window.
+    const int savedWidth = params.Width, savedHeight = params.Height;
+    params.Width = rect.right() + 1;
+    params.Height = rect.bottom() + 1;
+    DrawBackground(canvas, params, rect);
+    const QRect* saved = params.PaintRect;
+    params.PaintRect = &rect;
+    DrawLines(canvas, params, lines);
+    params.PaintRect = saved;
+    params.Width = savedWidth;
+    params.Height = savedHeight;
+    DrawObjects(canvas, params, objects);
+}

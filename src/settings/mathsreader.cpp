@@ -1,0 +1,175 @@
+#include "settings/mathsreader.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+
+int CompareVersions(std::string_view a, std::string_view b)
+{
+    const std::size_t common = a.size() < b.size() ? a.size() : b.size();
+    for (std::size_t i = 0; i < common; ++i) {
+        const auto ca = static_cast<unsigned char>(a[i]);
+        const auto cb = static_cast<unsigned char>(b[i]);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    if (a.size() == b.size())
+        return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
+bool TMathsReader::MatchKeyword(std::string_view keyword)
+{
+    if (keyword.size() > LookAheadSize || keyword.size() > Remaining())
+        return false;
+    for (std::size_t i = 0; i < keyword.size(); ++i) {
+        const auto have = static_cast<unsigned char>(data_[position_ + i]);
+        const auto want = static_cast<unsigned char>(keyword[i]);
+        if (std::tolower(have) != std::tolower(want))
+            return false;
+    }
+    position_ += keyword.size();
+    return true;
+}
+
+bool TMathsReader::Peek(char& c) const
+{
+    if (AtEnd())
+        return false;
+    c = data_[position_];
+    return true;
+}
+
+bool TMathsReader::ReadChar(char& c)
+{
+    if (!Peek(c))
+        return false;
+    ++position_;
+    return true;
+}
+
+std::string TMathsReader::ReadUntil(char delimiter)
+{
+    const std::size_t found = data_.find(delimiter, position_);
+    const std::size_t end = found == std::string::npos ? data_.size() : found;
+    std::string result = data_.substr(position_, end - position_);
+    position_ = found == std::string::npos ? data_.size() : found + 1;
+    if (found != std::string::npos && delimiter == '\n' && !result.empty() && result.back() == '\r')
+        result.pop_back();
+    return result;
+}
+
+std::string_view TMathsReader::PeekLine() const
+{
+    const std::size_t found = data_.find('\n', position_);
+    const std::size_t end = found == std::string::npos ? data_.size() : found;
+    std::string_view line(data_.data() + position_, end - position_);
+    if (found != std::string::npos && !line.empty() && line.back() == '\r')
+        line.remove_suffix(1);
+    return line;
+}
+
+void TMathsReader::SkipLine()
+{
+    const std::size_t found = data_.find('\n', position_);
+    position_ = found == std::string::npos ? data_.size() : found + 1;
+}
+
+bool TMathsReader::LineStartsWith(std::string_view keyword, std::string_view* value) const
+{
+    const std::string_view line = PeekLine();
+    if (line.size() < keyword.size() || !SameText(line.substr(0, keyword.size()), keyword))
+        return false;
+    if (value)
+        *value = line.substr(keyword.size());
+    return true;
+}
+
+bool TMathsReader::LineIs(std::string_view text) const
+{
+    return SameText(PeekLine(), text);
+}
+
+int TMathsReader::LineNumber() const
+{
+    if (countedTo_ > position_) {
+        countedTo_ = 0;
+        linesBefore_ = 0;
+    }
+    for (; countedTo_ < position_; ++countedTo_)
+        if (data_[countedTo_] == '\n')
+            ++linesBefore_;
+    return linesBefore_ + 1;
+}
+
+bool SameText(std::string_view a, std::string_view b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+bool ParseDocumentInteger(std::string_view text, long long& value)
+{
+    std::size_t i = 0;
+    while (i < text.size() && (text[i] == ' ' || text[i] == '\t'))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '-' || text[i] == '+'))
+        negative = text[i++] == '-';
+    const std::size_t digitsStart = i;
+    constexpr long long Limit = std::numeric_limits<long long>::max() / 10 - 1;
+    long long result = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i)
+        result = result > Limit ? Limit * 10 : result * 10 + (text[i] - '0');
+    if (i == digitsStart)
+        return false;
+    value = negative ? -result : result;
+    return true;
+}
+
+bool ParseDocumentReal(std::string_view text, long double& value)
+{
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t'))
+        text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t'))
+        text.remove_suffix(1);
+    if (text.empty() || text.size() > 64)
+        return false;
+    const std::string copy(text);
+    char* end = nullptr;
+    errno = 0;
+    const long double result = std::strtold(copy.c_str(), &end);
+    if (end != copy.c_str() + copy.size() || !std::isfinite(result))
+        return false;
+    // Hexadecimal forms and the names of infinities are not document numbers.
+    for (char c : copy)
+        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' || c == 'E' ||
+              c == 'e'))
+            return false;
+    value = result;
+    return true;
+}
+
+std::string TMathsReader::ReadLineTrimmed()
+{
+    std::string line = ReadLine();
+    std::size_t tabs = 0;
+    while (tabs < line.size() && line[tabs] == '\t')
+        ++tabs;
+    return line.substr(tabs);
+}
+
+std::string TMathsReader::ReadBytes(std::size_t count)
+{
+    if (count > Remaining())
+        throw eReaderror();
+    std::string result = data_.substr(position_, count);
+    position_ += count;
+    return result;
+}
