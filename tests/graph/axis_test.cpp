@@ -310,6 +310,8 @@ TEST_F(AxisTest, MinorTicksAndDisplayRounding)
     EXPECT_FALSE(axis.IsOnMinorTick(3.2L));
     EXPECT_NEAR(static_cast<double>(axis.RoundToDisplay(3.14159L)), 3.1, 1e-15);
     EXPECT_EQ(axis.RoundToDisplay(0.04L), 0);
+    EXPECT_NEAR(static_cast<double>(axis.RoundToDisplay(0.06L)), 0.1, 1e-15); // nearest, also below the unit
+    EXPECT_NEAR(static_cast<double>(axis.RoundToDisplay(-0.07L)), -0.1, 1e-15);
     EXPECT_NEAR(static_cast<double>(axis.RoundToDisplay(0.25L)), 0.3, 1e-15); // halves away from zero
 }
 
