@@ -703,9 +703,15 @@ void TAxis::Draw(Canvas& canvas, int cross, int pass, int extentAcross, int exte
         const int width = NoteWidth(canvas);
         // The other axis's side of the window decides which end the note goes to.
         if (horizontal) {
-            const int top = cross + tickLength + textHeight;
+            // Below the labels; where the x axis lies too near the bottom
+            // for that, above the axis, so that the note stays in the window.
+            const int noteHeight = textHeight + NoteRaise(canvas);
+            int top = cross + tickLength + textHeight;
+            if (top + noteHeight > extentAcross)
+                top = cross - tickLength - noteHeight;
+            top = std::max(0, std::min(top, extentAcross - noteHeight));
             const int left = CrossPixel < extentAlong / 2 ? extentAlong - width - 10 : 0;
-            DrawNote(canvas, left, top);
+            DrawNote(canvas, std::max(left, 0), top);
         } else {
             int left = labelsLeft + canvas.TextWidth(QStringLiteral("00"));
             if (left + width > extentAcross - 10)
