@@ -102,6 +102,7 @@ public:
     }
     void BeginBusy() override { inner_.BeginBusy(); }
     void EndBusy() override { inner_.EndBusy(); }
+    void DrawingStarts() override { inner_.DrawingStarts(); }
 
 private:
     QWidget& window_;
@@ -787,6 +788,12 @@ void TGraphWindow::EnsurePicture()
     params_->PaintRect = &all;
     drawnLines_ = renderer_.DrawLines(canvas, *params_, lines_, first);
     params_->PaintRect = nullptr;
+    // Escape abandoned the drawing: the lines from the abandoned one on are
+    // missing, so nothing may be drawn over this picture as if it were
+    // whole. It stays on show until the next redraw, which starts afresh
+    // (the abandoned curves have dropped their cached drawings).
+    if (!DrawingCompleted)
+        drawnLines_ = 0;
     repaintFrom_ = NothingStale;
 }
 
