@@ -711,39 +711,54 @@ bool TRofTheta::IsNear(TXYSearch& search)
     }
 
     const int steps = 2 * static_cast<int>(std::min<Extended>(RoundEven(std::fabs(turns) + 0.4L), 1e6L));
-    bool near = false;
-    for (int k = 0; k < steps && !near; ++k, d += step, c += step) {
-        ResetStatus();
-        PointAtAngle(d, search);
-        const TRealPoint a{search.X, search.Y};
-        const bool aDefined = Defined();
-        ResetStatus();
-        PointAtAngle(c, search);
-        const TRealPoint b{search.X, search.Y};
-        if (!aDefined || !Defined())
-            continue;
+    // The chord from a to b meets the box: an end inside it, or the chord
+    // crossing one of its edges.
+    auto chordNear = [&](const TRealPoint& a, const TRealPoint& b) {
         if ((a.x < left && b.x < left) || (a.x > right && b.x > right) || (a.y < bottom && b.y < bottom) ||
             (a.y > top && b.y > top))
-            continue;
-        // An end inside the box, or the chord crossing one of the box's edges.
+            return false;
         auto inside = [&](const TRealPoint& p) {
             return p.x >= left && p.x <= right && p.y >= bottom && p.y <= top;
         };
-        if (inside(a) || inside(b)) {
-            near = true;
-            break;
-        }
+        if (inside(a) || inside(b))
+            return true;
         for (const Extended edge : {left, right}) {
             if ((a.x - edge) * (b.x - edge) <= 0 && a.x != b.x) {
                 const Extended y = a.y + (b.y - a.y) * (edge - a.x) / (b.x - a.x);
-                near = near || (y >= bottom && y <= top);
+                if (y >= bottom && y <= top)
+                    return true;
             }
         }
         for (const Extended edge : {bottom, top}) {
             if ((a.y - edge) * (b.y - edge) <= 0 && a.y != b.y) {
                 const Extended x = a.x + (b.x - a.x) * (edge - a.y) / (b.y - a.y);
-                near = near || (x >= left && x <= right);
+                if (x >= left && x <= right)
+                    return true;
             }
+        }
+        return false;
+    };
+    // One chord across the angles that bound the box cuts inside a curve
+    // that turns within them (a rose's petal tip): the curve is followed
+    // across them as it is drawn, a sample angle at a time.
+    const Extended drawnStep = std::fabs(turns) * turn / std::max(1, search.SampleCount);
+    constexpr int MaximumPieces = 2000;
+    bool near = false;
+    for (int k = 0; k < steps && !near; ++k, d += step, c += step) {
+        const Extended width = c - d;
+        const int pieces = drawnStep > 0 && std::isfinite(width / drawnStep)
+                               ? std::clamp(static_cast<int>(std::ceil(width / drawnStep)), 1, MaximumPieces)
+                               : 1;
+        TRealPoint previous;
+        bool previousDefined = false;
+        for (int piece = 0; piece <= pieces && !near; ++piece) {
+            ResetStatus();
+            PointAtAngle(piece == pieces ? c : d + width * piece / pieces, search);
+            const TRealPoint point{search.X, search.Y};
+            const bool defined = Defined();
+            near = defined && previousDefined && chordNear(previous, point);
+            previous = point;
+            previousDefined = defined;
         }
     }
     ResetStatus();

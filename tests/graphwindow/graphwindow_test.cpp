@@ -471,3 +471,36 @@ TEST_F(GraphWindowTest, ATraceMarkerOutsideTheWindowIsHiddenAndTheReadoutSaysWhe
     window->RemoveTrace();
     EXPECT_EQ(withMarker, window->CopyScreen()) << "the marker was drawn where the curve is not";
 }
+
+TEST_F(GraphWindowTest, EveryPetalTipOfARoseCanBeSelected)
+{
+    // r = sin 4θ: eight petals of length 1, their tips at 22.5° + k·45°.
+    struct TRow {
+        long double extent; // the window shows -extent to extent both ways
+        bool degrees;
+    };
+    for (const TRow row : {TRow{2, false}, TRow{2, true}, TRow{10, false}, TRow{8, true}, TRow{5, true}}) {
+        SetScales(-row.extent, row.extent, -row.extent, row.extent);
+        Configuration.AngleFactor = row.degrees ? DegreesFactor : RadiansFactor;
+        AngleFactor = Configuration.AngleFactor;
+        ShowLines({"r=sin(4{q)"});
+        ASSERT_NE(window->CurveAt(0), nullptr);
+        const long double pixel = 2 * row.extent / Width;
+        for (int k = 0; k < 8; ++k) {
+            const long double angle = (22.5L + 45 * k) * Pi / 180;
+            const QPoint tip = Pixel(std::cos(angle), std::sin(angle));
+            EXPECT_EQ(window->CurveIndexAt(tip), 0)
+                << "tip at " << 22.5 + 45 * k << " degrees, extent " << static_cast<double>(row.extent);
+            // 8 pixels further out nothing is hit.
+            const long double out = 1 + 8 * pixel;
+            const QPoint beyond = Pixel(out * std::cos(angle), out * std::sin(angle));
+            EXPECT_EQ(window->CurveIndexAt(beyond), -1)
+                << "beyond the tip at " << 22.5 + 45 * k << " degrees, extent "
+                << static_cast<double>(row.extent);
+        }
+        // Half-way along a petal's edge.
+        const long double angle = 10 * Pi / 180;
+        const long double r = std::sin(4 * angle);
+        EXPECT_EQ(window->CurveIndexAt(Pixel(r * std::cos(angle), r * std::sin(angle))), 0);
+    }
+}
