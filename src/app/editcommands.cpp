@@ -49,6 +49,15 @@ void TLumacurveForm::RegisterEditHandlers()
         graphArea_->RedrawAll();
         EquationsArea()->update();
     });
+    // Every line drawn again in front of the class: slowly, with the pencil,
+    // each line selected as it is drawn, pausing between lines as the
+    // settings say; Escape stops it.
+    c.SetHandler("ActionDemoDraw", [this] {
+        if (!equations_->FinishPendingEdit())
+            return;
+        graphArea_->DrawVisibly(0, true);
+        UpdateCommands();
+    });
 }
 
 std::string TLumacurveForm::Snapshot() const

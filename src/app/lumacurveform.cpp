@@ -159,6 +159,8 @@ TLumacurveForm::~TLumacurveForm()
     equations_->OnSelectCurve = nullptr;
     equations_->OnChangesProcessed = nullptr;
     graphArea_->AcceptsCommandQuery = nullptr;
+    graphArea_->DemonstrateLine = nullptr;
+    graphArea_->PauseBetweenLines = nullptr;
     graphArea_->SetLineSource(nullptr);
     if (RightButtonLatch && RightButtonLatch->parent() == commands_)
         RightButtonLatch = nullptr;
@@ -258,6 +260,9 @@ void TLumacurveForm::BuildPanels()
         bar->setValue(50);
         connect(bar, &QScrollBar::valueChanged, scrollBarTimer_, qOverload<>(&QTimer::start));
     }
+    // The bars and the wheel pan the graph; the bars are recentred 5 seconds after the last movement.
+    graphArea_->AttachScrollBars(horzScrollBar_, vertScrollBar_);
+    connect(graphArea_, &TGraphWindow::Scrolled, scrollBarTimer_, qOverload<>(&QTimer::start));
     grid->addWidget(graphArea_, 0, 0);
     grid->addWidget(vertScrollBar_, 0, 1);
     // The horizontal scroll bar shares its row with the four zoom buttons.
@@ -453,10 +458,15 @@ void TLumacurveForm::RegisterHelpHandlers()
 
 void TLumacurveForm::ConnectEquations()
 {
-    equations_->OnInsertCurve = [this](TEquationObject*) {
-        graphArea_->LinesChanged(0);
-        if (loading_)
+    equations_->OnInsertCurve = [this](TEquationObject* object) {
+        if (loading_) {
+            graphArea_->LinesChanged(0);
             return; // a document or snapshot being put in place is one step, recorded afterwards
+        }
+        // A line just entered is drawn visibly, once its list has settled.
+        const int index = std::max(0, equations_->List().IndexOf(object));
+        graphArea_->LinesChanged(index);
+        graphArea_->DrawVisiblyLater(index);
         SetModified(true);
         UndoPostAction();
     };
@@ -472,6 +482,15 @@ void TLumacurveForm::ConnectEquations()
     };
     equations_->OnChangesProcessed = [this] { UpdateCommands(); };
     graphArea_->AcceptsCommandQuery = [this] { return !equations_->Line(); };
+    // A demonstration selects each line as it is drawn (not while one is
+    // being typed) and waits for a key between lines.
+    graphArea_->DemonstrateLine = [this](int index) {
+        if (equations_->Line() || equations_->SelectedIndex() == index)
+            return;
+        equations_->SelectLine(index);
+        equations_->repaint();
+    };
+    graphArea_->PauseBetweenLines = [this] { TPressSomething::WaitForKey(this); };
     auto& c = *commands_;
     c.SetHandler("ActionDeleteCurve", [this] {
         if (TEquationObject* object = equations_->SelectedObject()) {

@@ -10,7 +10,9 @@
 #include "platform/graphcolours.h"
 #include "plot/tracemarker.h"
 
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QWheelEvent>
 
 using graphwindowtesting::GraphWindowTest;
 
@@ -503,4 +505,54 @@ TEST_F(GraphWindowTest, EveryPetalTipOfARoseCanBeSelected)
         const long double r = std::sin(4 * angle);
         EXPECT_EQ(window->CurveIndexAt(Pixel(r * std::cos(angle), r * std::sin(angle))), 0);
     }
+}
+
+TEST_F(GraphWindowTest, ScrollBarsAndTheWheelPanTheGraph)
+{
+    // Bars of 0 ... 100 at 50: a unit of a bar is 1 % of the window (0.2 of x or y here).
+    QScrollBar horizontal(Qt::Horizontal), vertical(Qt::Vertical);
+    for (QScrollBar* bar : {&horizontal, &vertical}) {
+        bar->setRange(0, 100);
+        bar->setValue(50);
+    }
+    window->AttachScrollBars(&horizontal, &vertical);
+    QSignalSpy scrolled(window.get(), &TGraphWindow::Scrolled);
+    auto expect = [&](long double xmin, long double ymin, const char* what) {
+        EXPECT_NEAR(static_cast<double>(Ranges().XMin), static_cast<double>(xmin), 1e-9) << what;
+        EXPECT_NEAR(static_cast<double>(Ranges().XMax), static_cast<double>(xmin + 20), 1e-9) << what;
+        EXPECT_NEAR(static_cast<double>(Ranges().YMin), static_cast<double>(ymin), 1e-9) << what;
+        EXPECT_NEAR(static_cast<double>(Ranges().YMax), static_cast<double>(ymin + 20), 1e-9) << what;
+    };
+    // 25 clicks on the right arrow: 10 of 1 %, 10 of 2 %, 5 of 3 %: 45 % = 9.
+    for (int i = 0; i < 25; ++i)
+        horizontal.triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    expect(-1, -10, "a run of small steps grows");
+    EXPECT_EQ(horizontal.value(), 75);
+    // Back one: a new run of 1 %.
+    horizontal.triggerAction(QAbstractSlider::SliderSingleStepSub);
+    expect(-1.2L, -10, "the other way starts a new run");
+    // A page down: 10 % towards smaller y.
+    vertical.triggerAction(QAbstractSlider::SliderPageStepAdd);
+    expect(-1.2L, -12, "a page down");
+    // The thumb dragged 20 units to the left: 20 % towards smaller x.
+    horizontal.setSliderDown(true);
+    horizontal.setSliderPosition(horizontal.value() - 20);
+    horizontal.setSliderDown(false);
+    expect(-5.2L, -12, "the thumb dragged");
+    // The wheel turned one notch away from the user: up by as many small steps
+    // as the desktop scrolls lines; with Shift held, left.
+    const int lines = QApplication::wheelScrollLines();
+    auto wheel = [&](Qt::KeyboardModifiers modifiers) {
+        const QPointF at(200, 200);
+        QWheelEvent event(at, window->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(window.get(), &event);
+    };
+    const int before = vertical.value();
+    wheel(Qt::NoModifier);
+    expect(-5.2L, -12 + 0.2L * lines, "the wheel pans up");
+    EXPECT_EQ(vertical.value(), before - lines);
+    wheel(Qt::ShiftModifier);
+    expect(-5.2L - 0.2L * lines, -12 + 0.2L * lines, "Shift and the wheel pan left");
+    EXPECT_EQ(scrolled.count(), 30);
 }
