@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QScrollArea>
 #include <QSvgGenerator>
+#include <QTimer>
 
 #include <cmath>
 #include <cstdio>
@@ -55,8 +56,14 @@ void TLumacurveForm::RegisterEditHandlers()
     c.SetHandler("ActionDemoDraw", [this] {
         if (!equations_->FinishPendingEdit())
             return;
-        graphArea_->DrawVisibly(0, true);
-        UpdateCommands();
+        // The drawing holds the event loop for a while: the menu it was
+        // chosen from goes from the screen first (the window is shown
+        // again where it was, without waiting for the system to ask).
+        QTimer::singleShot(0, this, [this] {
+            repaint();
+            graphArea_->DrawVisibly(0, true);
+            UpdateCommands();
+        });
     });
 }
 

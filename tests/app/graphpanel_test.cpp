@@ -160,6 +160,7 @@ TEST_F(GraphPanel, DemoDrawDrawsEveryLineSelectingEachAndPausingBetweenThem)
     });
     answer.start();
     ASSERT_TRUE(form->Commands().Trigger("ActionDemoDraw"));
+    QTest::qWait(50); // the drawing starts once the menu has gone
     answer.stop();
     EXPECT_EQ(selectedAtPauses, (std::vector<int>{0, 1})); // none after the last line
     EXPECT_EQ(form->Equations()->SelectedIndex(), 2);
