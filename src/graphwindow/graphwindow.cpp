@@ -1021,11 +1021,12 @@ void TGraphWindow::DrawVisibly(int first, bool demonstration)
     DrawMode = static_cast<std::uint8_t>(mode & ~dmDrawVisibly);
     drawingVisibly_ = false;
     // A demonstration selects the lines it draws: the handles and the halo
-    // go to the line selected at its end.
+    // go to the line selected at its end (the halo waits for the next
+    // redraw when Escape stopped the drawing, which must not start again).
     if (demonstrating)
         if (TEquationObject* line = lines_ ? lines_->LineAt(selected_) : nullptr)
             line->ShowDragHandles(true);
-    if (renderer_.HighlightLine != selected_)
+    if (renderer_.HighlightLine != selected_ && DrawingCompleted)
         InvalidatePicture(0);
     repaint();
 }

@@ -190,3 +190,21 @@ TEST_F(DrawModeTest, ASelectedLineDrawnVisiblyGetsItsHaloOnlyOnceDrawn)
     EXPECT_EQ(look.first.pixel(beside), white);
     EXPECT_NE(window->grab().toImage().pixel(beside), white);
 }
+
+TEST_F(DrawModeTest, EscapeInADemonstrationThatMovedTheSelectionStopsForGood)
+{
+    ShowLines({"y=x", "y=2x", "y=3x"});
+    window->SelectLine(0);
+    window->repaint();
+    window->DemonstrateLine = [this](int index) {
+        demonstrated.push_back(index);
+        window->SelectLine(index);
+    };
+    // The first line takes 1001 polls: Escape comes while the second is drawn.
+    interrupt.polls = 0;
+    interrupt.escapeAt = 1500;
+    window->DrawVisibly(0, true);
+    EXPECT_EQ(demonstrated, (std::vector<int>{0, 1}));
+    EXPECT_EQ(window->SelectedIndex(), 1);
+    EXPECT_EQ(interrupt.polls, 1500) << "the abandoned drawing started again";
+}
