@@ -11,6 +11,14 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <ostream>
+
+// Rectangles in test failures read as x, y, width and height.
+inline void PrintTo(const QRect& rect, std::ostream* out)
+{
+    *out << "QRect(" << rect.x() << ", " << rect.y() << ", " << rect.width() << "x" << rect.height() << ")";
+}
+
 namespace shownpicture {
 
 // What the top-level window of widget shows once the pending repaints are done.
