@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QApplication>
+#include <QBackingStore>
 #include <QImage>
 #include <QPixmap>
 #include <QRect>
@@ -21,12 +22,17 @@ inline void PrintTo(const QRect& rect, std::ostream* out)
 
 namespace shownpicture {
 
-// What the top-level window of widget shows once the pending repaints are done.
+// What the top-level window of widget shows once the pending repaints are
+// done: the window's backing store, in device pixels (the offscreen
+// platform's screen grab crops it when the device pixel ratio is above 1).
 inline QImage Shown(QWidget* widget)
 {
     QWidget* top = widget->window();
     for (int i = 0; i < 3; ++i)
         QApplication::processEvents();
+    if (QBackingStore* store = top->backingStore())
+        if (const auto* image = dynamic_cast<const QImage*>(store->paintDevice()))
+            return image->convertToFormat(QImage::Format_RGB32);
     return top->screen()->grabWindow(top->winId()).toImage().convertToFormat(QImage::Format_RGB32);
 }
 
