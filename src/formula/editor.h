@@ -209,6 +209,9 @@ private:
     // Whether list may be spliced in at the caret without nesting cells
     // deeper than a document can hold; warns once when not.
     bool CheckNesting(const TEditorObject* list);
+    // Refuses an insertion: the window beeps, and warns with warn the first
+    // time (recorded in warned). Answers false.
+    bool Refuse(bool& warned, void (TLineWindow::*warn)());
     bool Move(bool right, bool across);
     void Locate(TCaretPosition& position) const;
     void SetBoth(TPos position);

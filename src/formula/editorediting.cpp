@@ -713,18 +713,22 @@ bool TEditor::TabBack()
 
 // ---- Changes -----------------------------------------------------------------
 
+bool TEditor::Refuse(bool& warned, void (TLineWindow::*warn)())
+{
+    if (window)
+        window->InsertionRefused();
+    if (!warned) {
+        warned = true;
+        if (window)
+            (window->*warn)();
+    }
+    return false;
+}
+
 bool TEditor::CheckLength()
 {
-    if (width > MaxWidth) {
-        if (window)
-            window->InsertionRefused();
-        if (!tooLong) {
-            tooLong = true;
-            if (window)
-                window->ShowTooLong();
-        }
-        return false;
-    }
+    if (width > MaxWidth)
+        return Refuse(tooLong, &TLineWindow::ShowTooLong);
     tooLong = false;
     return true;
 }
@@ -733,17 +737,8 @@ bool TEditor::CheckNesting(const TEditorObject* list)
 {
     std::vector<TPathStep> path;
     (void)PathTo(caret.element, path);
-    const int depth = static_cast<int>(path.size()) + NestingDepth(list);
-    if (depth > MaxCellNesting) {
-        if (window)
-            window->InsertionRefused();
-        if (!tooDeep) {
-            tooDeep = true;
-            if (window)
-                window->ShowTooDeep();
-        }
-        return false;
-    }
+    if (static_cast<int>(path.size()) + NestingDepth(list) > MaxCellNesting)
+        return Refuse(tooDeep, &TLineWindow::ShowTooDeep);
     tooDeep = false;
     return true;
 }

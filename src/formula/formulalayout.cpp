@@ -119,43 +119,44 @@ struct TMetricsCache {
             found = metrics.emplace(key, QFontMetrics(Font(height, italic))).first;
         return found->second;
     }
-    qreal Axis(int height)
+    // A value per height, worked out once.
+    template <class T, class Compute> T Cached(std::map<int, T>& values, int height, Compute compute)
     {
         CheckFamily();
-        if (const auto found = axes.find(height); found != axes.end())
+        if (const auto found = values.find(height); found != values.end())
             return found->second;
-        // The outline of "=" gives its middle exactly; hinted metrics of the
-        // glyph would be whole pixels off at small sizes.
-        QPainterPath path;
-        path.addText(0, 0, Font(height, false), QStringLiteral("="));
-        const QRectF box = path.boundingRect();
-        const qreal axis =
-            box.isEmpty() ? Get(height, false).xHeight() / 2.0 : -(box.top() + box.bottom()) / 2;
-        return axes.emplace(height, axis).first->second;
+        return values.emplace(height, compute()).first->second;
+    }
+    qreal Axis(int height)
+    {
+        return Cached(axes, height, [&] {
+            // The outline of "=" gives its middle exactly; hinted metrics of
+            // the glyph would be whole pixels off at small sizes.
+            QPainterPath path;
+            path.addText(0, 0, Font(height, false), QStringLiteral("="));
+            const QRectF box = path.boundingRect();
+            return box.isEmpty() ? Get(height, false).xHeight() / 2.0 : -(box.top() + box.bottom()) / 2;
+        });
     }
     int RowHeight(int height)
     {
-        CheckFamily();
-        if (const auto found = rowHeights.find(height); found != rowHeights.end())
-            return found->second;
-        // Text is drawn on the whole-pixel ascent; the descent is rounded up,
-        // since a descender reaching 3.4 pixels down inks a fourth row.
-        const int row = Get(height, false).ascent() +
-                        static_cast<int>(std::ceil(QFontMetricsF(Font(height, false)).descent() - 0.01));
-        return rowHeights.emplace(height, row).first->second;
+        return Cached(rowHeights, height, [&] {
+            // Text is drawn on the whole-pixel ascent; the descent is rounded
+            // up, since a descender reaching 3.4 pixels down inks a fourth row.
+            return Get(height, false).ascent() +
+                   static_cast<int>(std::ceil(QFontMetricsF(Font(height, false)).descent() - 0.01));
+        });
     }
     int InkHeight(int height)
     {
-        CheckFamily();
-        if (const auto found = inkHeights.find(height); found != inkHeights.end())
-            return found->second;
-        QPainterPath path;
-        path.addText(0, 0, Font(height, false), QStringLiteral("0Hd(|"));
-        const QFontMetrics& metrics = Get(height, false);
-        const int ink = path.isEmpty() ? metrics.ascent()
-                                       : std::clamp(static_cast<int>(std::ceil(-path.boundingRect().top())),
-                                                    1, metrics.ascent());
-        return inkHeights.emplace(height, ink).first->second;
+        return Cached(inkHeights, height, [&] {
+            QPainterPath path;
+            path.addText(0, 0, Font(height, false), QStringLiteral("0Hd(|"));
+            const int ascent = Get(height, false).ascent();
+            return path.isEmpty()
+                       ? ascent
+                       : std::clamp(static_cast<int>(std::ceil(-path.boundingRect().top())), 1, ascent);
+        });
     }
     int Width(std::string_view text, int height, bool symbol, bool italic)
     {

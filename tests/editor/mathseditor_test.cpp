@@ -93,6 +93,22 @@ protected:
         }
     }
 
+    // Plays each script on an empty line and checks the markup it built.
+    struct TScriptRow {
+        const char* script;
+        std::string markup;
+    };
+    template <std::size_t N> void PlayEach(const TScriptRow (&rows)[N])
+    {
+        for (const TScriptRow& row : rows) {
+            SCOPED_TRACE(row.script);
+            editor->Clear();
+            Play(row.script);
+            EXPECT_EQ(Text(), row.markup);
+            CheckInvariants();
+        }
+    }
+
     std::string Text() const { return editor->LineText(); }
     TEditor& Line() const { return *editor->Line(); }
 
@@ -121,10 +137,7 @@ private:
 
 TEST_F(MathsEditor, KeysAndChordsBuildTheFormulasTheyStandFor)
 {
-    const struct {
-        const char* script;
-        std::string markup;
-    } rows[] = {
+    const TScriptRow rows[] = {
         {"y=x[A-2]+1", "y=x{^{2}+1"},
         {"[A-s]", ""},
         {"x[A-s]3", "x{^{3}"},
@@ -147,13 +160,7 @@ TEST_F(MathsEditor, KeysAndChordsBuildTheFormulasTheyStandFor)
         {"a{}#@~\"b", "ab"},
         {"ab[Home]c[End]d", "cabd"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.script);
-        editor->Clear();
-        Play(row.script);
-        EXPECT_EQ(Text(), row.markup);
-        CheckInvariants();
-    }
+    PlayEach(rows);
 }
 
 TEST_F(MathsEditor, WithoutALineOnlyTheLineMakingChordsAskTheOwnerForOne)
@@ -414,10 +421,7 @@ TEST_F(MathsEditor, TheCaretIsDrawnWhereTheLineSaysAndTheSelectionInverted)
 
 TEST_F(MathsEditor, ArrowsAndDeleteStepOneCharacterIntoARun)
 {
-    const struct {
-        const char* script;
-        std::string markup;
-    } rows[] = {
+    const TScriptRow rows[] = {
         // Right from before a run stops after its first character.
         {"abcdef[C-p]ghijk[Home][Right]X", "aXbcdef{pghijk"},
         {"abcdef[C-p]ghijk[Home][Right][Right][Right][Right][Right][Right][Right]X", "abcdef{pXghijk"},
@@ -430,13 +434,7 @@ TEST_F(MathsEditor, ArrowsAndDeleteStepOneCharacterIntoARun)
         // Left is the mirror image.
         {"ab[C-p]cd[End][Left][Left]X", "ab{pXcd"},
     };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.script);
-        editor->Clear();
-        Play(row.script);
-        EXPECT_EQ(Text(), row.markup);
-        CheckInvariants();
-    }
+    PlayEach(rows);
 }
 
 TEST_F(MathsEditor, TheCaretPassesOverLockedDescriptions)
