@@ -861,6 +861,9 @@ bool TEditor::TypeElements(TElementList list, bool caretAfter)
         after = Normalised(TPos{last, last->PositionCount()});
     } else if (!StepRight(after, false, false)) {
         after = TPos{last, last->PositionCount()};
+    } else if (after.element == first && dynamic_cast<TStringEditObject*>(first)) {
+        // Inserted text is stepped over as one piece.
+        after.offset = first->PositionCount();
     }
     SetBoth(Normalised(after));
     if (caretAfter)
