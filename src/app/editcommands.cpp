@@ -5,6 +5,7 @@
 
 #include "app/startupwindow.h"
 #include "document/document.h"
+#include "document/undohistory.h"
 #include "editor/canvascontrol.h"
 #include "editor/mathseditor.h"
 #include "equations/equationswindow.h"
@@ -69,7 +70,7 @@ void TLumacurveForm::RegisterEditHandlers()
 
 std::string TLumacurveForm::Snapshot() const
 {
-    return EquationListText(equations_->List().Lines(), SelectedLine());
+    return UndoSnapshot(equations_->List().Lines(), SelectedLine());
 }
 
 void TLumacurveForm::RestoreSnapshot(const std::string& snapshot)

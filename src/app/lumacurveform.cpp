@@ -225,6 +225,8 @@ void TLumacurveForm::BuildPanels()
     equationsScroller_->setObjectName("EquationsScroller");
     equations_ = new TEquationsWindow;
     equations_->setObjectName("EquationsWindow");
+    // Parse errors of an entered line go to the status line, not into a box.
+    equations_->ErrorReporter = messageLabel_;
     // The box scrolls by whole lines and grows with the widest and the last line.
     scroller->SetEquationsWindow(equations_);
     equationsScroller_->setMinimumWidth(260);

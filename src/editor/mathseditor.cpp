@@ -360,6 +360,16 @@ void TMathsEditor::ShowTooLong()
     ShowMessage("The formula is too long.", QMessageBox::Warning, FormulaHelpTopic);
 }
 
+void TMathsEditor::ShowTooDeep()
+{
+    ShowMessage(TooDeepMessage, QMessageBox::Warning, FormulaHelpTopic);
+}
+
+void TMathsEditor::InsertionRefused()
+{
+    QApplication::beep();
+}
+
 void TMathsEditor::CaretMoved()
 {
     if (!line_)

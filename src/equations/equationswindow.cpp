@@ -5,6 +5,7 @@
 #include "formula/editor.h"
 #include "formula/formulalayout.h"
 #include "platform/canvas.h"
+#include "platform/codepage.h"
 #include "platform/mainwindowbase.h"
 #include "plot/curveplotter.h"
 #include "settings/configuration.h"
@@ -108,15 +109,13 @@ void TEquationsWindow::ShowFault(const TFinishResult& result)
     params.error.message = result.message.c_str();
     params.error.element = result.element;
     params.error.position = result.position;
-    if (result.element) {
-        ShowError(params);
-    } else {
+    if (!result.element) {
         // The fault's element went with the tidying: the caret stays put.
-        TEditor* line = Line();
-        const TCaretPosition caret = line->caret;
-        ShowError(params);
-        line->SetCaret(caret.element, caret.offset);
+        // Placed before the message is shown, since moving the caret clears it.
+        params.error.element = Line()->caret.element;
+        params.error.position = Line()->caret.offset;
     }
+    ShowError(params);
 }
 
 // ---- geometry --------------------------------------------------------------------------
@@ -303,7 +302,7 @@ void TEquationsWindow::FinishEditDefault(bool& editStopped)
     if (Line())
         DetachLine();
     if (!result.message.empty())
-        ShowMessage(QString::fromStdString(result.message), QMessageBox::Information, 205);
+        ShowMessage(AnsiToQString(result.message), QMessageBox::Information, 205);
     if (result.object && OnSelectCurve)
         OnSelectCurve(this, result.object, true);
     ScrollToSelected();
@@ -407,7 +406,7 @@ QString TEquationsWindow::DeleteCurve(TEquationObject* object)
     const std::string warning = editing_.DeleteCurve(object);
     SelectionSlid(before);
     update();
-    return QString::fromStdString(warning);
+    return AnsiToQString(warning);
 }
 
 void TEquationsWindow::LineLeaving(TEquationObject* line)
@@ -500,6 +499,14 @@ void TEquationsWindow::ScrollToSelected()
             update();
         }
         CaretMoved();
+    }
+}
+
+void TEquationsWindow::LineHeightChanged()
+{
+    if (TEditor* line = Line()) {
+        UpdateScrollRanges();
+        InvalidateLine(list_.IndexOf(line), 1);
     }
 }
 
@@ -641,7 +648,7 @@ QMimeData* TEquationsWindow::LineMimeData() const
 {
     auto* data = new QMimeData;
     data->setData(LineDragFormat, WindowTag(this));
-    data->setText(QString::fromStdString(list_.LineMarkup(SelectedIndex())));
+    data->setText(AnsiToQString(list_.LineMarkup(SelectedIndex())));
     return data;
 }
 
@@ -721,7 +728,7 @@ void TEquationsWindow::CopyToClipboard()
         return;
     }
     if (SelectedObject())
-        QApplication::clipboard()->setText(QString::fromStdString(list_.LineMarkup(SelectedIndex())));
+        QApplication::clipboard()->setText(AnsiToQString(list_.LineMarkup(SelectedIndex())));
 }
 
 void TEquationsWindow::CutToClipboard()

@@ -115,6 +115,8 @@ public:
     void ScrollToSelected();
     void UpdateScrollRanges();
     void FitScrollRange() override { UpdateScrollRanges(); }
+    // The edited line grew or shrank: the lines below it move.
+    void LineHeightChanged() override;
     // Repaints a line widened by extra pixels; a positive extra repaints
     // everything from the line's top down.
     void InvalidateLine(int index, int extra = 0);
