@@ -55,6 +55,16 @@ bool ParseNumber(std::string_view text, long double& value)
     return result.ec == std::errc() && result.ptr == text.data() + text.size();
 }
 
+// A number of the mapping line with ten significant figures (as printf's
+// "%.10Lg" writes it in the C locale): programs read this line, so it never
+// takes the decimal comma of the user's locale.
+std::string MappingText(long double value)
+{
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 10);
+    return written.ec == std::errc() ? std::string(buffer, written.ptr) : std::string("0");
+}
+
 bool ParseSize(const std::string& text, int& width, int& height)
 {
     const auto x = text.find('x');
@@ -200,8 +210,10 @@ int RunRender(const std::vector<std::string>& arguments)
         std::fprintf(stderr, "lcvtool: these scales cannot be shown\n");
         return 2;
     }
-    std::printf("mapping: %.10Lg %.10Lg %.10Lg %.10Lg\n", params.Axes->XAxis->Scale,
-                params.Axes->XAxis->Origin, params.Axes->YAxis->Scale, params.Axes->YAxis->Origin);
+    std::printf("mapping: %s %s %s %s\n", MappingText(params.Axes->XAxis->Scale).c_str(),
+                MappingText(params.Axes->XAxis->Origin).c_str(),
+                MappingText(params.Axes->YAxis->Scale).c_str(),
+                MappingText(params.Axes->YAxis->Origin).c_str());
 
     TOwnedLines lines;
     std::vector<TEquationObject*> declared;
