@@ -17,6 +17,7 @@
 #include "graph/rescaledatatransfer.h"
 #include "graph/scalehost.h"
 #include "platform/canvas.h"
+#include "platform/fontfamilies.h"
 #include "plot/curveplotter.h"
 #include "plot/formulacurve.h"
 #include "plot/graphrenderer.h"
@@ -200,7 +201,7 @@ int RunRender(const std::vector<std::string>& arguments)
     // point are the same share of the picture in PNG, SVG and PDF.
     const int dpi = measuring.physicalDpiX();
     SetDeviceMetrics(measuring.physicalDpiX(), measuring.physicalDpiY());
-    TFixedScaleHost host(width, height, QFont(QString::fromStdString(EquationsFontName), 10), &measuring);
+    TFixedScaleHost host(width, height, FamilyFont(EquationsFontName, 10), &measuring);
     TGraphParams params(&host);
     if (fromDocument && !haveScales)
         ApplyRenderDocumentScales(document, params, &host);
