@@ -1,7 +1,9 @@
 // Editing and painting formula lines: typing one character into a line of
 // 60 elements with the repaint of the band that changed, and measuring plus
 // painting a whole line of 100 elements. The baseline is Qt drawing plain
-// text of the same characters into the same image.
+// text of the same characters into the same image. Refusing a paste that is
+// too long (10 MB of clipboard text, or 3000 digits too wide for a line) is
+// measured against copying the same text once.
 #include "formula/editor.h"
 #include "formula/formulalayout.h"
 #include "formula/markup.h"
@@ -19,6 +21,7 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -134,6 +137,63 @@ void PlainTextBaseline(benchmark::State& state)
 }
 BENCHMARK(PlainTextBaseline)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// Clipboard texts a paste must refuse: far beyond the longest paste read, and
+// short enough to read but too wide for a line.
+const std::string& HugeClipboard()
+{
+    static const std::string text(10 * 1024 * 1024, 'x');
+    return text;
+}
+const std::string& WideClipboard()
+{
+    static const std::string text(3000, '8');
+    return text;
+}
+
+void RefusePaste(benchmark::State& state, const std::string& text)
+{
+    SetFormulaHeight(16);
+    TEditor line;
+    line.SetElements(ElementsFromText("x+1"));
+    for (auto _ : state) {
+        const TPasteResult result = line.PasteText(text);
+        if (result != TPasteResult::TooLong) {
+            state.SkipWithError("the paste was not refused as too long");
+            break;
+        }
+        benchmark::DoNotOptimize(result);
+    }
+}
+void RefuseHugePaste(benchmark::State& state)
+{
+    RefusePaste(state, HugeClipboard());
+}
+BENCHMARK(RefuseHugePaste)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+void RefuseWidePaste(benchmark::State& state)
+{
+    RefusePaste(state, WideClipboard());
+}
+BENCHMARK(RefuseWidePaste)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// Baselines: taking a copy of the same text, as reading the clipboard does.
+void CopyText(benchmark::State& state, const std::string& text)
+{
+    for (auto _ : state) {
+        std::string copy = text;
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+void CopyHugeText(benchmark::State& state)
+{
+    CopyText(state, HugeClipboard());
+}
+BENCHMARK(CopyHugeText)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+void CopyWideText(benchmark::State& state)
+{
+    CopyText(state, WideClipboard());
+}
+BENCHMARK(CopyWideText)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
 // Keeps the medians for the closing table.
 class TMedianReporter : public benchmark::ConsoleReporter {
 public:
@@ -157,5 +217,11 @@ int main(int argc, char** argv)
         for (const char* name : {"TypeOneCharacter", "MeasureAndPaintLine", "PlainTextBaseline"})
             std::printf("%-24s %12.1f %12.2f\n", name, Medians()[name],
                         baseline > 0 ? Medians()[name] / baseline : 0.0);
+        std::printf("\n%-24s %12s %12s\n", "paste refused", "median CPU us", "x copying it");
+        const std::pair<const char*, const char*> refusals[] = {{"RefuseHugePaste", "CopyHugeText"},
+                                                                {"RefuseWidePaste", "CopyWideText"}};
+        for (const auto& [name, copy] : refusals)
+            std::printf("%-24s %12.1f %12.2f\n", name, Medians()[name],
+                        Medians()[copy] > 0 ? Medians()[name] / Medians()[copy] : 0.0);
     });
 }
