@@ -133,7 +133,7 @@ TEST_F(MainForm, WhiteboardKeepsTheUsersArrangementAndStoresPreferences)
     EXPECT_TRUE(form->Whiteboard());
     // The writing is large: the lines are laid out in the whiteboard's font,
     // "Arial" drawn as its metric twin whatever faces the machine prefers.
-    EXPECT_EQ(QFontInfo(FormulaFont(26)).family(), "Liberation Sans");
+    EXPECT_EQ(QFontInfo(FormulaFont(26)).family().toStdString(), "Liberation Sans");
     const QSize large = form->Equations()->LineRect(0).size();
     // The line grows as its text does from the one font to the other.
     const QFontMetricsF largeFont(FormulaFont(26));

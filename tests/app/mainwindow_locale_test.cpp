@@ -85,7 +85,7 @@ TEST_F(LocaleForm, SaveAndOpenKeepEveryNumberUnderADecimalCommaLocale)
     EXPECT_EQ(bytes, plain.saved);
     // What was saved there opens there as it opens under the C locale: the
     // window place and the scales are read, nothing more is reported.
-    EXPECT_EQ(german.message, plain.message);
+    EXPECT_EQ(german.message.toStdString(), plain.message.toStdString());
     EXPECT_FALSE(german.message.contains("out of range")) << german.message.toStdString();
     EXPECT_EQ(german.scales, plain.scales);
 }

@@ -85,7 +85,7 @@ TEST_F(SaveWork, AFailedSaveKeepsTheWindowOpenAndTheDocumentModified)
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(form->Modified());
     EXPECT_FALSE(form->LastMessage().isEmpty());
-    EXPECT_EQ(form->DocumentPath(), QFileInfo(path).absoluteFilePath());
+    EXPECT_EQ(form->DocumentPath().toStdString(), QFileInfo(path).absoluteFilePath().toStdString());
     // New and Clear curves keep the lines too.
     for (const char* command : {"ActionFileNew", "ActionClearCurves"}) {
         ASSERT_TRUE(form->Commands().Trigger(command)) << command;
@@ -111,7 +111,7 @@ TEST_F(SaveWork, SavedToolbarsComeBackWhenLoaded)
     EXPECT_FALSE(QFileInfo::exists(TDockSiteWindow::BarsFile()));
     // Nothing saved yet: Load says so and changes nothing.
     ASSERT_TRUE(form->Commands().Trigger("ActionLoadToolbars"));
-    EXPECT_EQ(form->MessageLabel()->text(), "No toolbar arrangement has been saved yet");
+    EXPECT_EQ(form->MessageLabel()->text().toStdString(), "No toolbar arrangement has been saved yet");
     EXPECT_FALSE(form->Bar("ToolBarStats")->isVisible());
 
     ASSERT_TRUE(form->ApplyToolbarRecord(TToolbarPlace{"ToolBarStats", "Bottom", true}));

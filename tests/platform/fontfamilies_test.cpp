@@ -36,7 +36,7 @@ TEST(FontFamilies, DocumentFamiliesResolveToTheInstalledFaces)
 {
     if (qEnvironmentVariableIsSet(PreferenceVariable)) {
         // The configuration took: left to fontconfig, "Arial" is another face.
-        ASSERT_EQ(QFontInfo(QFont("Arial")).family(), "DejaVu Serif");
+        ASSERT_EQ(QFontInfo(QFont("Arial")).family().toStdString(), "DejaVu Serif");
     }
     const struct {
         const char* named;
@@ -54,10 +54,10 @@ TEST(FontFamilies, DocumentFamiliesResolveToTheInstalledFaces)
         {"", "DejaVu Sans"},
     };
     for (const auto& row : rows) {
-        EXPECT_EQ(ResolvedFamily(row.named), row.face) << row.named;
+        EXPECT_EQ(ResolvedFamily(row.named).toStdString(), row.face) << row.named;
         // The face drawn with is the one named: install fonts-liberation2 and fonts-dejavu-core.
         const QFont font = FamilyFont(row.named, 12);
-        EXPECT_EQ(QFontInfo(font).family(), row.face) << row.named;
+        EXPECT_EQ(QFontInfo(font).family().toStdString(), row.face) << row.named;
         EXPECT_EQ(font.pointSize(), 12);
     }
 }
