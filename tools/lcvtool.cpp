@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -11,14 +12,13 @@ namespace {
 
 void PrintUsage()
 {
-    std::fprintf(stderr,
-                 "usage: lcvtool eval [--degrees | --radians] [--set VAR=VALUE]... [--] FORMULA\n"
-                 "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
-                 "[--degrees | --radians] -o OUT [--] LINE...\n"
-                 "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
-                 "[--degrees | --radians] -o OUT DOC.lcv\n"
-                 "       lcvtool resave IN.lcv OUT.lcv\n"
-                 "       lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP\n");
+    std::fprintf(stderr, "usage: lcvtool eval [--degrees | --radians] [--set VAR=VALUE]... [--] FORMULA\n"
+                         "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
+                         "[--degrees | --radians] -o OUT [--] LINE...\n"
+                         "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
+                         "[--degrees | --radians] -o OUT DOC.lcv\n"
+                         "       lcvtool resave IN.lcv OUT.lcv\n"
+                         "       lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP\n");
 }
 
 } // namespace
@@ -42,6 +42,9 @@ int main(int argc, char** argv)
             setenv("QT_QPA_PLATFORM", "offscreen", 0);
         int qtArgc = 1;
         QGuiApplication application(qtArgc, argv);
+        // The application object took LC_NUMERIC from the environment; the
+        // tool's output and the documents it reads never follow it.
+        std::setlocale(LC_NUMERIC, "C");
         return command == "render" ? RunRender(arguments) : RunFormula(arguments);
     }
     PrintUsage();

@@ -9,6 +9,7 @@
 #include "formula/formulalayout.h"
 #include "graphwindow/graphwindow.h"
 #include "platform/canvas.h"
+#include "platform/fontfamilies.h"
 #include "settings/configuration.h"
 
 #include <QAction>
@@ -98,7 +99,7 @@ void TLumacurveForm::ApplyArrangement(const TArrangement& arrangement)
     EquationsFontName = arrangement.fontName;
     EquationsFontHeight = -std::abs(arrangement.fontSize);
     BackgroundColour = static_cast<TColour>(arrangement.backgroundColour);
-    QFont font(QString::fromStdString(EquationsFontName));
+    QFont font = FamilyFont(EquationsFontName);
     font.setPixelSize(std::abs(EquationsFontHeight));
     EquationsArea()->setFont(font);
     graphArea_->setFont(font);

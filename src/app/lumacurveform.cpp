@@ -17,6 +17,7 @@
 #include "graphwindow/graphwindow.h"
 #include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
+#include "platform/fontfamilies.h"
 #include "platform/windowmessages.h"
 #include "plot/curveplotter.h"
 #include "settings/configuration.h"
@@ -700,8 +701,7 @@ void TLumacurveForm::MeasureAutomaticAccuracy()
 {
     // The test curve is drawn as a graph would draw it, off screen, and timed.
     QImage image(400, 300, QImage::Format_RGB32);
-    TFixedScaleHost host(image.width(), image.height(), QFont(QString::fromStdString(EquationsFontName), 10),
-                         &image);
+    TFixedScaleHost host(image.width(), image.height(), FamilyFont(EquationsFontName, 10), &image);
     TGraphParams params(&host);
     TEditor line;
     TParseParams parse;

@@ -4,6 +4,7 @@
 #include "formula/elements.h"
 #include "formula/equationobject.h"
 #include "platform/codepage.h"
+#include "platform/fontfamilies.h"
 #include "platform/graphcolours.h"
 #include "platform/symbolfont.h"
 #include "settings/configuration.h"
@@ -100,7 +101,7 @@ struct TMetricsCache {
         const auto key = std::make_pair(height, italic);
         auto found = fonts.find(key);
         if (found == fonts.end()) {
-            QFont font(QString::fromStdString(FormulaFontName));
+            QFont font = FamilyFont(FormulaFontName);
             font.setPixelSize(std::max(1, height));
             font.setItalic(italic);
             // Horizontal advances must not depend on the device pixel ratio,

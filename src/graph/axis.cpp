@@ -44,8 +44,12 @@ Extended TruncWithTolerance(Extended x)
 // would decide at random.
 Extended LabelExponent(Extended step)
 {
+    // The standard conversion, not printf, whose decimal point follows the
+    // user's locale.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.12Le", std::fabs(step));
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer - 1, std::fabs(step), std::chars_format::scientific, 12);
+    *(written.ec == std::errc() ? written.ptr : buffer) = '\0';
     const char* e = std::strchr(buffer, 'e');
     if (!e || !std::isfinite(step) || step == 0)
         return RoundEven(std::log10(std::fabs(step)) - 0.5L);

@@ -11,6 +11,7 @@
 #include "mouse/mousezoomout.h"
 #include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
+#include "platform/fontfamilies.h"
 #include "platform/mainwindowbase.h"
 #include "plot/curveplotter.h"
 #include "plot/graphobject.h"
@@ -144,7 +145,7 @@ TGraphWindow::~TGraphWindow()
 
 QFont TGraphWindow::GraphFont() const
 {
-    QFont font(QString::fromStdString(EquationsFontName));
+    QFont font = FamilyFont(EquationsFontName);
     font.setPixelSize(12);
     return font;
 }

@@ -11,6 +11,7 @@
 #include "mainwindow_testing.h"
 #include "platform/windowmessages.h"
 #include "settings/configuration.h"
+#include "testpictures.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -18,6 +19,8 @@
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QDockWidget>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -46,28 +49,11 @@
 
 namespace {
 
-// A form whose save question is answered by the test.
-class TTestForm : public TLumacurveForm {
-public:
-    using TLumacurveForm::TLumacurveForm;
-    int answer = QMessageBox::No;
-    int asked = 0;
-
-protected:
-    int SaveQuestion() override
-    {
-        ++asked;
-        return answer;
-    }
-};
-
 class MainForm : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        QSettings::setDefaultFormat(QSettings::IniFormat);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-        form = MakeQuietForm<TTestForm>();
+        form = MakeQuietForm<TAnsweringForm>();
         ASSERT_NE(form, nullptr);
     }
     void TearDown() override
@@ -84,8 +70,7 @@ protected:
         BackgroundColour = clWhite;
     }
 
-    QTemporaryDir settingsDir;
-    std::unique_ptr<TTestForm> form;
+    std::unique_ptr<TAnsweringForm> form;
 };
 
 } // namespace
@@ -143,12 +128,22 @@ TEST_F(MainForm, WhiteboardKeepsTheUsersArrangementAndStoresPreferences)
     QTest::keyClicks(form->Equations(), "y=2x+1");
     QTest::keyClick(form->Equations(), Qt::Key_Return);
     const QSize ordinary = form->Equations()->LineRect(0).size();
+    const QFontMetricsF ordinaryFont(FormulaFont(16));
     ASSERT_TRUE(form->Commands().Trigger("ActionWhiteboard"));
     EXPECT_TRUE(form->Whiteboard());
-    // The writing is large: the lines are laid out in the whiteboard's font.
+    // The writing is large: the lines are laid out in the whiteboard's font,
+    // "Arial" drawn as its metric twin whatever faces the machine prefers.
+    EXPECT_EQ(QFontInfo(FormulaFont(26)).family().toStdString(), "Liberation Sans");
     const QSize large = form->Equations()->LineRect(0).size();
-    EXPECT_GT(large.width(), ordinary.width() * 3 / 2);
-    EXPECT_GT(large.height(), ordinary.height() * 3 / 2);
+    // The line grows as its text does from the one font to the other.
+    const QFontMetricsF largeFont(FormulaFont(26));
+    const double wider = largeFont.horizontalAdvance("y=2x+1") / ordinaryFont.horizontalAdvance("y=2x+1");
+    const double taller = largeFont.height() / ordinaryFont.height();
+    EXPECT_GT(wider, 1.2);
+    EXPECT_NEAR(large.width(), ordinary.width() * wider, ordinary.width() * wider * 0.1)
+        << ordinary.width() << " grows by " << wider;
+    EXPECT_NEAR(large.height(), ordinary.height() * taller, ordinary.height() * taller * 0.1)
+        << ordinary.height() << " grows by " << taller;
     EXPECT_EQ(EquationsFontName, "Arial");
     EXPECT_EQ(EquationsFontHeight, -26);
     EXPECT_EQ(BackgroundColour, 16121855);
@@ -337,7 +332,7 @@ TEST_F(MainForm, MenusOpenWithTheirCommands)
     edit->popup(form->mapToGlobal(QPoint(40, 20)));
     QCoreApplication::processEvents();
     const QImage picture = edit->grab().toImage();
-    picture.save("/tmp/lumacurve_edit_menu.png");
+    KeepForInspection(picture, "lumacurve_edit_menu.png");
     EXPECT_GT(picture.height(), 17 * 12); // a row for each of its 17 entries
     edit->close();
 }
@@ -555,18 +550,50 @@ TEST_F(MainForm, EveryEnabledCommandRunsWithoutHarm)
     const QStringList modal = {
         "ActionPrint2",  "ActionWhiteboardSettings", "ActionFileOpen", "ActionFileSave", "ActionExit",
         "ActionFileNew", "ActionClearCurves"};
+    TEquationsWindow* equations = form->Equations();
+    QApplication::setActiveWindow(form.get());
+    equations->setFocus();
+    for (const char* line : {"y=x{^{2}", "k=2", "y=kx"}) {
+        QTest::keyClicks(equations, line);
+        QTest::keyClick(equations, Qt::Key_Return);
+    }
+    int ran = 0;
     for (int round = 0; round < 2; ++round) {
         for (const auto& command : CommandTable()) {
             const QString name = QString::fromUtf8(command.name.data(), qsizetype(command.name.size()));
             if (modal.contains(name))
                 continue;
-            form->Commands().Trigger(command.name);
+            const bool enabled = form->Commands().Action(command.name)->isEnabled();
+            // A command shown as enabled runs when chosen.
+            EXPECT_EQ(form->Commands().Trigger(command.name), enabled) << name.toStdString();
+            ran += enabled ? 1 : 0;
             QCoreApplication::processEvents();
         }
         if (QWidget* popup = QApplication::activePopupWidget())
             popup->close();
     }
+    EXPECT_GT(ran, 60); // most of the table, twice
+    // No harm: the window is shown and usable, nothing modal is left open.
     EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(form->isEnabled());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_FALSE(form->GraphArea()->RenderImage().isNull());
+    // A new line typed afterwards is entered, and the document saves and opens again.
+    form->answer = QMessageBox::No;
+    ASSERT_TRUE(form->Commands().Trigger("ActionClearCurves"));
+    ASSERT_EQ(equations->Count(), 0);
+    form->GraphArea()->SetMouseMode(mmNone);
+    QApplication::setActiveWindow(form.get());
+    equations->setFocus();
+    QTest::keyClicks(equations, "y=2x+1");
+    QTest::keyClick(equations, Qt::Key_Return);
+    ASSERT_EQ(equations->Count(), 1);
+    EXPECT_EQ(equations->List().LineMarkup(0), "y=2x+1");
+    QTemporaryDir dir;
+    ASSERT_TRUE(form->SaveDocument(dir.filePath("after.lcv"))) << form->LastMessage().toStdString();
+    ASSERT_TRUE(form->OpenFile(dir.filePath("after.lcv")));
+    ASSERT_EQ(equations->Count(), 1);
+    EXPECT_EQ(equations->List().LineMarkup(0), "y=2x+1");
 }
 
 TEST(MainWindowHelpers, CommandLineNamesADocument)

@@ -6,10 +6,10 @@
 #include "formula/formulalayout.h"
 #include "formula/markup.h"
 #include "shownpicture.h"
+#include "testpictures.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
 
@@ -254,10 +254,7 @@ TEST_F(MathsEditor, BadPastesShowAMessageAndLeaveTheLineUnchanged)
         editor->SetElements(ElementsFromText("x+1"));
         editor->messages.clear();
         QApplication::clipboard()->setText(QString::fromLatin1(row.clipboard.data(), row.clipboard.size()));
-        QElapsedTimer timer;
-        timer.start();
         Play("[C-v]");
-        EXPECT_LT(timer.elapsed(), 5000);
         EXPECT_EQ(Text(), "x+1");
         ASSERT_EQ(editor->messages.size(), 1u);
         EXPECT_EQ(editor->messages[0], row.message);
@@ -407,13 +404,13 @@ TEST_F(MathsEditor, TheCaretIsDrawnWhereTheLineSaysAndTheSelectionInverted)
     Play("y=x[A-2]+[C-o]1[Down]x");
     EXPECT_TRUE(editor->CaretShown());
     const QImage shot = editor->grab().toImage();
-    shot.save("/tmp/mathseditor_typing.png");
+    KeepForInspection(shot, "mathseditor_typing.png");
     const QRect caret = Line().CaretRect().translated(Line().offsetX, Line().offsetY);
     const qreal ratio = shot.devicePixelRatio();
     EXPECT_EQ(shot.pixelColor(QPoint(caret.center().x(), caret.center().y()) * ratio), QColor(Qt::black));
     Line().SelectAll();
     const QImage selected = editor->grab().toImage();
-    selected.save("/tmp/mathseditor_selected.png");
+    KeepForInspection(selected, "mathseditor_selected.png");
     const QRect band = Line().SelectionRect().translated(Line().offsetX, Line().offsetY);
     // Inverted: the background of the band is black.
     EXPECT_EQ(selected.pixelColor(QPoint(band.left() + 1, band.top() + 1) * ratio), QColor(Qt::black));

@@ -16,6 +16,8 @@
 #include "plot/formulacurve.h"
 #include "settings/configuration.h"
 #include "shownpicture.h"
+#include "testfonts.h"
+#include "testpictures.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -66,9 +68,7 @@ protected:
         box = std::make_unique<TEquationsScrolling>();
         window = new TTestWindow;
         window->messages = &messages;
-        QFont font("DejaVu Sans");
-        font.setPixelSize(16);
-        window->setFont(font);
+        window->setFont(DejaVuSans(16));
         box->SetEquationsWindow(window);
         label = std::make_unique<QLabel>();
         window->ErrorReporter = label.get();
@@ -398,7 +398,7 @@ TEST_F(EquationsWindowTest, TheWindowLooksRight)
     Type("y=2x");
     QApplication::processEvents();
     const QImage picture = box->grab().toImage();
-    picture.save("/tmp/equationswindow.png");
+    KeepForInspection(picture, "equationswindow.png");
     // The edited line has its tinted background; a selected line not being
     // edited a dotted frame; the derived line is indented one tab stop.
     const QRect edited = window->LineRect(window->SelectedIndex());
@@ -413,7 +413,7 @@ TEST_F(EquationsWindowTest, TheWindowLooksRight)
     Click(Middle(1));
     QApplication::processEvents();
     const QImage selected = box->grab().toImage();
-    selected.save("/tmp/equationswindow_selected.png");
+    KeepForInspection(selected, "equationswindow_selected.png");
     const QRect frame = window->LineRect(1);
     int dots = 0;
     for (int y = frame.top(); y <= frame.bottom(); ++y)
@@ -457,7 +457,7 @@ TEST_F(EquationsWindowTest, PrintedPagesHaveATitleAndNoSelectionMarks)
         header = window->PrintHeader(canvas, page.width(), 2, "Lumacurve", "Homework");
         window->PrintLines(canvas, QPoint(0, header));
     }
-    page.save("/tmp/equationswindow_print.png");
+    KeepForInspection(page, "equationswindow_print.png");
     EXPECT_GT(header, 10);
     // The title is centred: ink on both sides of the middle, none at the edges.
     auto inkIn = [&](int x0, int x1, int y0, int y1) {

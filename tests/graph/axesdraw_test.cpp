@@ -8,6 +8,7 @@
 #include "platform/canvas.h"
 
 #include "graphtesting.h"
+#include "testpictures.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -178,6 +179,7 @@ TEST_F(AxesDrawTest, TheScaleNoteOfTheYAxisStaysInsideTheWindow)
     const TAxis& y = *params.Axes->YAxis;
     ASSERT_NE(y.LabelFactor, 1);
     Render(params);
+    KeepForInspection(image, "axes_note.png");
     // The note ends with the exponent, its rightmost ink near the top right
     // of the y axis: the exponent must be whole, not cut by the window's top
     // edge (its ink starts below row 0).

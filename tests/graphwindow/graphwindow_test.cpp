@@ -4,7 +4,6 @@
 // owns.
 #include "graphwindow/graphwindowtesting.h"
 
-#include "graph/displayrounding.h"
 #include "graphwindow/equationdisplayform.h"
 #include "mouse/mousezoomin.h"
 #include "platform/graphcolours.h"
@@ -212,15 +211,24 @@ TEST_F(GraphWindowTest, TraceKeysMoveTheMarkerAlongTheCurveAndPanPastTheEdge)
     EXPECT_EQ(box.topLeft(), Pixel(marker->AnchorX, marker->AnchorY) - QPoint(8, 8));
     EXPECT_EQ(box.size(), QSize(16, 16));
 
-    const long double step = window->CurveAt(0)->ParameterStep(*window->Params().Axes);
-    const long double start = marker->TraceValue;
+    // The status line shows the point rounded by its axes: steps of 5 on
+    // both (Digits 1) and two mouse figures give tenths.
+    ASSERT_EQ(Configuration.MouseFigures, 2);
+    marker->SetValue(1.236L, window->Params());
+    EXPECT_EQ(status.messages.back(), "Trace point = (1.2, 1.5)"); // 1.236² = 1.527696
+    // A step is the window's x range over the sample count: 20 / (Accuracy 10 × 100).
+    ASSERT_EQ(Configuration.Accuracy, 10);
     QTest::keyClick(window.get(), Qt::Key_Right);
     QTest::keyClick(window.get(), Qt::Key_Right);
     QTest::keyClick(window.get(), Qt::Key_Left);
-    EXPECT_NEAR(static_cast<double>(marker->TraceValue), static_cast<double>(start + step), 1e-12);
-    EXPECT_EQ(status.messages.back(), "Trace point = (" +
-                                          AxisValueText(*window->Params().Axes, 'x', marker->AnchorX) + ", " +
-                                          AxisValueText(*window->Params().Axes, 'y', marker->AnchorY) + ")");
+    EXPECT_NEAR(static_cast<double>(marker->TraceValue), 1.256, 1e-12);
+    EXPECT_EQ(status.messages.back(), "Trace point = (1.3, 1.6)"); // 1.256² = 1.577536
+    // Zoomed in ten times, a step is ten times smaller.
+    SetScales(-1, 1, -1, 1);
+    marker->SetValue(0.5L, window->Params());
+    QTest::keyClick(window.get(), Qt::Key_Right);
+    EXPECT_NEAR(static_cast<double>(marker->TraceValue), 0.502, 1e-12);
+    SetScales(-10, 10, -10, 10);
 
     // Stepping past the top edge pans up by 110 % of the overshoot.
     const TAxisRanges before = Ranges();

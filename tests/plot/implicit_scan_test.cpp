@@ -4,6 +4,7 @@
 #include "formulacurve_testing.h"
 
 #include "plot/implicitfunction.h"
+#include "testpictures.h"
 
 #include <algorithm>
 #include <cmath>
@@ -151,6 +152,7 @@ TEST_F(ImplicitScan, NothingIsDrawnWhereFJumpsOverAPoleOrAStep)
         TImplicitFunction curve(Formula(c.markup), rlEqual);
         Draw(curve);
         const QImage& picture = Finished();
+        KeepForInspection(picture, QString("implicit_pole_%1.png").arg(&c - cases));
         EXPECT_GT(DarkCount(picture), 40);
         // Every dot lies within 2 pixels of where F is small: by a jump F
         // changes sign too, but it is large on both sides.
