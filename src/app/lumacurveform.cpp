@@ -292,6 +292,7 @@ void TLumacurveForm::BuildCommands()
     RegisterInsertHandlers();
     RegisterCustomHandlers();
     RegisterHelpHandlers();
+    RegisterDialogHandlers();
     ConnectEquations();
     // The insert commands follow the maths editor that has the focus.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommands(); });

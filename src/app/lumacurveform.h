@@ -198,6 +198,12 @@ private:
     void RegisterInsertHandlers();
     void RegisterCustomHandlers();
     void RegisterHelpHandlers();
+    // The commands that open dialogs (scales, comments, curve style, printing, settings).
+    void RegisterDialogHandlers();
+    void RescaleDialog();
+    void ArrangeScaleList();
+    // After a scale dialog: the graph-paper check, the scale-list commands, the modified flag.
+    void ScaleDialogClosed(bool changed);
     void DeferredStartup();
     void MeasureAutomaticAccuracy();
     void ShowStartupScreen();

@@ -745,7 +745,9 @@ void TMathsEditor::focusInEvent(QFocusEvent* event)
         ReceiveFocus(this);
     ActiveMathsEditor = this;
     if (line_) {
-        if (SelectAllOnFocus && event->reason() != Qt::PopupFocusReason)
+        // The focus coming back to an error keeps the caret at the error
+        // (and the error on show) instead of selecting everything.
+        if (SelectAllOnFocus && event->reason() != Qt::PopupFocusReason && !focusRequested_)
             line_->SelectAll();
         caretOn_ = true;
         blink_.start();
