@@ -237,6 +237,8 @@ void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document
     }
     SetLayoutLocked(!document_->dragLayout);
     ApplyArrangement(CurrentArrangement()); // the document's font and background
+    // The comment boxes, laid out in the document's font.
+    LoadAnnotations(document_->annotations);
     if (document_->whiteboard && !whiteboardBefore)
         SetWhiteboard(true);
     commands_->Action("ActionToolTips")->setChecked(Configuration.ShowHints);
@@ -270,6 +272,7 @@ void TLumacurveForm::CaptureDocument()
     document.toolbars = ToolbarRecords();
     document.whiteboard = whiteboard_;
     document.dragLayout = !LayoutLocked();
+    document.annotations = AnnotationRecords();
 }
 
 void TLumacurveForm::OpenGuideHelp(const QString& path)

@@ -22,6 +22,8 @@
 
 class QAction;
 class QLabel;
+class TAnnotation;
+struct TAnnotationRecord;
 class QMenu;
 class QPrinter;
 class QScrollArea;
@@ -204,6 +206,11 @@ private:
     void ArrangeScaleList();
     // After a scale dialog: the graph-paper check, the scale-list commands, the modified flag.
     void ScaleDialogClosed(bool changed);
+    // Comment boxes: the command, the dialog, and the document's records.
+    void CommentBox();
+    void EditAnnotation(TAnnotation& annotation);
+    void LoadAnnotations(const std::vector<TAnnotationRecord>& records);
+    [[nodiscard]] std::vector<TAnnotationRecord> AnnotationRecords() const;
     void DeferredStartup();
     void MeasureAutomaticAccuracy();
     void ShowStartupScreen();

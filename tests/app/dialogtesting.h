@@ -17,6 +17,7 @@
 
 #include <deque>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,25 @@ inline void TypeInto(TMathsEditor* editor, const char* text)
 inline std::string TextOf(const TMathsEditor* editor)
 {
     return editor->LineText();
+}
+
+// Runs body on the next modal dialog of type Dialog once it is shown (for a
+// command that opens one and waits); gives up after two seconds.
+template <class Dialog> void WhenShown(std::function<void(Dialog&)> body)
+{
+    auto* timer = new QTimer;
+    auto waited = std::make_shared<int>(0);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, waited, body] {
+        auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+        if (!dialog && ++*waited < 200)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        if (dialog)
+            body(*dialog);
+    });
+    timer->start();
 }
 
 // Runs body once dialog's own event loop runs (exec), then answers the exec result.
