@@ -6,6 +6,7 @@
 
 #include "app/annotatedlg.h"
 #include "app/arrangeaxes.h"
+#include "app/commentary.h"
 #include "app/rescaledialog.h"
 #include "document/annotationrecord.h"
 #include "equations/equationswindow.h"
@@ -16,6 +17,10 @@
 
 #include <QAction>
 #include <QCursor>
+#include <QDockWidget>
+#include <QGuiApplication>
+#include <QPlainTextEdit>
+#include <QScreen>
 
 void TLumacurveForm::RegisterDialogHandlers()
 {
@@ -23,6 +28,8 @@ void TLumacurveForm::RegisterDialogHandlers()
     c.SetHandler("ActionRescale", [this] { RescaleDialog(); });
     c.SetHandler("ActionArrangeList", [this] { ArrangeScaleList(); });
     c.SetHandler("ActionCommentBox", [this] { CommentBox(); });
+    c.SetHandler("ActionIntroduction", [this] { ShowIntroduction(); });
+    BuildCommentary();
     graphArea_->AnnotationEditor = [this](TAnnotation& annotation) { EditAnnotation(annotation); };
     // A comment box moved with the mouse, or removed, is a change to save.
     connect(graphArea_, &TGraphWindow::GraphObjectsChanged, this, [this] {
@@ -116,4 +123,113 @@ std::vector<TAnnotationRecord> TLumacurveForm::AnnotationRecords() const
             if (!annotation->IsEmpty())
                 records.push_back(AnnotationRecordOf(*annotation));
     return records;
+}
+
+namespace {
+
+// The screen the window stands on (the primary one before it is shown).
+QRect ScreenArea(const QWidget* window)
+{
+    const QScreen* screen = window->screen() ? window->screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1280, 800);
+}
+
+Qt::DockWidgetArea AreaOf(TCommentarySide side)
+{
+    switch (side) {
+    case TCommentarySide::Top:
+        return Qt::TopDockWidgetArea;
+    case TCommentarySide::Bottom:
+        return Qt::BottomDockWidgetArea;
+    case TCommentarySide::Left:
+        return Qt::LeftDockWidgetArea;
+    default:
+        return Qt::RightDockWidgetArea;
+    }
+}
+
+TCommentarySide SideOf(Qt::DockWidgetArea area)
+{
+    switch (area) {
+    case Qt::TopDockWidgetArea:
+        return TCommentarySide::Top;
+    case Qt::BottomDockWidgetArea:
+        return TCommentarySide::Bottom;
+    case Qt::LeftDockWidgetArea:
+        return TCommentarySide::Left;
+    case Qt::RightDockWidgetArea:
+        return TCommentarySide::Right;
+    default:
+        return TCommentarySide::Floating;
+    }
+}
+
+} // namespace
+
+void TLumacurveForm::BuildCommentary()
+{
+    commentary_ = new TCommentary;
+    QDockWidget* panel =
+        AddPanel("CommentaryDockPanel", tr("Introduction"), commentary_, Qt::RightDockWidgetArea);
+    commentary_->HideRequested = [panel] { panel->hide(); };
+    commentary_->ShowHelp = [this](int topic) { ShowHelp(topic); };
+    ResetCommentary();
+}
+
+void TLumacurveForm::ResetCommentary()
+{
+    commentary_->Reset();
+    QDockWidget* panel = Panel("CommentaryDockPanel");
+    panel->hide();
+    panel->setFloating(true);
+    panel->setGeometry(DefaultCommentaryBounds(ScreenArea(this)));
+}
+
+void TLumacurveForm::ReadCommentary(const std::optional<TCommentaryRecord>& record)
+{
+    ResetCommentary();
+    if (!record || record->text.empty())
+        return;
+    commentary_->Read(*record);
+    QDockWidget* panel = Panel("CommentaryDockPanel");
+    const QRect bounds = CommentaryBounds(*record, ScreenArea(this), panel->geometry());
+    const TCommentarySide side = CommentarySideOf(record->align);
+    if (side == TCommentarySide::Floating) {
+        panel->setFloating(true);
+        panel->setGeometry(bounds);
+    } else {
+        panel->setFloating(false);
+        addDockWidget(AreaOf(side), panel);
+        const bool across = side == TCommentarySide::Top || side == TCommentarySide::Bottom;
+        resizeDocks({panel}, {across ? bounds.height() : bounds.width()},
+                    across ? Qt::Vertical : Qt::Horizontal);
+    }
+    // A document with a commentary shows it, to be read.
+    commentary_->SetEditable(false);
+    panel->show();
+}
+
+std::optional<TCommentaryRecord> TLumacurveForm::CommentaryRecord() const
+{
+    if (commentary_->Text().isEmpty())
+        return std::nullopt;
+    TCommentaryState state = commentary_->State();
+    const QDockWidget* panel = Panel("CommentaryDockPanel");
+    state.side = panel->isFloating() ? TCommentarySide::Floating
+                                     : SideOf(dockWidgetArea(const_cast<QDockWidget*>(panel)));
+    // Floating, the rectangle is the floating window's, on the screen; docked, the panel's in the window.
+    state.bounds =
+        panel->isFloating() ? panel->frameGeometry() : QRect(panel->mapToGlobal(QPoint(0, 0)), panel->size());
+    return CommentaryRecordOf(state, ScreenArea(this));
+}
+
+void TLumacurveForm::ShowIntroduction()
+{
+    if (!equations_->FinishPendingEdit())
+        return;
+    QDockWidget* panel = Panel("CommentaryDockPanel");
+    commentary_->SetEditable(true);
+    panel->show();
+    panel->raise();
+    commentary_->Memo()->setFocus();
 }

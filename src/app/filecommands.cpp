@@ -3,6 +3,7 @@
 // windows.
 #include "app/lumacurveform.h"
 
+#include "app/commentary.h"
 #include "app/helpwindow.h"
 #include "app/startupwindow.h"
 #include "document/document.h"
@@ -119,7 +120,7 @@ void TLumacurveForm::UpdateCaption()
 bool TLumacurveForm::AskToSave()
 {
     // Asked whenever something is modified, so that no change is lost silently.
-    if (!modified_)
+    if (!modified_ && !(commentary_ && commentary_->IsModified()))
         return true;
     switch (SaveQuestion()) {
     case QMessageBox::Cancel:
@@ -155,6 +156,7 @@ void TLumacurveForm::ClearAll(bool resetScales)
     loading_ = false;
     graphArea_->LinesChanged(0);
     document_->commentary.reset();
+    ResetCommentary();
     SetDocumentPath({});
     if (resetScales)
         graphArea_->Params().ResetScales(graphArea_);
@@ -239,6 +241,7 @@ void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document
     ApplyArrangement(CurrentArrangement()); // the document's font and background
     // The comment boxes, laid out in the document's font.
     LoadAnnotations(document_->annotations);
+    ReadCommentary(document_->commentary);
     if (document_->whiteboard && !whiteboardBefore)
         SetWhiteboard(true);
     commands_->Action("ActionToolTips")->setChecked(Configuration.ShowHints);
@@ -273,6 +276,7 @@ void TLumacurveForm::CaptureDocument()
     document.whiteboard = whiteboard_;
     document.dragLayout = !LayoutLocked();
     document.annotations = AnnotationRecords();
+    document.commentary = CommentaryRecord();
 }
 
 void TLumacurveForm::OpenGuideHelp(const QString& path)
@@ -327,6 +331,9 @@ bool TLumacurveForm::SaveDocument(const QString& path)
     }
     SetDocumentPath(target);
     SetModified(false);
+    // Only a save that succeeded marks the commentary as saved.
+    if (commentary_)
+        commentary_->SetModified(false);
     return true;
 }
 

@@ -24,6 +24,8 @@ class QAction;
 class QLabel;
 class TAnnotation;
 struct TAnnotationRecord;
+class TCommentary;
+struct TCommentaryRecord;
 class QMenu;
 class QPrinter;
 class QScrollArea;
@@ -160,6 +162,11 @@ public:
     void StoreWhiteboardPreferences();
     static void ForgetWhiteboardPreferences();
 
+    // The commentary panel's contents (the "Introduction").
+    [[nodiscard]] class TCommentary* Commentary() const { return commentary_; }
+    // Shows the commentary panel, editable (Custom > Introduction).
+    void ShowIntroduction();
+
     // The equations panel's area and the graph area.
     [[nodiscard]] QWidget* EquationsArea() const;
     [[nodiscard]] TGraphWindow* GraphArea() const;
@@ -210,6 +217,11 @@ private:
     void CommentBox();
     void EditAnnotation(TAnnotation& annotation);
     void LoadAnnotations(const std::vector<TAnnotationRecord>& records);
+    // The commentary: made at creation, emptied before a read, read, captured.
+    void BuildCommentary();
+    void ResetCommentary();
+    void ReadCommentary(const std::optional<TCommentaryRecord>& record);
+    [[nodiscard]] std::optional<TCommentaryRecord> CommentaryRecord() const;
     [[nodiscard]] std::vector<TAnnotationRecord> AnnotationRecords() const;
     void DeferredStartup();
     void MeasureAutomaticAccuracy();
@@ -243,6 +255,7 @@ private:
     TEquationObject* popupObject_ = nullptr;
     QMenu* mouseAccPopup_ = nullptr;
     QWidget* keypad_ = nullptr;
+    TCommentary* commentary_ = nullptr;
     QScrollArea* equationsScroller_ = nullptr;
     QWidget* graphPanel_ = nullptr;
     TGraphWindow* graphArea_ = nullptr;
