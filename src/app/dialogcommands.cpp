@@ -7,6 +7,7 @@
 #include "app/annotatedlg.h"
 #include "app/arrangeaxes.h"
 #include "app/commentary.h"
+#include "app/customcurve.h"
 #include "app/rescaledialog.h"
 #include "document/annotationrecord.h"
 #include "equations/equationswindow.h"
@@ -19,6 +20,7 @@
 #include <QCursor>
 #include <QDockWidget>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScreen>
 
@@ -29,6 +31,18 @@ void TLumacurveForm::RegisterDialogHandlers()
     c.SetHandler("ActionArrangeList", [this] { ArrangeScaleList(); });
     c.SetHandler("ActionCommentBox", [this] { CommentBox(); });
     c.SetHandler("ActionIntroduction", [this] { ShowIntroduction(); });
+    c.SetHandler("ActionCustomiseCurve", [this] { CustomiseCurve(nullptr); });
+    // The popup menu's "Custom curve" is for the line under the mouse.
+    for (QAction* item : graphPopup_->actions())
+        if (item->data().toInt() == 2) { // "Custom curve"
+            connect(graphPopup_, &QMenu::aboutToShow, item,
+                    [this, item] { item->setEnabled(popupObject_ && !equations_->Line()); });
+            connect(item, &QAction::triggered, this, [this] {
+                TEquationObject* line = std::exchange(popupObject_, nullptr);
+                if (line && equations_->List().IndexOf(line) >= 0)
+                    CustomiseCurve(line);
+            });
+        }
     BuildCommentary();
     graphArea_->AnnotationEditor = [this](TAnnotation& annotation) { EditAnnotation(annotation); };
     // A comment box moved with the mouse, or removed, is a change to save.
@@ -232,4 +246,41 @@ void TLumacurveForm::ShowIntroduction()
     panel->show();
     panel->raise();
     commentary_->Memo()->setFocus();
+}
+
+void TLumacurveForm::CustomiseCurve(TEquationObject* line)
+{
+    // Finishing the edit in progress puts a new object in place of the line
+    // being edited, so the line is found again by its place in the list.
+    const int place = line ? equations_->List().IndexOf(line) : -1;
+    if (line && place < 0)
+        return;
+    if (!equations_->FinishPendingEdit())
+        return;
+    const std::vector<TEquationObject*> lines = equations_->List().Lines();
+    if (!line)
+        line = equations_->SelectedObject();
+    else if (equations_->List().IndexOf(line) < 0)
+        line = equations_->ItemAt(place);
+    const auto found = std::find(lines.begin(), lines.end(), line);
+    if (!line || found == lines.end())
+        return;
+    TCustomCurve dialog(lines, static_cast<int>(found - lines.begin()), this);
+    dialog.ShowHelp = [this](int topic) { ShowHelp(topic); };
+    dialog.LineChanged = [this](TEquationObject& changed) {
+        changed.SetLayoutOutOfDate(true);
+        SetModified(true);
+        const int index = equations_->List().IndexOf(&changed);
+        if (index >= 0)
+            graphArea_->LineChanged(index);
+        equations_->ScheduleIdle();
+        equations_->update();
+    };
+    dialog.RecordChange = [this] { UndoPostAction(); };
+    dialog.exec();
+    if (dialog.AnythingChanged()) {
+        equations_->ProcessChanges();
+        graphArea_->update();
+        EquationsArea()->update();
+    }
 }

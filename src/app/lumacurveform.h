@@ -217,6 +217,8 @@ private:
     void CommentBox();
     void EditAnnotation(TAnnotation& annotation);
     void LoadAnnotations(const std::vector<TAnnotationRecord>& records);
+    // The Custom curve dialog for a line of the equations window.
+    void CustomiseCurve(TEquationObject* line);
     // The commentary: made at creation, emptied before a read, read, captured.
     void BuildCommentary();
     void ResetCommentary();
