@@ -2,6 +2,7 @@
 
 #include "document/documentrecord.h"
 #include "formula/markup.h"
+#include "geometry/coordcurve.h"
 #include "graph/axes.h"
 #include "graph/axis.h"
 #include "graph/graphparams.h"
@@ -197,27 +198,7 @@ bool ImportNumberPairs(std::string_view data, std::vector<std::pair<Extended, Ex
 std::unique_ptr<TEquationObject>
 MakeDataPointsRecord(const std::vector<std::pair<Extended, Extended>>& points)
 {
-    auto record = std::make_unique<TKeptRecord>("Data points");
-    record->colour = CurveColour(0);
-    TMathsWriter writer;
-    writer.WriteLine("Curve");
-    writer.WriteLine("Data points");
-    writer.WriteLine("colour = " + std::to_string(record->colour), 1);
-    writer.WriteLine("style = " + std::to_string(record->style), 1);
-    writer.WriteLine("Switches = " + std::to_string(record->Switches()), 1);
-    writer.WriteLine("Line thickness = " + std::to_string(record->thickness), 1);
-    writer.WriteLine("primary equation number = ", 1, false);
-    record->AddText(writer.TakeText());
-    record->AddReference(nullptr);
-    writer.WriteText("\r\n");
-    writer.WriteLine("joined: 0", 2);
-    writer.WriteLine("closed: 0", 2);
-    writer.WriteLine("Label from: A", 2);
-    for (const auto& [x, y] : points)
-        writer.WriteLine("(" + FormatFixed(x) + "," + FormatFixed(y) + ")", 2);
-    record->AddText(writer.TakeText());
-    TElementList shown(new TEditorObject);
-    shown->next = new TFixedDescription(6);
-    record->SetElements(std::move(shown));
-    return record;
+    std::unique_ptr<TDataPoints> set = MakeDataPoints(points);
+    set->colour = CurveColour(0);
+    return set;
 }

@@ -11,6 +11,7 @@
 #include "entry/entry.h"
 #include "formula/descriptions.h"
 #include "formula/markup.h"
+#include "geometry/coordcurve.h"
 #include "plot/curveplotter.h"
 #include "settings/mathsreader.h"
 
@@ -23,12 +24,6 @@ namespace {
 // The largest equation list a document may hold; more records are dropped
 // with one warning (the equations window could not show them anyway).
 constexpr std::size_t MaxLines = 100000;
-
-// Description numbers of the coordinate-list lines.
-bool IsCoordinateListDescription(int number)
-{
-    return number == 5 || number == 6 || (number >= 34 && number <= 38) || number == 40;
-}
 
 // The first element that counts (after an anchor), or nullptr.
 const TEditorObject* FirstElement(const TEditorObject* list)
@@ -144,7 +139,8 @@ private:
         int primaryLine = 0;
         std::optional<std::string> step;
         int stepLine = 0;
-        bool coordinatePart = false; // joined, closed, label, points
+        bool coordinatePart = false;                              // joined, closed, label, points
+        std::vector<std::pair<int, std::string>> coordinateLines; // with their line numbers
         bool statsBlock = false;
         std::vector<std::pair<int, std::string>> unknown; // lines no part of the record knows
         std::size_t start = 0, end = 0;                   // the record's bytes in the data
@@ -232,9 +228,15 @@ private:
             Append(nullptr);
             return;
         }
+        // A coordinate list is built from its rows whatever its description shows.
+        const TEditorObject* heading = FirstElement(first.get());
+        if (heading && IsCoordinateListHeading(heading->DescriptionNumber())) {
+            Append(ReadCoordinateRecord(record, std::move(first), std::move(description)));
+            return;
+        }
         const TEditorObject* shown = FirstElement(description ? description.get() : first.get());
         const int shownDescription = shown ? shown->DescriptionNumber() : 0;
-        if (record.coordinatePart || IsCoordinateListDescription(shownDescription) || record.statsBlock) {
+        if (record.coordinatePart || IsCoordinateListHeading(shownDescription) || record.statsBlock) {
             Append(KeepRecord(record, description ? std::move(description) : std::move(first)));
             return;
         }
@@ -338,6 +340,7 @@ private:
                 reader_.SkipLine();
             } else if (reader_.LineStartsWith("\t\t")) {
                 record.coordinatePart = true;
+                record.coordinateLines.emplace_back(lineNumber, std::string(reader_.PeekLine()));
                 reader_.SkipLine();
             } else if (reader_.LineIs("Stats options")) {
                 record.statsBlock = true;
@@ -349,6 +352,36 @@ private:
                 break;
             }
         }
+    }
+
+    // A coordinate list or data set: its heading line, its rows, and the
+    // description it shows instead of the heading when it has one.
+    std::unique_ptr<TEquationObject> ReadCoordinateRecord(const TCurveRecord& record, TElementList first,
+                                                          TElementList description)
+    {
+        const int heading = FirstElement(first.get())->DescriptionNumber();
+        std::unique_ptr<TCoordCurve> list =
+            ReadCoordinateList(heading, record.coordinateLines, &declared_, reader_.VersionBelow("2"),
+                               [this](int line, std::string text) { Warn(line, std::move(text)); });
+        list->SetElements(std::move(first));
+        list->SetSwitches(0);
+        ApplyLook(record, *list);
+        if (description) {
+            list->SetElements(std::move(description));
+            list->DescriptionFlag = true;
+        }
+        list->RowsChanged();
+        if (record.primary) {
+            TEquationObject* primary = RecordObject(*record.primary);
+            if (*record.primary >= 0 && !primary)
+                Warn(record.primaryLine, "the line this one depends on does not exist; it has none");
+            list->SetParent(primary);
+        }
+        for (const auto& [line, text] : record.unknown)
+            Warn(line, "unknown line \"" + text.substr(0, 40) + "\" in a Curve record skipped");
+        if (record.step)
+            Warn(record.stepLine, "a step in a coordinate list was skipped");
+        return list;
     }
 
     static void ApplyLook(const TCurveRecord& record, TEquationObject& object)
@@ -468,6 +501,13 @@ private:
             if (!changed)
                 break;
         }
+        // Points that named constants declared further down are read again.
+        std::vector<TEquationObject*> declared;
+        for (const auto& line : lines_.lines)
+            declared.push_back(line.get());
+        for (const auto& line : lines_.lines)
+            if (auto* list = dynamic_cast<TCoordCurve*>(line.get()))
+                list->ResolvePendingNumbers(declared);
     }
 
     void Replace(std::size_t index, std::unique_ptr<TEquationObject> object, const TEquationObject*& selected)

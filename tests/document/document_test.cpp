@@ -5,6 +5,7 @@
 #include "document/documentrecord.h"
 #include "documentsamples.h"
 #include "entry/declarationlines.h"
+#include "geometry/coordcurve.h"
 #include "formula/markup.h"
 #include "plot/formulacurve.h"
 #include "settings/mathsreader.h"
@@ -62,6 +63,8 @@ const char* Kind(const TEquationObject* line)
         return "function";
     if (dynamic_cast<const TEditor*>(line))
         return "plain";
+    if (const auto* list = dynamic_cast<const TCoordCurve*>(line))
+        return list->KindName();
     return KindName(*line);
 }
 
@@ -358,8 +361,8 @@ TEST(Document, VersionsAndOtherFiles)
         {Replaced(Full, "version 3.101", "version 3.2"), TReadResult::TooNew, ""},
         {Replaced(Full, "version 3.101", "version 4"), TReadResult::TooNew, ""},
         {"Lumacurve\x01\x02binary", TReadResult::Legacy, ""},
-        {"1,2\r\n3,4\r\n", TReadResult::NumberPairs, "kept"},
-        {"1, 2\n3 ,4\n5,6", TReadResult::NumberPairs, "kept"},
+        {"1,2\r\n3,4\r\n", TReadResult::NumberPairs, "TDataPoints"},
+        {"1, 2\n3 ,4\n5,6", TReadResult::NumberPairs, "TDataPoints"},
         {"", TReadResult::NotDocument, ""},
         {"1,2\r\nthree,4\r\n", TReadResult::NotDocument, ""},
         {"\x89PNG\r\n\x1a\n", TReadResult::NotDocument, ""},
