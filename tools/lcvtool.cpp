@@ -11,14 +11,14 @@ namespace {
 
 void PrintUsage()
 {
-    std::fprintf(stderr,
-                 "usage: lcvtool eval [--degrees | --radians] [--set VAR=VALUE]... [--] FORMULA\n"
-                 "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
-                 "[--degrees | --radians] -o OUT [--] LINE...\n"
-                 "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
-                 "[--degrees | --radians] -o OUT DOC.lcv\n"
-                 "       lcvtool resave IN.lcv OUT.lcv\n"
-                 "       lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP\n");
+    std::fprintf(stderr, "usage: lcvtool eval [--degrees | --radians] [--set VAR=VALUE]... [--] FORMULA\n"
+                         "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
+                         "[--degrees | --radians] -o OUT [--] LINE...\n"
+                         "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
+                         "[--degrees | --radians] -o OUT DOC.lcv\n"
+                         "       lcvtool resave IN.lcv OUT.lcv\n"
+                         "       lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP\n"
+                         "       lcvtool lines [--size WxH] [--list N [--primary]] DOC.lcv\n");
 }
 
 } // namespace
@@ -35,13 +35,15 @@ int main(int argc, char** argv)
         return RunEval(arguments);
     if (command == "resave")
         return RunResave(arguments);
-    if (command == "render" || command == "formula") {
+    if (command == "render" || command == "formula" || command == "lines") {
         // Drawing needs fonts, and so the application object; no window is
         // shown, so no display is needed.
         if (!std::getenv("QT_QPA_PLATFORM"))
             setenv("QT_QPA_PLATFORM", "offscreen", 0);
         int qtArgc = 1;
         QGuiApplication application(qtArgc, argv);
+        if (command == "lines")
+            return RunLines(arguments);
         return command == "render" ? RunRender(arguments) : RunFormula(arguments);
     }
     PrintUsage();

@@ -728,8 +728,7 @@ std::unique_ptr<TCoordCurve> ReadCoordinateList(int heading,
             else
                 warn(number, "the closed flag cannot be read; the list is open");
         } else if (StartsWithNoCase(text, "\t\tLabel from: ", rest)) {
-            const char letter =
-                rest.empty() ? 'A' : static_cast<char>(std::toupper(static_cast<unsigned char>(rest[0])));
+            const char letter = rest.empty() ? 'A' : rest[0];
             // Only the letters A to Z label points.
             list->LabelFrom = letter >= 'A' && letter <= 'Z' ? letter : 'A';
             if (list->LabelFrom != letter)

@@ -1,0 +1,128 @@
+// lcvtool lines: reads a document as the program opens it, enters and
+// recalculates every line on a graph of the given size at the document's
+// scales and settings, and prints each line of the equations window as plain
+// text with its class; or, with --list, the lines the coordinate list window
+// shows for one of them.
+#include "lcvtool.h"
+
+#include "document/document.h"
+#include "geometry/coordlisting.h"
+#include "geometry/coordrows.h"
+#include "graph/graphparams.h"
+#include "graph/scalehost.h"
+#include "platform/canvas.h"
+#include "plot/graphrenderer.h"
+#include "settings/configuration.h"
+
+#include <QFont>
+#include <QImage>
+
+#include <cxxabi.h>
+
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <typeinfo>
+
+namespace {
+
+int Usage()
+{
+    std::fprintf(stderr, "usage: lcvtool lines [--size WxH] [--list N [--primary]] DOC.lcv\n");
+    return 2;
+}
+
+bool ParseWhole(std::string_view text, int low, int high, int& value)
+{
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size() && value >= low &&
+           value <= high;
+}
+
+bool ParseSize(const std::string& text, int& width, int& height)
+{
+    const auto x = text.find('x');
+    return x != std::string::npos && ParseWhole(std::string_view(text).substr(0, x), 16, 10000, width) &&
+           ParseWhole(std::string_view(text).substr(x + 1), 16, 10000, height);
+}
+
+// The program's class of a line ("TCoordCurve", "TEditor", "TKeptRecord" ...).
+std::string ClassName(const TEquationObject& line)
+{
+    const char* mangled = typeid(line).name();
+    int status = 0;
+    char* demangled = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+    std::string name = status == 0 && demangled ? demangled : mangled;
+    std::free(demangled);
+    return name;
+}
+
+} // namespace
+
+int RunLines(const std::vector<std::string>& arguments)
+{
+    int width = 800, height = 600;
+    int listed = 0;
+    bool primary = false;
+    std::string path;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        if (argument == "--size" && i + 1 < arguments.size()) {
+            if (!ParseSize(arguments[++i], width, height))
+                return Usage();
+        } else if (argument == "--list" && i + 1 < arguments.size()) {
+            if (!ParseWhole(arguments[++i], 1, 0x7FFFFFFF, listed))
+                return Usage();
+        } else if (argument == "--primary") {
+            primary = true;
+        } else if (argument.empty() || argument[0] == '-' || !path.empty()) {
+            return Usage();
+        } else {
+            path = argument;
+        }
+    }
+    if (path.empty() || (primary && listed == 0))
+        return Usage();
+
+    TDocument document;
+    std::string error;
+    if (!LoadDocument(QString::fromStdString(path), document, error)) {
+        std::fprintf(stderr, "error: %s\n", error.c_str());
+        return 1;
+    }
+    PrintDocumentWarnings(document);
+    document.ApplySettings();
+    PublishSettings();
+
+    TFixedScaleHost host(width, height, QFont(QString::fromStdString(document.fontName), 10));
+    TGraphParams params(&host);
+    document.ApplyScales(params, &host);
+
+    // Every line recalculates and draws once, as on opening.
+    for (const auto& line : document.lines.lines)
+        line->Recalculate();
+    QImage picture(width, height, QImage::Format_RGB32);
+    {
+        Canvas canvas(&picture);
+        TGraphRenderer().Render(canvas, params, &document.lines, {});
+    }
+
+    if (listed > 0) {
+        TEquationObject* line = document.lines.LineAt(listed - 1);
+        if (!line) {
+            std::fprintf(stderr, "error: there is no line %d\n", listed);
+            return 1;
+        }
+        for (const std::string& text : CoordinateListing(line, params, primary))
+            std::printf("%s\n", text.c_str());
+        return 0;
+    }
+    for (int i = 0; i < document.lines.LineCount(); ++i) {
+        const TEquationObject& line = *document.lines.LineAt(i);
+        std::printf("line %d: %s: %s\n", i + 1, ClassName(line).c_str(),
+                    PlainLineText(line.Elements()).c_str());
+    }
+    return 0;
+}
