@@ -115,7 +115,7 @@ const TCommandRow Table[] = {
     {"ActionBestExponential", "Stats", "Exponential", "", "Best fit exponential curve", K::Plain, R::NeedsObject, 0},
     {"ActionBestFitln", "Stats", "Logarithmic", "", "Best fit logarithmic curve", K::Plain, R::NeedsObject, 0},
     {"ActionShowStats", "Stats", "Show stats", "", "Show the statistics panel", K::Plain, R::Always, 0},
-    {"ActionSwapxy", "Stats", "Swap x and y", "", "Exchange the coordinates of the selected data", K::Plain, R::NeedsObject, 0},
+    {"ActionSwapxy", "Stats", "Swap x and y", "", "Exchange the coordinates of the selected data", K::Plain, R::PointList, 0},
     {"ActionStatsOptions", "Stats", "Options", "", "Statistics options", K::Plain, R::Always, 0},
     // Analysis
     {"ActionTangent", "Analysis", "&Tangent", "", "Click on a curve to draw its tangent", K::Plain, R::CurveFlag, 0},
@@ -127,7 +127,7 @@ const TCommandRow Table[] = {
     {"ActionXAxisToCurve", "Analysis", "&x axis to curve", "", "A line from the x axis to the curve", K::Plain, R::CurveFlag, 412},
     {"ActionOriginToCurve", "Analysis", "Origin to &curve", "", "A line from the origin to the curve", K::Plain, R::CurveFlag, 413},
     {"ActionTraceOnOff", "Analysis", "Tr&ace", "", "Trace a point along a curve", K::Mode, R::Always, 399},
-    {"ActionArea", "Analysis", "&Area", "", "The area function of the curve, or the area of a shape", K::Plain, R::Area, 0},
+    {"ActionArea", "Analysis", "&Area", "", "The area function of the curve, or the area of a shape", K::Plain, R::ClosedShape, 0},
     {"ActionGradient", "Analysis", "&Gradient", "", "The gradient function of the curve", K::Plain, R::CurveFlag, 0},
     {"ActionCompassPoints", "Analysis", "&Direction field", "", "The direction field of a differential equation", K::Plain, R::CompassPoints, 0},
     // Custom
@@ -235,6 +235,10 @@ bool RuleAllows(TCommandRule rule, const TCommandFacts& f)
         return HasFlag(f, 4);
     case R::CoordinateList:
         return HasFlag(f, 0x400);
+    case R::ClosedShape:
+        return HasFlag(f, 0x80);
+    case R::PointList:
+        return f.hasObject && f.selectedPointList;
     case R::Insert:
         return !f.editingFixedLine;
     case R::Family:

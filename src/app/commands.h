@@ -36,6 +36,8 @@ enum class TCommandRule : std::uint8_t {
     Repeats,          // as Transform, and a line being edited
     CompassPoints,    // flag 4
     CoordinateList,   // flag 0x400
+    ClosedShape,      // flag 0x80 (a closed shape has an area)
+    PointList,        // a selected coordinate list or data set
     Insert,           // the line being edited is not a fixed line
     Family,           // a selected dynamic constant that is not being edited
     DynamicConstants, // no dynamic constant line being edited
@@ -74,6 +76,7 @@ struct TCommandFacts {
     bool editorHasSelection = false;
     bool clipboardHasText = false;
     bool coordinateEditorActive = false;
+    bool selectedPointList = false;
     int scaleListCount = 0;
     int undoIndex = 0;
     int undoCount = 0;

@@ -2,6 +2,7 @@
 // lines, the clipboard, deleting lines, redrawing, and the pictures of the
 // graph and equations that Copy puts on the clipboard.
 #include "app/lumacurveform.h"
+#include "app/shapework.h"
 
 #include "app/startupwindow.h"
 #include "document/document.h"
@@ -31,6 +32,9 @@ void TLumacurveForm::RegisterEditHandlers()
 {
     auto& c = *commands_;
     c.SetHandler("ActionUndo", [this] {
+        // The coordinate editor's pending input becomes a step of its own first.
+        if (shapes_ && !shapes_->SettleInput())
+            return;
         if (const std::string* snapshot = undo_.Undo()) {
             RestoreSnapshot(*snapshot);
             SetModified(true);

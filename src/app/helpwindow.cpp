@@ -35,6 +35,8 @@ const TContentsEntry ContentsEntries[] = {
     {"Commentary", "topic208.html"},
     {"Comment boxes", "topic211.html"},
     {"Print preview", "topic213.html"},
+    {"The coordinate editor", "topic203.html"},
+    {"The coordinate list", "topic210.html"},
 };
 
 } // namespace
@@ -86,7 +88,7 @@ QString THelpWindow::TopicPage(int topic)
 
 QList<int> THelpWindow::Topics()
 {
-    return {202, 205, 206, 207, 208, 211, 213, 214, 215};
+    return {202, 203, 205, 206, 207, 208, 210, 211, 213, 214, 215};
 }
 
 void THelpWindow::ShowContents()

@@ -2,6 +2,7 @@
 
 #include "app/helpwindow.h"
 #include "app/presssomethingdlg.h"
+#include "app/shapework.h"
 #include "app/startupwindow.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
@@ -144,6 +145,8 @@ TLumacurveForm::TLumacurveForm(TStartOptions options, QWidget* parent)
 TLumacurveForm::~TLumacurveForm()
 {
     qApp->removeEventFilter(this);
+    if (shapes_)
+        shapes_->Shutdown();
     if (&DrawingInterrupt() == keyboard_.get())
         InstallDrawingInterrupt(nullptr);
     if (MainWindow == this)
@@ -285,6 +288,8 @@ void TLumacurveForm::BuildCommands()
     RegisterCustomHandlers();
     RegisterHelpHandlers();
     ConnectEquations();
+    shapes_ = new TShapeWork(*this);
+    shapes_->Register();
     // The insert commands follow the maths editor that has the focus.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommands(); });
     // The zoom buttons beside the scroll bars.
@@ -526,6 +531,8 @@ void TLumacurveForm::UpdateCommands()
     facts.selectedDynamicConstant = false;
     facts.undoCount = undo_.Count();
     facts.dragCurves = Configuration.DragCurves;
+    if (shapes_)
+        shapes_->AddFacts(facts);
     const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
     facts.clipboardHasText = clip && clip->hasText();
     commands_->Update(facts);
@@ -775,8 +782,9 @@ QWidget* TLumacurveForm::ActiveMathsWindow()
 
 void TLumacurveForm::UndoPostAction()
 {
-    // A load, New or Undo records its one step itself; a line being edited is no state yet.
-    if (loading_ || equations_->Line()) {
+    // A load, New or Undo records its one step itself; a line being edited is no state yet, nor is a
+    // list open in the coordinate editor (its editing is one step, recorded when it closes).
+    if (loading_ || equations_->Line() || (shapes_ && shapes_->CoordinateEditorBound())) {
         UpdateCommands();
         return;
     }

@@ -37,6 +37,7 @@ class TEquationsWindow;
 class THelpWindow;
 class TKeyboardInterrupt;
 class TStartupWindow;
+class TShapeWork;
 
 // The program's name, as captions and message boxes show it.
 inline constexpr const char* ProgramName = "Lumacurve";
@@ -171,6 +172,8 @@ public:
     [[nodiscard]] bool OpenedCleanly() const { return !openFailed_; }
     // The guide help file, when one is loaded.
     [[nodiscard]] QString GuideHelpFile() const { return guideHelp_; }
+    // The points and shapes part: coordinate editor, coordinate list, shape commands.
+    [[nodiscard]] TShapeWork* Shapes() const { return shapes_; }
 
 signals:
     // The deferred start-up has finished.
@@ -184,6 +187,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    friend class TShapeWork;
     void BuildCommands();
     void BuildMenus();
     void BuildToolbars();
@@ -234,6 +238,7 @@ private:
     QWidget* graphPanel_ = nullptr;
     TGraphWindow* graphArea_ = nullptr;
     TEquationsWindow* equations_ = nullptr;
+    TShapeWork* shapes_ = nullptr; // a child object
     std::unique_ptr<TDocument> document_;
     // Escape and Ctrl as long drawings poll them, for the window's lifetime.
     std::unique_ptr<TKeyboardInterrupt> keyboard_;

@@ -3,6 +3,7 @@
 // mouse-mode commands.
 #include "app/lumacurveform.h"
 
+#include "app/shapework.h"
 #include "app/startupwindow.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
@@ -101,6 +102,7 @@ void TLumacurveForm::RegisterZoomHandlers()
         control->OnContextPopup = [this](TCanvasControl* sender, QPoint point, bool&) {
             popupObject_ = dynamic_cast<TEquationObject*>(sender->ObjectAt(point));
             popupDelete_->setEnabled(popupObject_ && !equations_->Line());
+            shapes_->PopupOpening(popupObject_, point, sender == graphArea_);
         };
     }
     connect(popupDelete_, &QAction::triggered, this, [this] {

@@ -414,6 +414,8 @@ void TEquationsWindow::LineLeaving(TEquationObject* line)
 {
     if (line && line == Line())
         DetachLine();
+    if (OnLineLeaving)
+        OnLineLeaving(line);
 }
 
 void TEquationsWindow::ClearAll()

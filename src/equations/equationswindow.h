@@ -31,6 +31,9 @@ public:
     std::function<void(TEquationObject* object)> OnInsertCurve;
     // Just before an object is removed.
     std::function<void(TEquationObject* object)> OnDeleteCurve;
+    // After a line left the list, before it is freed (any removal, a
+    // replacement, clearing the list): whoever borrows it lets go.
+    std::function<void(TEquationObject* object)> OnLineLeaving;
     // The selection left (select false) or reached (select true) an object.
     std::function<void(TEquationsWindow* sender, TEquationObject* object, bool select)> OnSelectCurve;
     // The lines changed in a way the graph must show (entered, deleted, moved,

@@ -491,6 +491,12 @@ void TCoordCurve::Recalculate()
     SetResultsChanged(true);
 }
 
+void TCoordCurve::DrawOnGraph(Canvas& canvas, TGraphParams& params)
+{
+    if (!DrawnByEditor)
+        TDependentCurvePlotter::DrawOnGraph(canvas, params);
+}
+
 void TCoordCurve::WriteTo(TMathsWriter& writer) const
 {
     TDependentCurvePlotter::WriteTo(writer);

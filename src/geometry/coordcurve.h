@@ -69,6 +69,9 @@ public:
     char LabelFrom = 'A';
     std::unique_ptr<TDragMatrices> DragMatrices; // while the whole list is dragged
     std::unique_ptr<TDragPointList> DragPoints;  // while handles are shown
+    // While the coordinate editor works on the list, the editor draws it
+    // over the graph's picture, which is then drawn without it.
+    bool DrawnByEditor = false;
 
     // ---- the line ----------------------------------------------------------------
     // Makes the line the heading (a locked description) with the rows under it.
@@ -148,6 +151,13 @@ public:
     // Editing a coordinate list opens the coordinate editor; there is no formula line.
     [[nodiscard]] std::unique_ptr<TEditor> ToEditor() override;
     void Recalculate() override;
+    // Nothing while the coordinate editor draws the list itself.
+    void DrawOnGraph(Canvas& canvas, TGraphParams& params) override;
+    // The drawing the coordinate editor puts over the graph's picture.
+    void DrawForEditor(Canvas& canvas, TGraphParams& params)
+    {
+        TDependentCurvePlotter::DrawOnGraph(canvas, params);
+    }
     // The Curve record with the coordinate part.
     void WriteTo(TMathsWriter& writer) const override;
     // "Coordinates" ("Data points" for a data set).

@@ -245,7 +245,8 @@ TCoordinateParse ParseCoordinates(TCoordEditObject& element,
             // An empty element stands there for the user to fill.
             if (!element.Cell(cell))
                 element.SetCell(cell, new TEditorObject);
-            SetErrorAt(params, ParseMessage::EmptyCell, &element, cell == 0 ? 0 : 1);
+            // The caret goes into the empty part, where the user has to type.
+            SetErrorAt(params, ParseMessage::EmptyCell, element.Cell(cell), 0);
             break;
         }
         (cell == 0 ? x : y) = ParseNumberCell(element.Cell(cell), &element, params, undefined);

@@ -1,7 +1,9 @@
 #include "geometry/coordrows.h"
 
 #include "formula/descriptions.h"
+#include "formula/editor.h"
 #include "formula/formulalayout.h"
+#include "geometry/coordinates.h"
 #include "platform/codepage.h"
 #include "platform/symbolfont.h"
 
@@ -51,6 +53,36 @@ void TCoordRowsElement::Paint(Canvas& canvas, TPaintContext& context)
         PaintList(canvas, context, rows_[i].get());
     }
     canvas.MoveTo(at.x() + layoutWidth, at.y());
+}
+
+// ---- rows of the editor ----------------------------------------------------------------
+
+TCoordRowLine::TCoordRowLine(const TBlankCoordinates& row)
+    : point_(dynamic_cast<const TCoordinates*>(&row) != nullptr)
+{
+    SetElements(row.DisplayElements());
+}
+
+void TCoordRowLine::DrawOnGraph(Canvas&, TGraphParams&) {}
+
+std::unique_ptr<TEditor> TCoordRowLine::ToEditor()
+{
+    const bool blank = !point_;
+    if (blank) {
+        TElementList list(new TEditorObject);
+        list->next = new TTabbedCoordEditObject;
+        SetElements(std::move(list));
+    }
+    auto editor = std::make_unique<TEditor>();
+    editor->TakeOver(*this);
+    editor->modified = blank;
+    // The caret waits in the x part.
+    for (TEditorObject* e = editor->Elements(); e; e = e->next)
+        if (auto* point = dynamic_cast<TCoordEditObject*>(e)) {
+            editor->SetCaret(point->Cell(0), 0);
+            break;
+        }
+    return editor;
 }
 
 // ---- plain text ----------------------------------------------------------------------

@@ -6,7 +6,7 @@
 // the list that made it.
 #pragma once
 
-#include "formula/elements.h"
+#include "formula/equationobject.h"
 
 #include <string>
 #include <vector>
@@ -41,6 +41,27 @@ private:
     std::vector<int> rowTops_; // from the top of the first row
     std::vector<int> rowRaises_;
     int belowTextRow_ = 0; // from the heading's text row to the first row
+};
+
+class TBlankCoordinates;
+
+// One row of the coordinate editor's grid: the "(x, y)" of a point in
+// columns, or an empty line for a gap. Taken up for editing it hands a
+// formula line an "(x, y)" element to type into (an empty one for a gap).
+class TCoordRowLine : public TEquationObject {
+public:
+    // The display of row (a point or a gap).
+    explicit TCoordRowLine(const TBlankCoordinates& row);
+
+    [[nodiscard]] bool IsPoint() const { return point_; }
+    void WriteTo(TMathsWriter& writer) const override { (void)writer; }
+    void DrawOnGraph(Canvas& canvas, TGraphParams& params) override;
+    // A formula line holding the row's "(x, y)"; for a gap an empty one, and
+    // the line counts as changed (a gap the user leaves empty is a gap still).
+    [[nodiscard]] std::unique_ptr<TEditor> ToEditor() override;
+
+private:
+    bool point_ = false;
 };
 
 // The line as plain text on one line, as the command-line tool prints it:

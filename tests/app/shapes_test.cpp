@@ -1,0 +1,309 @@
+// Points and shapes in the main window, driven as a user drives them: the
+// Shapes and Stats commands, typing rows into the coordinate editor and
+// clicking points on the graph, placing a square with two presses, the
+// coordinate list, the popup's shape items, and the windows letting go of a
+// list that leaves the equations list.
+#include "app/coordinateeditor.h"
+#include "app/coordinatelister.h"
+#include "app/lumacurveform.h"
+#include "app/shapework.h"
+#include "equations/equationswindow.h"
+#include "formula/markup.h"
+#include "geometry/polygon.h"
+#include "graph/axes.h"
+#include "graph/graphparams.h"
+#include "graphwindow/graphwindow.h"
+#include "mainwindow_testing.h"
+#include "settings/configuration.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QFontInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+
+class ShapesForm : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Configuration = DefaultConfiguration;
+        form = MakeQuietForm<TLumacurveForm>();
+        ASSERT_NE(form, nullptr);
+        shapes = form->Shapes();
+        ASSERT_NE(shapes, nullptr);
+        editor = shapes->Editor();
+        graph = form->GraphArea();
+        equations = form->Equations();
+    }
+    void TearDown() override
+    {
+        form->SetModified(false);
+        form.reset();
+        Configuration = DefaultConfiguration;
+    }
+
+    [[nodiscard]] QPoint Pixel(Extended x, Extended y) const
+    {
+        return graph->Params().Axes->ValueToPixel(x, y);
+    }
+    TCoordCurve* Selected() const { return dynamic_cast<TCoordCurve*>(equations->SelectedObject()); }
+    // Types a row into the grid and presses Enter.
+    void TypeRow(const char* text)
+    {
+        QTest::keyClicks(editor->Grid(), text);
+        QTest::keyClick(editor->Grid(), Qt::Key_Return);
+    }
+    static TRealPoint At(const TCoordCurve& list, int row)
+    {
+        const TCoordinates* point = list.PointAt(row);
+        return point ? point->Point() : TRealPoint{NAN, NAN};
+    }
+
+    std::unique_ptr<TLumacurveForm> form;
+    TShapeWork* shapes = nullptr;
+    TCoordinateEditor* editor = nullptr;
+    TGraphWindow* graph = nullptr;
+    TEquationsWindow* equations = nullptr;
+};
+
+} // namespace
+
+TEST_F(ShapesForm, NewShapeOpensTheEditorOnAListThatRowsAreTypedInto)
+{
+    ASSERT_TRUE(form->Commands().Trigger("ActionNewShape"));
+    ASSERT_EQ(equations->Count(), 1);
+    TCoordCurve* list = Selected();
+    ASSERT_NE(list, nullptr);
+    EXPECT_TRUE(shapes->EditorPanel()->isVisible());
+    EXPECT_EQ(editor->Curve(), list);
+    EXPECT_TRUE(editor->Active());
+    EXPECT_EQ(graph->MouseMode(), mmCoordinates);
+    // A list just begun: New shape again shows the editor and makes no second list.
+    EXPECT_TRUE(editor->IsFreshEntry());
+    ASSERT_TRUE(form->Commands().Trigger("ActionNewShape"));
+    EXPECT_EQ(equations->Count(), 1);
+
+    TypeRow("1,2");
+    TypeRow("3.5,-1");
+    EXPECT_EQ(list->RowCount(), 3) << "Enter leaves a blank row to type into";
+    EXPECT_EQ(At(*list, 0).x, 1);
+    EXPECT_EQ(At(*list, 1).y, -1);
+    // Enter on an empty row makes a gap; on an empty last row after a gap it adds nothing.
+    QTest::keyClick(editor->Grid(), Qt::Key_Return);
+    EXPECT_EQ(list->RowCount(), 4);
+    QTest::keyClick(editor->Grid(), Qt::Key_Return);
+    EXPECT_EQ(list->RowCount(), 4);
+
+    ASSERT_NE(editor->Action("ActionOk"), nullptr);
+    editor->Action("ActionOk")->trigger();
+    EXPECT_EQ(editor->Curve(), nullptr);
+    EXPECT_EQ(list->RowCount(), 2) << "the blank rows at the end go";
+    EXPECT_FALSE(shapes->EditorPanel()->isVisible());
+    EXPECT_EQ(graph->MouseMode(), mmNone);
+}
+
+TEST_F(ShapesForm, ARowThatCannotBeReadStaysInEditingWithItsFault)
+{
+    ASSERT_TRUE(form->Commands().Trigger("ActionNewShape"));
+    TCoordCurve* list = Selected();
+    ASSERT_NE(list, nullptr);
+    TypeRow("1,");
+    EXPECT_TRUE(form->MessageLabel()->text().contains("You must put a formula here"))
+        << form->MessageLabel()->text().toStdString();
+    EXPECT_EQ(list->PointAt(0), nullptr);
+    EXPECT_NE(editor->Grid()->Line(), nullptr) << "the row stays in editing";
+    // Finish is refused while the row is at fault.
+    EXPECT_FALSE(editor->Finish());
+    EXPECT_EQ(editor->Curve(), list);
+    QTest::keyClicks(editor->Grid(), "4");
+    QTest::keyClick(editor->Grid(), Qt::Key_Return);
+    EXPECT_EQ(At(*list, 0).y, 4);
+}
+
+TEST_F(ShapesForm, ClickingOnTheGraphAddsPointsAndShiftDragsOne)
+{
+    ASSERT_TRUE(form->Commands().Trigger("ActionNewShape"));
+    TCoordCurve* list = Selected();
+    ASSERT_NE(list, nullptr);
+    QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, Pixel(1, 1));
+    QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, Pixel(3, 2));
+    ASSERT_EQ(list->PointCount(), 2);
+    EXPECT_NEAR(double(At(*list, 0).x), 1, 0.05);
+    EXPECT_NEAR(double(At(*list, 1).y), 2, 0.05);
+    EXPECT_TRUE(editor->Active()) << "a click on the graph keeps the editor active";
+    EXPECT_TRUE(editor->MarkerShown());
+
+    // Shift within a few pixels of a point shows the hand; without Shift the mode's cursor.
+    const QPoint near = Pixel(At(*list, 0).x, At(*list, 0).y) + QPoint(3, -3);
+    QMouseEvent shifted(QEvent::MouseMove, QPointF(near), graph->mapToGlobal(QPointF(near)), Qt::NoButton,
+                        Qt::NoButton, Qt::ShiftModifier);
+    QApplication::sendEvent(graph, &shifted);
+    EXPECT_EQ(graph->CursorSlot(), TCursorSlot::Hand);
+    EXPECT_EQ(editor->HoverIndex(), 0);
+    QMouseEvent plain(QEvent::MouseMove, QPointF(near), graph->mapToGlobal(QPointF(near)), Qt::NoButton,
+                      Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(graph, &plain);
+    EXPECT_EQ(graph->CursorSlot(), TCursorSlot::Coords);
+
+    // Shift and a drag move that point; no row is added.
+    QTest::mousePress(graph, Qt::LeftButton, Qt::ShiftModifier, near);
+    QTest::mouseMove(graph, Pixel(-2, -3));
+    QTest::mouseRelease(graph, Qt::LeftButton, Qt::ShiftModifier, Pixel(-2, -3));
+    EXPECT_EQ(list->PointCount(), 2);
+    EXPECT_NEAR(double(At(*list, 0).x), -2, 0.05);
+    EXPECT_NEAR(double(At(*list, 0).y), -3, 0.05);
+}
+
+TEST_F(ShapesForm, DataPointsHaveNoClosedOrJoinedAndSwapExchangesThem)
+{
+    ASSERT_TRUE(form->Commands().Trigger("ActionDataPoints"));
+    auto* set = dynamic_cast<TDataPoints*>(Selected());
+    ASSERT_NE(set, nullptr);
+    EXPECT_FALSE(editor->Action("ActionClosed")->isVisible());
+    EXPECT_FALSE(editor->Action("ActionJoined")->isVisible());
+    TypeRow("1,2");
+    ASSERT_TRUE(editor->Finish());
+    form->UpdateCommands();
+    EXPECT_TRUE(form->Commands().Action("ActionSwapxy")->isEnabled());
+    ASSERT_TRUE(form->Commands().Trigger("ActionSwapxy"));
+    EXPECT_EQ(At(*set, 0).x, 2);
+    EXPECT_EQ(At(*set, 0).y, 1);
+}
+
+TEST_F(ShapesForm, TheFlagHasAnAreaAndTheAreaCommandNeedsAClosedShape)
+{
+    ASSERT_TRUE(form->Commands().Trigger("ActionFlag"));
+    TCoordCurve* flag = Selected();
+    ASSERT_NE(flag, nullptr);
+    EXPECT_EQ(flag->PointCount(), 4);
+    EXPECT_TRUE(flag->Closed);
+    form->UpdateCommands();
+    ASSERT_TRUE(form->Commands().Trigger("ActionArea"));
+    EXPECT_EQ(form->LastMessage(), "The area of the polygon is 0.5");
+    // A curve offers no area until area functions exist; an open list none either.
+    equations->setFocus();
+    QTest::keyClicks(equations, "y=x");
+    QTest::keyClick(equations, Qt::Key_Return);
+    equations->SelectLine(1);
+    form->UpdateCommands();
+    EXPECT_FALSE(form->Commands().Action("ActionArea")->isEnabled());
+    EXPECT_FALSE(form->Commands().Action("ActionSwapxy")->isEnabled());
+}
+
+TEST_F(ShapesForm, ASquareIsPlacedWithTwoPresses)
+{
+    Configuration.DragCurves = true;
+    ASSERT_TRUE(form->Commands().Trigger("ActionSquare"));
+    auto* square = dynamic_cast<TDragPolygon*>(equations->SelectedObject());
+    ASSERT_NE(square, nullptr);
+    EXPECT_EQ(form->MessageLabel()->text(), "Click one point to place the centre of the Square");
+    QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, Pixel(0, 0));
+    EXPECT_EQ(form->MessageLabel()->text(), "Click one vertex of the Square");
+    EXPECT_FALSE(square->Complete());
+    QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, Pixel(2, 0));
+    ASSERT_TRUE(square->Complete());
+    EXPECT_EQ(form->MessageLabel()->text(), "");
+    EXPECT_NEAR(double(square->Area()), 8, 0.2);
+    EXPECT_EQ(graph->ActiveTool(), nullptr) << "the placing ends with the shape";
+    // The line shows both points.
+    EXPECT_NE(ElementsToText(square->Elements()).find("{vertex}{{coords{2}{0}"), std::string::npos)
+        << ElementsToText(square->Elements());
+
+    // With dragging off the command gives a line to fill in.
+    Configuration.DragCurves = false;
+    ASSERT_TRUE(form->Commands().Trigger("ActionTriangle"));
+    ASSERT_NE(equations->Line(), nullptr);
+    EXPECT_EQ(ElementsToText(equations->Line()->Elements()),
+              std::string("{fix \x05\x0b{Triangle}{sides of length}{}{centre}{{coords{}{}}"));
+}
+
+TEST_F(ShapesForm, TheCoordinateListFollowsTheSelectionInAFixedPitchFont)
+{
+    ASSERT_TRUE(form->Commands().Trigger("ActionFlag"));
+    ASSERT_TRUE(form->Commands().Trigger("ActionCoordList"));
+    TCoordinateLister* lister = shapes->Lister();
+    EXPECT_TRUE(shapes->ListerPanel()->isVisible());
+    EXPECT_EQ(lister->ShownLines(),
+              (std::vector<std::string>{"A(1 ,1 )", "B(1 ,3 )", "C(2 ,2 )", "D(1 ,2 )"}));
+    EXPECT_TRUE(QFontInfo(lister->List()->font()).fixedPitch());
+    // Deleting the listed line leaves nothing listed (the window held a pointer to it).
+    ASSERT_TRUE(form->Commands().Trigger("ActionDeleteCurve"));
+    EXPECT_EQ(lister->Listed(), nullptr);
+    EXPECT_TRUE(lister->ShownLines().empty());
+    // Undo brings the flag back as a new line; the old pointer must not come back either.
+    ASSERT_TRUE(form->Commands().Trigger("ActionUndo"));
+    EXPECT_EQ(lister->Listed(), nullptr);
+}
+
+TEST_F(ShapesForm, TheEditorLetsGoOfAListThatIsDeletedOrUndone)
+{
+    ASSERT_TRUE(form->Commands().Trigger("ActionFlag"));
+    ASSERT_TRUE(form->Commands().Trigger("ActionNewShape"));
+    TypeRow("1,1");
+    TCoordCurve* list = Selected();
+    ASSERT_EQ(editor->Curve(), list);
+    // Undo settles the editor's input as a step of its own, then steps back to where the editing began.
+    ASSERT_TRUE(form->Commands().Trigger("ActionUndo"));
+    EXPECT_EQ(editor->Curve(), nullptr);
+    ASSERT_EQ(equations->Count(), 2);
+    auto* begun = dynamic_cast<TCoordCurve*>(equations->ItemAt(1));
+    ASSERT_NE(begun, nullptr);
+    EXPECT_EQ(begun->PointCount(), 0);
+    ASSERT_TRUE(form->Commands().Trigger("ActionRedo"));
+    ASSERT_EQ(equations->Count(), 2);
+    EXPECT_EQ(dynamic_cast<TCoordCurve*>(equations->ItemAt(1))->PointCount(), 1);
+
+    ASSERT_TRUE(form->Commands().Trigger("ActionNewShape"));
+    TCoordCurve* doomed = editor->Curve();
+    ASSERT_NE(doomed, nullptr);
+    EXPECT_TRUE(equations->DeleteCurve(doomed).isEmpty());
+    // The editor let go of it (and follows the list selected now, when there is one).
+    EXPECT_NE(editor->Curve(), doomed);
+    EXPECT_EQ(equations->List().IndexOf(editor->Curve()) >= 0, editor->Curve() != nullptr);
+    // The graph keeps drawing and the editor takes no more points for the freed list.
+    QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, Pixel(1, 1));
+    graph->repaint();
+}
+
+TEST_F(ShapesForm, ThePopupDeletesAPointAndTogglesLabelAndShade)
+{
+    ASSERT_TRUE(form->Commands().Trigger("ActionFlag"));
+    TCoordCurve* flag = Selected();
+    ASSERT_NE(flag, nullptr);
+    shapes->PopupOpening(flag, Pixel(2, 2), true);
+    QAction* deletePoint = nullptr;
+    QAction* label = nullptr;
+    QAction* shade = nullptr;
+    for (QAction* action : form->GraphPopup()->findChildren<QAction*>()) {
+        if (action->text() == "Delete point")
+            deletePoint = action;
+        else if (action->text() == "Label")
+            label = action;
+        else if (action->text() == "Shade")
+            shade = action;
+    }
+    ASSERT_TRUE(deletePoint && label && shade);
+    EXPECT_TRUE(deletePoint->isVisible());
+    EXPECT_TRUE(label->isVisible());
+    EXPECT_TRUE(label->isChecked());
+    EXPECT_TRUE(shade->isVisible()) << "a closed list may be shaded";
+    deletePoint->trigger();
+    EXPECT_EQ(flag->PointCount(), 3);
+    shapes->PopupOpening(flag, Pixel(5, 5), true);
+    EXPECT_FALSE(deletePoint->isVisible()) << "no point under the click";
+    label->trigger();
+    EXPECT_TRUE(flag->LabelsSuppressed());
+    shapes->PopupOpening(flag, Pixel(5, 5), true);
+    shade->trigger();
+    EXPECT_EQ(flag->Shaded(), !Configuration.ShadeShapes);
+}
