@@ -289,7 +289,7 @@ void TCoordinateEditor::EditList(TCoordCurve* list)
     SelectRow(RowCount() - 1);
     if (active_) {
         curve_->DrawnByEditor = true;
-        Redraw();
+        RetakeBackground();
         AttachMouse();
     }
     ShowMarker();
@@ -641,6 +641,9 @@ void TCoordinateEditor::Activate()
 {
     if (active_ || inMouseAction_) {
         inMouseAction_ = false;
+        // Back from another mouse tool: points are taken from the graph again.
+        if (active_ && !mouseControl_)
+            AttachMouse();
         return;
     }
     if (!bound_) {
@@ -653,7 +656,7 @@ void TCoordinateEditor::Activate()
     active_ = true;
     if (curve_)
         curve_->DrawnByEditor = true;
-    Redraw();
+    RetakeBackground();
     AttachMouse();
     qApp->installEventFilter(this);
     ShowMarker();
@@ -720,6 +723,16 @@ void TCoordinateEditor::Redraw()
     }
 }
 
+void TCoordinateEditor::RetakeBackground()
+{
+    // The graph's picture is drawn again without the list, which the editor draws over it from now on.
+    if (!graph_)
+        return;
+    if (curve_)
+        curve_->DiscardLineStore();
+    graph_->LinesChanged(0);
+}
+
 void TCoordinateEditor::PaintCurve(Canvas& canvas)
 {
     if (curve_ && curve_->DrawnByEditor && graph_)
@@ -768,21 +781,9 @@ void TCoordinateEditor::Hover(QPoint pixel, Qt::KeyboardModifiers modifiers)
 {
     hoverIndex_ = -1;
     if (curve_ && graph_) {
-        const TAxes& axes = *graph_->Params().Axes;
-        for (int i = 0; i < RowCount(); ++i) {
-            const TCoordinates* point = curve_->PointAt(i);
-            if (!point)
-                continue;
-            const TRealPoint p = point->Point();
-            if (!std::isfinite(p.x) || !std::isfinite(p.y))
-                continue;
-            const QPoint at = axes.ValueToPixel(p.x, p.y);
-            if (std::abs(at.x() - pixel.x()) < HoverTolerance &&
-                std::abs(at.y() - pixel.y()) < HoverTolerance) {
-                hoverIndex_ = (modifiers & Qt::ShiftModifier) ? i : -i - 2;
-                break;
-            }
-        }
+        const int row = curve_->RowNear(*graph_->Params().Axes, pixel, HoverTolerance);
+        if (row >= 0)
+            hoverIndex_ = (modifiers & Qt::ShiftModifier) ? row : -row - 2;
     }
     if (graph_)
         graph_->SetToolCursor(hoverIndex_ >= 0 ? TCursorSlot::Hand : TCursorSlot::Coords);

@@ -112,6 +112,7 @@ private:
     void ShowMarker();
     void HideMarker();
     void Redraw();
+    void RetakeBackground();
     void Changed();
     void AttachMouse();
     void DetachMouse();

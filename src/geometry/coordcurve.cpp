@@ -6,11 +6,13 @@
 #include "geometry/coordrows.h"
 #include "graph/displayrounding.h"
 #include "graph/graphparams.h"
+#include "platform/canvas.h"
 #include "settings/configuration.h"
 #include "settings/mathsreader.h"
 #include "settings/mathswriter.h"
 
 #include <QFontMetrics>
+#include <QPainter>
 
 #include <algorithm>
 #include <cctype>
@@ -497,6 +499,28 @@ void TCoordCurve::DrawOnGraph(Canvas& canvas, TGraphParams& params)
         TDependentCurvePlotter::DrawOnGraph(canvas, params);
 }
 
+void TCoordCurve::DrawForEditor(Canvas& canvas, TGraphParams& params)
+{
+    QRect box;
+    for (int i = 0; i < Points.Count(); ++i) {
+        TRealPoint point;
+        if (RowPoint(i, point))
+            box |= QRect(params.Axes->ValueToPixel(point.x, point.y), QSize(1, 1));
+    }
+    QPainter& painter = canvas.Painter();
+    const bool clipped = painter.hasClipping();
+    const QRegion clip = clipped ? painter.clipRegion() : QRegion();
+    if (!box.isEmpty()) {
+        const int room = 3 * std::max(8, QFontMetrics(params.Axes->LabelFont).height()) + thickness;
+        canvas.IntersectClipRect(box.adjusted(-room, -room, room, room));
+    }
+    TDependentCurvePlotter::DrawOnGraph(canvas, params);
+    if (clipped)
+        painter.setClipRegion(clip);
+    else
+        painter.setClipping(false);
+}
+
 void TCoordCurve::WriteTo(TMathsWriter& writer) const
 {
     TDependentCurvePlotter::WriteTo(writer);
@@ -537,6 +561,20 @@ void TCoordCurve::BuildDragPoints(Canvas&, TGraphParams&)
 void TCoordCurve::DropDragPoints(Canvas&, bool)
 {
     DragPoints.reset();
+}
+
+int HandleCursorAt(const TDragPointList* handles, QPoint pixel)
+{
+    const TGraphParams* params = PlotHost ? PlotHost->GraphParams() : nullptr;
+    if (handles && params)
+        if (const TDragCustom* handle = handles->HandleAt(pixel, *params))
+            return handle->CursorNumber(false);
+    return MoveCursor;
+}
+
+int TCoordCurve::DragCursorAt(int, QPoint pixel)
+{
+    return HandleCursorAt(DragPoints.get(), pixel);
 }
 
 TDragMatrices* TCoordCurve::DragMatricesOf(TDragPoint*)
@@ -615,6 +653,22 @@ void TCoordCurve::FinishDrag(TDragPoint* handle)
         return;
     }
     DragPointMoved(handle);
+}
+
+int TCoordCurve::RowNear(const TAxes& axes, QPoint pixel, int tolerance) const
+{
+    for (int i = 0; i < Points.Count(); ++i) {
+        const TCoordinates* point = PointAt(i);
+        if (!point)
+            continue;
+        const TRealPoint p = point->Point();
+        if (!std::isfinite(p.x) || !std::isfinite(p.y))
+            continue;
+        const QPoint at = axes.ValueToPixel(p.x, p.y);
+        if (std::abs(at.x() - pixel.x()) < tolerance && std::abs(at.y() - pixel.y()) < tolerance)
+            return i;
+    }
+    return -1;
 }
 
 bool TCoordCurve::DeletePointAt(QPoint pixel, const TGraphParams& params)

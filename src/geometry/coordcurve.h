@@ -123,6 +123,9 @@ public:
     // Maps every draggable row through the drag matrices, each number
     // rounded for its axis, and ends the whole drag.
     void CommitWholeDrag(const TAxes& axes);
+    // The first row whose point lies less than tolerance pixels from pixel
+    // both across and down, or -1 (the point the mouse is over).
+    [[nodiscard]] int RowNear(const TAxes& axes, QPoint pixel, int tolerance) const;
     // The row of the handle under pixel is removed (the popup's "Delete
     // point"); false when no handle is there.
     bool DeletePointAt(QPoint pixel, const TGraphParams& params);
@@ -153,11 +156,10 @@ public:
     void Recalculate() override;
     // Nothing while the coordinate editor draws the list itself.
     void DrawOnGraph(Canvas& canvas, TGraphParams& params) override;
-    // The drawing the coordinate editor puts over the graph's picture.
-    void DrawForEditor(Canvas& canvas, TGraphParams& params)
-    {
-        TDependentCurvePlotter::DrawOnGraph(canvas, params);
-    }
+    // The drawing the coordinate editor puts over the graph's picture, kept
+    // to the box round the points (with room for the letters), so that its
+    // shading costs that box and not the whole window.
+    void DrawForEditor(Canvas& canvas, TGraphParams& params);
     // The Curve record with the coordinate part.
     void WriteTo(TMathsWriter& writer) const override;
     // "Coordinates" ("Data points" for a data set).
@@ -168,6 +170,8 @@ public:
     void DropDragPoints(Canvas& canvas, bool flag) override;
     [[nodiscard]] bool DragHandlesShown() const override { return DragPoints && !DragPoints->Empty(); }
     [[nodiscard]] TDragMatrices* DragMatricesOf(TDragPoint* handle) override;
+    // The cursor of the handle under the mouse, else number 7 (the list moves as a whole).
+    [[nodiscard]] int DragCursorAt(int currentCursor, QPoint pixel) override;
     [[nodiscard]] bool MayMoveDragPoint(TDragPoint* handle, Extended& x, Extended& y) override;
     void DragPointMoved(TDragPoint* handle) override;
     void ApplyDragMatrices(TDragPoint* handle, const TDragMatrices& matrices) override;
@@ -205,6 +209,11 @@ protected:
 // graph window's font in graph units (not widened without a graph window);
 // zero for no points.
 void HandleBoxOf(const std::vector<TRealPoint>& points, TRealPoint& fixed, TRealPoint& far);
+
+// The cursor number of a press that moves a whole list or shape.
+inline constexpr int MoveCursor = 7;
+// The cursor of the handle under pixel (on the graph window), else MoveCursor.
+[[nodiscard]] int HandleCursorAt(const TDragPointList* handles, QPoint pixel);
 
 // Opens the coordinate editor on a list (registered by the main window;
 // empty: editing a list does nothing).

@@ -299,6 +299,11 @@ void TPolygon::BuildDragPoints(Canvas&, TGraphParams&)
             std::make_unique<TDragPoint>(this, vertices[a].x, vertices[a].y, static_cast<int>(a)));
 }
 
+int TPolygon::DragCursorAt(int, QPoint pixel)
+{
+    return HandleCursorAt(DragPoints.get(), pixel);
+}
+
 void TPolygon::DropDragPoints(Canvas&, bool)
 {
     DragPoints.reset();

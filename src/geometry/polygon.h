@@ -78,6 +78,8 @@ public:
     [[nodiscard]] TDragPointList* DragPointList() const override { return DragPoints.get(); }
     void BuildDragPoints(Canvas& canvas, TGraphParams& params) override;
     void DropDragPoints(Canvas& canvas, bool flag) override;
+    // The cursor of the handle under the mouse, else number 7.
+    [[nodiscard]] int DragCursorAt(int currentCursor, QPoint pixel) override;
 
 protected:
     // Vertex a for the given circumradius (the polygon's own angles).

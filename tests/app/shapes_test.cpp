@@ -162,6 +162,45 @@ TEST_F(ShapesForm, ClickingOnTheGraphAddsPointsAndShiftDragsOne)
     EXPECT_EQ(list->PointCount(), 2);
     EXPECT_NEAR(double(At(*list, 0).x), -2, 0.05);
     EXPECT_NEAR(double(At(*list, 0).y), -3, 0.05);
+    // The graph shows the list where it is now, not where it was: the segment from
+    // (1, 1) to (3, 2) is gone, the one from (-2, -3) to (3, 2) is there.
+    graph->repaint();
+    const QImage shown = graph->grab().toImage();
+    auto ink = [&](Extended x, Extended y) {
+        const QPoint p = Pixel(x, y);
+        int dark = 0;
+        for (int dx = -1; dx <= 1; ++dx)
+            for (int dy = -1; dy <= 1; ++dy)
+                dark += qGray(shown.pixel(p + QPoint(dx, dy))) < 100;
+        return dark > 0;
+    };
+    EXPECT_FALSE(ink(2, 1.5)) << "the old segment stays on the graph";
+    EXPECT_TRUE(ink(0.5, -0.5)) << "the new segment is not drawn";
+}
+
+TEST_F(ShapesForm, AListOpenedInTheEditorIsDrawnOnlyWhereItIsNow)
+{
+    ASSERT_TRUE(form->Commands().Trigger("ActionFlag"));
+    TCoordCurve* flag = Selected();
+    ASSERT_NE(flag, nullptr);
+    graph->repaint();
+    shapes->OpenCoordinateEditor(flag);
+    ASSERT_EQ(editor->Curve(), flag);
+    // Shift and a drag take (1, 1) to (-2, -3).
+    QTest::mousePress(graph, Qt::LeftButton, Qt::ShiftModifier, Pixel(1, 1));
+    QTest::mouseMove(graph, Pixel(-2, -3));
+    QTest::mouseRelease(graph, Qt::LeftButton, Qt::ShiftModifier, Pixel(-2, -3));
+    ASSERT_NEAR(double(At(*flag, 0).x), -2, 0.05);
+    graph->repaint();
+    const QImage shown = graph->grab().toImage();
+    auto dark = [&](Extended x, Extended y) {
+        const QPoint p = Pixel(x, y);
+        return qGray(shown.pixel(p)) < 100 || qGray(shown.pixel(p + QPoint(1, 0))) < 100 ||
+               qGray(shown.pixel(p - QPoint(1, 0))) < 100;
+    };
+    // The sides from (1, 1) went with it: the picture from before the editor opened is not shown.
+    EXPECT_FALSE(dark(1, 1.5));
+    EXPECT_TRUE(dark(-0.5, 0)) << "the side from (-2, -3) to (1, 3)";
 }
 
 TEST_F(ShapesForm, DataPointsHaveNoClosedOrJoinedAndSwapExchangesThem)
@@ -306,4 +345,34 @@ TEST_F(ShapesForm, ThePopupDeletesAPointAndTogglesLabelAndShade)
     shapes->PopupOpening(flag, Pixel(5, 5), true);
     shade->trigger();
     EXPECT_EQ(flag->Shaded(), !Configuration.ShadeShapes);
+}
+
+TEST_F(ShapesForm, EditingAListLineOpensTheEditorWithItsFirstLetter)
+{
+    ASSERT_TRUE(form->Commands().Trigger("ActionFlag"));
+    TCoordCurve* flag = Selected();
+    ASSERT_NE(flag, nullptr);
+    EXPECT_FALSE(shapes->EditorPanel()->isVisible());
+    // Taking the selected line up for editing opens the coordinate editor instead of a formula line.
+    equations->SelectLine(equations->SelectedIndex());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(equations->Line(), nullptr);
+    EXPECT_EQ(editor->Curve(), flag);
+    EXPECT_TRUE(shapes->EditorPanel()->isVisible());
+    EXPECT_EQ(flag->RowCount(), 4);
+
+    QLineEdit* first = editor->FirstLetterEdit();
+    EXPECT_EQ(first->text(), "A");
+    first->selectAll();
+    QTest::keyClicks(first, "b");
+    EXPECT_EQ(first->text(), "B");
+    EXPECT_EQ(flag->LabelFrom, 'B');
+    first->selectAll();
+    QTest::keyClicks(first, "1");
+    EXPECT_EQ(flag->LabelFrom, 'B') << "only letters start the labels";
+    // Without labels there is no first letter to give.
+    editor->Action("ActionLabelPoints")->trigger();
+    EXPECT_TRUE(flag->LabelsSuppressed());
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(first->isVisible());
 }

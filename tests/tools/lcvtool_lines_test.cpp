@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
 
@@ -146,4 +147,26 @@ TEST(LcvtoolLines, ExitCodesAndMessages)
     }
     std::remove(path.c_str());
     std::remove(pairs.c_str());
+}
+
+TEST(LcvtoolLines, ResaveWritesShapesAsItReadsThem)
+{
+    const std::string in = TempName("-resave-in.lcv"), once = TempName("-once.lcv"),
+                      twice = TempName("-twice.lcv");
+    WriteFile(in, Document);
+    ASSERT_EQ(RunTool({"resave", in, once}).exitCode, 0);
+    ASSERT_EQ(RunTool({"resave", once, twice}).exitCode, 0);
+    std::ifstream a(once, std::ios::binary), b(twice, std::ios::binary);
+    const std::string first{std::istreambuf_iterator<char>(a), std::istreambuf_iterator<char>()};
+    const std::string second{std::istreambuf_iterator<char>(b), std::istreambuf_iterator<char>()};
+    EXPECT_EQ(first, second);
+    for (const char* part :
+         {"Curve\r\nCoordinates\r\n\tDescription: Coordinates\r\n",
+          "\t\tjoined: 1\r\n\t\tclosed: 1\r\n\t\tLabel from: A\r\n"
+          "\t\t( 1.200000E+0001, 2.000000E+0000)\r\n\t\t_________\r\n"
+          "\t\t( 3.500000E+0000,-1.000000E+0000)\r\n\t\t(k, 4.000000E+0000)\r\n",
+          "Curve\r\n{fix \x06\x15{Polygon with}{4}{sides of length}{2}{centre}{{coords{0}{0}}\r\n"})
+        EXPECT_NE(first.find(part), std::string::npos) << part;
+    for (const std::string& path : {in, once, twice})
+        std::remove(path.c_str());
 }
