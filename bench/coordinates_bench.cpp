@@ -135,6 +135,18 @@ void Hover1000(benchmark::State& state)
         benchmark::DoNotOptimize(list->RowNear(*graph.params.Axes, pixel, 5));
 }
 
+// The first move after the rows or the scales changed works the pixels out again.
+void Hover1000AfterAChange(benchmark::State& state)
+{
+    TGraph graph;
+    std::unique_ptr<TCoordCurve> list = Ellipse(1000, false);
+    const QPoint pixel = graph.params.Axes->ValueToPixel(0, 0);
+    for (auto _ : state) {
+        list->Recalculate();
+        benchmark::DoNotOptimize(list->RowNear(*graph.params.Axes, pixel, 5));
+    }
+}
+
 BENCHMARK(Baseline)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(JoinedList1000)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(StandardSetRecompute)->Unit(benchmark::kMillisecond)->Repetitions(3);
@@ -142,6 +154,7 @@ BENCHMARK(EditorDragStep100)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(EditorDragStep100WholeDisplay)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(EditorDragStep100Before)->Unit(benchmark::kMillisecond)->Repetitions(3);
 BENCHMARK(Hover1000)->Unit(benchmark::kMillisecond)->Repetitions(3);
+BENCHMARK(Hover1000AfterAChange)->Unit(benchmark::kMillisecond)->Repetitions(3);
 
 void PrintTable(const TTableReporter& reporter)
 {
@@ -164,6 +177,7 @@ void PrintTable(const TTableReporter& reporter)
         {"  every row shown again", "EditorDragStep100WholeDisplay", set, "standard set", 0.1},
         {"  before: and shaded over the window", "EditorDragStep100Before", set, "standard set", 0.1},
         {"hover over 1000 rows", "Hover1000", baseline, "baseline", 0.3},
+        {"  first move after a change", "Hover1000AfterAChange", baseline, "baseline", 0.3},
     };
     std::printf("\nbaseline: first drawing of y = 3 sin x + x^2/10 at Accuracy 10: %.3f ms\n", baseline);
     std::printf("standard set: full recompute of its %s: %.3f ms\n", "18 curves", set);

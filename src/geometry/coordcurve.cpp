@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <cmath>
 #include <limits>
 
@@ -138,6 +139,7 @@ void TCoordCurve::RowsChanged()
 
 void TCoordCurve::AfterRowsChange()
 {
+    pixelCache_.valid = false;
     DiscardLineStore();
     SetLayoutOutOfDate(true);
     SetChanged(true);
@@ -489,6 +491,7 @@ std::unique_ptr<TEditor> TCoordCurve::ToEditor()
 void TCoordCurve::Recalculate()
 {
     TDependentCurvePlotter::Recalculate();
+    pixelCache_.valid = false; // a point naming a constant may have moved
     SetRelistRequested(true);
     SetResultsChanged(true);
 }
@@ -615,6 +618,7 @@ void TCoordCurve::ApplyDragMatrices(TDragPoint*, const TDragMatrices& matrices)
     if (!DragMatrices)
         StartWholeDrag();
     *DragMatrices = matrices;
+    pixelCache_.valid = false;
     if (DragPoints)
         DragPoints->ApplyDragMatrices(matrices);
     DiscardLineStore();
@@ -657,16 +661,26 @@ void TCoordCurve::FinishDrag(TDragPoint* handle)
 
 int TCoordCurve::RowNear(const TAxes& axes, QPoint pixel, int tolerance) const
 {
-    for (int i = 0; i < Points.Count(); ++i) {
-        const TCoordinates* point = PointAt(i);
-        if (!point)
-            continue;
-        const TRealPoint p = point->Point();
-        if (!std::isfinite(p.x) || !std::isfinite(p.y))
-            continue;
-        const QPoint at = axes.ValueToPixel(p.x, p.y);
+    TPixelCache& cache = pixelCache_;
+    const TAxis& x = *axes.XAxis;
+    const TAxis& y = *axes.YAxis;
+    if (!cache.valid || cache.pixels.size() != static_cast<std::size_t>(Points.Count()) ||
+        cache.xScale != x.Scale || cache.xOrigin != x.Origin || cache.yScale != y.Scale ||
+        cache.yOrigin != y.Origin) {
+        // A row without a point lies where no mouse can be.
+        const QPoint nowhere(INT_MIN / 2, INT_MIN / 2);
+        cache.pixels.assign(static_cast<std::size_t>(Points.Count()), nowhere);
+        for (int i = 0; i < Points.Count(); ++i) {
+            TRealPoint p;
+            if (PointAt(i) && RowPoint(i, p))
+                cache.pixels[static_cast<std::size_t>(i)] = axes.ValueToPixel(p.x, p.y);
+        }
+        cache = {x.Scale, x.Origin, y.Scale, y.Origin, std::move(cache.pixels), true};
+    }
+    for (std::size_t i = 0; i < cache.pixels.size(); ++i) {
+        const QPoint at = cache.pixels[i];
         if (std::abs(at.x() - pixel.x()) < tolerance && std::abs(at.y() - pixel.y()) < tolerance)
-            return i;
+            return static_cast<int>(i);
     }
     return -1;
 }

@@ -186,6 +186,15 @@ protected:
 
 private:
     [[nodiscard]] TCoordRowsElement* RowsElement() const;
+    // The pixels of the rows (a row without a point far off) at the mapping
+    // they were worked out for, so that following the mouse costs no
+    // conversions until the rows or the scales change.
+    struct TPixelCache {
+        Extended xScale = 0, xOrigin = 0, yScale = 0, yOrigin = 0;
+        std::vector<QPoint> pixels;
+        bool valid = false;
+    };
+    mutable TPixelCache pixelCache_;
     // The drawing, layout, listing, dependants and handles follow a change of rows.
     void AfterRowsChange();
     // The plotted point of a row: its values through the drag matrices.

@@ -473,3 +473,21 @@ TEST_F(Polygons, APolygonBecomesAClosedListOfItsVertices)
     }
     EXPECT_EQ(Polygon(2, 2)->ConvertToList(), nullptr);
 }
+
+TEST_F(CoordinateLists, ThePointUnderTheMouseFollowsTheRowsAndTheScales)
+{
+    auto list = List({TRealPoint{1, 1}, Row{}, TRealPoint{-2, 3}});
+    const TAxes& axes = *params->Axes;
+    EXPECT_EQ(list->RowNear(axes, Pixel(1, 1) + QPoint(4, -4), 5), 0);
+    EXPECT_EQ(list->RowNear(axes, Pixel(1, 1) + QPoint(5, 0), 5), -1) << "5 pixels off is too far";
+    EXPECT_EQ(list->RowNear(axes, Pixel(-2, 3), 5), 2);
+    list->ApplyDragPoint(0, 3, 3);
+    EXPECT_EQ(list->RowNear(axes, Pixel(1, 1), 5), -1) << "the point has moved";
+    EXPECT_EQ(list->RowNear(axes, Pixel(3, 3), 5), 0);
+    // Zoomed: the point is found where it is drawn now.
+    const QPoint before = Pixel(3, 3);
+    params->Axes->XAxis->Scale *= 2;
+    ASSERT_NE(Pixel(3, 3), before);
+    EXPECT_EQ(list->RowNear(axes, before, 5), -1);
+    EXPECT_EQ(list->RowNear(axes, Pixel(3, 3), 5), 0);
+}
