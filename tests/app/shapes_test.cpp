@@ -275,11 +275,18 @@ TEST_F(ShapesForm, TheCoordinateListFollowsTheSelectionInAFixedPitchFont)
     EXPECT_EQ(lister->ShownLines(),
               (std::vector<std::string>{"A(1 ,1 )", "B(1 ,3 )", "C(2 ,2 )", "D(1 ,2 )"}));
     EXPECT_TRUE(QFontInfo(lister->List()->font()).fixedPitch());
-    // Deleting the listed line leaves nothing listed (the window held a pointer to it).
+    // The window keeps the listed line while it is closed (it is listed again when shown). A line
+    // deleted meanwhile must not stay behind as a pointer to freed memory.
+    lister->findChild<QAction*>("Close")->trigger();
+    EXPECT_FALSE(shapes->ListerPanel()->isVisible());
     ASSERT_TRUE(form->Commands().Trigger("ActionDeleteCurve"));
     EXPECT_EQ(lister->Listed(), nullptr);
     EXPECT_TRUE(lister->ShownLines().empty());
-    // Undo brings the flag back as a new line; the old pointer must not come back either.
+    // The same when Undo replaces every line.
+    ASSERT_TRUE(form->Commands().Trigger("ActionFlag"));
+    ASSERT_TRUE(form->Commands().Trigger("ActionCoordList"));
+    ASSERT_NE(lister->Listed(), nullptr);
+    lister->findChild<QAction*>("Close")->trigger();
     ASSERT_TRUE(form->Commands().Trigger("ActionUndo"));
     EXPECT_EQ(lister->Listed(), nullptr);
 }
@@ -311,6 +318,16 @@ TEST_F(ShapesForm, TheEditorLetsGoOfAListThatIsDeletedOrUndone)
     EXPECT_EQ(equations->List().IndexOf(editor->Curve()) >= 0, editor->Curve() != nullptr);
     // The graph keeps drawing and the editor takes no more points for the freed list.
     QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, Pixel(1, 1));
+    graph->repaint();
+
+    // New frees every line: the editor must not keep the one it was editing.
+    ASSERT_TRUE(form->Commands().Trigger("ActionNewShape"));
+    ASSERT_NE(editor->Curve(), nullptr);
+    form->SetModified(false);
+    ASSERT_TRUE(form->Commands().Trigger("ActionFileNew"));
+    EXPECT_EQ(equations->Count(), 0);
+    EXPECT_EQ(editor->Curve(), nullptr);
+    QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, Pixel(2, 2));
     graph->repaint();
 }
 
