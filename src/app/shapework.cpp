@@ -331,10 +331,24 @@ void TShapeWork::PopupOpening(TEquationObject* object, QPoint point, bool onGrap
     }
 }
 
+bool TShapeWork::FinishPendingLine()
+{
+    TEquationsWindow& equations = *form_.Equations();
+    if (!equations.Line())
+        return true;
+    // A fault in the line being typed is shown on the status line, with the
+    // caret at it, and the command waits: no message box stops the work.
+    QLabel* reporter = equations.ErrorReporter;
+    equations.ErrorReporter = form_.MessageLabel();
+    const bool finished = equations.FinishPendingEdit();
+    equations.ErrorReporter = reporter;
+    return finished;
+}
+
 TEquationObject* TShapeWork::AddLine(std::unique_ptr<TEquationObject> object)
 {
     TEquationsWindow& equations = *form_.Equations();
-    if (equations.Line() && !equations.FinishPendingEdit())
+    if (!FinishPendingLine())
         return nullptr;
     object->colour = CurveColour(equations.Count());
     TEquationObject* added = object.get();
@@ -374,6 +388,8 @@ void TShapeWork::NewFlag()
 void TShapeWork::NewShape(int sides)
 {
     const int description = NamedShapeDescription(sides);
+    if (!FinishPendingLine())
+        return;
     if (!Configuration.DragCurves) {
         // A line to fill in: the shape, its side length and its centre.
         form_.Equations()->AddLineWith(FieldLine({description, dnSidesOfLength, 0, dnCentre, -1}, 11), 0,
@@ -407,6 +423,8 @@ void TShapeWork::NewShape(int sides)
 
 void TShapeWork::NewPolygonLine()
 {
+    if (!FinishPendingLine())
+        return;
     form_.Equations()->AddLineWith(FieldLine({dnPolygonWith, 0, dnSidesOfLength, 0, dnCentre, -1}, 21), 0,
                                    false, 0);
 }

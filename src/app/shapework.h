@@ -63,6 +63,8 @@ private:
     void NewFlag();
     void NewShape(int sides);
     void NewPolygonLine();
+    // Finishes the line being typed; a fault goes to the status line and answers false.
+    bool FinishPendingLine();
     // Puts object in the equations list as a new line, selected; answers it (borrowed).
     TEquationObject* AddLine(std::unique_ptr<TEquationObject> object);
     void ShowArea();

@@ -8,6 +8,7 @@
 #include "app/lumacurveform.h"
 #include "app/shapework.h"
 #include "equations/equationswindow.h"
+#include "expr/parser.h"
 #include "formula/markup.h"
 #include "geometry/polygon.h"
 #include "graph/axes.h"
@@ -392,4 +393,40 @@ TEST_F(ShapesForm, EditingAListLineOpensTheEditorWithItsFirstLetter)
     EXPECT_TRUE(flag->LabelsSuppressed());
     QCoreApplication::processEvents();
     EXPECT_FALSE(first->isVisible());
+}
+
+TEST_F(ShapesForm, AShapeCommandWaitsForALineWithAFault)
+{
+    ASSERT_TRUE(form->Commands().Trigger("ActionPolygon"));
+    ASSERT_NE(equations->Line(), nullptr);
+    EXPECT_EQ(ElementsToText(equations->Line()->Elements()),
+              std::string("{fix \x06\x15{Polygon with}{}{sides of length}{}{centre}{{coords{}{}}"));
+    // The empty fields cannot be entered: the fault shows on the status line, no list is made.
+    ASSERT_TRUE(form->Commands().Trigger("ActionFlag"));
+    EXPECT_EQ(equations->Count(), 1);
+    EXPECT_NE(equations->Line(), nullptr);
+    EXPECT_TRUE(form->MessageLabel()->text().contains("You must put a formula here"))
+        << form->MessageLabel()->text().toStdString();
+    // Filled in, the line becomes a polygon and the command goes on.
+    for (const char* field : {"5", "2"}) {
+        QTest::keyClicks(equations, field);
+        QTest::keyClick(equations, Qt::Key_Tab);
+    }
+    // Into the centre's x and y (put there directly: the field list's Tab passes the point by).
+    TCoordEditObject* centre = nullptr;
+    for (TEditorObject* e = equations->Line()->Elements(); e && !centre; e = e->next)
+        if (auto* fields = dynamic_cast<TFixedList*>(e))
+            centre = dynamic_cast<TCoordEditObject*>(NextNonBlankElement(fields->Cell(5)));
+    ASSERT_NE(centre, nullptr);
+    for (int cell = 0; cell < 2; ++cell) {
+        equations->Line()->SetCaret(centre->Cell(cell), 0);
+        QTest::keyClicks(equations, "0");
+    }
+    ASSERT_TRUE(form->Commands().Trigger("ActionFlag"));
+    ASSERT_EQ(equations->Count(), 2) << form->MessageLabel()->text().toStdString() << " in "
+                                     << (equations->Line() ? ElementsToText(equations->Line()->Elements())
+                                                           : "");
+    auto* polygon = dynamic_cast<TPolygon*>(equations->ItemAt(0));
+    ASSERT_NE(polygon, nullptr) << ElementsToText(equations->ItemAt(0)->Elements());
+    EXPECT_EQ(polygon->SideCount(), 5);
 }
