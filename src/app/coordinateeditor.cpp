@@ -354,7 +354,9 @@ void TCoordinateEditor::LineLeaving(const TEquationObject* line)
     if (!line || line != curve_)
         return;
     // The list is about to be freed (deleted, replaced, the document cleared or
-    // restored by Undo): nothing may refer to it from now on.
+    // restored by Undo): nothing may refer to it from now on, and the graph
+    // takes no more points for it.
+    Deactivate();
     Unbind();
     if (graph_)
         graph_->update();

@@ -490,7 +490,11 @@ void TShapeWork::JoinEvents()
     equations.OnLineLeaving = [this](TEquationObject* line) {
         // Nothing may keep a line that is about to be freed.
         lister_->LineLeaving(line);
-        editor_->LineLeaving(line);
+        if (line && line == editor_->Curve()) {
+            // The editor closes with its list.
+            editor_->LineLeaving(line);
+            editorPanel_->hide();
+        }
         if (popupObject_ == line)
             popupObject_ = nullptr;
     };

@@ -314,9 +314,10 @@ TEST_F(ShapesForm, TheEditorLetsGoOfAListThatIsDeletedOrUndone)
     TCoordCurve* doomed = editor->Curve();
     ASSERT_NE(doomed, nullptr);
     EXPECT_TRUE(equations->DeleteCurve(doomed).isEmpty());
-    // The editor let go of it (and follows the list selected now, when there is one).
-    EXPECT_NE(editor->Curve(), doomed);
-    EXPECT_EQ(equations->List().IndexOf(editor->Curve()) >= 0, editor->Curve() != nullptr);
+    // The editor let go of it and closed; the graph takes no more points.
+    EXPECT_EQ(editor->Curve(), nullptr);
+    EXPECT_FALSE(shapes->EditorPanel()->isVisible());
+    EXPECT_NE(graph->MouseMode(), mmCoordinates);
     // The graph keeps drawing and the editor takes no more points for the freed list.
     QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, Pixel(1, 1));
     graph->repaint();
