@@ -79,9 +79,19 @@ std::string TDynamicConstantEquation::WriteDefinition() const
 void TDynamicConstantEquation::WriteTo(TMathsWriter& writer) const
 {
     TCurvePLotter::WriteTo(writer);
+    // The fixed real form (a typed text such as a multiple of pi stays as typed).
     writer.WriteText("\tStep: ");
-    Constant().Step().WriteValue(writer, true);
+    Constant().Step().WriteValue(writer, false);
     writer.WriteText("\r\n");
+}
+
+void TDynamicConstantEquation::WriteDisplayedLine(TMathsWriter& writer) const
+{
+    TDeclaredNameEquation::WriteDisplayedLine(writer);
+    if (Family.constant != &Constant())
+        return;
+    const TElementList fields(FamilyFields(true));
+    WriteElementList(fields.get(), writer);
 }
 
 void TDynamicConstantEquation::RebuildLine()

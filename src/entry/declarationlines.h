@@ -74,6 +74,9 @@ public:
 
 protected:
     using TDeclaredNameEquation::TDeclaredNameEquation;
+    // The declaration as written, followed by the filled family fields while
+    // this constant's family is shown, so that the family is read back.
+    void WriteDisplayedLine(TMathsWriter& writer) const override;
 };
 
 class TDeclaredFunctionEquation : public TDeclaredNameEquation {

@@ -286,13 +286,19 @@ TEST_F(DeclarationsTest, ConstantLinesRebuildAndWriteTheirRecords)
     k->WriteTo(writer);
     EXPECT_EQ(writer.Text(),
               "Curve\r\nk=2.5\r\n\tcolour = " + std::to_string(k->colour) +
-                  "\r\n\tstyle = 0\r\n\tSwitches = 0\r\n\tLine thickness = 1\r\n\tStep: 0.25\r\n");
+                  "\r\n\tstyle = 0\r\n\tSwitches = 0\r\n\tLine thickness = 1\r\n\tStep:  2.500000E-0001\r\n");
 
     // with a family shown, the line ends with the filled family fields
     k->SetFamily(4, std::make_unique<TRealReader>(0.5L));
     k->RebuildLine();
     const std::string withFamily = ElementsToText(k->Elements());
     EXPECT_EQ(withFamily, std::string("k=2.5{fix \x05\x05{  (family of}{4}{, step}{0.5}{)}"));
+    // ... and so does its record (documents and undo snapshots), or the family is lost
+    TMathsWriter family;
+    k->WriteTo(family);
+    EXPECT_EQ(family.Text(), "Curve\r\n" + withFamily + "\r\n\tcolour = " + std::to_string(k->colour) +
+                                 "\r\n\tstyle = 0\r\n\tSwitches = 0\r\n\tLine thickness = 1\r\n"
+                                 "\tStep:  5.000000E-0001\r\n");
     EXPECT_TRUE(k->EndFamilyDisplay("K"));
     EXPECT_EQ(ElementsToText(k->Elements()), "k=2.5");
     EXPECT_FALSE(k->EndFamilyDisplay("m"));
