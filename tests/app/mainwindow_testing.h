@@ -1,21 +1,50 @@
 // Shared by the main window tests: a shown, quiet main window without the
-// default document (message boxes' texts go to standard error and LastMessage).
+// default document (message boxes' texts go to standard error and
+// LastMessage), and a form whose questions the test answers.
 #pragma once
 
 #include "app/lumacurveform.h"
+#include "formula/equationobject.h"
+#include "formula/formulalayout.h"
+#include "settings/configuration.h"
 
+#include <QMessageBox>
 #include <QStandardPaths>
 #include <QTest>
 
 #include <memory>
 
+// Puts back the program-wide settings a test's window may have changed
+// (the settings record, the equations font, the background, whiteboard
+// legibility and the stored whiteboard preferences).
+inline void ResetProgramState()
+{
+    TLumacurveForm::ForgetWhiteboardPreferences();
+    Configuration = DefaultConfiguration;
+    PublishSettings();
+    EquationsFontName = "DejaVu Sans";
+    EquationsFontHeight = -16;
+    FormulaFontName = "DejaVu Sans";
+    FormulaReferenceHeight = 16;
+    (void)SetFormulaHeight(16);
+    BackgroundColour = clWhite;
+    HighContrast = false;
+    DefaultLineThickness = 1;
+}
+
+// The options of a test's start: nothing on the command line, no default document.
+inline TStartOptions TestStartOptions()
+{
+    TStartOptions options;
+    options.noDefaultDocument = true;
+    return options;
+}
+
 // Makes and shows a quiet form of type Form; nullptr when it was never exposed.
-template <class Form> std::unique_ptr<Form> MakeQuietForm()
+template <class Form> std::unique_ptr<Form> MakeQuietForm(TStartOptions options = TestStartOptions())
 {
     QStandardPaths::setTestModeEnabled(true);
-    TStartOptions options;
     options.quiet = true;
-    options.noDefaultDocument = true;
     auto form = std::make_unique<Form>(options);
     form->show();
     if (!QTest::qWaitForWindowExposed(form.get()))
@@ -23,3 +52,33 @@ template <class Form> std::unique_ptr<Form> MakeQuietForm()
     QCoreApplication::processEvents();
     return form;
 }
+
+// A form whose save question, save dialog and closing question the test
+// answers, counting how often each was asked.
+class TAnsweringForm : public TLumacurveForm {
+public:
+    using TLumacurveForm::TLumacurveForm;
+    int saveAnswer = QMessageBox::No;
+    int saveAsked = 0;
+    QString saveName;          // the name the save dialog answers (empty: Cancel)
+    QStringList saveSuggested; // what each save dialog suggested
+    bool closeEquationsAnswer = true;
+    int closeEquationsAsked = 0;
+
+protected:
+    int SaveQuestion() override
+    {
+        ++saveAsked;
+        return saveAnswer;
+    }
+    QString AskSaveFileName(const QString& suggested) override
+    {
+        saveSuggested << suggested;
+        return saveName;
+    }
+    bool ConfirmClosingEquations() override
+    {
+        ++closeEquationsAsked;
+        return closeEquationsAnswer;
+    }
+};
