@@ -49,7 +49,14 @@ public:
     // Dynamic toolbar due.
     static std::unique_ptr<TDynamicConstantEquation> Create(std::string_view name, TRealReaderPtr value);
 
+    // A constant whose family is shown takes the family with it: nothing
+    // may go on pointing at it.
+    ~TDynamicConstantEquation() override;
+
     [[nodiscard]] int DeclarationToken() const override { return 310; }
+    // Keeps this line on re-entry (see TDeclaredNameEquation); the family
+    // the new text gave, or left out, goes with the values.
+    bool SwapFormula(TEquationObject& other) override;
     using TDeclaredNameEquation::WriteDefinition;
     // name "=" value; the document record adds the step.
     [[nodiscard]] std::string WriteDefinition() const override;

@@ -3,6 +3,7 @@
 // is no file yet, the default document), what New leaves behind, the scales
 // a document is saved with, and where older documents put their panels.
 #include "app/lumacurveform.h"
+#include "entry/declarationlines.h"
 #include "equations/equationswindow.h"
 #include "graph/axes.h"
 #include "graph/axis.h"
@@ -239,4 +240,31 @@ TEST_F(Opening, OlderDocumentsShowTheirToolbarsWhereTheyStandAndPlaceTheEquation
     ASSERT_TRUE(Write(path, QByteArray(older).replace("\tVisible: 1", "\tVisible: 0")));
     ASSERT_TRUE(form->OpenFile(path));
     EXPECT_FALSE(equations->isVisible());
+}
+
+TEST_F(Opening, AFamilyOutlivesDeletingItsLineAndSaving)
+{
+    Start();
+    const QByteArray family = "m=2{fix \x05\x05{  (family of}{3}{, step}{0.25}{)}";
+    const QString path = dir.filePath("family.lcv");
+    ASSERT_TRUE(Write(path, "Lumacurve for windows version 3.101\r\nCurve\r\n" + family +
+                                "\r\n\tStep:  2.500000E-0001\r\nCurve\r\ny=mx\r\nSelected curve no: 0\r\n"));
+    ASSERT_TRUE(form->OpenFile(path));
+    ASSERT_EQ(form->Equations()->Count(), 2);
+    const auto* m = dynamic_cast<TDynamicConstantEquation*>(form->Equations()->ItemAt(0));
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(Family.constant, &m->Constant());
+    // Deleted and brought back by Undo: still a family of three.
+    ASSERT_TRUE(form->Commands().Trigger("ActionDeleteCurve"));
+    ASSERT_EQ(form->Equations()->Count(), 1);
+    EXPECT_EQ(Family.constant, nullptr);
+    ASSERT_TRUE(form->Commands().Trigger("ActionUndo"));
+    ASSERT_EQ(form->Equations()->Count(), 2);
+    m = dynamic_cast<TDynamicConstantEquation*>(form->Equations()->ItemAt(0));
+    ASSERT_NE(m, nullptr);
+    EXPECT_EQ(Family.constant, &m->Constant());
+    EXPECT_EQ(Family.extraMembers, 2);
+    ASSERT_TRUE(form->Commands().Trigger("ActionFileSave"));
+    EXPECT_TRUE(Read(path).contains("Curve\r\n" + family + "\r\n")) << Read(path).toStdString();
+    FamilyEnd();
 }

@@ -304,6 +304,34 @@ TEST_F(DeclarationsTest, ConstantLinesRebuildAndWriteTheirRecords)
     EXPECT_FALSE(k->EndFamilyDisplay("m"));
 }
 
+TEST_F(DeclarationsTest, AFamilyStaysWithTheLineThatIsKeptAndEndsWithItsLine)
+{
+    // Re-entering "k=2 (family of 3, step 0.5)" over k=1: the old line is kept with the new values
+    // and shows the family; the line entry made is freed.
+    auto kept = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(1));
+    auto entered = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(2));
+    entered->SetFamily(3, std::make_unique<TRealReader>(0.5L));
+    ASSERT_TRUE(kept->SwapFormula(*entered));
+    entered.reset();
+    EXPECT_EQ(Family.constant, &kept->Constant());
+    EXPECT_EQ(Family.extraMembers, 2);
+    EXPECT_EQ(kept->Constant().Value(), 2);
+    TMathsWriter writer;
+    kept->WriteTo(writer);
+    EXPECT_NE(writer.Text().find("{fix \x05\x05{  (family of}{3}{, step}{0.5}{)}"), std::string::npos)
+        << writer.Text();
+    // Re-entered without family fields, the family ends.
+    auto plain = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(4));
+    ASSERT_TRUE(kept->SwapFormula(*plain));
+    plain.reset();
+    EXPECT_EQ(Family.constant, nullptr);
+    // A line freed while its family shows leaves no family pointing at it.
+    kept->SetFamily(2, std::make_unique<TRealReader>(1));
+    kept.reset();
+    EXPECT_EQ(Family.constant, nullptr);
+    EXPECT_EQ(Family.extraMembers, 0);
+}
+
 TEST_F(DeclarationsTest, WaitingLinesNameWhatIsMissing)
 {
     auto object = std::make_unique<TEditor>();
