@@ -309,6 +309,7 @@ void TLumacurveForm::PlaceEquationsPanel(const TEquationsPanelRecord& record)
     } else {
         panel->setFloating(false);
         addDockWidget(side, panel);
+        SettleLayout(); // the panel's new side is laid out before it is sized
         if (side == Qt::TopDockWidgetArea || side == Qt::BottomDockWidgetArea) {
             resizeDocks({panel}, {std::max(60, down(record.high, panel->height()))}, Qt::Vertical);
         } else {

@@ -236,6 +236,10 @@ TEST_F(Opening, OlderDocumentsShowTheirToolbarsWhereTheyStandAndPlaceTheEquation
     EXPECT_EQ(form->dockWidgetArea(equations), Qt::TopDockWidgetArea);
     EXPECT_TRUE(equations->isVisible());
     EXPECT_FALSE(equations->isFloating());
+    // About the height the block gives (a fraction of the screen; the window's own bars take their share).
+    const double high = 0.3 * form->screen()->availableGeometry().height();
+    EXPECT_GT(equations->height(), 0.8 * high);
+    EXPECT_LT(equations->height(), 1.1 * high);
     // Hidden by its flag.
     ASSERT_TRUE(Write(path, QByteArray(older).replace("\tVisible: 1", "\tVisible: 0")));
     ASSERT_TRUE(form->OpenFile(path));
