@@ -4,10 +4,13 @@
 # shellcheck shell=bash disable=SC2034
 
 # What every build needs on a fresh Debian 12 machine. The build configures the tests too, so GoogleTest
-# and Google Benchmark belong here even for run.sh.
+# and Google Benchmark belong here even for run.sh. The fonts are the faces the program resolves the
+# families documents name to, so layout does not depend on the fonts other packages install; locales
+# holds the sources from which the tests make a decimal-comma locale.
 LUMACURVE_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 dbus-daemon
-    cmake ninja-build g++ libgtest-dev libbenchmark-dev ccache fonts-dejavu-core poppler-utils
+    cmake ninja-build g++ libgtest-dev libbenchmark-dev ccache fonts-dejavu-core fonts-liberation2
+    poppler-utils locales
 )
 # Only the fuzz stage of test.sh needs these, and only once fuzz/ has targets.
 LUMACURVE_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)

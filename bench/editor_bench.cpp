@@ -1,7 +1,9 @@
 // Editing and painting formula lines: typing one character into a line of
 // 60 elements with the repaint of the band that changed, and measuring plus
-// painting a whole line of 100 elements. The baseline is Qt drawing plain
-// text of the same characters into the same image.
+// painting a whole line of 100 elements, and refusing a paste of 3000 digits
+// too wide for a line. The baseline is Qt drawing plain text of the same
+// characters into the same image. Refusing a paste of 10 MB of clipboard
+// text is measured against copying that text once.
 #include "formula/editor.h"
 #include "formula/formulalayout.h"
 #include "formula/markup.h"
@@ -19,6 +21,7 @@
 #include <cstdlib>
 #include <map>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -134,6 +137,59 @@ void PlainTextBaseline(benchmark::State& state)
 }
 BENCHMARK(PlainTextBaseline)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 
+// Clipboard texts a paste must refuse: far beyond the longest paste read, and
+// short enough to read but too wide for a line.
+const std::string& HugeClipboard()
+{
+    static const std::string text(10 * 1024 * 1024, 'x');
+    return text;
+}
+const std::string& WideClipboard()
+{
+    static const std::string text(3000, '8');
+    return text;
+}
+
+void RefusePaste(benchmark::State& state, const std::string& text)
+{
+    SetFormulaHeight(16);
+    TEditor line;
+    line.SetElements(ElementsFromText("x+1"));
+    for (auto _ : state) {
+        const TPasteResult result = line.PasteText(text);
+        if (result != TPasteResult::TooLong) {
+            state.SkipWithError("the paste was not refused as too long");
+            break;
+        }
+        benchmark::DoNotOptimize(result);
+    }
+}
+void RefuseHugePaste(benchmark::State& state)
+{
+    RefusePaste(state, HugeClipboard());
+}
+BENCHMARK(RefuseHugePaste)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+void RefuseWidePaste(benchmark::State& state)
+{
+    RefusePaste(state, WideClipboard());
+}
+BENCHMARK(RefuseWidePaste)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
+
+// Baseline of the huge paste: taking a copy of the same text, as reading the
+// clipboard does. The wide paste is read and laid out, so its baseline is Qt
+// drawing a line of text.
+void CopyText(benchmark::State& state, const std::string& text)
+{
+    for (auto _ : state) {
+        std::string copy = text;
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+void CopyHugeText(benchmark::State& state)
+{
+    CopyText(state, HugeClipboard());
+}
+BENCHMARK(CopyHugeText)->Unit(benchmark::kMicrosecond)->Repetitions(5)->ReportAggregatesOnly(true);
 // Keeps the medians for the closing table.
 class TMedianReporter : public benchmark::ConsoleReporter {
 public:
@@ -154,8 +210,14 @@ int main(int argc, char** argv)
     return RunDrawingBenchmarks(argc, argv, reporter, [] {
         const double baseline = Medians()["PlainTextBaseline"];
         std::printf("\n%-24s %12s %12s\n", "benchmark", "median CPU us", "x baseline");
-        for (const char* name : {"TypeOneCharacter", "MeasureAndPaintLine", "PlainTextBaseline"})
+        for (const char* name :
+             {"TypeOneCharacter", "MeasureAndPaintLine", "RefuseWidePaste", "PlainTextBaseline"})
             std::printf("%-24s %12.1f %12.2f\n", name, Medians()[name],
                         baseline > 0 ? Medians()[name] / baseline : 0.0);
+        const double copying = Medians()["CopyHugeText"];
+        std::printf("\n%-24s %12s %12s\n", "benchmark", "median CPU us", "x copying it");
+        for (const char* name : {"RefuseHugePaste", "CopyHugeText"})
+            std::printf("%-24s %12.1f %12.2f\n", name, Medians()[name],
+                        copying > 0 ? Medians()[name] / copying : 0.0);
     });
 }

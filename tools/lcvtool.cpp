@@ -2,6 +2,7 @@
 
 #include <QGuiApplication>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -42,6 +43,9 @@ int main(int argc, char** argv)
             setenv("QT_QPA_PLATFORM", "offscreen", 0);
         int qtArgc = 1;
         QGuiApplication application(qtArgc, argv);
+        // The application object took LC_NUMERIC from the environment; the
+        // tool's output and the documents it reads never follow it.
+        std::setlocale(LC_NUMERIC, "C");
         if (command == "lines")
             return RunLines(arguments);
         return command == "render" ? RunRender(arguments) : RunFormula(arguments);

@@ -17,6 +17,7 @@
 #include "graph/rescaledatatransfer.h"
 #include "graph/scalehost.h"
 #include "platform/canvas.h"
+#include "platform/fontfamilies.h"
 #include "plot/curveplotter.h"
 #include "plot/formulacurve.h"
 #include "plot/graphrenderer.h"
@@ -53,6 +54,16 @@ bool ParseNumber(std::string_view text, long double& value)
         return false;
     const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     return result.ec == std::errc() && result.ptr == text.data() + text.size();
+}
+
+// A number of the mapping line with ten significant figures (as printf's
+// "%.10Lg" writes it in the C locale): programs read this line, so it never
+// takes the decimal comma of the user's locale.
+std::string MappingText(long double value)
+{
+    char buffer[64];
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 10);
+    return written.ec == std::errc() ? std::string(buffer, written.ptr) : std::string("0");
 }
 
 bool ParseSize(const std::string& text, int& width, int& height)
@@ -190,7 +201,7 @@ int RunRender(const std::vector<std::string>& arguments)
     // point are the same share of the picture in PNG, SVG and PDF.
     const int dpi = measuring.physicalDpiX();
     SetDeviceMetrics(measuring.physicalDpiX(), measuring.physicalDpiY());
-    TFixedScaleHost host(width, height, QFont(QString::fromStdString(EquationsFontName), 10), &measuring);
+    TFixedScaleHost host(width, height, FamilyFont(EquationsFontName, 10), &measuring);
     TGraphParams params(&host);
     if (fromDocument && !haveScales)
         ApplyRenderDocumentScales(document, params, &host);
@@ -200,8 +211,10 @@ int RunRender(const std::vector<std::string>& arguments)
         std::fprintf(stderr, "lcvtool: these scales cannot be shown\n");
         return 2;
     }
-    std::printf("mapping: %.10Lg %.10Lg %.10Lg %.10Lg\n", params.Axes->XAxis->Scale,
-                params.Axes->XAxis->Origin, params.Axes->YAxis->Scale, params.Axes->YAxis->Origin);
+    std::printf("mapping: %s %s %s %s\n", MappingText(params.Axes->XAxis->Scale).c_str(),
+                MappingText(params.Axes->XAxis->Origin).c_str(),
+                MappingText(params.Axes->YAxis->Scale).c_str(),
+                MappingText(params.Axes->YAxis->Origin).c_str());
 
     TOwnedLines lines;
     std::vector<TEquationObject*> declared;

@@ -6,6 +6,7 @@
 
 #include "app/startupwindow.h"
 #include "document/document.h"
+#include "document/undohistory.h"
 #include "editor/canvascontrol.h"
 #include "editor/mathseditor.h"
 #include "equations/equationswindow.h"
@@ -19,10 +20,12 @@
 #include <QClipboard>
 #include <QDockWidget>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollArea>
 #include <QSvgGenerator>
+#include <QTimer>
 
 #include <cmath>
 #include <cstdio>
@@ -53,11 +56,37 @@ void TLumacurveForm::RegisterEditHandlers()
         graphArea_->RedrawAll();
         EquationsArea()->update();
     });
+    // Every line drawn again in front of the class: slowly, with the pencil,
+    // each line selected as it is drawn, pausing between lines as the
+    // settings say; Escape stops it.
+    c.SetHandler("ActionDemoDraw", [this] {
+        if (!equations_->FinishPendingEdit())
+            return;
+        // The drawing holds the event loop for a while: the menu it was
+        // chosen from goes from the screen first (the window is shown
+        // again where it was, without waiting for the system to ask).
+        QTimer::singleShot(0, this, [this] {
+            repaint();
+            graphArea_->DrawVisibly(0, true);
+            UpdateCommands();
+        });
+    });
+}
+
+void TLumacurveForm::DeleteLine(TEquationObject* object)
+{
+    const QString refusal = equations_->DeleteCurve(object);
+    if (!refusal.isEmpty()) {
+        Message(refusal, QMessageBox::Warning);
+        return;
+    }
+    SetModified(true);
+    UndoPostAction();
 }
 
 std::string TLumacurveForm::Snapshot() const
 {
-    return EquationListText(equations_->List().Lines(), SelectedLine());
+    return UndoSnapshot(equations_->List().Lines(), SelectedLine());
 }
 
 void TLumacurveForm::RestoreSnapshot(const std::string& snapshot)
@@ -121,20 +150,47 @@ QWidget* TLumacurveForm::AreaSource(TPictureArea area, QRect& sourceRect) const
 void TLumacurveForm::DrawArea(TPictureArea area, QPainter& painter, const QRectF& target)
 {
     QRect sourceRect;
-    QWidget* source = AreaSource(area, sourceRect);
+    (void)AreaSource(area, sourceRect);
     painter.save();
     painter.translate(target.topLeft());
     painter.scale(target.width() / sourceRect.width(), target.height() / sourceRect.height());
-    if (area == TPictureArea::Equations) {
-        Canvas canvas(&painter);
-        equations_->PaintAll(canvas, false);
-    } else if (area == TPictureArea::Graphs) {
-        // The graph draws itself through its own drawing path, as vectors on vector devices.
-        painter.setClipRect(graphArea_->rect());
-        Canvas canvas(&painter);
+    // The windows draw their contents, as vectors on vector devices, without
+    // the selection's marks; the panels' furniture (title bars, scroll bars,
+    // buttons) is no part of a picture.
+    const auto drawEquations = [this](QPainter& on, QPoint origin) {
+        Canvas canvas(&on);
+        equations_->PaintAll(canvas, false, origin);
+    };
+    const auto drawGraph = [this](QPainter& on) {
+        on.setClipRect(graphArea_->rect(), Qt::IntersectClip);
+        Canvas canvas(&on);
         graphArea_->RenderInto(canvas, graphArea_->rect());
+    };
+    if (area == TPictureArea::Equations) {
+        drawEquations(painter, QPoint());
+    } else if (area == TPictureArea::Graphs) {
+        drawGraph(painter);
     } else {
-        source->render(&painter, QPoint(), QRegion(sourceRect), QWidget::DrawChildren);
+        painter.fillRect(QRect(QPoint(0, 0), sourceRect.size()), Qt::white);
+        const auto shown = [this](const char* panel) {
+            const QDockWidget* dock = Panel(panel);
+            return dock && dock->isVisible() && !dock->isFloating();
+        };
+        if (shown("EquationsDockPanel")) {
+            QWidget* view = equationsScroller_->viewport();
+            painter.save();
+            painter.translate(view->mapTo(this, QPoint()) - sourceRect.topLeft());
+            painter.setClipRect(view->rect(), Qt::IntersectClip);
+            painter.fillRect(view->rect(), EquationsArea()->palette().color(QPalette::Window));
+            drawEquations(painter, equations_->pos());
+            painter.restore();
+        }
+        if (shown("GraphWindowDockPanel")) {
+            painter.save();
+            painter.translate(graphArea_->mapTo(this, QPoint()) - sourceRect.topLeft());
+            drawGraph(painter);
+            painter.restore();
+        }
     }
     painter.restore();
 }

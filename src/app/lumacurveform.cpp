@@ -18,6 +18,7 @@
 #include "graphwindow/graphwindow.h"
 #include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
+#include "platform/fontfamilies.h"
 #include "platform/windowmessages.h"
 #include "plot/curveplotter.h"
 #include "settings/configuration.h"
@@ -162,6 +163,8 @@ TLumacurveForm::~TLumacurveForm()
     equations_->OnSelectCurve = nullptr;
     equations_->OnChangesProcessed = nullptr;
     graphArea_->AcceptsCommandQuery = nullptr;
+    graphArea_->DemonstrateLine = nullptr;
+    graphArea_->PauseBetweenLines = nullptr;
     graphArea_->SetLineSource(nullptr);
     if (RightButtonLatch && RightButtonLatch->parent() == commands_)
         RightButtonLatch = nullptr;
@@ -226,6 +229,8 @@ void TLumacurveForm::BuildPanels()
     equationsScroller_->setObjectName("EquationsScroller");
     equations_ = new TEquationsWindow;
     equations_->setObjectName("EquationsWindow");
+    // Parse errors of an entered line go to the status line, not into a box.
+    equations_->ErrorReporter = messageLabel_;
     // The box scrolls by whole lines and grows with the widest and the last line.
     scroller->SetEquationsWindow(equations_);
     equationsScroller_->setMinimumWidth(260);
@@ -261,6 +266,9 @@ void TLumacurveForm::BuildPanels()
         bar->setValue(50);
         connect(bar, &QScrollBar::valueChanged, scrollBarTimer_, qOverload<>(&QTimer::start));
     }
+    // The bars and the wheel pan the graph; the bars are recentred 5 seconds after the last movement.
+    graphArea_->AttachScrollBars(horzScrollBar_, vertScrollBar_);
+    connect(graphArea_, &TGraphWindow::Scrolled, scrollBarTimer_, qOverload<>(&QTimer::start));
     grid->addWidget(graphArea_, 0, 0);
     grid->addWidget(vertScrollBar_, 0, 1);
     // The horizontal scroll bar shares its row with the four zoom buttons.
@@ -458,10 +466,15 @@ void TLumacurveForm::RegisterHelpHandlers()
 
 void TLumacurveForm::ConnectEquations()
 {
-    equations_->OnInsertCurve = [this](TEquationObject*) {
-        graphArea_->LinesChanged(0);
-        if (loading_)
+    equations_->OnInsertCurve = [this](TEquationObject* object) {
+        if (loading_) {
+            graphArea_->LinesChanged(0);
             return; // a document or snapshot being put in place is one step, recorded afterwards
+        }
+        // A line just entered is drawn visibly, once its list has settled.
+        const int index = std::max(0, equations_->List().IndexOf(object));
+        graphArea_->LinesChanged(index);
+        graphArea_->DrawVisiblyLater(index);
         SetModified(true);
         UndoPostAction();
     };
@@ -476,16 +489,29 @@ void TLumacurveForm::ConnectEquations()
         UpdateCommands();
     };
     equations_->OnChangesProcessed = [this] { UpdateCommands(); };
+    // A command chosen while a line is being edited ends the editing as
+    // entering the line would (a fault is shown once), then runs or is
+    // refused as the command needs.
+    commands_->SetBeforeCommand([this](const TCommandRow& command) {
+        const TEditingPolicy policy = EditingPolicy(command);
+        if (policy == TEditingPolicy::KeepsEditing || !equations_->Line())
+            return true;
+        return equations_->FinishPendingEdit() || policy == TEditingPolicy::EndsEditing;
+    });
     graphArea_->AcceptsCommandQuery = [this] { return !equations_->Line(); };
+    // A demonstration selects each line as it is drawn (not while one is
+    // being typed) and waits for a key between lines.
+    graphArea_->DemonstrateLine = [this](int index) {
+        if (equations_->Line() || equations_->SelectedIndex() == index)
+            return;
+        equations_->SelectLine(index);
+        equations_->repaint();
+    };
+    graphArea_->PauseBetweenLines = [this] { TPressSomething::WaitForKey(this); };
     auto& c = *commands_;
     c.SetHandler("ActionDeleteCurve", [this] {
-        if (TEquationObject* object = equations_->SelectedObject()) {
-            const QString refusal = equations_->DeleteCurve(object);
-            if (refusal.isEmpty()) {
-                SetModified(true);
-                UndoPostAction();
-            }
-        }
+        if (TEquationObject* object = equations_->SelectedObject())
+            DeleteLine(object);
     });
     c.SetHandler("ActionDeleteSecondaries", [this] {
         if (TEquationObject* object = equations_->SelectedObject()) {
@@ -537,6 +563,16 @@ void TLumacurveForm::UpdateCommands()
     facts.clipboardHasText = clip && clip->hasText();
     commands_->Update(facts);
     commands_->Action("ActionLumatutor")->setVisible(!guideHelp_.isEmpty());
+    // A submenu heading is greyed when every item under it is.
+    const QList<QMenu*> menus = menuBar()->findChildren<QMenu*>();
+    for (auto menu = menus.rbegin(); menu != menus.rend(); ++menu) {
+        if (!qobject_cast<QMenu*>((*menu)->parentWidget()))
+            continue;
+        const QList<QAction*> items = (*menu)->actions();
+        (*menu)->menuAction()->setEnabled(std::any_of(items.begin(), items.end(), [](const QAction* item) {
+            return !item->isSeparator() && item->isVisible() && item->isEnabled();
+        }));
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -587,6 +623,8 @@ void TLumacurveForm::Message(const QString& text, int icon, int helpTopic)
     QMessageBox box(static_cast<QMessageBox::Icon>(icon), ProgramName, text, QMessageBox::Ok, this);
     if (helpTopic)
         box.addButton(QMessageBox::Help);
+    // Escape closes it as OK does (beside Help, Qt would give Escape no button).
+    box.setEscapeButton(QMessageBox::Ok);
     if (box.exec() == QMessageBox::Help)
         ShowHelp(helpTopic);
 }
@@ -630,6 +668,15 @@ bool TLumacurveForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ToolTip && !Configuration.ShowHints)
         return true;
+    // The equations panel's close button asks first (this filter sees the whole application's events).
+    if (event->type() == QEvent::Close && watched == Panel("EquationsDockPanel")) {
+        // A line with a fault stays in sight, and closing is asked about.
+        if ((equations_->Line() && !equations_->FinishPendingEdit()) || !ConfirmClosingEquations()) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
         const auto modifiers = key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier);
@@ -653,6 +700,17 @@ bool TLumacurveForm::eventFilter(QObject* watched, QEvent* event)
     return TDockSiteWindow::eventFilter(watched, event);
 }
 
+bool TLumacurveForm::ConfirmClosingEquations()
+{
+    const QString question = tr("Are you sure you want to close the equations window?\n\r"
+                                "If you select yes; press Enter at any time later to show it again.");
+    lastMessage_ = question;
+    if (options_.quiet)
+        return true;
+    return QMessageBox::question(this, ProgramName, question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 void TLumacurveForm::DeferredStartup()
 {
     Mark("deferred start-up");
@@ -664,10 +722,16 @@ void TLumacurveForm::DeferredStartup()
         const TCommandLineDocument named = CommandLineDocument(options_.arguments);
         if (named.guideHelp) {
             OpenGuideHelp(named.path);
+        } else if (!named.path.isEmpty() && !QFileInfo::exists(named.path) && !options_.screenshot) {
+            // A name that is no file yet starts a new document that Save writes under that name.
+            SetDocumentPath(named.path);
         } else if (!named.path.isEmpty()) {
             openFailed_ = !OpenFile(named.path);
         } else if (!options_.noDefaultDocument) {
+            // The default document supplies the starting settings; it is
+            // no save target, or the first Save would change everybody's start.
             OpenFile(DefaultDocumentPath());
+            SetDocumentPath({});
         }
         Mark("document opened");
     }
@@ -686,8 +750,7 @@ void TLumacurveForm::MeasureAutomaticAccuracy()
 {
     // The test curve is drawn as a graph would draw it, off screen, and timed.
     QImage image(400, 300, QImage::Format_RGB32);
-    TFixedScaleHost host(image.width(), image.height(), QFont(QString::fromStdString(EquationsFontName), 10),
-                         &image);
+    TFixedScaleHost host(image.width(), image.height(), FamilyFont(EquationsFontName, 10), &image);
     TGraphParams params(&host);
     TEditor line;
     TParseParams parse;
@@ -710,11 +773,43 @@ void TLumacurveForm::MeasureAutomaticAccuracy()
         Configuration.Accuracy = static_cast<std::int16_t>(AutomaticAccuracy);
 }
 
+void TLumacurveForm::ShowForStart()
+{
+    if (options_.screenshot || options_.automation) {
+        show();
+        return;
+    }
+    // Restored, the window stands in the middle of the screen, an eighth of
+    // the screen from each edge (a document's Window record may move it).
+    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        setGeometry(
+            area.adjusted(area.width() / 8, area.height() / 8, -area.width() / 8, -area.height() / 8));
+    }
+    showMaximized();
+}
+
 void TLumacurveForm::ShowStartupScreen()
 {
     if (startupWindow_)
         return;
     startupWindow_ = new TStartupWindow(this);
+    // A key that closed the screen is the first key of an equation.
+    connect(startupWindow_, &TStartupWindow::Closed, this, [this](char key) {
+        QDockWidget* panel = Panel("EquationsDockPanel");
+        if (!key) {
+            if (panel && panel->isVisible() && isActiveWindow())
+                equations_->setFocus();
+            return;
+        }
+        QWidget* target = ActiveMathsWindow();
+        const QString text(QChar::fromLatin1(key));
+        const int code = QChar::fromLatin1(key).toUpper().unicode();
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(target, &release);
+    });
     // Curves show no busy cursor while the start-up picture is up.
     BusyCursorFlag = false;
     connect(startupWindow_, &QObject::destroyed, this, [] { BusyCursorFlag = true; });

@@ -1,6 +1,6 @@
 // TUndoHistory: the undo history of the equations list as snapshot texts
 // (each the equation records the document writer produces) and the index of
-// the present one. A snapshot that differs from the last only in the
+// the present one. A snapshot that differs from the present one only in the
 // selected line replaces it instead of adding a step.
 #pragma once
 
@@ -8,11 +8,20 @@
 #include <string_view>
 #include <vector>
 
+class TEquationObject;
+
+// The snapshot of an equations list: the records of its lines and the
+// selected line, without a line that holds nothing yet (the new line being
+// typed is no state to go back to, and read back it would be an empty line).
+[[nodiscard]] std::string UndoSnapshot(const std::vector<TEquationObject*>& lines, int selectedLine);
+
 class TUndoHistory {
 public:
     static constexpr std::size_t MaxEntries = 5;
 
     // Records the state after a change; answers whether a new step was added.
+    // A change of the selection alone only updates the present entry and
+    // keeps the steps that Redo would bring back.
     bool Record(std::string snapshot);
     // Drops the entries after the present one (before a change that may need undoing).
     void DropRedo();

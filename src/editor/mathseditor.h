@@ -59,6 +59,9 @@ inline int PendingFocusRequests = 0;
 
 // The help topic of the editor's messages.
 inline constexpr int FormulaHelpTopic = 207;
+// The warning for an insertion that would nest cells deeper than a document
+// can hold.
+inline constexpr const char* TooDeepMessage = "The formula is nested too deeply.";
 
 class TMathsEditor : public TCanvasControl, public TLineWindow {
     Q_OBJECT
@@ -163,6 +166,8 @@ public:
     void InvalidateLine(const QRect& rect) override;
     void LineChanged(TEditor& line) override;
     void ShowTooLong() override;
+    void ShowTooDeep() override;
+    void InsertionRefused() override;
     void CaretMoved() override;
     void LineHook(int value) override { Hook(value); }
 

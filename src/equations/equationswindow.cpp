@@ -5,6 +5,7 @@
 #include "formula/editor.h"
 #include "formula/formulalayout.h"
 #include "platform/canvas.h"
+#include "platform/codepage.h"
 #include "platform/mainwindowbase.h"
 #include "plot/curveplotter.h"
 #include "settings/configuration.h"
@@ -108,15 +109,13 @@ void TEquationsWindow::ShowFault(const TFinishResult& result)
     params.error.message = result.message.c_str();
     params.error.element = result.element;
     params.error.position = result.position;
-    if (result.element) {
-        ShowError(params);
-    } else {
+    if (!result.element) {
         // The fault's element went with the tidying: the caret stays put.
-        TEditor* line = Line();
-        const TCaretPosition caret = line->caret;
-        ShowError(params);
-        line->SetCaret(caret.element, caret.offset);
+        // Placed before the message is shown, since moving the caret clears it.
+        params.error.element = Line()->caret.element;
+        params.error.position = Line()->caret.offset;
     }
+    ShowError(params);
 }
 
 // ---- geometry --------------------------------------------------------------------------
@@ -303,7 +302,7 @@ void TEquationsWindow::FinishEditDefault(bool& editStopped)
     if (Line())
         DetachLine();
     if (!result.message.empty())
-        ShowMessage(QString::fromStdString(result.message), QMessageBox::Information, 205);
+        ShowMessage(AnsiToQString(result.message), QMessageBox::Information, 205);
     if (result.object && OnSelectCurve)
         OnSelectCurve(this, result.object, true);
     ScrollToSelected();
@@ -407,7 +406,7 @@ QString TEquationsWindow::DeleteCurve(TEquationObject* object)
     const std::string warning = editing_.DeleteCurve(object);
     SelectionSlid(before);
     update();
-    return QString::fromStdString(warning);
+    return AnsiToQString(warning);
 }
 
 void TEquationsWindow::LineLeaving(TEquationObject* line)
@@ -505,6 +504,14 @@ void TEquationsWindow::ScrollToSelected()
     }
 }
 
+void TEquationsWindow::LineHeightChanged()
+{
+    if (TEditor* line = Line()) {
+        UpdateScrollRanges();
+        InvalidateLine(list_.IndexOf(line), 1);
+    }
+}
+
 void TEquationsWindow::InvalidateLine(int index, int extra)
 {
     if (index < 0)
@@ -516,7 +523,7 @@ void TEquationsWindow::InvalidateLine(int index, int extra)
         update(QRect(0, rect.top(), width(), std::max(1, rect.height())).adjusted(0, -extra, 0, extra));
 }
 
-void TEquationsWindow::PaintLines(Canvas& canvas, const QRect& clip, bool printing, QPoint offset)
+void TEquationsWindow::PaintLines(Canvas& canvas, const QRect& clip, bool printing, bool marks, QPoint offset)
 {
     const TColour background = printing ? clWhite : BackgroundColour;
     const int selected = SelectedIndex();
@@ -535,7 +542,7 @@ void TEquationsWindow::PaintLines(Canvas& canvas, const QRect& clip, bool printi
         QPainter& painter = canvas.Painter();
         const QRect row(0, rect.top(), rowWidth, rect.height());
         painter.fillRect(row, ToQColor(AdjustedColour(canvas, background)));
-        if (i == selected && !printing) {
+        if (i == selected && marks) {
             if (line == edited) {
                 painter.fillRect(rect, ToQColor(DisplayColour(canvas, EditedLineBackground)));
             } else {
@@ -545,7 +552,7 @@ void TEquationsWindow::PaintLines(Canvas& canvas, const QRect& clip, bool printi
                 painter.drawRect(rect.adjusted(0, 0, -1, -1));
             }
         }
-        if (line == edited && !printing) {
+        if (line == edited && marks) {
             Line()->offsetX = rect.left();
             Line()->offsetY = rect.top();
             PaintEditedLine(canvas, painter);
@@ -561,12 +568,12 @@ void TEquationsWindow::PaintLines(Canvas& canvas, const QRect& clip, bool printi
 
 void TEquationsWindow::PaintAll(Canvas& canvas, bool printing, QPoint offset)
 {
-    PaintLines(canvas, canvas.Bounds(), printing, offset);
+    PaintLines(canvas, canvas.Bounds(), printing, false, offset);
 }
 
 void TEquationsWindow::PrintLines(Canvas& canvas, QPoint offset)
 {
-    PaintLines(canvas, canvas.Bounds(), true, offset);
+    PaintLines(canvas, canvas.Bounds(), true, false, offset);
 }
 
 int TEquationsWindow::PrintHeader(Canvas& canvas, int pageWidth, int pageNumber, const QString& caption,
@@ -593,7 +600,7 @@ void TEquationsWindow::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     Canvas canvas(&painter);
-    PaintLines(canvas, event->rect(), false, QPoint());
+    PaintLines(canvas, event->rect(), false, true, QPoint());
 }
 
 // ---- input ----------------------------------------------------------------------------------------
@@ -643,7 +650,7 @@ QMimeData* TEquationsWindow::LineMimeData() const
 {
     auto* data = new QMimeData;
     data->setData(LineDragFormat, WindowTag(this));
-    data->setText(QString::fromStdString(list_.LineMarkup(SelectedIndex())));
+    data->setText(AnsiToQString(list_.LineMarkup(SelectedIndex())));
     return data;
 }
 
@@ -723,7 +730,7 @@ void TEquationsWindow::CopyToClipboard()
         return;
     }
     if (SelectedObject())
-        QApplication::clipboard()->setText(QString::fromStdString(list_.LineMarkup(SelectedIndex())));
+        QApplication::clipboard()->setText(AnsiToQString(list_.LineMarkup(SelectedIndex())));
 }
 
 void TEquationsWindow::CutToClipboard()

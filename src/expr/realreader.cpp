@@ -8,7 +8,6 @@
 
 #include <charconv>
 #include <cmath>
-#include <cstdio>
 
 namespace {
 
@@ -128,12 +127,16 @@ std::string FormatFixed(Extended x)
 {
     if (!std::isfinite(x))
         x = 0;
+    // The standard conversion, not printf: documents must not take the
+    // decimal comma of the user's locale.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.6LE", x);
-    // buffer is like "5.000000E-01" or "-5.000000E+123": widen the exponent to
+    const auto written = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::scientific, 6);
+    // buffer is like "5.000000e-01" or "-5.000000e+123": widen the exponent to
     // four digits and put a blank in the sign position of positive numbers.
-    std::string text = buffer;
-    const auto e = text.find('E');
+    const std::string text(buffer, written.ec == std::errc() ? written.ptr : buffer);
+    const auto e = text.find('e');
+    if (e == std::string::npos || e + 2 >= text.size())
+        return " 0.000000E+0000";
     std::string mantissa = text.substr(0, e);
     const char sign = text[e + 1];
     std::string digits = text.substr(e + 2);

@@ -44,6 +44,13 @@ public:
     virtual void LineChanged(TEditor& line) = 0;
     // Shows "The formula is too long." (warning, OK and Help, topic 207).
     virtual void ShowTooLong() = 0;
+    // Shows that the formula would be nested deeper than a document can hold;
+    // like ShowTooLong, only for the first refusal.
+    virtual void ShowTooDeep() {}
+    // An insertion was refused by the length or nesting limit (every time).
+    virtual void InsertionRefused() {}
+    // The line's height changed: everything shown below it moves.
+    virtual void LineHeightChanged() {}
     // The caret or the selection moved: show the caret there and scroll it into view.
     virtual void CaretMoved() = 0;
     // The line's hook, called with 1000 after a deletion that only removed a
@@ -52,7 +59,7 @@ public:
 };
 
 // What a paste did.
-enum class TPasteResult { Pasted, Nothing, ReadError, TooLong };
+enum class TPasteResult { Pasted, Nothing, ReadError, TooLong, TooDeep };
 
 class TEditor : public TEquationObject {
 public:
@@ -172,13 +179,16 @@ public:
     int offsetY = 0;
     // Set by every edit; cleared by the owner.
     bool modified = false;
-    // Set by the last Remeasure: the width (rounded to tab stops) or the height changed.
+    // Set by the last edit (or the last Remeasure outside an edit): the width
+    // (rounded to tab stops) or the height changed.
     bool widthChanged = false;
     bool heightChanged = false;
     // The line's property flags, given at creation.
     std::uint32_t options;
     // The "The formula is too long." warning has been shown.
     bool tooLong = false;
+    // The warning that the formula would be nested too deeply has been shown.
+    bool tooDeep = false;
 
 private:
     struct TPos {
@@ -190,6 +200,18 @@ private:
     [[nodiscard]] bool StepRight(TPos& position, bool across, bool passOver) const;
     [[nodiscard]] bool StepLeft(TPos& position, bool across, bool passOver) const;
     [[nodiscard]] bool BesideGrid(TPos position, int direction) const;
+    // A place the caret cannot rest at: beside a grid of input cells, or
+    // right before a locked description.
+    [[nodiscard]] bool CannotRest(TPos position) const;
+    // Where the repaint after an edit at position must start: the start of
+    // the outermost structure holding it, whose centred cells may move.
+    [[nodiscard]] int BandStart(const TCaretPosition& position) const;
+    // Whether list may be spliced in at the caret without nesting cells
+    // deeper than a document can hold; warns once when not.
+    bool CheckNesting(const TEditorObject* list);
+    // Refuses an insertion: the window beeps, and warns with warn the first
+    // time (recorded in warned). Answers false.
+    bool Refuse(bool& warned, void (TLineWindow::*warn)());
     bool Move(bool right, bool across);
     void Locate(TCaretPosition& position) const;
     void SetBoth(TPos position);
@@ -198,6 +220,8 @@ private:
     void Reconcile(TPos press, TPos point);
     bool CheckLength();
     void DeleteRange(TPos from, TPos to);
+    // Repaints after an edit that started at x, given the line's size before
+    // it; sets widthChanged and heightChanged for the edit as a whole.
     void InvalidateFrom(int x, int oldWidth, int oldHeight);
     bool NextField(int direction);
     bool MoveVertically(int direction);

@@ -145,6 +145,10 @@ bool TEditor::StepRight(TPos& position, bool across, bool passOver) const
         ++position.offset;
         return true;
     }
+    // Elements without positions (stored trees, blank lines) hold no caret:
+    // the step goes on to the element after them.
+    while (element->next && element->next->PositionCount() == 0)
+        element = element->next;
     if (TEditorObject* following = element->next) {
         if (auto* owner = dynamic_cast<TSublistsEditObject*>(following); owner && !passOver) {
             for (int i = 0; i < owner->CellCount(); ++i)
@@ -155,7 +159,10 @@ bool TEditor::StepRight(TPos& position, bool across, bool passOver) const
             position = TPos{following, 2};
             return true;
         }
-        position = TPos{following, following->PositionCount()};
+        // One position: past the first character of a run, or past the
+        // whole of anything else.
+        const bool run = dynamic_cast<TStringEditObject*>(following) != nullptr;
+        position = TPos{following, run ? 1 : following->PositionCount()};
         return true;
     }
     // The end of a list: the next cell of the row, or out of the element.
@@ -236,6 +243,15 @@ bool TEditor::BesideGrid(TPos position, int direction) const
            ::HasProperty(element->next, pfInputGrid);
 }
 
+bool TEditor::CannotRest(TPos position) const
+{
+    const TEditorObject* element = position.element;
+    if (BesideGrid(position, 0))
+        return true;
+    return position.offset == element->PositionCount() &&
+           dynamic_cast<const TLockedDescription*>(element->next) != nullptr;
+}
+
 bool TEditor::Move(bool right, bool across)
 {
     if (!Elements())
@@ -245,6 +261,7 @@ bool TEditor::Move(bool right, bool across)
         // Arrows drop a selection at its end in their direction.
         const TCaretPosition& end = right ? anchor : caret;
         SetBoth(Normalised(TPos{end.element, end.offset}));
+        SnapCaret();
         return true;
     }
     TPos step = position;
@@ -252,7 +269,7 @@ bool TEditor::Move(bool right, bool across)
         if (!(right ? StepRight(step, across, false) : StepLeft(step, across, false)))
             return false;
         step = Normalised(step);
-        if (!BesideGrid(step, 0))
+        if (!CannotRest(step))
             break;
     }
     SetBoth(step);
@@ -299,6 +316,9 @@ void TEditor::Locate(TCaretPosition& position) const
 
 void TEditor::SetBoth(TPos position)
 {
+    // A selection being dropped leaves no highlight behind.
+    if (window && HasSelection())
+        window->InvalidateLine(SelectionRect());
     caret.element = position.element;
     caret.offset = position.offset;
     Locate(caret);
@@ -354,15 +374,19 @@ void TEditor::SnapCaret()
 {
     if (!Elements() || HasSelection())
         return;
-    TPos position = Normalised(TPos{caret.element, caret.offset});
+    const TPos position = Normalised(TPos{caret.element, caret.offset});
     TPos step = position;
-    if (BesideGrid(position, 1)) {
-        if (StepLeft(step, false, false))
-            SetBoth(Normalised(step));
-    } else if (BesideGrid(position, -1)) {
-        if (StepRight(step, false, false))
-            SetBoth(Normalised(step));
+    // Out of the sides of grids into their cells, and past locked
+    // descriptions to the element after them.
+    for (int repeat = 0; repeat < MaxRepeats && CannotRest(step); ++repeat) {
+        TPos next = step;
+        const bool moved = BesideGrid(step, 1) ? StepLeft(next, false, false) : StepRight(next, false, false);
+        if (!moved)
+            break;
+        step = Normalised(next);
     }
+    if (step.element != position.element || step.offset != position.offset)
+        SetBoth(step);
 }
 
 bool TEditor::HasSelection() const
@@ -442,6 +466,11 @@ TEditor::TPos TEditor::PositionInList(TEditorObject* list, QPoint origin, QPoint
             }
         }
         best = Normalised(best);
+        // A locked description holds no caret before it: the click goes after it.
+        for (int repeat = 0; repeat < MaxRepeats && best.offset == best.element->PositionCount() &&
+                             dynamic_cast<TLockedDescription*>(best.element->next);
+             ++repeat)
+            best = TPos{best.element->next, best.element->next->PositionCount()};
         // Beside a grid the caret cannot rest: the click goes into the grid.
         TEditorObject* grid = nullptr;
         if (::HasProperty(best.element, pfInputGrid) && best.offset == 2)
@@ -684,18 +713,42 @@ bool TEditor::TabBack()
 
 // ---- Changes -----------------------------------------------------------------
 
+bool TEditor::Refuse(bool& warned, void (TLineWindow::*warn)())
+{
+    if (window)
+        window->InsertionRefused();
+    if (!warned) {
+        warned = true;
+        if (window)
+            (window->*warn)();
+    }
+    return false;
+}
+
 bool TEditor::CheckLength()
 {
-    if (width > MaxWidth) {
-        if (!tooLong) {
-            tooLong = true;
-            if (window)
-                window->ShowTooLong();
-        }
-        return false;
-    }
+    if (width > MaxWidth)
+        return Refuse(tooLong, &TLineWindow::ShowTooLong);
     tooLong = false;
     return true;
+}
+
+bool TEditor::CheckNesting(const TEditorObject* list)
+{
+    std::vector<TPathStep> path;
+    (void)PathTo(caret.element, path);
+    if (static_cast<int>(path.size()) + NestingDepth(list) > MaxCellNesting)
+        return Refuse(tooDeep, &TLineWindow::ShowTooDeep);
+    tooDeep = false;
+    return true;
+}
+
+int TEditor::BandStart(const TCaretPosition& position) const
+{
+    std::vector<TPathStep> path;
+    if (position.element && PathTo(position.element, path) && !path.empty())
+        return std::min(position.x, leftMargin + path.front().owner->layoutX);
+    return position.x;
 }
 
 void TEditor::Remeasure()
@@ -711,11 +764,14 @@ void TEditor::Remeasure()
 
 void TEditor::InvalidateFrom(int x, int oldWidth, int oldHeight)
 {
+    widthChanged = TabEnd(width) != TabEnd(oldWidth);
+    heightChanged = height != oldHeight;
     if (!window)
         return;
     if (heightChanged) {
         window->InvalidateLine(
             QRect(0, 0, leftMargin + MaxWidth + FormulaHeight(), std::max(height, oldHeight)));
+        window->LineHeightChanged();
         return;
     }
     const int right =
@@ -744,7 +800,7 @@ bool TEditor::TypeText(std::string_view text)
     DeleteAtCaret(2);
     const int oldWidth = width;
     const int oldHeight = height;
-    const int editX = caret.x;
+    const int editX = BandStart(caret);
     const TPos at = Normalised(TPos{caret.element, caret.offset});
     TPos after;
     if (auto* run = dynamic_cast<TStringEditObject*>(at.element)) {
@@ -770,7 +826,9 @@ bool TEditor::TypeElements(TElementList list, bool caretAfter)
 {
     if (!Elements() || !list)
         return false;
-    if (!CheckLength())
+    // A selection that goes is always in the caret's list, so the caret's
+    // depth is where the list lands.
+    if (!CheckLength() || !CheckNesting(list.get()))
         return false;
     DeleteAtCaret(2);
     TEditorObject* first = list.release();
@@ -783,7 +841,7 @@ bool TEditor::TypeElements(TElementList list, bool caretAfter)
         return false;
     const int oldWidth = width;
     const int oldHeight = height;
-    const int editX = caret.x;
+    const int editX = BandStart(caret);
     const TPos at = Normalised(TPos{caret.element, caret.offset});
     TEditorObject* last = LastElement(first);
     TEditorObject* tail = at.element->DetachNext();
@@ -803,6 +861,9 @@ bool TEditor::TypeElements(TElementList list, bool caretAfter)
         after = Normalised(TPos{last, last->PositionCount()});
     } else if (!StepRight(after, false, false)) {
         after = TPos{last, last->PositionCount()};
+    } else if (after.element == first && dynamic_cast<TStringEditObject*>(first)) {
+        // Inserted text is stepped over as one piece.
+        after.offset = first->PositionCount();
     }
     SetBoth(Normalised(after));
     if (caretAfter)
@@ -837,6 +898,14 @@ bool TEditor::TypeIndex(char character)
         return false;
     if (!CheckLength())
         return false;
+    // A selection is replaced by a new index: refused before it goes.
+    if (HasSelection()) {
+        const TSuperscriptEditObject probe;
+        if (!CheckNesting(&probe))
+            return false;
+    }
+    const int oldWidth = width;
+    const int oldHeight = height;
     DeleteAtCaret(2);
     TPos at = Normalised(TPos{caret.element, caret.offset});
     if (IsAnchor(at.element) && at.offset == 0)
@@ -863,8 +932,7 @@ bool TEditor::TypeIndex(char character)
     }
     anchor = caret;
     Remeasure();
-    if (window)
-        window->InvalidateLine(QRect(0, 0, leftMargin + MaxWidth + FormulaHeight(), height));
+    InvalidateFrom(0, oldWidth, oldHeight);
     NotifyChanged();
     return true;
 }
@@ -935,7 +1003,7 @@ bool TEditor::DeleteAtCaret(int mode)
     const int oldHeight = height;
     if (window && HasSelection())
         window->InvalidateLine(SelectionRect());
-    const int editX = std::min(caret.x, anchor.x);
+    const int editX = std::min(BandStart(caret), BandStart(anchor));
     caret.element = from.element;
     caret.offset = from.offset;
     anchor = caret;
@@ -1031,8 +1099,10 @@ TPasteResult TEditor::PasteText(std::string_view text)
             window->ShowTooLong();
         return TPasteResult::TooLong;
     }
+    if (!CheckNesting(list.get()))
+        return TPasteResult::TooDeep;
     if (!TypeElements(std::move(list), true))
-        return TPasteResult::TooLong;
+        return tooDeep ? TPasteResult::TooDeep : TPasteResult::TooLong;
     if (window)
         window->LineHook(1000);
     return TPasteResult::Pasted;
@@ -1042,6 +1112,8 @@ void TEditor::ReplaceInput(TElementList list)
 {
     if (!Elements())
         return;
+    const int oldWidth = width;
+    const int oldHeight = height;
     TidyLine(tmReplace);
     TEditorObject* first = list.release();
     if (IsAnchor(first)) {
@@ -1059,7 +1131,7 @@ void TEditor::ReplaceInput(TElementList list)
     Remeasure();
     SetBoth(Normalised(TPos{caret.element, caret.offset}));
     SnapCaret();
-    InvalidateFrom(leftMargin, width, height);
+    InvalidateFrom(0, oldWidth, oldHeight);
     NotifyChanged();
 }
 

@@ -4,6 +4,7 @@
 #include "formula/elements.h"
 #include "formula/equationobject.h"
 #include "platform/codepage.h"
+#include "platform/fontfamilies.h"
 #include "platform/graphcolours.h"
 #include "platform/symbolfont.h"
 #include "settings/configuration.h"
@@ -11,6 +12,7 @@
 #include <QFontMetrics>
 #include <QGlyphRun>
 #include <QPainter>
+#include <QPainterPath>
 #include <QRawFont>
 
 #include <algorithm>
@@ -39,6 +41,9 @@ struct TMetricsCache {
     // the sizes is needed that way.
     std::unordered_map<std::string, QGlyphRun> runs;
     std::map<std::pair<int, bool>, QRawFont> rawFonts;
+    std::map<int, qreal> axes;
+    std::map<int, int> inkHeights;
+    std::map<int, int> rowHeights;
     std::string family;
     static std::string Key(std::string_view text, int height, bool symbol, bool italic)
     {
@@ -84,6 +89,9 @@ struct TMetricsCache {
             widths.clear();
             runs.clear();
             rawFonts.clear();
+            axes.clear();
+            inkHeights.clear();
+            rowHeights.clear();
             family = FormulaFontName;
         }
     }
@@ -93,7 +101,7 @@ struct TMetricsCache {
         const auto key = std::make_pair(height, italic);
         auto found = fonts.find(key);
         if (found == fonts.end()) {
-            QFont font(QString::fromStdString(FormulaFontName));
+            QFont font = FamilyFont(FormulaFontName);
             font.setPixelSize(std::max(1, height));
             font.setItalic(italic);
             // Horizontal advances must not depend on the device pixel ratio,
@@ -111,6 +119,45 @@ struct TMetricsCache {
         if (found == metrics.end())
             found = metrics.emplace(key, QFontMetrics(Font(height, italic))).first;
         return found->second;
+    }
+    // A value per height, worked out once.
+    template <class T, class Compute> T Cached(std::map<int, T>& values, int height, Compute compute)
+    {
+        CheckFamily();
+        if (const auto found = values.find(height); found != values.end())
+            return found->second;
+        return values.emplace(height, compute()).first->second;
+    }
+    qreal Axis(int height)
+    {
+        return Cached(axes, height, [&] {
+            // The outline of "=" gives its middle exactly; hinted metrics of
+            // the glyph would be whole pixels off at small sizes.
+            QPainterPath path;
+            path.addText(0, 0, Font(height, false), QStringLiteral("="));
+            const QRectF box = path.boundingRect();
+            return box.isEmpty() ? Get(height, false).xHeight() / 2.0 : -(box.top() + box.bottom()) / 2;
+        });
+    }
+    int RowHeight(int height)
+    {
+        return Cached(rowHeights, height, [&] {
+            // Text is drawn on the whole-pixel ascent; the descent is rounded
+            // up, since a descender reaching 3.4 pixels down inks a fourth row.
+            return Get(height, false).ascent() +
+                   static_cast<int>(std::ceil(QFontMetricsF(Font(height, false)).descent() - 0.01));
+        });
+    }
+    int InkHeight(int height)
+    {
+        return Cached(inkHeights, height, [&] {
+            QPainterPath path;
+            path.addText(0, 0, Font(height, false), QStringLiteral("0Hd(|"));
+            const int ascent = Get(height, false).ascent();
+            return path.isEmpty()
+                       ? ascent
+                       : std::clamp(static_cast<int>(std::ceil(-path.boundingRect().top())), 1, ascent);
+        });
     }
     int Width(std::string_view text, int height, bool symbol, bool italic)
     {
@@ -159,13 +206,7 @@ void PaintText(Canvas& canvas, TPaintContext& context, std::string_view text, in
     painter.setPen(pen);
 }
 
-// Text-like elements reach down by the font's full text height, so that
-// descenders are inside the line and its cells.
-void AddTextHeight(TMeasureRecord& record)
-{
-    record.height = std::max(record.height, record.raise + FormulaTextHeight(CurrentHeight));
-}
-
+// The dotted box of an empty cell covers where a figure would stand.
 void PaintEmptyBox(Canvas& canvas, int fontHeight)
 {
     const QPoint at = canvas.PenPos();
@@ -175,8 +216,9 @@ void PaintEmptyBox(Canvas& canvas, int fontHeight)
     pen.style = TPenStyle::Dot;
     canvas.SetPen(pen);
     canvas.SetBrushStyle(TBrushStyle::Clear);
-    const int bottom = std::max(at.y() + 4, at.y() + fontHeight - 2);
-    canvas.Rectangle(at.x(), at.y() + 2, at.x() + EmptyCellWidth, bottom + 1);
+    const int baseline = at.y() + FormulaAscent(fontHeight);
+    const int top = std::min(baseline - 2, baseline - FormulaCapHeight(fontHeight));
+    canvas.Rectangle(at.x(), top, at.x() + EmptyCellWidth, baseline + 1);
     canvas.MoveTo(at.x() + EmptyCellWidth, at.y());
 }
 
@@ -216,7 +258,29 @@ int FormulaTextWidth(std::string_view text, int pixelHeight, bool symbol, bool i
 
 int FormulaTextHeight(int pixelHeight)
 {
-    return Metrics().Get(std::max(1, pixelHeight), false).height();
+    return Metrics().RowHeight(std::max(1, pixelHeight));
+}
+
+int FormulaAscent(int pixelHeight)
+{
+    return Metrics().Get(std::max(1, pixelHeight), false).ascent();
+}
+
+int FormulaCapHeight(int pixelHeight)
+{
+    const QFontMetrics& metrics = Metrics().Get(std::max(1, pixelHeight), false);
+    const int cap = metrics.capHeight();
+    return cap > 0 && cap <= metrics.ascent() ? cap : metrics.ascent();
+}
+
+qreal FormulaAxisHeight(int pixelHeight)
+{
+    return Metrics().Axis(std::max(1, pixelHeight));
+}
+
+int FormulaInkHeight(int pixelHeight)
+{
+    return Metrics().InkHeight(std::max(1, pixelHeight));
 }
 
 int TabUnit()
@@ -299,7 +363,9 @@ void MeasureLine(TEquationObject& line)
     const int h = FormulaHeight();
     TLineMargins margins;
     line.GetMargins(margins);
-    TMeasureRecord record{margins.body * h / 10, 0, 0, 0};
+    // The body is a row of text of the font, descenders included: text adds
+    // only its width, so the row must hold the glyphs' whole height.
+    TMeasureRecord record{margins.body * FormulaTextHeight(h) / 10, 0, 0, 0};
     MeasureList(line.Elements(), record);
     record.height += (margins.above + margins.below) * h / 10;
     record.raise += margins.above * h / 10;
@@ -401,7 +467,6 @@ void TStringEditObject::Measure(TMeasureRecord& record)
     layoutX = record.width;
     layoutHeight = CurrentHeight;
     layoutWidth = FormulaTextWidth(Text(), CurrentHeight, false, formulaItalic);
-    AddTextHeight(record);
     record.width += layoutWidth;
 }
 
@@ -441,7 +506,6 @@ void TSpecialChar::Measure(TMeasureRecord& record)
     layoutX = record.width;
     layoutHeight = CurrentHeight;
     layoutWidth = FormulaTextWidth(std::string_view(&character_, 1), CurrentHeight, true, formulaItalic);
-    AddTextHeight(record);
     record.width += layoutWidth;
 }
 
@@ -463,7 +527,6 @@ void TFixedDescription::Measure(TMeasureRecord& record)
     layoutX = record.width;
     layoutHeight = CurrentHeight;
     layoutWidth = FormulaTextWidth(DescriptionText(number_), CurrentHeight, false, formulaItalic);
-    AddTextHeight(record);
     record.width += layoutWidth;
 }
 
@@ -534,7 +597,7 @@ void TSublistsEditObject::Measure(TMeasureRecord& record)
         TCellLayout layout;
         CellLayout(i, layout);
         TSubList& cell = CellRecord(i);
-        TMeasureRecord measured{layout.fontHeight, 0, 0, 0};
+        TMeasureRecord measured{FormulaTextHeight(layout.fontHeight), 0, 0, 0};
         CurrentHeight = layout.fontHeight;
         MeasureList(cell.list, measured);
         CurrentHeight = saved;
@@ -545,7 +608,6 @@ void TSublistsEditObject::Measure(TMeasureRecord& record)
         cell.fontHeight = layout.fontHeight;
     }
     // 2. Every cell of a row gets the row's largest height and raise.
-    std::vector<int> rowHeights(static_cast<std::size_t>(rows), 0);
     for (int row = 0; row < rows; ++row) {
         int height = 0;
         int raise = 0;
@@ -557,7 +619,6 @@ void TSublistsEditObject::Measure(TMeasureRecord& record)
             CellRecord(row * columns + column).height = height;
             CellRecord(row * columns + column).raise = raise;
         }
-        rowHeights[static_cast<std::size_t>(row)] = height;
     }
     // Columns and the places of the cells.
     std::vector<TCellLayout> layouts(static_cast<std::size_t>(CellCount()));
@@ -579,20 +640,24 @@ void TSublistsEditObject::Measure(TMeasureRecord& record)
         columnEnds_[static_cast<std::size_t>(column)] = x;
     }
     layoutWidth = x;
-    // 3.-6. The element's extent above and below the text row.
+    // 3.-6. The element's extent above and below the text row: from the top
+    // of its highest cell (and the first cell's extra margin) to the bottom of
+    // its lowest, since cells need not touch (a fraction bar lies between).
     const TCellLayout& first = layouts[0];
-    const int o = first.offset;
     const int m = first.topMargin;
     record.extra += m + CellRecord(0).extra;
-    const int raiseNeeded = m + CellRecord(0).raise - o;
+    int raiseNeeded = m + CellRecord(0).raise - first.offset;
+    int bottom = 0;
+    for (int i = 0; i < CellCount(); ++i) {
+        const TSubList& cell = CellRecord(i);
+        raiseNeeded = std::max(raiseNeeded, cell.raise - cell.dy);
+        bottom = std::max(bottom, cell.dy - cell.raise + cell.height);
+    }
     if (raiseNeeded > record.raise) {
-        record.height += raiseNeeded;
+        record.height += raiseNeeded; // the whole amount, as lines have always been spaced
         record.raise = raiseNeeded;
     }
-    int total = record.raise + o;
-    for (int height : rowHeights)
-        total += height;
-    record.height = std::max(record.height, total);
+    record.height = std::max(record.height, record.raise + bottom);
     record.width += layoutWidth;
 }
 
@@ -627,6 +692,28 @@ void TSublistsEditObject::Paint(Canvas& canvas, TPaintContext& context)
     canvas.MoveTo(origin.x() + layoutWidth, origin.y());
 }
 
+namespace {
+
+// The fraction bar of a fraction in a row of height h: its thickness and its
+// top, below the top of the row, centred on the middle of "=".
+int BarThickness()
+{
+    return std::max(1, FormulaHeight() / 15);
+}
+
+int BarTop(int h)
+{
+    return static_cast<int>(std::lround(FormulaAscent(h) - FormulaAxisHeight(h) - BarThickness() / 2.0));
+}
+
+// The clear space between the bar and the ink of the cells above and below it.
+int BarGap()
+{
+    return std::max(1, static_cast<int>(std::lround(FormulaHeight() / 16.0)));
+}
+
+} // namespace
+
 void TFractionObject::CellLayout(int index, TCellLayout& layout)
 {
     const int s = SmallHeight();
@@ -638,19 +725,30 @@ void TFractionObject::CellLayout(int index, TCellLayout& layout)
     layout.gapBefore = gap + (own < other ? (other - own) / 2 : 0);
     layout.gapAfter = gap;
     const TSubList& cell = CellRecord(index);
-    layout.offset = index == 0 ? cell.raise + s / 2 - cell.height : s / 2 + cell.raise;
+    // The numerator's rows, descenders included, end above the bar; the
+    // denominator's capitals and figures start below it.
+    const int bar = BarTop(CurrentHeight);
+    if (index == 0)
+        layout.offset = bar - BarGap() + cell.raise - cell.height;
+    else
+        layout.offset =
+            bar + BarThickness() + BarGap() - (FormulaAscent(s) - FormulaInkHeight(s)) + cell.raise;
 }
 
 void TFractionObject::Decorate(Canvas& canvas, QPoint origin, int width)
 {
-    DrawBar(canvas, origin.x() + 2, origin.x() + width - 2, origin.y() + CurrentHeight / 2,
-            std::max(1, FormulaHeight() / 15));
+    DrawBar(canvas, origin.x() + 2, origin.x() + width - 2, origin.y() + BarTop(CurrentHeight),
+            BarThickness());
 }
 
 int TSuperscriptEditObject::IndexRaise() const
 {
+    // A one-row index starts S/4 above the top of the text row, so that its
+    // baseline stands about 0.4 em above the base's; an index holding raised
+    // parts or lower parts (a fraction) rises by what it holds below its row.
     const TSubList& cell = CellRecord(0);
-    return (3 * SmallHeight()) / 4 + cell.raise - cell.height;
+    const int s = SmallHeight();
+    return FormulaTextHeight(s) - s / 4 + cell.raise - cell.height;
 }
 
 void TSuperscriptEditObject::CellLayout(int, TCellLayout& layout)
@@ -677,10 +775,13 @@ void TMatrixEditObject::CellLayout(int index, TCellLayout& layout)
     const int own = CellWidth(index);
     layout.gapBefore = (column == 0 ? 8 + gap / 2 : gap / 2) + (widest - own) / 2;
     layout.gapAfter = (column + 1 == columns ? 8 + gap / 2 : gap / 2) + (widest - own) - (widest - own) / 2;
-    // Rows are stacked; the first one ends S/2 below the text row (as a
-    // numerator does) unless it is the only one, which is centred on it.
-    const TSubList& first = CellRecord(0);
-    int top = Rows() == 1 ? (CurrentHeight - first.height) / 2 : s / 2 - first.height;
+    // Rows are stacked and centred on the middle of "=", where a fraction
+    // bar would lie, so that the matrix lines up with the signs beside it.
+    int total = 0;
+    for (int r = 0; r < Rows(); ++r)
+        total += CellRecord(r * columns).height;
+    const qreal middle = FormulaAscent(CurrentHeight) - FormulaAxisHeight(CurrentHeight);
+    int top = static_cast<int>(std::lround(middle - total / 2.0));
     for (int r = 0; r < row; ++r)
         top += CellRecord(r * columns).height;
     layout.offset = top + CellRecord(index).raise;
@@ -736,8 +837,11 @@ void TSquareRootEditObject::Decorate(Canvas& canvas, QPoint origin, int width)
     const int x1 = x0 + width - h / 4;
     const int stroke = std::max(1, FormulaHeight() / 15);
     DrawBar(canvas, x0 + h / 2, x1, y0 - d, stroke);
-    DrawStroke(canvas, QPoint(x0 + h / 2, y0 - d), QPoint(x0 + h / 6, y0 - d + h), stroke);
-    DrawStroke(canvas, QPoint(x0 + h / 6, y0 - d + h), QPoint(x0, y0 - d + 3 * h / 4), stroke);
+    // The strokes end on the last row of the radicand's cell, as a line drawn
+    // up to a point stops short of it: the cell's bottom is the next row.
+    const QPoint foot(x0 + h / 6, y0 - d + h - stroke);
+    DrawStroke(canvas, QPoint(x0 + h / 2, y0 - d), foot, stroke);
+    DrawStroke(canvas, foot, QPoint(x0, y0 - d + 3 * h / 4), stroke);
 }
 
 void TFixedList::CellLayout(int index, TCellLayout& layout)

@@ -43,8 +43,22 @@ inline int CurrentHeight = 16;
 // pixel height; answers from a cache of metrics per height.
 [[nodiscard]] int FormulaTextWidth(std::string_view text, int pixelHeight, bool symbol = false,
                                    bool italic = false);
-// Ascent plus descent of the formula font at a pixel height.
+// Ascent plus descent of the formula font at a pixel height: the height of a
+// row of text, which lines and cells start with so that no glyph reaches
+// out of them.
 [[nodiscard]] int FormulaTextHeight(int pixelHeight);
+// The formula font's ascent (the baseline's distance below the top of a row),
+// the height of its capitals and figures, and the height above the baseline
+// of the middle of "=": where a fraction bar or the middle of a matrix sits so
+// that it lines up with the signs beside it. Measured, so that the layout
+// holds with whatever font a document names.
+[[nodiscard]] int FormulaAscent(int pixelHeight);
+[[nodiscard]] int FormulaCapHeight(int pixelHeight);
+[[nodiscard]] qreal FormulaAxisHeight(int pixelHeight);
+// How far above the baseline the ink of figures, capitals, brackets and tall
+// letters reaches (at most the ascent): the top a denominator keeps clear of
+// its bar.
+[[nodiscard]] int FormulaInkHeight(int pixelHeight);
 // The width M of the letter "M" at the current formula height H.
 [[nodiscard]] int TabUnit();
 // The end of a tab that starts at x (both relative to the start of its list).

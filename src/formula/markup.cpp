@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 void TClassStoreList::Add(std::string_view tag, std::function<std::unique_ptr<TDrawObject>()> create)
 {
@@ -244,6 +245,28 @@ TElementList CopyElements(const TEditorObject* list)
     // which would turn an empty description (written as 0xA9) into a degree
     // mark: a copy must equal its original.
     return ReadMemoryText(ElementsToText(list));
+}
+
+int NestingDepth(const TEditorObject* list)
+{
+    // An explicit stack: the depth is what is being measured, so it must not
+    // cost the program's own stack.
+    struct TFrame {
+        const TEditorObject* list;
+        int depth;
+    };
+    std::vector<TFrame> pending{{list, 0}};
+    int deepest = 0;
+    while (!pending.empty()) {
+        const TFrame frame = pending.back();
+        pending.pop_back();
+        deepest = std::max(deepest, frame.depth);
+        for (const TEditorObject* item = frame.list; item; item = item->next)
+            if (const auto* structured = dynamic_cast<const TSublistsEditObject*>(item))
+                for (int i = 0; i < structured->CellCount(); ++i)
+                    pending.push_back({structured->Cell(i), frame.depth + 1});
+    }
+    return deepest;
 }
 
 bool ConvertTextList(TElementList& list)

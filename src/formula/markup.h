@@ -18,8 +18,12 @@ class TMathsReader;
 
 // Longest text run the reader collects; a longer one goes on in a new run.
 inline constexpr std::size_t MaxMarkupRunLength = 250;
-// Deepest nesting of cells the reader follows; deeper markup is a read error.
+// Deepest nesting of cells the reader follows; deeper markup is a read error,
+// so the editor refuses to nest deeper.
 inline constexpr int MaxCellNesting = 64;
+// How deeply cells nest in a list: 0 without structured elements, 1 for a
+// fraction of plain cells, 2 for an index inside a numerator.
+[[nodiscard]] int NestingDepth(const TEditorObject* list);
 
 // A class reference: the keyword a class is written under and its virtual
 // constructor.

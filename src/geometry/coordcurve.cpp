@@ -329,8 +329,9 @@ void TCoordCurve::CalculatePoint(TXY& context)
     context.Y = point.y;
 }
 
-Extended TCoordCurve::ParameterStep()
+Extended TCoordCurve::ParameterStep(const TAxes& window)
 {
+    (void)window; // a step is one row, whatever the window
     const int n = Points.Count() + (ClosedFigure() ? 1 : 0);
     return n > 0 ? 1.0L / n : 1;
 }

@@ -139,7 +139,7 @@ public:
     void InitContext(TXY& context) override;
     // Row (k - 1) mod rows for k = round(u·N); a blank row gives no point.
     void CalculatePoint(TXY& context) override;
-    [[nodiscard]] Extended ParameterStep() override;
+    [[nodiscard]] Extended ParameterStep(const TAxes& window) override;
     [[nodiscard]] Extended ParameterAt(Extended y, Extended x) override;
     [[nodiscard]] Extended Area() override;
     // The range of the points doubled about its middle (an axis of zero

@@ -207,8 +207,9 @@ void TPolygon::CalculatePoint(TXY& context)
     context.Y = p.y;
 }
 
-Extended TPolygon::ParameterStep()
+Extended TPolygon::ParameterStep(const TAxes& window)
 {
+    (void)window; // a step is one row, whatever the window
     const int n = SideCount();
     return n > 0 ? 1.0L / (n + 1) : 1;
 }

@@ -63,7 +63,7 @@ public:
     void InitContext(TXY& context) override;
     // Vertex k - 1 (vertex N - 1 is vertex 0 again).
     void CalculatePoint(TXY& context) override;
-    [[nodiscard]] Extended ParameterStep() override;
+    [[nodiscard]] Extended ParameterStep(const TAxes& window) override;
     [[nodiscard]] Extended ParameterAt(Extended y, Extended x) override;
     // r²·n·sin(2π/n)/2, 0 when not valid.
     [[nodiscard]] Extended Area() override;

@@ -44,8 +44,12 @@ Extended TruncWithTolerance(Extended x)
 // would decide at random.
 Extended LabelExponent(Extended step)
 {
+    // The standard conversion, not printf, whose decimal point follows the
+    // user's locale.
     char buffer[64];
-    std::snprintf(buffer, sizeof buffer, "%.12Le", std::fabs(step));
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer - 1, std::fabs(step), std::chars_format::scientific, 12);
+    *(written.ec == std::errc() ? written.ptr : buffer) = '\0';
     const char* e = std::strchr(buffer, 'e');
     if (!e || !std::isfinite(step) || step == 0)
         return RoundEven(std::log10(std::fabs(step)) - 0.5L);
@@ -703,9 +707,15 @@ void TAxis::Draw(Canvas& canvas, int cross, int pass, int extentAcross, int exte
         const int width = NoteWidth(canvas);
         // The other axis's side of the window decides which end the note goes to.
         if (horizontal) {
-            const int top = cross + tickLength + textHeight;
+            // Below the labels; where the x axis lies too near the bottom
+            // for that, above the axis, so that the note stays in the window.
+            const int noteHeight = textHeight + NoteRaise(canvas);
+            int top = cross + tickLength + textHeight;
+            if (top + noteHeight > extentAcross)
+                top = cross - tickLength - noteHeight;
+            top = std::max(0, std::min(top, extentAcross - noteHeight));
             const int left = CrossPixel < extentAlong / 2 ? extentAlong - width - 10 : 0;
-            DrawNote(canvas, left, top);
+            DrawNote(canvas, std::max(left, 0), top);
         } else {
             int left = labelsLeft + canvas.TextWidth(QStringLiteral("00"));
             if (left + width > extentAcross - 10)

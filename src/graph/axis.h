@@ -79,7 +79,7 @@ public:
     [[nodiscard]] bool ScalingIsSymbol() const;
 
     // x to the nearest multiple of 10^(Digits - MouseFigures), halves away
-    // from zero; smaller magnitudes become 0.
+    // from zero.
     [[nodiscard]] Extended RoundToDisplay(Extended x) const;
     [[nodiscard]] Extended MinorStep() const;
     [[nodiscard]] Extended SnapToMinor(Extended x) const;

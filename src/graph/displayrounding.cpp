@@ -49,9 +49,9 @@ Extended RoundAwayToPowerOfTen(int k, Extended x)
 {
     if (!std::isfinite(x))
         return x;
+    // The nearest multiple of the unit, also below it: 0.0051 to hundredths
+    // is 0.01, not 0.
     const Extended unit = PowerOfTen(k);
-    if (std::fabs(x) < unit)
-        return 0;
     if (k >= 0)
         return std::round(x / unit) * unit;
     // Scaling by the exact 10^-k keeps 1.25 as close to 1.25 as the format

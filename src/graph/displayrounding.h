@@ -18,8 +18,8 @@ class TAxes;
 [[nodiscard]] Extended RoundEven(Extended x);
 // Round half to even to a 32-bit pixel; false when x is not finite or out of range.
 [[nodiscard]] bool RoundToPixel(Extended x, int& pixel);
-// x rounded to the nearest multiple of 10^k, halves away from zero;
-// magnitudes below 10^k become 0.
+// x rounded to the nearest multiple of 10^k, halves away from zero (so
+// magnitudes below half of 10^k become 0, and those from half up 10^k).
 [[nodiscard]] Extended RoundAwayToPowerOfTen(int k, Extended x);
 // The shared significant-figure rounding with argument figures: figures + 1
 // significant figures for |x| >= 1, figures below.
@@ -30,7 +30,7 @@ class TAxes;
 // The nearest of 1, 2, 5 and 10 times a power of ten to |x| (0 for 0).
 [[nodiscard]] Extended NiceNumber(Extended x);
 
-// v to "Mouse figures" figures, then to a multiple of 10^-figures.
+// v to "Mouse figures" figures, then to the nearest multiple of 10^-figures.
 [[nodiscard]] Extended RoundDisplay(Extended v);
 // RoundDisplay(v) with 10 significant digits.
 [[nodiscard]] std::string DisplayText(Extended v);

@@ -69,11 +69,31 @@ void TEquationDisplay::ShowFor(const TLineSource* lines, int index, int x, int y
     if (size.width() <= 0)
         return; // a line with nothing to show
     const int w = size.width(), h = std::max(1, size.height());
-    const int left = std::max(0, x - w - Margin);
-    const int top = std::max(0, y - 3 * h / 2);
-    setGeometry(left, top, w + 2 * Margin, h + Margin);
+    setGeometry(Placement(QSize(w + 2 * Margin, h + Margin), QPoint(x, y),
+                          parentWidget() ? parentWidget()->size() : QSize()));
     raise();
     show();
+}
+
+QRect TEquationDisplay::Placement(QSize size, QPoint pointer, QSize area)
+{
+    const int w = size.width() - 2 * Margin, h = std::max(1, size.height() - Margin);
+    // Up and to the left of the pointer, its right edge near it.
+    QRect box(std::max(0, pointer.x() - w - Margin), std::max(0, pointer.y() - 3 * h / 2), size.width(),
+              size.height());
+    // Pushed against the window's top or left edge the box may come over the
+    // pointer, which would then be over the box and not the graph: the box
+    // goes below the pointer, clear of the arrow, or else beside it.
+    const QRect pointerArea(pointer, QSize(PointerClearance, PointerClearance));
+    if (box.intersects(pointerArea)) {
+        box.moveTop(pointerArea.bottom() + 1);
+        if (area.height() > 0 && box.bottom() >= area.height())
+            box.moveLeft(pointerArea.right() + 1);
+    }
+    if (area.width() > 0 && box.right() >= area.width())
+        box.moveRight(area.width() - 1);
+    box.moveLeft(std::max(0, box.left()));
+    return box;
 }
 
 void TEquationDisplay::HideDisplay()

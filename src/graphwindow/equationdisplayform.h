@@ -1,7 +1,6 @@
 // TEquationDisplay: the small pop-up on the graph window that shows the
 // equation of the curve under the mouse, placed up and to the left of the
-// pointer and kept clear of the curve's drag handles. A click on it selects
-// that line.
+// pointer and never under it. A click on it selects that line.
 #pragma once
 
 #include <QWidget>
@@ -22,6 +21,10 @@ public:
     // Shows the equation of line index of lines (borrowed) with its right
     // edge near x and above y (parent pixels); nothing when already shown.
     void ShowFor(const TLineSource* lines, int index, int x, int y);
+    // Where a pop-up of size goes for the pointer at pointer, in a window of
+    // area (an empty size: no bounds): up and to the left of the pointer, and
+    // never over it, whatever window edge it is pushed against.
+    [[nodiscard]] static QRect Placement(QSize size, QPoint pointer, QSize area);
     // Hides and forgets the line.
     void HideDisplay();
     // The text shown for a line when no formula painter is installed.
@@ -46,4 +49,7 @@ private:
     const TLineSource* lines_ = nullptr;
     int shownIndex_ = -1;
     static constexpr int Margin = 4;
+    // The square kept free below and right of the pointer's hot spot, where
+    // the arrow is.
+    static constexpr int PointerClearance = 24;
 };

@@ -11,12 +11,14 @@
 #include "mouse/mousezoomout.h"
 #include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
+#include "platform/fontfamilies.h"
 #include "platform/mainwindowbase.h"
 #include "plot/curveplotter.h"
 #include "plot/graphobject.h"
 #include "plot/tracemarker.h"
 #include "settings/configuration.h"
 
+#include <QApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -24,6 +26,9 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
+#include <QTimer>
+#include <QWheelEvent>
 
 #include <chrono>
 #include <climits>
@@ -102,6 +107,7 @@ public:
     }
     void BeginBusy() override { inner_.BeginBusy(); }
     void EndBusy() override { inner_.EndBusy(); }
+    void DrawingStarts() override { inner_.DrawingStarts(); }
 
 private:
     QWidget& window_;
@@ -139,7 +145,7 @@ TGraphWindow::~TGraphWindow()
 
 QFont TGraphWindow::GraphFont() const
 {
-    QFont font(QString::fromStdString(EquationsFontName));
+    QFont font = FamilyFont(EquationsFontName);
     font.setPixelSize(12);
     return font;
 }
@@ -649,6 +655,98 @@ void TGraphWindow::Pan(int kind, long double percent)
     emit ScalesChanged();
 }
 
+// ---- scrolling -----------------------------------------------------------------------------------
+
+void TGraphWindow::AttachScrollBars(QScrollBar* horizontal, QScrollBar* vertical)
+{
+    for (QScrollBar* bar : scrollBars_)
+        if (bar)
+            disconnect(bar, nullptr, this, nullptr);
+    scrollBars_ = {horizontal, vertical};
+    for (int kind : {int(akHorizontal), int(akVertical)})
+        if (QScrollBar* bar = scrollBars_[static_cast<std::size_t>(kind)])
+            connect(bar, &QAbstractSlider::actionTriggered, this,
+                    [this, kind](int action) { ScrollBarAction(kind, action); });
+}
+
+void TGraphWindow::ScrollBarAction(int kind, int action)
+{
+    QScrollBar* bar = scrollBars_[static_cast<std::size_t>(kind)];
+    if (!bar)
+        return;
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+    case QAbstractSlider::SliderSingleStepSub:
+        // At the end of the bar the thumb stays, but the graph still moves.
+        ScrollBy(kind, action == QAbstractSlider::SliderSingleStepAdd ? 1 : -1, true);
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+    case QAbstractSlider::SliderPageStepSub:
+        ScrollBy(kind, action == QAbstractSlider::SliderPageStepAdd ? bar->pageStep() : -bar->pageStep(),
+                 false);
+        break;
+    default:
+        // The thumb dragged (or sent to an end): the distance it moves.
+        ScrollBy(kind, bar->sliderPosition() - bar->value(), false);
+        break;
+    }
+}
+
+void TGraphWindow::ScrollBy(int kind, int steps, bool small)
+{
+    if (steps == 0 || (kind != akHorizontal && kind != akVertical))
+        return;
+    long double units = steps;
+    if (small) {
+        constexpr qint64 RunPause = 600; // ms; a held arrow repeats well within it
+        const int direction = steps > 0 ? 1 : -1;
+        if (kind != runKind_ || direction != runDirection_ || !sinceSmallStep_.isValid() ||
+            sinceSmallStep_.elapsed() > RunPause)
+            smallRun_ = 0;
+        runKind_ = kind;
+        runDirection_ = direction;
+        units = 0;
+        for (int i = 0; i < std::abs(steps); ++i) {
+            units += 1 + std::min(smallRun_, 100) / 10;
+            smallRun_ = std::min(smallRun_ + 1, 100);
+        }
+        units *= direction;
+        sinceSmallStep_.start();
+    } else {
+        smallRun_ = 0;
+        runKind_ = -1;
+    }
+    // A bar moving right or down shows what lies right or below: the
+    // picture moves the other way.
+    Pan(kind, -units);
+    emit Scrolled();
+}
+
+void TGraphWindow::wheelEvent(QWheelEvent* event)
+{
+    // A notch is 120 eighths of a degree and moves the bar as many small
+    // steps as the desktop scrolls lines; Shift or a sideways wheel pans
+    // across.
+    QPoint delta = event->angleDelta();
+    if ((event->modifiers() & Qt::ShiftModifier) && delta.x() == 0)
+        delta = QPoint(delta.y(), 0);
+    wheelRemainder_ += delta;
+    const int lines = std::max(1, QApplication::wheelScrollLines());
+    for (int kind : {int(akHorizontal), int(akVertical)}) {
+        int& remainder = kind == akHorizontal ? wheelRemainder_.rx() : wheelRemainder_.ry();
+        const int notches = remainder / 120;
+        if (notches == 0)
+            continue;
+        remainder -= notches * 120;
+        // Turning the wheel away (up) scrolls up or left: the bar's value falls.
+        const int steps = -notches * lines;
+        if (QScrollBar* bar = scrollBars_[static_cast<std::size_t>(kind)])
+            bar->setValue(bar->value() + steps);
+        ScrollBy(kind, steps, true);
+    }
+    event->accept();
+}
+
 // ---- graph objects -------------------------------------------------------------------------------
 
 void TGraphWindow::AddGraphObject(std::unique_ptr<TGraphObject> object)
@@ -787,6 +885,12 @@ void TGraphWindow::EnsurePicture()
     params_->PaintRect = &all;
     drawnLines_ = renderer_.DrawLines(canvas, *params_, lines_, first);
     params_->PaintRect = nullptr;
+    // Escape abandoned the drawing: the lines from the abandoned one on are
+    // missing, so nothing may be drawn over this picture as if it were
+    // whole. It stays on show until the next redraw, which starts afresh
+    // (the abandoned curves have dropped their cached drawings).
+    if (!DrawingCompleted)
+        drawnLines_ = 0;
     repaintFrom_ = NothingStale;
 }
 
@@ -816,7 +920,8 @@ void TGraphWindow::paintEvent(QPaintEvent* event)
         params_->Axes->YAxis->Length = height();
         params_->Axes->Recalculate(this);
     }
-    if (!drawingVisibly_)
+    // While a visible drawing waits to start, the picture as it was stays.
+    if (!drawingVisibly_ && (visibleFrom_ == NothingStale || picture_.isNull()))
         EnsurePicture();
     painter.drawImage(event->rect(), picture_,
                       QRectF(QPointF(event->rect().topLeft()) * picture_.devicePixelRatio(),
@@ -889,21 +994,58 @@ bool TGraphWindow::CompleteRepaint()
     return true;
 }
 
-void TGraphWindow::DrawVisibly(int first)
+void TGraphWindow::DrawVisibly(int first, bool demonstration)
 {
     if (drawingVisibly_ || !isVisible())
         return;
+    first = std::max(0, first);
+    visibleFrom_ = NothingStale; // a drawing asked for later is this one
     drawingVisibly_ = true;
-    // Drawing visibly makes the curves drop their cached drawings and compute afresh.
+    const std::uint8_t mode = DrawMode;
+    // Drawing visibly makes the curves drop their cached drawings and
+    // compute afresh; with the demonstration setting (or the command) the
+    // pencil draws them, and curves cannot be dragged meanwhile.
     DrawMode |= dmDrawVisibly;
-    repaintFrom_ = std::min(repaintFrom_, std::max(0, first));
+    if (demonstration || Configuration.DemonstrationDraw)
+        DrawMode |= dmDemonstration;
+    const bool demonstrating = (DrawMode & dmDemonstration) != 0;
+    TEquationObject* selected = lines_ ? lines_->LineAt(selected_) : nullptr;
+    if (demonstrating && selected)
+        selected->ShowDragHandles(false);
+    repaintFrom_ = std::min(repaintFrom_, first);
+    renderer_.VisibleFrom = first;
     {
         TPresentingInterrupt presenting(*this);
         EnsurePicture();
     }
-    DrawMode &= static_cast<std::uint8_t>(~dmDrawVisibly);
+    renderer_.VisibleFrom = 0;
+    DrawMode = static_cast<std::uint8_t>(mode & ~dmDrawVisibly);
     drawingVisibly_ = false;
+    // A demonstration selects the lines it draws: the handles and the halo
+    // go to the line selected at its end (the halo waits for the next
+    // redraw when Escape stopped the drawing, which must not start again).
+    if (demonstrating)
+        if (TEquationObject* line = lines_ ? lines_->LineAt(selected_) : nullptr)
+            line->ShowDragHandles(true);
+    if (renderer_.HighlightLine != selected_ && DrawingCompleted)
+        InvalidatePicture(0);
     repaint();
+}
+
+void TGraphWindow::DrawVisiblyLater(int first)
+{
+    visibleFrom_ = std::min(visibleFrom_, std::max(0, first));
+    InvalidatePicture(visibleFrom_);
+    if (visibleQueued_)
+        return;
+    visibleQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        visibleQueued_ = false;
+        const int from = visibleFrom_;
+        visibleFrom_ = NothingStale;
+        if (from != NothingStale)
+            DrawVisibly(from);
+    });
 }
 
 void TGraphWindow::SetPaintSuppressed(bool suppressed)

@@ -21,13 +21,18 @@
 #include "plot/graphrenderer.h"
 
 #include <QCursor>
+#include <QElapsedTimer>
 #include <QImage>
+#include <QPointer>
 
+#include <array>
+#include <climits>
 #include <functional>
 #include <memory>
 #include <vector>
 
 class QKeyEvent;
+class QScrollBar;
 class TCurvePLotter;
 class TEquationDisplay;
 class TEquationObject;
@@ -113,6 +118,20 @@ public:
     void PanX(long double percent);
     void PanY(long double percent);
 
+    // ---- scrolling -------------------------------------------------------------------
+    // The scroll bars beside the window (borrowed; either may be nullptr).
+    // Their arrows, pages and thumb pan the graph by a per cent of the
+    // window a unit of the bar; the mouse wheel moves them. Whoever owns
+    // them recentres them a while after the last movement, with their
+    // signals blocked.
+    void AttachScrollBars(QScrollBar* horizontal, QScrollBar* vertical);
+    // Pans along the axis of kind (akHorizontal or akVertical) by steps
+    // units of a scroll bar (positive: right or down, the view moving on to
+    // larger x or smaller y). Small steps (the arrows, the wheel) that
+    // follow each other grow: the nth of a run moves 1 + n div 10 units, n
+    // counted up to 100, so at most eleven-fold.
+    void ScrollBy(int kind, int steps, bool small);
+
     // ---- graph objects ---------------------------------------------------------------
     // Annotations, owned and drawn after the curves.
     void AddGraphObject(std::unique_ptr<TGraphObject> object);
@@ -141,13 +160,18 @@ public:
     [[nodiscard]] QImage CopyScreen();
     // Redraws a stale picture now (the idle processing calls it); true when done.
     bool CompleteRepaint();
-    // Draws the lines from index first on visibly (only those when they were
-    // appended, all otherwise), each segment shown as it is computed, with
-    // Escape to abandon and Ctrl to pause; in demonstration drawing each
-    // line is selected first and the pause box waits between lines when the
-    // "Pause" setting is on. A newly entered last line: LinesChanged(n),
-    // then DrawVisibly(n).
-    void DrawVisibly(int first = 0);
+    // Draws the lines from index first on visibly (the lines before them
+    // come from their stored drawings), each segment shown as it is
+    // computed, with Escape to abandon and Ctrl to pause. In demonstration
+    // drawing (the demonstration argument, for the Demo draw command, or
+    // the demonstration setting) the pencil draws, each line is selected
+    // first (DemonstrateLine), the pause box waits between lines when the
+    // "Pause" setting is on, and curves cannot be dragged meanwhile.
+    void DrawVisibly(int first = 0, bool demonstration = false);
+    // DrawVisibly(first) once the events pending now are handled (a line
+    // just entered: its list settles first); until then the picture stays
+    // as it was. Requests in a row draw from the lowest first.
+    void DrawVisiblyLater(int first);
     void SetPaintSuppressed(bool suppressed);
     [[nodiscard]] bool PaintSuppressed() const { return paintSuppressed_; }
     // The lowest stale line index, or the largest int when the picture is current.
@@ -201,6 +225,8 @@ signals:
     void ScalesChanged();
     // The scale history changed.
     void ScaleListUpdated();
+    // A scroll bar or the wheel moved the view (the bars are recentred a while after the last).
+    void Scrolled();
     // The square-scales command shows whether scales are kept square.
     void SquareChecked(bool checked);
     // A key the graph does not use, for the equations window.
@@ -214,6 +240,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
@@ -223,6 +250,7 @@ private:
     template <class F> void CallTool(F&& call);
     void Select(QPoint pixel, Qt::KeyboardModifiers modifiers);
     void Pan(int kind, long double percent);
+    void ScrollBarAction(int kind, int action);
     void StartViewTool(QPoint pixel, Qt::KeyboardModifiers modifiers);
     void HoverAt(QPoint pixel);
     void MoveCursorBy(int dx, int dy);
@@ -244,6 +272,8 @@ private:
     int repaintFrom_;
     bool painting_ = false;
     bool drawingVisibly_ = false;
+    int visibleFrom_ = INT_MAX; // a visible drawing waits to start from this line
+    bool visibleQueued_ = false;
     bool paintSuppressed_ = false;
     bool axesPending_ = true;
     int selected_ = -1;
@@ -260,4 +290,11 @@ private:
     int keyRepeat_ = 0;
     int panelWidth_ = 0, narrowReadings_ = 0;
     QPoint lastPointer_;
+    std::array<QPointer<QScrollBar>, 2> scrollBars_;
+    // The run of small scroll steps: its length, axis and direction, and
+    // the time since its last step (a pause ends it).
+    int smallRun_ = 0;
+    int runKind_ = -1, runDirection_ = 0;
+    QElapsedTimer sinceSmallStep_;
+    QPoint wheelRemainder_; // eighths of a degree not yet turned into steps
 };

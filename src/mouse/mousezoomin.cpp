@@ -43,11 +43,15 @@ void TMouseZoomIn::ShowRectangle(QPoint a, QPoint b, bool shown)
         Surface.UpdateArea(OutlineArea(a, b));
 }
 
+bool TMouseZoomIn::IsClick(QPoint pixel) const
+{
+    return std::abs(pixel.x() - press_.x()) < ClickDistance &&
+           std::abs(pixel.y() - press_.y()) < ClickDistance;
+}
+
 void TMouseZoomIn::MouseMove(QPoint pixel, Qt::KeyboardModifiers)
 {
-    const bool small =
-        std::abs(pixel.x() - press_.x()) < ClickDistance && std::abs(pixel.y() - press_.y()) < ClickDistance;
-    ShowRectangle(press_, pixel, !small);
+    ShowRectangle(press_, pixel, !IsClick(pixel));
 }
 
 void TMouseZoomIn::PaintFeedback(Canvas& canvas) const
@@ -110,8 +114,21 @@ TZoomInProportion::TZoomInProportion(TGraphSurface& surface, QPoint press) : TMo
     ShowRectangle(r.topLeft(), r.bottomRight(), true);
 }
 
+void TZoomInProportion::MousePress(QPoint, Qt::KeyboardModifiers)
+{
+    // The click rectangle shown at the creation stands until the pointer moves.
+}
+
 void TZoomInProportion::MouseMove(QPoint pixel, Qt::KeyboardModifiers)
 {
+    // A click, or a drag too short to mean a rectangle, zooms by the zoom
+    // factor about the press (a rectangle of a pixel or two would zoom
+    // beyond what the scales can show).
+    if (IsClick(pixel)) {
+        const QRect r = ClickRectangle();
+        ShowRectangle(r.topLeft(), r.bottomRight(), true);
+        return;
+    }
     const QSize size = Surface.ClientSize();
     const int w = std::max(1, size.width()), h = std::max(1, size.height());
     const long long cx = press_.x(), cy = press_.y();

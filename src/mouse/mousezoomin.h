@@ -27,6 +27,8 @@ protected:
     // The rectangle centred on the press, half the client size × 50 / "Zoom factor".
     [[nodiscard]] QRect ClickRectangle() const;
     void ShowRectangle(QPoint a, QPoint b, bool shown);
+    // The pointer lies less than 20 pixels from the press both ways: a click.
+    [[nodiscard]] bool IsClick(QPoint pixel) const;
 
     QPoint press_;
     QPoint corner0_, corner1_;
@@ -37,5 +39,9 @@ class TZoomInProportion : public TMouseZoomIn {
 public:
     // The click rectangle is on show from the press.
     TZoomInProportion(TGraphSurface& surface, QPoint press);
+    // Keeps the click rectangle (a press is no move).
+    void MousePress(QPoint pixel, Qt::KeyboardModifiers modifiers) override;
+    // Within 20 pixels of the press the click rectangle; further out the
+    // rectangle of the window's shape about the press that holds the pointer.
     void MouseMove(QPoint pixel, Qt::KeyboardModifiers modifiers) override;
 };

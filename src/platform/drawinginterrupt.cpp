@@ -112,7 +112,8 @@ bool DrawingInProgress()
 
 TDrawingScope::TDrawingScope()
 {
-    ++DrawingDepth;
+    if (DrawingDepth++ == 0)
+        DrawingInterrupt().DrawingStarts();
 }
 
 TDrawingScope::~TDrawingScope()
@@ -170,13 +171,29 @@ bool TKeyboardInterrupt::PlatformEscapeDown()
 #endif
 }
 
+TInterruptRequest TKeyboardInterrupt::PlatformKeys()
+{
+    // Keys typed into other programs are no business of ours.
+    if (QGuiApplication::applicationState() != Qt::ApplicationActive)
+        return {};
+    return {PlatformEscapeDown(), (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier) != 0};
+}
+
+void TKeyboardInterrupt::DrawingStarts()
+{
+    queryDue_ = true;
+}
+
 void TKeyboardInterrupt::QueryPlatform()
 {
-    if (!queryClock_.Due(QueryInterval))
+    // The clock is asked at every poll, so that it keeps measuring the pace.
+    const bool due = queryClock_.Due(QueryInterval);
+    if (!due && !queryDue_)
         return;
-    const bool active = QGuiApplication::applicationState() == Qt::ApplicationActive;
-    escapeQueried_ = active && PlatformEscapeDown();
-    ctrlQueried_ = active && (QGuiApplication::queryKeyboardModifiers() & Qt::ControlModifier);
+    queryDue_ = false;
+    const TInterruptRequest keys = PlatformKeys();
+    escapeQueried_ = keys.abandon;
+    ctrlQueried_ = keys.pause;
     if (busyDepth_ > 0 && !busyShown_ && std::chrono::steady_clock::now() - busyStart_ >= busyDelay_)
         ShowBusy(true);
 }
@@ -194,6 +211,8 @@ void TKeyboardInterrupt::Pause()
         const bool shown = busyShown_;
         ShowBusy(false);
         pauseHandler_();
+        // Ctrl was down when the box opened: what it is now must be asked.
+        queryDue_ = true;
         if (shown && busyDepth_ > 0)
             ShowBusy(true);
         return;

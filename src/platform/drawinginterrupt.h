@@ -31,6 +31,9 @@ public:
     // A long calculation starts (shows the busy cursor) and ends.
     virtual void BeginBusy() {}
     virtual void EndBusy() {}
+    // A drawing starts: what the keyboard said during an earlier one (an
+    // Escape that abandoned it) no longer holds.
+    virtual void DrawingStarts() {}
 };
 
 // Installs the program-wide poller (borrowed; nullptr restores the one that
@@ -44,7 +47,8 @@ void InstallDrawingInterrupt(TDrawingInterrupt* interrupt);
 // while it holds, because evaluation state is program-wide.
 [[nodiscard]] bool DrawingInProgress();
 
-// Marks a drawing for its lifetime; scopes nest.
+// Marks a drawing for its lifetime; scopes nest. The outermost one tells
+// the poller in force that a drawing starts.
 class TDrawingScope {
 public:
     TDrawingScope();
@@ -138,12 +142,17 @@ public:
     void Pause() override;
     void BeginBusy() override;
     void EndBusy() override;
+    // The next poll asks the platform afresh, however recently it last did.
+    void DrawingStarts() override;
 
     // The press-a-key box of the user interface (may be empty).
     void SetPauseHandler(std::function<void()> handler) { pauseHandler_ = std::move(handler); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Escape and Ctrl as the platform reports them now; neither while the
+    // application is not active.
+    [[nodiscard]] virtual TInterruptRequest PlatformKeys();
 
 private:
     void QueryPlatform();
@@ -161,6 +170,7 @@ private:
     std::chrono::milliseconds busyDelay_;
     std::chrono::steady_clock::time_point busyStart_{};
     int escapeKeycode_ = -1; // X11 keycode of Escape; 0 when not found
+    bool queryDue_ = true;   // the next poll asks the platform whatever the clock says
     TPollClock<> queryClock_;
     std::function<void()> pauseHandler_;
 };

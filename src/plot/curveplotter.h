@@ -194,7 +194,12 @@ public:
         (void)x;
         return 0;
     }
-    [[nodiscard]] virtual Extended ParameterStep() { return 1; }
+    // How far one trace step moves the parameter, for the window shown with window's axes.
+    [[nodiscard]] virtual Extended ParameterStep(const TAxes& window)
+    {
+        (void)window;
+        return 1;
+    }
     // ParameterAt of the rounded graph point under pixel, with "Mouse figures" figures.
     [[nodiscard]] virtual std::string PointText(const TAxes& axes, QPoint pixel);
     virtual void SetParameterValue(TXY& context, Extended v) { context.Parameter = v; }

@@ -4,6 +4,7 @@
 #include "expr/functions.h"
 #include "graph/displayrounding.h"
 #include "graph/graphparams.h"
+#include "platform/drawinginterrupt.h"
 #include "settings/mathswriter.h"
 
 #include <algorithm>
@@ -19,15 +20,6 @@ constexpr std::uint8_t XShadeKinds[5] = {2, 2, 0, 1, 1};
 [[nodiscard]] bool Defined()
 {
     return EvaluationStatus <= esNormal;
-}
-
-// The ranges of the graph window, or of off-screen axes when there is none.
-TAxisRanges WindowRanges()
-{
-    if (PlotHost)
-        if (const TGraphParams* params = PlotHost->GraphParams())
-            return params->Axes->GetRanges();
-    return TAxes(nullptr).GetRanges();
 }
 
 [[nodiscard]] Extended SampleIntervals()
@@ -302,25 +294,63 @@ bool TYofX::IsNear(TXYSearch& search)
     const Extended tolDependent = swapped ? search.ClipXMin : search.ClipYMin;
     const Extended independent = swapped ? s.y : s.x;
     const Extended target = swapped ? search.SearchX : search.SearchY;
+    if (!mapped) {
+        ResetStatus();
+        return false;
+    }
 
-    Extended value[2] = {0, 0};
-    bool defined = mapped;
-    for (int k = 0; k < 2 && defined; ++k) {
-        const Extended v = independent + (k == 0 ? tolIndependent : -tolIndependent);
+    // Tracking on, as the plotter draws: between two evaluations a pole or
+    // a step of f is reported, and across one the curve is not drawn.
+    const TSwitchScope tracking(Tracking, true);
+    // The dependent value at v, mapped forward; false when undefined. jumped
+    // tells whether f jumped since the evaluation before.
+    auto valueAt = [&](Extended v, Extended& value, bool& jumped) {
         ResetStatus();
         const Extended f = ValueAt(v);
         TRealPoint p = swapped ? TRealPoint{f, v} : TRealPoint{v, f};
+        jumped = EvaluationStatus == esPole || EvaluationStatus == esStep;
         if (!identity)
             p = Matrices.Apply(p);
-        value[k] = swapped ? p.x : p.y;
-        defined = Defined() && std::isfinite(value[k]);
+        value = swapped ? p.x : p.y;
+        return Defined() && std::isfinite(value);
+    };
+    // The curve between two defined values passes through the tolerance box
+    // unless both lie above it or both below it.
+    auto passes = [&](Extended a, Extended b) {
+        const bool bothAbove = a > target + tolDependent && b > target + tolDependent;
+        const bool bothBelow = a < target - tolDependent && b < target - tolDependent;
+        return !bothAbove && !bothBelow;
+    };
+
+    const Extended low = independent - tolIndependent, high = independent + tolIndependent;
+    Extended first = 0, last = 0;
+    bool jumped = false;
+    if (!valueAt(high, first, jumped) || !valueAt(low, last, jumped)) {
+        ResetStatus();
+        return false;
+    }
+    bool near = false;
+    if (!jumped) {
+        near = passes(first, last);
+    } else {
+        // f jumps between the ends (tan x beside its pole), so the ends tell
+        // nothing: the curve is near where a stretch without a jump passes
+        // through the box, tested a pixel at a time as the curve is drawn.
+        constexpr int Pieces = 10;
+        Extended previous = last;
+        bool previousDefined = valueAt(low, previous, jumped);
+        for (int k = 1; k <= Pieces && !near; ++k) {
+            Extended value = 0;
+            const bool defined = valueAt(low + (high - low) * k / Pieces, value, jumped);
+            near = defined && previousDefined && !jumped && passes(previous, value);
+            // As in drawing, a point past a jump starts no stretch (at the
+            // pole itself its value means nothing).
+            previous = value;
+            previousDefined = defined && !jumped;
+        }
     }
     ResetStatus();
-    if (!defined)
-        return false;
-    const bool bothAbove = value[0] > target + tolDependent && value[1] > target + tolDependent;
-    const bool bothBelow = value[0] < target - tolDependent && value[1] < target - tolDependent;
-    return !bothAbove && !bothBelow;
+    return near;
 }
 
 char TYofX::VariableLetter(int index) const
@@ -334,9 +364,9 @@ Extended TYofX::ParameterAt(Extended y, Extended x)
     return Swapped() ? y : x;
 }
 
-Extended TYofX::ParameterStep()
+Extended TYofX::ParameterStep(const TAxes& window)
 {
-    const TAxisRanges r = WindowRanges();
+    const TAxisRanges r = window.GetRanges();
     return (Swapped() ? r.YMax - r.YMin : r.XMax - r.XMin) / SampleIntervals();
 }
 
@@ -521,7 +551,7 @@ bool TYParametric::IsNear(TXYSearch& search)
     return near;
 }
 
-Extended TYParametric::ParameterStep()
+Extended TYParametric::ParameterStep(const TAxes&)
 {
     bool startFailed = false, endFailed = false;
     const Extended start = EvaluateBound(TStart.get(), startFailed);
@@ -622,7 +652,7 @@ Extended TRofTheta::ParameterAt(Extended y, Extended x)
     return a / AngleFactor;
 }
 
-Extended TRofTheta::ParameterStep()
+Extended TRofTheta::ParameterStep(const TAxes&)
 {
     return Turns() * 2 * Pi / AngleFactor / SampleIntervals();
 }
@@ -681,39 +711,54 @@ bool TRofTheta::IsNear(TXYSearch& search)
     }
 
     const int steps = 2 * static_cast<int>(std::min<Extended>(RoundEven(std::fabs(turns) + 0.4L), 1e6L));
-    bool near = false;
-    for (int k = 0; k < steps && !near; ++k, d += step, c += step) {
-        ResetStatus();
-        PointAtAngle(d, search);
-        const TRealPoint a{search.X, search.Y};
-        const bool aDefined = Defined();
-        ResetStatus();
-        PointAtAngle(c, search);
-        const TRealPoint b{search.X, search.Y};
-        if (!aDefined || !Defined())
-            continue;
+    // The chord from a to b meets the box: an end inside it, or the chord
+    // crossing one of its edges.
+    auto chordNear = [&](const TRealPoint& a, const TRealPoint& b) {
         if ((a.x < left && b.x < left) || (a.x > right && b.x > right) || (a.y < bottom && b.y < bottom) ||
             (a.y > top && b.y > top))
-            continue;
-        // An end inside the box, or the chord crossing one of the box's edges.
+            return false;
         auto inside = [&](const TRealPoint& p) {
             return p.x >= left && p.x <= right && p.y >= bottom && p.y <= top;
         };
-        if (inside(a) || inside(b)) {
-            near = true;
-            break;
-        }
+        if (inside(a) || inside(b))
+            return true;
         for (const Extended edge : {left, right}) {
             if ((a.x - edge) * (b.x - edge) <= 0 && a.x != b.x) {
                 const Extended y = a.y + (b.y - a.y) * (edge - a.x) / (b.x - a.x);
-                near = near || (y >= bottom && y <= top);
+                if (y >= bottom && y <= top)
+                    return true;
             }
         }
         for (const Extended edge : {bottom, top}) {
             if ((a.y - edge) * (b.y - edge) <= 0 && a.y != b.y) {
                 const Extended x = a.x + (b.x - a.x) * (edge - a.y) / (b.y - a.y);
-                near = near || (x >= left && x <= right);
+                if (x >= left && x <= right)
+                    return true;
             }
+        }
+        return false;
+    };
+    // One chord across the angles that bound the box cuts inside a curve
+    // that turns within them (a rose's petal tip): the curve is followed
+    // across them as it is drawn, a sample angle at a time.
+    const Extended drawnStep = std::fabs(turns) * turn / std::max(1, search.SampleCount);
+    constexpr int MaximumPieces = 2000;
+    bool near = false;
+    for (int k = 0; k < steps && !near; ++k, d += step, c += step) {
+        const Extended width = c - d;
+        const int pieces = drawnStep > 0 && std::isfinite(width / drawnStep)
+                               ? std::clamp(static_cast<int>(std::ceil(width / drawnStep)), 1, MaximumPieces)
+                               : 1;
+        TRealPoint previous;
+        bool previousDefined = false;
+        for (int piece = 0; piece <= pieces && !near; ++piece) {
+            ResetStatus();
+            PointAtAngle(piece == pieces ? c : d + width * piece / pieces, search);
+            const TRealPoint point{search.X, search.Y};
+            const bool defined = Defined();
+            near = defined && previousDefined && chordNear(previous, point);
+            previous = point;
+            previousDefined = defined;
         }
     }
     ResetStatus();

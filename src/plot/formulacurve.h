@@ -134,7 +134,7 @@ public:
     [[nodiscard]] char VariableLetter(int index) const override;
     [[nodiscard]] Extended ParameterAt(Extended y, Extended x) override;
     // The independent variable's range of the window over N.
-    [[nodiscard]] Extended ParameterStep() override;
+    [[nodiscard]] Extended ParameterStep(const TAxes& window) override;
     // The readout of the independent axis under pixel.
     [[nodiscard]] std::string PointText(const TAxes& axes, QPoint pixel) override;
     void SetParameterValue(TXY& context, Extended v) override;
@@ -201,7 +201,7 @@ public:
     // The t whose point is nearest (x, y): 30 steps over the range, then twice
     // 10 steps around the best so far.
     [[nodiscard]] Extended ParameterAt(Extended y, Extended x) override;
-    [[nodiscard]] Extended ParameterStep() override;
+    [[nodiscard]] Extended ParameterStep(const TAxes& window) override;
     void SetParameterValue(TXY& context, Extended v) override;
 
     TEvaluatorPtr XFormula; // x(t), or θ(t) for a polar parametric curve (owned)
@@ -250,7 +250,7 @@ public:
     [[nodiscard]] char VariableLetter(int index) const override { return index == 0 ? 'r' : 'q'; }
     // The angle of (x, y) in [0, one turn), in the current angle unit.
     [[nodiscard]] Extended ParameterAt(Extended y, Extended x) override;
-    [[nodiscard]] Extended ParameterStep() override;
+    [[nodiscard]] Extended ParameterStep(const TAxes& window) override;
     void SetParameterValue(TXY& context, Extended v) override;
 
     TEvaluatorPtr Revolutions; // the number of turns, evaluated afresh at every use (owned)

@@ -45,15 +45,20 @@ int TGraphRenderer::DrawLines(Canvas& canvas, TGraphParams& params, const TLineS
         TEquationObject* line = lines->LineAt(index);
         if (!LineVisible(line))
             continue;
-        if (BeforeLine)
+        const std::uint8_t mode = DrawMode;
+        const bool shown = index >= VisibleFrom || !(DrawMode & dmDrawVisibly);
+        if (!shown)
+            DrawMode = static_cast<std::uint8_t>(DrawMode & ~dmDrawVisibly);
+        if (BeforeLine && shown)
             BeforeLine(index);
         TCanvasStateSaver saver(canvas);
         auto* curve = index == HighlightLine ? dynamic_cast<TCurvePLotter*>(line) : nullptr;
-        const std::uint8_t mode = DrawMode;
         bool done = false;
         if (curve) {
-            // The halo goes under the curve, so the curve is drawn (and stored) first.
-            if (!Complete(curve->LineStore())) {
+            // The halo goes under the curve, so the curve is drawn (and stored)
+            // first; drawn visibly, it is computed afresh before its halo
+            // shows, rather than announced by the halo of its last drawing.
+            if (!Complete(curve->LineStore()) || (DrawMode & dmDrawVisibly)) {
                 curve->DrawOnGraph(canvas, params);
                 // Computed just now (visibly, when so asked): over the halo its lines are
                 // replayed, without shading its side a second time. A drawing that could
@@ -67,8 +72,8 @@ int TGraphRenderer::DrawLines(Canvas& canvas, TGraphParams& params, const TLineS
         if (!done)
             line->DrawOnGraph(canvas, params);
         DrawMode = mode;
-        if (PauseBetweenLines && BetweenLines && index + 1 < lines->LineCount() && lines->LineCount() > 1 &&
-            DrawingCompleted)
+        if (PauseBetweenLines && BetweenLines && shown && index + 1 < lines->LineCount() &&
+            lines->LineCount() > 1 && DrawingCompleted)
             BetweenLines();
     }
     return index;

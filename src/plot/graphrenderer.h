@@ -34,6 +34,10 @@ public:
     bool PauseBetweenLines = false;
     // The selected line, drawn over a light halo on screen (-1: none).
     int HighlightLine = -1;
+    // While drawing visibly, the lines before this index are drawn from
+    // their stored drawings as usual, without being selected or paused
+    // after: only the lines from here on are shown being drawn.
+    int VisibleFrom = 0;
 
     // Fills rect with the background colour and draws grid and axes.
     static void DrawBackground(Canvas& canvas, TGraphParams& params, const QRect& rect);

@@ -108,22 +108,18 @@ public:
         previous_.assign(width, {});
         current_.assign(width, {});
 
-        bool previousPlotted = false;
-        bool previousEndSign = false;
         recording_ = context_.Store != nullptr;
         for (int i = firstRow; i <= lastRow; ++i) {
             const Extended y = yMin_ + i * dy_;
-            rowPlotted_ = false;
-            bool endSign = false;
-            if (!ScanRow(y, endSign))
+            if (!ScanRow(y))
                 return false;
-            // Where the curve runs along between two rows, the rows miss it:
-            // the columns between them are searched instead.
-            if (i > firstRow &&
-                (rowPlotted_ != previousPlotted || (!rowPlotted_ && endSign != previousEndSign)))
+            // Where the curve runs along between two rows the rows miss it,
+            // and a row that crosses one branch says nothing of another
+            // (a horizontal line crossed by a vertical one): every column
+            // between every two rows is searched too, from the values of F
+            // the rows kept, so the search costs no evaluation of its own.
+            if (i > firstRow)
                 ScanColumns(y);
-            previousPlotted = rowPlotted_;
-            previousEndSign = endSign;
             std::swap(previous_, current_);
             FlushPoints();
         }
@@ -164,7 +160,7 @@ private:
     // there is the jump of F, not a crossing of the curve.
     static bool Jumped() { return EvaluationStatus == esPole || EvaluationStatus == esStep; }
 
-    bool ScanRow(Extended y, bool& endSign)
+    bool ScanRow(Extended y)
     {
         Variables.y = y;
         Extended previousX = 0, previousValue = 0;
@@ -193,7 +189,6 @@ private:
             previousValue = f;
             previousSign = sign;
         }
-        endSign = previousSign;
         return true;
     }
 
@@ -282,7 +277,6 @@ private:
     // with the curve's pen (so its width shapes the dot).
     void PlotPoint(Extended x, Extended y)
     {
-        rowPlotted_ = true;
         const std::uint8_t saved = EvaluationStatus;
         const QPoint p = axes_.ValueToPixel(x, y);
         EvaluationStatus = saved;
@@ -328,7 +322,6 @@ private:
     bool boundary_ = false;
     bool shading_ = false;
     bool drawing_ = true;
-    bool rowPlotted_ = false;
     bool recording_ = false; // the dots go into the context's store as well
     bool remembers_ = true;  // evaluating F again at a point may change what it remembers
     std::vector<TSample> previous_, current_;

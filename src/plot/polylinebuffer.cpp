@@ -7,6 +7,7 @@
 #include <QPaintEngine>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -18,13 +19,16 @@ const QPoint PencilHidden(-100, -100);
 
 // The pencil drawn by inverting the pixels under its shape: white where it
 // is, black (which leaves the destination alone) elsewhere. Its drawing point
-// is the bottom-left corner.
-QImage MakePencilImage()
+// is the bottom-left corner. It is drawn at the device's pixel ratio, so it
+// stays crisp on a screen with more than one pixel to the logical one.
+QImage MakePencilImage(qreal ratio)
 {
-    QImage image(PencilWidth, PencilHeight, QImage::Format_RGB32);
+    ratio = std::max<qreal>(1, ratio);
+    QImage image(QSize(PencilWidth, PencilHeight) * ratio, QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
     image.fill(Qt::black);
     QPainter painter(&image);
-    painter.setPen(Qt::white);
+    painter.setPen(QPen(Qt::white, 1));
     // The lead tip at the bottom-left, the wooden cone, then the shaft up to the right.
     for (int i = 0; i < 6; ++i)
         painter.drawLine(0, PencilHeight - 1 - i, i, PencilHeight - 1);
@@ -49,7 +53,7 @@ TPolyLineBuffer::TPolyLineBuffer(TCurvePLotter& curve, Canvas& canvas, TXY& cont
     pencil_ = context_.Pencil && context_.JoinPoints && engine && engine->type() == QPaintEngine::Raster;
     if (pencil_) {
         canvas_.SetFontColour(clBlack);
-        pencilImage_ = MakePencilImage();
+        pencilImage_ = MakePencilImage(canvas_.Painter().device()->devicePixelRatioF());
         pencilStart_ = std::chrono::steady_clock::now();
         pencilDelay_ = Configuration.RepeatsDelay;
         pencilWidth_ = PencilWidth / xAxis.Scale;

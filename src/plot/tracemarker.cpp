@@ -62,7 +62,7 @@ void TTraceMarker::Step(int direction, const TGraphParams& params)
 {
     if (!Curve)
         return;
-    const Extended step = Curve->ParameterStep();
+    const Extended step = Curve->ParameterStep(*params.Axes);
     if (!std::isfinite(static_cast<double>(step)) || step == 0)
         return;
     SetValue(TraceValue + (direction >= 0 ? step : -step), params);
@@ -77,8 +77,17 @@ void TTraceMarker::Hide()
     TBitMapMarker::Hide();
 }
 
+bool TTraceMarker::InWindow(const TGraphParams& params) const
+{
+    const TAxis& x = *params.Axes->XAxis;
+    const TAxis& y = *params.Axes->YAxis;
+    return AnchorX >= x.Min && AnchorX <= x.ShownMax() && AnchorY >= y.Min && AnchorY <= y.ShownMax();
+}
+
 void TTraceMarker::Draw(Canvas& canvas, const TGraphParams& params)
 {
-    if (!Undefined)
+    // Off the window the marker would be drawn where the curve is not (far
+    // points are drawn on the window's edge); the status line says where it is.
+    if (!Undefined && InWindow(params))
         TBitMapMarker::Draw(canvas, params);
 }

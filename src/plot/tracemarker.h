@@ -27,7 +27,10 @@ public:
     void Step(int direction, const TGraphParams& params);
     // Hiding also clears the status text the marker put there.
     void Hide() override;
+    // Draws the marker when its point is defined and lies in the window.
     void Draw(Canvas& canvas, const TGraphParams& params) override;
+    // The marker's point lies within the window's ranges.
+    [[nodiscard]] bool InWindow(const TGraphParams& params) const;
     // The status-line text for the marker's point.
     [[nodiscard]] std::string StatusText(const TGraphParams& params) const;
 

@@ -1,9 +1,8 @@
 #include "settings/mathsreader.h"
 
 #include <cctype>
-#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <limits>
 
 int CompareVersions(std::string_view a, std::string_view b)
@@ -141,17 +140,32 @@ bool ParseDocumentReal(std::string_view text, long double& value)
         text.remove_suffix(1);
     if (text.empty() || text.size() > 64)
         return false;
-    const std::string copy(text);
-    char* end = nullptr;
-    errno = 0;
-    const long double result = std::strtold(copy.c_str(), &end);
-    if (end != copy.c_str() + copy.size() || !std::isfinite(result))
-        return false;
     // Hexadecimal forms and the names of infinities are not document numbers.
-    for (char c : copy)
-        if (!(std::isdigit(static_cast<unsigned char>(c)) || c == '.' || c == '-' || c == '+' || c == 'E' ||
-              c == 'e'))
+    for (char c : text)
+        if (!((c >= '0' && c <= '9') || c == '.' || c == '-' || c == '+' || c == 'E' || c == 'e'))
             return false;
+    // The standard conversion reads the decimal point whatever the user's
+    // locale says; it takes no plus sign, which documents may carry.
+    std::string_view number = text;
+    if (number.front() == '+') {
+        number.remove_prefix(1);
+        if (number.empty() || number.front() == '-' || number.front() == '+')
+            return false;
+    }
+    long double result = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), result);
+    if (end != number.data() + number.size())
+        return false;
+    if (error == std::errc::result_out_of_range) {
+        // Too small to hold is nothing; too large is not a number.
+        const auto exponent = number.find_first_of("eE");
+        if (exponent == std::string_view::npos || exponent + 1 >= number.size() ||
+            number[exponent + 1] != '-')
+            return false;
+        result = number.front() == '-' ? -0.0L : 0.0L;
+    } else if (error != std::errc() || !std::isfinite(result)) {
+        return false;
+    }
     value = result;
     return true;
 }

@@ -136,3 +136,75 @@ TEST_F(DrawModeTest, TheSelectedLineIsComputedOnceWhenDrawnVisibly)
     window->SelectLine(0);
     EXPECT_EQ(polls(), unselected) << "the halo's curve was computed again";
 }
+
+TEST_F(DrawModeTest, LinesBeforeTheFirstDrawnVisiblyAreReplayedNotComputed)
+{
+    // The plotter polls between samples: the polls count the work.
+    auto polls = [&](int stale, int first) {
+        window->LinesChanged(stale);
+        interrupt.polls = 0;
+        window->DrawVisibly(first);
+        return interrupt.polls;
+    };
+    ShowLines({"y=x{^{3}-3x"});
+    const int alone = polls(0, 0);
+    EXPECT_GT(alone, 0);
+    ShowLines({"y=sin x", "y=x{^{3}-3x"});
+    // Only the second line is drawn visibly, whether the picture was stale
+    // from it on or as a whole (a line entered before others, a redraw):
+    // the first comes from its stored drawing.
+    EXPECT_EQ(polls(1, 1), alone);
+    EXPECT_EQ(polls(0, 1), alone);
+    EXPECT_TRUE(demonstrated.empty());
+}
+
+TEST_F(DrawModeTest, ASelectedLineDrawnVisiblyGetsItsHaloOnlyOnceDrawn)
+{
+    ShowLines({"y=2x+1"});
+    window->SelectLine(0);
+    window->repaint();
+    // Beside the line the halo shows once the line is drawn.
+    const QPoint beside = window->Params().Axes->ValueToPixel(0.25L, 1.5L) + QPoint(2, 0);
+    const QRgb white = qRgb(255, 255, 255);
+    ASSERT_NE(window->grab().toImage().pixel(beside), white);
+    // While the line is being drawn again, what shows at its first poll is
+    // the picture without the halo of its last drawing.
+    class TLookAtFirstPoll : public TDrawingInterrupt {
+    public:
+        explicit TLookAtFirstPoll(QWidget& window) : window_(window) {}
+        TInterruptRequest Poll() override
+        {
+            if (first.isNull())
+                first = window_.grab().toImage();
+            return {};
+        }
+        QImage first;
+
+    private:
+        QWidget& window_;
+    } look(*window);
+    InstallDrawingInterrupt(&look);
+    window->DrawVisibly();
+    InstallDrawingInterrupt(&interrupt);
+    ASSERT_FALSE(look.first.isNull());
+    EXPECT_EQ(look.first.pixel(beside), white);
+    EXPECT_NE(window->grab().toImage().pixel(beside), white);
+}
+
+TEST_F(DrawModeTest, EscapeInADemonstrationThatMovedTheSelectionStopsForGood)
+{
+    ShowLines({"y=x", "y=2x", "y=3x"});
+    window->SelectLine(0);
+    window->repaint();
+    window->DemonstrateLine = [this](int index) {
+        demonstrated.push_back(index);
+        window->SelectLine(index);
+    };
+    // The first line takes 1001 polls: Escape comes while the second is drawn.
+    interrupt.polls = 0;
+    interrupt.escapeAt = 1500;
+    window->DrawVisibly(0, true);
+    EXPECT_EQ(demonstrated, (std::vector<int>{0, 1}));
+    EXPECT_EQ(window->SelectedIndex(), 1);
+    EXPECT_EQ(interrupt.polls, 1500) << "the abandoned drawing started again";
+}

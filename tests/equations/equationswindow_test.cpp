@@ -11,9 +11,13 @@
 #include "formula/formulalayout.h"
 #include "formula/markup.h"
 #include "platform/canvas.h"
+#include "platform/codepage.h"
 #include "plot/curveplotter.h"
 #include "plot/formulacurve.h"
 #include "settings/configuration.h"
+#include "shownpicture.h"
+#include "testfonts.h"
+#include "testpictures.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -64,9 +68,7 @@ protected:
         box = std::make_unique<TEquationsScrolling>();
         window = new TTestWindow;
         window->messages = &messages;
-        QFont font("DejaVu Sans");
-        font.setPixelSize(16);
-        window->setFont(font);
+        window->setFont(DejaVuSans(16));
         box->SetEquationsWindow(window);
         label = std::make_unique<QLabel>();
         window->ErrorReporter = label.get();
@@ -396,7 +398,7 @@ TEST_F(EquationsWindowTest, TheWindowLooksRight)
     Type("y=2x");
     QApplication::processEvents();
     const QImage picture = box->grab().toImage();
-    picture.save("/tmp/equationswindow.png");
+    KeepForInspection(picture, "equationswindow.png");
     // The edited line has its tinted background; a selected line not being
     // edited a dotted frame; the derived line is indented one tab stop.
     const QRect edited = window->LineRect(window->SelectedIndex());
@@ -411,7 +413,7 @@ TEST_F(EquationsWindowTest, TheWindowLooksRight)
     Click(Middle(1));
     QApplication::processEvents();
     const QImage selected = box->grab().toImage();
-    selected.save("/tmp/equationswindow_selected.png");
+    KeepForInspection(selected, "equationswindow_selected.png");
     const QRect frame = window->LineRect(1);
     int dots = 0;
     for (int y = frame.top(); y <= frame.bottom(); ++y)
@@ -455,7 +457,7 @@ TEST_F(EquationsWindowTest, PrintedPagesHaveATitleAndNoSelectionMarks)
         header = window->PrintHeader(canvas, page.width(), 2, "Lumacurve", "Homework");
         window->PrintLines(canvas, QPoint(0, header));
     }
-    page.save("/tmp/equationswindow_print.png");
+    KeepForInspection(page, "equationswindow_print.png");
     EXPECT_GT(header, 10);
     // The title is centred: ink on both sides of the middle, none at the edges.
     auto inkIn = [&](int x0, int x1, int y0, int y1) {
@@ -472,6 +474,81 @@ TEST_F(EquationsWindowTest, PrintedPagesHaveATitleAndNoSelectionMarks)
     const QRect edited = window->LineRect(1).translated(0, header);
     EXPECT_EQ(page.pixelColor(edited.topLeft() + QPoint(1, 1)), QColor(Qt::white));
     EXPECT_GT(inkIn(0, 200, header, header + window->LineRect(30000).bottom()), 0) << "the lines are printed";
+}
+
+TEST_F(EquationsWindowTest, LinesBelowFollowWhenTheEditedLineGrowsOrShrinks)
+{
+    const int flash = QApplication::cursorFlashTime();
+    QApplication::setCursorFlashTime(0);
+    for (const char* text : {"y=1", "y=2", "y=3", "y=4"})
+        TypeLine(text);
+    Click(Middle(1));
+    Click(Middle(1));
+    ASSERT_EQ(window->Line(), window->ItemAt(1));
+    QTest::keyClick(window, Qt::Key_End);
+    (void)shownpicture::Shown(window);
+    const int before = window->LineRect(2).top();
+    // A fraction makes the line taller; a second one inside it taller still.
+    Type("+");
+    QTest::keyClick(window, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(shownpicture::StaleMarks(window), QRect());
+    QTest::keyClick(window, Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(shownpicture::StaleMarks(window), QRect());
+    EXPECT_GT(window->LineRect(2).top(), before);
+    // Deleting them makes it shorter again.
+    for (int i = 0; i < 2; ++i) {
+        QTest::keyClick(window, Qt::Key_Backspace);
+        QTest::keyClick(window, Qt::Key_Right);
+        QTest::keyClick(window, Qt::Key_Backspace);
+    }
+    EXPECT_EQ(Markup(1), "y=2+");
+    EXPECT_EQ(window->LineRect(2).top(), before);
+    EXPECT_EQ(shownpicture::StaleMarks(window), QRect());
+    QApplication::setCursorFlashTime(flash);
+}
+
+TEST_F(EquationsWindowTest, WholeLinesKeepEveryCodePageCharacterThroughTheClipboard)
+{
+    // The symbols the keyboard types, the angle marks (descriptions 46 and
+    // 47, written as 0xAA and 0xAB) and every other 8-bit Symbol code.
+    std::vector<std::string> markups = {"y={\xB1"
+                                        "2x",
+                                        "y=2{\xB4"
+                                        "x",
+                                        "y{\xA3"
+                                        "x",
+                                        "y{\xB3"
+                                        "x",
+                                        "r=2{q",
+                                        "y=sin(x{^{\xAA})",
+                                        "y={p"};
+    for (int code = 0x80; code <= 0xFF; ++code)
+        markups.push_back(std::string("a={") + static_cast<char>(code));
+    for (const std::string& markup : markups) {
+        SCOPED_TRACE(markup);
+        auto line = std::make_unique<TEditor>();
+        line->SetElements(ElementsFromText(markup));
+        TEquationObject* placed = line.get();
+        window->InsertObject(std::move(line));
+        window->SetSelected(window->List().IndexOf(placed));
+        ASSERT_EQ(window->SelectedObject(), placed);
+        ASSERT_EQ(window->Line(), nullptr);
+        const std::string written = ElementsToText(placed->Elements());
+        // Copy and drag text hold the characters the code page stands for.
+        window->CopyToClipboard();
+        EXPECT_EQ(QApplication::clipboard()->text(), AnsiToQString(written));
+        std::unique_ptr<QMimeData> dragged(window->LineMimeData());
+        EXPECT_EQ(dragged->text(), AnsiToQString(written));
+        // Cut, then pasted into a new line (the Edit menu's Paste), the line
+        // comes back as it was.
+        window->CutToClipboard();
+        EXPECT_EQ(window->List().IndexOf(placed), -1);
+        window->PasteFromClipboard();
+        ASSERT_NE(window->Line(), nullptr);
+        EXPECT_EQ(ElementsToText(window->Line()->Elements()), written);
+        window->DeleteObject(window->Line());
+    }
+    EXPECT_TRUE(messages.empty());
 }
 
 } // namespace

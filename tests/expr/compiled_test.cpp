@@ -202,10 +202,11 @@ TEST(CompiledFormula, FollowsDeclarationsTheAngleUnitAndBranches)
     TTestFunctionLine entered("f", B('*', C(7), MakeParameterNode()));
     ASSERT_TRUE(world.f->Function().Exchange(entered.Function()));
     EXPECT_EQ(compiled.Evaluate(tree.get()), 21 + 10);
-    // A family member adds its steps.
+    // A family member adds its steps: k was declared as 2.5, so its step is
+    // a tenth of that, 0.25, and the third member is k + 2 × 0.25.
     Family.constant = &world.k->Constant();
     Family.memberIndex = 2;
-    EXPECT_EQ(compiled.Evaluate(tree.get()), 21 + 10 + 2 * world.k->Constant().Step().Value());
+    EXPECT_EQ(compiled.Evaluate(tree.get()), 21 + 10 + 0.5L);
     EXPECT_TRUE(Family.used);
     Family.constant = nullptr;
 

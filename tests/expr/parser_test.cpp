@@ -150,30 +150,36 @@ struct TErrorCase {
 TEST_F(ParserTest, ProblemsAreReportedWithMessageAndPosition)
 {
     const TErrorCase cases[] = {
-        {"1..2", AllVariables, ParseMessage::TwoPoints, 0},
-        {".", AllVariables, ParseMessage::NumberAfterPoint, 0},
-        {"123456789012345678901234567890123456789", AllVariables, ParseMessage::TooBig, 0},
-        {"{sqrt{-1}", AllVariables, ParseMessage::Complex, 0},
-        {"1/0", AllVariables, ParseMessage::TooBig, 0},
-        {"2.5!", AllVariables, ParseMessage::NotInteger, 0},
-        {"sin{^{1.5}x", AllVariables, ParseMessage::BadIndex, 0},
-        {"(x+1", AllVariables, ParseMessage::RightBracket, 4},
-        {"x+1)", AllVariables, ParseMessage::LeftBracket, 3},
-        {"|x", AllVariables, ParseMessage::ModulusSign, 2},
-        {"x+", AllVariables, ParseMessage::NotUnderstood, 2},
-        {"x$", AllVariables, ParseMessage::BadCharacter, 1},
-        {"x+y", avX, ParseMessage::BadVariable, 2},
+        // numbers: a second point, and a point without a digit
+        {"1..2", AllVariables, "You cannot have two points in a number", 0},
+        {"1.2.3", AllVariables, "You cannot have two points in a number", 0},
+        {"x+0.5.5", AllVariables, "You cannot have two points in a number", 2},
+        {".", AllVariables, "There must be a number after the decimal point", 0},
+        {"x+.", AllVariables, "There must be a number after the decimal point", 2},
+        {"5.+x", AllVariables, nullptr, -1},
+        {".5x", AllVariables, nullptr, -1},
+        {"123456789012345678901234567890123456789", AllVariables, "This number is too big", 0},
+        {"{sqrt{-1}", AllVariables, "This number is complex", 0},
+        {"1/0", AllVariables, "This number is too big", 0},
+        {"2.5!", AllVariables, "This number must be an integer", 0},
+        {"sin{^{1.5}x", AllVariables, "This must be a positive whole number or -1", 0},
+        {"(x+1", AllVariables, "Right bracket missing", 4},
+        {"x+1)", AllVariables, "Left bracket missing", 3},
+        {"|x", AllVariables, "Missing modulus sign", 2},
+        {"x+", AllVariables, "I do not understand this formula", 2},
+        {"x$", AllVariables, "I do not understand this character or word", 1},
+        {"x+y", avX, "You cannot have this variable here", 2},
         {"2x+3y", avX | avY, nullptr, -1},
-        {"x*", AllVariables, ParseMessage::NotUnderstood, 2},
-        {"for", AllVariables, ParseMessage::WordInMiddle, 0},
-        {"{/{}{2}", AllVariables, ParseMessage::EmptyCell, 0},
+        {"x*", AllVariables, "I do not understand this formula", 2},
+        {"for", AllVariables, "You cannot put this word in the middle of this formula", 0},
+        {"{/{}{2}", AllVariables, "You must put a formula here", 0},
         // a missing operand is reported where it is missing, not at the start
-        {"x+()", AllVariables, ParseMessage::NotUnderstood, 3},
-        {"sin()", AllVariables, ParseMessage::NotUnderstood, 4},
-        {"xxxx(x+)", AllVariables, ParseMessage::NotUnderstood, 7},
+        {"x+()", AllVariables, "I do not understand this formula", 3},
+        {"sin()", AllVariables, "I do not understand this formula", 4},
+        {"xxxx(x+)", AllVariables, "I do not understand this formula", 7},
         // a failing constant is reported where its operand starts
-        {"x+(2-3){^{0.5}", AllVariables, ParseMessage::Complex, 2},
-        {"x+(2-3)^0.5", AllVariables, ParseMessage::Complex, 2},
+        {"x+(2-3){^{0.5}", AllVariables, "This number is complex", 2},
+        {"x+(2-3)^0.5", AllVariables, "This number is complex", 2},
     };
     for (const TErrorCase& row : cases) {
         auto parsed = Parse(row.markup, row.allowed);
@@ -191,11 +197,11 @@ TEST_F(ParserTest, FirstSpecificMessageWinsAndParsingGoesOn)
 {
     // y is not allowed, then a bracket is missing: the first specific message stays
     auto parsed = Parse("y+(x", avX);
-    EXPECT_EQ(parsed->message, ParseMessage::BadVariable);
+    EXPECT_EQ(parsed->message, "You cannot have this variable here");
     EXPECT_EQ(parsed->position, 0);
     // the error points at the element holding the problem
     parsed = Parse("x+{/{1}{y}", avX);
-    EXPECT_EQ(parsed->message, ParseMessage::BadVariable);
+    EXPECT_EQ(parsed->message, "You cannot have this variable here");
     ASSERT_NE(parsed->params.error.element, nullptr);
     auto* run = dynamic_cast<TStringEditObject*>(parsed->params.error.element);
     ASSERT_NE(run, nullptr);
@@ -205,7 +211,7 @@ TEST_F(ParserTest, FirstSpecificMessageWinsAndParsingGoesOn)
 TEST_F(ParserTest, AnErrorInsideAFractionKeepsItsElement)
 {
     auto parsed = Parse("xxxx+{/{x+}{2}");
-    EXPECT_EQ(parsed->message, ParseMessage::NotUnderstood);
+    EXPECT_EQ(parsed->message, "I do not understand this formula");
     EXPECT_EQ(parsed->position, 2);
     auto* run = dynamic_cast<TStringEditObject*>(parsed->params.error.element);
     ASSERT_NE(run, nullptr);
@@ -299,7 +305,7 @@ TEST_F(ParserTest, SingleVariableModeKeepsTheFirstVariable)
     TParseParams params;
     StartParse(params, elements.get(), avX | avY, nullptr, true, EndOrTabTerminators());
     TEvaluatorPtr tree = ParseExpression(params);
-    EXPECT_STREQ(params.error.message, ParseMessage::BadVariable);
+    EXPECT_STREQ(params.error.message, "You cannot have this variable here");
     EXPECT_EQ(params.error.position, 2);
     EXPECT_EQ(params.usedVariables, avX);
     ASSERT_EQ(params.variablePositions.size(), 1u);
@@ -309,7 +315,7 @@ TEST_F(ParserTest, SingleVariableModeKeepsTheFirstVariable)
 TEST_F(ParserTest, ThetaIsAllowedOnlyWhereAsked)
 {
     EXPECT_EQ(Parse("2{q", avTheta)->message, "");
-    EXPECT_EQ(Parse("2{q", avX)->message, ParseMessage::BadVariable);
+    EXPECT_EQ(Parse("2{q", avX)->message, "You cannot have this variable here");
 }
 
 TEST_F(ParserTest, WholeNumbersAndWords)
@@ -318,7 +324,7 @@ TEST_F(ParserTest, WholeNumbersAndWords)
     TParseParams params;
     StartParse(params, elements.get(), 0, nullptr, false, EndOrTabTerminators());
     (void)ReadWholeNumber(params, true);
-    EXPECT_STREQ(params.error.message, ParseMessage::NotInteger);
+    EXPECT_STREQ(params.error.message, "This number must be an integer");
 
     elements = ElementsFromText("-3");
     StartParse(params, elements.get(), 0, nullptr, false, EndOrTabTerminators());
@@ -327,7 +333,7 @@ TEST_F(ParserTest, WholeNumbersAndWords)
     elements = ElementsFromText("-3");
     StartParse(params, elements.get(), 0, nullptr, false, EndOrTabTerminators());
     (void)ReadWholeNumber(params, true);
-    EXPECT_STREQ(params.error.message, ParseMessage::NotPositive);
+    EXPECT_STREQ(params.error.message, "This must be a positive number");
 
     // "for" ends the expression as a word when words are allowed
     elements = ElementsFromText("for x");
@@ -353,14 +359,14 @@ TEST_F(ParserTest, HostileInputIsRefusedWithAMessage)
     TParseParams params;
     StartParse(params, deep.get(), avX, nullptr, false, EndOrTabTerminators());
     TEvaluatorPtr tree = ParseExpression(params);
-    EXPECT_STREQ(params.error.message, ParseMessage::NotUnderstood);
+    EXPECT_STREQ(params.error.message, "I do not understand this formula");
 
     // as many minus signs and functions
     FreeList(deep->next);
     deep->next = new TStringEditObject(std::string(100000, '-') + "x");
     StartParse(params, deep.get(), avX, nullptr, false, EndOrTabTerminators());
     tree = ParseExpression(params);
-    EXPECT_STREQ(params.error.message, ParseMessage::NotUnderstood);
+    EXPECT_STREQ(params.error.message, "I do not understand this formula");
 
     // a very long sum builds a tree too tall to evaluate safely
     std::string sum = "x";
@@ -370,7 +376,7 @@ TEST_F(ParserTest, HostileInputIsRefusedWithAMessage)
     deep->next = new TStringEditObject(sum);
     StartParse(params, deep.get(), avX, nullptr, false, EndOrTabTerminators());
     tree = ParseExpression(params);
-    EXPECT_STREQ(params.error.message, ParseMessage::NotUnderstood);
+    EXPECT_STREQ(params.error.message, "I do not understand this formula");
 
     // a sum within the bound is fine
     sum = "x";
@@ -405,7 +411,7 @@ TEST_F(ParserTest, DeclaredNamesAreFoundAndSelfReferenceRefused)
     const std::string name = "k";
     params.definedName = &name;
     TEvaluatorPtr tree = ParseExpression(params);
-    EXPECT_STREQ(params.error.message, ParseMessage::SelfReference);
+    EXPECT_STREQ(params.error.message, "A name cannot refer to itself");
 
     // unknown names wait for a definition when a list is given; trailing variables are given back
     std::vector<std::string> undefined;
@@ -414,7 +420,7 @@ TEST_F(ParserTest, DeclaredNamesAreFoundAndSelfReferenceRefused)
     EXPECT_EQ(undefined, (std::vector<std::string>{"a", "b"}));
 
     // without a list of declared names an unknown letter is a bad character
-    EXPECT_EQ(Parse("ax", avX)->message, ParseMessage::BadCharacter);
+    EXPECT_EQ(Parse("ax", avX)->message, "I do not understand this character or word");
     // a typed name equal to a description text is refused (markup would read it as the description)
     TElementList typed(new TEditorObject);
     typed->next = new TStringEditObject("angle");
@@ -423,7 +429,7 @@ TEST_F(ParserTest, DeclaredNamesAreFoundAndSelfReferenceRefused)
     params.declaredNames = &lines;
     params.definedName = nullptr;
     tree = ParseExpression(params);
-    EXPECT_STREQ(params.error.message, ParseMessage::ReservedName);
+    EXPECT_STREQ(params.error.message, "You cannot use this name for a constant");
 }
 
 TEST_F(ParserTest, DeclaredFunctionsTakeTheirOwnArguments)

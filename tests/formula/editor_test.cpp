@@ -393,3 +393,26 @@ TEST(EditorEditing, CopyNeedsBothEndsInOneListAndARefusedPasteLeavesTheCaret)
     EXPECT_EQ(window.tooLong, 1);
     line.window = nullptr;
 }
+
+TEST(EditorEditing, InsertedElementsLeaveTheCaretAfterTextAndInsideANewStructure)
+{
+    const struct {
+        const char* inserted;
+        const char* typed;
+        std::string markup;
+    } rows[] = {
+        {"y=", "x", "y=x"},             // text is stepped over whole
+        {"{/{}{}", "1", "{/{1}{}"},     // a structure is entered
+        {"{p", "2", "{p2"},             // a symbol is stepped over
+        {"ab{/{}{}", "c", "abc{/{}{}"}, // text first: the caret stops before the structure
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.inserted);
+        TEditor line;
+        line.SetElements(TElementList(new TEditorObject));
+        line.Remeasure();
+        ASSERT_TRUE(line.TypeElements(ElementsFromText(row.inserted)));
+        ASSERT_TRUE(line.TypeText(row.typed));
+        EXPECT_EQ(ElementsToText(line.Elements()), row.markup);
+    }
+}

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <memory>
 #include <set>
 #include <string>
@@ -170,27 +173,64 @@ TEST(Elements, FindAnswersTheElementOfThisListThatHoldsTheTarget)
     EXPECT_EQ(after->Find(deepest), nullptr);
 }
 
+// An element that counts its freeing and notes how deep in the stack it
+// happened: freeing by recursion would free nested elements ever deeper.
+class TCountedElement : public TSpecialChar {
+public:
+    TCountedElement() : TSpecialChar('p') {}
+    ~TCountedElement() override
+    {
+        ++freed;
+        const auto here = reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0));
+        lowest = std::min(lowest, here);
+        highest = std::max(highest, here);
+    }
+    static void Reset()
+    {
+        freed = 0;
+        lowest = std::numeric_limits<std::uintptr_t>::max();
+        highest = 0;
+    }
+    // How far apart on the stack the deepest and the shallowest freeing were.
+    static std::uintptr_t Spread() { return highest >= lowest ? highest - lowest : 0; }
+
+    static inline std::size_t freed = 0;
+    static inline std::uintptr_t lowest = 0, highest = 0;
+};
+
 TEST(Elements, VeryLongAndVeryDeepListsAreFreedWithoutRecursion)
 {
-    // A million elements along one list: far more than the stack has frames.
+    // Far less than one frame per element: the freeing loops at one depth.
+    constexpr std::uintptr_t MostSpread = 16 * 1024;
+
+    // A million elements along one list.
+    TCountedElement::Reset();
     TEditorObject* head = new TEditorObject;
     TEditorObject* tail = head;
     for (int i = 0; i < 1000000; ++i) {
-        tail->next = new TSpecialChar('p');
+        tail->next = new TCountedElement;
         tail = tail->next;
     }
     FreeList(head);
+    EXPECT_EQ(TCountedElement::freed, 1000000u);
+    EXPECT_LT(TCountedElement::Spread(), MostSpread);
 
-    // Two hundred thousand fractions each inside the previous one's numerator.
+    // Ten thousand fractions each inside the previous one's numerator, with
+    // an element in every numerator and denominator.
+    TCountedElement::Reset();
     auto* outer = new TFractionObject;
     TFractionObject* inner = outer;
-    for (int i = 0; i < 200000; ++i) {
+    for (int i = 0; i < 10000; ++i) {
+        auto* counted = new TCountedElement;
         auto* next = new TFractionObject;
-        inner->Cell(0)->next = next;
+        inner->Cell(0)->next = counted;
+        counted->next = next;
+        inner->Cell(1)->next = new TCountedElement;
         inner = next;
     }
     delete outer;
-    SUCCEED();
+    EXPECT_EQ(TCountedElement::freed, 20000u);
+    EXPECT_LT(TCountedElement::Spread(), MostSpread);
 }
 
 TEST(Elements, StructuredElementsWriteTheirKeywordAndCells)

@@ -6,6 +6,8 @@
 #include "formula/markup.h"
 #include "settings/configuration.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -20,6 +22,8 @@ protected:
     {
         previous_ = SetFormulaHeight(16);
         FormulaReferenceHeight = 16;
+        // The worked numbers below are those of this font.
+        ASSERT_EQ(QFontInfo(FormulaFont(16)).family(), "DejaVu Sans");
     }
     void TearDown() override { SetFormulaHeight(previous_); }
 
@@ -60,19 +64,21 @@ TEST_F(FormulaLayout, TabsEndOnStopsOfOneMAndAreAtLeastOneMWide)
     EXPECT_EQ(tab->layoutX + tab->layoutWidth, TabEnd(W("ab", 16)));
 }
 
-TEST_F(FormulaLayout, FractionsCentreTheNarrowerCellAndStackAroundHalfTheSmallHeight)
+TEST_F(FormulaLayout, FractionsCentreTheNarrowerCellAndStackTheirCellsAroundTheBar)
 {
     const int g = 4;
     const int s = 12;
     const struct {
         const char* markup;
         int numerator, denominator; // widths of the cells, the empty box counted
-        int below;                  // height of the denominator: S when empty
     } rows[] = {
-        {"{/{11}{1}", W("11", s), W("1", s), T(s)},
-        {"{/{1}{1234}", W("1", s), W("1234", s), T(s)},
-        {"{/{123}{}", W("123", s), EmptyCellWidth, s},
+        {"{/{11}{1}", W("11", s), W("1", s)},
+        {"{/{1}{1234}", W("1", s), W("1234", s)},
+        {"{/{123}{}", W("123", s), EmptyCellWidth},
     };
+    // DejaVu Sans at 16 pixels: ascent 15, the middle of "=" 5.0 above the
+    // baseline, so the one-pixel bar lies on row 9 of the text row.
+    const int bar = 9;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.markup);
         auto line = Line(row.markup);
@@ -82,11 +88,17 @@ TEST_F(FormulaLayout, FractionsCentreTheNarrowerCellAndStackAroundHalfTheSmallHe
         EXPECT_EQ(fraction->layoutWidth, g + widest + g);
         EXPECT_EQ(fraction->CellRecord(0).dx, g + (widest - row.numerator) / 2);
         EXPECT_EQ(fraction->CellRecord(1).dx, g + (widest - row.denominator) / 2);
-        // The numerator ends S/2 below the text row's top, the denominator starts there.
-        EXPECT_EQ(fraction->CellRecord(0).dy, s / 2 - T(s));
-        EXPECT_EQ(fraction->CellRecord(1).dy, s / 2);
-        EXPECT_EQ(line->raise, T(s) - s / 2);
-        EXPECT_EQ(line->height, std::max(16 + line->raise, T(s) + row.below));
+        // The numerator's row, descenders and all, ends a pixel above the bar;
+        // the denominator's figures, brackets and tall letters start a pixel
+        // below it: at 12 pixels they reach 9.2 above the baseline (10 whole
+        // pixels), the ascent is 11, so the row starts 1 pixel higher.
+        const TSubList& numerator = fraction->CellRecord(0);
+        const TSubList& denominator = fraction->CellRecord(1);
+        EXPECT_EQ(numerator.dy + numerator.height, bar - 1);
+        EXPECT_EQ(denominator.dy, bar + 2 - 1);
+        // The line holds both cells.
+        EXPECT_EQ(line->raise, -numerator.dy);
+        EXPECT_GE(line->height, line->raise + denominator.dy + denominator.height);
         EXPECT_EQ(line->width, fraction->layoutWidth);
     }
 }
@@ -101,12 +113,15 @@ TEST_F(FormulaLayout, IndicesRiseAQuarterOfTheirHeightAndNestedOnesKeepTheSmallH
     auto* inner = dynamic_cast<TSuperscriptEditObject*>(index->Cell(0)->next->next);
     ASSERT_TRUE(inner);
     EXPECT_EQ(inner->CellRecord(0).fontHeight, 12);
-    // 3S/4 + raise - height, with the index's own raise from its inner index.
-    const int innerRise = 9 - T(12);
-    EXPECT_EQ(inner->CellRecord(0).dy, innerRise);
-    EXPECT_EQ(index->CellRecord(0).raise, -innerRise);
-    EXPECT_EQ(index->CellRecord(0).dy, 9 + (-innerRise) - index->CellRecord(0).height);
-    EXPECT_EQ(line->raise, -index->CellRecord(0).dy + index->CellRecord(0).raise);
+    // A one-row index starts S/4 = 3 pixels above the text row; the outer
+    // index holds the inner one's 3 pixels above its row and rises no further,
+    // since nothing of it hangs below its row.
+    EXPECT_EQ(inner->CellRecord(0).dy, -3);
+    EXPECT_EQ(index->CellRecord(0).raise, 3);
+    EXPECT_EQ(index->CellRecord(0).height, T(12) + 3);
+    EXPECT_EQ(index->CellRecord(0).dy, -3);
+    EXPECT_EQ(line->raise, 6);
+    EXPECT_EQ(line->height, T(16) + 6);
 }
 
 TEST_F(FormulaLayout, SquareRootsLeaveRoomForTheRadicalSign)
@@ -172,10 +187,11 @@ TEST_F(FormulaLayout, FractionBarsAreCrispAtDevicePixelRatiosOneAndTwo)
             PaintLine(canvas, *line);
         }
         // The bar: from 2 pixels after the element's start to 2 before its end,
-        // half the line height below the text row's top, one logical pixel thick.
+        // on row 9 of the text row (the middle of "=" in DejaVu Sans at 16
+        // pixels), one logical pixel thick.
         const int x0 = line->leftMargin + 2;
         const int x1 = line->leftMargin + fraction->layoutWidth - 2;
-        const int y = line->raise + 8;
+        const int y = line->raise + 9;
         for (int dy = 0; dy < ratio; ++dy) {
             for (int x = x0 * ratio; x < x1 * ratio; ++x)
                 ASSERT_EQ(image.pixel(x, y * ratio + dy), qRgb(0, 0, 0)) << x;
@@ -185,6 +201,135 @@ TEST_F(FormulaLayout, FractionBarsAreCrispAtDevicePixelRatiosOneAndTwo)
         EXPECT_EQ(image.pixel((x0 + 1) * ratio, (y + 1) * ratio), qRgb(255, 255, 255));
         EXPECT_EQ(image.pixel((x0 + 1) * ratio, y * ratio - 1), qRgb(255, 255, 255));
     }
+}
+
+namespace {
+
+// A line laid out and painted in a family at a height and a device pixel
+// ratio, with what the tests below read off it.
+struct TPaintedLine {
+    std::unique_ptr<TEditor> line;
+    QImage image; // the line's rectangle and 12 pixels below it, white underneath
+    int ratio = 1;
+    // Ink: a pixel clearly darker than the white background.
+    [[nodiscard]] bool Ink(int x, int y) const { return qGray(image.pixel(x, y)) < 160; }
+};
+
+TPaintedLine PaintIn(const char* family, int height, int ratio, std::string_view markup)
+{
+    TPaintedLine painted;
+    const std::string savedFamily = FormulaFontName;
+    FormulaFontName = family;
+    const int savedHeight = SetFormulaHeight(height);
+    painted.ratio = ratio;
+    painted.line = std::make_unique<TEditor>();
+    painted.line->SetElements(ElementsFromText(markup));
+    MeasureLine(*painted.line);
+    const TEditor& line = *painted.line;
+    painted.image =
+        QImage((line.leftMargin + line.width + 4) * ratio, (line.height + 12) * ratio, QImage::Format_RGB32);
+    painted.image.setDevicePixelRatio(ratio);
+    painted.image.fill(Qt::white);
+    {
+        Canvas canvas(&painted.image);
+        canvas.MoveTo(0, 0);
+        PaintLine(canvas, *painted.line);
+    }
+    SetFormulaHeight(savedHeight);
+    FormulaFontName = savedFamily;
+    return painted;
+}
+
+// The family the documents of many users name, and the one the program ships with.
+constexpr const char* Families[] = {"Arial", "DejaVu Sans"};
+
+} // namespace
+
+TEST(FormulaLayoutInAnyFont, IndicesStandAboutFourTenthsOfAnEmAboveTheirBase)
+{
+    for (const char* family : Families)
+        for (int h : {13, 16, 20, 26}) {
+            SCOPED_TRACE(std::string(family) + " " + std::to_string(h));
+            const std::string savedFamily = FormulaFontName;
+            FormulaFontName = family;
+            const int savedHeight = SetFormulaHeight(h);
+            TEditor line;
+            line.SetElements(ElementsFromText("x{^{2}"));
+            MeasureLine(line);
+            auto* index = dynamic_cast<TSuperscriptEditObject*>(line.Elements()->next->next);
+            ASSERT_TRUE(index);
+            const int s = SmallHeight();
+            // Baselines, each a font's ascent below the top of its row.
+            const QFontMetrics base(FormulaFont(h));
+            const QFontMetrics small(FormulaFont(s));
+            const int rise = base.ascent() - (index->CellRecord(0).dy + small.ascent());
+            EXPECT_GE(rise, 0.35 * h);
+            EXPECT_LE(rise, 0.47 * h);
+            SetFormulaHeight(savedHeight);
+            FormulaFontName = savedFamily;
+        }
+}
+
+TEST(FormulaLayoutInAnyFont, FractionBarsLeaveClearSpaceAboveAndBelow)
+{
+    for (const char* family : Families)
+        for (int h : {13, 16, 26})
+            for (int ratio : {1, 2})
+                for (const char* markup : {"y={/{1}{2}", "{/{13}{24}", "{/{gy}{(p)}", "{/{x{^{2}}{x-1}"}) {
+                    SCOPED_TRACE(std::string(family) + " " + std::to_string(h) + " x" +
+                                 std::to_string(ratio) + " " + markup);
+                    const TPaintedLine painted = PaintIn(family, h, ratio, markup);
+                    const TEditor& line = *painted.line;
+                    const auto* fraction = dynamic_cast<const TFractionObject*>(LastElement(line.Elements()));
+                    ASSERT_TRUE(fraction);
+                    // The bar: the device rows black from 2 pixels after the
+                    // fraction's start to 2 before its end.
+                    const int x0 = (line.leftMargin + fraction->layoutX + 2) * ratio;
+                    const int x1 = (line.leftMargin + fraction->layoutX + fraction->layoutWidth - 2) * ratio;
+                    std::vector<int> bar;
+                    for (int y = 0; y < painted.image.height(); ++y) {
+                        bool full = true;
+                        for (int x = x0; x < x1 && full; ++x)
+                            full = painted.Ink(x, y);
+                        if (full)
+                            bar.push_back(y);
+                    }
+                    ASSERT_FALSE(bar.empty());
+                    ASSERT_EQ(bar.back() - bar.front() + 1, static_cast<int>(bar.size())) << "one bar";
+                    // A logical pixel above and below the bar holds no ink.
+                    for (int y : {bar.front() - ratio, bar.back() + 1})
+                        for (int dy = 0; dy < ratio; ++dy)
+                            for (int x = x0; x < x1; ++x)
+                                ASSERT_FALSE(painted.Ink(x, y + dy)) << "ink at " << x << ", " << y + dy;
+                    // Both cells have ink, above and below the bar.
+                    bool above = false, below = false;
+                    for (int x = x0; x < x1; ++x) {
+                        for (int y = 0; y < bar.front(); ++y)
+                            above = above || painted.Ink(x, y);
+                        for (int y = bar.back() + 1; y < painted.image.height(); ++y)
+                            below = below || painted.Ink(x, y);
+                    }
+                    EXPECT_TRUE(above);
+                    EXPECT_TRUE(below);
+                }
+}
+
+TEST(FormulaLayoutInAnyFont, EveryGlyphStaysInsideItsLine)
+{
+    for (const char* family : Families)
+        for (int h : {13, 16, 26})
+            for (int ratio : {1, 2})
+                for (const char* markup : {"gjpqy", "y=x{^{g}", "{/{gy}{jp}", "{sqrt{gy}", "g{^{{/{1}{q}}",
+                                           "{Mtrx \x02\x01{gy}{jp}"}) {
+                    SCOPED_TRACE(std::string(family) + " " + std::to_string(h) + " x" +
+                                 std::to_string(ratio) + " " + markup);
+                    const TPaintedLine painted = PaintIn(family, h, ratio, markup);
+                    // Nothing is painted in the 12 pixels below the line: the next
+                    // line's background would cut it off.
+                    for (int y = painted.line->height * ratio; y < painted.image.height(); ++y)
+                        for (int x = 0; x < painted.image.width(); ++x)
+                            ASSERT_FALSE(painted.Ink(x, y)) << "ink at " << x << ", " << y;
+                }
 }
 
 TEST(DisplayColour, BlendsWithColouredBackgroundsAndGoesMonochromeWhenPrinting)

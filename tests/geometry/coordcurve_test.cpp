@@ -104,7 +104,7 @@ TEST_F(CoordinateLists, AListWithoutRowsDrawsLabelsAndRangesNothing)
         empty.DrawOnGraph(canvas, *params); // must neither divide by zero nor crash
     }
     EXPECT_EQ(empty.Area(), 0);
-    EXPECT_EQ(empty.ParameterStep(), 1);
+    EXPECT_EQ(empty.ParameterStep(*params->Axes), 1);
     EXPECT_EQ(empty.ParameterAt(0, 0), 0);
     EXPECT_FALSE(empty.HasPointLabels());
     EXPECT_FALSE(empty.HasProperty(0x200));

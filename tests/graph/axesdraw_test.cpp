@@ -8,6 +8,7 @@
 #include "platform/canvas.h"
 
 #include "graphtesting.h"
+#include "testpictures.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -178,7 +179,7 @@ TEST_F(AxesDrawTest, TheScaleNoteOfTheYAxisStaysInsideTheWindow)
     const TAxis& y = *params.Axes->YAxis;
     ASSERT_NE(y.LabelFactor, 1);
     Render(params);
-    image.save("/tmp/axes_note.png");
+    KeepForInspection(image, "axes_note.png");
     // The note ends with the exponent, its rightmost ink near the top right
     // of the y axis: the exponent must be whole, not cut by the window's top
     // edge (its ink starts below row 0).
@@ -328,4 +329,26 @@ TEST_F(AxesDrawTest, DevicePixelRatioTwoKeepsHairlinesOneDevicePixelWide)
     EXPECT_TRUE(IsBlack(sharp.pixel(axisColumn, clearRow)));
     EXPECT_TRUE(IsWhite(sharp.pixel(axisColumn + 1, clearRow)));
     EXPECT_TRUE(IsWhite(sharp.pixel(axisColumn - 1, clearRow)));
+}
+
+TEST_F(AxesDrawTest, TheScaleNoteOfTheXAxisStaysInsideTheWindow)
+{
+    // x labels 0, 2, ... 10 with the note "+100000"; the window shows y from
+    // -0.5 to 10, so the x axis runs near its bottom with the labels under it.
+    TGraphParams params(&host);
+    ASSERT_TRUE(params.SetScales(std::make_unique<TRescaleDataTransfer>(100000, 100010, -0.5L, 10), &host));
+    const TAxis& x = *params.Axes->XAxis;
+    ASSERT_EQ(x.LabelOffset, 100000);
+    ASSERT_GT(params.Axes->YAxis->CrossPixel, 470);
+    // Drawn on a picture taller than the window, to see what falls below it.
+    QImage tall(700, 600, QImage::Format_RGB32);
+    tall.fill(Qt::white);
+    {
+        Canvas canvas(&tall);
+        params.Axes->Draw(canvas, QRect(0, 0, 700, 500));
+    }
+    EXPECT_TRUE(InkBox(tall, QRect(0, 500, 700, 100)).isEmpty());
+    // The note is drawn: a run of ink wider than any label at the right end.
+    const QRect note = InkBox(tall, QRect(560, 0, 140, 500).adjusted(0, 0, 0, 0));
+    EXPECT_GT(note.width(), 40);
 }

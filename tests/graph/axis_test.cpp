@@ -6,6 +6,7 @@
 #include "graph/metafilesizestore.h"
 #include "graph/scalevalidation.h"
 
+#include "commalocale.h"
 #include "graphtesting.h"
 
 #include <cmath>
@@ -177,12 +178,19 @@ TEST_F(AxisTest, ThePowerOfTenOfTheLabelsRoundsHalfToEven)
         {-2.456e8L, 2.456e8L, 1e8L, 1e8L},     // -2 ... 2 x 10^8
         {-4.9e-6L, 4.9e-6L, 2e-6L, 1e-6L},     // 2 x 10^k: no tie
     };
-    for (const auto& row : cases) {
-        TAxis axis(akHorizontal, 800);
-        axis.AutoScale(0, 800, axis.MarginFor(8), 24, row.max, row.min);
-        ASSERT_NEAR(static_cast<double>(axis.Step / row.step), 1, 1e-12) << double(row.step);
-        EXPECT_NEAR(static_cast<double>(axis.LabelFactor / row.factor), 1, 1e-12) << double(row.step);
-    }
+    auto expectCases = [&](const char* locale) {
+        for (const auto& row : cases) {
+            TAxis axis(akHorizontal, 800);
+            axis.AutoScale(0, 800, axis.MarginFor(8), 24, row.max, row.min);
+            ASSERT_NEAR(static_cast<double>(axis.Step / row.step), 1, 1e-12)
+                << double(row.step) << " under " << locale;
+            EXPECT_NEAR(static_cast<double>(axis.LabelFactor / row.factor), 1, 1e-12)
+                << double(row.step) << " under " << locale;
+        }
+    };
+    // The tie is found in the step's decimal figures, which a decimal-comma
+    // locale must not change.
+    commalocale::UnderEachLocale(expectCases);
 }
 
 TEST_F(AxisTest, LargeValuesAreLabelledRelativeToAnOffset)
@@ -310,6 +318,8 @@ TEST_F(AxisTest, MinorTicksAndDisplayRounding)
     EXPECT_FALSE(axis.IsOnMinorTick(3.2L));
     EXPECT_NEAR(static_cast<double>(axis.RoundToDisplay(3.14159L)), 3.1, 1e-15);
     EXPECT_EQ(axis.RoundToDisplay(0.04L), 0);
+    EXPECT_NEAR(static_cast<double>(axis.RoundToDisplay(0.06L)), 0.1, 1e-15); // nearest, also below the unit
+    EXPECT_NEAR(static_cast<double>(axis.RoundToDisplay(-0.07L)), -0.1, 1e-15);
     EXPECT_NEAR(static_cast<double>(axis.RoundToDisplay(0.25L)), 0.3, 1e-15); // halves away from zero
 }
 

@@ -34,7 +34,11 @@ TEST_F(DisplayRoundingTest, RoundDisplayKeepsTheMouseFigures)
         {2, -2.71828L, -2.72L, "-2.72"},
         {3, 0.012345L, 0.012L, "0.012"},
         {5, 3.14159265L, 3.14159L, "3.14159"},
-        {2, 0.0078125L, 0, "0"},
+        // Below the unit the nearest multiple is still the answer: 0 only under half of it.
+        {2, 0.0078125L, 0.01L, "0.01"},
+        {2, 0.0051L, 0.01L, "0.01"},
+        {2, -0.0051L, -0.01L, "-0.01"},
+        {2, 0.0049L, 0, "0"},
     };
     for (const Row& row : rows) {
         Configuration.MouseFigures = static_cast<std::uint8_t>(row.figures);

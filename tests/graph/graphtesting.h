@@ -6,6 +6,7 @@
 #include "graph/scalehost.h"
 #include "platform/mainwindowbase.h"
 #include "settings/configuration.h"
+#include "testfonts.h"
 
 #include <gtest/gtest.h>
 
@@ -25,9 +26,7 @@ public:
 
 inline QFont GraphTestFont()
 {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(12);
-    return font;
+    return DejaVuSans(12);
 }
 
 class GraphTest : public ::testing::Test {

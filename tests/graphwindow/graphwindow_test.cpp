@@ -4,13 +4,14 @@
 // owns.
 #include "graphwindow/graphwindowtesting.h"
 
-#include "graph/displayrounding.h"
 #include "graphwindow/equationdisplayform.h"
 #include "mouse/mousezoomin.h"
 #include "platform/graphcolours.h"
 #include "plot/tracemarker.h"
 
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QWheelEvent>
 
 using graphwindowtesting::GraphWindowTest;
 
@@ -32,6 +33,13 @@ bool DarkNear(const QImage& image, QPoint p)
 class TEscapeHeld : public TDrawingInterrupt {
 public:
     TInterruptRequest Poll() override { return {true, false}; }
+};
+
+// Escape down at the first poll of every drawing while held.
+class TEscapeSwitch : public TDrawingInterrupt {
+public:
+    TInterruptRequest Poll() override { return {held, false}; }
+    bool held = false;
 };
 
 } // namespace
@@ -203,15 +211,24 @@ TEST_F(GraphWindowTest, TraceKeysMoveTheMarkerAlongTheCurveAndPanPastTheEdge)
     EXPECT_EQ(box.topLeft(), Pixel(marker->AnchorX, marker->AnchorY) - QPoint(8, 8));
     EXPECT_EQ(box.size(), QSize(16, 16));
 
-    const long double step = window->CurveAt(0)->ParameterStep();
-    const long double start = marker->TraceValue;
+    // The status line shows the point rounded by its axes: steps of 5 on
+    // both (Digits 1) and two mouse figures give tenths.
+    ASSERT_EQ(Configuration.MouseFigures, 2);
+    marker->SetValue(1.236L, window->Params());
+    EXPECT_EQ(status.messages.back(), "Trace point = (1.2, 1.5)"); // 1.236² = 1.527696
+    // A step is the window's x range over the sample count: 20 / (Accuracy 10 × 100).
+    ASSERT_EQ(Configuration.Accuracy, 10);
     QTest::keyClick(window.get(), Qt::Key_Right);
     QTest::keyClick(window.get(), Qt::Key_Right);
     QTest::keyClick(window.get(), Qt::Key_Left);
-    EXPECT_NEAR(static_cast<double>(marker->TraceValue), static_cast<double>(start + step), 1e-12);
-    EXPECT_EQ(status.messages.back(), "Trace point = (" +
-                                          AxisValueText(*window->Params().Axes, 'x', marker->AnchorX) + ", " +
-                                          AxisValueText(*window->Params().Axes, 'y', marker->AnchorY) + ")");
+    EXPECT_NEAR(static_cast<double>(marker->TraceValue), 1.256, 1e-12);
+    EXPECT_EQ(status.messages.back(), "Trace point = (1.3, 1.6)"); // 1.256² = 1.577536
+    // Zoomed in ten times, a step is ten times smaller.
+    SetScales(-1, 1, -1, 1);
+    marker->SetValue(0.5L, window->Params());
+    QTest::keyClick(window.get(), Qt::Key_Right);
+    EXPECT_NEAR(static_cast<double>(marker->TraceValue), 0.502, 1e-12);
+    SetScales(-10, 10, -10, 10);
 
     // Stepping past the top edge pans up by 110 % of the overshoot.
     const TAxisRanges before = Ranges();
@@ -334,4 +351,216 @@ TEST_F(GraphWindowTest, TheSelectedCurveHasAHaloOnScreenButNotInPictures)
     EXPECT_EQ(window->RenderImage().pixel(beside), qRgb(255, 255, 255));
     Click(Pixel(-5, 7));
     EXPECT_EQ(window->CopyScreen().pixel(beside), qRgb(255, 255, 255));
+}
+
+TEST_F(GraphWindowTest, AnAbandonedDrawingIsDrawnAgainWholeWhenALineIsAdded)
+{
+    TEscapeSwitch escape;
+    InstallDrawingInterrupt(&escape);
+    escape.held = true;
+    ShowLines({"y=x", "y=-x"});
+    EXPECT_FALSE(DarkNear(window->CopyScreen(), Pixel(3, 3)));
+    // Escape let go, a line added at the end: the picture must not be taken
+    // as holding the lines before it.
+    escape.held = false;
+    auto more = graphwindowtesting::EnterLines({"y=2x"});
+    lines->lines.push_back(std::move(more->lines.front()));
+    window->LinesChanged(2);
+    const QImage picture = window->CopyScreen();
+    InstallDrawingInterrupt(nullptr);
+    EXPECT_TRUE(DarkNear(picture, Pixel(3, 3)));
+    EXPECT_TRUE(DarkNear(picture, Pixel(3, -3)));
+    EXPECT_TRUE(DarkNear(picture, Pixel(3, 6)));
+}
+
+TEST_F(GraphWindowTest, TraceStepsFollowTheZoom)
+{
+    // Accuracy 10: N = 1000 intervals of the window's x range.
+    struct TRow {
+        long double xmin, xmax, ymin, ymax;
+        long double step;
+    };
+    const TRow rows[] = {
+        {-10, 10, -10, 10, 0.02L},
+        {1.5L, 2.5L, 3.5L, 4.5L, 0.001L},
+        {1.99L, 2.01L, 3.99L, 4.01L, 0.00002L},
+    };
+    ShowLines({"y=x{^{2}"});
+    window->SetTraceMode(true);
+    for (const TRow& row : rows) {
+        SetScales(row.xmin, row.xmax, row.ymin, row.ymax);
+        window->repaint();
+        const QPoint at = Pixel(2, 4);
+        Click(at); // selects (the first time) or traces
+        Click(at);
+        TTraceMarker* marker = window->TraceMarker();
+        ASSERT_NE(marker, nullptr);
+        marker->SetValue(2, window->Params());
+        QTest::keyClick(window.get(), Qt::Key_Right);
+        EXPECT_NEAR(static_cast<double>(marker->TraceValue), static_cast<double>(2 + row.step),
+                    static_cast<double>(row.step) * 1e-6)
+            << static_cast<double>(row.xmax - row.xmin);
+        // The marker stays in view: the window did not move.
+        EXPECT_NEAR(static_cast<double>(Ranges().XMin), static_cast<double>(row.xmin), 1e-12);
+    }
+}
+
+TEST_F(GraphWindowTest, ACurveIsNotHitWhereItJumpsOverAPoleOrAStep)
+{
+    // 20 pixels a unit; the tolerance box reaches 5 pixels (0.25) each way.
+    struct TRow {
+        const char* line;
+        long double x, y;
+        bool near;
+    };
+    const long double pole = 1.5707963267948966L;
+    const TRow rows[] = {
+        {"y=tan x", pole - 0.15L, 1, false},          // 3 pixels left of the pole, far below the branch
+        {"y=tan x", pole + 0.15L, 1, false},          // and right of it, far above the other branch
+        {"y=tan x", pole + 0.15L, -6.6166L, true},    // on the right branch (tan(π/2 + 0.15))
+        {"y=tan x", 1.4464413322481351L, 8, true},    // 2.5 pixels from the pole on the steep left branch
+        {"y=tan x", 0.5L, 0.5463024898437905L, true}, // an ordinary point
+        {"y=int(x)", 2, 1.5L, false},                 // the gap between two steps is not drawn
+        {"y=int(x)", 2.1L, 2, true},                  // a step itself
+        {"y={/{1}{x-1}", 1.1L, 0, false},             // beside the pole of 1/(x − 1)
+    };
+    for (const TRow& row : rows) {
+        ShowLines({row.line});
+        EXPECT_EQ(window->CurveIndexAt(Pixel(row.x, row.y)) == 0, row.near)
+            << row.line << " at (" << static_cast<double>(row.x) << ", " << static_cast<double>(row.y) << ")";
+    }
+}
+
+TEST_F(GraphWindowTest, ThePopUpNeverComesUnderThePointer)
+{
+    // A 100 x 20 pop-up (its line 92 x 16) in a 400 x 400 window.
+    const QSize size(100, 20), area(Width, Height);
+    struct TRow {
+        QPoint pointer;
+        QRect placed;
+    };
+    const TRow rows[] = {
+        {QPoint(200, 200), QRect(104, 176, 100, 20)}, // up and to the left, as usual
+        {QPoint(50, 200), QRect(0, 176, 100, 20)},    // pushed against the left edge, still above
+        {QPoint(200, 10), QRect(104, 34, 100, 20)},   // at the top: below the pointer's arrow
+        {QPoint(30, 8), QRect(0, 32, 100, 20)},       // in the corner: below it too
+        {QPoint(390, 10), QRect(294, 34, 100, 20)},   // at the top right
+    };
+    for (const TRow& row : rows) {
+        const QRect placed = TEquationDisplay::Placement(size, row.pointer, area);
+        EXPECT_EQ(placed, row.placed) << row.pointer.x() << "," << row.pointer.y();
+        EXPECT_FALSE(placed.contains(row.pointer));
+    }
+    // Shown for a curve near the top-left corner, the pop-up leaves the
+    // pointer over the graph, so the graph keeps getting the moves.
+    ShowLines({"y=9"});
+    const QPoint near = Pixel(-9.5L, 9);
+    QTest::mouseMove(window.get(), near);
+    TEquationDisplay* display = window->EquationDisplay();
+    ASSERT_EQ(display->ShownIndex(), 0);
+    EXPECT_FALSE(display->geometry().contains(near));
+    EXPECT_EQ(window->childAt(near), nullptr);
+}
+
+TEST_F(GraphWindowTest, ATraceMarkerOutsideTheWindowIsHiddenAndTheReadoutSaysWhereItIs)
+{
+    ShowLines({"y=tan x"});
+    window->SetTraceMode(true);
+    const QPoint on = Pixel(1, std::tan(1.0L));
+    Click(on);
+    Click(on);
+    TTraceMarker* marker = window->TraceMarker();
+    ASSERT_NE(marker, nullptr);
+    EXPECT_TRUE(marker->InWindow(window->Params()));
+    // tan(-1.5665) = -232.75: far below the window, which shows -10 to 10.
+    marker->SetValue(-1.5665L, window->Params());
+    EXPECT_FALSE(marker->Undefined);
+    EXPECT_FALSE(marker->InWindow(window->Params()));
+    EXPECT_EQ(status.messages.back(), "Trace point = (-1.6, -233)");
+    const QImage withMarker = window->CopyScreen();
+    window->RemoveTrace();
+    EXPECT_EQ(withMarker, window->CopyScreen()) << "the marker was drawn where the curve is not";
+}
+
+TEST_F(GraphWindowTest, EveryPetalTipOfARoseCanBeSelected)
+{
+    // r = sin 4θ: eight petals of length 1, their tips at 22.5° + k·45°.
+    struct TRow {
+        long double extent; // the window shows -extent to extent both ways
+        bool degrees;
+    };
+    for (const TRow row : {TRow{2, false}, TRow{2, true}, TRow{10, false}, TRow{8, true}, TRow{5, true}}) {
+        SetScales(-row.extent, row.extent, -row.extent, row.extent);
+        Configuration.AngleFactor = row.degrees ? DegreesFactor : RadiansFactor;
+        AngleFactor = Configuration.AngleFactor;
+        ShowLines({"r=sin(4{q)"});
+        ASSERT_NE(window->CurveAt(0), nullptr);
+        const long double pixel = 2 * row.extent / Width;
+        for (int k = 0; k < 8; ++k) {
+            const long double angle = (22.5L + 45 * k) * Pi / 180;
+            const QPoint tip = Pixel(std::cos(angle), std::sin(angle));
+            EXPECT_EQ(window->CurveIndexAt(tip), 0)
+                << "tip at " << 22.5 + 45 * k << " degrees, extent " << static_cast<double>(row.extent);
+            // 8 pixels further out nothing is hit.
+            const long double out = 1 + 8 * pixel;
+            const QPoint beyond = Pixel(out * std::cos(angle), out * std::sin(angle));
+            EXPECT_EQ(window->CurveIndexAt(beyond), -1)
+                << "beyond the tip at " << 22.5 + 45 * k << " degrees, extent "
+                << static_cast<double>(row.extent);
+        }
+        // Half-way along a petal's edge.
+        const long double angle = 10 * Pi / 180;
+        const long double r = std::sin(4 * angle);
+        EXPECT_EQ(window->CurveIndexAt(Pixel(r * std::cos(angle), r * std::sin(angle))), 0);
+    }
+}
+
+TEST_F(GraphWindowTest, ScrollBarsAndTheWheelPanTheGraph)
+{
+    // Bars of 0 ... 100 at 50: a unit of a bar is 1 % of the window (0.2 of x or y here).
+    QScrollBar horizontal(Qt::Horizontal), vertical(Qt::Vertical);
+    for (QScrollBar* bar : {&horizontal, &vertical}) {
+        bar->setRange(0, 100);
+        bar->setValue(50);
+    }
+    window->AttachScrollBars(&horizontal, &vertical);
+    QSignalSpy scrolled(window.get(), &TGraphWindow::Scrolled);
+    auto expect = [&](long double xmin, long double ymin, const char* what) {
+        EXPECT_NEAR(static_cast<double>(Ranges().XMin), static_cast<double>(xmin), 1e-9) << what;
+        EXPECT_NEAR(static_cast<double>(Ranges().XMax), static_cast<double>(xmin + 20), 1e-9) << what;
+        EXPECT_NEAR(static_cast<double>(Ranges().YMin), static_cast<double>(ymin), 1e-9) << what;
+        EXPECT_NEAR(static_cast<double>(Ranges().YMax), static_cast<double>(ymin + 20), 1e-9) << what;
+    };
+    // 25 clicks on the right arrow: 10 of 1 %, 10 of 2 %, 5 of 3 %: 45 % = 9.
+    for (int i = 0; i < 25; ++i)
+        horizontal.triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    expect(-1, -10, "a run of small steps grows");
+    EXPECT_EQ(horizontal.value(), 75);
+    // Back one: a new run of 1 %.
+    horizontal.triggerAction(QAbstractSlider::SliderSingleStepSub);
+    expect(-1.2L, -10, "the other way starts a new run");
+    // A page down: 10 % towards smaller y.
+    vertical.triggerAction(QAbstractSlider::SliderPageStepAdd);
+    expect(-1.2L, -12, "a page down");
+    // The thumb dragged 20 units to the left: 20 % towards smaller x.
+    horizontal.setSliderDown(true);
+    horizontal.setSliderPosition(horizontal.value() - 20);
+    horizontal.setSliderDown(false);
+    expect(-5.2L, -12, "the thumb dragged");
+    // The wheel turned one notch away from the user: up by as many small steps
+    // as the desktop scrolls lines; with Shift held, left.
+    const int lines = QApplication::wheelScrollLines();
+    auto wheel = [&](Qt::KeyboardModifiers modifiers) {
+        const QPointF at(200, 200);
+        QWheelEvent event(at, window->mapToGlobal(at), QPoint(), QPoint(0, 120), Qt::NoButton, modifiers,
+                          Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(window.get(), &event);
+    };
+    const int before = vertical.value();
+    wheel(Qt::NoModifier);
+    expect(-5.2L, -12 + 0.2L * lines, "the wheel pans up");
+    EXPECT_EQ(vertical.value(), before - lines);
+    wheel(Qt::ShiftModifier);
+    expect(-5.2L - 0.2L * lines, -12 + 0.2L * lines, "Shift and the wheel pan left");
+    EXPECT_EQ(scrolled.count(), 30);
 }

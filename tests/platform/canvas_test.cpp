@@ -7,6 +7,7 @@
 #include "platform/codepage.h"
 #include "platform/colour.h"
 #include "platform/symbolfont.h"
+#include "testfonts.h"
 
 #include <QImage>
 #include <QPainter>
@@ -30,9 +31,7 @@ bool IsDark(const QImage& image, int x, int y)
 
 QFont TestFont()
 {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(14);
-    return font;
+    return DejaVuSans(14);
 }
 
 } // namespace

@@ -101,4 +101,56 @@ TEST(BusyCursor, ShowsOnceACalculationLastsAndGoesWhenTheEventLoopRuns)
     EXPECT_EQ(CursorNow(), '.');
 }
 
+// A keyboard whose platform state the test sets; counts the platform queries.
+class TScriptedKeyboard : public TKeyboardInterrupt {
+public:
+    TScriptedKeyboard() : TKeyboardInterrupt(std::chrono::hours(1)) {}
+    TInterruptRequest keys;
+    int queries = 0;
+
+protected:
+    TInterruptRequest PlatformKeys() override
+    {
+        ++queries;
+        return keys;
+    }
+};
+
+TEST(KeyboardInterrupt, ADrawingThatStartsReadsTheKeysAfresh)
+{
+    TScriptedKeyboard keyboard;
+    InstallDrawingInterrupt(&keyboard);
+    {
+        // Escape held: the drawing is abandoned at its first poll.
+        keyboard.keys = {true, false};
+        const TDrawingScope drawing;
+        EXPECT_TRUE(keyboard.Poll().abandon);
+    }
+    // Escape let go. Within the pollers' interval the platform is not asked
+    // again, but a new drawing must not inherit the old answer: its first
+    // poll asks, and then sees no Escape.
+    keyboard.keys = {false, false};
+    {
+        const TDrawingScope drawing;
+        const TDrawingScope nested; // a curve drawn within the same drawing asks nothing more
+        const int queries = keyboard.queries;
+        EXPECT_FALSE(keyboard.Poll().abandon);
+        EXPECT_EQ(keyboard.queries, queries + 1);
+    }
+    // Ctrl held the drawing with the pause box: once the box lets it go, the
+    // next poll asks again instead of pausing on the old answer.
+    int pauses = 0;
+    keyboard.SetPauseHandler([&pauses] { ++pauses; });
+    keyboard.keys = {false, true};
+    {
+        const TDrawingScope drawing;
+        EXPECT_TRUE(keyboard.Poll().pause);
+        keyboard.Pause();
+        keyboard.keys = {false, false};
+        EXPECT_FALSE(keyboard.Poll().pause);
+    }
+    EXPECT_EQ(pauses, 1);
+    InstallDrawingInterrupt(nullptr);
+}
+
 } // namespace

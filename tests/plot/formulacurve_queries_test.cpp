@@ -142,7 +142,8 @@ TEST_F(FormulaCurveQueries, ParametersConvertBothWays)
         const TRealPoint p = c.curve->PointAtParameter(c.parameter, params.get());
         EXPECT_NEAR(static_cast<double>(p.x), static_cast<double>(c.point.x), 1e-9);
         EXPECT_NEAR(static_cast<double>(p.y), static_cast<double>(c.point.y), 1e-9);
-        EXPECT_NEAR(static_cast<double>(c.curve->ParameterStep()), static_cast<double>(c.step), 1e-12);
+        EXPECT_NEAR(static_cast<double>(c.curve->ParameterStep(*params->Axes)), static_cast<double>(c.step),
+                    1e-12);
     }
     // Back from a point: explicit curves read their independent coordinate,
     // polar curves the angle in [0, one turn).

@@ -16,6 +16,7 @@
 #include "platform/mainwindowbase.h"
 #include "plot/formulacurve.h"
 #include "settings/configuration.h"
+#include "testfonts.h"
 
 #include <QFont>
 #include <QImage>
@@ -65,7 +66,7 @@ protected:
         DrawingCompleted = true;
         FamilyEnd();
         MainWindow = &status;
-        host = std::make_unique<TFixedScaleHost>(Width, Height, QFont("DejaVu Sans", 10));
+        host = std::make_unique<TFixedScaleHost>(Width, Height, CheckedFont(QFont("DejaVu Sans", 10)));
         params = std::make_unique<TGraphParams>(host.get());
         NewImage();
     }

@@ -4,6 +4,7 @@
 #include "formulacurve_testing.h"
 
 #include "plot/implicitfunction.h"
+#include "testpictures.h"
 
 #include <algorithm>
 #include <cmath>
@@ -151,7 +152,7 @@ TEST_F(ImplicitScan, NothingIsDrawnWhereFJumpsOverAPoleOrAStep)
         TImplicitFunction curve(Formula(c.markup), rlEqual);
         Draw(curve);
         const QImage& picture = Finished();
-        picture.save(QString("/tmp/implicit_pole_%1.png").arg(&c - cases));
+        KeepForInspection(picture, QString("implicit_pole_%1.png").arg(&c - cases));
         EXPECT_GT(DarkCount(picture), 40);
         // Every dot lies within 2 pixels of where F is small: by a jump F
         // changes sign too, but it is large on both sides.
@@ -211,6 +212,45 @@ TEST_F(ImplicitScan, RowCrossingsAreRefinedToAPixelAndFlatPartsFoundByColumns)
         }
     }
     EXPECT_GT(rows, 50);
+}
+
+TEST_F(ImplicitScan, BranchesBetweenRowsGetAPointInEveryColumnTheyCross)
+{
+    // A horizontal branch crossed by a vertical one: every row crosses the
+    // vertical one, so only a search of the columns between every two rows
+    // finds the horizontal one. A shallow branch (xy = 1 for large x) lies
+    // between two rows across many columns.
+    struct TCase {
+        const char* markup;
+        Extended (*y)(Extended x); // the branch followed
+        Extended from, to;         // over these x
+    };
+    const TCase cases[] = {
+        {"x(y+3)", [](Extended) { return -3.0L; }, 0.5L, 7.5L},
+        {"x(y+3)", [](Extended) { return -3.0L; }, -7.5L, -0.5L},
+        {"(x+1)(y-2)", [](Extended) { return 2.0L; }, -7.5L, -1.5L},
+        {"(x+1)(y-2)", [](Extended) { return 2.0L; }, -0.5L, 7.5L},
+        {"xy-1", [](Extended x) { return 1 / x; }, 3, 7.5L},
+        {"xy-1", [](Extended x) { return 1 / x; }, -7.5L, -3},
+    };
+    const TImplicitGrid grid = ImplicitGridFor(TGraphParams::SamplePoints());
+    const Extended dx = (XAxis().Max - XAxis().Min) / grid.Columns;
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.markup) + " from " + std::to_string(static_cast<double>(c.from)));
+        NewImage();
+        TImplicitFunction curve(Formula(c.markup), rlEqual);
+        Draw(curve);
+        const QImage& picture = Finished();
+        int columns = 0;
+        for (int j = 0; j <= grid.Columns; ++j) {
+            const Extended x = XAxis().Min + j * dx;
+            if (x < c.from || x > c.to)
+                continue;
+            ++columns;
+            EXPECT_TRUE(DarkNear(picture, Pixel(x, c.y(x)), 1)) << "column " << j;
+        }
+        EXPECT_GT(columns, 10);
+    }
 }
 
 TEST_F(ImplicitScan, InequalitiesPutADotAtEveryShadedGridPoint)

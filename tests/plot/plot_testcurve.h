@@ -12,6 +12,7 @@
 #include "platform/mainwindowbase.h"
 #include "plot/curveplotter.h"
 #include "settings/configuration.h"
+#include "testfonts.h"
 
 #include <QFont>
 #include <QImage>
@@ -148,7 +149,7 @@ protected:
         FamilyEnd();
         OffScreenMessageShown = false;
         MainWindow = &window;
-        host = std::make_unique<TFixedScaleHost>(Width, Height, QFont("DejaVu Sans", 10));
+        host = std::make_unique<TFixedScaleHost>(Width, Height, CheckedFont(QFont("DejaVu Sans", 10)));
         params = std::make_unique<TGraphParams>(host.get());
         NewImage();
     }

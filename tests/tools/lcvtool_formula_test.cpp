@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -22,7 +20,7 @@ using toolrunner::TRun;
 
 std::string TempName(const char* ending)
 {
-    return "/tmp/lcvtool-formula-" + std::to_string(getpid()) + ending;
+    return toolrunner::ScratchPath(std::string("formula") + ending);
 }
 
 struct TSize {

@@ -7,6 +7,7 @@
 #include <QSvgRenderer>
 #endif
 
+#include "testpictures.h"
 #include "tools/toolrunner.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +23,6 @@
 #include <iterator>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -32,7 +32,7 @@ using toolrunner::TRun;
 
 std::string TempName(const char* ending)
 {
-    return "/tmp/lcvtool-render-" + std::to_string(getpid()) + ending;
+    return toolrunner::ScratchPath(std::string("render") + ending);
 }
 
 struct TMapping {
@@ -61,7 +61,8 @@ bool DarkNear(const QImage& image, int x, int y)
 TEST(LcvtoolRender, TheCurveIsWhereTheMappingSays)
 {
     const std::string png = TempName(".png");
-    const TRun run = RunTool({"render", "--size", "400x300", "--scales", "-5,5,-3,27", "-o", png, "y=x{^{2}"});
+    const TRun run =
+        RunTool({"render", "--size", "400x300", "--scales", "-5,5,-3,27", "-o", png, "y=x{^{2}"});
     ASSERT_EQ(run.exitCode, 0) << run.out;
     TMapping mapping;
     ASSERT_TRUE(ReadMapping(run.out, mapping)) << run.out;
@@ -220,7 +221,7 @@ TEST(LcvtoolRender, PngSvgAndPdfLookTheSame)
             GTEST_SKIP() << "pdftoppm (poppler-utils) is not installed";
         }
         ASSERT_EQ(image.size(), size);
-        image.save(QString("/tmp/lcvtool-same%1.png").arg(ending + 1));
+        KeepForInspection(image, QString("lcvtool-same%1.png").arg(ending + 1));
         const double millimetresPerPixel = WidthInMillimetres(file, size.width()) / size.width();
         const TLabelMeasure measure = MeasureLabels(image, mapping);
         ASSERT_GT(measure.labelHeight, 5);
@@ -262,11 +263,11 @@ TEST(LcvtoolRender, BadUsageExitsWithTwo)
     const std::vector<std::vector<std::string>> cases = {
         {"render"},
         {"render", "y=x"},
-        {"render", "-o", "/tmp/x.gif", "y=x"},
-        {"render", "--size", "12", "-o", "/tmp/x.png", "y=x"},
-        {"render", "--scales", "1,2,3", "-o", "/tmp/x.png", "y=x"},
-        {"render", "--accuracy", "0", "-o", "/tmp/x.png", "y=x"},
-        {"render", "--bogus", "-o", "/tmp/x.png", "y=x"},
+        {"render", "-o", TempName(".gif"), "y=x"},
+        {"render", "--size", "12", "-o", TempName("-bad.png"), "y=x"},
+        {"render", "--scales", "1,2,3", "-o", TempName("-bad.png"), "y=x"},
+        {"render", "--accuracy", "0", "-o", TempName("-bad.png"), "y=x"},
+        {"render", "--bogus", "-o", TempName("-bad.png"), "y=x"},
     };
     for (const auto& arguments : cases) {
         const TRun run = RunTool(arguments);

@@ -7,30 +7,17 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 
 namespace {
 
+using toolrunner::ReadFile;
 using toolrunner::RunTool;
+using toolrunner::WriteFile;
 
 std::string TempName(const std::string& ending)
 {
-    return "/tmp/lcvtool-resave-" + std::to_string(getpid()) + ending;
-}
-
-void WriteFile(const std::string& path, const std::string& bytes)
-{
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
+    return toolrunner::ScratchPath(std::string("resave") + ending);
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include <QImage>
 #include <QTimer>
 
+#include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
@@ -34,6 +35,9 @@ int main(int argc, char** argv)
     QApplication::setApplicationDisplayName("Lumacurve version 3");
     QApplication::setDesktopFileName("lumacurve");
     QApplication app(argc, argv);
+    // The application object took LC_NUMERIC from the environment; numbers in
+    // documents and on the clipboard never follow it.
+    std::setlocale(LC_NUMERIC, "C");
     app.setWindowIcon(QIcon(":/lumacurve.svg"));
 
     TStartOptions options;
@@ -86,7 +90,7 @@ int main(int argc, char** argv)
             });
         });
     }
-    form.show();
+    form.ShowForStart();
     const int result = app.exec();
     if (options.timings)
         std::fprintf(stderr, "lumacurve: %6lld ms  total\n", static_cast<long long>(clock.elapsed()));
