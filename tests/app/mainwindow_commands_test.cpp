@@ -311,9 +311,9 @@ TEST_F(Commands, SubmenuHeadingsAreGreyedWhenAllTheirItemsAre)
         const char* menu;
         bool enabled;
     };
-    // Nothing that draws polygons, dynamic curves, regressions or straight lines works yet;
-    // the insert commands do.
-    for (const TRow& row : {TRow{"Polygon", false}, TRow{"Newdynamiccurve", false}, TRow{"Regression", false},
+    // Nothing that draws dynamic curves, regressions or straight lines works yet; the shapes
+    // and the insert commands do.
+    for (const TRow& row : {TRow{"Polygon", true}, TRow{"Newdynamiccurve", false}, TRow{"Regression", false},
                             TRow{"Straightlines", false}, TRow{"Insert", true}}) {
         QMenu* menu = form->menuBar()->findChild<QMenu*>(row.menu);
         ASSERT_NE(menu, nullptr) << row.menu;

@@ -103,7 +103,7 @@ const std::string Shapes =
              "\tstyle = 0\n"
              "\tSwitches = 0\n"
              "\tLine thickness = 1\n"
-             "\tStep: 0.5\n"
+             "\tStep:  5.000000E-0001\n"
              "Selected curve no: 0\n");
 
 } // namespace
