@@ -18,7 +18,8 @@ void PrintUsage()
                          "       lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
                          "[--degrees | --radians] -o OUT DOC.lcv\n"
                          "       lcvtool resave IN.lcv OUT.lcv\n"
-                         "       lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP\n");
+                         "       lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP\n"
+                         "       lcvtool dynamic [-o OUT.lcv] DOC.lcv NAME ACTION...\n");
 }
 
 } // namespace
@@ -35,6 +36,8 @@ int main(int argc, char** argv)
         return RunEval(arguments);
     if (command == "resave")
         return RunResave(arguments);
+    if (command == "dynamic")
+        return RunDynamic(arguments);
     if (command == "render" || command == "formula") {
         // Drawing needs fonts, and so the application object; no window is
         // shown, so no display is needed.
