@@ -32,16 +32,22 @@
 void TLumacurveForm::RegisterEditHandlers()
 {
     auto& c = *commands_;
+    // The dynamic constant editor ends its period first (a played value
+    // becomes the step undone), and follows the restored lines afterwards.
     c.SetHandler("ActionUndo", [this] {
+        EndDynamicPeriod();
         if (const std::string* snapshot = undo_.Undo()) {
             RestoreSnapshot(*snapshot);
             SetModified(true);
+            RefillDynamicEditor();
         }
     });
     c.SetHandler("ActionRedo", [this] {
+        EndDynamicPeriod();
         if (const std::string* snapshot = undo_.Redo()) {
             RestoreSnapshot(*snapshot);
             SetModified(true);
+            RefillDynamicEditor();
         }
     });
     c.SetHandler("Actioncopyscreen", [this] { CopyPicture(TPictureArea::Screen); });

@@ -147,6 +147,7 @@ void TLumacurveForm::ClearAll(bool resetScales)
 {
     if (!AskToSave())
         return;
+    EndDynamicPeriod();
     if (equations_->Count() > 0)
         undo_.DropRedo();
     graphArea_->ClearGraphObjects();
@@ -163,6 +164,7 @@ void TLumacurveForm::ClearAll(bool resetScales)
     EquationsArea()->update();
     SetModified(false);
     ShowStatusFlags(StartText, 0);
+    RefillDynamicEditor(); // closes it: no constants are left
     UndoPostAction();
 }
 
@@ -189,9 +191,12 @@ bool TLumacurveForm::OpenFile(const QString& path)
     QString skipped;
     for (const auto& warning : document->warnings)
         skipped += QString("\nline %1: %2").arg(warning.line).arg(QString::fromStdString(warning.text));
+    // The editor on the old lines closes; the document's layout may ask for it again.
+    FreeDynamicEditor();
     // The present state is one step back from the opened document.
     undo_.Record(Snapshot());
     LoadDocumentIntoWindows(std::move(document));
+    ReopenDynamicEditor();
     // Every successful read names the save target, unless guide help is loaded.
     if (guideHelp_.isEmpty() && result == TReadResult::Document)
         SetDocumentPath(path);

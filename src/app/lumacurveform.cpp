@@ -1,11 +1,13 @@
 #include "app/lumacurveform.h"
 
+#include "app/declaredconstanteditor.h"
 #include "app/helpwindow.h"
 #include "app/presssomethingdlg.h"
 #include "app/startupwindow.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
 #include "editor/mathseditor.h"
+#include "entry/declarationlines.h"
 #include "entry/entry.h"
 #include "equations/equationsscrollingwidget.h"
 #include "equations/equationswindow.h"
@@ -293,6 +295,7 @@ void TLumacurveForm::BuildCommands()
     RegisterCustomHandlers();
     RegisterHelpHandlers();
     ConnectEquations();
+    RegisterDynamicHandlers();
     // The insert commands follow the maths editor that has the focus.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommands(); });
     // The zoom buttons beside the scroll bars.
@@ -479,8 +482,9 @@ void TLumacurveForm::ConnectEquations()
         if (!loading_)
             SetModified(true);
     };
-    equations_->OnSelectCurve = [this](TEquationsWindow*, TEquationObject*, bool) {
+    equations_->OnSelectCurve = [this](TEquationsWindow*, TEquationObject* object, bool selected) {
         graphArea_->SelectLine(SelectedLine());
+        DynamicSelectionChanged(object, selected);
         UpdateCommands();
     };
     equations_->OnChangesProcessed = [this] { UpdateCommands(); };
@@ -497,6 +501,7 @@ void TLumacurveForm::ConnectEquations()
     auto& c = *commands_;
     c.SetHandler("ActionDeleteCurve", [this] {
         if (TEquationObject* object = equations_->SelectedObject()) {
+            FreeDynamicEditor(); // it may be playing the line, or a curve of it
             const QString refusal = equations_->DeleteCurve(object);
             if (refusal.isEmpty()) {
                 SetModified(true);
@@ -545,13 +550,15 @@ void TLumacurveForm::UpdateCommands()
     facts.objectValid = selected && selected->IsValid();
     facts.editing = equations_->Line() != nullptr;
     facts.scaleListCount = static_cast<int>(graphArea_->Params().History.size());
-    facts.selectedDynamicConstant = false;
+    facts.selectedDynamicConstant = SelectedDynamicConstant() != nullptr;
+    facts.editingDynamicConstant = EditingDynamicConstant();
     facts.undoCount = undo_.Count();
     facts.dragCurves = Configuration.DragCurves;
     const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
     facts.clipboardHasText = clip && clip->hasText();
     commands_->Update(facts);
     commands_->Action("ActionLumatutor")->setVisible(!guideHelp_.isEmpty());
+    commands_->Action("ActionFamily")->setChecked(Family.constant != nullptr);
 }
 
 // ---------------------------------------------------------------------------
@@ -758,6 +765,9 @@ void TLumacurveForm::ApplyPlacement(const TPlacementEvent& placement)
 
 void TLumacurveForm::closeEvent(QCloseEvent* event)
 {
+    // The editor goes first: its period ends and a played value is an
+    // undo step and a modified document before the question is asked.
+    FreeDynamicEditor();
     if (options_.automation ? true : AskToSave()) {
         if (help_)
             help_->close();
@@ -803,9 +813,4 @@ void TLumacurveForm::UndoPostAction()
     }
     undo_.Record(Snapshot());
     UpdateCommands();
-}
-
-void TLumacurveForm::ClearFamily(std::string_view name)
-{
-    (void)name;
 }

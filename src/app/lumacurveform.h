@@ -28,7 +28,10 @@ class QScrollArea;
 class QScrollBar;
 class QTimer;
 class QToolButton;
+class QDockWidget;
+class TDeclaredConstantEditor;
 class TDocument;
+class TDynamicConstantEquation;
 class TGraphParams;
 class TGraphWindow;
 class TEquationObject;
@@ -172,6 +175,14 @@ public:
     // The guide help file, when one is loaded.
     [[nodiscard]] QString GuideHelpFile() const { return guideHelp_; }
 
+    // The dynamic constant editor: made when it does not exist (on constant,
+    // or on the first dynamic constant) and shown; freed by closing.
+    void OpenDynamicConstantEditor(const TDynamicConstantEquation* constant = nullptr);
+    void FreeDynamicEditor();
+    [[nodiscard]] TDeclaredConstantEditor* DynamicEditor() const;
+    // The selected line when it is a dynamic constant, else nullptr.
+    [[nodiscard]] TDynamicConstantEquation* SelectedDynamicConstant() const;
+
 signals:
     // The deferred start-up has finished.
     void StartupFinished();
@@ -198,6 +209,15 @@ private:
     void RegisterInsertHandlers();
     void RegisterCustomHandlers();
     void RegisterHelpHandlers();
+    void RegisterDynamicHandlers();
+    // The dynamic constant editor around changes of the lines: its period
+    // ends before lines are replaced, it follows the new lines afterwards.
+    void EndDynamicPeriod();
+    void RefillDynamicEditor();
+    void ReopenDynamicEditor();
+    void DynamicSelectionChanged(TEquationObject* object, bool selected);
+    [[nodiscard]] bool EditingDynamicConstant() const;
+    void FamilyCommand();
     void DeferredStartup();
     void MeasureAutomaticAccuracy();
     void ShowStartupScreen();
@@ -240,6 +260,8 @@ private:
     QScrollBar* horzScrollBar_ = nullptr;
     QScrollBar* vertScrollBar_ = nullptr;
     QPointer<THelpWindow> help_;
+    QPointer<TDeclaredConstantEditor> dynamicEditor_;
+    QDockWidget* dynamicPanel_ = nullptr;
     QPointer<TStartupWindow> startupWindow_;
     TUndoHistory undo_;
     QString documentPath_;
