@@ -4,7 +4,9 @@
 #include <QActionGroup>
 #include <QKeySequence>
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace {
 
@@ -215,6 +217,40 @@ bool HasFlag(const TCommandFacts& facts, std::uint32_t flag)
 }
 
 } // namespace
+
+TEditingPolicy EditingPolicy(const TCommandRow& command)
+{
+    // Typing into the line, the clipboard, undo, help and showing panels or
+    // toolbars leave the line being edited as it is.
+    static constexpr std::string_view Keeping[] = {
+        "ActionCut",          "ActionCopy",         "ActionPaste",          "ActionUndo",
+        "ActionRedo",         "ActionDeleteCurve",  "ActionRepeats",        "ActionToolbars",
+        "ActionLoadToolbars", "ActionSaveToolbars", "ActionEquationsWindow"};
+    // Views, pictures and leaving the document need no finished line.
+    static constexpr std::string_view Ending[] = {"ActionFileNew",
+                                                  "ActionClearCurves",
+                                                  "ActionFileOpen",
+                                                  "ActionPrint",
+                                                  "ActionPrint2",
+                                                  "ActionExit",
+                                                  "Actioncopyscreen",
+                                                  "ActionCopyGraph",
+                                                  "ActionCopyEquations",
+                                                  "ActionRedraw",
+                                                  "ActionDemoDraw",
+                                                  "ActionWhiteboard",
+                                                  "ActionWhiteboardSettings"};
+    const auto among = [&](const auto& names) {
+        return std::find(std::begin(names), std::end(names), command.name) != std::end(names);
+    };
+    if (command.category == "Insert" || command.category == "Keypad" || command.category == "Help" ||
+        among(Keeping))
+        return TEditingPolicy::KeepsEditing;
+    if (command.kind == TCommandKind::Mode || command.category == "Zoom" || command.category == "Angle" ||
+        among(Ending))
+        return TEditingPolicy::EndsEditing;
+    return TEditingPolicy::NeedsFinished;
+}
 
 bool RuleAllows(TCommandRule rule, const TCommandFacts& f)
 {
@@ -515,8 +551,20 @@ int TCommandList::CheckedMode() const
     return 305;
 }
 
+void TCommandList::SetBeforeCommand(std::function<bool(const TCommandRow& command)> check)
+{
+    beforeCommand_ = std::move(check);
+}
+
 void TCommandList::Triggered(const TCommandRow& command, QAction* action)
 {
+    const bool allowed = !beforeCommand_ || beforeCommand_(command);
+    if (!allowed && command.kind == TCommandKind::Check) {
+        action->setChecked(!action->isChecked());
+        return;
+    }
+    if (!allowed && command.kind != TCommandKind::Mode)
+        return;
     if (command.kind == TCommandKind::Mode) {
         // QAction has already toggled the check: checked sets the mode, unchecked turns it off.
         const int code = action->isChecked() ? command.tag : 305;

@@ -467,6 +467,7 @@ void TDeclaredConstantEditor::UsersRedrawn()
     // Clicks made on the step and play buttons during the redraw wait in the
     // queue; they are dropped until the events pending now have been
     // handled. Stop and Finish are never dropped.
+    dropPresses_ = true;
     dropTimer_.start();
 }
 

@@ -162,35 +162,46 @@ TElementList FormulaFromText(std::string_view text)
     }
 }
 
-bool ImportNumberPairs(std::string_view data, std::vector<std::pair<Extended, Extended>>& points)
+bool ImportNumberPairs(std::string_view data, std::vector<std::pair<Extended, Extended>>& points,
+                       int* leftoverLine)
 {
-    std::vector<Extended> numbers;
+    // Each number with the line it stands on.
+    std::vector<std::pair<Extended, int>> numbers;
     std::string token;
-    bool failed = false;
+    int line = 1, tokenLine = 1;
     const auto finish = [&] {
         if (token.empty())
-            return;
+            return true;
         long double value = 0;
         if (!ParseDocumentReal(token, value))
-            failed = true;
-        else
-            numbers.push_back(value);
-        token.clear();
-    };
-    for (char c : data) {
-        if (c == ',' || c == '\r' || c == '\n')
-            finish();
-        else if (c != ' ' && c != '\t')
-            token.push_back(c);
-        if (failed)
             return false;
+        numbers.emplace_back(value, tokenLine);
+        token.clear();
+        return true;
+    };
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        const char c = data[i];
+        // A comma, a line end, a blank or a tab ends a number: two number
+        // texts with only blanks between them are two numbers, never one.
+        if (c == ',' || c == '\r' || c == '\n' || c == ' ' || c == '\t') {
+            if (!finish())
+                return false;
+            // CR LF, a lone CR and a lone LF each end one line.
+            if (c == '\n' || (c == '\r' && (i + 1 >= data.size() || data[i + 1] != '\n')))
+                ++line;
+            continue;
+        }
+        if (token.empty())
+            tokenLine = line;
+        token.push_back(c);
     }
-    finish();
-    if (failed || numbers.size() < 2)
+    if (!finish() || numbers.size() < 2)
         return false;
     points.clear();
     for (std::size_t i = 0; i + 1 < numbers.size(); i += 2)
-        points.emplace_back(numbers[i], numbers[i + 1]);
+        points.emplace_back(numbers[i].first, numbers[i + 1].first);
+    if (leftoverLine)
+        *leftoverLine = numbers.size() % 2 ? numbers.back().second : 0;
     return true;
 }
 

@@ -41,6 +41,9 @@ const TEditorObject* FirstElement(const TEditorObject* list)
 // number, so that what is written reads back the same.
 TRealReaderPtr DocumentNumber(std::string_view text, const std::vector<TEquationObject*>* declared)
 {
+    // The fixed form of a positive number starts with a blank.
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
     TRealReaderPtr number;
     try {
         number = NumberFromText(text, declared);
@@ -538,11 +541,7 @@ public:
             } else if (reader_.LineStartsWith("Window: ", &value)) {
                 ReadWindow(value);
             } else if (reader_.LineIs("Equations window")) {
-                // Older documents placed the equations panel here; the
-                // panels now keep their places in the screen layout.
-                reader_.SkipLine();
-                while (!reader_.AtEnd() && reader_.LineStartsWith("\t"))
-                    reader_.SkipLine();
+                ReadEquationsPanel();
             } else if (reader_.LineIs("Screen layout")) {
                 ReadScreenLayout();
             } else if (reader_.LineStartsWith("Toolbar: ", &value)) {
@@ -615,7 +614,6 @@ private:
 
     TRealReaderPtr Number(std::string_view text, int lineNumber)
     {
-        // The fixed form of a positive number starts with a blank.
         while (!text.empty() && text.front() == ' ')
             text.remove_prefix(1);
         TRealReaderPtr number = DocumentNumber(text, nullptr);
@@ -736,11 +734,10 @@ private:
         for (const auto& [keyword, name] : OldToolbarKeys) {
             if (!reader_.LineStartsWith(keyword, &value))
                 continue;
+            // Only whether the toolbar is shown: where it stands is the program's.
             long long number = 0;
-            TToolbarPlace toolbar;
-            toolbar.name = std::string(name);
-            toolbar.visible = !ParseDocumentInteger(value, number) || number != 0;
-            doc_.toolbars.push_back(std::move(toolbar));
+            doc_.toolbarVisibility.emplace_back(std::string(name),
+                                                !ParseDocumentInteger(value, number) || number != 0);
             reader_.SkipLine();
             return true;
         }
@@ -947,6 +944,39 @@ private:
         doc_.window = std::move(window);
     }
 
+    // The block in which older documents placed the equations panel.
+    void ReadEquationsPanel()
+    {
+        reader_.SkipLine();
+        TEquationsPanelRecord panel;
+        std::string_view field;
+        long double real = 0;
+        while (!reader_.AtEnd() && reader_.LineStartsWith("\t")) {
+            const int fieldLine = reader_.LineNumber();
+            long long number = 0;
+            if (reader_.LineStartsWith("\tVisible: ", &field)) {
+                if (ParseDocumentInteger(field, number))
+                    panel.visible = number != 0;
+                else
+                    Warn(fieldLine, "the equations window's visible flag cannot be read; it is shown");
+            } else if (reader_.LineStartsWith("\tAlign = ", &field)) {
+                if (ParseDocumentInteger(field, number) && number >= 0 && number <= 5)
+                    panel.align = static_cast<int>(number);
+                else
+                    Warn(fieldLine, "the equations window's side is out of range; it floats");
+            } else if (ReadFraction(field, "\tLeft: ", panel.left, real) ||
+                       ReadFraction(field, "\tWide: ", panel.wide, real) ||
+                       ReadFraction(field, "\tTop: ", panel.top, real) ||
+                       ReadFraction(field, "\tHigh: ", panel.high, real)) {
+            } else {
+                Warn(fieldLine, "unknown line \"" + std::string(reader_.PeekLine().substr(0, 40)) +
+                                    "\" in the Equations window block skipped");
+            }
+            reader_.SkipLine();
+        }
+        doc_.equationsPanel = panel;
+    }
+
     void ReadScreenLayout()
     {
         reader_.SkipLine();
@@ -1074,11 +1104,18 @@ TReadResult ReadDocument(std::string data, TDocument& document, bool report)
     document.settings.PrintName = Configuration.PrintName;
     if (!reader.MatchKeyword("Lumacurve")) {
         std::vector<std::pair<Extended, Extended>> points;
-        if (report && ImportNumberPairs(reader.Data(), points)) {
+        int leftover = 0;
+        if (report && ImportNumberPairs(reader.Data(), points, &leftover)) {
             document.lines.lines.push_back(MakeDataPointsRecord(points));
-            document.warnings.push_back(
-                TDocumentWarning{1, "the file holds number pairs, read as one set of " +
-                                        std::to_string(points.size()) + " data points"});
+            document.numberPairPoints = points.size();
+            // What was read, said the way every read reports: nothing was lost by it.
+            document.warnings.push_back(TDocumentWarning{1,
+                                                         "the file holds number pairs, read as one set of " +
+                                                             std::to_string(points.size()) + " data points",
+                                                         true});
+            if (leftover)
+                document.warnings.push_back(TDocumentWarning{
+                    leftover, "the last number has no partner to make a point with; it was left out"});
             return TReadResult::NumberPairs;
         }
         return TReadResult::NotDocument;

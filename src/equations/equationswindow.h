@@ -129,7 +129,8 @@ public:
     void RemeasureAll();
     // Every curve drops its cached drawing.
     void DiscardAllLineStores();
-    // Paints the lines onto canvas (a picture or a printer when printing).
+    // Paints the lines onto canvas for a picture (printing: for a printer,
+    // on white), without the selection frame or the edited line's highlight.
     void PaintAll(Canvas& canvas, bool printing, QPoint offset = {});
     // Paints the lines for printing: no selection frame or highlight.
     void PrintLines(Canvas& canvas, QPoint offset = {});
@@ -166,7 +167,8 @@ protected:
 
 private:
     void MeasureObject(TEquationObject& line);
-    void PaintLines(Canvas& canvas, const QRect& clip, bool printing, QPoint offset);
+    // marks: the selection frame and the edited line with its highlight, as on screen.
+    void PaintLines(Canvas& canvas, const QRect& clip, bool printing, bool marks, QPoint offset);
     void SelectionSlid(const TEquationObject* before);
     void LineLeaving(TEquationObject* line);
     // The list owns every line, the edited one too: the editor's hold on it

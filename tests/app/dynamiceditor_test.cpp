@@ -215,7 +215,7 @@ TEST_F(DynamicEditorForm, KeysStepPlayStopAndClose)
     ASSERT_TRUE(form->SaveDocument(path));
     const QByteArray saved = Read(path);
     EXPECT_TRUE(saved.contains("Curve\r\na=2\r\n")) << saved.toStdString();
-    EXPECT_TRUE(saved.contains("\tStep: 0.5\r\n"));
+    EXPECT_TRUE(saved.contains("\tStep:  5.000000E-0001\r\n"));
 }
 
 TEST_F(DynamicEditorForm, ButtonsStepOnceThenHoldASecond)

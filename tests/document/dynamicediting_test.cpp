@@ -517,7 +517,7 @@ TEST_F(DynamicEditing, ConstantLineShowsTheValueReached)
     EXPECT_EQ(ElementsToText(list.ItemAt(0)->Elements()), "a=2");
     std::string saved = EquationListText(list.Lines(), -1);
     EXPECT_NE(saved.find("a=2\r\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("\tStep: 0.5\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\tStep:  5.000000E-0001\r\n"), std::string::npos) << saved;
 }
 
 TEST(DynamicKeys, KeysOfTheEditor)

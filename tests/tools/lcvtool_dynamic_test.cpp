@@ -91,7 +91,7 @@ TEST(LcvtoolDynamic, SavesTheValueReachedAsSaveDoes)
     EXPECT_EQ(run.out, "a=2 step 0.25\n");
     const std::string saved = ReadFile(out);
     EXPECT_NE(saved.find("Curve\r\na=2\r\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("\tStep: 0.25\r\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("\tStep:  2.500000E-0001\r\n"), std::string::npos) << saved;
     EXPECT_NE(saved.find("Curve\r\ny=ax{^{2}\r\n"), std::string::npos) << saved;
     // The rest of the document is written back as it was read.
     EXPECT_EQ(saved.substr(0, 40), Document().substr(0, 40));
