@@ -19,7 +19,8 @@ void PrintUsage()
                          "[--degrees | --radians] -o OUT DOC.lcv\n"
                          "       lcvtool resave IN.lcv OUT.lcv\n"
                          "       lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP\n"
-                         "       lcvtool lines [--size WxH] [--list N [--primary]] DOC.lcv\n");
+                         "       lcvtool lines [--size WxH] [--list N [--primary]] DOC.lcv\n"
+                         "       lcvtool dynamic [-o OUT.lcv] DOC.lcv NAME ACTION...\n");
 }
 
 } // namespace
@@ -36,6 +37,8 @@ int main(int argc, char** argv)
         return RunEval(arguments);
     if (command == "resave")
         return RunResave(arguments);
+    if (command == "dynamic")
+        return RunDynamic(arguments);
     if (command == "render" || command == "formula" || command == "lines") {
         // Drawing needs fonts, and so the application object; no window is
         // shown, so no display is needed.

@@ -34,19 +34,25 @@
 void TLumacurveForm::RegisterEditHandlers()
 {
     auto& c = *commands_;
+    // The dynamic constant editor ends its period first (a played value
+    // becomes the step undone), and follows the restored lines afterwards.
     c.SetHandler("ActionUndo", [this] {
         // The coordinate editor's pending input becomes a step of its own first.
         if (shapes_ && !shapes_->SettleInput())
             return;
+        EndDynamicPeriod();
         if (const std::string* snapshot = undo_.Undo()) {
             RestoreSnapshot(*snapshot);
             SetModified(true);
+            RefillDynamicEditor();
         }
     });
     c.SetHandler("ActionRedo", [this] {
+        EndDynamicPeriod();
         if (const std::string* snapshot = undo_.Redo()) {
             RestoreSnapshot(*snapshot);
             SetModified(true);
+            RefillDynamicEditor();
         }
     });
     c.SetHandler("Actioncopyscreen", [this] { CopyPicture(TPictureArea::Screen); });
@@ -75,6 +81,7 @@ void TLumacurveForm::RegisterEditHandlers()
 
 void TLumacurveForm::DeleteLine(TEquationObject* object)
 {
+    FreeDynamicEditor(); // it may be playing the line, or a curve of it
     const QString refusal = equations_->DeleteCurve(object);
     if (!refusal.isEmpty()) {
         Message(refusal, QMessageBox::Warning);

@@ -148,6 +148,7 @@ void TLumacurveForm::ClearAll(bool resetScales)
 {
     if (!AskToSave())
         return;
+    EndDynamicPeriod();
     if (equations_->Count() > 0)
         undo_.DropRedo();
     graphArea_->ClearGraphObjects();
@@ -167,6 +168,7 @@ void TLumacurveForm::ClearAll(bool resetScales)
     EquationsArea()->update();
     SetModified(false);
     ShowStatusFlags(StartText, 0);
+    RefillDynamicEditor(); // closes it: no constants are left
     UndoPostAction();
 }
 
@@ -195,9 +197,12 @@ bool TLumacurveForm::OpenFile(const QString& path)
         if (!warning.note)
             skipped += QString("\nline %1: %2").arg(warning.line).arg(QString::fromStdString(warning.text));
     const std::size_t points = document->numberPairPoints;
+    // The editor on the old lines closes; the document's layout may ask for it again.
+    FreeDynamicEditor();
     // The present state is one step back from the opened document.
     undo_.Record(Snapshot());
     LoadDocumentIntoWindows(std::move(document));
+    ReopenDynamicEditor();
     // A current-format document becomes the save target (unless guide help
     // is loaded); anything else read is a new document, which Save asks a
     // name for, so that the file read or the document before is never

@@ -30,7 +30,7 @@ const TContentsEntry ContentsEntries[] = {
     {"Whiteboard mode", "topic214.html"},
     {"Customising a curve", "topic202.html"},
     {"Changing the type of an equation", "topic205.html"},
-    {"Define before saving", "topic206.html"},
+    {"Dynamic constants", "topic206.html"},
     {"Formula faults", "topic207.html"},
     {"Commentary", "topic208.html"},
     {"Comment boxes", "topic211.html"},

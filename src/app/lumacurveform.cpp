@@ -1,5 +1,6 @@
 #include "app/lumacurveform.h"
 
+#include "app/declaredconstanteditor.h"
 #include "app/helpwindow.h"
 #include "app/presssomethingdlg.h"
 #include "app/shapework.h"
@@ -7,6 +8,7 @@
 #include "document/document.h"
 #include "editor/canvascontrol.h"
 #include "editor/mathseditor.h"
+#include "entry/declarationlines.h"
 #include "entry/entry.h"
 #include "equations/equationsscrollingwidget.h"
 #include "equations/equationswindow.h"
@@ -298,6 +300,7 @@ void TLumacurveForm::BuildCommands()
     ConnectEquations();
     shapes_ = new TShapeWork(*this);
     shapes_->Register();
+    RegisterDynamicHandlers();
     // The insert commands follow the maths editor that has the focus.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommands(); });
     // The zoom buttons beside the scroll bars.
@@ -484,8 +487,9 @@ void TLumacurveForm::ConnectEquations()
         if (!loading_)
             SetModified(true);
     };
-    equations_->OnSelectCurve = [this](TEquationsWindow*, TEquationObject*, bool) {
+    equations_->OnSelectCurve = [this](TEquationsWindow*, TEquationObject* object, bool selected) {
         graphArea_->SelectLine(SelectedLine());
+        DynamicSelectionChanged(object, selected);
         UpdateCommands();
     };
     equations_->OnChangesProcessed = [this] { UpdateCommands(); };
@@ -554,7 +558,8 @@ void TLumacurveForm::UpdateCommands()
     facts.objectValid = selected && selected->IsValid();
     facts.editing = equations_->Line() != nullptr;
     facts.scaleListCount = static_cast<int>(graphArea_->Params().History.size());
-    facts.selectedDynamicConstant = false;
+    facts.selectedDynamicConstant = SelectedDynamicConstant() != nullptr;
+    facts.editingDynamicConstant = EditingDynamicConstant();
     facts.undoCount = undo_.Count();
     facts.dragCurves = Configuration.DragCurves;
     if (shapes_)
@@ -563,6 +568,7 @@ void TLumacurveForm::UpdateCommands()
     facts.clipboardHasText = clip && clip->hasText();
     commands_->Update(facts);
     commands_->Action("ActionLumatutor")->setVisible(!guideHelp_.isEmpty());
+    commands_->Action("ActionFamily")->setChecked(Family.constant != nullptr);
     // A submenu heading is greyed when every item under it is.
     const QList<QMenu*> menus = menuBar()->findChildren<QMenu*>();
     for (auto menu = menus.rbegin(); menu != menus.rend(); ++menu) {
@@ -839,6 +845,9 @@ void TLumacurveForm::ApplyPlacement(const TPlacementEvent& placement)
 
 void TLumacurveForm::closeEvent(QCloseEvent* event)
 {
+    // The editor goes first: its period ends and a played value is an
+    // undo step and a modified document before the question is asked.
+    FreeDynamicEditor();
     if (options_.automation ? true : AskToSave()) {
         if (help_)
             help_->close();
@@ -885,9 +894,4 @@ void TLumacurveForm::UndoPostAction()
     }
     undo_.Record(Snapshot());
     UpdateCommands();
-}
-
-void TLumacurveForm::ClearFamily(std::string_view name)
-{
-    (void)name;
 }

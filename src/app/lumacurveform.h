@@ -28,7 +28,10 @@ class QScrollArea;
 class QScrollBar;
 class QTimer;
 class QToolButton;
+class QDockWidget;
+class TDeclaredConstantEditor;
 class TDocument;
+class TDynamicConstantEquation;
 class TGraphParams;
 class TGraphWindow;
 class TEquationObject;
@@ -179,6 +182,14 @@ public:
     // at the size it has for --screenshot and automation.
     void ShowForStart();
 
+    // The dynamic constant editor: made when it does not exist (on constant,
+    // or on the first dynamic constant) and shown; freed by closing.
+    void OpenDynamicConstantEditor(const TDynamicConstantEquation* constant = nullptr);
+    void FreeDynamicEditor();
+    [[nodiscard]] TDeclaredConstantEditor* DynamicEditor() const;
+    // The selected line when it is a dynamic constant, else nullptr.
+    [[nodiscard]] TDynamicConstantEquation* SelectedDynamicConstant() const;
+
 signals:
     // The deferred start-up has finished.
     void StartupFinished();
@@ -211,6 +222,15 @@ private:
     void RegisterInsertHandlers();
     void RegisterCustomHandlers();
     void RegisterHelpHandlers();
+    void RegisterDynamicHandlers();
+    // The dynamic constant editor around changes of the lines: its period
+    // ends before lines are replaced, it follows the new lines afterwards.
+    void EndDynamicPeriod();
+    void RefillDynamicEditor();
+    void ReopenDynamicEditor();
+    void DynamicSelectionChanged(TEquationObject* object, bool selected);
+    [[nodiscard]] bool EditingDynamicConstant() const;
+    void FamilyCommand();
     void DeferredStartup();
     void MeasureAutomaticAccuracy();
     void ShowStartupScreen();
@@ -266,6 +286,8 @@ private:
     QScrollBar* horzScrollBar_ = nullptr;
     QScrollBar* vertScrollBar_ = nullptr;
     QPointer<THelpWindow> help_;
+    QPointer<TDeclaredConstantEditor> dynamicEditor_;
+    QDockWidget* dynamicPanel_ = nullptr;
     QPointer<TStartupWindow> startupWindow_;
     TUndoHistory undo_;
     QString documentPath_;

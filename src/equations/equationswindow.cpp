@@ -433,8 +433,21 @@ void TEquationsWindow::ScheduleIdle()
         idle_.start();
 }
 
+void TEquationsWindow::SuspendIdle(bool suspended)
+{
+    idleSuspended_ = suspended;
+    if (!suspended && idleWaiting_) {
+        idleWaiting_ = false;
+        ScheduleIdle();
+    }
+}
+
 void TEquationsWindow::RunIdle()
 {
+    if (idleSuspended_) {
+        idleWaiting_ = true;
+        return;
+    }
     if (ProcessChanges() && OnChangesProcessed)
         OnChangesProcessed();
 }

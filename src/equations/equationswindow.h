@@ -113,6 +113,10 @@ public:
     bool ProcessChanges();
     // Arms the idle work to run once the pending events are handled.
     void ScheduleIdle();
+    // Holds the idle work back (while a constant is being played) or lets
+    // it run again, at once when some was asked for meanwhile.
+    void SuspendIdle(bool suspended);
+    [[nodiscard]] bool IdleSuspended() const { return idleSuspended_; }
 
     // ---- view ------------------------------------------------------------------------
     void ScrollToSelected();
@@ -184,6 +188,8 @@ private:
     TEquationList list_;
     TLineEditing editing_{list_};
     QTimer idle_;
+    bool idleSuspended_ = false;
+    bool idleWaiting_ = false;
     QPoint pressPoint_;
     bool dragArmed_ = false;
 };

@@ -106,8 +106,11 @@ enum : std::uint8_t {
 };
 inline std::uint8_t DrawMode = 0;
 
+// Set while the dynamic constant editor exists: its animation redraws the
+// curves, which then cannot be dragged and show no handles.
+inline bool DynamicEditorOpen = false;
 // Whether curves may be dragged now: dragging on and unlocked, no modal
-// editing, and no demonstration drawing in progress.
+// editing, no dynamic constant editor, and no demonstration drawing in progress.
 [[nodiscard]] bool DraggableCurvesInUse(bool modalEditing);
 // Whether printing keeps colours (the print colour option is Colour).
 [[nodiscard]] inline bool PrintsInColour()

