@@ -11,6 +11,7 @@
 #include "graph/graphparams.h"
 #include "graph/scalehost.h"
 #include "platform/canvas.h"
+#include "plot/curveplotter.h"
 #include "plot/graphrenderer.h"
 #include "settings/configuration.h"
 
@@ -25,6 +26,7 @@
 #include <memory>
 #include <string>
 #include <typeinfo>
+#include <vector>
 
 namespace {
 
@@ -58,6 +60,41 @@ std::string ClassName(const TEquationObject& line)
     std::free(demangled);
     return name;
 }
+
+// The equations list and graph of the tool, for the lines that ask for them
+// while they recalculate (an intersection list searches on the graph).
+class TToolPlotHost : public TPlotHost {
+public:
+    TToolPlotHost(TOwnedLines& lines, TGraphParams& params)
+        : lines_(lines), params_(params), previous_(PlotHost)
+    {
+        PlotHost = this;
+    }
+    ~TToolPlotHost() override { PlotHost = previous_; }
+    TToolPlotHost(const TToolPlotHost&) = delete;
+    TToolPlotHost& operator=(const TToolPlotHost&) = delete;
+
+    [[nodiscard]] int LineIndexOf(const TEquationObject* object) const override
+    {
+        for (int i = 0; i < lines_.LineCount(); ++i)
+            if (lines_.LineAt(i) == object)
+                return i;
+        return -1;
+    }
+    [[nodiscard]] std::vector<TEquationObject*> Lines() const override
+    {
+        std::vector<TEquationObject*> lines;
+        for (const auto& line : lines_.lines)
+            lines.push_back(line.get());
+        return lines;
+    }
+    [[nodiscard]] TGraphParams* GraphParams() override { return &params_; }
+
+private:
+    TOwnedLines& lines_;
+    TGraphParams& params_;
+    TPlotHost* previous_;
+};
 
 } // namespace
 
@@ -101,6 +138,7 @@ int RunLines(const std::vector<std::string>& arguments)
     document.ApplyScales(params, &host);
 
     // Every line recalculates and draws once, as on opening.
+    TToolPlotHost plotHost(document.lines, params);
     for (const auto& line : document.lines.lines)
         line->Recalculate();
     QImage picture(width, height, QImage::Format_RGB32);
