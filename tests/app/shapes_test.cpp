@@ -113,7 +113,7 @@ TEST_F(ShapesForm, NewShapeOpensTheEditorOnAListThatRowsAreTypedInto)
     EXPECT_EQ(graph->MouseMode(), mmNone);
 }
 
-TEST_F(ShapesForm, AListWithoutPointsYetIsNoFault)
+TEST_F(ShapesForm, AListWithoutPointsOrWithOneIsNoFault)
 {
     // A list just begun holds only the row being typed, and a list may hold
     // only gaps: nothing is drawn, and the status line must not call it complex.
@@ -130,6 +130,12 @@ TEST_F(ShapesForm, AListWithoutPointsYetIsNoFault)
     ASSERT_TRUE(form->Commands().Trigger("ActionNewShape"));
     QTest::keyClick(editor->Grid(), Qt::Key_Return);
     QTest::keyClick(editor->Grid(), Qt::Key_Return);
+    QApplication::processEvents();
+    graph->repaint();
+    EXPECT_EQ(form->MessageLabel()->text().toStdString(), "");
+    // The first point, in the middle of the window, is not off the screen
+    // though no line joins it yet.
+    TypeRow("1,2");
     QApplication::processEvents();
     graph->repaint();
     EXPECT_EQ(form->MessageLabel()->text().toStdString(), "");
