@@ -264,14 +264,34 @@ void PrintTable(const char* title, std::map<std::string, std::vector<double>>& s
     std::printf("p95 frames per second, with the set\t%.1f\t>= 60\t%s\n", 1000 / set95,
                 1000 / set95 >= 60 ? "yes" : "no");
     const double bound = plots + 2 * copy;
-    std::printf("p95 frame / (plots + 2 copies), alone\t%.2f\t<= 1.30\t%s\n", alone95 / bound,
+    std::printf("p95 frame / (median plots + 2 median copies), alone\t%.2f\t<= 1.30\t%s\n", alone95 / bound,
                 alone95 / bound <= 1.3 ? "yes" : "no");
+    const double bound95 = Percentile(samples["plots"], 0.95) + 2 * Percentile(samples["copy"], 0.95);
+    std::printf("p95 frame / (p95 plots + 2 p95 copies), alone\t%.2f\t<= 1.30\t%s\n", alone95 / bound95,
+                alone95 / bound95 <= 1.3 ? "yes" : "no");
+    const double boundMean = mean(samples["plots"]) + 2 * mean(samples["copy"]);
+    std::printf("mean frame / (mean plots + 2 mean copies), alone\t%.2f\t<= 1.30\t%s\n",
+                mean(samples["alone"]) / boundMean, mean(samples["alone"]) / boundMean <= 1.3 ? "yes" : "no");
     std::printf("p95 frame with set / alone\t%.2f\t<= 1.10\t%s\n", set95 / alone95,
                 set95 / alone95 <= 1.1 ? "yes" : "no");
 }
 
-// The document of the screenshots: a parabola and a sine that use a, a line that does not.
-const char* const ShotLines[] = {"a=1", "y=ax{^{2}-2", "y=sin x+a", "y={/{1}{2}x-1"};
+// The document of the screenshots: y = ax² and a sine that use a, a line that does not.
+const char* const ShotLines[] = {"a=1", "y=ax{^{2}", "y=sin x+a", "y={/{1}{2}x-1"};
+
+// Saves the main window, the editor's panel and (on a real display) the
+// screen under stem, with what was shown; false when a picture could not be saved.
+bool SaveShot(TLumacurveForm& form, const QString& stem)
+{
+    bool saved = form.grab().save(stem + "-window.png");
+    if (auto* panel = form.findChild<QDockWidget*>("DynamicEditorDockPanel"))
+        saved = panel->grab().save(stem + "-panel.png") && saved;
+    if (QGuiApplication::platformName() != "offscreen")
+        if (QScreen* screen = QGuiApplication::primaryScreen())
+            saved = screen->grabWindow(0).save(stem + "-screen.png") && saved;
+    std::printf("%s %s-*.png\n", saved ? "saved" : "could not save", stem.toLocal8Bit().constData());
+    return saved;
+}
 
 int SaveShots(const char* folder)
 {
@@ -293,23 +313,24 @@ int SaveShots(const char* folder)
     TDeclaredConstantEditor* editor = form->DynamicEditor();
     if (!editor)
         return 1;
-    for (int i = 0; i < 5; ++i) {
-        editor->Editing().Key(TDynamicKey::StepForward);
-        Wait(50);
-    }
-    Wait(300);
+    // Played forward, as a teacher plays a in front of the class.
+    editor->Editing().Play(1);
+    Wait(700);
     const QString stem = QStringLiteral("%1/dynamic-%2x-%3")
                              .arg(QString::fromLocal8Bit(folder))
                              .arg(form->devicePixelRatioF())
                              .arg(QGuiApplication::platformName());
-    bool saved = form->grab().save(stem + "-window.png");
+    bool saved = SaveShot(*form, stem + "-floating");
+    // The same, docked in the main window.
     if (auto* panel = form->findChild<QDockWidget*>("DynamicEditorDockPanel"))
-        saved = panel->grab().save(stem + "-panel.png") && saved;
-    if (QGuiApplication::platformName() != "offscreen")
-        if (QScreen* screen = QGuiApplication::primaryScreen())
-            saved = screen->grabWindow(0).save(stem + "-screen.png") && saved;
-    std::printf("%s %s-*.png (a = %s)\n", saved ? "saved" : "could not save", stem.toLocal8Bit().constData(),
-                editor->Editing().ValueText().c_str());
+        panel->setFloating(false);
+    Wait(300);
+    if (QWidget* box = editor->findChild<QWidget*>("VariableEdit"))
+        box->setFocus(Qt::OtherFocusReason);
+    editor->Editing().Play(-1);
+    Wait(500);
+    saved = SaveShot(*form, stem + "-docked") && saved;
+    std::printf("a = %s, playing %d\n", editor->Editing().ValueText().c_str(), editor->Editing().Direction());
     form->SetModified(false);
     return saved ? 0 : 1;
 }
