@@ -332,6 +332,9 @@ void TDynamicConstantEditing::LineLeaving(const TEquationObject* line)
         // The constant goes: the period ends while its line still exists
         // (what the boxes hold is not read into a constant that is going),
         // and nothing borrowed from it is kept but the name, for a refill.
+        // No undo step is taken now: the list is half emptied, and whoever
+        // removes the line records the step of its own change.
+        changed_ = false;
         if (inPeriod_)
             EndPeriod(false);
         active_ = false;
