@@ -32,7 +32,7 @@ public:
     [[nodiscard]] QFont GraphFont() const override { return window_.GraphFont(); }
     [[nodiscard]] int HighlightedLine() const override { return window_.SelectedIndex(); }
     [[nodiscard]] unsigned PictureGeneration() const override { return window_.PictureGeneration(); }
-    void ShowFrame(QImage frame) override { window_.ShowFrame(std::move(frame)); }
+    QImage ShowFrame(QImage frame) override { return window_.ShowFrame(std::move(frame)); }
     void RedrawLines() override { window_.LinesChanged(0); }
 
 private:

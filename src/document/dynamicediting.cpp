@@ -17,8 +17,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <typeinfo>
 #include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -80,10 +82,10 @@ QFont TImageDynamicGraph::GraphFont() const
     return font;
 }
 
-void TImageDynamicGraph::ShowFrame(QImage frame)
+QImage TImageDynamicGraph::ShowFrame(QImage frame)
 {
-    shown = std::move(frame);
     ++frames;
+    return std::exchange(shown, std::move(frame));
 }
 
 // ---- users ---------------------------------------------------------------------------------
@@ -319,6 +321,7 @@ void TDynamicConstantEditing::EndPeriod(bool commit)
     }
     ClearUsers();
     background_ = QImage();
+    spare_ = QImage();
 }
 
 void TDynamicConstantEditing::LineLeaving(const TEquationObject* line)
@@ -329,6 +332,9 @@ void TDynamicConstantEditing::LineLeaving(const TEquationObject* line)
         // The constant goes: the period ends while its line still exists
         // (what the boxes hold is not read into a constant that is going),
         // and nothing borrowed from it is kept but the name, for a refill.
+        // No undo step is taken now: the list is half emptied, and whoever
+        // removes the line records the step of its own change.
+        changed_ = false;
         if (inPeriod_)
             EndPeriod(false);
         active_ = false;
@@ -463,7 +469,15 @@ void TDynamicConstantEditing::RedrawUsers()
         // the graph then replays.
         user->Curve->Recalculate();
     }
-    QImage frame = background_.copy();
+    // The background is copied into the picture the last frame replaced:
+    // no memory is taken afresh for each frame.
+    QImage frame = std::move(spare_);
+    if (frame.size() == background_.size() && frame.format() == background_.format() &&
+        frame.bytesPerLine() == background_.bytesPerLine())
+        std::memcpy(frame.bits(), background_.constBits(),
+                    static_cast<std::size_t>(background_.sizeInBytes()));
+    else
+        frame = background_.copy();
     frame.setDevicePixelRatio(ratio);
     {
         Canvas canvas(&frame);
@@ -473,7 +487,7 @@ void TDynamicConstantEditing::RedrawUsers()
     for (TEquationObject* user : users.lines)
         user->CurveHook(); // a dragged curve forgets what it knew of its old shape
     DrawMode = mode;
-    graph_->ShowFrame(std::move(frame));
+    spare_ = graph_->ShowFrame(std::move(frame));
     view_.UsersRedrawn();
 }
 

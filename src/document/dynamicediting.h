@@ -47,8 +47,9 @@ public:
     // or scales, a changed line): a cached picture of the graph is then stale.
     [[nodiscard]] virtual unsigned PictureGeneration() const = 0;
     // Puts the frame onto the graph in one copy; it becomes the picture the
-    // graph shows until something else redraws it.
-    virtual void ShowFrame(QImage frame) = 0;
+    // graph shows until something else redraws it. Answers the picture it
+    // replaced (or a null image), which the next frame may reuse.
+    virtual QImage ShowFrame(QImage frame) = 0;
     // The graph must draw its lines afresh (outside an editing period).
     virtual void RedrawLines() {}
 };
@@ -64,7 +65,7 @@ public:
     [[nodiscard]] QFont GraphFont() const override;
     [[nodiscard]] int HighlightedLine() const override { return highlighted; }
     [[nodiscard]] unsigned PictureGeneration() const override { return generation; }
-    void ShowFrame(QImage frame) override;
+    QImage ShowFrame(QImage frame) override;
     void RedrawLines() override { ++redraws; }
 
     int highlighted = -1;
@@ -324,6 +325,7 @@ private:
     Extended target_ = 0;
     Extended endValue_ = 0;
     QImage background_;
+    QImage spare_; // the picture the last frame replaced: the next frame is drawn into it
     unsigned backgroundGeneration_ = 0;
     int backgroundBuilds_ = 0;
     bool active_ = false;

@@ -293,8 +293,13 @@ bool TCoordCurve::RowPoint(int index, TRealPoint& point) const
 void TCoordCurve::InitContext(TXY& context)
 {
     const int rows = Points.Count();
-    if (rows == 0) {
-        // Nothing to draw, label or search: N stays as it was, so nothing divides by zero.
+    bool anyPoint = false;
+    for (int i = 0; i < rows && !anyPoint; ++i)
+        anyPoint = PointAt(i) != nullptr;
+    if (!anyPoint) {
+        // Nothing to draw, label or search: N stays as it was, so nothing
+        // divides by zero. A list just begun, or holding gaps only, is not a
+        // curve without real points either, so no drawing is reported.
         context.Skip = true;
         return;
     }

@@ -34,6 +34,7 @@
 #include <climits>
 #include <cmath>
 #include <map>
+#include <utility>
 
 namespace {
 
@@ -938,17 +939,18 @@ void TGraphWindow::paintEvent(QPaintEvent* event)
         PaintEvent(false);
 }
 
-void TGraphWindow::ShowFrame(QImage frame)
+QImage TGraphWindow::ShowFrame(QImage frame)
 {
     const qreal ratio = devicePixelRatioF();
     if (frame.size() != size() * ratio || frame.devicePixelRatio() != ratio) {
         InvalidatePicture(0); // drawn for another size: the window draws its own
-        return;
+        return {};
     }
-    picture_ = std::move(frame);
+    QImage replaced = std::exchange(picture_, std::move(frame));
     repaintFrom_ = NothingStale;
     drawnLines_ = lines_ ? lines_->LineCount() : 0;
     repaint();
+    return replaced;
 }
 
 void TGraphWindow::UpdateArea(const QRect& rect)

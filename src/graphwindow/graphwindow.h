@@ -181,8 +181,9 @@ public:
     [[nodiscard]] unsigned PictureGeneration() const { return pictureGeneration_; }
     // Puts a frame of an animation drawn elsewhere (at the window's size and
     // pixel ratio, every line in it) onto the window at once; it becomes the
-    // window's picture, so that an expose shows it too.
-    void ShowFrame(QImage frame);
+    // window's picture, so that an expose shows it too. Answers the picture
+    // it replaced, for the next frame to be drawn into (null when none).
+    QImage ShowFrame(QImage frame);
     // Called with true before and false after each paint.
     std::function<void(bool before)> PaintEvent;
     // Called before each line in demonstration drawing (the equations window selects it).

@@ -2,7 +2,8 @@
 // curve's refusal, the start-up screen's key, closing the equations panel,
 // faults on the status line and commands chosen while a faulty line is being edited,
 // pictures without the windows' furniture, the start maximised, the
-// whiteboard's keypad, greyed submenus and projector legibility.
+// whiteboard's keypad, greyed submenus, projector legibility and Escape in a message box.
+#include "app/helpwindow.h"
 #include "app/lumacurveform.h"
 #include "app/startupwindow.h"
 #include "equations/equationswindow.h"
@@ -367,4 +368,15 @@ TEST_F(Commands, HighContrastIsTheWhiteboardsChoiceAndDocumentsKeepTheDesignsLoo
     EXPECT_FALSE(TLumacurveForm::StoredWhiteboardPreferences()->highContrast);
     ASSERT_TRUE(form->Commands().Trigger("ActionWhiteboard"));
     EXPECT_FALSE(HighContrast);
+}
+
+TEST_F(Commands, EscapeClosesAMessageBoxWithHelpAsOKDoes)
+{
+    // A line too long to take more brings up the formula's box, with OK and Help.
+    TBoxWatcher boxes;
+    QTest::keyClicks(equations, QString(170, 'W'));
+    ASSERT_FALSE(boxes.texts.isEmpty());
+    EXPECT_EQ(boxes.texts.front(), "The formula is too long.");
+    EXPECT_EQ(boxes.escapeIgnored, 0) << "Escape left the box open";
+    EXPECT_FALSE(form->HelpWindow()->isVisible()) << "Escape answered Help";
 }

@@ -113,6 +113,34 @@ TEST_F(ShapesForm, NewShapeOpensTheEditorOnAListThatRowsAreTypedInto)
     EXPECT_EQ(graph->MouseMode(), mmNone);
 }
 
+TEST_F(ShapesForm, AListWithoutPointsOrWithOneIsNoFault)
+{
+    // A list just begun holds only the row being typed, and a list may hold
+    // only gaps: nothing is drawn, and the status line must not call it complex.
+    for (const char* command : {"ActionNewShape", "ActionDataPoints"}) {
+        SCOPED_TRACE(command);
+        form->MessageLabel()->clear();
+        ASSERT_TRUE(form->Commands().Trigger(command));
+        QApplication::processEvents();
+        graph->repaint();
+        EXPECT_EQ(form->MessageLabel()->text().toStdString(), "");
+        ASSERT_NE(editor->Action("ActionOk"), nullptr);
+        editor->Action("ActionOk")->trigger();
+    }
+    ASSERT_TRUE(form->Commands().Trigger("ActionNewShape"));
+    QTest::keyClick(editor->Grid(), Qt::Key_Return);
+    QTest::keyClick(editor->Grid(), Qt::Key_Return);
+    QApplication::processEvents();
+    graph->repaint();
+    EXPECT_EQ(form->MessageLabel()->text().toStdString(), "");
+    // The first point, in the middle of the window, is not off the screen
+    // though no line joins it yet.
+    TypeRow("1,2");
+    QApplication::processEvents();
+    graph->repaint();
+    EXPECT_EQ(form->MessageLabel()->text().toStdString(), "");
+}
+
 TEST_F(ShapesForm, ARowThatCannotBeReadStaysInEditingWithItsFault)
 {
     ASSERT_TRUE(form->Commands().Trigger("ActionNewShape"));

@@ -60,7 +60,12 @@ public:
     }
     void SuspendIdle(bool suspended) override { suspensions.push_back(suspended); }
     void DocumentModified() override { ++modified; }
-    void RecordUndo() override { ++undoSteps; }
+    void RecordUndo() override
+    {
+        ++undoSteps;
+        if (list)
+            linesAtUndo.push_back(list->Count());
+    }
     void CloseRequested() override { ++closeRequests; }
 
     // Types markup into a box as the user would.
@@ -78,6 +83,8 @@ public:
     bool running = false;
     int timerInterval = 0;
     int modified = 0, undoSteps = 0, closeRequests = 0;
+    const TEquationList* list = nullptr; // the lines an undo step would be taken of
+    std::vector<int> linesAtUndo;
 };
 
 // A Curve record of one line, with the step of a constant.
@@ -97,6 +104,7 @@ protected:
         Configuration.Accuracy = 2;
         Configuration.AutoAccuracy = false;
         PublishSettings();
+        view.list = &list;
         // As the main window does: a line leaving the list is let go of first.
         list.OnLineLeaving = [this](TEquationObject* line) {
             if (editing)
@@ -468,6 +476,8 @@ TEST_F(DynamicEditing, LinesLeavingTheListAreLetGoBeforeTheyAreFreed)
     editing->Key(TDynamicKey::StepForward); // a change, so the period has a step to record
     // Undo empties the list to put a snapshot in its place.
     list.ClearAll();
+    // No undo step was taken of a list that was being emptied.
+    EXPECT_EQ(view.linesAtUndo, std::vector<int>{});
     EXPECT_EQ(editing->Constant(), nullptr);
     EXPECT_TRUE(editing->Users().empty());
     EXPECT_FALSE(editing->InPeriod());
