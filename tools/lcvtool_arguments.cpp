@@ -1,27 +1,13 @@
 #include "lcvtool_arguments.h"
 
+#include "platform/commandlineoptions.h"
+
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
-
-// The help's columns: option names, then their text.
-constexpr int HelpColumn = 24;
-
-QString DashedName(const QString& name)
-{
-    return (name.size() == 1 ? QStringLiteral("-") : QStringLiteral("--")) + name;
-}
-
-void AppendRow(std::string& text, const QString& left, const QString& right)
-{
-    QString row = QStringLiteral("  ") + left;
-    row += row.size() < HelpColumn ? QString(HelpColumn - row.size(), ' ')
-                                   : QStringLiteral("\n") + QString(HelpColumn, ' ');
-    text += ArgumentBytes(row + right) + "\n";
-}
 
 // Appends the synopsis lines of a command; the first line of a usage text says "usage:".
 void AppendUsage(std::string& text, std::string_view usage, bool first)
@@ -34,12 +20,6 @@ void AppendUsage(std::string& text, std::string_view usage, bool first)
         first = false;
         usage = end == std::string_view::npos ? std::string_view() : usage.substr(end + 1);
     }
-}
-
-// The name of an option argument without its dashes and value: "size" for "--size=1x2".
-QString OptionName(const QString& argument)
-{
-    return argument.mid(argument.startsWith(QStringLiteral("--")) ? 2 : 1).section('=', 0, 0);
 }
 
 } // namespace
@@ -104,23 +84,6 @@ void TToolArguments::FirstArgumentEndsOptions()
     parser_.setOptionsAfterPositionalArgumentsMode(QCommandLineParser::ParseAsPositionalArguments);
 }
 
-const QCommandLineOption* TToolArguments::Declared(const QString& argument) const
-{
-    if (!argument.startsWith('-') || argument.size() < 2)
-        return nullptr;
-    const QString name = OptionName(argument);
-    for (const QCommandLineOption& option : options_)
-        if (option.names().contains(name))
-            return &option;
-    return nullptr;
-}
-
-bool TToolArguments::TakesValue(const QString& argument) const
-{
-    const QCommandLineOption* option = Declared(argument);
-    return option && !argument.contains('=') && !option->valueName().isEmpty();
-}
-
 std::optional<int> TToolArguments::Parse(const std::vector<std::string>& arguments)
 {
     QStringList list{QStringLiteral("lcvtool")};
@@ -135,11 +98,11 @@ std::optional<int> TToolArguments::Parse(const std::vector<std::string>& argumen
             if (argument == QStringLiteral("--")) {
                 optionsEnded = true;
             } else if (firstArgumentEndsOptions_ && !argument.startsWith(QStringLiteral("--")) &&
-                       !Declared(argument)) {
+                       !DeclaredOption(options_, argument)) {
                 // A single dash begins a formula here, not an option.
                 list << QStringLiteral("--");
                 optionsEnded = true;
-            } else if (TakesValue(argument) && i + 1 < arguments.size()) {
+            } else if (TakesNextValue(options_, argument) && i + 1 < arguments.size()) {
                 // The value is taken as it stands, even "--help" or "--".
                 list << argument << ArgumentText(arguments[++i]);
                 continue;
@@ -149,42 +112,7 @@ std::optional<int> TToolArguments::Parse(const std::vector<std::string>& argumen
     }
     if (parser_.parse(list))
         return std::nullopt;
-    return Refuse(Reason(list));
-}
-
-std::string TToolArguments::Reason(const QStringList& arguments) const
-{
-    const QStringList unknown = parser_.unknownOptionNames();
-    if (!unknown.isEmpty()) {
-        // The argument as it was typed: "-x", "--bogus" or "--bogus=1".
-        for (const QString& argument : arguments.mid(1)) {
-            if (argument == QStringLiteral("--"))
-                break;
-            if (argument.startsWith('-') && OptionName(argument) == unknown.first())
-                return "unknown option " + ArgumentBytes(argument);
-        }
-        return "unknown option " + ArgumentBytes(DashedName(unknown.first()));
-    }
-    // A value option can only lack its value at the very end.
-    if (arguments.size() > 1 && TakesValue(arguments.last()))
-        return ArgumentBytes(arguments.last()) + " needs " +
-               ArgumentBytes(Declared(arguments.last())->valueName());
-    for (const QString& argument : arguments.mid(1)) {
-        if (argument == QStringLiteral("--"))
-            break;
-        if (const QCommandLineOption* option = Declared(argument);
-            option && option->valueName().isEmpty() && argument.contains('='))
-            return DashedName(OptionName(argument)).toStdString() +
-                   " takes no value: " + ArgumentBytes(argument);
-    }
-    // Anything else QCommandLineParser finds ("Unexpected value after '--degrees'.") in its own words.
-    std::string text = ArgumentBytes(parser_.errorText());
-    if (!text.empty()) {
-        text[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(text[0])));
-        if (text.back() == '.')
-            text.pop_back();
-    }
-    return text;
+    return Refuse(ArgumentBytes(RefusalReason(parser_, list, options_)));
 }
 
 int TToolArguments::Refuse(std::string_view reason) const
@@ -246,12 +174,12 @@ std::string TToolArguments::Help() const
     if (!argumentRows_.empty()) {
         text += "\narguments:\n";
         for (const THelpRow& row : argumentRows_)
-            AppendRow(text, row.names, row.help);
+            text += ArgumentBytes(OptionHelpRow(row.names, row.help));
     }
     text += "\noptions:\n";
     for (const THelpRow& row : optionRows_)
-        AppendRow(text, row.names, row.help);
-    AppendRow(text, QStringLiteral("--help"), QStringLiteral("show this help and exit"));
+        text += ArgumentBytes(OptionHelpRow(row.names, row.help));
+    text += ArgumentBytes(OptionHelpRow(QStringLiteral("--help"), QStringLiteral("show this help and exit")));
     text += "\nexit status: 0 done, 1 the input was refused, 2 bad usage\n";
     return text;
 }

@@ -89,11 +89,6 @@ private:
         QString names;
         QString help;
     };
-    [[nodiscard]] std::string Reason(const QStringList& arguments) const;
-    // The declared option an argument such as "-o" or "--size=1x2" names, or nullptr.
-    [[nodiscard]] const QCommandLineOption* Declared(const QString& argument) const;
-    [[nodiscard]] bool TakesValue(const QString& argument) const;
-
     const TToolCommand* command_;
     QCommandLineParser parser_;
     std::vector<QCommandLineOption> options_;
