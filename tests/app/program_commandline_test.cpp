@@ -117,3 +117,24 @@ TEST(ProgramCommandLine, HelpAndVersionNeedNoDisplay)
 }
 
 } // namespace
+
+namespace {
+
+// The manual page names every option --help names (as roff writes a dash: "\-").
+TEST(ProgramCommandLine, ManualPageNamesEveryOption)
+{
+    std::ifstream file(LUMACURVE_SOURCE_DIR "/resources/man/lumacurve.1");
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string page = text.str();
+    ASSERT_FALSE(page.empty());
+    for (const TProgramOption& option : ProgramOptions()) {
+        for (const QString& name : option.names) {
+            const std::string roff = (name.size() == 1 ? "\\-" : "\\-\\-") + name.toStdString();
+            EXPECT_NE(page.find(roff), std::string::npos) << roff;
+            EXPECT_TRUE(ProgramHelp().contains((name.size() == 1 ? "-" : "--") + name)) << roff;
+        }
+    }
+}
+
+} // namespace

@@ -146,3 +146,38 @@ TEST(LcvtoolCommandLine, ArgumentsPassThroughAsTheyAre)
 }
 
 } // namespace
+
+namespace {
+
+// Every command lcvtool --help lists, and every option its own --help lists,
+// is in the manual page: a command added to the table must be documented there.
+TEST(LcvtoolCommandLine, ManualPageNamesEveryCommandAndOption)
+{
+    std::ifstream file(LUMACURVE_SOURCE_DIR "/resources/man/lcvtool.1");
+    std::stringstream text;
+    text << file.rdbuf();
+    const std::string page = text.str();
+    ASSERT_FALSE(page.empty());
+    const std::string help = RunTool({"--help"}).out;
+    const std::string list = help.substr(help.find("commands:\n") + 10);
+    std::istringstream lines(list.substr(0, list.find("\n\n")));
+    int commands = 0;
+    for (std::string line; std::getline(lines, line);) {
+        std::istringstream words(line);
+        std::string command;
+        words >> command;
+        ++commands;
+        EXPECT_NE(page.find(".B lcvtool " + command), std::string::npos) << command;
+        EXPECT_NE(page.find(".B " + command + "\n"), std::string::npos) << command << " has no section";
+        const std::string own = RunTool({command, "--help"}).out;
+        const std::regex option(R"(\n  (-{1,2})([a-z]+))");
+        for (auto at = std::sregex_iterator(own.begin(), own.end(), option); at != std::sregex_iterator();
+             ++at) {
+            const std::string roff = ((*at)[1].length() == 1 ? "\\-" : "\\-\\-") + (*at)[2].str();
+            EXPECT_NE(page.find(roff), std::string::npos) << command << " " << roff;
+        }
+    }
+    EXPECT_GE(commands, 4);
+}
+
+} // namespace
