@@ -4,6 +4,7 @@
 #include "app/lumacurveform.h"
 
 #include "app/helpwindow.h"
+#include "app/recentdocuments.h"
 #include "app/startupwindow.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
@@ -193,8 +194,11 @@ bool TLumacurveForm::OpenFile(const QString& path)
     undo_.Record(Snapshot());
     LoadDocumentIntoWindows(std::move(document));
     // Every successful read names the save target, unless guide help is loaded.
-    if (guideHelp_.isEmpty() && result == TReadResult::Document)
+    if (guideHelp_.isEmpty() && result == TReadResult::Document) {
         SetDocumentPath(path);
+        if (!DocumentName().isEmpty())
+            RecentDocuments::Add(path);
+    }
     SetModified(false);
     UndoPostAction();
     if (damaged)
@@ -324,6 +328,8 @@ bool TLumacurveForm::SaveDocument(const QString& path)
     }
     SetDocumentPath(target);
     SetModified(false);
+    if (!DocumentName().isEmpty())
+        RecentDocuments::Add(target);
     return true;
 }
 

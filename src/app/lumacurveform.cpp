@@ -287,6 +287,7 @@ void TLumacurveForm::BuildCommands()
     BuildKeypad();
     BuildPopup();
     RegisterFileHandlers();
+    RegisterExtraFileHandlers();
     RegisterEditHandlers();
     RegisterZoomHandlers();
     RegisterInsertHandlers();
