@@ -3,6 +3,7 @@
 #include "app/helpwindow.h"
 #include "app/presssomethingdlg.h"
 #include "app/startupwindow.h"
+#include "app/toolbaricons.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
 #include "editor/mathseditor.h"
@@ -307,6 +308,7 @@ void TLumacurveForm::BuildCommands()
         row->addWidget(button);
     }
     RightButtonLatch = commands_->Action("KeyBtnRightMouseAct");
+    ApplyToolbarIcons(*this);
     UpdateCommands();
 }
 

@@ -173,6 +173,8 @@ public:
     void TypeKeys(const QString& text);
     // Re-applies the command enabling rules now.
     void UpdateCommands();
+    // The toolbar chooser with "Text beside icons" below it.
+    QMenu* createPopupMenu() override;
     // False when the document named on the command line could not be read at all.
     [[nodiscard]] bool OpenedCleanly() const { return !openFailed_; }
     // The guide help file, when one is loaded.
