@@ -26,6 +26,12 @@ const TToolCommand Commands[] = {
     {"formula", "formula [--height PX] [--ratio R] -o OUT [--] MARKUP",
      "lay out one formula line as a PNG, SVG or PDF picture",
      RunFormula},
+    {"lines", "lines [--size WxH] [--list N [--primary]] DOC.lcv",
+     "print each line of a document's equations window with its class, or a line's coordinate list",
+     RunLines},
+    {"dynamic", "dynamic [-o OUT.lcv] DOC.lcv NAME ACTION...",
+     "edit a dynamic constant of a document as its editor would, printing each step",
+     RunDynamic},
 };
 // clang-format on
 

@@ -4,7 +4,9 @@
 #include <QActionGroup>
 #include <QKeySequence>
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace {
 
@@ -117,7 +119,7 @@ const TCommandRow Table[] = {
     {"ActionBestExponential", "Stats", "Exponential", "", "Best fit exponential curve", K::Plain, R::NeedsObject, 0},
     {"ActionBestFitln", "Stats", "Logarithmic", "", "Best fit logarithmic curve", K::Plain, R::NeedsObject, 0},
     {"ActionShowStats", "Stats", "Show stats", "", "Show the statistics panel", K::Plain, R::Always, 0},
-    {"ActionSwapxy", "Stats", "Swap x and y", "", "Exchange the coordinates of the selected data", K::Plain, R::NeedsObject, 0},
+    {"ActionSwapxy", "Stats", "Swap x and y", "", "Exchange the coordinates of the selected data", K::Plain, R::PointList, 0},
     {"ActionStatsOptions", "Stats", "Options", "", "Statistics options", K::Plain, R::Always, 0},
     // Analysis
     {"ActionTangent", "Analysis", "&Tangent", "", "Click on a curve to draw its tangent", K::Plain, R::CurveFlag, 0},
@@ -129,7 +131,7 @@ const TCommandRow Table[] = {
     {"ActionXAxisToCurve", "Analysis", "&x axis to curve", "", "A line from the x axis to the curve", K::Plain, R::CurveFlag, 412},
     {"ActionOriginToCurve", "Analysis", "Origin to &curve", "", "A line from the origin to the curve", K::Plain, R::CurveFlag, 413},
     {"ActionTraceOnOff", "Analysis", "Tr&ace", "", "Trace a point along a curve", K::Mode, R::Always, 399},
-    {"ActionArea", "Analysis", "&Area", "", "The area function of the curve, or the area of a shape", K::Plain, R::Area, 0},
+    {"ActionArea", "Analysis", "&Area", "", "The area function of the curve, or the area of a shape", K::Plain, R::ClosedShape, 0},
     {"ActionGradient", "Analysis", "&Gradient", "", "The gradient function of the curve", K::Plain, R::CurveFlag, 0},
     {"ActionCompassPoints", "Analysis", "&Direction field", "", "The direction field of a differential equation", K::Plain, R::CompassPoints, 0},
     // Custom
@@ -219,6 +221,40 @@ bool HasFlag(const TCommandFacts& facts, std::uint32_t flag)
 
 } // namespace
 
+TEditingPolicy EditingPolicy(const TCommandRow& command)
+{
+    // Typing into the line, the clipboard, undo, help and showing panels or
+    // toolbars leave the line being edited as it is.
+    static constexpr std::string_view Keeping[] = {
+        "ActionCut",          "ActionCopy",         "ActionPaste",          "ActionUndo",
+        "ActionRedo",         "ActionDeleteCurve",  "ActionRepeats",        "ActionToolbars",
+        "ActionLoadToolbars", "ActionSaveToolbars", "ActionEquationsWindow"};
+    // Views, pictures and leaving the document need no finished line.
+    static constexpr std::string_view Ending[] = {"ActionFileNew",
+                                                  "ActionClearCurves",
+                                                  "ActionFileOpen",
+                                                  "ActionPrint",
+                                                  "ActionPrint2",
+                                                  "ActionExit",
+                                                  "Actioncopyscreen",
+                                                  "ActionCopyGraph",
+                                                  "ActionCopyEquations",
+                                                  "ActionRedraw",
+                                                  "ActionDemoDraw",
+                                                  "ActionWhiteboard",
+                                                  "ActionWhiteboardSettings"};
+    const auto among = [&](const auto& names) {
+        return std::find(std::begin(names), std::end(names), command.name) != std::end(names);
+    };
+    if (command.category == "Insert" || command.category == "Keypad" || command.category == "Help" ||
+        among(Keeping))
+        return TEditingPolicy::KeepsEditing;
+    if (command.kind == TCommandKind::Mode || command.category == "Zoom" || command.category == "Angle" ||
+        among(Ending))
+        return TEditingPolicy::EndsEditing;
+    return TEditingPolicy::NeedsFinished;
+}
+
 bool RuleAllows(TCommandRule rule, const TCommandFacts& f)
 {
     switch (rule) {
@@ -238,6 +274,10 @@ bool RuleAllows(TCommandRule rule, const TCommandFacts& f)
         return HasFlag(f, 4);
     case R::CoordinateList:
         return HasFlag(f, 0x400);
+    case R::ClosedShape:
+        return HasFlag(f, 0x80);
+    case R::PointList:
+        return f.hasObject && f.selectedPointList;
     case R::Insert:
         return !f.editingFixedLine;
     case R::Family:
@@ -519,8 +559,20 @@ int TCommandList::CheckedMode() const
     return 305;
 }
 
+void TCommandList::SetBeforeCommand(std::function<bool(const TCommandRow& command)> check)
+{
+    beforeCommand_ = std::move(check);
+}
+
 void TCommandList::Triggered(const TCommandRow& command, QAction* action)
 {
+    const bool allowed = !beforeCommand_ || beforeCommand_(command);
+    if (!allowed && command.kind == TCommandKind::Check) {
+        action->setChecked(!action->isChecked());
+        return;
+    }
+    if (!allowed && command.kind != TCommandKind::Mode)
+        return;
     if (command.kind == TCommandKind::Mode) {
         // QAction has already toggled the check: checked sets the mode, unchecked turns it off.
         const int code = action->isChecked() ? command.tag : 305;

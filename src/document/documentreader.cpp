@@ -11,6 +11,7 @@
 #include "entry/entry.h"
 #include "formula/descriptions.h"
 #include "formula/markup.h"
+#include "geometry/coordcurve.h"
 #include "plot/curveplotter.h"
 #include "settings/mathsreader.h"
 
@@ -24,12 +25,6 @@ namespace {
 // with one warning (the equations window could not show them anyway).
 constexpr std::size_t MaxLines = 100000;
 
-// Description numbers of the coordinate-list lines.
-bool IsCoordinateListDescription(int number)
-{
-    return number == 5 || number == 6 || (number >= 34 && number <= 38) || number == 40;
-}
-
 // The first element that counts (after an anchor), or nullptr.
 const TEditorObject* FirstElement(const TEditorObject* list)
 {
@@ -41,6 +36,9 @@ const TEditorObject* FirstElement(const TEditorObject* list)
 // number, so that what is written reads back the same.
 TRealReaderPtr DocumentNumber(std::string_view text, const std::vector<TEquationObject*>* declared)
 {
+    // The fixed form of a positive number starts with a blank.
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
     TRealReaderPtr number;
     try {
         number = NumberFromText(text, declared);
@@ -144,7 +142,8 @@ private:
         int primaryLine = 0;
         std::optional<std::string> step;
         int stepLine = 0;
-        bool coordinatePart = false; // joined, closed, label, points
+        bool coordinatePart = false;                              // joined, closed, label, points
+        std::vector<std::pair<int, std::string>> coordinateLines; // with their line numbers
         bool statsBlock = false;
         std::vector<std::pair<int, std::string>> unknown; // lines no part of the record knows
         std::size_t start = 0, end = 0;                   // the record's bytes in the data
@@ -232,9 +231,15 @@ private:
             Append(nullptr);
             return;
         }
+        // A coordinate list is built from its rows whatever its description shows.
+        const TEditorObject* heading = FirstElement(first.get());
+        if (heading && IsCoordinateListHeading(heading->DescriptionNumber())) {
+            Append(ReadCoordinateRecord(record, std::move(first), std::move(description)));
+            return;
+        }
         const TEditorObject* shown = FirstElement(description ? description.get() : first.get());
         const int shownDescription = shown ? shown->DescriptionNumber() : 0;
-        if (record.coordinatePart || IsCoordinateListDescription(shownDescription) || record.statsBlock) {
+        if (record.coordinatePart || IsCoordinateListHeading(shownDescription) || record.statsBlock) {
             Append(KeepRecord(record, description ? std::move(description) : std::move(first)));
             return;
         }
@@ -338,6 +343,7 @@ private:
                 reader_.SkipLine();
             } else if (reader_.LineStartsWith("\t\t")) {
                 record.coordinatePart = true;
+                record.coordinateLines.emplace_back(lineNumber, std::string(reader_.PeekLine()));
                 reader_.SkipLine();
             } else if (reader_.LineIs("Stats options")) {
                 record.statsBlock = true;
@@ -349,6 +355,36 @@ private:
                 break;
             }
         }
+    }
+
+    // A coordinate list or data set: its heading line, its rows, and the
+    // description it shows instead of the heading when it has one.
+    std::unique_ptr<TEquationObject> ReadCoordinateRecord(const TCurveRecord& record, TElementList first,
+                                                          TElementList description)
+    {
+        const int heading = FirstElement(first.get())->DescriptionNumber();
+        std::unique_ptr<TCoordCurve> list =
+            ReadCoordinateList(heading, record.coordinateLines, &declared_, reader_.VersionBelow("2"),
+                               [this](int line, std::string text) { Warn(line, std::move(text)); });
+        list->SetElements(std::move(first));
+        list->SetSwitches(0);
+        ApplyLook(record, *list);
+        if (description) {
+            list->SetElements(std::move(description));
+            list->DescriptionFlag = true;
+        }
+        list->RowsChanged();
+        if (record.primary) {
+            TEquationObject* primary = RecordObject(*record.primary);
+            if (*record.primary >= 0 && !primary)
+                Warn(record.primaryLine, "the line this one depends on does not exist; it has none");
+            list->SetParent(primary);
+        }
+        for (const auto& [line, text] : record.unknown)
+            Warn(line, "unknown line \"" + text.substr(0, 40) + "\" in a Curve record skipped");
+        if (record.step)
+            Warn(record.stepLine, "a step in a coordinate list was skipped");
+        return list;
     }
 
     static void ApplyLook(const TCurveRecord& record, TEquationObject& object)
@@ -468,6 +504,13 @@ private:
             if (!changed)
                 break;
         }
+        // Points that named constants declared further down are read again.
+        std::vector<TEquationObject*> declared;
+        for (const auto& line : lines_.lines)
+            declared.push_back(line.get());
+        for (const auto& line : lines_.lines)
+            if (auto* list = dynamic_cast<TCoordCurve*>(line.get()))
+                list->ResolvePendingNumbers(declared);
     }
 
     void Replace(std::size_t index, std::unique_ptr<TEquationObject> object, const TEquationObject*& selected)
@@ -538,11 +581,7 @@ public:
             } else if (reader_.LineStartsWith("Window: ", &value)) {
                 ReadWindow(value);
             } else if (reader_.LineIs("Equations window")) {
-                // Older documents placed the equations panel here; the
-                // panels now keep their places in the screen layout.
-                reader_.SkipLine();
-                while (!reader_.AtEnd() && reader_.LineStartsWith("\t"))
-                    reader_.SkipLine();
+                ReadEquationsPanel();
             } else if (reader_.LineIs("Screen layout")) {
                 ReadScreenLayout();
             } else if (reader_.LineStartsWith("Toolbar: ", &value)) {
@@ -615,7 +654,6 @@ private:
 
     TRealReaderPtr Number(std::string_view text, int lineNumber)
     {
-        // The fixed form of a positive number starts with a blank.
         while (!text.empty() && text.front() == ' ')
             text.remove_prefix(1);
         TRealReaderPtr number = DocumentNumber(text, nullptr);
@@ -736,11 +774,10 @@ private:
         for (const auto& [keyword, name] : OldToolbarKeys) {
             if (!reader_.LineStartsWith(keyword, &value))
                 continue;
+            // Only whether the toolbar is shown: where it stands is the program's.
             long long number = 0;
-            TToolbarPlace toolbar;
-            toolbar.name = std::string(name);
-            toolbar.visible = !ParseDocumentInteger(value, number) || number != 0;
-            doc_.toolbars.push_back(std::move(toolbar));
+            doc_.toolbarVisibility.emplace_back(std::string(name),
+                                                !ParseDocumentInteger(value, number) || number != 0);
             reader_.SkipLine();
             return true;
         }
@@ -947,6 +984,39 @@ private:
         doc_.window = std::move(window);
     }
 
+    // The block in which older documents placed the equations panel.
+    void ReadEquationsPanel()
+    {
+        reader_.SkipLine();
+        TEquationsPanelRecord panel;
+        std::string_view field;
+        long double real = 0;
+        while (!reader_.AtEnd() && reader_.LineStartsWith("\t")) {
+            const int fieldLine = reader_.LineNumber();
+            long long number = 0;
+            if (reader_.LineStartsWith("\tVisible: ", &field)) {
+                if (ParseDocumentInteger(field, number))
+                    panel.visible = number != 0;
+                else
+                    Warn(fieldLine, "the equations window's visible flag cannot be read; it is shown");
+            } else if (reader_.LineStartsWith("\tAlign = ", &field)) {
+                if (ParseDocumentInteger(field, number) && number >= 0 && number <= 5)
+                    panel.align = static_cast<int>(number);
+                else
+                    Warn(fieldLine, "the equations window's side is out of range; it floats");
+            } else if (ReadFraction(field, "\tLeft: ", panel.left, real) ||
+                       ReadFraction(field, "\tWide: ", panel.wide, real) ||
+                       ReadFraction(field, "\tTop: ", panel.top, real) ||
+                       ReadFraction(field, "\tHigh: ", panel.high, real)) {
+            } else {
+                Warn(fieldLine, "unknown line \"" + std::string(reader_.PeekLine().substr(0, 40)) +
+                                    "\" in the Equations window block skipped");
+            }
+            reader_.SkipLine();
+        }
+        doc_.equationsPanel = panel;
+    }
+
     void ReadScreenLayout()
     {
         reader_.SkipLine();
@@ -1074,11 +1144,18 @@ TReadResult ReadDocument(std::string data, TDocument& document, bool report)
     document.settings.PrintName = Configuration.PrintName;
     if (!reader.MatchKeyword("Lumacurve")) {
         std::vector<std::pair<Extended, Extended>> points;
-        if (report && ImportNumberPairs(reader.Data(), points)) {
+        int leftover = 0;
+        if (report && ImportNumberPairs(reader.Data(), points, &leftover)) {
             document.lines.lines.push_back(MakeDataPointsRecord(points));
-            document.warnings.push_back(
-                TDocumentWarning{1, "the file holds number pairs, read as one set of " +
-                                        std::to_string(points.size()) + " data points"});
+            document.numberPairPoints = points.size();
+            // What was read, said the way every read reports: nothing was lost by it.
+            document.warnings.push_back(TDocumentWarning{1,
+                                                         "the file holds number pairs, read as one set of " +
+                                                             std::to_string(points.size()) + " data points",
+                                                         true});
+            if (leftover)
+                document.warnings.push_back(TDocumentWarning{
+                    leftover, "the last number has no partner to make a point with; it was left out"});
             return TReadResult::NumberPairs;
         }
         return TReadResult::NotDocument;

@@ -170,6 +170,7 @@ void TGraphWindow::InvalidatePicture(int from)
     from = std::max(0, from);
     if (from < repaintFrom_)
         repaintFrom_ = from;
+    ++pictureGeneration_;
     update();
 }
 
@@ -863,6 +864,7 @@ void TGraphWindow::EnsurePicture()
         picture_.setDevicePixelRatio(ratio);
         repaintFrom_ = 0;
         drawnLines_ = 0;
+        ++pictureGeneration_;
     }
     if (repaintFrom_ == NothingStale)
         return;
@@ -934,6 +936,19 @@ void TGraphWindow::paintEvent(QPaintEvent* event)
         DrawMode &= static_cast<std::uint8_t>(~dmDrawVisibly);
     if (PaintEvent)
         PaintEvent(false);
+}
+
+void TGraphWindow::ShowFrame(QImage frame)
+{
+    const qreal ratio = devicePixelRatioF();
+    if (frame.size() != size() * ratio || frame.devicePixelRatio() != ratio) {
+        InvalidatePicture(0); // drawn for another size: the window draws its own
+        return;
+    }
+    picture_ = std::move(frame);
+    repaintFrom_ = NothingStale;
+    drawnLines_ = lines_ ? lines_->LineCount() : 0;
+    repaint();
 }
 
 void TGraphWindow::UpdateArea(const QRect& rect)
@@ -1065,6 +1080,7 @@ void TGraphWindow::ScalesRecalculated()
     HidePopup();
     DiscardLineStores();
     repaintFrom_ = 0;
+    ++pictureGeneration_;
     // The trace marker keeps its point; its pixel follows the new scales.
     if (!painting_) {
         update();
@@ -1110,6 +1126,7 @@ void TGraphWindow::resizeEvent(QResizeEvent* event)
     params_->Axes->CaptureScales();
     DiscardLineStores();
     repaintFrom_ = 0;
+    ++pictureGeneration_;
     update();
 }
 

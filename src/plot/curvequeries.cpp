@@ -13,9 +13,10 @@ namespace {
 
 constexpr int HitTolerance = 5; // pixels
 
+// Status 0 is a gap in a list of points: nothing there.
 [[nodiscard]] bool Defined()
 {
-    return EvaluationStatus <= esNormal;
+    return EvaluationStatus >= esStep && EvaluationStatus <= esNormal;
 }
 
 // ---- stored geometry ----------------------------------------------------------

@@ -75,7 +75,7 @@ int main(int argc, char** argv)
             });
         });
     }
-    form.show();
+    form.ShowForStart();
     const int result = app.exec();
     if (options.timings)
         std::fprintf(stderr, "lumacurve: %6lld ms  total\n", static_cast<long long>(clock.elapsed()));
