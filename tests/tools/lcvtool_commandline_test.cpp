@@ -73,6 +73,23 @@ TEST(LcvtoolCommandLine, RefusalsNameTheWrongArgument)
         {{"resave", "in.lcv"}, 2, "lcvtool resave: OUT.lcv is missing"},
         {{"resave", "--force", "a", "b"}, 2, "lcvtool resave: unknown option --force"},
         {{"resave", "a", "b", "c"}, 2, "lcvtool resave: unexpected argument c"},
+        {{"lines"}, 2, "lcvtool lines: DOC.lcv is missing"},
+        {{"lines", "--size", "12x", "a.lcv"},
+         2,
+         "lcvtool lines: --size needs WxH with whole numbers from 16 to 10000, not 12x"},
+        {{"lines", "--list", "0", "a.lcv"}, 2, "lcvtool lines: --list needs a line number from 1, not 0"},
+        {{"lines", "--primary", "a.lcv"}, 2, "lcvtool lines: --primary needs --list N"},
+        {{"lines", "a.lcv", "b.lcv"}, 2, "lcvtool lines: unexpected argument b.lcv"},
+        {{"dynamic", "a.lcv"}, 2, "lcvtool dynamic: NAME and ACTION are missing"},
+        {{"dynamic", "a.lcv", "a"}, 2, "lcvtool dynamic: ACTION is missing"},
+        {{"dynamic", "a.lcv", "a", "jump"}, 2, "lcvtool dynamic: unknown action jump"},
+        {{"dynamic", "a.lcv", "a", "play", "two"},
+         2,
+         "lcvtool dynamic: play needs N, a whole number from 1 to 100000, not two"},
+        {{"dynamic", "a.lcv", "a", "guide", "1", "2"},
+         2,
+         "lcvtool dynamic: guide needs four fields F2 F3 F4 F5"},
+        {{"dynamic", "--fast", "a.lcv", "a", "back"}, 2, "lcvtool dynamic: unknown option --fast"},
     };
     for (const TLineRow& row : rows) {
         SCOPED_TRACE(row.firstLine);
@@ -100,6 +117,8 @@ TEST(LcvtoolCommandLine, HelpAndVersionGoToStandardOutput)
          "[--accuracy N] [--degrees | --radians] -o OUT [--] LINE..."},
         {{"formula", "--help"}, 0, "usage: lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP"},
         {{"resave", "--help"}, 0, "usage: lcvtool resave IN.lcv OUT.lcv"},
+        {{"lines", "--help"}, 0, "usage: lcvtool lines [--size WxH] [--list N [--primary]] DOC.lcv"},
+        {{"dynamic", "--help"}, 0, "usage: lcvtool dynamic [-o OUT.lcv] DOC.lcv NAME ACTION..."},
     };
     for (const TLineRow& row : rows) {
         SCOPED_TRACE(row.firstLine);
