@@ -441,9 +441,13 @@ void ApplyToolbarIcons(TLumacurveForm& form)
             button->setToolTip(button->text());
         }
     }
+    // The keys' pictures are as tall as their captions' text, so the keypad keeps the size its
+    // stored arrangements give it.
     if (QToolBar* keypad = form.Bar("ToolbarKeypad"))
-        for (QToolButton* key : keypad->findChildren<QToolButton*>())
-            key->setIconSize(keypad->iconSize());
+        for (QToolButton* key : keypad->findChildren<QToolButton*>()) {
+            const int side = key->fontMetrics().height();
+            key->setIconSize(QSize(side, side));
+        }
     SetTextBesideIcons(form, TextBesideIcons());
 }
 

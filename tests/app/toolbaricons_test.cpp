@@ -92,6 +92,22 @@ TEST_F(ToolbarIcons, EveryButtonShowsAPictureOfItsOwn)
     }
 }
 
+// The keypad's keys are no taller with pictures than they were with captions,
+// so the keypad fits the place its stored arrangements give it.
+TEST_F(ToolbarIcons, KeypadKeysKeepTheHeightOfTheirCaptions)
+{
+    auto* seven = form->findChild<QToolButton*>("Key_7");
+    ASSERT_NE(seven, nullptr);
+    QToolButton caption;
+    caption.setFont(seven->font());
+    caption.setText("7");
+    EXPECT_LE(seven->sizeHint().height(), caption.sizeHint().height());
+    QToolBar* keypad = form->Bar("ToolbarKeypad");
+    keypad->show();
+    QCoreApplication::processEvents();
+    KeepForInspection(keypad->grab().toImage(), "keypad.png");
+}
+
 TEST_F(ToolbarIcons, PicturesAreDrawnAtTheDevicePixelRatio)
 {
     for (const char* command : {"ActionFileSave", "ActionInsPi", "ActionInsFraction", "ActionTangent"}) {
