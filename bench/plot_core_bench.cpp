@@ -14,6 +14,7 @@
 #include <QGuiApplication>
 #include <QImage>
 
+#include "benchcurve.h"
 #include "benchmain.h"
 
 #include <benchmark/benchmark.h>
@@ -26,55 +27,9 @@
 
 namespace {
 
-constexpr int Width = 1280;
-constexpr int Height = 800;
-
-TEvaluatorPtr Formula()
-{
-    auto constant = [](Extended v) { return std::make_unique<TConstantEvaluator>(v); };
-    auto x = [] { return MakeVariable(vcX); };
-    auto sine = std::make_unique<TOperationEvaluator>(TOperation::Multiply, constant(3),
-                                                      std::make_unique<TFunctionEvaluator>(200, x()));
-    auto square = std::make_unique<TOperationEvaluator>(TOperation::Power, x(), constant(2));
-    auto tenth = std::make_unique<TDivideEvaluator>(std::move(square), constant(10));
-    return std::make_unique<TOperationEvaluator>(TOperation::Add, std::move(sine), std::move(tenth));
-}
-
-// y = f(x) across the window, as an explicit curve samples it.
-class TBenchCurve : public TCurvePLotter {
-public:
-    explicit TBenchCurve(bool drawLine) : tree_(Formula()), drawLine_(drawLine) {}
-    void InitContext(TXY& context) override { context.DrawLine = drawLine_; }
-    void CalculatePoint(TXY& context) override
-    {
-        const TAxis& axis = *context.Axes->XAxis;
-        const Extended x = axis.Min + context.Parameter * (axis.Max - axis.Min);
-        Variables.x = x;
-        context.X = x;
-        context.Y = SafeEvaluate(tree_.get());
-    }
-    [[nodiscard]] TEvaluator* Tree() const { return tree_.get(); }
-
-private:
-    TEvaluatorPtr tree_;
-    bool drawLine_;
-};
-
-struct TGraph {
-    TGraph()
-        : host(Width, Height, QFont("DejaVu Sans", 10)), params(&host),
-          image(Width, Height, QImage::Format_RGB32)
-    {
-        image.fill(Qt::white);
-        canvas = std::make_unique<Canvas>(&image);
-        AngleFactor = RadiansFactor;
-        Configuration.Accuracy = 10;
-    }
-    TFixedScaleHost host;
-    TGraphParams params;
-    QImage image;
-    std::unique_ptr<Canvas> canvas;
-};
+constexpr int Width = BenchWidth;
+constexpr int Height = BenchHeight;
+using TGraph = TBenchGraph;
 
 void Evaluation(benchmark::State& state)
 {

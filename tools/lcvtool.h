@@ -20,6 +20,11 @@ int RunFormula(const std::vector<std::string>& arguments);
 // lcvtool resave IN.lcv OUT.lcv ("-" for standard input or output)
 int RunResave(const std::vector<std::string>& arguments);
 
+// lcvtool lines [--size WxH] [--list N [--primary]] DOC.lcv
+int RunLines(const std::vector<std::string>& arguments);
+// lcvtool dynamic [-o OUT.lcv] DOC.lcv NAME ACTION...
+int RunDynamic(const std::vector<std::string>& arguments);
+
 class TDocument;
 // Prints "warning: line N: why" on standard error for each warning of a read.
 void PrintDocumentWarnings(const TDocument& document);

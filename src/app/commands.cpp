@@ -4,7 +4,9 @@
 #include <QActionGroup>
 #include <QKeySequence>
 
+#include <algorithm>
 #include <array>
+#include <iterator>
 
 namespace {
 
@@ -23,6 +25,8 @@ const TCommandRow Table[] = {
     {"ActionClearCurves", "File", "Clear curves", "", "Remove every line but keep the scales", K::Plain, R::Always, 0},
     {"ActionFileOpen", "File", "Open", "", "Open a document or a guide help file", K::Plain, R::Always, 0},
     {"ActionFileSave", "File", "Save", "", "Save the document", K::Plain, R::Save, 0},
+    {"ActionFileSaveAs", "File", "Save as…", "Ctrl+Shift+S", "Save the document under a new name", K::Plain, R::Save, 0},
+    {"ActionExportPicture", "File", "Export picture…", "Ctrl+Shift+E", "Save the graph as a PNG, SVG or PDF picture", K::Plain, R::Always, 0},
     {"ActionPrint", "File", "Print preview", "", "Preview the page and print it", K::Plain, R::Always, 0},
     {"ActionPrint2", "File", "Print", "", "Print the equations and graphs", K::Plain, R::Always, 0},
     {"ActionExit", "File", "Exit", "", "Close Lumacurve", K::Plain, R::Always, 0},
@@ -115,7 +119,7 @@ const TCommandRow Table[] = {
     {"ActionBestExponential", "Stats", "Exponential", "", "Best fit exponential curve", K::Plain, R::NeedsObject, 0},
     {"ActionBestFitln", "Stats", "Logarithmic", "", "Best fit logarithmic curve", K::Plain, R::NeedsObject, 0},
     {"ActionShowStats", "Stats", "Show stats", "", "Show the statistics panel", K::Plain, R::Always, 0},
-    {"ActionSwapxy", "Stats", "Swap x and y", "", "Exchange the coordinates of the selected data", K::Plain, R::NeedsObject, 0},
+    {"ActionSwapxy", "Stats", "Swap x and y", "", "Exchange the coordinates of the selected data", K::Plain, R::PointList, 0},
     {"ActionStatsOptions", "Stats", "Options", "", "Statistics options", K::Plain, R::Always, 0},
     // Analysis
     {"ActionTangent", "Analysis", "&Tangent", "", "Click on a curve to draw its tangent", K::Plain, R::CurveFlag, 0},
@@ -127,7 +131,7 @@ const TCommandRow Table[] = {
     {"ActionXAxisToCurve", "Analysis", "&x axis to curve", "", "A line from the x axis to the curve", K::Plain, R::CurveFlag, 412},
     {"ActionOriginToCurve", "Analysis", "Origin to &curve", "", "A line from the origin to the curve", K::Plain, R::CurveFlag, 413},
     {"ActionTraceOnOff", "Analysis", "Tr&ace", "", "Trace a point along a curve", K::Mode, R::Always, 399},
-    {"ActionArea", "Analysis", "&Area", "", "The area function of the curve, or the area of a shape", K::Plain, R::Area, 0},
+    {"ActionArea", "Analysis", "&Area", "", "The area function of the curve, or the area of a shape", K::Plain, R::ClosedShape, 0},
     {"ActionGradient", "Analysis", "&Gradient", "", "The gradient function of the curve", K::Plain, R::CurveFlag, 0},
     {"ActionCompassPoints", "Analysis", "&Direction field", "", "The direction field of a differential equation", K::Plain, R::CompassPoints, 0},
     // Custom
@@ -146,6 +150,7 @@ const TCommandRow Table[] = {
     // Help
     {"ActionHelpContents", "Help", "&Contents", "F1", "Help contents", K::Plain, R::Always, 0},
     {"ActionAbout", "Help", "&About Lumacurve", "", "About Lumacurve", K::Plain, R::Always, 0},
+    {"ActionExamples", "Help", "Examples…", "", "Open one of the example documents", K::Plain, R::Always, 0},
     {"ActionToolTips", "Help", "Tool tips", "", "Show tool tips", K::Check, R::Always, 0},
     {"ActionShowGraphNames", "Help", "Graph names", "", "Name a curve as the pointer crosses it", K::Check, R::Always, 0},
     {"ActionLumatutor", "Help", "Lumatutor", "", "Open the guide help", K::Plain, R::Always, 0},
@@ -216,6 +221,40 @@ bool HasFlag(const TCommandFacts& facts, std::uint32_t flag)
 
 } // namespace
 
+TEditingPolicy EditingPolicy(const TCommandRow& command)
+{
+    // Typing into the line, the clipboard, undo, help and showing panels or
+    // toolbars leave the line being edited as it is.
+    static constexpr std::string_view Keeping[] = {
+        "ActionCut",          "ActionCopy",         "ActionPaste",          "ActionUndo",
+        "ActionRedo",         "ActionDeleteCurve",  "ActionRepeats",        "ActionToolbars",
+        "ActionLoadToolbars", "ActionSaveToolbars", "ActionEquationsWindow"};
+    // Views, pictures and leaving the document need no finished line.
+    static constexpr std::string_view Ending[] = {"ActionFileNew",
+                                                  "ActionClearCurves",
+                                                  "ActionFileOpen",
+                                                  "ActionPrint",
+                                                  "ActionPrint2",
+                                                  "ActionExit",
+                                                  "Actioncopyscreen",
+                                                  "ActionCopyGraph",
+                                                  "ActionCopyEquations",
+                                                  "ActionRedraw",
+                                                  "ActionDemoDraw",
+                                                  "ActionWhiteboard",
+                                                  "ActionWhiteboardSettings"};
+    const auto among = [&](const auto& names) {
+        return std::find(std::begin(names), std::end(names), command.name) != std::end(names);
+    };
+    if (command.category == "Insert" || command.category == "Keypad" || command.category == "Help" ||
+        among(Keeping))
+        return TEditingPolicy::KeepsEditing;
+    if (command.kind == TCommandKind::Mode || command.category == "Zoom" || command.category == "Angle" ||
+        among(Ending))
+        return TEditingPolicy::EndsEditing;
+    return TEditingPolicy::NeedsFinished;
+}
+
 bool RuleAllows(TCommandRule rule, const TCommandFacts& f)
 {
     switch (rule) {
@@ -235,6 +274,10 @@ bool RuleAllows(TCommandRule rule, const TCommandFacts& f)
         return HasFlag(f, 4);
     case R::CoordinateList:
         return HasFlag(f, 0x400);
+    case R::ClosedShape:
+        return HasFlag(f, 0x80);
+    case R::PointList:
+        return f.hasObject && f.selectedPointList;
     case R::Insert:
         return !f.editingFixedLine;
     case R::Family:
@@ -288,8 +331,9 @@ const std::vector<TMenuLayout>& MainMenus()
     static const std::vector<TMenuLayout> menus = {
         {"File1",
          "&File",
-         {"ActionFileNew", "ActionClearCurves", "ActionFileOpen", "ActionFileSave", "-", "ActionPrint",
-          "ActionPrint2", "-", "ActionExit"}},
+         {"ActionFileNew", "ActionClearCurves", "ActionFileOpen", ">Recent documents", "<", "ActionFileSave",
+          "ActionFileSaveAs", "-", "ActionExportPicture", "-", "ActionPrint", "ActionPrint2", "-",
+          "ActionExit"}},
         {"Edit1",
          "&Edit",
          {"ActionUndo",
@@ -353,8 +397,8 @@ const std::vector<TMenuLayout>& MainMenus()
           "ActionWhiteboardSettings"}},
         {"Help1",
          "&Help",
-         {"ActionHelpContents", "ActionAbout", "-", "ActionToolTips", "ActionShowGraphNames", "-",
-          "ActionLumatutor"}},
+         {"ActionHelpContents", "ActionExamples", "ActionAbout", "-", "ActionToolTips",
+          "ActionShowGraphNames", "-", "ActionLumatutor"}},
     };
     return menus;
 }
@@ -515,8 +559,20 @@ int TCommandList::CheckedMode() const
     return 305;
 }
 
+void TCommandList::SetBeforeCommand(std::function<bool(const TCommandRow& command)> check)
+{
+    beforeCommand_ = std::move(check);
+}
+
 void TCommandList::Triggered(const TCommandRow& command, QAction* action)
 {
+    const bool allowed = !beforeCommand_ || beforeCommand_(command);
+    if (!allowed && command.kind == TCommandKind::Check) {
+        action->setChecked(!action->isChecked());
+        return;
+    }
+    if (!allowed && command.kind != TCommandKind::Mode)
+        return;
     if (command.kind == TCommandKind::Mode) {
         // QAction has already toggled the check: checked sets the mode, unchecked turns it off.
         const int code = action->isChecked() ? command.tag : 305;

@@ -36,6 +36,8 @@ enum class TCommandRule : std::uint8_t {
     Repeats,          // as Transform, and a line being edited
     CompassPoints,    // flag 4
     CoordinateList,   // flag 0x400
+    ClosedShape,      // flag 0x80 (a closed shape has an area)
+    PointList,        // a selected coordinate list or data set
     Insert,           // the line being edited is not a fixed line
     Family,           // a selected dynamic constant that is not being edited
     DynamicConstants, // no dynamic constant line being edited
@@ -74,12 +76,22 @@ struct TCommandFacts {
     bool editorHasSelection = false;
     bool clipboardHasText = false;
     bool coordinateEditorActive = false;
+    bool selectedPointList = false;
     int scaleListCount = 0;
     int undoIndex = 0;
     int undoCount = 0;
     bool dragCurves = false;
     bool modalEditorOpen = false;
 };
+
+// What a command does with a line being edited in the equations window.
+enum class TEditingPolicy : std::uint8_t {
+    KeepsEditing,  // works on the line being edited, or leaves it alone: the editing goes on
+    EndsEditing,   // the editing ends first (a fault is shown); the command runs either way
+    NeedsFinished, // the editing ends first; while the line has a fault the command is refused
+};
+// The policy of a command (NeedsFinished unless it is known to need less).
+[[nodiscard]] TEditingPolicy EditingPolicy(const TCommandRow& command);
 
 // Answers whether a rule lets its command be enabled under the facts.
 [[nodiscard]] bool RuleAllows(TCommandRule rule, const TCommandFacts& facts);
@@ -147,6 +159,9 @@ public:
     [[nodiscard]] bool HasHandler(std::string_view name) const;
     // Where the mouse-mode commands send their code (305 turns the mode off).
     void SetModeHandler(std::function<void(int code)> handler);
+    // Asked before any command runs; false refuses it (its check mark is
+    // put back). Mode commands always run once it has been asked.
+    void SetBeforeCommand(std::function<bool(const TCommandRow& command)> check);
     // Checks the mode command of that code (None for 305 or an unknown code).
     void ShowMode(int code);
     // The mode code whose command is checked.
@@ -167,6 +182,7 @@ private:
     std::map<std::string, QAction*, std::less<>> actions_;
     std::map<std::string, std::function<void()>, std::less<>> handlers_;
     std::function<void(int)> modeHandler_;
+    std::function<bool(const TCommandRow&)> beforeCommand_;
     QActionGroup* modeGroup_ = nullptr;
     TCommandFacts facts_;
     bool dialogMode_ = false;

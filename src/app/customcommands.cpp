@@ -6,16 +6,20 @@
 #include "editor/canvascontrol.h"
 #include "editor/mathseditor.h"
 #include "equations/equationswindow.h"
+#include "formula/equationobject.h"
 #include "formula/formulalayout.h"
 #include "graphwindow/graphwindow.h"
 #include "platform/canvas.h"
 #include "platform/fontfamilies.h"
 #include "settings/configuration.h"
+#include "settings/usersettings.h"
 
 #include <QAction>
+#include <QCheckBox>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSettings>
 #include <QToolBar>
 
@@ -25,12 +29,6 @@
 namespace {
 
 constexpr const char* WhiteboardKey = "Whiteboard";
-
-// The settings store of the whiteboard preferences.
-QSettings UserSettings()
-{
-    return QSettings("Brenlow", "Lumacurve");
-}
 
 } // namespace
 
@@ -68,8 +66,13 @@ std::optional<TArrangement> TLumacurveForm::StoredWhiteboardPreferences()
 
 void TLumacurveForm::StoreWhiteboardPreferences()
 {
+    StoreWhiteboardPreferences(CurrentArrangement());
+}
+
+void TLumacurveForm::StoreWhiteboardPreferences(const TArrangement& arrangement)
+{
     QSettings settings = UserSettings();
-    settings.setValue(WhiteboardKey, QString::fromStdString(CurrentArrangement().Text()));
+    settings.setValue(WhiteboardKey, QString::fromStdString(arrangement.Text()));
 }
 
 void TLumacurveForm::ForgetWhiteboardPreferences()
@@ -87,6 +90,7 @@ TArrangement TLumacurveForm::CurrentArrangement() const
     arrangement.fontName = EquationsFontName;
     arrangement.fontSize = std::abs(EquationsFontHeight);
     arrangement.backgroundColour = BackgroundColour;
+    arrangement.highContrast = HighContrast;
     return arrangement;
 }
 
@@ -120,6 +124,44 @@ void TLumacurveForm::ApplyArrangement(const TArrangement& arrangement)
         area->setPalette(palette);
         area->update();
     }
+    SetHighContrast(arrangement.highContrast);
+}
+
+void TLumacurveForm::SetHighContrast(bool on)
+{
+    // New curves are drawn thicker; the lines there are keep their own look.
+    DefaultLineThickness = on ? 3 : 1;
+    if (HighContrast == on)
+        return;
+    HighContrast = on;
+    graphArea_->RedrawAll(); // the shading's strength
+}
+
+void TLumacurveForm::KeepKeypadClear()
+{
+    QToolBar* keypad = Bar("ToolbarKeypad");
+    TToolbarPlace place = keypad ? RecordOf(keypad) : TToolbarPlace{};
+    if (!keypad || !place.Floating() || !place.visible)
+        return;
+    SettleLayout();
+    const auto global = [](const QWidget* widget) {
+        return widget && widget->isVisible() ? QRect(widget->mapToGlobal(QPoint()), widget->size()) : QRect();
+    };
+    QRect bounds(place.bounds[0], place.bounds[1], place.bounds[2], place.bounds[3]);
+    const QRect insert = global(Bar("ToolBarInsert"));
+    const QRect lines = global(equationsScroller_);
+    if (!bounds.intersects(insert) && !bounds.intersects(lines))
+        return;
+    // Beside the graph: in its top right corner, where the curves are least
+    // often drawn, clear of the toolbar and the equation lines.
+    const QRect graph = global(graphArea_);
+    if (graph.isEmpty())
+        return;
+    bounds.moveTopRight(graph.topRight() + QPoint(-8, 8));
+    if (bounds.left() < graph.left())
+        bounds.moveLeft(graph.left());
+    place.bounds = {bounds.left(), bounds.top(), bounds.width(), bounds.height()};
+    ApplyToolbarRecord(place);
 }
 
 void TLumacurveForm::SetWhiteboard(bool on)
@@ -132,6 +174,7 @@ void TLumacurveForm::SetWhiteboard(bool on)
         ApplyArrangement(StoredWhiteboardPreferences().value_or(DefaultWhiteboardArrangement()));
         whiteboard_ = true;
         button->setChecked(true);
+        KeepKeypadClear();
     } else {
         if (!savedArrangement_) {
             Message(tr("You must first save your whiteboard preferences."), QMessageBox::Information);
@@ -147,21 +190,36 @@ void TLumacurveForm::SetWhiteboard(bool on)
 
 void TLumacurveForm::WhiteboardSettings()
 {
-    QMessageBox box(
-        QMessageBox::NoIcon, tr("Whiteboard"),
-        tr("The whiteboard settings are:\n  Position of Keypad, Zoom and Insert toolbars\n"
-           "  Background colour\n  Font size\nTo store your own preferences, set up the screen as you \n"
-           "wish for the above items, then select Save on this panel. "),
-        QMessageBox::NoButton, this);
+    QMessageBox box(QMessageBox::NoIcon, tr("Whiteboard"),
+                    tr("The whiteboard settings are:\n  Position of Keypad, Zoom and Insert toolbars\n"
+                       "  Background colour\n  Font size\n"
+                       "  High contrast: stronger shading, distinct curve colours, thicker lines\n"
+                       "To store your own preferences, set up the screen as you \n"
+                       "wish for the above items, then select Save on this panel. "),
+                    QMessageBox::NoButton, this);
     QAbstractButton* save = box.addButton(tr("Save"), QMessageBox::YesRole);
     QAbstractButton* revert = box.addButton(tr("Revert to default settings"), QMessageBox::DestructiveRole);
     box.addButton(QMessageBox::Close);
     QAbstractButton* help = box.addButton(QMessageBox::Help);
+    auto* contrast = new QCheckBox(tr("High contrast"));
+    contrast->setObjectName("HighContrast");
+    contrast->setChecked(
+        whiteboard_ ? HighContrast
+                    : StoredWhiteboardPreferences().value_or(DefaultWhiteboardArrangement()).highContrast);
+    // In whiteboard mode the choice shows at once.
+    connect(contrast, &QCheckBox::toggled, this, [this](bool on) {
+        if (whiteboard_)
+            SetHighContrast(on);
+    });
+    box.setCheckBox(contrast);
     box.exec();
-    if (box.clickedButton() == save)
-        StoreWhiteboardPreferences();
-    else if (box.clickedButton() == revert)
+    if (box.clickedButton() == save) {
+        TArrangement present = CurrentArrangement();
+        present.highContrast = contrast->isChecked();
+        StoreWhiteboardPreferences(present);
+    } else if (box.clickedButton() == revert) {
         ForgetWhiteboardPreferences();
-    else if (box.clickedButton() == help)
+    } else if (box.clickedButton() == help) {
         ShowHelp(214);
+    }
 }

@@ -2,6 +2,7 @@
 // lines, the clipboard, deleting lines, redrawing, and the pictures of the
 // graph and equations that Copy puts on the clipboard.
 #include "app/lumacurveform.h"
+#include "app/shapework.h"
 
 #include "app/startupwindow.h"
 #include "document/document.h"
@@ -19,6 +20,7 @@
 #include <QClipboard>
 #include <QDockWidget>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QPainter>
 #include <QScrollArea>
@@ -32,16 +34,25 @@
 void TLumacurveForm::RegisterEditHandlers()
 {
     auto& c = *commands_;
+    // The dynamic constant editor ends its period first (a played value
+    // becomes the step undone), and follows the restored lines afterwards.
     c.SetHandler("ActionUndo", [this] {
+        // The coordinate editor's pending input becomes a step of its own first.
+        if (shapes_ && !shapes_->SettleInput())
+            return;
+        EndDynamicPeriod();
         if (const std::string* snapshot = undo_.Undo()) {
             RestoreSnapshot(*snapshot);
             SetModified(true);
+            RefillDynamicEditor();
         }
     });
     c.SetHandler("ActionRedo", [this] {
+        EndDynamicPeriod();
         if (const std::string* snapshot = undo_.Redo()) {
             RestoreSnapshot(*snapshot);
             SetModified(true);
+            RefillDynamicEditor();
         }
     });
     c.SetHandler("Actioncopyscreen", [this] { CopyPicture(TPictureArea::Screen); });
@@ -66,6 +77,18 @@ void TLumacurveForm::RegisterEditHandlers()
             UpdateCommands();
         });
     });
+}
+
+void TLumacurveForm::DeleteLine(TEquationObject* object)
+{
+    FreeDynamicEditor(); // it may be playing the line, or a curve of it
+    const QString refusal = equations_->DeleteCurve(object);
+    if (!refusal.isEmpty()) {
+        Message(refusal, QMessageBox::Warning);
+        return;
+    }
+    SetModified(true);
+    UndoPostAction();
 }
 
 std::string TLumacurveForm::Snapshot() const
@@ -134,20 +157,47 @@ QWidget* TLumacurveForm::AreaSource(TPictureArea area, QRect& sourceRect) const
 void TLumacurveForm::DrawArea(TPictureArea area, QPainter& painter, const QRectF& target)
 {
     QRect sourceRect;
-    QWidget* source = AreaSource(area, sourceRect);
+    (void)AreaSource(area, sourceRect);
     painter.save();
     painter.translate(target.topLeft());
     painter.scale(target.width() / sourceRect.width(), target.height() / sourceRect.height());
-    if (area == TPictureArea::Equations) {
-        Canvas canvas(&painter);
-        equations_->PaintAll(canvas, false);
-    } else if (area == TPictureArea::Graphs) {
-        // The graph draws itself through its own drawing path, as vectors on vector devices.
-        painter.setClipRect(graphArea_->rect());
-        Canvas canvas(&painter);
+    // The windows draw their contents, as vectors on vector devices, without
+    // the selection's marks; the panels' furniture (title bars, scroll bars,
+    // buttons) is no part of a picture.
+    const auto drawEquations = [this](QPainter& on, QPoint origin) {
+        Canvas canvas(&on);
+        equations_->PaintAll(canvas, false, origin);
+    };
+    const auto drawGraph = [this](QPainter& on) {
+        on.setClipRect(graphArea_->rect(), Qt::IntersectClip);
+        Canvas canvas(&on);
         graphArea_->RenderInto(canvas, graphArea_->rect());
+    };
+    if (area == TPictureArea::Equations) {
+        drawEquations(painter, QPoint());
+    } else if (area == TPictureArea::Graphs) {
+        drawGraph(painter);
     } else {
-        source->render(&painter, QPoint(), QRegion(sourceRect), QWidget::DrawChildren);
+        painter.fillRect(QRect(QPoint(0, 0), sourceRect.size()), Qt::white);
+        const auto shown = [this](const char* panel) {
+            const QDockWidget* dock = Panel(panel);
+            return dock && dock->isVisible() && !dock->isFloating();
+        };
+        if (shown("EquationsDockPanel")) {
+            QWidget* view = equationsScroller_->viewport();
+            painter.save();
+            painter.translate(view->mapTo(this, QPoint()) - sourceRect.topLeft());
+            painter.setClipRect(view->rect(), Qt::IntersectClip);
+            painter.fillRect(view->rect(), EquationsArea()->palette().color(QPalette::Window));
+            drawEquations(painter, equations_->pos());
+            painter.restore();
+        }
+        if (shown("GraphWindowDockPanel")) {
+            painter.save();
+            painter.translate(graphArea_->mapTo(this, QPoint()) - sourceRect.topLeft());
+            drawGraph(painter);
+            painter.restore();
+        }
     }
     painter.restore();
 }

@@ -5,6 +5,7 @@
 
 #include "app/commentary.h"
 #include "app/helpwindow.h"
+#include "app/recentdocuments.h"
 #include "app/startupwindow.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
@@ -23,6 +24,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QDockWidget>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -148,6 +150,7 @@ void TLumacurveForm::ClearAll(bool resetScales)
 {
     if (!AskToSave())
         return;
+    EndDynamicPeriod();
     if (equations_->Count() > 0)
         undo_.DropRedo();
     graphArea_->ClearGraphObjects();
@@ -157,7 +160,10 @@ void TLumacurveForm::ClearAll(bool resetScales)
     graphArea_->LinesChanged(0);
     document_->commentary.reset();
     ResetCommentary();
+    // The text boxes on the graph belong to the document that was cleared.
+    document_->annotations.clear();
     SetDocumentPath({});
+    saveSuggestion_.clear();
     if (resetScales)
         graphArea_->Params().ResetScales(graphArea_);
     Configuration.ClearPassword();
@@ -165,6 +171,7 @@ void TLumacurveForm::ClearAll(bool resetScales)
     EquationsArea()->update();
     SetModified(false);
     ShowStatusFlags(StartText, 0);
+    RefillDynamicEditor(); // closes it: no constants are left
     UndoPostAction();
 }
 
@@ -187,19 +194,39 @@ bool TLumacurveForm::OpenFile(const QString& path)
         Message(QString::fromStdString(error), QMessageBox::Information);
         return false;
     }
-    const bool damaged = !document->warnings.empty();
+    // Notes say what was read; only the other warnings tell of damage.
     QString skipped;
     for (const auto& warning : document->warnings)
-        skipped += QString("\nline %1: %2").arg(warning.line).arg(QString::fromStdString(warning.text));
+        if (!warning.note)
+            skipped += QString("\nline %1: %2").arg(warning.line).arg(QString::fromStdString(warning.text));
+    const std::size_t points = document->numberPairPoints;
+    // The editor on the old lines closes; the document's layout may ask for it again.
+    FreeDynamicEditor();
     // The present state is one step back from the opened document.
     undo_.Record(Snapshot());
     LoadDocumentIntoWindows(std::move(document));
-    // Every successful read names the save target, unless guide help is loaded.
-    if (guideHelp_.isEmpty() && result == TReadResult::Document)
-        SetDocumentPath(path);
+    ReopenDynamicEditor();
+    // A current-format document becomes the save target (unless guide help
+    // is loaded) and joins the recent documents; anything else read is a new
+    // document, which Save asks a name for, so that the file read or the
+    // document before is never overwritten in a format it did not have.
+    if (result == TReadResult::Document) {
+        if (guideHelp_.isEmpty()) {
+            SetDocumentPath(path);
+            if (!DocumentName().isEmpty())
+                RecentDocuments::Add(path);
+        }
+        saveSuggestion_.clear();
+    } else {
+        SetDocumentPath({});
+        const QFileInfo file(path);
+        saveSuggestion_ = file.absoluteDir().filePath(file.completeBaseName() + ".lcv");
+    }
     SetModified(false);
     UndoPostAction();
-    if (damaged)
+    if (result == TReadResult::NumberPairs)
+        ShowStatusFlags(tr("Read as one set of %1 data points.").arg(points), 2);
+    if (!skipped.isEmpty())
         Message(tr("I got stuck but have done my best.") + "\n" + skipped.left(2000),
                 QMessageBox::Information);
     return true;
@@ -216,34 +243,22 @@ void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document
     document_->ApplySettings();
     if (Configuration.AutoAccuracy)
         Configuration.Accuracy = static_cast<std::int16_t>(AutomaticAccuracy);
+    // The window, its panels and toolbars take their places first: the graph
+    // keeps its scale when it is resized, so a scaling applied before would
+    // be cropped to the graph's new size (and saved so).
+    ArrangeWindowFor(*document_);
+    ApplyArrangement(CurrentArrangement()); // the document's font and background
+    if (document_->whiteboard && !whiteboardBefore)
+        SetWhiteboard(true);
+    SettleLayout();
     document_->ApplyScales(graphArea_->Params(), graphArea_);
     // The lines pass to the equations window, which the graph draws from.
     PutLines(document_->lines, document_->selectedLine);
     graphArea_->RedrawAll();
-    if (document_->window) {
-        const TWindowRecord& window = *document_->window;
-        TPlacementEvent placement(static_cast<double>(window.left), static_cast<double>(window.wide),
-                                  static_cast<double>(window.top), static_cast<double>(window.high),
-                                  window.state);
-        if (!options_.screenshot)
-            ApplyPlacement(placement);
-    }
-    SetLayoutLocked(false);
-    if (document_->screenLayout)
-        RestoreLayoutText(*document_->screenLayout);
-    if (!document_->toolbars.empty()) {
-        HideAllBars();
-        const bool rows = CompareVersions(document_->fileVersion, "3.004") > 0;
-        for (const auto& record : document_->toolbars)
-            ApplyToolbarRecord(record, rows);
-    }
     SetLayoutLocked(!document_->dragLayout);
-    ApplyArrangement(CurrentArrangement()); // the document's font and background
     // The comment boxes, laid out in the document's font.
     LoadAnnotations(document_->annotations);
     ReadCommentary(document_->commentary);
-    if (document_->whiteboard && !whiteboardBefore)
-        SetWhiteboard(true);
     commands_->Action("ActionToolTips")->setChecked(Configuration.ShowHints);
     commands_->Action("ActionShowGraphNames")->setChecked(Configuration.ShowGraphNames);
     commands_->Action("ActionDynamicCUrves")->setChecked(Configuration.DragCurves);
@@ -253,6 +268,75 @@ void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document
     graphArea_->update();
     EquationsArea()->update();
     UpdateCommands();
+}
+
+void TLumacurveForm::ArrangeWindowFor(const TDocument& document)
+{
+    if (document.window && !options_.screenshot) {
+        const TWindowRecord& window = *document.window;
+        ApplyPlacement(TPlacementEvent(static_cast<double>(window.left), static_cast<double>(window.wide),
+                                       static_cast<double>(window.top), static_cast<double>(window.high),
+                                       window.state));
+    }
+    SetLayoutLocked(false);
+    if (document.screenLayout)
+        RestoreLayoutText(*document.screenLayout);
+    if (!document.toolbars.empty()) {
+        HideAllBars();
+        const bool rows = CompareVersions(document.fileVersion, "3.004") > 0;
+        for (const auto& record : document.toolbars)
+            ApplyToolbarRecord(record, rows);
+    }
+    // Older documents say only which toolbars show, and place the equations panel.
+    for (const auto& [name, shown] : document.toolbarVisibility)
+        ShowBar(QString::fromStdString(name), shown);
+    if (document.equationsPanel)
+        PlaceEquationsPanel(*document.equationsPanel);
+}
+
+void TLumacurveForm::PlaceEquationsPanel(const TEquationsPanelRecord& record)
+{
+    QDockWidget* panel = Panel("EquationsDockPanel");
+    if (!panel)
+        return;
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect available = screen ? screen->availableGeometry() : QRect(0, 0, 1280, 800);
+    const auto across = [&](const std::optional<Extended>& fraction, int fallback) {
+        return fraction ? static_cast<int>(std::lround(static_cast<double>(*fraction) * available.width()))
+                        : fallback;
+    };
+    const auto down = [&](const std::optional<Extended>& fraction, int fallback) {
+        return fraction ? static_cast<int>(std::lround(static_cast<double>(*fraction) * available.height()))
+                        : fallback;
+    };
+    static constexpr Qt::DockWidgetArea Sides[] = {Qt::NoDockWidgetArea,     Qt::TopDockWidgetArea,
+                                                   Qt::BottomDockWidgetArea, Qt::LeftDockWidgetArea,
+                                                   Qt::RightDockWidgetArea,  Qt::LeftDockWidgetArea};
+    const Qt::DockWidgetArea side = Sides[std::clamp(record.align, 0, 5)];
+    if (side == Qt::NoDockWidgetArea) {
+        panel->setFloating(true);
+        const QRect bounds(available.left() + across(record.left, 0), available.top() + down(record.top, 0),
+                           std::max(200, across(record.wide, panel->width())),
+                           std::max(100, down(record.high, panel->height())));
+        panel->setGeometry(bounds.intersected(available).isEmpty() ? QRect(available.topLeft(), bounds.size())
+                                                                   : bounds);
+    } else {
+        panel->setFloating(false);
+        addDockWidget(side, panel);
+        SettleLayout(); // the panel's new side is laid out before it is sized
+        if (side == Qt::TopDockWidgetArea || side == Qt::BottomDockWidgetArea) {
+            resizeDocks({panel}, {std::max(60, down(record.high, panel->height()))}, Qt::Vertical);
+        } else {
+            resizeDocks({panel}, {std::max(200, across(record.wide, panel->width()))}, Qt::Horizontal);
+        }
+    }
+    panel->setVisible(record.visible);
+}
+
+void TLumacurveForm::SettleLayout()
+{
+    // Placements and docking post their layout work; the sizes must be final now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
 }
 
 void TLumacurveForm::CaptureDocument()
@@ -306,10 +390,10 @@ bool TLumacurveForm::SaveDocument(const QString& path)
         }
     QString target = path;
     if (target.isEmpty()) {
-        if (options_.quiet)
-            return false;
-        const QString suggested = documentPath_.isEmpty() ? QStringLiteral("Lumacurve.lcv") : documentPath_;
-        target = QFileDialog::getSaveFileName(this, tr("Save"), suggested, tr("Lumacurve documents (*.lcv)"));
+        const QString suggested = !documentPath_.isEmpty()     ? documentPath_
+                                  : !saveSuggestion_.isEmpty() ? saveSuggestion_
+                                                               : QStringLiteral("Lumacurve.lcv");
+        target = AskSaveFileName(suggested);
         if (target.isEmpty())
             return false;
         if (QFileInfo(target).suffix().isEmpty())
@@ -330,11 +414,21 @@ bool TLumacurveForm::SaveDocument(const QString& path)
         return false;
     }
     SetDocumentPath(target);
+    saveSuggestion_.clear();
     SetModified(false);
     // Only a save that succeeded marks the commentary as saved.
     if (commentary_)
         commentary_->SetModified(false);
+    if (!DocumentName().isEmpty())
+        RecentDocuments::Add(target);
     return true;
+}
+
+QString TLumacurveForm::AskSaveFileName(const QString& suggested)
+{
+    if (options_.quiet)
+        return {};
+    return QFileDialog::getSaveFileName(this, tr("Save"), suggested, tr("Lumacurve documents (*.lcv)"));
 }
 
 bool TLumacurveForm::Print(QPrinter& printer)

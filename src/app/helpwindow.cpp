@@ -30,11 +30,13 @@ const TContentsEntry ContentsEntries[] = {
     {"Whiteboard mode", "topic214.html"},
     {"Customising a curve", "topic202.html"},
     {"Changing the type of an equation", "topic205.html"},
-    {"Define before saving", "topic206.html"},
+    {"Dynamic constants", "topic206.html"},
     {"Formula faults", "topic207.html"},
     {"Commentary", "topic208.html"},
     {"Comment boxes", "topic211.html"},
     {"Print preview", "topic213.html"},
+    {"The coordinate editor", "topic203.html"},
+    {"The coordinate list", "topic210.html"},
 };
 
 } // namespace
@@ -86,7 +88,7 @@ QString THelpWindow::TopicPage(int topic)
 
 QList<int> THelpWindow::Topics()
 {
-    return {202, 205, 206, 207, 208, 211, 213, 214, 215};
+    return {202, 203, 205, 206, 207, 208, 210, 211, 213, 214, 215};
 }
 
 void THelpWindow::ShowContents()

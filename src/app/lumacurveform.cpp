@@ -1,11 +1,15 @@
 #include "app/lumacurveform.h"
 
+#include "app/declaredconstanteditor.h"
 #include "app/helpwindow.h"
 #include "app/presssomethingdlg.h"
+#include "app/shapework.h"
 #include "app/startupwindow.h"
+#include "app/toolbaricons.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
 #include "editor/mathseditor.h"
+#include "entry/declarationlines.h"
 #include "entry/entry.h"
 #include "equations/equationsscrollingwidget.h"
 #include "equations/equationswindow.h"
@@ -145,6 +149,8 @@ TLumacurveForm::TLumacurveForm(TStartOptions options, QWidget* parent)
 TLumacurveForm::~TLumacurveForm()
 {
     qApp->removeEventFilter(this);
+    if (shapes_)
+        shapes_->Shutdown();
     if (&DrawingInterrupt() == keyboard_.get())
         InstallDrawingInterrupt(nullptr);
     if (MainWindow == this)
@@ -287,6 +293,7 @@ void TLumacurveForm::BuildCommands()
     BuildKeypad();
     BuildPopup();
     RegisterFileHandlers();
+    RegisterExtraFileHandlers();
     RegisterEditHandlers();
     RegisterZoomHandlers();
     RegisterInsertHandlers();
@@ -294,6 +301,9 @@ void TLumacurveForm::BuildCommands()
     RegisterHelpHandlers();
     RegisterDialogHandlers();
     ConnectEquations();
+    shapes_ = new TShapeWork(*this);
+    shapes_->Register();
+    RegisterDynamicHandlers();
     // The insert commands follow the maths editor that has the focus.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommands(); });
     // The zoom buttons beside the scroll bars.
@@ -307,6 +317,7 @@ void TLumacurveForm::BuildCommands()
         row->addWidget(button);
     }
     RightButtonLatch = commands_->Action("KeyBtnRightMouseAct");
+    ApplyToolbarIcons(*this);
     UpdateCommands();
 }
 
@@ -480,11 +491,21 @@ void TLumacurveForm::ConnectEquations()
         if (!loading_)
             SetModified(true);
     };
-    equations_->OnSelectCurve = [this](TEquationsWindow*, TEquationObject*, bool) {
+    equations_->OnSelectCurve = [this](TEquationsWindow*, TEquationObject* object, bool selected) {
         graphArea_->SelectLine(SelectedLine());
+        DynamicSelectionChanged(object, selected);
         UpdateCommands();
     };
     equations_->OnChangesProcessed = [this] { UpdateCommands(); };
+    // A command chosen while a line is being edited ends the editing as
+    // entering the line would (a fault is shown once), then runs or is
+    // refused as the command needs.
+    commands_->SetBeforeCommand([this](const TCommandRow& command) {
+        const TEditingPolicy policy = EditingPolicy(command);
+        if (policy == TEditingPolicy::KeepsEditing || !equations_->Line())
+            return true;
+        return equations_->FinishPendingEdit() || policy == TEditingPolicy::EndsEditing;
+    });
     graphArea_->AcceptsCommandQuery = [this] { return !equations_->Line(); };
     // A demonstration selects each line as it is drawn (not while one is
     // being typed) and waits for a key between lines.
@@ -497,13 +518,8 @@ void TLumacurveForm::ConnectEquations()
     graphArea_->PauseBetweenLines = [this] { TPressSomething::WaitForKey(this); };
     auto& c = *commands_;
     c.SetHandler("ActionDeleteCurve", [this] {
-        if (TEquationObject* object = equations_->SelectedObject()) {
-            const QString refusal = equations_->DeleteCurve(object);
-            if (refusal.isEmpty()) {
-                SetModified(true);
-                UndoPostAction();
-            }
-        }
+        if (TEquationObject* object = equations_->SelectedObject())
+            DeleteLine(object);
     });
     c.SetHandler("ActionDeleteSecondaries", [this] {
         if (TEquationObject* object = equations_->SelectedObject()) {
@@ -546,13 +562,27 @@ void TLumacurveForm::UpdateCommands()
     facts.objectValid = selected && selected->IsValid();
     facts.editing = equations_->Line() != nullptr;
     facts.scaleListCount = static_cast<int>(graphArea_->Params().History.size());
-    facts.selectedDynamicConstant = false;
+    facts.selectedDynamicConstant = SelectedDynamicConstant() != nullptr;
+    facts.editingDynamicConstant = EditingDynamicConstant();
     facts.undoCount = undo_.Count();
     facts.dragCurves = Configuration.DragCurves;
+    if (shapes_)
+        shapes_->AddFacts(facts);
     const QMimeData* clip = QGuiApplication::clipboard()->mimeData();
     facts.clipboardHasText = clip && clip->hasText();
     commands_->Update(facts);
     commands_->Action("ActionLumatutor")->setVisible(!guideHelp_.isEmpty());
+    commands_->Action("ActionFamily")->setChecked(Family.constant != nullptr);
+    // A submenu heading is greyed when every item under it is.
+    const QList<QMenu*> menus = menuBar()->findChildren<QMenu*>();
+    for (auto menu = menus.rbegin(); menu != menus.rend(); ++menu) {
+        if (!qobject_cast<QMenu*>((*menu)->parentWidget()))
+            continue;
+        const QList<QAction*> items = (*menu)->actions();
+        (*menu)->menuAction()->setEnabled(std::any_of(items.begin(), items.end(), [](const QAction* item) {
+            return !item->isSeparator() && item->isVisible() && item->isEnabled();
+        }));
+    }
 }
 
 // ---------------------------------------------------------------------------
@@ -603,6 +633,8 @@ void TLumacurveForm::Message(const QString& text, int icon, int helpTopic)
     QMessageBox box(static_cast<QMessageBox::Icon>(icon), ProgramName, text, QMessageBox::Ok, this);
     if (helpTopic)
         box.addButton(QMessageBox::Help);
+    // Escape closes it as OK does (beside Help, Qt would give Escape no button).
+    box.setEscapeButton(QMessageBox::Ok);
     if (box.exec() == QMessageBox::Help)
         ShowHelp(helpTopic);
 }
@@ -646,6 +678,15 @@ bool TLumacurveForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ToolTip && !Configuration.ShowHints)
         return true;
+    // The equations panel's close button asks first (this filter sees the whole application's events).
+    if (event->type() == QEvent::Close && watched == Panel("EquationsDockPanel")) {
+        // A line with a fault stays in sight, and closing is asked about.
+        if ((equations_->Line() && !equations_->FinishPendingEdit()) || !ConfirmClosingEquations()) {
+            event->ignore();
+            return true;
+        }
+        return false;
+    }
     if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) {
         auto* key = static_cast<QKeyEvent*>(event);
         const auto modifiers = key->modifiers() & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier);
@@ -669,6 +710,17 @@ bool TLumacurveForm::eventFilter(QObject* watched, QEvent* event)
     return TDockSiteWindow::eventFilter(watched, event);
 }
 
+bool TLumacurveForm::ConfirmClosingEquations()
+{
+    const QString question = tr("Are you sure you want to close the equations window?\n\r"
+                                "If you select yes; press Enter at any time later to show it again.");
+    lastMessage_ = question;
+    if (options_.quiet)
+        return true;
+    return QMessageBox::question(this, ProgramName, question, QMessageBox::Yes | QMessageBox::No,
+                                 QMessageBox::No) == QMessageBox::Yes;
+}
+
 void TLumacurveForm::DeferredStartup()
 {
     Mark("deferred start-up");
@@ -680,10 +732,16 @@ void TLumacurveForm::DeferredStartup()
         const TCommandLineDocument named = CommandLineDocument(options_.arguments);
         if (named.guideHelp) {
             OpenGuideHelp(named.path);
+        } else if (!named.path.isEmpty() && !QFileInfo::exists(named.path) && !options_.screenshot) {
+            // A name that is no file yet starts a new document that Save writes under that name.
+            SetDocumentPath(named.path);
         } else if (!named.path.isEmpty()) {
             openFailed_ = !OpenFile(named.path);
         } else if (!options_.noDefaultDocument) {
+            // The default document supplies the starting settings; it is
+            // no save target, or the first Save would change everybody's start.
             OpenFile(DefaultDocumentPath());
+            SetDocumentPath({});
         }
         Mark("document opened");
     }
@@ -725,11 +783,43 @@ void TLumacurveForm::MeasureAutomaticAccuracy()
         Configuration.Accuracy = static_cast<std::int16_t>(AutomaticAccuracy);
 }
 
+void TLumacurveForm::ShowForStart()
+{
+    if (options_.screenshot || options_.automation) {
+        show();
+        return;
+    }
+    // Restored, the window stands in the middle of the screen, an eighth of
+    // the screen from each edge (a document's Window record may move it).
+    if (const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        setGeometry(
+            area.adjusted(area.width() / 8, area.height() / 8, -area.width() / 8, -area.height() / 8));
+    }
+    showMaximized();
+}
+
 void TLumacurveForm::ShowStartupScreen()
 {
     if (startupWindow_)
         return;
     startupWindow_ = new TStartupWindow(this);
+    // A key that closed the screen is the first key of an equation.
+    connect(startupWindow_, &TStartupWindow::Closed, this, [this](char key) {
+        QDockWidget* panel = Panel("EquationsDockPanel");
+        if (!key) {
+            if (panel && panel->isVisible() && isActiveWindow())
+                equations_->setFocus();
+            return;
+        }
+        QWidget* target = ActiveMathsWindow();
+        const QString text(QChar::fromLatin1(key));
+        const int code = QChar::fromLatin1(key).toUpper().unicode();
+        QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(target, &press);
+        QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
+        QCoreApplication::sendEvent(target, &release);
+    });
     // Curves show no busy cursor while the start-up picture is up.
     BusyCursorFlag = false;
     connect(startupWindow_, &QObject::destroyed, this, [] { BusyCursorFlag = true; });
@@ -759,6 +849,9 @@ void TLumacurveForm::ApplyPlacement(const TPlacementEvent& placement)
 
 void TLumacurveForm::closeEvent(QCloseEvent* event)
 {
+    // The editor goes first: its period ends and a played value is an
+    // undo step and a modified document before the question is asked.
+    FreeDynamicEditor();
     if (options_.automation ? true : AskToSave()) {
         if (help_)
             help_->close();
@@ -797,16 +890,12 @@ QWidget* TLumacurveForm::ActiveMathsWindow()
 
 void TLumacurveForm::UndoPostAction()
 {
-    // A load, New or Undo records its one step itself; a line being edited is no state yet.
-    if (loading_ || equations_->Line()) {
+    // A load, New or Undo records its one step itself; a line being edited is no state yet, nor is a
+    // list open in the coordinate editor (its editing is one step, recorded when it closes).
+    if (loading_ || equations_->Line() || (shapes_ && shapes_->CoordinateEditorBound())) {
         UpdateCommands();
         return;
     }
     undo_.Record(Snapshot());
     UpdateCommands();
-}
-
-void TLumacurveForm::ClearFamily(std::string_view name)
-{
-    (void)name;
 }

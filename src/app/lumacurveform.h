@@ -32,7 +32,10 @@ class QScrollArea;
 class QScrollBar;
 class QTimer;
 class QToolButton;
+class QDockWidget;
+class TDeclaredConstantEditor;
 class TDocument;
+class TDynamicConstantEquation;
 class TGraphParams;
 class TGraphWindow;
 class TEquationObject;
@@ -41,6 +44,7 @@ class TEquationsWindow;
 class THelpWindow;
 class TKeyboardInterrupt;
 class TStartupWindow;
+class TShapeWork;
 
 // The program's name, as captions and message boxes show it.
 inline constexpr const char* ProgramName = "Lumacurve";
@@ -148,6 +152,12 @@ public:
     bool CopyPicture(TPictureArea area);
     // Draws the area on any paint device scaled into the target rectangle.
     void DrawArea(TPictureArea area, QPainter& painter, const QRectF& target);
+    // The size on screen of what a picture of the area shows.
+    [[nodiscard]] QSize AreaSize(TPictureArea area) const;
+    // A message box with the program's name (when quiet, the text goes to standard error).
+    void Inform(const QString& text, int icon, int helpTopic = 0) { Message(text, icon, helpTopic); }
+    // True when no message box or file dialog is shown (screenshots, tests).
+    [[nodiscard]] bool Quiet() const { return options_.quiet; }
     // Prints the graph fitted to the page with its margins.
     bool Print(QPrinter& printer);
 
@@ -160,6 +170,7 @@ public:
     // The stored whiteboard preferences, when any.
     [[nodiscard]] static std::optional<TArrangement> StoredWhiteboardPreferences();
     void StoreWhiteboardPreferences();
+    static void StoreWhiteboardPreferences(const TArrangement& arrangement);
     static void ForgetWhiteboardPreferences();
 
     // The commentary panel's contents (the "Introduction").
@@ -176,10 +187,25 @@ public:
     void TypeKeys(const QString& text);
     // Re-applies the command enabling rules now.
     void UpdateCommands();
+    // The toolbar chooser with "Text beside icons" below it.
+    QMenu* createPopupMenu() override;
     // False when the document named on the command line could not be read at all.
     [[nodiscard]] bool OpenedCleanly() const { return !openFailed_; }
     // The guide help file, when one is loaded.
     [[nodiscard]] QString GuideHelpFile() const { return guideHelp_; }
+    // The points and shapes part: coordinate editor, coordinate list, shape commands.
+    [[nodiscard]] TShapeWork* Shapes() const { return shapes_; }
+    // Shows the window as a start shows it: maximised for an ordinary start,
+    // at the size it has for --screenshot and automation.
+    void ShowForStart();
+
+    // The dynamic constant editor: made when it does not exist (on constant,
+    // or on the first dynamic constant) and shown; freed by closing.
+    void OpenDynamicConstantEditor(const TDynamicConstantEquation* constant = nullptr);
+    void FreeDynamicEditor();
+    [[nodiscard]] TDeclaredConstantEditor* DynamicEditor() const;
+    // The selected line when it is a dynamic constant, else nullptr.
+    [[nodiscard]] TDynamicConstantEquation* SelectedDynamicConstant() const;
 
 signals:
     // The deferred start-up has finished.
@@ -188,11 +214,17 @@ signals:
 protected:
     // Asks "Should I save the curves?"; answers QMessageBox::Yes, No or Cancel.
     virtual int SaveQuestion();
+    // The save dialog opened at suggested; answers the name chosen, or an
+    // empty text when the user cancels (always, when quiet).
+    virtual QString AskSaveFileName(const QString& suggested);
+    // Asks whether the equations panel may close; true for Yes.
+    virtual bool ConfirmClosingEquations();
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    friend class TShapeWork;
     void BuildCommands();
     void BuildMenus();
     void BuildToolbars();
@@ -202,6 +234,8 @@ private:
     void BuildPanels();
     // The command handlers, a function for each menu (each in a file of its own but Help's).
     void RegisterFileHandlers();
+    // Save as, Recent documents, Export picture and Help > Examples.
+    void RegisterExtraFileHandlers();
     void RegisterEditHandlers();
     void RegisterZoomHandlers();
     void RegisterInsertHandlers();
@@ -225,6 +259,15 @@ private:
     void ReadCommentary(const std::optional<TCommentaryRecord>& record);
     [[nodiscard]] std::optional<TCommentaryRecord> CommentaryRecord() const;
     [[nodiscard]] std::vector<TAnnotationRecord> AnnotationRecords() const;
+    void RegisterDynamicHandlers();
+    // The dynamic constant editor around changes of the lines: its period
+    // ends before lines are replaced, it follows the new lines afterwards.
+    void EndDynamicPeriod();
+    void RefillDynamicEditor();
+    void ReopenDynamicEditor();
+    void DynamicSelectionChanged(TEquationObject* object, bool selected);
+    [[nodiscard]] bool EditingDynamicConstant() const;
+    void FamilyCommand();
     void DeferredStartup();
     void MeasureAutomaticAccuracy();
     void ShowStartupScreen();
@@ -235,13 +278,25 @@ private:
     void UpdateCaption();
     void Message(const QString& text, int icon, int helpTopic = 0);
     void WhiteboardSettings();
+    // Projector legibility on or off (the shading, new curves' colours and thickness).
+    void SetHighContrast(bool on);
+    // Moves the floating keypad beside the graph when it would cover the
+    // Insert toolbar or the equation lines.
+    void KeepKeypadClear();
     void OpenGuideHelp(const QString& path);
     void SetAngleMeasure(bool radians);
     void LoadDocumentIntoWindows(std::unique_ptr<TDocument> document);
+    // The window placement, panels and toolbars a document gives.
+    void ArrangeWindowFor(const TDocument& document);
+    void PlaceEquationsPanel(const struct TEquationsPanelRecord& record);
+    // Lets the window and its panels take the sizes placements gave them.
+    void SettleLayout();
     // Moves the lines into the (empty) equations window as one step, selects
     // selected when it is a line and tells the graph.
     void PutLines(TOwnedLines& lines, int selected);
     void CaptureDocument();
+    // Edit > Delete curve and the popup's Delete: deletes the line, or shows why it cannot.
+    void DeleteLine(TEquationObject* object);
     void ConnectEquations();
     [[nodiscard]] std::string Snapshot() const;
 
@@ -262,15 +317,21 @@ private:
     QWidget* graphPanel_ = nullptr;
     TGraphWindow* graphArea_ = nullptr;
     TEquationsWindow* equations_ = nullptr;
+    TShapeWork* shapes_ = nullptr; // a child object
     std::unique_ptr<TDocument> document_;
     // Escape and Ctrl as long drawings poll them, for the window's lifetime.
     std::unique_ptr<TKeyboardInterrupt> keyboard_;
     QScrollBar* horzScrollBar_ = nullptr;
     QScrollBar* vertScrollBar_ = nullptr;
     QPointer<THelpWindow> help_;
+    QPointer<TDeclaredConstantEditor> dynamicEditor_;
+    QDockWidget* dynamicPanel_ = nullptr;
     QPointer<TStartupWindow> startupWindow_;
     TUndoHistory undo_;
     QString documentPath_;
+    // The name Save suggests when the document has no save target: the file
+    // that was read, with ".lcv", when it was not a current-format document.
+    QString saveSuggestion_;
     QString guideHelp_;
     QString lastMessage_;
     bool modified_ = false;

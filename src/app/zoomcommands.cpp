@@ -3,6 +3,7 @@
 // mouse-mode commands.
 #include "app/lumacurveform.h"
 
+#include "app/shapework.h"
 #include "app/startupwindow.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
@@ -101,6 +102,7 @@ void TLumacurveForm::RegisterZoomHandlers()
         control->OnContextPopup = [this](TCanvasControl* sender, QPoint point, bool&) {
             popupObject_ = dynamic_cast<TEquationObject*>(sender->ObjectAt(point));
             popupDelete_->setEnabled(popupObject_ && !equations_->Line());
+            shapes_->PopupOpening(popupObject_, point, sender == graphArea_);
         };
     }
     connect(popupDelete_, &QAction::triggered, this, [this] {
@@ -108,10 +110,7 @@ void TLumacurveForm::RegisterZoomHandlers()
         popupObject_ = nullptr;
         if (!object || equations_->List().IndexOf(object) < 0 || equations_->Line())
             return;
-        if (equations_->DeleteCurve(object).isEmpty()) {
-            SetModified(true);
-            UndoPostAction();
-        }
+        DeleteLine(object);
     });
     // The mouse-mode commands drive the graph window's tools; trace is one of them.
     commands_->SetModeHandler([this](int code) {
@@ -133,10 +132,16 @@ void TLumacurveForm::RegisterZoomHandlers()
 
 void TLumacurveForm::SetAngleMeasure(bool radians)
 {
-    Configuration.AngleFactor = radians ? RadiansFactor : DegreesFactor;
-    PublishSettings();
     commands_->Action("ActionDegrees")->setChecked(!radians);
     commands_->Action("ActionRadians")->setChecked(radians);
+    if (Configuration.Radians() == radians)
+        return;
+    Configuration.AngleFactor = radians ? RadiansFactor : DegreesFactor;
+    PublishSettings();
     SetModified(true);
-    graphArea_->update();
+    // Every formula is evaluated again in the new unit: the curves drop
+    // their drawings, and the lines showing angle marks are measured again.
+    equations_->RemeasureAll();
+    EquationsArea()->update();
+    graphArea_->RedrawAll();
 }

@@ -195,6 +195,21 @@ void TDockSiteWindow::HideAllBars()
     }
 }
 
+bool TDockSiteWindow::ShowBar(const QString& name, bool visible)
+{
+    QToolBar* bar = Bar(name);
+    if (!bar)
+        return false;
+    const auto host = floatHosts_.find(bar);
+    if (host != floatHosts_.end()) {
+        bar->show();
+        host->second->setVisible(visible);
+    } else {
+        bar->setVisible(visible);
+    }
+    return true;
+}
+
 QMenu* TDockSiteWindow::createPopupMenu()
 {
     QMenu* menu = QMainWindow::createPopupMenu();

@@ -47,6 +47,9 @@ public:
     bool ApplyToolbarRecord(const TToolbarPlace& record, bool applyRow = true);
     // Hides every toolbar (a document's records then show the ones it names).
     void HideAllBars();
+    // Shows or hides a toolbar where it stands (floating ones with their
+    // window); false when no toolbar has that name.
+    bool ShowBar(const QString& name, bool visible);
     // The toolbar chooser: the panels and docked toolbars, then the floating
     // toolbars, each shown or hidden by its check.
     QMenu* createPopupMenu() override;

@@ -2,6 +2,7 @@
 
 #include "document/documentrecord.h"
 #include "formula/markup.h"
+#include "geometry/coordcurve.h"
 #include "graph/axes.h"
 #include "graph/axis.h"
 #include "graph/graphparams.h"
@@ -162,62 +163,53 @@ TElementList FormulaFromText(std::string_view text)
     }
 }
 
-bool ImportNumberPairs(std::string_view data, std::vector<std::pair<Extended, Extended>>& points)
+bool ImportNumberPairs(std::string_view data, std::vector<std::pair<Extended, Extended>>& points,
+                       int* leftoverLine)
 {
-    std::vector<Extended> numbers;
+    // Each number with the line it stands on.
+    std::vector<std::pair<Extended, int>> numbers;
     std::string token;
-    bool failed = false;
+    int line = 1, tokenLine = 1;
     const auto finish = [&] {
         if (token.empty())
-            return;
+            return true;
         long double value = 0;
         if (!ParseDocumentReal(token, value))
-            failed = true;
-        else
-            numbers.push_back(value);
-        token.clear();
-    };
-    for (char c : data) {
-        if (c == ',' || c == '\r' || c == '\n')
-            finish();
-        else if (c != ' ' && c != '\t')
-            token.push_back(c);
-        if (failed)
             return false;
+        numbers.emplace_back(value, tokenLine);
+        token.clear();
+        return true;
+    };
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        const char c = data[i];
+        // A comma, a line end, a blank or a tab ends a number: two number
+        // texts with only blanks between them are two numbers, never one.
+        if (c == ',' || c == '\r' || c == '\n' || c == ' ' || c == '\t') {
+            if (!finish())
+                return false;
+            // CR LF, a lone CR and a lone LF each end one line.
+            if (c == '\n' || (c == '\r' && (i + 1 >= data.size() || data[i + 1] != '\n')))
+                ++line;
+            continue;
+        }
+        if (token.empty())
+            tokenLine = line;
+        token.push_back(c);
     }
-    finish();
-    if (failed || numbers.size() < 2)
+    if (!finish() || numbers.size() < 2)
         return false;
     points.clear();
     for (std::size_t i = 0; i + 1 < numbers.size(); i += 2)
-        points.emplace_back(numbers[i], numbers[i + 1]);
+        points.emplace_back(numbers[i].first, numbers[i + 1].first);
+    if (leftoverLine)
+        *leftoverLine = numbers.size() % 2 ? numbers.back().second : 0;
     return true;
 }
 
 std::unique_ptr<TEquationObject>
 MakeDataPointsRecord(const std::vector<std::pair<Extended, Extended>>& points)
 {
-    auto record = std::make_unique<TKeptRecord>("Data points");
-    record->colour = CurveColour(0);
-    TMathsWriter writer;
-    writer.WriteLine("Curve");
-    writer.WriteLine("Data points");
-    writer.WriteLine("colour = " + std::to_string(record->colour), 1);
-    writer.WriteLine("style = " + std::to_string(record->style), 1);
-    writer.WriteLine("Switches = " + std::to_string(record->Switches()), 1);
-    writer.WriteLine("Line thickness = " + std::to_string(record->thickness), 1);
-    writer.WriteLine("primary equation number = ", 1, false);
-    record->AddText(writer.TakeText());
-    record->AddReference(nullptr);
-    writer.WriteText("\r\n");
-    writer.WriteLine("joined: 0", 2);
-    writer.WriteLine("closed: 0", 2);
-    writer.WriteLine("Label from: A", 2);
-    for (const auto& [x, y] : points)
-        writer.WriteLine("(" + FormatFixed(x) + "," + FormatFixed(y) + ")", 2);
-    record->AddText(writer.TakeText());
-    TElementList shown(new TEditorObject);
-    shown->next = new TFixedDescription(6);
-    record->SetElements(std::move(shown));
-    return record;
+    std::unique_ptr<TDataPoints> set = MakeDataPoints(points);
+    set->colour = CurveColour(0);
+    return set;
 }

@@ -20,6 +20,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 class TGraphParams;
@@ -33,6 +34,7 @@ class TScaleHost;
 struct TDocumentWarning {
     int line = 0;
     std::string text;
+    bool note = false; // information only: nothing was skipped, repaired or lost
 };
 
 // Which statistics are shown, in the order of the "Stats options" block.
@@ -59,6 +61,15 @@ struct TCommentaryRecord {
     int align = 0; // dock side code, 0 floating
     // Panel bounds as fractions of the screen width (left, wide) and height
     // (top, high), in the fixed real form; absent parts stay absent.
+    std::optional<Extended> left, top, wide, high;
+};
+
+// Where an older document put the equations panel: shown or hidden, the dock
+// side code (0 floating, 1 top, 2 bottom, 3 left, 4 right, 5 filling), and
+// its bounds as fractions of the screen as far as they were given.
+struct TEquationsPanelRecord {
+    bool visible = true;
+    int align = 0;
     std::optional<Extended> left, top, wide, high;
 };
 
@@ -109,6 +120,11 @@ public:
     // The docking layer's lines between the two "Screen layout" lines.
     std::optional<std::vector<std::string>> screenLayout;
     std::vector<TToolbarPlace> toolbars;
+    // Documents older than version 3: which toolbars are shown (by component
+    // name); they say nothing about where the toolbars stand.
+    std::vector<std::pair<std::string, bool>> toolbarVisibility;
+    // Documents older than version 3: the "Equations window" block.
+    std::optional<TEquationsPanelRecord> equationsPanel;
     bool whiteboard = false;
     std::vector<TAnnotationRecord> annotations;
 
@@ -117,6 +133,8 @@ public:
     int selectedLine = -1;
 
     std::vector<TDocumentWarning> warnings;
+    // The points read when the data was number pairs (0 otherwise).
+    std::size_t numberPairPoints = 0;
 
     // Takes the settings, kept values and statistics options in force.
     void CaptureSettings();
@@ -190,6 +208,10 @@ bool ReadEquationListText(std::string text, TOwnedLines& lines, int& selectedLin
 [[nodiscard]] std::string FormulaToText(const TEditorObject* list);
 [[nodiscard]] TElementList FormulaFromText(std::string_view text);
 
-// Number pairs (x, y) separated by commas or line ends; blanks and tabs are
-// ignored. False when a number does not convert or no pair was read.
-bool ImportNumberPairs(std::string_view data, std::vector<std::pair<Extended, Extended>>& points);
+// Number pairs (x, y): number texts separated by commas, line ends, blanks or
+// tabs (blanks beside a comma or a line end add nothing). False when a number
+// does not convert or no pair was read. A number left over at the end has no
+// partner: it is not a point, and leftoverLine (when given) gets its line
+// (1 for the first; 0 when every number has its partner).
+bool ImportNumberPairs(std::string_view data, std::vector<std::pair<Extended, Extended>>& points,
+                       int* leftoverLine = nullptr);

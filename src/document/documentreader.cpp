@@ -11,6 +11,8 @@
 #include "entry/entry.h"
 #include "formula/descriptions.h"
 #include "formula/markup.h"
+#include "geometry/coordcurve.h"
+#include "geometry/intersection.h"
 #include "plot/curveplotter.h"
 #include "plot/shownname.h"
 #include "settings/mathsreader.h"
@@ -25,12 +27,6 @@ namespace {
 // with one warning (the equations window could not show them anyway).
 constexpr std::size_t MaxLines = 100000;
 
-// Description numbers of the coordinate-list lines.
-bool IsCoordinateListDescription(int number)
-{
-    return number == 5 || number == 6 || (number >= 34 && number <= 38) || number == 40;
-}
-
 // The first element that counts (after an anchor), or nullptr.
 const TEditorObject* FirstElement(const TEditorObject* list)
 {
@@ -42,6 +38,9 @@ const TEditorObject* FirstElement(const TEditorObject* list)
 // number, so that what is written reads back the same.
 TRealReaderPtr DocumentNumber(std::string_view text, const std::vector<TEquationObject*>* declared)
 {
+    // The fixed form of a positive number starts with a blank.
+    while (!text.empty() && text.front() == ' ')
+        text.remove_prefix(1);
     TRealReaderPtr number;
     try {
         number = NumberFromText(text, declared);
@@ -113,6 +112,7 @@ public:
                 SkipUnknown(lineNumber);
             }
         }
+        ResolveIntersections(selected);
         ResolvePendingDefinitions(selected);
         selectedLine = -1;
         if (selectedSeen && selected) {
@@ -145,7 +145,8 @@ private:
         int primaryLine = 0;
         std::optional<std::string> step;
         int stepLine = 0;
-        bool coordinatePart = false; // joined, closed, label, points
+        bool coordinatePart = false;                              // joined, closed, label, points
+        std::vector<std::pair<int, std::string>> coordinateLines; // with their line numbers
         bool statsBlock = false;
         std::vector<std::pair<int, std::string>> unknown; // lines no part of the record knows
         std::size_t start = 0, end = 0;                   // the record's bytes in the data
@@ -233,9 +234,15 @@ private:
             Append(nullptr);
             return;
         }
+        // A coordinate list is built from its rows whatever its description shows.
+        const TEditorObject* heading = FirstElement(first.get());
+        if (heading && IsCoordinateListHeading(heading->DescriptionNumber())) {
+            Append(ReadCoordinateRecord(record, std::move(first), std::move(description)));
+            return;
+        }
         const TEditorObject* shown = FirstElement(description ? description.get() : first.get());
         const int shownDescription = shown ? shown->DescriptionNumber() : 0;
-        if (record.coordinatePart || IsCoordinateListDescription(shownDescription) || record.statsBlock) {
+        if (record.coordinatePart || IsCoordinateListHeading(shownDescription) || record.statsBlock) {
             Append(KeepRecord(record, description ? std::move(description) : std::move(first)));
             return;
         }
@@ -245,6 +252,9 @@ private:
         {
             TEditor line;
             line.SetElements(std::move(first));
+            // Tangents and lines to a curve are entered under their curve.
+            if (record.primary)
+                line.SetParent(RecordObject(*record.primary));
             TParseParams parse;
             parse.declaredNames = &declared_;
             // A name declared further down waits for the second pass,
@@ -337,6 +347,7 @@ private:
                 reader_.SkipLine();
             } else if (reader_.LineStartsWith("\t\t")) {
                 record.coordinatePart = true;
+                record.coordinateLines.emplace_back(lineNumber, std::string(reader_.PeekLine()));
                 reader_.SkipLine();
             } else if (reader_.LineIs("Stats options")) {
                 record.statsBlock = true;
@@ -348,6 +359,36 @@ private:
                 break;
             }
         }
+    }
+
+    // A coordinate list or data set: its heading line, its rows, and the
+    // description it shows instead of the heading when it has one.
+    std::unique_ptr<TEquationObject> ReadCoordinateRecord(const TCurveRecord& record, TElementList first,
+                                                          TElementList description)
+    {
+        const int heading = FirstElement(first.get())->DescriptionNumber();
+        std::unique_ptr<TCoordCurve> list =
+            ReadCoordinateList(heading, record.coordinateLines, &declared_, reader_.VersionBelow("2"),
+                               [this](int line, std::string text) { Warn(line, std::move(text)); });
+        list->SetElements(std::move(first));
+        list->SetSwitches(0);
+        ApplyLook(record, *list);
+        if (description) {
+            list->SetElements(std::move(description));
+            list->DescriptionFlag = true;
+        }
+        list->RowsChanged();
+        if (record.primary) {
+            TEquationObject* primary = RecordObject(*record.primary);
+            if (*record.primary >= 0 && !primary)
+                Warn(record.primaryLine, "the line this one depends on does not exist; it has none");
+            list->SetParent(primary);
+        }
+        for (const auto& [line, text] : record.unknown)
+            Warn(line, "unknown line \"" + text.substr(0, 40) + "\" in a Curve record skipped");
+        if (record.step)
+            Warn(record.stepLine, "a step in a coordinate list was skipped");
+        return list;
     }
 
     static void ApplyLook(const TCurveRecord& record, TEquationObject& object)
@@ -413,18 +454,81 @@ private:
         return kept;
     }
 
+    // An Intersect record: its curves may stand further down, so they are
+    // found once every record has been read (ResolveIntersections).
     void ReadIntersectRecord(int lineNumber)
     {
-        const std::size_t start = reader_.Position();
+        TPendingIntersection pending;
+        pending.lineNumber = lineNumber;
+        pending.start = reader_.Position();
         reader_.SkipLine();
-        while (!reader_.AtEnd() && reader_.LineStartsWith("\t"))
+        std::vector<long long> curves;
+        std::optional<long long> colour;
+        while (!reader_.AtEnd() && reader_.LineStartsWith("\t")) {
+            const int line = reader_.LineNumber();
+            std::string_view value;
+            long long number = 0;
+            if (reader_.LineStartsWith("\tcolour = ", &value)) {
+                if (ParseDocumentInteger(value, number) && number >= -0x80000000LL && number <= 0xFFFFFFFFLL)
+                    colour = number;
+                else
+                    Warn(line, "colour = " + std::string(value) + " is out of range; the default is kept");
+            } else if (reader_.LineStartsWith("\tCurve\t", &value) && ParseDocumentInteger(value, number)) {
+                curves.push_back(number);
+            } else {
+                pending.unreadable = true;
+            }
             reader_.SkipLine();
-        auto kept = KeepText(start, reader_.Position(), "Intersect", {"\tCurve\t"});
-        TElementList shown(new TEditorObject);
-        shown->next = new TFixedDescription(59);
-        kept->SetElements(std::move(shown));
-        Warn(lineNumber, "an Intersect record is kept as text");
-        Append(std::move(kept));
+        }
+        pending.end = reader_.Position();
+        // The record ends with its last line; one empty line after it is accepted.
+        if (!reader_.AtEnd() && reader_.PeekLine().empty())
+            reader_.SkipLine();
+        if (curves.size() == 2) {
+            pending.primary = curves[0];
+            pending.other = curves[1];
+        } else {
+            pending.unreadable = true;
+        }
+        auto intersection = std::make_unique<TIntersectCurve>(nullptr, nullptr);
+        if (colour)
+            intersection->colour = static_cast<TColour>(static_cast<std::uint32_t>(*colour));
+        pending.object = intersection.get();
+        Append(std::move(intersection));
+        if (pending.object == recordObjects_.back())
+            pendingIntersections_.push_back(pending);
+    }
+
+    // Puts each intersection on its two curves, now that every record has
+    // been read; a record whose curves cannot be found is kept as text.
+    void ResolveIntersections(const TEquationObject*& selected)
+    {
+        for (const TPendingIntersection& pending : pendingIntersections_) {
+            auto* primary = dynamic_cast<TCurvePLotter*>(RecordObject(pending.primary));
+            auto* other = dynamic_cast<TCurvePLotter*>(RecordObject(pending.other));
+            const auto place = std::find_if(lines_.lines.begin(), lines_.lines.end(),
+                                            [&](const auto& line) { return line.get() == pending.object; });
+            if (place == lines_.lines.end())
+                continue;
+            if (pending.unreadable || !primary || !other) {
+                auto kept = KeepText(pending.start, pending.end, "Intersect", {"\tCurve\t"});
+                TElementList shown(new TEditorObject);
+                shown->next = new TFixedDescription(59);
+                kept->SetElements(std::move(shown));
+                Warn(pending.lineNumber, "an Intersect record is kept as text");
+                // The kept text names its own lines.
+                Replace(static_cast<std::size_t>(place - lines_.lines.begin()), std::move(kept), selected,
+                        false);
+                continue;
+            }
+            pending.object->PrimaryCurve = primary;
+            pending.object->OtherCurve = other;
+            if (!pending.object->Searchable())
+                Warn(pending.lineNumber,
+                     "neither curve of this intersection can be searched; it lists no points");
+            // The list is searched when the lines are recalculated, once they stand in the window.
+        }
+        pendingIntersections_.clear();
     }
 
     // Lines waiting for names declared further down are classified again
@@ -447,6 +551,7 @@ private:
                 std::unique_ptr<TEquationObject> object;
                 try {
                     line.SetElements(CopyElements(waiting->Elements()));
+                    line.SetParent(waiting->GetParent());
                     TParseParams parse;
                     parse.declaredNames = &declared;
                     parse.defineLater = true;
@@ -467,18 +572,32 @@ private:
             if (!changed)
                 break;
         }
+        // Points that named constants declared further down are read again.
+        std::vector<TEquationObject*> declared;
+        for (const auto& line : lines_.lines)
+            declared.push_back(line.get());
+        for (const auto& line : lines_.lines)
+            if (auto* list = dynamic_cast<TCoordCurve*>(line.get()))
+                list->ResolvePendingNumbers(declared);
     }
 
-    void Replace(std::size_t index, std::unique_ptr<TEquationObject> object, const TEquationObject*& selected)
+    // Puts object in the place of line index; with inheritParent it takes
+    // over the old line's parent.
+    void Replace(std::size_t index, std::unique_ptr<TEquationObject> object, const TEquationObject*& selected,
+                 bool inheritParent = true)
     {
         TEquationObject* old = lines_.lines[index].get();
         TEquationObject* now = object.get();
-        object->SetParent(old->GetParent());
+        if (inheritParent)
+            object->SetParent(old->GetParent());
         for (const auto& line : lines_.lines) {
             if (line->GetParent() == old)
                 line->SetParent(now);
             if (auto* kept = dynamic_cast<TKeptRecord*>(line.get()))
                 kept->ReplaceReference(old, now);
+            if (auto* intersection = dynamic_cast<TIntersectCurve*>(line.get());
+                intersection && intersection->OtherCurve == old)
+                intersection->OtherCurve = dynamic_cast<TCurvePLotter*>(now);
         }
         if (selected == old)
             selected = now;
@@ -492,6 +611,14 @@ private:
     std::vector<TDocumentWarning>& warnings_;
     std::vector<TEquationObject*> declared_;
     std::vector<TEquationObject*> recordObjects_;
+    struct TPendingIntersection {
+        TIntersectCurve* object = nullptr;
+        long long primary = -1, other = -1;
+        bool unreadable = false;
+        int lineNumber = 0;
+        std::size_t start = 0, end = 0;
+    };
+    std::vector<TPendingIntersection> pendingIntersections_;
     bool failed_ = false;
 };
 
@@ -537,11 +664,7 @@ public:
             } else if (reader_.LineStartsWith("Window: ", &value)) {
                 ReadWindow(value);
             } else if (reader_.LineIs("Equations window")) {
-                // Older documents placed the equations panel here; the
-                // panels now keep their places in the screen layout.
-                reader_.SkipLine();
-                while (!reader_.AtEnd() && reader_.LineStartsWith("\t"))
-                    reader_.SkipLine();
+                ReadEquationsPanel();
             } else if (reader_.LineIs("Screen layout")) {
                 ReadScreenLayout();
             } else if (reader_.LineStartsWith("Toolbar: ", &value)) {
@@ -614,7 +737,6 @@ private:
 
     TRealReaderPtr Number(std::string_view text, int lineNumber)
     {
-        // The fixed form of a positive number starts with a blank.
         while (!text.empty() && text.front() == ' ')
             text.remove_prefix(1);
         TRealReaderPtr number = DocumentNumber(text, nullptr);
@@ -735,11 +857,10 @@ private:
         for (const auto& [keyword, name] : OldToolbarKeys) {
             if (!reader_.LineStartsWith(keyword, &value))
                 continue;
+            // Only whether the toolbar is shown: where it stands is the program's.
             long long number = 0;
-            TToolbarPlace toolbar;
-            toolbar.name = std::string(name);
-            toolbar.visible = !ParseDocumentInteger(value, number) || number != 0;
-            doc_.toolbars.push_back(std::move(toolbar));
+            doc_.toolbarVisibility.emplace_back(std::string(name),
+                                                !ParseDocumentInteger(value, number) || number != 0);
             reader_.SkipLine();
             return true;
         }
@@ -946,6 +1067,39 @@ private:
         doc_.window = std::move(window);
     }
 
+    // The block in which older documents placed the equations panel.
+    void ReadEquationsPanel()
+    {
+        reader_.SkipLine();
+        TEquationsPanelRecord panel;
+        std::string_view field;
+        long double real = 0;
+        while (!reader_.AtEnd() && reader_.LineStartsWith("\t")) {
+            const int fieldLine = reader_.LineNumber();
+            long long number = 0;
+            if (reader_.LineStartsWith("\tVisible: ", &field)) {
+                if (ParseDocumentInteger(field, number))
+                    panel.visible = number != 0;
+                else
+                    Warn(fieldLine, "the equations window's visible flag cannot be read; it is shown");
+            } else if (reader_.LineStartsWith("\tAlign = ", &field)) {
+                if (ParseDocumentInteger(field, number) && number >= 0 && number <= 5)
+                    panel.align = static_cast<int>(number);
+                else
+                    Warn(fieldLine, "the equations window's side is out of range; it floats");
+            } else if (ReadFraction(field, "\tLeft: ", panel.left, real) ||
+                       ReadFraction(field, "\tWide: ", panel.wide, real) ||
+                       ReadFraction(field, "\tTop: ", panel.top, real) ||
+                       ReadFraction(field, "\tHigh: ", panel.high, real)) {
+            } else {
+                Warn(fieldLine, "unknown line \"" + std::string(reader_.PeekLine().substr(0, 40)) +
+                                    "\" in the Equations window block skipped");
+            }
+            reader_.SkipLine();
+        }
+        doc_.equationsPanel = panel;
+    }
+
     void ReadScreenLayout()
     {
         reader_.SkipLine();
@@ -1073,11 +1227,18 @@ TReadResult ReadDocument(std::string data, TDocument& document, bool report)
     document.settings.PrintName = Configuration.PrintName;
     if (!reader.MatchKeyword("Lumacurve")) {
         std::vector<std::pair<Extended, Extended>> points;
-        if (report && ImportNumberPairs(reader.Data(), points)) {
+        int leftover = 0;
+        if (report && ImportNumberPairs(reader.Data(), points, &leftover)) {
             document.lines.lines.push_back(MakeDataPointsRecord(points));
-            document.warnings.push_back(
-                TDocumentWarning{1, "the file holds number pairs, read as one set of " +
-                                        std::to_string(points.size()) + " data points"});
+            document.numberPairPoints = points.size();
+            // What was read, said the way every read reports: nothing was lost by it.
+            document.warnings.push_back(TDocumentWarning{1,
+                                                         "the file holds number pairs, read as one set of " +
+                                                             std::to_string(points.size()) + " data points",
+                                                         true});
+            if (leftover)
+                document.warnings.push_back(TDocumentWarning{
+                    leftover, "the last number has no partner to make a point with; it was left out"});
             return TReadResult::NumberPairs;
         }
         return TReadResult::NotDocument;

@@ -48,7 +48,7 @@ private:
     std::vector<TPiece> pieces_;
 };
 
-// The record of a data-point line (description "Data points", not joined)
-// holding points, as number pairs imported from a text file become.
+// A data set (TDataPoints, not joined) holding the points, as number pairs
+// imported from a text file become.
 [[nodiscard]] std::unique_ptr<TEquationObject>
 MakeDataPointsRecord(const std::vector<std::pair<long double, long double>>& points);

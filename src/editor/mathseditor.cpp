@@ -815,6 +815,8 @@ void TMathsEditor::HintFlags(QPoint, std::uint32_t&) {}
 void TMathsEditor::ShowMessage(const QString& text, QMessageBox::Icon icon, int helpTopic)
 {
     QMessageBox box(icon, QApplication::applicationName(), text, QMessageBox::Ok | QMessageBox::Help, this);
+    // Escape closes it as OK does (beside Help, Qt would give Escape no button).
+    box.setEscapeButton(QMessageBox::Ok);
     if (box.exec() == QMessageBox::Help && MainWindow) // the help window is the main window's
         MainWindow->ShowHelp(helpTopic);
 }

@@ -67,6 +67,32 @@ std::unique_ptr<TDynamicConstantEquation> TDynamicConstantEquation::Create(std::
     return line;
 }
 
+TDynamicConstantEquation::~TDynamicConstantEquation()
+{
+    // Forgotten without asking the main window to clear its display: the
+    // line showing it is the one going away.
+    if (Family.constant == &Constant()) {
+        Family.constant = nullptr;
+        Family.name.clear();
+        Family.extraMembers = 0;
+    }
+}
+
+bool TDynamicConstantEquation::SwapFormula(TEquationObject& other)
+{
+    if (!TDeclaredNameEquation::SwapFormula(other))
+        return false;
+    // The kept line now holds the values the new text gave: the family is
+    // shown for it when the new text had family fields, and ends (with the
+    // line given up) when it had none.
+    auto& entered = static_cast<TDynamicConstantEquation&>(other);
+    if (Family.constant == &entered.Constant())
+        Family.constant = &Constant();
+    else if (Family.constant == &Constant())
+        Family.constant = &entered.Constant();
+    return true;
+}
+
 std::string TDynamicConstantEquation::WriteDefinition() const
 {
     TMathsWriter writer;
@@ -79,9 +105,19 @@ std::string TDynamicConstantEquation::WriteDefinition() const
 void TDynamicConstantEquation::WriteTo(TMathsWriter& writer) const
 {
     TCurvePLotter::WriteTo(writer);
+    // The fixed real form (a typed text such as a multiple of pi stays as typed).
     writer.WriteText("\tStep: ");
-    Constant().Step().WriteValue(writer, true);
+    Constant().Step().WriteValue(writer, false);
     writer.WriteText("\r\n");
+}
+
+void TDynamicConstantEquation::WriteDisplayedLine(TMathsWriter& writer) const
+{
+    TDeclaredNameEquation::WriteDisplayedLine(writer);
+    if (Family.constant != &Constant())
+        return;
+    const TElementList fields(FamilyFields(true));
+    WriteElementList(fields.get(), writer);
 }
 
 void TDynamicConstantEquation::RebuildLine()

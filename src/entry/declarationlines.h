@@ -49,7 +49,14 @@ public:
     // Dynamic toolbar due.
     static std::unique_ptr<TDynamicConstantEquation> Create(std::string_view name, TRealReaderPtr value);
 
+    // A constant whose family is shown takes the family with it: nothing
+    // may go on pointing at it.
+    ~TDynamicConstantEquation() override;
+
     [[nodiscard]] int DeclarationToken() const override { return 310; }
+    // Keeps this line on re-entry (see TDeclaredNameEquation); the family
+    // the new text gave, or left out, goes with the values.
+    bool SwapFormula(TEquationObject& other) override;
     using TDeclaredNameEquation::WriteDefinition;
     // name "=" value; the document record adds the step.
     [[nodiscard]] std::string WriteDefinition() const override;
@@ -74,6 +81,9 @@ public:
 
 protected:
     using TDeclaredNameEquation::TDeclaredNameEquation;
+    // The declaration as written, followed by the filled family fields while
+    // this constant's family is shown, so that the family is read back.
+    void WriteDisplayedLine(TMathsWriter& writer) const override;
 };
 
 class TDeclaredFunctionEquation : public TDeclaredNameEquation {

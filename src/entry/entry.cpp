@@ -1,9 +1,12 @@
 #include "entry/entry.h"
 
 #include "entry/declarationlines.h"
+#include "entry/lineentry.h"
+#include "entry/shapeentry.h"
 #include "expr/analysis.h"
 #include "expr/realreader.h"
 #include "formula/markup.h"
+#include "geometry/coordcurve.h"
 #include "plot/formulacurve.h"
 #include "plot/implicitfunction.h"
 
@@ -14,6 +17,9 @@
 #include <vector>
 
 namespace {
+
+// The tokens of shape and coordinate lines.
+enum : int { tkCoordinateList = 614, tkTriangle = 750, tkPolygonWith = 760 };
 
 TTerminatorSet RangeTerminators()
 {
@@ -89,6 +95,8 @@ private:
     std::unique_ptr<TEquationObject> ConstantRoute();
     std::unique_ptr<TEquationObject> FunctionRoute();
     std::unique_ptr<TEquationObject> GeneralRoute(int first);
+    std::unique_ptr<TEquationObject> CoordinateListRoute();
+    std::unique_ptr<TEquationObject> PolygonRoute(int first);
     std::unique_ptr<TEquationObject> Finish(std::unique_ptr<TEquationObject> object, bool styleZero);
 
     // ---- completing a half-typed line ----
@@ -225,6 +233,10 @@ std::unique_ptr<TEquationObject> TEntry::Route(int first)
     default:
         break;
     }
+    if (first == tkCoordinateList)
+        return CoordinateListRoute();
+    if (first >= tkTriangle && first <= tkPolygonWith)
+        return PolygonRoute(first);
     // Lines derived from a curve above make sense only under their parent.
     const bool needsParent = first == 609 || (first >= 610 && first <= 612) ||
                              (first >= 616 && first <= 623) || (first >= 700 && first <= 710);
@@ -232,12 +244,18 @@ std::unique_ptr<TEquationObject> TEntry::Route(int first)
         SetError(p, EntryMessage::CannotPaste);
         return nullptr;
     }
+    if (first == 724)
+        return Finish(StraightLineFromLine(line_, p), false);
+    if (first == 610 || first == 611)
+        return Finish(TangentFromLine(line_, p, first == 610), false);
+    if (first >= 406 && first <= 408)
+        return Finish(KindLineFromLine(line_, p, first, undefined_), false);
     // Derived objects (lines, tangents, areas, best fit, transformations,
     // shapes, differential equations, sequences) are made by their own
     // entry routes; a formula that starts with their words is not one this
     // entry can build.
-    const bool derivedWord = first == tkDyDx || first == tkFirst || first == tkNth ||
-                             (first >= 406 && first <= 408) || (first >= 602 && first <= 800);
+    const bool derivedWord =
+        first == tkDyDx || first == tkFirst || first == tkNth || (first >= 602 && first <= 800);
     if (derivedWord) {
         SetError(p, ParseMessage::NotUnderstood);
         return nullptr;
@@ -530,8 +548,34 @@ std::unique_ptr<TEquationObject> TEntry::GeneralRoute(int first)
     return Finish(std::make_unique<TImplicitFunction>(std::move(tree), relation), false);
 }
 
+std::unique_ptr<TEquationObject> TEntry::CoordinateListRoute()
+{
+    std::unique_ptr<TEquationObject> list = CoordinateListFromLine(line_, p);
+    if (!list)
+        return nullptr;
+    std::unique_ptr<TEquationObject> finished = Finish(std::move(list), false);
+    // The line held the heading only: the list shows its rows under it again.
+    if (auto* coordinates = dynamic_cast<TCoordCurve*>(finished.get()))
+        coordinates->RowsChanged();
+    return finished;
+}
+
+std::unique_ptr<TEquationObject> TEntry::PolygonRoute(int first)
+{
+    std::unique_ptr<TEquationObject> shape = PolygonFromLine(line_, p, first, undefined_);
+    if (!shape)
+        return nullptr;
+    const bool fresh = line_.EditedObject() == nullptr;
+    std::unique_ptr<TEquationObject> finished = Finish(std::move(shape), false);
+    if (finished && fresh)
+        ApplyNewShapeSwitches(*finished);
+    return finished;
+}
+
 std::unique_ptr<TEquationObject> TEntry::Finish(std::unique_ptr<TEquationObject> object, bool styleZero)
 {
+    if (!object && !HasError(p))
+        SetError(p, ParseMessage::NotUnderstood);
     if (HasError(p))
         return nullptr;
     if (ElementsRemain(p)) {

@@ -413,6 +413,8 @@ void TEquationsWindow::LineLeaving(TEquationObject* line)
 {
     if (line && line == Line())
         DetachLine();
+    if (OnLineLeaving)
+        OnLineLeaving(line);
 }
 
 void TEquationsWindow::ClearAll()
@@ -431,8 +433,21 @@ void TEquationsWindow::ScheduleIdle()
         idle_.start();
 }
 
+void TEquationsWindow::SuspendIdle(bool suspended)
+{
+    idleSuspended_ = suspended;
+    if (!suspended && idleWaiting_) {
+        idleWaiting_ = false;
+        ScheduleIdle();
+    }
+}
+
 void TEquationsWindow::RunIdle()
 {
+    if (idleSuspended_) {
+        idleWaiting_ = true;
+        return;
+    }
     if (ProcessChanges() && OnChangesProcessed)
         OnChangesProcessed();
 }
@@ -521,7 +536,7 @@ void TEquationsWindow::InvalidateLine(int index, int extra)
         update(QRect(0, rect.top(), width(), std::max(1, rect.height())).adjusted(0, -extra, 0, extra));
 }
 
-void TEquationsWindow::PaintLines(Canvas& canvas, const QRect& clip, bool printing, QPoint offset)
+void TEquationsWindow::PaintLines(Canvas& canvas, const QRect& clip, bool printing, bool marks, QPoint offset)
 {
     const TColour background = printing ? clWhite : BackgroundColour;
     const int selected = SelectedIndex();
@@ -540,7 +555,7 @@ void TEquationsWindow::PaintLines(Canvas& canvas, const QRect& clip, bool printi
         QPainter& painter = canvas.Painter();
         const QRect row(0, rect.top(), rowWidth, rect.height());
         painter.fillRect(row, ToQColor(AdjustedColour(canvas, background)));
-        if (i == selected && !printing) {
+        if (i == selected && marks) {
             if (line == edited) {
                 painter.fillRect(rect, ToQColor(DisplayColour(canvas, EditedLineBackground)));
             } else {
@@ -550,7 +565,7 @@ void TEquationsWindow::PaintLines(Canvas& canvas, const QRect& clip, bool printi
                 painter.drawRect(rect.adjusted(0, 0, -1, -1));
             }
         }
-        if (line == edited && !printing) {
+        if (line == edited && marks) {
             Line()->offsetX = rect.left();
             Line()->offsetY = rect.top();
             PaintEditedLine(canvas, painter);
@@ -566,12 +581,12 @@ void TEquationsWindow::PaintLines(Canvas& canvas, const QRect& clip, bool printi
 
 void TEquationsWindow::PaintAll(Canvas& canvas, bool printing, QPoint offset)
 {
-    PaintLines(canvas, canvas.Bounds(), printing, offset);
+    PaintLines(canvas, canvas.Bounds(), printing, false, offset);
 }
 
 void TEquationsWindow::PrintLines(Canvas& canvas, QPoint offset)
 {
-    PaintLines(canvas, canvas.Bounds(), true, offset);
+    PaintLines(canvas, canvas.Bounds(), true, false, offset);
 }
 
 int TEquationsWindow::PrintHeader(Canvas& canvas, int pageWidth, int pageNumber, const QString& caption,
@@ -598,7 +613,7 @@ void TEquationsWindow::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
     Canvas canvas(&painter);
-    PaintLines(canvas, event->rect(), false, QPoint());
+    PaintLines(canvas, event->rect(), false, true, QPoint());
 }
 
 // ---- input ----------------------------------------------------------------------------------------

@@ -31,6 +31,9 @@ public:
     std::function<void(TEquationObject* object)> OnInsertCurve;
     // Just before an object is removed.
     std::function<void(TEquationObject* object)> OnDeleteCurve;
+    // After a line left the list, before it is freed (any removal, a
+    // replacement, clearing the list): whoever borrows it lets go.
+    std::function<void(TEquationObject* object)> OnLineLeaving;
     // The selection left (select false) or reached (select true) an object.
     std::function<void(TEquationsWindow* sender, TEquationObject* object, bool select)> OnSelectCurve;
     // The lines changed in a way the graph must show (entered, deleted, moved,
@@ -110,6 +113,10 @@ public:
     bool ProcessChanges();
     // Arms the idle work to run once the pending events are handled.
     void ScheduleIdle();
+    // Holds the idle work back (while a constant is being played) or lets
+    // it run again, at once when some was asked for meanwhile.
+    void SuspendIdle(bool suspended);
+    [[nodiscard]] bool IdleSuspended() const { return idleSuspended_; }
 
     // ---- view ------------------------------------------------------------------------
     void ScrollToSelected();
@@ -125,7 +132,8 @@ public:
     void RemeasureAll();
     // Every curve drops its cached drawing.
     void DiscardAllLineStores();
-    // Paints the lines onto canvas (a picture or a printer when printing).
+    // Paints the lines onto canvas for a picture (printing: for a printer,
+    // on white), without the selection frame or the edited line's highlight.
     void PaintAll(Canvas& canvas, bool printing, QPoint offset = {});
     // Paints the lines for printing: no selection frame or highlight.
     void PrintLines(Canvas& canvas, QPoint offset = {});
@@ -162,7 +170,8 @@ protected:
 
 private:
     void MeasureObject(TEquationObject& line);
-    void PaintLines(Canvas& canvas, const QRect& clip, bool printing, QPoint offset);
+    // marks: the selection frame and the edited line with its highlight, as on screen.
+    void PaintLines(Canvas& canvas, const QRect& clip, bool printing, bool marks, QPoint offset);
     void SelectionSlid(const TEquationObject* before);
     void LineLeaving(TEquationObject* line);
     // The list owns every line, the edited one too: the editor's hold on it
@@ -179,6 +188,8 @@ private:
     TEquationList list_;
     TLineEditing editing_{list_};
     QTimer idle_;
+    bool idleSuspended_ = false;
+    bool idleWaiting_ = false;
     QPoint pressPoint_;
     bool dragArmed_ = false;
 };

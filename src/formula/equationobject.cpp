@@ -1,5 +1,6 @@
 #include "formula/equationobject.h"
 
+#include "settings/configuration.h"
 #include "settings/mathswriter.h"
 
 #include "formula/editor.h"
@@ -16,13 +17,31 @@ namespace {
 // green, olive, navy, purple, teal, grey.
 constexpr std::array<int, 10> CurvePaletteIndexes = {0, 16, 13, 1, 2, 3, 4, 5, 6, 12};
 
+// For a projector (high contrast): no two neighbours share a hue or come
+// near in lightness: black, orange, blue, green, red, teal, purple, pink,
+// dark green, sky blue.
+constexpr std::array<std::array<int, 3>, 10> HighContrastColours = {{{0, 0, 0},
+                                                                     {240, 130, 0},
+                                                                     {0, 0, 220},
+                                                                     {0, 175, 0},
+                                                                     {220, 0, 0},
+                                                                     {0, 160, 170},
+                                                                     {110, 0, 170},
+                                                                     {250, 90, 190},
+                                                                     {0, 90, 0},
+                                                                     {0, 130, 230}}};
+
 } // namespace
 
 TColour CurveColour(int n)
 {
     const int size = static_cast<int>(CurvePaletteIndexes.size());
-    const int entry = ((n % size) + size) % size;
-    return PaletteIndex(CurvePaletteIndexes[static_cast<std::size_t>(entry)]);
+    const auto entry = static_cast<std::size_t>(((n % size) + size) % size);
+    if (HighContrast) {
+        const auto& [r, g, b] = HighContrastColours[entry];
+        return RgbColour(r, g, b);
+    }
+    return PaletteIndex(CurvePaletteIndexes[entry]);
 }
 
 TEquationObject::TEquationObject() : elements_(new TEditorObject) {}

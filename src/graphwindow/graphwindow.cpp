@@ -173,6 +173,7 @@ void TGraphWindow::InvalidatePicture(int from)
     from = std::max(0, from);
     if (from < repaintFrom_)
         repaintFrom_ = from;
+    ++pictureGeneration_;
     update();
 }
 
@@ -916,6 +917,7 @@ void TGraphWindow::EnsurePicture()
         picture_.setDevicePixelRatio(ratio);
         repaintFrom_ = 0;
         drawnLines_ = 0;
+        ++pictureGeneration_;
     }
     if (repaintFrom_ == NothingStale)
         return;
@@ -987,6 +989,20 @@ void TGraphWindow::paintEvent(QPaintEvent* event)
         DrawMode &= static_cast<std::uint8_t>(~dmDrawVisibly);
     if (PaintEvent)
         PaintEvent(false);
+}
+
+QImage TGraphWindow::ShowFrame(QImage frame)
+{
+    const qreal ratio = devicePixelRatioF();
+    if (frame.size() != size() * ratio || frame.devicePixelRatio() != ratio) {
+        InvalidatePicture(0); // drawn for another size: the window draws its own
+        return {};
+    }
+    QImage replaced = std::exchange(picture_, std::move(frame));
+    repaintFrom_ = NothingStale;
+    drawnLines_ = lines_ ? lines_->LineCount() : 0;
+    repaint();
+    return replaced;
 }
 
 void TGraphWindow::UpdateArea(const QRect& rect)
@@ -1118,6 +1134,7 @@ void TGraphWindow::ScalesRecalculated()
     HidePopup();
     DiscardLineStores();
     repaintFrom_ = 0;
+    ++pictureGeneration_;
     // The trace marker keeps its point; its pixel follows the new scales.
     if (!painting_) {
         update();
@@ -1163,6 +1180,7 @@ void TGraphWindow::resizeEvent(QResizeEvent* event)
     params_->Axes->CaptureScales();
     DiscardLineStores();
     repaintFrom_ = 0;
+    ++pictureGeneration_;
     update();
 }
 

@@ -181,6 +181,14 @@ public:
     [[nodiscard]] bool PaintSuppressed() const { return paintSuppressed_; }
     // The lowest stale line index, or the largest int when the picture is current.
     [[nodiscard]] int RepaintFrom() const { return repaintFrom_; }
+    // Moves whenever the picture stops being current (lines, selection, size,
+    // scales), so that a copy of it kept elsewhere is known to be stale.
+    [[nodiscard]] unsigned PictureGeneration() const { return pictureGeneration_; }
+    // Puts a frame of an animation drawn elsewhere (at the window's size and
+    // pixel ratio, every line in it) onto the window at once; it becomes the
+    // window's picture, so that an expose shows it too. Answers the picture
+    // it replaced, for the next frame to be drawn into (null when none).
+    QImage ShowFrame(QImage frame);
     // Called with true before and false after each paint.
     std::function<void(bool before)> PaintEvent;
     // Called before each line in demonstration drawing (the equations window selects it).
@@ -281,6 +289,7 @@ private:
     bool pictureValid_ = false;
     int drawnLines_ = 0; // lines already in the picture
     int repaintFrom_;
+    unsigned pictureGeneration_ = 0;
     bool painting_ = false;
     bool drawingVisibly_ = false;
     int visibleFrom_ = INT_MAX; // a visible drawing waits to start from this line

@@ -15,6 +15,7 @@
 #include <QFontInfo>
 #include <QPainter>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
@@ -270,7 +271,9 @@ void TCurvePLotter::LabelPoints(Canvas& canvas, const TGraphParams& params)
         ResetStatus();
         CalculatePoint(context);
         TLabelPoint point;
-        point.defined = EvaluationStatus <= esNormal;
+        // Status 0 is a gap (a blank row): no point there.
+        point.defined = EvaluationStatus >= esStep && EvaluationStatus <= esNormal &&
+                        std::isfinite(context.X) && std::isfinite(context.Y);
         point.x = context.X;
         point.y = context.Y;
         if (point.defined)
@@ -280,45 +283,58 @@ void TCurvePLotter::LabelPoints(Canvas& canvas, const TGraphParams& params)
 
     const int n = context.SampleCount;
     if (n == 1) {
+        // A single point takes the first letter, as its listing shows it.
         const TLabelPoint point = calculate(1);
         if (point.defined)
             DrawLabel(canvas, point.pixel.x() - s / 2, point.pixel.y() - 3 * s / 2,
-                      std::string(1, NextLetter(LabelLetter(), 2)) + primes);
+                      std::string(1, LabelLetter()) + primes);
         ResetStatus();
         return;
     }
 
+    // The labelled samples are 1 ... count (a closed figure leaves out its
+    // repeated first point). They are calculated at the indices count ...
+    // 2·count + 1, so that the first has the last before it and the last the
+    // first after it; how indices beyond N map onto the points is the kind's
+    // business. Every defined point takes the next letter, as the listing
+    // gives them; a gap or a point that cannot be calculated takes none.
+    const int count = n - context.LabelSkip;
+    if (count < 1) {
+        ResetStatus();
+        return;
+    }
+    std::vector<TLabelPoint> points;
+    points.reserve(static_cast<std::size_t>(count) + 2);
+    for (int m = 0; m <= count + 1; ++m)
+        points.push_back(calculate(count + m));
+    auto same = [](const TLabelPoint& a, const TLabelPoint& b) { return a.x == b.x && a.y == b.y; };
+    auto unit = [](Extended dx, Extended dy, Extended& ux, Extended& uy) {
+        const Extended length = std::hypot(dx, dy);
+        ux = length > 0 ? dx / length : 0;
+        uy = length > 0 ? dy / length : 0;
+    };
     char letter = LabelLetter();
-    std::array<TLabelPoint, 3> window;
-    int filled = 0;
-    const int skip = context.LabelSkip;
-    for (int i = 1; i <= n - skip + 2; ++i) {
-        const TLabelPoint point = calculate(n + i - skip - 1);
-        if (filled > 0 && point.x == window[filled - 1].x && point.y == window[filled - 1].y)
-            continue; // a repeated point does not move the window
-        if (filled == 3) {
-            window[0] = window[1];
-            window[1] = window[2];
-            window[2] = point;
-        } else {
-            window[filled++] = point;
-        }
-        if (filled < 3)
+    std::vector<QPoint> labelled;
+    for (int m = 1; m <= count; ++m) {
+        const TLabelPoint& middle = points[static_cast<std::size_t>(m)];
+        if (!middle.defined)
             continue;
-        const TLabelPoint& previous = window[0];
-        const TLabelPoint& middle = window[1];
-        const TLabelPoint& next = window[2];
-        if (!next.defined || !middle.defined || (middle.x == next.x && middle.y == next.y))
-            continue;
-        auto unit = [](Extended dx, Extended dy, Extended& ux, Extended& uy) {
-            const Extended length = std::hypot(dx, dy);
-            ux = length > 0 ? dx / length : 0;
-            uy = length > 0 ? dy / length : 0;
-        };
+        // The nearest distinct defined neighbours decide where the label goes.
+        const TLabelPoint* previous = nullptr;
+        for (int j = m - 1; j >= 0 && !previous; --j)
+            if (points[static_cast<std::size_t>(j)].defined &&
+                !same(points[static_cast<std::size_t>(j)], middle))
+                previous = &points[static_cast<std::size_t>(j)];
+        const TLabelPoint* next = nullptr;
+        for (int j = m + 1; j <= count + 1 && !next; ++j)
+            if (points[static_cast<std::size_t>(j)].defined &&
+                !same(points[static_cast<std::size_t>(j)], middle))
+                next = &points[static_cast<std::size_t>(j)];
         Extended u1x = 0, u1y = 0, u2x = 0, u2y = 0, dx = 0, dy = 0;
-        if (previous.defined)
-            unit(middle.pixel.x() - previous.pixel.x(), middle.pixel.y() - previous.pixel.y(), u1x, u1y);
-        unit(middle.pixel.x() - next.pixel.x(), middle.pixel.y() - next.pixel.y(), u2x, u2y);
+        if (previous)
+            unit(middle.pixel.x() - previous->pixel.x(), middle.pixel.y() - previous->pixel.y(), u1x, u1y);
+        if (next)
+            unit(middle.pixel.x() - next->pixel.x(), middle.pixel.y() - next->pixel.y(), u2x, u2y);
         unit(u1x + u2x, u1y + u2y, dx, dy);
         if (dx == 0 && dy == 0) {
             dx = -u1y;
@@ -326,10 +342,14 @@ void TCurvePLotter::LabelPoints(Canvas& canvas, const TGraphParams& params)
         }
         if (dx == 0 && dy == 0)
             dx = 1;
-        const int offsetX = static_cast<int>(RoundEven(s * dx - s / 2.0L)) / 2;
-        const int offsetY = static_cast<int>(RoundEven(s * dy - s)) / 2;
-        DrawLabel(canvas, middle.pixel.x() + offsetX, middle.pixel.y() + offsetY,
-                  std::string(1, letter) + primes);
+        // A point repeated (a shape closed by its first point) keeps its letter but is not written twice.
+        if (std::find(labelled.begin(), labelled.end(), middle.pixel) == labelled.end()) {
+            const int offsetX = static_cast<int>(RoundEven(s * dx - s / 2.0L)) / 2;
+            const int offsetY = static_cast<int>(RoundEven(s * dy - s)) / 2;
+            DrawLabel(canvas, middle.pixel.x() + offsetX, middle.pixel.y() + offsetY,
+                      std::string(1, letter) + primes);
+            labelled.push_back(middle.pixel);
+        }
         letter = NextLetter(letter, 1);
     }
     ResetStatus();

@@ -197,8 +197,9 @@ void TPolyLineBuffer::AddPoint()
         const bool beyond = count_ > 0 ? SegmentBeyond(points_[count_ - 1], p) : Beyond(p);
         if (!beyond) {
             offScreenCount_ = 0;
-            if (count_ > 0)
-                context_.AllOffScreen = false;
+            // A point on the window counts even when nothing joins it yet: a
+            // list whose first point was just put in is not off the screen.
+            context_.AllOffScreen = false;
             points_[count_++] = p;
             if (count_ >= 2 && drawVisibly_ && context_.DrawLine) {
                 HidePencil();

@@ -54,14 +54,14 @@ QImage TShadingBitmap::Blend(Canvas& canvas)
 {
     if (cached_) {
         if (!cached_->isNull())
-            canvas.AlphaBlend(box_.x(), box_.y(), *cached_, ShadingAlpha);
+            canvas.AlphaBlend(box_.x(), box_.y(), *cached_, ShadingAlphaInForce());
         return *cached_;
     }
     if (!painter_)
         return {};
     painter_->end();
     painter_.reset();
-    canvas.AlphaBlend(box_.x(), box_.y(), image_, ShadingAlpha);
+    canvas.AlphaBlend(box_.x(), box_.y(), image_, ShadingAlphaInForce());
     return std::exchange(image_, QImage());
 }
 

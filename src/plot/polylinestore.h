@@ -8,6 +8,7 @@
 #include "expr/objectlist.h"
 #include "formula/drawobject.h"
 #include "platform/colour.h"
+#include "settings/configuration.h"
 
 #include <QImage>
 #include <QPoint>
@@ -21,8 +22,14 @@
 class Canvas;
 class QPainter;
 
-// The constant alpha (of 255) with which shading tints the graph.
+// The constant alpha (of 255) with which shading tints the graph, and the
+// stronger one that shows on a projector (high contrast).
 inline constexpr int ShadingAlpha = 20;
+inline constexpr int HighContrastShadingAlpha = 56;
+[[nodiscard]] inline int ShadingAlphaInForce()
+{
+    return HighContrast ? HighContrastShadingAlpha : ShadingAlpha;
+}
 
 // Shading directions: towards a vertical window edge (left or right) or a
 // horizontal one (top or bottom).

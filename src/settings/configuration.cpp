@@ -80,7 +80,8 @@ bool DraggableCurvesInUse(bool modalEditing)
 {
     const bool demonstrating =
         (DrawMode & (dmDemonstration | dmDrawVisibly)) == (dmDemonstration | dmDrawVisibly);
-    return Configuration.DragCurves && Configuration.Unlocked && !modalEditing && !demonstrating;
+    return Configuration.DragCurves && Configuration.Unlocked && !modalEditing && !DynamicEditorOpen &&
+           !demonstrating;
 }
 
 TColour GraphPaperLineColour(int level)

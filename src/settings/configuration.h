@@ -80,6 +80,10 @@ inline std::string EquationsFontName = "DejaVu Sans";
 inline int EquationsFontHeight = -16; // negative: character height in pixels
 inline bool DragLayout = true;        // dock panels and toolbars may move
 inline int AutomaticAccuracy = 10;    // measured at start-up
+// Drawing for a projector (the whiteboard's "High contrast" choice): stronger
+// shading and a colour order for new curves whose neighbours differ in hue
+// and lightness. Never stored in documents, whose own values stay the design's.
+inline bool HighContrast = false;
 
 // Device metrics of the graph canvas, set from the screen at start-up and
 // for each print: millimetres per logical pixel across and down, and pixels
@@ -102,8 +106,11 @@ enum : std::uint8_t {
 };
 inline std::uint8_t DrawMode = 0;
 
+// Set while the dynamic constant editor exists: its animation redraws the
+// curves, which then cannot be dragged and show no handles.
+inline bool DynamicEditorOpen = false;
 // Whether curves may be dragged now: dragging on and unlocked, no modal
-// editing, and no demonstration drawing in progress.
+// editing, no dynamic constant editor, and no demonstration drawing in progress.
 [[nodiscard]] bool DraggableCurvesInUse(bool modalEditing);
 // Whether printing keeps colours (the print colour option is Colour).
 [[nodiscard]] inline bool PrintsInColour()

@@ -49,6 +49,7 @@ constexpr std::string_view ToolbarKeyword = "Toolbar: ";
 constexpr std::string_view FontNameKeyword = "Font name = ";
 constexpr std::string_view FontSizeKeyword = "Font size = ";
 constexpr std::string_view ColourKeyword = "Back ground colour = ";
+constexpr std::string_view HighContrastKeyword = "High contrast: ";
 
 } // namespace
 
@@ -76,6 +77,7 @@ std::string TArrangement::Text() const
     text += std::string(FontNameKeyword) + fontName + "\r\n";
     text += std::string(FontSizeKeyword) + std::to_string(fontSize) + "\r\n";
     text += std::string(ColourKeyword) + std::to_string(backgroundColour) + "\r\n";
+    text += std::string(HighContrastKeyword) + (highContrast ? "1" : "0") + "\r\n";
     return text;
 }
 
@@ -90,6 +92,9 @@ TArrangement DefaultWhiteboardArrangement()
     arrangement.fontName = "Arial";
     arrangement.fontSize = 26;
     arrangement.backgroundColour = 16121855;
+    // A whiteboard is a projector's picture: faint shading and neighbouring
+    // dark reds and blues cannot be told apart there.
+    arrangement.highContrast = true;
     return arrangement;
 }
 
@@ -160,6 +165,9 @@ std::optional<TArrangement> ParseArrangement(std::string_view text)
         } else if (StartsWith(line, ColourKeyword) && ParseInt(line.substr(ColourKeyword.size()), value)) {
             arrangement.backgroundColour = value;
             haveColour = true;
+        } else if (StartsWith(line, HighContrastKeyword) &&
+                   ParseInt(line.substr(HighContrastKeyword.size()), value)) {
+            arrangement.highContrast = value != 0;
         }
     }
     if (!(haveName && haveSize && haveColour))

@@ -25,12 +25,16 @@ struct TToolbarPlace {
     [[nodiscard]] bool Floating() const;
 };
 
-// A whiteboard arrangement: toolbars, equations font and background colour.
+// A whiteboard arrangement: toolbars, equations font and background colour,
+// and whether the graph is drawn for legibility on a projector (stronger
+// shading, curve colours whose neighbours differ in hue and lightness,
+// thicker lines for new curves).
 struct TArrangement {
     std::vector<TToolbarPlace> toolbars;
     std::string fontName;
     int fontSize = 0;
     long backgroundColour = 0;
+    bool highContrast = false;
 
     [[nodiscard]] std::string Text() const;
 };
@@ -38,7 +42,8 @@ struct TArrangement {
 // The built-in whiteboard preferences.
 [[nodiscard]] TArrangement DefaultWhiteboardArrangement();
 // Reads an arrangement's text; nullopt when it holds no toolbar record or
-// its font and colour lines are missing or malformed.
+// its font and colour lines are missing or malformed. Without a high
+// contrast line (preferences stored by earlier versions) it is off.
 [[nodiscard]] std::optional<TArrangement> ParseArrangement(std::string_view text);
 // Reads the toolbar records at the start of the text, stopping at the first
 // line that does not belong to one; malformed records are skipped.

@@ -57,9 +57,9 @@ TEST_F(CommentaryPanel, IntroductionMakesItEditableAndTypingIsAChangeToSave)
     KeepForInspection(panel->grab().toImage(), "commentary.png");
     EXPECT_FALSE(form->Modified());
     EXPECT_TRUE(commentary->IsModified());
-    form->answer = QMessageBox::Cancel;
+    form->saveAnswer = QMessageBox::Cancel;
     EXPECT_FALSE(form->AskToSave());
-    EXPECT_EQ(form->asked, 1);
+    EXPECT_EQ(form->saveAsked, 1);
 }
 
 TEST_F(CommentaryPanel, OnlyASaveThatSucceedsMarksItSaved)

@@ -28,7 +28,7 @@ protected:
     {
         QuietFormTest::SetUp();
         if (form)
-            form->answer = QMessageBox::Yes;
+            form->saveAnswer = QMessageBox::Yes;
     }
     // Opens a copy of the example at path and adds the line "y=3x" to it.
     void OpenAndChange(const QString& path)
@@ -56,7 +56,7 @@ TEST_F(SaveWork, YesToTheSaveQuestionSavesBeforeClosing)
     OpenAndChange(path);
     ASSERT_FALSE(Read(path).contains("\r\ny=3x\r\n"));
     EXPECT_TRUE(form->close());
-    EXPECT_EQ(form->asked, 1);
+    EXPECT_EQ(form->saveAsked, 1);
     EXPECT_FALSE(form->Modified());
     EXPECT_TRUE(Read(path).contains("\r\nCurve\r\ny=3x\r\n")) << Read(path).data();
 }
@@ -66,7 +66,7 @@ TEST_F(SaveWork, YesToTheSaveQuestionSavesBeforeANewDocument)
     const QString path = dir.filePath("lesson.lcv");
     OpenAndChange(path);
     ASSERT_TRUE(form->Commands().Trigger("ActionFileNew"));
-    EXPECT_EQ(form->asked, 1);
+    EXPECT_EQ(form->saveAsked, 1);
     EXPECT_EQ(form->Equations()->Count(), 0);
     EXPECT_TRUE(Read(path).contains("\r\nCurve\r\ny=3x\r\n")) << Read(path).data();
 }
@@ -81,7 +81,7 @@ TEST_F(SaveWork, AFailedSaveKeepsTheWindowOpenAndTheDocumentModified)
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
     EXPECT_FALSE(form->close());
-    EXPECT_EQ(form->asked, 1);
+    EXPECT_EQ(form->saveAsked, 1);
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(form->Modified());
     EXPECT_FALSE(form->LastMessage().isEmpty());
@@ -92,7 +92,7 @@ TEST_F(SaveWork, AFailedSaveKeepsTheWindowOpenAndTheDocumentModified)
         EXPECT_EQ(form->Equations()->Count(), 5) << command;
         EXPECT_TRUE(form->Modified()) << command;
     }
-    EXPECT_EQ(form->asked, 3);
+    EXPECT_EQ(form->saveAsked, 3);
     // Once the folder is back, Yes saves and the window closes.
     ASSERT_TRUE(QFile::remove(dir.filePath("folder")));
     ASSERT_TRUE(QDir().mkpath(dir.filePath("folder")));

@@ -1,11 +1,13 @@
 // Shared by the main window tests: a shown, quiet main window without the
-// default document (message boxes' texts go to standard error and LastMessage),
-// a form whose save question the test answers, and a fixture holding a form
-// and a scratch folder. The user's settings and data folders are the test's
-// own (tests/testmain.cpp).
+// default document (message boxes' texts go to standard error and
+// LastMessage), a form whose questions the test answers, and a fixture
+// holding a form and a scratch folder. The user's settings and data folders
+// are the test's own (tests/testmain.cpp).
 #pragma once
 
 #include "app/lumacurveform.h"
+#include "formula/equationobject.h"
+#include "formula/formulalayout.h"
 #include "settings/configuration.h"
 
 #include <QByteArray>
@@ -18,12 +20,36 @@
 
 #include <memory>
 
-// Makes and shows a quiet form of type Form; nullptr when it was never exposed.
-template <class Form> std::unique_ptr<Form> MakeQuietForm()
+// Puts back the program-wide settings a test's window may have changed
+// (the settings record, the equations font, the background, whiteboard
+// legibility and the stored whiteboard preferences).
+inline void ResetProgramState()
+{
+    TLumacurveForm::ForgetWhiteboardPreferences();
+    Configuration = DefaultConfiguration;
+    PublishSettings();
+    EquationsFontName = "DejaVu Sans";
+    EquationsFontHeight = -16;
+    FormulaFontName = "DejaVu Sans";
+    FormulaReferenceHeight = 16;
+    (void)SetFormulaHeight(16);
+    BackgroundColour = clWhite;
+    HighContrast = false;
+    DefaultLineThickness = 1;
+}
+
+// The options of a test's start: nothing on the command line, no default document.
+inline TStartOptions TestStartOptions()
 {
     TStartOptions options;
-    options.quiet = true;
     options.noDefaultDocument = true;
+    return options;
+}
+
+// Makes and shows a quiet form of type Form; nullptr when it was never exposed.
+template <class Form> std::unique_ptr<Form> MakeQuietForm(TStartOptions options = TestStartOptions())
+{
+    options.quiet = true;
     auto form = std::make_unique<Form>(options);
     form->show();
     if (!QTest::qWaitForWindowExposed(form.get()))
@@ -32,18 +58,33 @@ template <class Form> std::unique_ptr<Form> MakeQuietForm()
     return form;
 }
 
-// A form whose save question is answered by the test, which counts the questions.
+// A form whose save question, save dialog and closing question the test
+// answers, counting how often each was asked.
 class TAnsweringForm : public TLumacurveForm {
 public:
     using TLumacurveForm::TLumacurveForm;
-    int answer = QMessageBox::No;
-    int asked = 0;
+    int saveAnswer = QMessageBox::No;
+    int saveAsked = 0;
+    QString saveName;          // the name the save dialog answers (empty: Cancel)
+    QStringList saveSuggested; // what each save dialog suggested
+    bool closeEquationsAnswer = true;
+    int closeEquationsAsked = 0;
 
 protected:
     int SaveQuestion() override
     {
-        ++asked;
-        return answer;
+        ++saveAsked;
+        return saveAnswer;
+    }
+    QString AskSaveFileName(const QString& suggested) override
+    {
+        saveSuggested << suggested;
+        return saveName;
+    }
+    bool ConfirmClosingEquations() override
+    {
+        ++closeEquationsAsked;
+        return closeEquationsAnswer;
     }
 };
 
@@ -60,7 +101,7 @@ protected:
         if (form)
             form->SetModified(false);
         form.reset();
-        Configuration = DefaultConfiguration;
+        ResetProgramState();
     }
     // The bytes of a file; empty when it cannot be read.
     static QByteArray Read(const QString& path)

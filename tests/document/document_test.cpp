@@ -5,6 +5,7 @@
 #include "document/documentrecord.h"
 #include "documentsamples.h"
 #include "entry/declarationlines.h"
+#include "geometry/coordcurve.h"
 #include "formula/markup.h"
 #include "plot/formulacurve.h"
 #include "settings/mathsreader.h"
@@ -62,6 +63,8 @@ const char* Kind(const TEquationObject* line)
         return "function";
     if (dynamic_cast<const TEditor*>(line))
         return "plain";
+    if (const auto* list = dynamic_cast<const TCoordCurve*>(line))
+        return list->KindName();
     return KindName(*line);
 }
 
@@ -254,8 +257,8 @@ TEST(Document, DamagedDocumentsKeepWhatSurvives)
          119, "cannot be read", "waiting kept plain kept", 0},
         {"an unknown record is skipped", "Curve\r\na=2\r\n", "Shape\r\n\tsides 4\r\nCurve\r\na=2\r\n", 119,
          "unknown line \"Shape\"", "constant TYofX kept plain kept", 1},
-        {"an unknown field in a record is skipped", "\tStep: 0.5\r\n", "\tStep: 0.5\r\n\tGlow: 3\r\n", 126,
-         "Glow", "constant TYofX kept plain kept", 1},
+        {"an unknown field in a record is skipped", "\tStep:  5.000000E-0001\r\n",
+         "\tStep:  5.000000E-0001\r\n\tGlow: 3\r\n", 126, "Glow", "constant TYofX kept plain kept", 1},
         {"a selected line that does not exist", "Selected curve no: 1", "Selected curve no: 70000", 149,
          "does not exist", "constant TYofX kept plain kept", -1},
         {"a primary line that does not exist", "primary equation number = 1", "primary equation number = 9",
@@ -358,8 +361,8 @@ TEST(Document, VersionsAndOtherFiles)
         {Replaced(Full, "version 3.101", "version 3.2"), TReadResult::TooNew, ""},
         {Replaced(Full, "version 3.101", "version 4"), TReadResult::TooNew, ""},
         {"Lumacurve\x01\x02binary", TReadResult::Legacy, ""},
-        {"1,2\r\n3,4\r\n", TReadResult::NumberPairs, "kept"},
-        {"1, 2\n3 ,4\n5,6", TReadResult::NumberPairs, "kept"},
+        {"1,2\r\n3,4\r\n", TReadResult::NumberPairs, "TDataPoints"},
+        {"1, 2\n3 ,4\n5,6", TReadResult::NumberPairs, "TDataPoints"},
         {"", TReadResult::NotDocument, ""},
         {"1,2\r\nthree,4\r\n", TReadResult::NotDocument, ""},
         {"\x89PNG\r\n\x1a\n", TReadResult::NotDocument, ""},
@@ -460,4 +463,130 @@ TEST(Document, SavingReplacesTheOldFileOnlyWhenEverythingIsWritten)
 
     EXPECT_FALSE(LoadDocument(dir.filePath("absent.lcv"), loaded, error));
     EXPECT_NE(error.find("cannot open"), std::string::npos);
+}
+
+TEST(Document, NumberPairsAreSeparatedByCommasLineEndsBlanksAndTabs)
+{
+    struct TRow {
+        std::string data;
+        std::vector<std::pair<double, double>> points; // empty: not number pairs
+        int leftoverLine;
+    };
+    const std::vector<TRow> rows = {
+        {"2 5\r\n4 7\r\n", {{2, 5}, {4, 7}}, 0},   // glued to (25, 47) once
+        {"0.5 -1.25\n", {{0.5, -1.25}}, 0},        // once unreadable
+        {"1.5, 2\r\n3 ,4", {{1.5, 2}, {3, 4}}, 0}, // blanks beside a comma add nothing
+        {"1\t2\t\t3  4\r5 6", {{1, 2}, {3, 4}, {5, 6}}, 0},
+        {"  1,2  \r\n\r\n 3,4 \r\n", {{1, 2}, {3, 4}}, 0},
+        {"1 2\r\n3 4\r\n5\r\n", {{1, 2}, {3, 4}}, 3}, // the odd number is named with its line
+        {"1,2\r3,4\r5", {{1, 2}, {3, 4}}, 3},         // a lone CR ends a line too
+        {"1 2 3", {{1, 2}}, 1},
+        {"1 2x 3 4", {}, 0},
+        {"7", {}, 0},
+        {"", {}, 0},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.data);
+        std::vector<std::pair<Extended, Extended>> points;
+        int leftover = -1;
+        const bool read = ImportNumberPairs(row.data, points, &leftover);
+        ASSERT_EQ(read, !row.points.empty());
+        if (!read)
+            continue;
+        ASSERT_EQ(points.size(), row.points.size());
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            EXPECT_EQ(static_cast<double>(points[i].first), row.points[i].first) << i;
+            EXPECT_EQ(static_cast<double>(points[i].second), row.points[i].second) << i;
+        }
+        EXPECT_EQ(leftover, row.leftoverLine);
+    }
+}
+
+TEST(Document, ReadingNumberPairsIsNoDamageButANumberLeftOverIs)
+{
+    TDocument pairs;
+    ASSERT_EQ(ReadDocument("2 5\r\n4 7\r\n", pairs), TReadResult::NumberPairs);
+    EXPECT_EQ(pairs.numberPairPoints, 2u);
+    ASSERT_EQ(pairs.warnings.size(), 1u) << Warnings(pairs);
+    EXPECT_TRUE(pairs.warnings[0].note);
+    EXPECT_EQ(pairs.warnings[0].text, "the file holds number pairs, read as one set of 2 data points");
+    EXPECT_NE(DocumentText(pairs).find("\t\t( 2.000000E+0000, 5.000000E+0000)\r\n"
+                                       "\t\t( 4.000000E+0000, 7.000000E+0000)\r\n"),
+              std::string::npos);
+
+    TDocument odd;
+    ASSERT_EQ(ReadDocument("2 5\r\n4 7\r\n9\r\n", odd), TReadResult::NumberPairs);
+    EXPECT_EQ(odd.numberPairPoints, 2u);
+    ASSERT_EQ(odd.warnings.size(), 2u) << Warnings(odd);
+    EXPECT_FALSE(odd.warnings[1].note);
+    EXPECT_TRUE(HasWarning(odd, 3, "no partner")) << Warnings(odd);
+}
+
+TEST(Document, AConstantsStepIsWrittenInTheFixedFormAndReadInEither)
+{
+    for (const char* step : {"\tStep:  5.000000E-0001\r\n", "\tStep:  5.000000E-0001\r\n"}) {
+        SCOPED_TRACE(step);
+        TDocument doc;
+        ASSERT_EQ(ReadDocument(Replaced(Full, "\tStep:  5.000000E-0001\r\n", step), doc),
+                  TReadResult::Document);
+        auto* constant = dynamic_cast<TDynamicConstantEquation*>(doc.lines.lines[0].get());
+        ASSERT_TRUE(constant);
+        EXPECT_EQ(constant->Constant().Step().Value(), 0.5L);
+        EXPECT_NE(
+            DocumentText(doc).find("Curve\r\na=2\r\n\tcolour = 16777216\r\n\tstyle = 0\r\n"
+                                   "\tSwitches = 0\r\n\tLine thickness = 1\r\n\tStep:  5.000000E-0001\r\n"),
+            std::string::npos);
+    }
+}
+
+TEST(Document, AFamilyIsSavedWithItsConstantAndReadBack)
+{
+    const std::string family = "m=2{fix \x05\x05{  (family of}{3}{, step}{0.25}{)}";
+    const std::string text = WithCrLf("Lumacurve for windows version 3.101\nCurve\n") + family +
+                             WithCrLf("\n\tStep:  2.500000E-0001\nCurve\ny=mx\nSelected curve no: 1\n");
+    TDocument doc;
+    ASSERT_EQ(ReadDocument(text, doc), TReadResult::Document);
+    auto* m = dynamic_cast<TDynamicConstantEquation*>(doc.lines.lines[0].get());
+    ASSERT_TRUE(m);
+    EXPECT_EQ(Family.constant, &m->Constant());
+    EXPECT_EQ(Family.extraMembers, 2);
+    // Saved and read again (as Save and Open, or an undo snapshot and Undo, do): still a family of three.
+    const std::string written = DocumentText(doc);
+    EXPECT_NE(written.find("Curve\r\n" + family + "\r\n"), std::string::npos) << written;
+    FamilyEnd();
+    TDocument again;
+    ASSERT_EQ(ReadDocument(written, again), TReadResult::Document);
+    auto* reread = dynamic_cast<TDynamicConstantEquation*>(again.lines.lines[0].get());
+    ASSERT_TRUE(reread);
+    EXPECT_EQ(Family.constant, &reread->Constant());
+    EXPECT_EQ(Family.extraMembers, 2);
+    EXPECT_EQ(reread->Constant().Step().Value(), 0.25L);
+    EXPECT_EQ(DocumentText(again), written);
+    FamilyEnd();
+}
+
+TEST(Document, OlderDocumentsShowToolbarsAndPlaceTheEquationsPanel)
+{
+    const std::string text =
+        WithCrLf("Lumacurve for windows version 2.0008\n"
+                 "Stats options\n"
+                 "File tools: 1\nZoom tools: 0\nInsert tools: 1\nAngleMeasure tools: 1\n"
+                 "Toolbar align: 1\n"
+                 "Window: Lumacurve\nMain Window: \n\tLeft:  0.000000E+0000\n\tState: 2\n"
+                 "Equations window\n\tVisible: 1\n\tAlign = 1\n\tLeft:  0.000000E+0000\n"
+                 "\tWide:  1.000000E+0000\n\tTop:  1.000000E-0001\n\tHigh:  2.500000E-0001\n"
+                 "Curve\ny=x\nSelected curve no: 0\n");
+    TDocument doc;
+    ASSERT_EQ(ReadDocument(text, doc), TReadResult::Document);
+    EXPECT_TRUE(doc.toolbars.empty()) << "the flags say nothing about where the toolbars stand";
+    const std::vector<std::pair<std::string, bool>> shown = {
+        {"ToolBarFile", true}, {"ToolBarZoom", false}, {"ToolBarInsert", true}, {"ToolBarAngle", true}};
+    EXPECT_EQ(doc.toolbarVisibility, shown);
+    ASSERT_TRUE(doc.equationsPanel);
+    EXPECT_TRUE(doc.equationsPanel->visible);
+    EXPECT_EQ(doc.equationsPanel->align, 1);
+    EXPECT_EQ(doc.equationsPanel->high, 0.25L);
+    EXPECT_EQ(doc.equationsPanel->top, 0.1L);
+    EXPECT_EQ(Kinds(doc), "TYofX");
+    EXPECT_TRUE(doc.warnings.empty()) << Warnings(doc);
 }

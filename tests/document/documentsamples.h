@@ -149,7 +149,7 @@ a=2
 	style = 0
 	Switches = 0
 	Line thickness = 1
-	Step: 0.5
+	Step:  5.000000E-0001
 Curve
 y=a{)"
                                          "\xB4"

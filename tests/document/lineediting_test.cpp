@@ -8,6 +8,9 @@
 #include "entry/entry.h"
 #include "formula/editor.h"
 #include "formula/markup.h"
+#include "geometry/coordcurve.h"
+#include "geometry/coordinates.h"
+#include "geometry/polygon.h"
 #include "platform/graphcolours.h"
 #include "plot/curveplotter.h"
 #include "plot/formulacurve.h"
@@ -224,6 +227,48 @@ TEST_F(LineEditingTest, DeletingADeclaredNameMakesItsUsersWait)
     list.ItemAt(3)->SetSwitch(0x8000, true);
     EXPECT_EQ(editing.DeleteCurve(list.ItemAt(2)), LineEditingMessage::NamesStillUsed);
     EXPECT_EQ(list.Count(), 4);
+}
+
+TEST_F(LineEditingTest, ShapesAndPointsKeepTheNamesTheyUse)
+{
+    // A polygon is a line of text: deleting a name it uses makes it wait for
+    // the name. The rows of a coordinate list are not: the name stays, or the
+    // point would keep reading a freed declaration.
+    Configuration.DefineConstants = true;
+    Enter("k=2");
+    Enter("w=1");
+    Enter("{fix \x06\x15{Polygon with}{5}{sides of length}{k}{centre}{{coords{0}{0}}");
+    auto* polygon = dynamic_cast<TPolygon*>(list.ItemAt(2));
+    ASSERT_NE(polygon, nullptr);
+    EXPECT_TRUE(polygon->DependsOn("k"));
+    EXPECT_FALSE(polygon->DependsOn("w"));
+
+    auto points = std::make_unique<TCoordCurve>(dnCoordinates);
+    TElementList row = ElementsFromText("{coords{w}{4}");
+    TCoordEditObject* element = nullptr;
+    for (TEditorObject* e = row.get(); e && !element; e = e->next)
+        element = dynamic_cast<TCoordEditObject*>(e);
+    ASSERT_NE(element, nullptr);
+    const std::vector<TEquationObject*> names = list.Lines();
+    TCoordinateParse parsed = ParseCoordinates(*element, &names);
+    ASSERT_FALSE(parsed.Failed()) << parsed.message;
+    points->Points.Add(std::move(parsed.row));
+    points->Points.Add(std::make_unique<TCoordinates>(1, 1));
+    points->RowsChanged();
+    TCoordCurve* shape = points.get();
+    list.InsertAt(list.Count(), std::move(points));
+    EXPECT_TRUE(shape->UsesName(*list.ItemAt(1)));
+    EXPECT_FALSE(shape->UsesName(*list.ItemAt(0)));
+
+    EXPECT_EQ(editing.DeleteCurve(list.ItemAt(1)), LineEditingMessage::NamesStillUsed);
+    ASSERT_EQ(list.Count(), 4);
+    EXPECT_EQ(list.ItemAt(3), shape);
+    EXPECT_EQ(shape->PointAt(0)->Point().x, 1);
+
+    EXPECT_EQ(editing.DeleteCurve(list.ItemAt(0)), "");
+    ASSERT_EQ(list.Count(), 3);
+    EXPECT_NE(dynamic_cast<TNeedsDefinitions*>(list.ItemAt(1)), nullptr) << "the polygon waits for k";
+    EXPECT_EQ(list.ItemAt(2), shape);
 }
 
 TEST_F(LineEditingTest, ATabIsPutInFrontOfForAndTheLineEnteredAtOnce)

@@ -286,16 +286,50 @@ TEST_F(DeclarationsTest, ConstantLinesRebuildAndWriteTheirRecords)
     k->WriteTo(writer);
     EXPECT_EQ(writer.Text(),
               "Curve\r\nk=2.5\r\n\tcolour = " + std::to_string(k->colour) +
-                  "\r\n\tstyle = 0\r\n\tSwitches = 0\r\n\tLine thickness = 1\r\n\tStep: 0.25\r\n");
+                  "\r\n\tstyle = 0\r\n\tSwitches = 0\r\n\tLine thickness = 1\r\n\tStep:  2.500000E-0001\r\n");
 
     // with a family shown, the line ends with the filled family fields
     k->SetFamily(4, std::make_unique<TRealReader>(0.5L));
     k->RebuildLine();
     const std::string withFamily = ElementsToText(k->Elements());
     EXPECT_EQ(withFamily, std::string("k=2.5{fix \x05\x05{  (family of}{4}{, step}{0.5}{)}"));
+    // ... and so does its record (documents and undo snapshots), or the family is lost
+    TMathsWriter family;
+    k->WriteTo(family);
+    EXPECT_EQ(family.Text(), "Curve\r\n" + withFamily + "\r\n\tcolour = " + std::to_string(k->colour) +
+                                 "\r\n\tstyle = 0\r\n\tSwitches = 0\r\n\tLine thickness = 1\r\n"
+                                 "\tStep:  5.000000E-0001\r\n");
     EXPECT_TRUE(k->EndFamilyDisplay("K"));
     EXPECT_EQ(ElementsToText(k->Elements()), "k=2.5");
     EXPECT_FALSE(k->EndFamilyDisplay("m"));
+}
+
+TEST_F(DeclarationsTest, AFamilyStaysWithTheLineThatIsKeptAndEndsWithItsLine)
+{
+    // Re-entering "k=2 (family of 3, step 0.5)" over k=1: the old line is kept with the new values
+    // and shows the family; the line entry made is freed.
+    auto kept = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(1));
+    auto entered = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(2));
+    entered->SetFamily(3, std::make_unique<TRealReader>(0.5L));
+    ASSERT_TRUE(kept->SwapFormula(*entered));
+    entered.reset();
+    EXPECT_EQ(Family.constant, &kept->Constant());
+    EXPECT_EQ(Family.extraMembers, 2);
+    EXPECT_EQ(kept->Constant().Value(), 2);
+    TMathsWriter writer;
+    kept->WriteTo(writer);
+    EXPECT_NE(writer.Text().find("{fix \x05\x05{  (family of}{3}{, step}{0.5}{)}"), std::string::npos)
+        << writer.Text();
+    // Re-entered without family fields, the family ends.
+    auto plain = TDynamicConstantEquation::Create("k", std::make_unique<TRealReader>(4));
+    ASSERT_TRUE(kept->SwapFormula(*plain));
+    plain.reset();
+    EXPECT_EQ(Family.constant, nullptr);
+    // A line freed while its family shows leaves no family pointing at it.
+    kept->SetFamily(2, std::make_unique<TRealReader>(1));
+    kept.reset();
+    EXPECT_EQ(Family.constant, nullptr);
+    EXPECT_EQ(Family.extraMembers, 0);
 }
 
 TEST_F(DeclarationsTest, WaitingLinesNameWhatIsMissing)

@@ -1,0 +1,73 @@
+#include "plot/dragpoint.h"
+
+#include "plot/curveplotter.h"
+
+TDragCustom::TDragCustom(TCurvePLotter* owner, Extended x, Extended y, bool ctrlMovable, bool applyMatrices,
+                         std::string resourceName)
+    : TBitMapMarker(std::move(resourceName), 7, 7, x, y), Owner(owner), CtrlMovable(ctrlMovable)
+{
+    BasePosition = {x, y};
+    if (applyMatrices && owner)
+        if (const TDragMatrices* matrices = owner->DragMatricesOf(nullptr))
+            BasePosition = matrices->ApplyInverse({x, y});
+}
+
+void TDragCustom::MoveTo(Extended x, Extended y)
+{
+    AnchorX = x;
+    AnchorY = y;
+}
+
+TDragPoint::TDragPoint(TCurvePLotter* owner, Extended x, Extended y, int index, bool applyMatrices)
+    : TDragCustom(owner, x, y, true, applyMatrices)
+{
+    Index = index;
+}
+
+void TDragPointList::Add(std::unique_ptr<TDragCustom> handle)
+{
+    if (handle)
+        handles_.push_back(std::move(handle));
+}
+
+TDragCustom* TDragPointList::WithIndex(int index) const
+{
+    for (const auto& handle : handles_)
+        if (handle->Index == index)
+            return handle.get();
+    return nullptr;
+}
+
+TDragCustom* TDragPointList::HandleAt(QPoint pixel, const TGraphParams& params) const
+{
+    for (auto it = handles_.rbegin(); it != handles_.rend(); ++it)
+        if ((*it)->BoxContains(pixel, params))
+            return it->get();
+    return nullptr;
+}
+
+int TDragPointList::IndexAt(QPoint pixel, const TGraphParams& params) const
+{
+    const TDragCustom* handle = HandleAt(pixel, params);
+    return handle ? handle->Index : NoDragPoint;
+}
+
+void TDragPointList::ApplyDragMatrices(const TDragMatrices& matrices)
+{
+    for (const auto& handle : handles_) {
+        const TRealPoint p = matrices.Apply(handle->BasePosition);
+        handle->MoveTo(p.x, p.y);
+    }
+}
+
+void TDragPointList::Rebase()
+{
+    for (const auto& handle : handles_)
+        handle->BasePosition = {handle->AnchorX, handle->AnchorY};
+}
+
+void TDragPointList::Clear()
+{
+    while (!handles_.empty())
+        handles_.pop_back();
+}
