@@ -42,6 +42,14 @@ QSpinBox* SpinBox(QWidget* parent, const char* name, int min, int max, int step,
     return box;
 }
 
+// A form whose number fields keep their natural width.
+QFormLayout* FieldForm(QWidget* parent = nullptr)
+{
+    auto* form = new QFormLayout(parent);
+    form->setFieldGrowthPolicy(QFormLayout::FieldsStayAtSizeHint);
+    return form;
+}
+
 QCheckBox* CheckBox(QWidget* parent, const char* name, const QString& caption, bool checked)
 {
     auto* box = new QCheckBox(caption, parent);
@@ -114,7 +122,7 @@ QWidget* TCustomDlg::DrawingPage()
     const TConfiguration& c = settings_.config;
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
-    auto* form = new QFormLayout;
+    auto* form = FieldForm();
     layout->addLayout(form);
     mouseFigures_ = SpinBox(page, "MouseDisplayFigures", 2, 5, 1, c.MouseFigures);
     form->addRow(tr("Mouse accuracy"), mouseFigures_);
@@ -134,7 +142,7 @@ QWidget* TCustomDlg::DrawingPage()
     showAuto(c.AutoAccuracy);
 
     auto* demo = new QGroupBox(tr("Demonstration"), page);
-    auto* demoLayout = new QFormLayout(demo);
+    auto* demoLayout = FieldForm(demo);
     demonstration_ = CheckBox(demo, "DemonstrationDraw", tr("Drawing"), c.DemonstrationDraw);
     pause_ = CheckBox(demo, "PauseBetweenCurves", tr("Pause between curves"), c.Pause);
     construction_ = CheckBox(demo, "Constructionlines", tr("Construction lines"), c.ConstructionLines);
@@ -207,7 +215,7 @@ QWidget* TCustomDlg::AppearancePage()
     const TConfiguration& c = settings_.config;
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
-    auto* form = new QFormLayout;
+    auto* form = FieldForm();
     thickness_ = SpinBox(page, "Thicklines", 1, 9, 1, c.ThickLines);
     form->addRow(tr("Line thickness"), thickness_);
     layout->addLayout(form);
@@ -253,6 +261,7 @@ QWidget* TCustomDlg::AppearancePage()
     background_ = new QPushButton(look);
     background_->setObjectName("BackgroundColour");
     background_->setAutoDefault(false);
+    background_->setMaximumWidth(100);
     lookLayout->addRow(tr("Background colour"), background_);
     ShowBackground();
     // The colour is taken only when the colour dialog is accepted.
@@ -293,7 +302,7 @@ QWidget* TCustomDlg::OtherPage()
     const TConfiguration& c = settings_.config;
     auto* page = new QWidget(this);
     auto* layout = new QVBoxLayout(page);
-    auto* form = new QFormLayout;
+    auto* form = FieldForm();
     zoom_ = SpinBox(page, "Zoomfactor", 150, 500, 50, c.ZoomFactor);
     form->addRow(tr("Zoom factor - %"), zoom_);
     layout->addLayout(form);
@@ -325,7 +334,9 @@ void TCustomDlg::ShowLockState()
 void TCustomDlg::ShowBackground()
 {
     const QColor colour = ToQColor(settings_.background);
-    background_->setStyleSheet(QString("background-color: %1; min-width: 60px;").arg(colour.name()));
+    background_->setStyleSheet(
+        QString("background-color: %1; border: 1px solid gray; min-width: 60px; min-height: 20px;")
+            .arg(colour.name()));
     background_->setToolTip(colour.name());
 }
 
