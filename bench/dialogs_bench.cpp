@@ -8,50 +8,22 @@
 #include "graph/rescalemodel.h"
 #include "graphwindow/graphwindow.h"
 #include "plot/annotation.h"
-#include "settings/configuration.h"
-#include "standardset.h"
-#include "tablereporter.h"
+#include "setwindow.h"
 
 #include <QApplication>
 
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 #include <string>
 
 namespace {
 
-constexpr int Width = 1280;
-constexpr int Height = 800;
 constexpr int CommentBoxes = 20;
 
-struct TWindowWorld {
-    std::unique_ptr<standardset::TStandardSet> set;
-    TOwnedLines lines;
-    std::unique_ptr<TGraphWindow> window;
-};
-
-TWindowWorld* World = nullptr;
-
-void MakeWorld()
-{
-    World = new TWindowWorld;
-    Configuration = DefaultConfiguration;
-    Configuration.Accuracy = 10;
-    Configuration.AutoAccuracy = false;
-    Configuration.AngleFactor = RadiansFactor;
-    PublishSettings();
-    World->set = standardset::MakeStandardSet();
-    for (auto& entry : World->set->curves)
-        World->lines.lines.push_back(std::move(entry.curve));
-    World->window = std::make_unique<TGraphWindow>();
-    World->window->resize(Width, Height);
-    World->window->show();
-    World->window->SetMouseMode(mmNone);
-    World->window->SetLineSource(&World->lines);
-    World->window->repaint();
-}
+setwindow::TWindowWorld* World = nullptr;
 
 // Alternating scales, so that each change recomputes the whole set.
 Extended Half(int i)
@@ -61,8 +33,8 @@ Extended Half(int i)
 
 TScaleEntries Entries(Extended x)
 {
-    return {std::make_unique<TRealReader>(-x), std::make_unique<TRealReader>(x), std::make_unique<TRealReader>(-5),
-            std::make_unique<TRealReader>(5)};
+    return {std::make_unique<TRealReader>(-x), std::make_unique<TRealReader>(x),
+            std::make_unique<TRealReader>(-5), std::make_unique<TRealReader>(5)};
 }
 
 // Twenty comment boxes spread over the graph, each with a formula in it.
@@ -70,7 +42,10 @@ void AddCommentBoxes()
 {
     for (int i = 0; i < CommentBoxes; ++i) {
         auto box = std::make_unique<TAnnotation>(-9 + (i % 5) * 4, -4 + (i / 5) * 2.5L);
-        box->SetMarkup("Comment " + std::to_string(i + 1) + ": y={p{\\x{^2");
+        if (!box->SetMarkup("Comment " + std::to_string(i + 1) + ": y=x{^{2}+{sqrt{4-x{^{2}}")) {
+            std::fprintf(stderr, "the comment box text cannot be read\n");
+            std::exit(1);
+        }
         box->Measure();
         World->window->AddGraphObject(std::move(box));
     }
@@ -123,23 +98,17 @@ int main(int argc, char** argv)
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    MakeWorld();
+    World = setwindow::MakeWorld();
     RegisterBenchmarks();
     benchmark::Initialize(&argc, argv);
     TTableReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\ndevice pixel ratio %.1f, %d x %d\nmeasure\tms\tbaseline_ms\tratio\n",
-                World->window->devicePixelRatioF(), Width, Height);
-    const struct {
-        const char *name, *measure, *baseline;
-    } rows[] = {
-        {"Rescale Apply", "apply/Rescale Apply and recomputation", "apply/baseline SetScales and recomputation"},
+    const setwindow::TTableRow rows[] = {
+        {"Rescale Apply", "apply/Rescale Apply and recomputation",
+         "apply/baseline SetScales and recomputation"},
         {"repaint, 20 comment boxes", "annotations/repaint with 20", "annotations/baseline repaint without"},
     };
-    for (const auto& row : rows) {
-        const double m = reporter.Milliseconds(row.measure), b = reporter.Milliseconds(row.baseline);
-        std::printf("%s\t%.3f\t%.3f\t%.2f\n", row.name, m, b, b > 0 ? m / b : 0.0);
-    }
+    setwindow::PrintTable(reporter, *World, rows);
     benchmark::Shutdown();
     World->window.reset();
     delete World;
