@@ -253,6 +253,8 @@ private:
     void LoadAnnotations(const std::vector<TAnnotationRecord>& records);
     // The Custom curve dialog for a line of the equations window.
     void CustomiseCurve(TEquationObject* line);
+    // The Custom dialog: the settings, the scale factors and the lock.
+    void CustomDialog();
     // The commentary: made at creation, emptied before a read, read, captured.
     void BuildCommentary();
     void ResetCommentary();

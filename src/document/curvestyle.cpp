@@ -1,6 +1,7 @@
 #include "document/curvestyle.h"
 
 #include "formula/equationobject.h"
+#include "settings/configuration.h"
 
 #include <algorithm>
 
@@ -54,4 +55,16 @@ bool ApplyCurveStyle(TEquationObject& line, const TCurveStyle& style)
         changed = true;
     }
     return changed;
+}
+
+bool ApplySettingsToLine(TEquationObject& line, bool thickness, bool labelOrShade)
+{
+    TCurveStyle style = CurveStyleOf(line);
+    if (thickness)
+        style.thickness = Configuration.ThickLines;
+    if (labelOrShade) {
+        style.shade = Configuration.ShadeShapes;
+        style.label = Configuration.LabelCoordinates;
+    }
+    return ApplyCurveStyle(line, style);
 }

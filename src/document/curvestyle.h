@@ -43,3 +43,7 @@ struct TCurveStyle {
 // (Shade, and Label the opposite of the label-suppressing switch). Answers
 // whether anything changed.
 bool ApplyCurveStyle(TEquationObject& line, const TCurveStyle& style);
+// Passes changed settings on to a line: the line thickness setting when
+// thickness, the coordinate label and shade settings when labelOrShade.
+// Answers whether the line changed.
+bool ApplySettingsToLine(TEquationObject& line, bool thickness, bool labelOrShade);
