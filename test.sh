@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Lumacurve and runs every check CI runs, in three stages:
-#   1. ./build       RelWithDebInfo with warnings as errors; every test through ctest
+#   1. ./build       RelWithDebInfo with warnings as errors; every test through ctest; then the Debian
+#                    package (cpack -G DEB), checked without installing it (.ci/check-package.sh)
 #   2. ./build-asan  the test programs again under AddressSanitizer and UndefinedBehaviorSanitizer
 #   3. ./build-fuzz  each libFuzzer target for LUMACURVE_FUZZ_SECONDS (60) seconds on fuzz/corpus/<target>/,
 #                    when fuzz/CMakeLists.txt exists and clang-14 is installed
@@ -111,6 +112,16 @@ lumacurve_build build
 stage=tests
 lumacurve_say "stage 1: tests"
 run_ctest build || stage_failed tests
+
+stage=package
+lumacurve_say "stage 1: the Debian package, made by cpack and checked without installing it"
+rm -f build/lumacurve_*.deb
+if (cd build && cpack -G DEB >cpack.log 2>&1); then
+    .ci/check-package.sh build || stage_failed package
+else
+    cat build/cpack.log
+    stage_failed package
+fi
 
 # --- stage 2: the test programs under the sanitizers -----------------------------------------------
 stage=asan

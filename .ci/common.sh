@@ -6,11 +6,14 @@
 # What every build needs on a fresh Debian 12 machine. The build configures the tests too, so GoogleTest
 # and Google Benchmark belong here even for run.sh. The fonts are the faces the program resolves the
 # families documents name to, so layout does not depend on the fonts other packages install; locales
-# holds the sources from which the tests make a decimal-comma locale.
+# holds the sources from which the tests make a decimal-comma locale. The last group makes and checks the
+# Debian package: dpkg-shlibdeps (dpkg-dev) and file find its library dependencies, the validators and groff
+# check its metadata and manual pages.
 LUMACURVE_PACKAGES=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 dbus-daemon
     cmake ninja-build g++ libgtest-dev libbenchmark-dev ccache fonts-dejavu-core fonts-liberation2
     poppler-utils locales
+    dpkg-dev file appstream desktop-file-utils groff-base
 )
 # Only the fuzz stage of test.sh needs these, and only once fuzz/ has targets.
 LUMACURVE_FUZZ_PACKAGES=(clang-14 libclang-rt-14-dev)

@@ -5,6 +5,7 @@
 // step printed after each. Nothing is drawn: the curves that use the
 // constant are the program's business, the value is what is checked here.
 #include "lcvtool.h"
+#include "lcvtool_arguments.h"
 
 #include "document/document.h"
 #include "document/dynamicediting.h"
@@ -28,13 +29,6 @@
 namespace {
 
 constexpr int MaxTicks = 100000;
-
-void Usage()
-{
-    std::fprintf(stderr, "usage: lcvtool dynamic [-o OUT.lcv] DOC.lcv NAME ACTION...\n"
-                         "actions: value TEXT | step TEXT | forward | back | play N | playback N |\n"
-                         "         guide F2 F3 F4 F5 | finish\n");
-}
 
 // The boxes as plain lines; box errors and the request to close are noted.
 class TToolView : public TDynamicEditorView {
@@ -105,9 +99,11 @@ std::optional<Extended> GuideNumber(std::string field)
     return value;
 }
 
-// Reads the actions; false on bad usage.
-bool ParseActions(const std::vector<std::string>& words, std::vector<TAction>& actions)
+// Reads the actions; answers what is wrong with them, or nothing.
+std::optional<std::string> ParseActions(const std::vector<std::string>& words, std::vector<TAction>& actions)
 {
+    if (words.empty())
+        return "ACTION is missing";
     for (std::size_t i = 0; i < words.size();) {
         TAction action;
         action.verb = words[i++];
@@ -119,29 +115,30 @@ bool ParseActions(const std::vector<std::string>& words, std::vector<TAction>& a
         };
         if (action.verb == "value" || action.verb == "step") {
             if (!take(action.text))
-                return false;
+                return action.verb + " needs TEXT";
         } else if (action.verb == "play" || action.verb == "playback") {
             std::string count;
             if (!take(count))
-                return false;
+                return action.verb + " needs N";
             const auto [end, error] =
                 std::from_chars(count.data(), count.data() + count.size(), action.count);
             if (error != std::errc() || end != count.data() + count.size() || action.count < 1 ||
                 action.count > MaxTicks)
-                return false;
+                return action.verb + " needs N, a whole number from 1 to " + std::to_string(MaxTicks) +
+                       ", not " + count;
         } else if (action.verb == "guide") {
             for (auto& field : action.guide) {
                 std::string text;
                 if (!take(text))
-                    return false;
+                    return "guide needs four fields F2 F3 F4 F5";
                 field = GuideNumber(text);
             }
         } else if (action.verb != "forward" && action.verb != "back" && action.verb != "finish") {
-            return false;
+            return "unknown action " + action.verb;
         }
         actions.push_back(std::move(action));
     }
-    return !actions.empty();
+    return std::nullopt;
 }
 
 std::string Lower(std::string text)
@@ -177,21 +174,24 @@ void Run(TDynamicConstantEditing& editing, TToolView& view, const TAction& actio
 
 int RunDynamic(const std::vector<std::string>& arguments)
 {
-    std::string output;
-    std::vector<std::string> words;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        if (words.empty() && arguments[i] == "-o" && i + 1 < arguments.size() && output.empty()) {
-            output = arguments[++i];
-            continue;
-        }
-        words.push_back(arguments[i]);
-    }
+    TToolArguments command("dynamic");
+    command.Option({"o"}, "OUT.lcv", "write the document, as the actions left it, to OUT.lcv");
+    command.Arguments("DOC.lcv", "the document to read");
+    command.Arguments("NAME", "the dynamic constant to edit");
+    command.Arguments("ACTION...", "value TEXT | step TEXT | forward | back | play N | playback N |\n"
+                                   "guide F2 F3 F4 F5 | finish; the result of each is printed on a line");
+    // A value typed into a box may begin with a minus sign.
+    command.FirstArgumentEndsOptions();
+    if (const auto status = command.Parse(arguments))
+        return *status;
+    const std::string output = command.Value("o");
+    const std::vector<std::string> words = command.Positional();
+    if (words.size() < 2)
+        return command.Refuse(words.empty() ? "DOC.lcv, NAME and ACTION are missing"
+                                            : "NAME and ACTION are missing");
     std::vector<TAction> actions;
-    if (words.size() < 3 || (!words[0].empty() && words[0][0] == '-') ||
-        !ParseActions(std::vector<std::string>(words.begin() + 2, words.end()), actions)) {
-        Usage();
-        return 2;
-    }
+    if (const auto wrong = ParseActions(std::vector<std::string>(words.begin() + 2, words.end()), actions))
+        return command.Refuse(*wrong);
     TDocument document;
     std::string error;
     if (!LoadDocument(QString::fromStdString(words[0]), document, error)) {

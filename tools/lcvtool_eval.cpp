@@ -2,6 +2,7 @@
 // parses it (all six variables allowed), sets the variables, evaluates the
 // tree and prints its markup, value and evaluation status.
 #include "lcvtool.h"
+#include "lcvtool_arguments.h"
 
 #include "expr/evaluator.h"
 #include "expr/parser.h"
@@ -15,12 +16,6 @@
 #include <string>
 
 namespace {
-
-int Usage()
-{
-    std::fprintf(stderr, "usage: lcvtool eval [--degrees | --radians] [--set VAR=VALUE]... [--] FORMULA\n");
-    return 2;
-}
 
 // Sets the variable named by the letter; false for an unknown letter.
 bool SetVariable(char letter, Extended value)
@@ -66,38 +61,35 @@ bool ParseAssignment(const std::string& text)
 
 int RunEval(const std::vector<std::string>& arguments)
 {
+    TToolArguments command("eval");
+    command.Option({"degrees"}, {}, "angles in degrees (the default)");
+    command.Option({"radians"}, {}, "angles in radians");
+    command.Option(
+        {"set"}, "VAR=VALUE",
+        "gives the variable VAR (x, y, t, q for theta, r or n) the value VALUE; repeat it for several");
+    command.Arguments("FORMULA", "the formula in markup; a formula may begin with \"-\"");
+    command.FirstArgumentEndsOptions();
+    if (const auto status = command.Parse(arguments))
+        return *status;
     Variables = TVariableValues{};
     AngleFactor = DegreesFactor;
-    std::string formula;
-    bool haveFormula = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (argument == "--") {
-            if (i + 2 != arguments.size())
-                return Usage();
-            formula = arguments[i + 1];
-            haveFormula = true;
-            break;
-        }
-        if (argument == "--degrees") {
+    for (const std::string& name : command.OptionOrder()) {
+        if (name == "degrees")
             AngleFactor = DegreesFactor;
-        } else if (argument == "--radians") {
+        else if (name == "radians")
             AngleFactor = RadiansFactor;
-        } else if (argument == "--set") {
-            if (i + 1 >= arguments.size() || !ParseAssignment(arguments[i + 1]))
-                return Usage();
-            ++i;
-        } else if (argument.rfind("--", 0) == 0 && argument.size() > 2) {
-            return Usage();
-        } else {
-            if (haveFormula || i + 1 != arguments.size())
-                return Usage();
-            formula = argument;
-            haveFormula = true;
-        }
     }
-    if (!haveFormula)
-        return Usage();
+    for (const std::string& assignment : command.Values("set"))
+        if (!ParseAssignment(assignment))
+            return command.Refuse(
+                "--set needs VAR=VALUE with VAR one of x, y, t, q, r, n and VALUE a number, not " +
+                assignment);
+    const std::vector<std::string> formulas = command.Positional();
+    if (formulas.empty())
+        return command.Refuse("FORMULA is missing");
+    if (formulas.size() > 1)
+        return command.Refuse("unexpected argument " + formulas[1] + " after the formula");
+    const std::string& formula = formulas[0];
 
     TElementList elements;
     try {

@@ -3,6 +3,7 @@
 // its left margin, on white) to a PNG, SVG or PDF picture; prints the line
 // measure so that worksheet authors can place the picture.
 #include "lcvtool.h"
+#include "lcvtool_arguments.h"
 
 #include "formula/editor.h"
 #include "formula/formulalayout.h"
@@ -26,12 +27,6 @@
 #include <vector>
 
 namespace {
-
-int Usage()
-{
-    std::fprintf(stderr, "usage: lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP\n");
-    return 2;
-}
 
 bool ParseReal(std::string_view text, double& value)
 {
@@ -68,47 +63,42 @@ void DrawLine(QPaintDevice* device, TEditor& line, int width, int height)
 
 int RunFormula(const std::vector<std::string>& arguments)
 {
+    TToolArguments command("formula");
+    command.Option({"height"}, "PX",
+                   "the formula height in pixels, 4 to 400 (the equations window's default)");
+    command.Option({"ratio"}, "R", "the device pixel ratio of a PNG, 1 to 4 (1)");
+    command.Option({"o"}, "OUT", "the picture to write: a name ending in .png, .svg or .pdf");
+    command.Arguments("MARKUP", "one formula line in markup");
+    if (const auto status = command.Parse(arguments))
+        return *status;
     // The equations window's default font height.
     int height = std::abs(EquationsFontHeight);
     double ratio = 1;
-    std::string out;
-    std::string markup;
-    bool haveMarkup = false;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if (argument == "--") {
-            if (i + 2 != arguments.size() || haveMarkup)
-                return Usage();
-            markup = arguments[i + 1];
-            haveMarkup = true;
-            break;
-        }
-        if (argument == "--height") {
-            double value = 0;
-            if (!hasValue || !ParseReal(arguments[++i], value) || value != std::floor(value) || value < 4 ||
-                value > 400)
-                return Usage();
-            height = static_cast<int>(value);
-        } else if (argument == "--ratio") {
-            if (!hasValue || !ParseReal(arguments[++i], ratio) || ratio < 1 || ratio > 4)
-                return Usage();
-        } else if (argument == "-o") {
-            if (!hasValue || arguments[i + 1].empty())
-                return Usage();
-            out = arguments[++i];
-        } else if (argument.size() > 1 && argument[0] == '-') {
-            return Usage();
-        } else {
-            if (haveMarkup)
-                return Usage();
-            markup = argument;
-            haveMarkup = true;
-        }
+    for (const std::string& text : command.Values("height")) {
+        double value = 0;
+        if (!ParseReal(text, value) || value != std::floor(value) || value < 4 || value > 400)
+            return command.Refuse("--height needs a whole number from 4 to 400, not " + text);
+        height = static_cast<int>(value);
     }
+    for (const std::string& text : command.Values("ratio"))
+        if (!ParseReal(text, ratio) || ratio < 1 || ratio > 4)
+            return command.Refuse("--ratio needs a number from 1 to 4, not " + text);
+    for (const std::string& text : command.Values("o"))
+        if (text.empty())
+            return command.Refuse("-o needs OUT");
+    const std::string out = command.Value("o");
+    const std::vector<std::string> markups = command.Positional();
+    if (!command.Has("o"))
+        return command.Refuse("-o OUT is missing");
     const std::string extension = Extension(out);
-    if (out.empty() || !haveMarkup || (extension != "png" && extension != "svg" && extension != "pdf"))
-        return Usage();
+    if (extension != "png" && extension != "svg" && extension != "pdf")
+        return command.Refuse("OUT must end in .png, .svg or .pdf: " + out);
+    if (markups.empty())
+        return command.Refuse("MARKUP is missing");
+    if (markups.size() > 1)
+        return command.Refuse("unexpected argument " + markups[1] + " after the markup");
+    const std::string& markup = markups[0];
+    const TFontApplication fonts;
 #ifndef LUMACURVE_HAVE_SVG
     if (extension == "svg") {
         std::fprintf(stderr, "lcvtool: SVG output is not available in this build\n");

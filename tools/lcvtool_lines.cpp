@@ -4,6 +4,7 @@
 // text with its class; or, with --list, the lines the coordinate list window
 // shows for one of them.
 #include "lcvtool.h"
+#include "lcvtool_arguments.h"
 
 #include "document/document.h"
 #include "geometry/coordlisting.h"
@@ -27,12 +28,6 @@
 #include <typeinfo>
 
 namespace {
-
-int Usage()
-{
-    std::fprintf(stderr, "usage: lcvtool lines [--size WxH] [--list N [--primary]] DOC.lcv\n");
-    return 2;
-}
 
 bool ParseWhole(std::string_view text, int low, int high, int& value)
 {
@@ -63,28 +58,31 @@ std::string ClassName(const TEquationObject& line)
 
 int RunLines(const std::vector<std::string>& arguments)
 {
+    TToolArguments command("lines");
+    command.Option({"size"}, "WxH", "the graph's size in pixels, each from 16 to 10000 (800x600)");
+    command.Option({"list"}, "N", "print what the coordinate list shows for line N (from 1)");
+    command.Option({"primary"}, {}, "with --list: the primary listing");
+    command.Arguments("DOC.lcv", "the document to read");
+    if (const auto status = command.Parse(arguments))
+        return *status;
     int width = 800, height = 600;
     int listed = 0;
-    bool primary = false;
-    std::string path;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        if (argument == "--size" && i + 1 < arguments.size()) {
-            if (!ParseSize(arguments[++i], width, height))
-                return Usage();
-        } else if (argument == "--list" && i + 1 < arguments.size()) {
-            if (!ParseWhole(arguments[++i], 1, 0x7FFFFFFF, listed))
-                return Usage();
-        } else if (argument == "--primary") {
-            primary = true;
-        } else if (argument.empty() || argument[0] == '-' || !path.empty()) {
-            return Usage();
-        } else {
-            path = argument;
-        }
-    }
-    if (path.empty() || (primary && listed == 0))
-        return Usage();
+    for (const std::string& size : command.Values("size"))
+        if (!ParseSize(size, width, height))
+            return command.Refuse("--size needs WxH with whole numbers from 16 to 10000, not " + size);
+    for (const std::string& text : command.Values("list"))
+        if (!ParseWhole(text, 1, 0x7FFFFFFF, listed))
+            return command.Refuse("--list needs a line number from 1, not " + text);
+    const bool primary = command.Has("primary");
+    if (primary && listed == 0)
+        return command.Refuse("--primary needs --list N");
+    const std::vector<std::string> names = command.Positional();
+    if (names.empty())
+        return command.Refuse("DOC.lcv is missing");
+    if (names.size() > 1)
+        return command.Refuse("unexpected argument " + names[1]);
+    const std::string& path = names[0];
+    const TFontApplication fonts;
 
     TDocument document;
     std::string error;

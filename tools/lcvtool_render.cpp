@@ -4,6 +4,7 @@
 // picture of the given size, written as PNG, SVG or PDF. The drawing goes
 // through the graph window's renderer, so it matches the screen.
 #include "lcvtool.h"
+#include "lcvtool_arguments.h"
 #include "lcvtool_document.h"
 
 #include "document/document.h"
@@ -40,13 +41,6 @@
 #include <vector>
 
 namespace {
-
-int Usage()
-{
-    std::fprintf(stderr, "usage: lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] "
-                         "[--degrees | --radians] -o OUT [--] LINE...\n");
-    return 2;
-}
 
 bool ParseNumber(std::string_view text, long double& value)
 {
@@ -136,54 +130,53 @@ bool EndsWith(const std::string& text, const char* ending)
 
 int RunRender(const std::vector<std::string>& arguments)
 {
+    TToolArguments command("render");
+    command.Option({"size"}, "WxH", "the picture's size in pixels, each from 16 to 10000 (800x600)");
+    command.Option({"scales"}, "XMIN,XMAX,YMIN,YMAX", "the ranges of the axes (the default scales)");
+    command.Option({"accuracy"}, "N", "the plotting accuracy, a whole number from 1 to 1000");
+    command.Option({"degrees"}, {}, "angles in degrees (the default)");
+    command.Option({"radians"}, {}, "angles in radians");
+    command.Option({"o"}, "OUT", "the picture to write: a name ending in .png, .svg or .pdf");
+    command.Arguments("LINE...", "formula lines in markup, entered in order as if typed");
+    command.Arguments("DOC.lcv", "a document, drawn with its own lines, settings and scales");
+    if (const auto status = command.Parse(arguments))
+        return *status;
     int width = 800, height = 600;
     long double scales[4] = {0, 0, 0, 0};
-    bool haveScales = false;
-    std::string out;
-    std::vector<std::string> lineTexts;
     TRenderOverrides overrides;
     Configuration = DefaultConfiguration;
     AngleFactor = DegreesFactor;
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
-        const bool hasValue = i + 1 < arguments.size();
-        if (argument == "--") {
-            lineTexts.assign(arguments.begin() + static_cast<long>(i) + 1, arguments.end());
-            break;
-        }
-        if (argument == "--size") {
-            if (!hasValue || !ParseSize(arguments[++i], width, height))
-                return Usage();
-        } else if (argument == "--scales") {
-            if (!hasValue || !ParseScales(arguments[++i], scales))
-                return Usage();
-            haveScales = true;
-        } else if (argument == "--accuracy") {
-            long double accuracy = 0;
-            if (!hasValue || !ParseNumber(arguments[++i], accuracy) ||
-                accuracy != static_cast<int>(accuracy) || accuracy < 1 || accuracy > 1000)
-                return Usage();
-            Configuration.Accuracy = static_cast<std::int16_t>(accuracy);
-            overrides.accuracy = static_cast<int>(accuracy);
-        } else if (argument == "--degrees") {
-            AngleFactor = DegreesFactor;
-            overrides.angleFactor = DegreesFactor;
-        } else if (argument == "--radians") {
-            AngleFactor = RadiansFactor;
-            overrides.angleFactor = RadiansFactor;
-        } else if (argument == "-o") {
-            if (!hasValue)
-                return Usage();
-            out = arguments[++i];
-        } else if (argument.size() > 1 && argument[0] == '-' && argument != "-") {
-            return Usage();
-        } else {
-            lineTexts.push_back(argument);
+    for (const std::string& size : command.Values("size"))
+        if (!ParseSize(size, width, height))
+            return command.Refuse("--size needs WxH with whole numbers from 16 to 10000, not " + size);
+    for (const std::string& text : command.Values("scales"))
+        if (!ParseScales(text, scales))
+            return command.Refuse("--scales needs four numbers XMIN,XMAX,YMIN,YMAX, not " + text);
+    const bool haveScales = command.Has("scales");
+    for (const std::string& text : command.Values("accuracy")) {
+        long double accuracy = 0;
+        if (!ParseNumber(text, accuracy) || accuracy != static_cast<int>(accuracy) || accuracy < 1 ||
+            accuracy > 1000)
+            return command.Refuse("--accuracy needs a whole number from 1 to 1000, not " + text);
+        Configuration.Accuracy = static_cast<std::int16_t>(accuracy);
+        overrides.accuracy = static_cast<int>(accuracy);
+    }
+    for (const std::string& name : command.OptionOrder()) {
+        if (name == "degrees" || name == "radians") {
+            AngleFactor = name == "degrees" ? DegreesFactor : RadiansFactor;
+            overrides.angleFactor = AngleFactor;
         }
     }
+    const std::string out = command.Value("o");
+    std::vector<std::string> lineTexts = command.Positional();
+    if (!command.Has("o"))
+        return command.Refuse("-o OUT is missing");
     const bool png = EndsWith(out, ".png"), svg = EndsWith(out, ".svg"), pdf = EndsWith(out, ".pdf");
-    if (out.empty() || lineTexts.empty() || !(png || svg || pdf))
-        return Usage();
+    if (!(png || svg || pdf))
+        return command.Refuse("OUT must end in .png, .svg or .pdf: " + out);
+    if (lineTexts.empty())
+        return command.Refuse("no formula line or document to draw");
+    const TFontApplication fonts;
 #ifndef LUMACURVE_HAVE_SVG
     if (svg) {
         std::fprintf(stderr, "lcvtool: this build cannot write SVG\n");

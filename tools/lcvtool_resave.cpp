@@ -3,6 +3,7 @@
 // that was skipped, repaired or kept as text is named on standard error with
 // the line of the input where it starts.
 #include "lcvtool.h"
+#include "lcvtool_arguments.h"
 
 #include "document/document.h"
 
@@ -46,19 +47,27 @@ void PrintDocumentWarnings(const TDocument& document)
 
 int RunResave(const std::vector<std::string>& arguments)
 {
-    if (arguments.size() != 2 || arguments[0].empty() || arguments[1].empty() ||
-        (arguments[0][0] == '-' && arguments[0] != "-") || (arguments[1][0] == '-' && arguments[1] != "-")) {
-        std::fprintf(stderr, "usage: lcvtool resave IN.lcv OUT.lcv\n");
-        return 2;
-    }
+    TToolArguments command("resave");
+    command.Arguments("IN.lcv", "the document to read, or - for standard input");
+    command.Arguments("OUT.lcv", "the document to write, or - for standard output");
+    if (const auto status = command.Parse(arguments))
+        return *status;
+    const std::vector<std::string> names = command.Positional();
+    if (names.size() < 2)
+        return command.Refuse(names.empty() ? "IN.lcv and OUT.lcv are missing" : "OUT.lcv is missing");
+    if (names.size() > 2)
+        return command.Refuse("unexpected argument " + names[2]);
+    for (const std::string& name : names)
+        if (name.empty())
+            return command.Refuse("a file name is empty");
     TDocument document;
     std::string error;
-    if (!Load(arguments[0], document, error)) {
+    if (!Load(names[0], document, error)) {
         std::fprintf(stderr, "error: %s\n", error.c_str());
         return 1;
     }
     PrintDocumentWarnings(document);
-    if (!Save(document, arguments[1], error)) {
+    if (!Save(document, names[1], error)) {
         std::fprintf(stderr, "error: %s\n", error.c_str());
         return 1;
     }

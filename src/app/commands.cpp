@@ -25,6 +25,8 @@ const TCommandRow Table[] = {
     {"ActionClearCurves", "File", "Clear curves", "", "Remove every line but keep the scales", K::Plain, R::Always, 0},
     {"ActionFileOpen", "File", "Open", "", "Open a document or a guide help file", K::Plain, R::Always, 0},
     {"ActionFileSave", "File", "Save", "", "Save the document", K::Plain, R::Save, 0},
+    {"ActionFileSaveAs", "File", "Save as…", "Ctrl+Shift+S", "Save the document under a new name", K::Plain, R::Save, 0},
+    {"ActionExportPicture", "File", "Export picture…", "Ctrl+Shift+E", "Save the graph as a PNG, SVG or PDF picture", K::Plain, R::Always, 0},
     {"ActionPrint", "File", "Print preview", "", "Preview the page and print it", K::Plain, R::Always, 0},
     {"ActionPrint2", "File", "Print", "", "Print the equations and graphs", K::Plain, R::Always, 0},
     {"ActionExit", "File", "Exit", "", "Close Lumacurve", K::Plain, R::Always, 0},
@@ -148,6 +150,7 @@ const TCommandRow Table[] = {
     // Help
     {"ActionHelpContents", "Help", "&Contents", "F1", "Help contents", K::Plain, R::Always, 0},
     {"ActionAbout", "Help", "&About Lumacurve", "", "About Lumacurve", K::Plain, R::Always, 0},
+    {"ActionExamples", "Help", "Examples…", "", "Open one of the example documents", K::Plain, R::Always, 0},
     {"ActionToolTips", "Help", "Tool tips", "", "Show tool tips", K::Check, R::Always, 0},
     {"ActionShowGraphNames", "Help", "Graph names", "", "Name a curve as the pointer crosses it", K::Check, R::Always, 0},
     {"ActionLumatutor", "Help", "Lumatutor", "", "Open the guide help", K::Plain, R::Always, 0},
@@ -328,8 +331,9 @@ const std::vector<TMenuLayout>& MainMenus()
     static const std::vector<TMenuLayout> menus = {
         {"File1",
          "&File",
-         {"ActionFileNew", "ActionClearCurves", "ActionFileOpen", "ActionFileSave", "-", "ActionPrint",
-          "ActionPrint2", "-", "ActionExit"}},
+         {"ActionFileNew", "ActionClearCurves", "ActionFileOpen", ">Recent documents", "<", "ActionFileSave",
+          "ActionFileSaveAs", "-", "ActionExportPicture", "-", "ActionPrint", "ActionPrint2", "-",
+          "ActionExit"}},
         {"Edit1",
          "&Edit",
          {"ActionUndo",
@@ -393,8 +397,8 @@ const std::vector<TMenuLayout>& MainMenus()
           "ActionWhiteboardSettings"}},
         {"Help1",
          "&Help",
-         {"ActionHelpContents", "ActionAbout", "-", "ActionToolTips", "ActionShowGraphNames", "-",
-          "ActionLumatutor"}},
+         {"ActionHelpContents", "ActionExamples", "ActionAbout", "-", "ActionToolTips",
+          "ActionShowGraphNames", "-", "ActionLumatutor"}},
     };
     return menus;
 }

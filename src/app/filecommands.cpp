@@ -4,6 +4,7 @@
 #include "app/lumacurveform.h"
 
 #include "app/helpwindow.h"
+#include "app/recentdocuments.h"
 #include "app/startupwindow.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
@@ -204,12 +205,15 @@ bool TLumacurveForm::OpenFile(const QString& path)
     LoadDocumentIntoWindows(std::move(document));
     ReopenDynamicEditor();
     // A current-format document becomes the save target (unless guide help
-    // is loaded); anything else read is a new document, which Save asks a
-    // name for, so that the file read or the document before is never
-    // overwritten in a format it did not have.
+    // is loaded) and joins the recent documents; anything else read is a new
+    // document, which Save asks a name for, so that the file read or the
+    // document before is never overwritten in a format it did not have.
     if (result == TReadResult::Document) {
-        if (guideHelp_.isEmpty())
+        if (guideHelp_.isEmpty()) {
             SetDocumentPath(path);
+            if (!DocumentName().isEmpty())
+                RecentDocuments::Add(path);
+        }
         saveSuggestion_.clear();
     } else {
         SetDocumentPath({});
@@ -405,6 +409,8 @@ bool TLumacurveForm::SaveDocument(const QString& path)
     SetDocumentPath(target);
     saveSuggestion_.clear();
     SetModified(false);
+    if (!DocumentName().isEmpty())
+        RecentDocuments::Add(target);
     return true;
 }
 

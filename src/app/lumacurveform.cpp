@@ -5,6 +5,7 @@
 #include "app/presssomethingdlg.h"
 #include "app/shapework.h"
 #include "app/startupwindow.h"
+#include "app/toolbaricons.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
 #include "editor/mathseditor.h"
@@ -292,6 +293,7 @@ void TLumacurveForm::BuildCommands()
     BuildKeypad();
     BuildPopup();
     RegisterFileHandlers();
+    RegisterExtraFileHandlers();
     RegisterEditHandlers();
     RegisterZoomHandlers();
     RegisterInsertHandlers();
@@ -314,6 +316,7 @@ void TLumacurveForm::BuildCommands()
         row->addWidget(button);
     }
     RightButtonLatch = commands_->Action("KeyBtnRightMouseAct");
+    ApplyToolbarIcons(*this);
     UpdateCommands();
 }
 

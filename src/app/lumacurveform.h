@@ -148,6 +148,12 @@ public:
     bool CopyPicture(TPictureArea area);
     // Draws the area on any paint device scaled into the target rectangle.
     void DrawArea(TPictureArea area, QPainter& painter, const QRectF& target);
+    // The size on screen of what a picture of the area shows.
+    [[nodiscard]] QSize AreaSize(TPictureArea area) const;
+    // A message box with the program's name (when quiet, the text goes to standard error).
+    void Inform(const QString& text, int icon, int helpTopic = 0) { Message(text, icon, helpTopic); }
+    // True when no message box or file dialog is shown (screenshots, tests).
+    [[nodiscard]] bool Quiet() const { return options_.quiet; }
     // Prints the graph fitted to the page with its margins.
     bool Print(QPrinter& printer);
 
@@ -172,6 +178,8 @@ public:
     void TypeKeys(const QString& text);
     // Re-applies the command enabling rules now.
     void UpdateCommands();
+    // The toolbar chooser with "Text beside icons" below it.
+    QMenu* createPopupMenu() override;
     // False when the document named on the command line could not be read at all.
     [[nodiscard]] bool OpenedCleanly() const { return !openFailed_; }
     // The guide help file, when one is loaded.
@@ -217,6 +225,8 @@ private:
     void BuildPanels();
     // The command handlers, a function for each menu (each in a file of its own but Help's).
     void RegisterFileHandlers();
+    // Save as, Recent documents, Export picture and Help > Examples.
+    void RegisterExtraFileHandlers();
     void RegisterEditHandlers();
     void RegisterZoomHandlers();
     void RegisterInsertHandlers();

@@ -1,5 +1,7 @@
 #include "app/startupwindow.h"
 
+#include "lumacurveversion.h"
+
 #include <QKeyEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -82,6 +84,14 @@ void TStartupWindow::paintEvent(QPaintEvent*)
     painter.setPen(QColor(0x22, 0x44, 0x77));
     painter.drawText(QRect(0, 18, width(), 40), Qt::AlignCenter, "Lumacurve");
     painter.setFont(QFont("DejaVu Sans", 10));
-    painter.drawText(QRect(0, 58, width(), 20), Qt::AlignCenter,
-                     "version 3 - a graph plotter for school mathematics");
+    painter.drawText(QRect(0, 58, width(), 20), Qt::AlignCenter, VersionText);
+    // The build's own version, on a line of its own under the picture.
+    painter.setFont(QFont("DejaVu Sans", 8));
+    painter.setPen(QColor(0x55, 0x66, 0x77));
+    painter.drawText(QRect(0, height() - 24, width(), 16), Qt::AlignCenter, BuildVersionText());
+}
+
+QString TStartupWindow::BuildVersionText()
+{
+    return QStringLiteral("Build %1").arg(LumacurveVersion);
 }

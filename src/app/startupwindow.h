@@ -14,6 +14,10 @@ public:
     static constexpr int Lifetime = 10000;
     static constexpr int Tick = 40;
 
+    // The program's version as the screen shows it, and the build's version on the line below the picture.
+    static constexpr const char* VersionText = "Version 3.1b";
+    [[nodiscard]] static QString BuildVersionText();
+
     explicit TStartupWindow(QWidget* parent = nullptr);
     // The key that closed the screen when it was one of r, R, x, X, y, Y; else 0.
     [[nodiscard]] char ClosingKey() const { return closingKey_; }

@@ -1,8 +1,13 @@
-// The lumacurve program: the desktop graph plotter. Besides a document name
-// it takes --screenshot FILE [DOCUMENT] (start without the start-up screen,
-// grab the main window after its first complete paint into a PNG and exit)
-// and --timings (print the start-up phases to standard error).
+// The lumacurve program: the desktop graph plotter. Its command line is read
+// before the application object is made (app/commandline.h), so --help and
+// --version need no display; besides a document name it takes
+// --screenshot FILE (start without the start-up screen, grab the main window
+// after its first complete paint into a PNG and exit) and --timings (print
+// the start-up phases to standard error).
+#include "app/commandline.h"
 #include "app/lumacurveform.h"
+
+#include "lumacurveversion.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -15,52 +20,32 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-
-int Usage()
-{
-    std::fprintf(stderr, "usage: lumacurve [--timings] [DOCUMENT]\n"
-                         "       lumacurve --screenshot FILE [--timings] [DOCUMENT]\n");
-    return 2;
-}
-
-} // namespace
-
 int main(int argc, char** argv)
 {
     QElapsedTimer clock;
     clock.start();
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const TProgramCommandLine commandLine = ReadProgramCommandLine(arguments);
+    if (commandLine.exitStatus) {
+        std::fputs(commandLine.output.toLocal8Bit().constData(), stdout);
+        std::fputs(commandLine.errors.toLocal8Bit().constData(), stderr);
+        return *commandLine.exitStatus;
+    }
     QApplication::setOrganizationName("Brenlow");
     QApplication::setApplicationName("Lumacurve");
     QApplication::setApplicationDisplayName("Lumacurve version 3");
     QApplication::setDesktopFileName("lumacurve");
+    QApplication::setApplicationVersion(LumacurveVersion);
     QApplication app(argc, argv);
     // The application object took LC_NUMERIC from the environment; numbers in
     // documents and on the clipboard never follow it.
     std::setlocale(LC_NUMERIC, "C");
     app.setWindowIcon(QIcon(":/lumacurve.svg"));
 
-    TStartOptions options;
-    QString screenshot;
-    const QStringList arguments = app.arguments().mid(1);
-    for (int i = 0; i < arguments.size(); ++i) {
-        const QString& argument = arguments[i];
-        if (argument == "--screenshot") {
-            if (i + 1 >= arguments.size())
-                return Usage();
-            screenshot = arguments[++i];
-            options.screenshot = true;
-        } else if (argument == "--timings") {
-            options.timings = true;
-        } else if (argument == "--help" || argument == "-h") {
-            Usage();
-            return 0;
-        } else if (argument.startsWith("--")) {
-            return Usage();
-        } else {
-            options.arguments << argument;
-        }
-    }
+    TStartOptions options = commandLine.options;
+    const QString screenshot = commandLine.screenshotFile;
     if (qEnvironmentVariableIsSet("LUMACURVE_TIMINGS"))
         options.timings = true;
     if (options.timings)
