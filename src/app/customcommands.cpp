@@ -12,6 +12,7 @@
 #include "platform/canvas.h"
 #include "platform/fontfamilies.h"
 #include "settings/configuration.h"
+#include "settings/usersettings.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -28,12 +29,6 @@
 namespace {
 
 constexpr const char* WhiteboardKey = "Whiteboard";
-
-// The settings store of the whiteboard preferences.
-QSettings UserSettings()
-{
-    return QSettings("Brenlow", "Lumacurve");
-}
 
 } // namespace
 

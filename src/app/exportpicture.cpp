@@ -1,6 +1,7 @@
 #include "app/exportpicture.h"
 
 #include "graphwindow/graphwindow.h"
+#include "settings/usersettings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -29,11 +30,6 @@
 namespace {
 
 constexpr double MillimetresPerInch = 25.4;
-
-QSettings UserSettings()
-{
-    return QSettings("Brenlow", "Lumacurve");
-}
 
 // Draws the area filling the picture; the white ground keeps PNG and PDF alike.
 void DrawPicture(TLumacurveForm& form, const TPictureExport& request, QPaintDevice* device)

@@ -1,6 +1,7 @@
 #include "app/recentdocuments.h"
 
 #include "app/lumacurveform.h"
+#include "settings/usersettings.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -12,11 +13,6 @@ namespace RecentDocuments {
 namespace {
 
 constexpr const char* Key = "RecentDocuments";
-
-QSettings UserSettings()
-{
-    return QSettings("Brenlow", "Lumacurve");
-}
 
 void Store(const QStringList& list)
 {

@@ -7,6 +7,7 @@
 #include "formula/markup.h"
 #include "platform/canvas.h"
 #include "settings/mathsreader.h"
+#include "settings/usersettings.h"
 
 #include <QAction>
 #include <QApplication>
@@ -329,11 +330,6 @@ QIcon OwnIcon(const std::string& own)
 }
 
 constexpr const char* TextSetting = "ToolbarText";
-
-QSettings UserSettings()
-{
-    return QSettings("Brenlow", "Lumacurve");
-}
 
 } // namespace
 

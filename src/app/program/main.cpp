@@ -8,6 +8,7 @@
 #include "app/lumacurveform.h"
 
 #include "lumacurveversion.h"
+#include "settings/usersettings.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -33,8 +34,8 @@ int main(int argc, char** argv)
         std::fputs(commandLine.errors.toLocal8Bit().constData(), stderr);
         return *commandLine.exitStatus;
     }
-    QApplication::setOrganizationName("Brenlow");
-    QApplication::setApplicationName("Lumacurve");
+    QApplication::setOrganizationName(SettingsOrganization);
+    QApplication::setApplicationName(SettingsApplication);
     QApplication::setApplicationDisplayName("Lumacurve version 3");
     QApplication::setDesktopFileName("lumacurve");
     QApplication::setApplicationVersion(LumacurveVersion);
