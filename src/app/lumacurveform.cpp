@@ -303,6 +303,7 @@ void TLumacurveForm::BuildCommands()
     shapes_ = new TShapeWork(*this);
     shapes_->Register();
     RegisterDynamicHandlers();
+    RegisterLineHandlers();
     // The insert commands follow the maths editor that has the focus.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommands(); });
     // The zoom buttons beside the scroll bars.

@@ -21,6 +21,7 @@
 #include <string>
 
 class QAction;
+class TCurvePLotter;
 class QLabel;
 class QMenu;
 class QPrinter;
@@ -233,6 +234,12 @@ private:
     void RegisterCustomHandlers();
     void RegisterHelpHandlers();
     void RegisterDynamicHandlers();
+    void RegisterLineHandlers();
+    // Starts the line of a placing command (401, 402, 406 to 408, 411 to 413)
+    // and puts the graph window into its mode.
+    void StartPlacingLine(int code);
+    // Fills the line being edited with the field a placing tool chose and enters it.
+    void PlaceLine(int code, TCurvePLotter* parent, const std::string& field);
     // The dynamic constant editor around changes of the lines: its period
     // ends before lines are replaced, it follows the new lines afterwards.
     void EndDynamicPeriod();
