@@ -7,6 +7,7 @@
 #include "equations/equationswindow.h"
 #include "formula/editor.h"
 #include "formula/markup.h"
+#include "geometry/intersection.h"
 #include "geometry/straightline.h"
 #include "graphwindow/graphwindow.h"
 
@@ -77,6 +78,50 @@ void TLumacurveForm::PlaceLine(int code, TCurvePLotter* parent, const std::strin
     line->ResetCaret();
     line->Remeasure();
     equations_->FinishEdit();
+    SetModified(true);
+    UpdateCommands();
+}
+
+bool TLumacurveForm::ChooseIntersectPair(QPoint point)
+{
+    intersectPrimary_ = intersectOther_ = nullptr;
+    if (equations_->Line())
+        return false;
+    std::vector<TCurvePLotter*> curves;
+    for (int index : graphArea_->CurvesAt(point))
+        if (auto* curve = dynamic_cast<TCurvePLotter*>(equations_->ItemAt(index)))
+            curves.push_back(curve);
+    // The first curve that can measure distance is the other curve; the
+    // first of the rest is the one whose samples are scanned.
+    for (TCurvePLotter* curve : curves)
+        if (curve->MeasuresDistance()) {
+            intersectOther_ = curve;
+            break;
+        }
+    for (TCurvePLotter* curve : curves)
+        if (curve != intersectOther_) {
+            intersectPrimary_ = curve;
+            break;
+        }
+    if (!intersectOther_ || !intersectPrimary_)
+        intersectPrimary_ = intersectOther_ = nullptr;
+    return intersectOther_ != nullptr;
+}
+
+void TLumacurveForm::AddIntersection()
+{
+    TCurvePLotter* primary = intersectPrimary_;
+    TCurvePLotter* other = intersectOther_;
+    intersectPrimary_ = intersectOther_ = nullptr;
+    // Either curve may have gone while the menu was open.
+    const TEquationList& list = equations_->List();
+    if (!primary || !other || list.IndexOf(primary) < 0 || list.IndexOf(other) < 0 || equations_->Line())
+        return;
+    auto line = std::make_unique<TIntersectCurve>(primary, other);
+    line->RebuildList(&graphArea_->Params());
+    const int index = equations_->InsertObject(std::move(line));
+    if (index < 0)
+        return;
     SetModified(true);
     UpdateCommands();
 }

@@ -444,6 +444,8 @@ void TLumacurveForm::BuildPopup()
             action->setEnabled(false);
             if (index == 0)
                 popupDelete_ = action;
+            if (std::string_view(item.caption) == "Intersect")
+                popupIntersect_ = action;
         }
         ++index;
     }

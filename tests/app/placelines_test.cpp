@@ -5,6 +5,7 @@
 #include "app/lumacurveform.h"
 #include "equations/equationswindow.h"
 #include "formula/editor.h"
+#include "geometry/intersection.h"
 #include "geometry/straightline.h"
 #include "graph/axes.h"
 #include "graph/graphparams.h"
@@ -14,7 +15,9 @@
 #include "settings/configuration.h"
 
 #include <QAction>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
@@ -191,4 +194,47 @@ TEST_F(PlaceLines, ChangingTheModeWhileTheButtonIsHeldStillPlacesTheLine)
     ASSERT_NE(through, nullptr) << "the line is placed where the pointer was";
     EXPECT_EQ(through->Kind, 407);
     EXPECT_NEAR(double(through->Point->Point().x), -2.0, 0.05);
+}
+
+TEST_F(PlaceLines, ThePopupsIntersectListsTheCrossingsUnderThePrimaryCurve)
+{
+    TypeLine("y=x^2");
+    TypeLine("y=x+2");
+    TypeLine("y=5");
+    ASSERT_EQ(equations->Count(), 3);
+    auto* parabola = dynamic_cast<TCurvePLotter*>(equations->ItemAt(0));
+    auto* line = dynamic_cast<TCurvePLotter*>(equations->ItemAt(1));
+    ASSERT_TRUE(parabola && line);
+    QAction* intersect = nullptr;
+    for (QAction* action : form->GraphPopup()->findChildren<QAction*>())
+        if (action->text() == "Intersect")
+            intersect = action;
+    ASSERT_NE(intersect, nullptr);
+    auto openPopup = [this](QPoint at) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, at, graph->mapToGlobal(at));
+        QCoreApplication::sendEvent(graph, &event);
+        form->GraphPopup()->hide();
+    };
+
+    openPopup(Pixel(-4, -4));
+    EXPECT_FALSE(intersect->isEnabled()) << "no curve under the click";
+    openPopup(Pixel(0, 0));
+    EXPECT_FALSE(intersect->isEnabled()) << "one curve under the click";
+    openPopup(Pixel(-1, 1));
+    ASSERT_TRUE(intersect->isEnabled()) << "two curves meet under the click";
+    intersect->trigger();
+
+    ASSERT_EQ(equations->Count(), 4);
+    auto* crossings = dynamic_cast<TIntersectCurve*>(equations->ItemAt(2));
+    ASSERT_NE(crossings, nullptr) << "the list stands under its primary curve y = x + 2, before y = 5";
+    EXPECT_EQ(crossings->OtherCurve, parabola) << "the first curve under the click measures the distance";
+    EXPECT_EQ(crossings->PrimaryCurve, line);
+    ASSERT_EQ(crossings->Crossings().size(), 2u);
+    EXPECT_NEAR(double(crossings->Crossings()[0].x), -1, 1e-6);
+    EXPECT_NEAR(double(crossings->Crossings()[0].y), 1, 1e-6);
+    EXPECT_NEAR(double(crossings->Crossings()[1].x), 2, 1e-6);
+    EXPECT_NEAR(double(crossings->Crossings()[1].y), 4, 1e-6);
+    EXPECT_TRUE(form->Modified());
+    if (qEnvironmentVariableIsSet("LINES_SHOTS"))
+        form->grab().save("/tmp/lines_intersect.png");
 }
