@@ -15,6 +15,7 @@
 #include "equations/equationswindow.h"
 #include "formula/formulalayout.h"
 #include "formula/markup.h"
+#include "geometry/straightline.h"
 #include "graph/graphparams.h"
 #include "graph/scalehost.h"
 #include "graphwindow/equationdisplayform.h"
@@ -496,6 +497,12 @@ void TLumacurveForm::ConnectEquations()
     equations_->OnSelectCurve = [this](TEquationsWindow*, TEquationObject* object, bool selected) {
         graphArea_->SelectLine(SelectedLine());
         DynamicSelectionChanged(object, selected);
+        // A straight line, tangent or normal shows its gradient while it is selected.
+        if (object) {
+            const std::string gradient = GradientTextOf(*object, &graphArea_->Params());
+            if (!gradient.empty())
+                ShowStatus(selected ? gradient : std::string(), false, selected);
+        }
         UpdateCommands();
     };
     equations_->OnChangesProcessed = [this] { UpdateCommands(); };

@@ -533,3 +533,20 @@ std::string PlacingLineMarkup(int code, const TCurvePLotter* parent, const std::
         return {};
     }
 }
+
+std::string GradientTextOf(TEquationObject& object, const TGraphParams* params)
+{
+    TLineForm line;
+    if (auto* tangent = dynamic_cast<TTangent*>(&object)) {
+        if (!tangent->PrimaryCurve)
+            return {};
+        line = TangentLine(*tangent->PrimaryCurve, FormulaValue(tangent->Parameter.get()), tangent->IsTangent,
+                           params);
+    } else if (auto* through = dynamic_cast<TLineThroughPoint*>(&object)) {
+        if (through->Point)
+            line = LineOfKind(through->Kind, through->Point->Point());
+    } else if (auto* straight = dynamic_cast<TStraightLine*>(&object)) {
+        line = straight->Line;
+    }
+    return line.Exists() ? line.GradientText() : std::string();
+}

@@ -207,3 +207,8 @@ public:
 // 408 and 411 to 413) under parent, with slot in its editable field; an
 // empty slot leaves the field empty (an empty point for a line through one).
 [[nodiscard]] std::string PlacingLineMarkup(int code, const TCurvePLotter* parent, const std::string& slot);
+
+// The gradient text of a straight line, tangent or normal as it stands with
+// params ("Gradient = " and the gradient, or "infinite"); empty for other
+// objects and for a line that cannot be computed.
+[[nodiscard]] std::string GradientTextOf(TEquationObject& object, const TGraphParams* params);

@@ -238,3 +238,28 @@ TEST_F(PlaceLines, ThePopupsIntersectListsTheCrossingsUnderThePrimaryCurve)
     if (qEnvironmentVariableIsSet("LINES_SHOTS"))
         form->grab().save("/tmp/lines_intersect.png");
 }
+
+TEST_F(PlaceLines, SelectingALineShowsItsGradientAndLeavingItClearsIt)
+{
+    TypeLine("y=x^2");
+    ASSERT_TRUE(form->Commands().Trigger("ActionVerticalLine"));
+    QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, Pixel(3, 1));
+    ASSERT_NE(dynamic_cast<TLineThroughPoint*>(Last()), nullptr);
+    equations->SelectLine(0);
+    ASSERT_TRUE(form->Commands().Trigger("ActionNormal"));
+    QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, Pixel(1, 1));
+    ASSERT_EQ(equations->Count(), 3);
+    ASSERT_NE(dynamic_cast<TTangent*>(equations->ItemAt(1)), nullptr) << "the normal stands under its curve";
+
+    // The normal of y = x² at x = 1 has gradient −0.5.
+    equations->SelectLine(0);
+    equations->SelectLine(1);
+    QString text = form->MessageLabel()->text();
+    ASSERT_TRUE(text.startsWith("Gradient = ")) << text.toStdString();
+    EXPECT_NEAR(text.mid(11).toDouble(), -0.5, 0.02);
+    equations->SelectLine(2);
+    EXPECT_EQ(form->MessageLabel()->text(), "Gradient = infinite");
+    equations->SelectLine(0);
+    EXPECT_FALSE(form->MessageLabel()->text().startsWith("Gradient"))
+        << "leaving the line clears its gradient";
+}
