@@ -5,6 +5,7 @@
 // shows for one of them.
 #include "lcvtool.h"
 #include "lcvtool_arguments.h"
+#include "lcvtool_document.h"
 
 #include "document/document.h"
 #include "geometry/coordlisting.h"
@@ -12,20 +13,19 @@
 #include "graph/graphparams.h"
 #include "graph/scalehost.h"
 #include "platform/canvas.h"
+#include "plot/curveplotter.h"
 #include "plot/graphrenderer.h"
 #include "settings/configuration.h"
 
 #include <QFont>
 #include <QImage>
 
-#include <cxxabi.h>
-
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <typeinfo>
+#include <vector>
 
 namespace {
 
@@ -43,16 +43,40 @@ bool ParseSize(const std::string& text, int& width, int& height)
            ParseWhole(std::string_view(text).substr(x + 1), 16, 10000, height);
 }
 
-// The program's class of a line ("TCoordCurve", "TEditor", "TKeptRecord" ...).
-std::string ClassName(const TEquationObject& line)
-{
-    const char* mangled = typeid(line).name();
-    int status = 0;
-    char* demangled = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
-    std::string name = status == 0 && demangled ? demangled : mangled;
-    std::free(demangled);
-    return name;
-}
+// The equations list and graph of the tool, for the lines that ask for them
+// while they recalculate (an intersection list searches on the graph).
+class TToolPlotHost : public TPlotHost {
+public:
+    TToolPlotHost(TOwnedLines& lines, TGraphParams& params)
+        : lines_(lines), params_(params), previous_(PlotHost)
+    {
+        PlotHost = this;
+    }
+    ~TToolPlotHost() override { PlotHost = previous_; }
+    TToolPlotHost(const TToolPlotHost&) = delete;
+    TToolPlotHost& operator=(const TToolPlotHost&) = delete;
+
+    [[nodiscard]] int LineIndexOf(const TEquationObject* object) const override
+    {
+        for (int i = 0; i < lines_.LineCount(); ++i)
+            if (lines_.LineAt(i) == object)
+                return i;
+        return -1;
+    }
+    [[nodiscard]] std::vector<TEquationObject*> Lines() const override
+    {
+        std::vector<TEquationObject*> lines;
+        for (const auto& line : lines_.lines)
+            lines.push_back(line.get());
+        return lines;
+    }
+    [[nodiscard]] TGraphParams* GraphParams() override { return &params_; }
+
+private:
+    TOwnedLines& lines_;
+    TGraphParams& params_;
+    TPlotHost* previous_;
+};
 
 } // namespace
 
@@ -99,6 +123,7 @@ int RunLines(const std::vector<std::string>& arguments)
     document.ApplyScales(params, &host);
 
     // Every line recalculates and draws once, as on opening.
+    TToolPlotHost plotHost(document.lines, params);
     for (const auto& line : document.lines.lines)
         line->Recalculate();
     QImage picture(width, height, QImage::Format_RGB32);

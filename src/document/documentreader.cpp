@@ -12,6 +12,7 @@
 #include "formula/descriptions.h"
 #include "formula/markup.h"
 #include "geometry/coordcurve.h"
+#include "geometry/intersection.h"
 #include "plot/curveplotter.h"
 #include "settings/mathsreader.h"
 
@@ -110,6 +111,7 @@ public:
                 SkipUnknown(lineNumber);
             }
         }
+        ResolveIntersections(selected);
         ResolvePendingDefinitions(selected);
         selectedLine = -1;
         if (selectedSeen && selected) {
@@ -249,6 +251,9 @@ private:
         {
             TEditor line;
             line.SetElements(std::move(first));
+            // Tangents and lines to a curve are entered under their curve.
+            if (record.primary)
+                line.SetParent(RecordObject(*record.primary));
             TParseParams parse;
             parse.declaredNames = &declared_;
             // A name declared further down waits for the second pass,
@@ -450,18 +455,87 @@ private:
         return kept;
     }
 
+    // An Intersect record: its curves may stand further down, so they are
+    // found once every record has been read (ResolveIntersections).
     void ReadIntersectRecord(int lineNumber)
     {
-        const std::size_t start = reader_.Position();
+        TPendingIntersection pending;
+        pending.lineNumber = lineNumber;
+        pending.start = reader_.Position();
         reader_.SkipLine();
-        while (!reader_.AtEnd() && reader_.LineStartsWith("\t"))
+        std::vector<long long> curves;
+        std::optional<long long> colour;
+        while (!reader_.AtEnd() && reader_.LineStartsWith("\t")) {
+            const int line = reader_.LineNumber();
+            std::string_view value;
+            long long number = 0;
+            if (reader_.LineStartsWith("\tcolour = ", &value)) {
+                if (ParseDocumentInteger(value, number) && number >= -0x80000000LL && number <= 0xFFFFFFFFLL)
+                    colour = number;
+                else
+                    Warn(line, "colour = " + std::string(value) + " is out of range; the default is kept");
+            } else if (reader_.LineStartsWith("\tCurve\t", &value) && ParseDocumentInteger(value, number)) {
+                curves.push_back(number);
+            } else {
+                pending.unreadable = true;
+            }
             reader_.SkipLine();
-        auto kept = KeepText(start, reader_.Position(), "Intersect", {"\tCurve\t"});
-        TElementList shown(new TEditorObject);
-        shown->next = new TFixedDescription(59);
-        kept->SetElements(std::move(shown));
-        Warn(lineNumber, "an Intersect record is kept as text");
-        Append(std::move(kept));
+        }
+        pending.end = reader_.Position();
+        // The record ends with its last line; one empty line after it is accepted.
+        if (!reader_.AtEnd() && reader_.PeekLine().empty())
+            reader_.SkipLine();
+        if (curves.size() == 2) {
+            pending.primary = curves[0];
+            pending.other = curves[1];
+        } else {
+            pending.unreadable = true;
+        }
+        auto intersection = std::make_unique<TIntersectCurve>(nullptr, nullptr);
+        if (colour)
+            intersection->colour = static_cast<TColour>(static_cast<std::uint32_t>(*colour));
+        pending.object = intersection.get();
+        Append(std::move(intersection));
+        if (pending.object == recordObjects_.back())
+            pendingIntersections_.push_back(pending);
+    }
+
+    // Puts each intersection on its two curves, now that every record has
+    // been read; a record whose curves cannot be found is kept as text.
+    void ResolveIntersections(const TEquationObject*& selected)
+    {
+        for (const TPendingIntersection& pending : pendingIntersections_) {
+            // An intersection list is not a curve another list can meet.
+            const auto curve = [this](long long index) -> TCurvePLotter* {
+                TEquationObject* object = RecordObject(index);
+                return dynamic_cast<TIntersectCurve*>(object) ? nullptr
+                                                              : dynamic_cast<TCurvePLotter*>(object);
+            };
+            auto* primary = curve(pending.primary);
+            auto* other = curve(pending.other);
+            const auto place = std::find_if(lines_.lines.begin(), lines_.lines.end(),
+                                            [&](const auto& line) { return line.get() == pending.object; });
+            if (place == lines_.lines.end())
+                continue;
+            if (pending.unreadable || !primary || !other) {
+                auto kept = KeepText(pending.start, pending.end, "Intersect", {"\tCurve\t"});
+                TElementList shown(new TEditorObject);
+                shown->next = new TFixedDescription(59);
+                kept->SetElements(std::move(shown));
+                Warn(pending.lineNumber, "an Intersect record is kept as text");
+                // The kept text names its own lines.
+                Replace(static_cast<std::size_t>(place - lines_.lines.begin()), std::move(kept), selected,
+                        false);
+                continue;
+            }
+            pending.object->PrimaryCurve = primary;
+            pending.object->OtherCurve = other;
+            if (!pending.object->Searchable())
+                Warn(pending.lineNumber,
+                     "neither curve of this intersection can be searched; it lists no points");
+            // The list is searched when the lines are recalculated, once they stand in the window.
+        }
+        pendingIntersections_.clear();
     }
 
     // Lines waiting for names declared further down are classified again
@@ -484,6 +558,7 @@ private:
                 std::unique_ptr<TEquationObject> object;
                 try {
                     line.SetElements(CopyElements(waiting->Elements()));
+                    line.SetParent(waiting->GetParent());
                     TParseParams parse;
                     parse.declaredNames = &declared;
                     parse.defineLater = true;
@@ -513,17 +588,27 @@ private:
                 list->ResolvePendingNumbers(declared);
     }
 
-    void Replace(std::size_t index, std::unique_ptr<TEquationObject> object, const TEquationObject*& selected)
+    // Puts object in the place of line index; with inheritParent it takes
+    // over the old line's parent.
+    void Replace(std::size_t index, std::unique_ptr<TEquationObject> object, const TEquationObject*& selected,
+                 bool inheritParent = true)
     {
         TEquationObject* old = lines_.lines[index].get();
         TEquationObject* now = object.get();
-        object->SetParent(old->GetParent());
+        if (inheritParent)
+            object->SetParent(old->GetParent());
         for (const auto& line : lines_.lines) {
             if (line->GetParent() == old)
                 line->SetParent(now);
             if (auto* kept = dynamic_cast<TKeptRecord*>(line.get()))
                 kept->ReplaceReference(old, now);
+            if (auto* intersection = dynamic_cast<TIntersectCurve*>(line.get());
+                intersection && intersection->OtherCurve == old)
+                intersection->OtherCurve = dynamic_cast<TCurvePLotter*>(now);
         }
+        // A kept record may name the line it replaces: itself, from now on.
+        if (auto* kept = dynamic_cast<TKeptRecord*>(now))
+            kept->ReplaceReference(old, now);
         if (selected == old)
             selected = now;
         std::replace(declared_.begin(), declared_.end(), old, now);
@@ -536,6 +621,14 @@ private:
     std::vector<TDocumentWarning>& warnings_;
     std::vector<TEquationObject*> declared_;
     std::vector<TEquationObject*> recordObjects_;
+    struct TPendingIntersection {
+        TIntersectCurve* object = nullptr;
+        long long primary = -1, other = -1;
+        bool unreadable = false;
+        int lineNumber = 0;
+        std::size_t start = 0, end = 0;
+    };
+    std::vector<TPendingIntersection> pendingIntersections_;
     bool failed_ = false;
 };
 

@@ -1,6 +1,7 @@
 #include "entry/entry.h"
 
 #include "entry/declarationlines.h"
+#include "entry/lineentry.h"
 #include "entry/shapeentry.h"
 #include "expr/analysis.h"
 #include "expr/realreader.h"
@@ -243,12 +244,18 @@ std::unique_ptr<TEquationObject> TEntry::Route(int first)
         SetError(p, EntryMessage::CannotPaste);
         return nullptr;
     }
+    if (first == 724)
+        return Finish(StraightLineFromLine(line_, p), false);
+    if (first == 610 || first == 611)
+        return Finish(TangentFromLine(line_, p, first == 610), false);
+    if (first >= 406 && first <= 408)
+        return Finish(KindLineFromLine(line_, p, first, undefined_), false);
     // Derived objects (lines, tangents, areas, best fit, transformations,
     // shapes, differential equations, sequences) are made by their own
     // entry routes; a formula that starts with their words is not one this
     // entry can build.
-    const bool derivedWord = first == tkDyDx || first == tkFirst || first == tkNth ||
-                             (first >= 406 && first <= 408) || (first >= 602 && first <= 800);
+    const bool derivedWord =
+        first == tkDyDx || first == tkFirst || first == tkNth || (first >= 602 && first <= 800);
     if (derivedWord) {
         SetError(p, ParseMessage::NotUnderstood);
         return nullptr;
@@ -567,6 +574,8 @@ std::unique_ptr<TEquationObject> TEntry::PolygonRoute(int first)
 
 std::unique_ptr<TEquationObject> TEntry::Finish(std::unique_ptr<TEquationObject> object, bool styleZero)
 {
+    if (!object && !HasError(p))
+        SetError(p, ParseMessage::NotUnderstood);
     if (HasError(p))
         return nullptr;
     if (ElementsRemain(p)) {

@@ -21,6 +21,29 @@ TEditorObject* FirstOf(TEditorObject* field)
     return NextNonBlankElement(field);
 }
 
+// The number of sides: a whole number from 3 to the most a polygon may
+// have. A count that waits for names not declared yet is checked when they are.
+TRealReaderPtr SidesField(TFixedList& fields, int index, TParseParams& params,
+                          std::vector<std::string>& undefined)
+{
+    const std::size_t pending = undefined.size();
+    TRealReaderPtr sides = ParseNumberCell(fields.Cell(index), &fields, params, &undefined);
+    if (!sides || undefined.size() > pending)
+        return sides;
+    const Extended n = sides->Value();
+    if (!std::isfinite(n) || !IsWhole(n) || n < 3) {
+        SetErrorAt(params, EntryMessage::PolygonSides, FirstOf(fields.Cell(index)), 0);
+        return nullptr;
+    }
+    if (n > MaximumPolygonSides) {
+        SetErrorAt(params, ParseMessage::TooBig, FirstOf(fields.Cell(index)), 0);
+        return nullptr;
+    }
+    return sides;
+}
+
+} // namespace
+
 // The "(x, y)" of a field as a point: "I need coordinates here" when the
 // field holds none, "You must put a formula here" for an empty part.
 std::unique_ptr<TCoordinates> PointField(TFixedList& fields, int index, TParseParams& params,
@@ -44,29 +67,6 @@ std::unique_ptr<TCoordinates> PointField(TFixedList& fields, int index, TParsePa
     parsed.row.release();
     return std::unique_ptr<TCoordinates>(point);
 }
-
-// The number of sides: a whole number from 3 to the most a polygon may
-// have. A count that waits for names not declared yet is checked when they are.
-TRealReaderPtr SidesField(TFixedList& fields, int index, TParseParams& params,
-                          std::vector<std::string>& undefined)
-{
-    const std::size_t pending = undefined.size();
-    TRealReaderPtr sides = ParseNumberCell(fields.Cell(index), &fields, params, &undefined);
-    if (!sides || undefined.size() > pending)
-        return sides;
-    const Extended n = sides->Value();
-    if (!std::isfinite(n) || !IsWhole(n) || n < 3) {
-        SetErrorAt(params, EntryMessage::PolygonSides, FirstOf(fields.Cell(index)), 0);
-        return nullptr;
-    }
-    if (n > MaximumPolygonSides) {
-        SetErrorAt(params, ParseMessage::TooBig, FirstOf(fields.Cell(index)), 0);
-        return nullptr;
-    }
-    return sides;
-}
-
-} // namespace
 
 std::unique_ptr<TEquationObject> PolygonFromLine(TEditor& line, TParseParams& params, int token,
                                                  std::vector<std::string>& undefined)

@@ -10,8 +10,10 @@
 #include <string>
 #include <vector>
 
+class TCoordinates;
 class TEditor;
 class TEquationObject;
+class TFixedList;
 
 // A polygon from the field list that starts line (token 750 to 755 for the
 // named shapes, 760 for "Polygon with"): a TDragPolygon when the fourth
@@ -24,6 +26,11 @@ class TEquationObject;
 // edits, or "You cannot paste this" when it edits none (the rows are not
 // part of the line's text).
 [[nodiscard]] std::unique_ptr<TEquationObject> CoordinateListFromLine(TEditor& line, TParseParams& params);
+// The "(x, y)" of field index of a field list as a point: "I need
+// coordinates here" when the field holds none, "You must put a formula
+// here" for an empty part.
+[[nodiscard]] std::unique_ptr<TCoordinates> PointField(TFixedList& fields, int index, TParseParams& params,
+                                                       std::vector<std::string>& undefined);
 // Gives a shape made from a new line the shading and label switches the
 // settings ask for.
 void ApplyNewShapeSwitches(TEquationObject& object);

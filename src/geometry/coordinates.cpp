@@ -273,3 +273,15 @@ void SetCoordinateValues(TCoordEditObject& element, Extended x, Extended y)
     SetCoordinateTexts(element, TRealReader(RoundDisplay(x)).GetText(10, 0),
                        TRealReader(RoundDisplay(y)).GetText(10, 0));
 }
+
+std::string NumberForm(const TRealReader& number)
+{
+    TMathsWriter writer;
+    number.WriteValue(writer, true);
+    return writer.TakeText();
+}
+
+std::string PointMarkup(const TCoordinates& point)
+{
+    return "{coords{" + NumberForm(*point.X) + "}{" + NumberForm(*point.Y) + "}";
+}

@@ -71,6 +71,10 @@ public:
 // The text of a number as a row shows it: the typed text, or the value with
 // 10 significant figures (in markup).
 [[nodiscard]] std::string NumberText(const TRealReader& number);
+// A number in the number form of definition lines (its typed text when it has one).
+[[nodiscard]] std::string NumberForm(const TRealReader& number);
+// A point as the coordinates group of definition lines: "{coords{", x, "}{", y, "}".
+[[nodiscard]] std::string PointMarkup(const TCoordinates& point);
 // The value of a number object, or NaN when it cannot be computed.
 [[nodiscard]] Extended NumberValue(const TRealReader& number);
 

@@ -33,19 +33,6 @@ TElementList PointCell(const TCoordinates* point)
     return list;
 }
 
-// A number in the number form (its typed text when it has one), as markup.
-std::string NumberForm(const TRealReader& number)
-{
-    TMathsWriter writer;
-    number.WriteValue(writer, true);
-    return writer.TakeText();
-}
-
-std::string PointMarkup(const TCoordinates& point)
-{
-    return "{coords{" + NumberForm(*point.X) + "}{" + NumberForm(*point.Y) + "}";
-}
-
 } // namespace
 
 int NamedShapeSides(int description)

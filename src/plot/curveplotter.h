@@ -241,6 +241,8 @@ public:
     // How far (with sign) point lies from part of this curve; a kind that
     // cannot be crossed leaves status 5.
     [[nodiscard]] virtual Extended SignedDistance(const TRealPoint& point, int part);
+    // Whether the kind measures SignedDistance (explicit curves and lines do).
+    [[nodiscard]] virtual bool MeasuresDistance() const { return false; }
 
     // ---- overrides -------------------------------------------------------------
     // The "Curve" record.

@@ -124,6 +124,10 @@ public:
         const TAxis& x = *context.Axes->XAxis;
         const TAxis& y = *context.Axes->YAxis;
         tolerance_ = std::min(x.DivisionCount(), y.DivisionCount()) / 1000000;
+        // D is measured along the other curve's dependent variable: a jump
+        // wider than the window there is a pole of it, not a crossing.
+        const bool alongX = other.VariableLetter(0) == 'x';
+        jumpLimit_ = alongX ? x.Max - x.Min : y.Max - y.Min;
     }
 
     // Scans samples from ... to of n intervals; the densities grow by four at
@@ -132,6 +136,7 @@ public:
     {
         Extended d[3] = {0, 0, 0}; // D two samples back, one back, now
         bool defined[3] = {false, false, false};
+        TRealPoint previous;
         for (int i = from; i <= to; ++i) {
             d[0] = d[1];
             d[1] = d[2];
@@ -142,6 +147,8 @@ public:
             ResetStatus();
             curve_.CalculatePoint(context_);
             const TRealPoint point{context_.X, context_.Y};
+            const TRealPoint before = previous;
+            previous = point;
             bool isDefined = Defined();
             Extended distance = 0;
             if (isDefined) {
@@ -168,6 +175,12 @@ public:
                     context_.CurrentCount = n;
                 } else if (std::fabs(d[2]) < tolerance_) {
                     Record(point);
+                } else if (signChange && std::fabs(d[1]) < jumpLimit_ && std::fabs(d[2]) < jumpLimit_) {
+                    // At a steep crossing or on large scales no sample comes
+                    // within the tolerance: the crossing lies where D, taken
+                    // as straight between the two samples, is zero.
+                    const Extended t = d[1] / (d[1] - d[2]);
+                    Record({before.x + t * (point.x - before.x), before.y + t * (point.y - before.y)});
                 }
             } else if (isDefined != defined[1] && n < CrossingRefinementLimit) {
                 Scan((i - 1) * 4, i * 4, n * 4);
@@ -197,6 +210,7 @@ private:
     std::vector<TRealPoint>& rounded_;
     std::vector<TRealPoint>& exact_;
     Extended tolerance_ = 0;
+    Extended jumpLimit_ = 0;
 };
 
 } // namespace

@@ -140,6 +140,7 @@ public:
     void SetParameterValue(TXY& context, Extended v) override;
     // f(independent value of point) − dependent value of point.
     [[nodiscard]] Extended SignedDistance(const TRealPoint& point, int part) override;
+    [[nodiscard]] bool MeasuresDistance() const override { return true; }
     // The hook run after a constant the curve uses changed: forgets the drag description.
     void CurveHook() override { ForgetDragInfo(); }
     // Frees the drag description, so that the next drag builds a fresh one.

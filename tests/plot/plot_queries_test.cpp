@@ -219,6 +219,19 @@ TEST_F(Queries, FindsCrossingsAndTouchingPoints)
          {0},
          3e-3},
         {"parabola above the axis", [](Extended x) { return x * x + 1; }, [](Extended) { return 0; }, {}, 0},
+        // No sample at the finest density comes within the tolerance of so
+        // steep a crossing; it is still found, between its two samples.
+        {"steep line across the axis",
+         [](Extended x) { return 100000 * (x - 0.3L); },
+         [](Extended) { return 0; },
+         {0.3L},
+         1e-9},
+        // A pole of the other curve changes the sign of D by a jump: no crossing.
+        {"pole of the other curve",
+         [](Extended) { return 0; },
+         [](Extended x) { return 1 / (x - 0.3L); },
+         {},
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -170,3 +170,48 @@ TEST(LcvtoolLines, ResaveWritesShapesAsItReadsThem)
     for (const std::string& path : {in, once, twice})
         std::remove(path.c_str());
 }
+
+TEST(LcvtoolLines, StraightLinesTangentsAndIntersections)
+{
+    // The intersection names the line y = x + 2 standing below it.
+    const std::string document = WithCrLf("Lumacurve for windows version 3.101\n"
+                                          "Curve\n"
+                                          "y=x{^{2}\n"
+                                          "Intersect\n"
+                                          "\tcolour = 255\n"
+                                          "\tCurve\t0\n"
+                                          "\tCurve\t4\n"
+                                          "Curve\n"
+                                          "{fix \x02\x01{Normal at x =}{1}\n"
+                                          "\tprimary equation number = 0\n"
+                                          "Curve\n"
+                                          "{fix \x02\x01{Origin line through }{{coords{4}{2}}\n"
+                                          "Curve\n"
+                                          "y=x+2\n"
+                                          "Curve\n"
+                                          "{fix \x02\x01{Vertical line to x =}{2}\n"
+                                          "\tprimary equation number = 0\n"
+                                          "Curve\n"
+                                          "Line angle0.5\tintercept 2\n"
+                                          "Selected curve no: 1\n");
+    const std::string path = TempName("-straight.lcv"), saved = TempName("-straight-saved.lcv");
+    WriteFile(path, document);
+    std::string errors;
+    const auto run = RunTool({"lines", path}, &errors);
+    EXPECT_EQ(run.exitCode, 0) << errors;
+    EXPECT_EQ(run.out, "line 1: TYofX: y=x^2\n"
+                       "line 2: TIntersectCurve: Intersect with y=x+2 (-1,1) (2,4) \n"
+                       "line 3: TTangent: Normal at x = 1\n"
+                       "line 4: TLineThroughPoint: Origin line through  (4,2)\n"
+                       "line 5: TYofX: y=x+2\n"
+                       "line 6: TLineToCurve: Vertical line to x = 2\n"
+                       "line 7: TStraightLine: Line angle0.5 intercept 2\n");
+    ASSERT_EQ(RunTool({"resave", path, saved}).exitCode, 0);
+    std::ifstream in(saved, std::ios::binary);
+    const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_NE(written.find("Intersect\r\n\tcolour = 255\r\n\tCurve\t0\r\n\tCurve\t4\r\nCurve\r\n"),
+              std::string::npos);
+    EXPECT_NE(written.find("Curve\r\n{fix \x02\x01{Vertical line to x =}{2}\r\n"), std::string::npos);
+    for (const std::string& file : {path, saved})
+        std::remove(file.c_str());
+}

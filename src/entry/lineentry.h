@@ -1,0 +1,26 @@
+// The entry of straight-line lines: "Line angle A <tab> intercept I", the
+// tangent or normal of the curve above at a parameter value, and the
+// horizontal, vertical or origin line through a point or to the curve above.
+#pragma once
+
+#include "expr/parser.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+class TEditor;
+class TEquationObject;
+
+// Token 724 ("Line "), already read: the angle after "angle" and the
+// intercept after "intercept ", under the line's parent.
+[[nodiscard]] std::unique_ptr<TEquationObject> StraightLineFromLine(TEditor& line, TParseParams& params);
+// Tokens 610 and 611: the tangent (normal) of the parent curve at the
+// formula of the field list's second field.
+[[nodiscard]] std::unique_ptr<TEquationObject> TangentFromLine(TEditor& line, TParseParams& params,
+                                                               bool tangent);
+// Tokens 406 to 408: through the point of the field list's second field, or,
+// when that field holds a formula, from an axis or the origin to the parent
+// curve at that parameter value.
+[[nodiscard]] std::unique_ptr<TEquationObject> KindLineFromLine(TEditor& line, TParseParams& params, int kind,
+                                                                std::vector<std::string>& undefined);
