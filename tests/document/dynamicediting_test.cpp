@@ -11,6 +11,7 @@
 #include "expr/parser.h"
 #include "formula/editor.h"
 #include "formula/markup.h"
+#include "geometry/straightline.h"
 #include "graph/axes.h"
 #include "graph/graphparams.h"
 #include "platform/drawinginterrupt.h"
@@ -399,6 +400,17 @@ TEST_F(DynamicEditing, UsersAreTheCurvesThatUseTheConstantOrANameMadeFromIt)
     ASSERT_EQ(editing->Users().size(), 2u);
     EXPECT_EQ(ElementsToText(editing->Users()[0]->Curve->Elements()), "y=bx");
     EXPECT_EQ(ElementsToText(editing->Users()[1]->Curve->Elements()), "y=ax{^{2}");
+}
+
+TEST_F(DynamicEditing, ALineDerivedFromAUserIsAUserToo)
+{
+    // The tangent to y = ax^2 at x = 1 moves with a; y = x and its tangent stay in the background.
+    const std::string tangent = "Curve\r\n{fix \x02\x01{Tangent at x =}{1}\r\n\tprimary equation number = ";
+    Open(Record("a=1", "0.1") + Record("y=ax{^{2}") + tangent + "1\r\n" + Record("y=x") + tangent + "3\r\n");
+    ASSERT_EQ(editing->Users().size(), 2u);
+    EXPECT_EQ(ElementsToText(editing->Users()[0]->Curve->Elements()), "y=ax{^{2}");
+    EXPECT_EQ(typeid(*editing->Users()[1]->Curve), typeid(TTangent));
+    EXPECT_EQ(editing->Users()[1]->Curve->GetParent(), editing->Users()[0]->Curve);
 }
 
 TEST_F(DynamicEditing, UsersAreRedrawnOverTheRestOfTheGraph)
