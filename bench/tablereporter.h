@@ -17,7 +17,8 @@ public:
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.error_occurred)
                 continue;
-            const double ms = run.GetAdjustedCPUTime() * benchmark::GetTimeUnitMultiplier(run.time_unit) /
+            // The time is in the run's unit; the multiplier is that unit's count per second.
+            const double ms = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit) *
                               benchmark::GetTimeUnitMultiplier(benchmark::kMillisecond);
             // Of repetitions the fastest, the one least disturbed by other work.
             const auto [slot, added] = milliseconds.emplace(run.benchmark_name(), ms);

@@ -3,6 +3,7 @@
 // formula as markup, parsing, evaluating and printing. Every input must end
 // with exit status 0, 1 or 2 (bad usage) and no fault.
 #include "lcvtool.h"
+#include "lcvtool_arguments.h"
 
 #include "fuzzsupport.h"
 
@@ -14,6 +15,17 @@
 #include <vector>
 
 using fuzzsupport::Check;
+
+// The fuzzer runs the eval command alone, so its command table (which the
+// tool's option handling reads for usage texts) holds that command only.
+std::span<const TToolCommand> ToolCommands()
+{
+    static const TToolCommand commands[] = {
+        {"eval", "eval [--degrees | --radians] [--set VAR=VALUE]... [--] FORMULA",
+         "parse and evaluate one formula; print its tree, value and status", RunEval},
+    };
+    return commands;
+}
 
 // The tool prints results and usage messages, millions of them in a run. The
 // fuzzer is asked to close standard output and error for the code under test

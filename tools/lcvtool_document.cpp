@@ -8,8 +8,12 @@
 #include "document/document.h"
 #include "graph/graphparams.h"
 
+#include <cxxabi.h>
+
 #include <cctype>
 #include <cstdio>
+#include <cstdlib>
+#include <typeinfo>
 
 bool IsDocumentArgument(const std::vector<std::string>& lineTexts)
 {
@@ -41,4 +45,14 @@ bool LoadRenderDocument(const std::string& path, TDocument& document, const TRen
 void ApplyRenderDocumentScales(const TDocument& document, TGraphParams& params, TScaleHost* window)
 {
     document.ApplyScales(params, window);
+}
+
+std::string ClassName(const TEquationObject& line)
+{
+    const char* mangled = typeid(line).name();
+    int status = 0;
+    char* demangled = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+    std::string name = status == 0 && demangled ? demangled : mangled;
+    std::free(demangled);
+    return name;
 }

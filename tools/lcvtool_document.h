@@ -1,5 +1,6 @@
-// The document part of lcvtool render: loading a .lcv document, taking its
-// settings and scales under the overrides given on the command line.
+// The document part of lcvtool's commands: loading a .lcv document, taking its
+// settings and scales under the overrides given on the command line, and
+// naming the class a line was read as.
 #pragma once
 
 #include "numbers/evalstate.h"
@@ -9,6 +10,7 @@
 #include <vector>
 
 class TDocument;
+class TEquationObject;
 class TGraphParams;
 class TScaleHost;
 
@@ -25,3 +27,6 @@ struct TRenderOverrides {
 bool LoadRenderDocument(const std::string& path, TDocument& document, const TRenderOverrides& overrides);
 // The document's scales on the graph (its first scaling and stored list).
 void ApplyRenderDocumentScales(const TDocument& document, TGraphParams& params, TScaleHost* window);
+
+// The program's class of a line ("TCoordCurve", "TEditor", "TKeptRecord" ...).
+[[nodiscard]] std::string ClassName(const TEquationObject& line);

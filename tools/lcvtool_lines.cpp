@@ -5,6 +5,7 @@
 // shows for one of them.
 #include "lcvtool.h"
 #include "lcvtool_arguments.h"
+#include "lcvtool_document.h"
 
 #include "document/document.h"
 #include "geometry/coordlisting.h"
@@ -19,14 +20,11 @@
 #include <QFont>
 #include <QImage>
 
-#include <cxxabi.h>
-
 #include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
 #include <string>
-#include <typeinfo>
 #include <vector>
 
 namespace {
@@ -43,17 +41,6 @@ bool ParseSize(const std::string& text, int& width, int& height)
     const auto x = text.find('x');
     return x != std::string::npos && ParseWhole(std::string_view(text).substr(0, x), 16, 10000, width) &&
            ParseWhole(std::string_view(text).substr(x + 1), 16, 10000, height);
-}
-
-// The program's class of a line ("TCoordCurve", "TEditor", "TKeptRecord" ...).
-std::string ClassName(const TEquationObject& line)
-{
-    const char* mangled = typeid(line).name();
-    int status = 0;
-    char* demangled = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
-    std::string name = status == 0 && demangled ? demangled : mangled;
-    std::free(demangled);
-    return name;
 }
 
 // The equations list and graph of the tool, for the lines that ask for them

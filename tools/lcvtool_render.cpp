@@ -92,7 +92,7 @@ bool ParseScales(const std::string& text, long double (&values)[4])
 }
 
 // The class made from a line, as the tool reports it.
-const char* KindOf(const TEquationObject& object)
+std::string KindOf(const TEquationObject& object)
 {
     if (dynamic_cast<const TNeedsDefinitions*>(&object))
         return "TNeedsDefinitions";
@@ -101,7 +101,7 @@ const char* KindOf(const TEquationObject& object)
     if (dynamic_cast<const TDeclaredFunctionEquation*>(&object))
         return "TDeclaredFunctionEquation";
     const char* kind = KindName(object);
-    return *kind ? kind : "TEquationObject";
+    return *kind ? std::string(kind) : ClassName(object);
 }
 
 // Draws the graph on the device through the graph window's own rendering
@@ -214,7 +214,7 @@ int RunRender(const std::vector<std::string>& arguments)
     bool anyFailed = false;
     if (fromDocument) {
         for (std::size_t n = 0; n < document.lines.lines.size(); ++n)
-            std::printf("line %zu: %s\n", n + 1, KindOf(*document.lines.lines[n]));
+            std::printf("line %zu: %s\n", n + 1, KindOf(*document.lines.lines[n]).c_str());
         lines.lines = std::move(document.lines.lines);
         lineTexts.clear();
     }
@@ -238,7 +238,7 @@ int RunRender(const std::vector<std::string>& arguments)
                         parse.error.position);
             continue;
         }
-        std::printf("line %zu: %s\n", n + 1, KindOf(*object));
+        std::printf("line %zu: %s\n", n + 1, KindOf(*object).c_str());
         declared.push_back(object.get());
         lines.lines.push_back(std::move(object));
     }

@@ -15,6 +15,7 @@
 #include "equations/equationswindow.h"
 #include "formula/formulalayout.h"
 #include "formula/markup.h"
+#include "geometry/straightline.h"
 #include "graph/graphparams.h"
 #include "graph/scalehost.h"
 #include "graphwindow/equationdisplayform.h"
@@ -304,6 +305,7 @@ void TLumacurveForm::BuildCommands()
     shapes_ = new TShapeWork(*this);
     shapes_->Register();
     RegisterDynamicHandlers();
+    RegisterLineHandlers();
     // The insert commands follow the maths editor that has the focus.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommands(); });
     // The zoom buttons beside the scroll bars.
@@ -444,6 +446,8 @@ void TLumacurveForm::BuildPopup()
             action->setEnabled(false);
             if (index == 0)
                 popupDelete_ = action;
+            if (std::string_view(item.caption) == "Intersect")
+                popupIntersect_ = action;
         }
         ++index;
     }
@@ -494,6 +498,12 @@ void TLumacurveForm::ConnectEquations()
     equations_->OnSelectCurve = [this](TEquationsWindow*, TEquationObject* object, bool selected) {
         graphArea_->SelectLine(SelectedLine());
         DynamicSelectionChanged(object, selected);
+        // A straight line, tangent or normal shows its gradient while it is selected.
+        if (object) {
+            const std::string gradient = GradientTextOf(*object, &graphArea_->Params());
+            if (!gradient.empty())
+                ShowStatus(selected ? gradient : std::string(), false, selected);
+        }
         UpdateCommands();
     };
     equations_->OnChangesProcessed = [this] { UpdateCommands(); };

@@ -21,6 +21,7 @@
 #include <string>
 
 class QAction;
+class TCurvePLotter;
 class QLabel;
 class TAnnotation;
 struct TAnnotationRecord;
@@ -262,6 +263,17 @@ private:
     [[nodiscard]] std::optional<TCommentaryRecord> CommentaryRecord() const;
     [[nodiscard]] std::vector<TAnnotationRecord> AnnotationRecords() const;
     void RegisterDynamicHandlers();
+    void RegisterLineHandlers();
+    // Starts the line of a placing command (401, 402, 406 to 408, 411 to 413)
+    // and puts the graph window into its mode.
+    void StartPlacingLine(int code);
+    // Fills the line being edited with the field a placing tool chose and enters it.
+    void PlaceLine(int code, TCurvePLotter* parent, const std::string& field);
+    // Chooses the pair of curves under point for "Intersect"; false when
+    // there are not two, or neither can measure distance.
+    bool ChooseIntersectPair(QPoint point);
+    // Adds the line listing where the chosen pair crosses, under its primary curve.
+    void AddIntersection();
     // The dynamic constant editor around changes of the lines: its period
     // ends before lines are replaced, it follows the new lines afterwards.
     void EndDynamicPeriod();
@@ -310,6 +322,11 @@ private:
     QTimer* scrollBarTimer_ = nullptr;
     QMenu* graphPopup_ = nullptr;
     QAction* popupDelete_ = nullptr;
+    QAction* popupIntersect_ = nullptr;
+    // The pair the popup's "Intersect" lists the crossings of, chosen when
+    // the popup opens: the other curve measures distance.
+    TCurvePLotter* intersectPrimary_ = nullptr;
+    TCurvePLotter* intersectOther_ = nullptr;
     // The line under the mouse when the popup menu opened (may have gone since).
     TEquationObject* popupObject_ = nullptr;
     QMenu* mouseAccPopup_ = nullptr;

@@ -102,6 +102,7 @@ void TLumacurveForm::RegisterZoomHandlers()
         control->OnContextPopup = [this](TCanvasControl* sender, QPoint point, bool&) {
             popupObject_ = dynamic_cast<TEquationObject*>(sender->ObjectAt(point));
             popupDelete_->setEnabled(popupObject_ && !equations_->Line());
+            popupIntersect_->setEnabled(sender == graphArea_ && ChooseIntersectPair(point));
             shapes_->PopupOpening(popupObject_, point, sender == graphArea_);
         };
     }
@@ -112,6 +113,7 @@ void TLumacurveForm::RegisterZoomHandlers()
             return;
         DeleteLine(object);
     });
+    connect(popupIntersect_, &QAction::triggered, this, [this] { AddIntersection(); });
     // The mouse-mode commands drive the graph window's tools; trace is one of them.
     commands_->SetModeHandler([this](int code) {
         if (code == 399) {

@@ -504,8 +504,14 @@ private:
     void ResolveIntersections(const TEquationObject*& selected)
     {
         for (const TPendingIntersection& pending : pendingIntersections_) {
-            auto* primary = dynamic_cast<TCurvePLotter*>(RecordObject(pending.primary));
-            auto* other = dynamic_cast<TCurvePLotter*>(RecordObject(pending.other));
+            // An intersection list is not a curve another list can meet.
+            const auto curve = [this](long long index) -> TCurvePLotter* {
+                TEquationObject* object = RecordObject(index);
+                return dynamic_cast<TIntersectCurve*>(object) ? nullptr
+                                                              : dynamic_cast<TCurvePLotter*>(object);
+            };
+            auto* primary = curve(pending.primary);
+            auto* other = curve(pending.other);
             const auto place = std::find_if(lines_.lines.begin(), lines_.lines.end(),
                                             [&](const auto& line) { return line.get() == pending.object; });
             if (place == lines_.lines.end())
@@ -599,6 +605,9 @@ private:
                 intersection && intersection->OtherCurve == old)
                 intersection->OtherCurve = dynamic_cast<TCurvePLotter*>(now);
         }
+        // A kept record may name the line it replaces: itself, from now on.
+        if (auto* kept = dynamic_cast<TKeptRecord*>(now))
+            kept->ReplaceReference(old, now);
         if (selected == old)
             selected = now;
         std::replace(declared_.begin(), declared_.end(), old, now);

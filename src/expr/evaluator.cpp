@@ -7,6 +7,7 @@
 #include "settings/mathswriter.h"
 
 #include <cmath>
+#include <cstdlib>
 
 // ---------------------------------------------------------------------------
 // Base node and leaves
@@ -25,9 +26,33 @@ std::unique_ptr<TMemoryStore> TEvaluator::CreateMemoryStore()
 
 void TTokenEvaluator::WriteTo(TMathsWriter&) const {}
 
+namespace {
+
+// A power of ten below e^-85 reads back as 0, so a number that small is
+// written out in full: 1.5*10^-43 as 0.00...0015 (42 zeros after the point).
+std::string SmallNumberInFull(const std::string& text)
+{
+    const auto power = text.find("*10^");
+    if (power == std::string::npos)
+        return text;
+    const int exponent = std::atoi(text.c_str() + power + 4);
+    if (exponent > -30)
+        return text;
+    std::string sign, digits;
+    for (char c : text.substr(0, power)) {
+        if (c == '-')
+            sign = "-";
+        else if (c >= '0' && c <= '9')
+            digits += c;
+    }
+    return sign + "0" + DecimalPoint + std::string(static_cast<std::size_t>(-exponent - 1), '0') + digits;
+}
+
+} // namespace
+
 void TConstantEvaluator::WriteTo(TMathsWriter& writer) const
 {
-    std::string text = FormatNumber(8, false, value_);
+    std::string text = SmallNumberInFull(FormatNumber(8, false, value_));
     // The missing-value marker formats as a zero character, which would cut a
     // markup text held in memory short; a tree holding the value writes it.
     if (text.size() == 1 && text[0] == '\0')

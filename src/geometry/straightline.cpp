@@ -409,18 +409,22 @@ TLineToCurve::TLineToCurve(int kind, TEvaluatorPtr parameter, TCurvePLotter* par
 
 bool TLineToCurve::Ends(const TGraphParams* params, TRealPoint& onCurve, TRealPoint& other)
 {
-    if (!PrimaryCurve)
-        return false;
-    const Extended p = FormulaValue(Parameter.get());
+    return PrimaryCurve &&
+           SegmentToCurve(*PrimaryCurve, Kind, FormulaValue(Parameter.get()), params, onCurve, other);
+}
+
+bool SegmentToCurve(TCurvePLotter& curve, int kind, Extended p, const TGraphParams* params,
+                    TRealPoint& onCurve, TRealPoint& other)
+{
     if (!std::isfinite(p))
         return false;
-    onCurve = PrimaryCurve->PointAtParameter(p, params);
+    onCurve = curve.PointAtParameter(p, params);
     const bool computed =
         EvaluationStatus <= esNormal && std::isfinite(onCurve.x) && std::isfinite(onCurve.y);
     ResetStatus();
     if (!computed)
         return false;
-    other = {Kind == lkVertical ? onCurve.x : 0, Kind == lkHorizontal ? onCurve.y : 0};
+    other = {kind == lkVertical ? onCurve.x : 0, kind == lkHorizontal ? onCurve.y : 0};
     return true;
 }
 
@@ -507,4 +511,42 @@ TRealPoint TTangent::ContactPoint(const TGraphParams* params)
     const TRealPoint point = PrimaryCurve->PointAtParameter(FormulaValue(Parameter.get()), params);
     ResetStatus();
     return point;
+}
+
+std::string PlacingLineMarkup(int code, const TCurvePLotter* parent, const std::string& slot)
+{
+    const std::string name = parent ? ParameterName(*parent) : std::string();
+    switch (code) {
+    case 401:
+    case 402:
+        return TwoFieldList(Word(code == 401 ? dnTangentAt : dnNormalAt) + name, slot);
+    case 406:
+    case 407:
+    case 408:
+        return TwoFieldList(Word(dnHorizontalThrough + (code - 406)) + Word(dnThrough),
+                            slot.empty() ? std::string("{coords{}{}") : slot);
+    case 411:
+    case 412:
+    case 413:
+        return TwoFieldList(Word(dnHorizontalTo + (code - 411)) + Word(dnTo) + name, slot);
+    default:
+        return {};
+    }
+}
+
+std::string GradientTextOf(TEquationObject& object, const TGraphParams* params)
+{
+    TLineForm line;
+    if (auto* tangent = dynamic_cast<TTangent*>(&object)) {
+        if (!tangent->PrimaryCurve)
+            return {};
+        line = TangentLine(*tangent->PrimaryCurve, FormulaValue(tangent->Parameter.get()), tangent->IsTangent,
+                           params);
+    } else if (auto* through = dynamic_cast<TLineThroughPoint*>(&object)) {
+        if (through->Point)
+            line = LineOfKind(through->Kind, through->Point->Point());
+    } else if (auto* straight = dynamic_cast<TStraightLine*>(&object)) {
+        line = straight->Line;
+    }
+    return line.Exists() ? line.GradientText() : std::string();
 }

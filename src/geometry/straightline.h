@@ -197,3 +197,18 @@ public:
 
 // The value of a parameter formula, NaN when it cannot be computed.
 [[nodiscard]] Extended FormulaValue(const TEvaluator* parameter);
+
+// The segment from an axis or the origin (kind 406, 407 or 408) to curve's
+// point at parameter p; false when that point cannot be computed.
+[[nodiscard]] bool SegmentToCurve(TCurvePLotter& curve, int kind, Extended p, const TGraphParams* params,
+                                  TRealPoint& onCurve, TRealPoint& other);
+
+// The markup of the line a placing command starts (codes 401, 402, 406 to
+// 408 and 411 to 413) under parent, with slot in its editable field; an
+// empty slot leaves the field empty (an empty point for a line through one).
+[[nodiscard]] std::string PlacingLineMarkup(int code, const TCurvePLotter* parent, const std::string& slot);
+
+// The gradient text of a straight line, tangent or normal as it stands with
+// params ("Gradient = " and the gradient, or "infinite"); empty for other
+// objects and for a line that cannot be computed.
+[[nodiscard]] std::string GradientTextOf(TEquationObject& object, const TGraphParams* params);

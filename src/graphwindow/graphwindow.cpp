@@ -5,6 +5,7 @@
 #include "graph/mousecontrol.h"
 #include "graphwindow/equationdisplayform.h"
 #include "mouse/graphobjectmouse.h"
+#include "mouse/mouselines.h"
 #include "mouse/mouseorigin.h"
 #include "mouse/mousepush.h"
 #include "mouse/mousezoomin.h"
@@ -436,6 +437,43 @@ void TGraphWindow::StartViewTool(QPoint pixel, Qt::KeyboardModifiers modifiers)
     });
 }
 
+bool TGraphWindow::IsLineMode(int code)
+{
+    return code == mmTangent || code == mmNormal || (code >= 406 && code <= 408) ||
+           (code >= 411 && code <= 413);
+}
+
+bool TGraphWindow::StartLineTool(QPoint pixel, Qt::KeyboardModifiers modifiers)
+{
+    TCurvePLotter* parent = nullptr;
+    if (!EditedLineQuery || !EditedLineQuery(parent))
+        return false;
+    const int code = mouseMode_;
+    auto placed = [this, code, parent](const std::string& field) {
+        if (OnLinePlaced)
+            OnLinePlaced(code, parent, field);
+    };
+    std::unique_ptr<TMouseControl> tool;
+    if (code == mmTangent || code == mmNormal) {
+        if (!parent)
+            return false;
+        tool = std::make_unique<TMouseTangent>(*this, *parent, code == mmTangent, placed);
+    } else if (parent) {
+        // Under a curve every kind reaches from its axis or the origin to the curve.
+        tool = std::make_unique<TMouseline>(*this, *parent, code >= 411 ? code - 5 : code, placed);
+    } else if (code <= 408) {
+        tool = std::make_unique<TMouseStraightLine>(*this, code, placed);
+    } else {
+        return false;
+    }
+    tool_ = std::move(tool);
+    CallTool([&](TMouseControl& t) {
+        t.MousePress(pixel, modifiers);
+        return true;
+    });
+    return true;
+}
+
 void TGraphWindow::Select(QPoint pixel, Qt::KeyboardModifiers modifiers)
 {
     if (!AcceptsCommand())
@@ -495,7 +533,7 @@ void TGraphWindow::mousePressEvent(QMouseEvent* event)
     }
     if (IsViewMode(mouseMode_))
         StartViewTool(pixel, modifiers);
-    else
+    else if (!IsLineMode(mouseMode_) || !StartLineTool(pixel, modifiers))
         Select(pixel, modifiers);
 }
 

@@ -227,6 +227,16 @@ public:
     // window answers false while a line is being edited); none: always.
     std::function<bool()> AcceptsCommandQuery;
 
+    // ---- placing lines ---------------------------------------------------------------
+    // Whether code is one of the line-placing modes (401, 402, 406 to 413).
+    [[nodiscard]] static bool IsLineMode(int code);
+    // In a line-placing mode, whether a line is being edited and the curve
+    // it is under (nullptr for none); none: nothing is placed.
+    std::function<bool(TCurvePLotter*& parent)> EditedLineQuery;
+    // Called when a placing tool ends, with the mode it was made for, the
+    // curve of the line and the markup of the field it fills.
+    std::function<void(int code, TCurvePLotter* parent, const std::string& field)> OnLinePlaced;
+
     // The cursor of a slot (drawn for this program).
     [[nodiscard]] static QCursor CursorFor(TCursorSlot slot);
     [[nodiscard]] TCursorSlot CursorSlot() const { return cursorSlot_; }
@@ -271,6 +281,8 @@ private:
     void Pan(int kind, long double percent);
     void ScrollBarAction(int kind, int action);
     void StartViewTool(QPoint pixel, Qt::KeyboardModifiers modifiers);
+    // Starts the line-placing tool of the mode; false when there is no line to fill.
+    bool StartLineTool(QPoint pixel, Qt::KeyboardModifiers modifiers);
     void HoverAt(QPoint pixel);
     void MoveCursorBy(int dx, int dy);
     // The picture at the window's size and ratio, with the stale lines drawn.

@@ -312,10 +312,10 @@ TEST_F(Commands, SubmenuHeadingsAreGreyedWhenAllTheirItemsAre)
         const char* menu;
         bool enabled;
     };
-    // Nothing that draws dynamic curves, regressions or straight lines works yet; the shapes
-    // and the insert commands do.
+    // Nothing that draws dynamic curves or regressions works yet; the shapes, the straight
+    // lines through a point and the insert commands do.
     for (const TRow& row : {TRow{"Polygon", true}, TRow{"Newdynamiccurve", false}, TRow{"Regression", false},
-                            TRow{"Straightlines", false}, TRow{"Insert", true}}) {
+                            TRow{"Straightlines", true}, TRow{"Insert", true}}) {
         QMenu* menu = form->menuBar()->findChild<QMenu*>(row.menu);
         ASSERT_NE(menu, nullptr) << row.menu;
         bool any = false;

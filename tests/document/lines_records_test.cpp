@@ -105,3 +105,18 @@ TEST(LineRecords, IntersectRecordsOddities)
         EXPECT_EQ(DocumentText(doc), Header() + c.written + "Selected curve no: -1\r\n");
     }
 }
+
+// Intersections that cannot be resolved are kept as text; one that names
+// itself, or another kept one, still names the same lines when written.
+TEST(LineRecords, KeptIntersectionsNamingThemselvesWriteOutByteForByte)
+{
+    const std::string text = Header() + CurveRecord("y=x{^{2}") + CurveRecord("y=x") + CurveRecord("y=2") +
+                             IntersectRecord(3, 4) + IntersectRecord(3, 0) + "Selected curve no: -1\r\n";
+    TDocument doc;
+    ASSERT_EQ(ReadDocument(text, doc), TReadResult::Document);
+    ASSERT_EQ(doc.lines.lines.size(), 5u);
+    EXPECT_EQ(dynamic_cast<TIntersectCurve*>(doc.lines.lines[3].get()), nullptr);
+    EXPECT_EQ(dynamic_cast<TIntersectCurve*>(doc.lines.lines[4].get()), nullptr);
+    EXPECT_EQ(doc.warnings.size(), 2u) << Warnings(doc);
+    EXPECT_EQ(DocumentText(doc), text);
+}

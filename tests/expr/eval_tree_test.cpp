@@ -220,6 +220,9 @@ TEST(EvalTree, MarkupIsReadableFormulaText)
         {"third", C(1.0L / 3), "0.33333333"},
         {"big constant", C(1234567890123.0L), "1.2345679*10^12"},
         {"missing-value marker", C(MissingValue), "2*10^-37"},
+        // A power of ten that small would read back as 0: written out in full.
+        {"tiny constant", C(-1.6740342e-43L), "-0." + std::string(42, '0') + "16740342"},
+        {"small constant", C(2.5e-20L), "2.5*10^-20"},
         {"negation", Neg(X()), "-(x)"},
         {"sine", F(200, X()), "sin(x)"},
         {"arcsinh", F(212, X()), "asinh(x)"},

@@ -83,8 +83,8 @@ TEST(LcvtoolRender, TheCurveIsWhereTheMappingSays)
 TEST(LcvtoolRender, ReportsEveryLineAndDrawsTheOnesThatWorked)
 {
     const std::string png = TempName("-lines.png");
-    const TRun run =
-        RunTool({"render", "-o", png, "--", "k=2", "y=kx", "y=(x", "x{^{2}+y{^{2}<4", "sin x=0.5", "y=2t"});
+    const TRun run = RunTool({"render", "-o", png, "--", "k=2", "y=kx", "y=(x", "x{^{2}+y{^{2}<4",
+                              "sin x=0.5", "y=2t", "Line angle0.5\tintercept 2"});
     EXPECT_EQ(run.exitCode, 1);
     const std::vector<std::string> expected = {
         "line 1: TDynamicConstantEquation",
@@ -93,6 +93,7 @@ TEST(LcvtoolRender, ReportsEveryLineAndDrawsTheOnesThatWorked)
         "line 4: TImplicitFunction",
         "line 5: error: This equation needs both x and y to work at 0",
         "line 6: error: Enter the next formula at 2",
+        "line 7: TStraightLine", // a class that is not a formula curve is named too
     };
     for (const std::string& line : expected)
         EXPECT_NE(run.out.find(line + "\n"), std::string::npos) << line << "\n" << run.out;
