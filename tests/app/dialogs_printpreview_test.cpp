@@ -104,6 +104,16 @@ int ColouredPixels(const QImage& picture)
     return count;
 }
 
+int WhitePixels(const QImage& picture)
+{
+    const QImage image = picture.convertToFormat(QImage::Format_RGB32);
+    int count = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            count += image.pixel(x, y) == qRgb(255, 255, 255) ? 1 : 0;
+    return count;
+}
+
 } // namespace
 
 TEST_F(PrintPreview, TheDialogHasTheDesignsControlsAndTextsAndEscapeCloses)
@@ -170,6 +180,8 @@ TEST_F(PrintPreview, ChoicesAreProgramWideAndRedrawThePage)
         EXPECT_EQ(PrintColourOption, 2);
         KeepForInspection(dialog.PreviewPicture(), "printpreview-black.png");
         EXPECT_EQ(ColouredPixels(dialog.PreviewPicture()), 0) << "black printing leaves no colour";
+        // The paper stays white: most of the page, the graph's inside too, is white.
+        EXPECT_GT(WhitePixels(dialog.PreviewPicture()), WhitePixels(colour) * 9 / 10);
 
         ClickIndicator(Child<QCheckBox>(dialog, "FIllpageCheck"));
         EXPECT_TRUE(PrintChoices.FillPage);
@@ -186,9 +198,8 @@ TEST_F(PrintPreview, ChoicesAreProgramWideAndRedrawThePage)
         KeepForInspection(dialog.grab().toImage(), "printpreview-landscape.png");
 
         auto* copies = Child<QSpinBox>(dialog, "CopiesSpin");
-        copies->setFocus();
-        copies->selectAll();
-        QTest::keyClicks(copies, "3");
+        QTest::keyClick(copies, Qt::Key_Up);
+        QTest::keyClick(copies, Qt::Key_Up);
         EXPECT_EQ(dialog.Printer().copyCount(), 3);
 
         // 35 characters typed: the first 30 are the print name.
