@@ -125,7 +125,11 @@ TWindowPanels WindowPanels(const TLumacurveForm& form)
     const QWidget* lines = form.EquationsArea();
     if (equationsDock && lines && lines->parentWidget()) {
         panels.Equations = InWindow(lines->parentWidget(), &form);
-        panels.EquationsHeight = lines->height();
+        // The room the lines need: down to the last line's bottom (the
+        // window itself may be taller than its lines).
+        const TEquationsWindow* equations = form.Equations();
+        const int count = equations ? equations->Count() : 0;
+        panels.EquationsHeight = count > 0 ? equations->LineRect(count - 1).bottom() + 1 : 0;
     }
     return panels;
 }
