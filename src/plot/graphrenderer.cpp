@@ -29,7 +29,8 @@ void TGraphRenderer::DrawBackground(Canvas& canvas, TGraphParams& params, const 
     // Printing in grey or black draws on white paper: the colour adjustment
     // would turn the page colour itself black.
     const bool monochromePage = canvas.Printing() && !PrintsInColour();
-    canvas.SetBrush({monochromePage ? clWhite : AdjustedColour(canvas, BackgroundColour), TBrushStyle::Solid});
+    canvas.SetBrush(
+        {monochromePage ? clWhite : AdjustedColour(canvas, BackgroundColour), TBrushStyle::Solid});
     canvas.FillRect(rect);
     const QRect* saved = params.PaintRect;
     params.PaintRect = &rect;

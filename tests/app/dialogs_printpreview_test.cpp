@@ -180,8 +180,9 @@ TEST_F(PrintPreview, ChoicesAreProgramWideAndRedrawThePage)
         EXPECT_EQ(PrintColourOption, 2);
         KeepForInspection(dialog.PreviewPicture(), "printpreview-black.png");
         EXPECT_EQ(ColouredPixels(dialog.PreviewPicture()), 0) << "black printing leaves no colour";
-        // The paper stays white: most of the page, the graph's inside too, is white.
-        EXPECT_GT(WhitePixels(dialog.PreviewPicture()), WhitePixels(colour) * 9 / 10);
+        // The paper stays white behind the graph and the equations: hardly
+        // fewer white pixels than in colour.
+        EXPECT_GT(WhitePixels(dialog.PreviewPicture()), WhitePixels(colour) * 97 / 100);
 
         ClickIndicator(Child<QCheckBox>(dialog, "FIllpageCheck"));
         EXPECT_TRUE(PrintChoices.FillPage);
@@ -337,4 +338,31 @@ TEST(PageReport, FactorsHaveSixSignificantFiguresWhateverTheLocale)
     placement.Factors.FactorAcross = 4260.0L / 1279; // 3.3307271...
     placement.Factors.FactorDown = 7.0L / 3;
     EXPECT_EQ(PlacementReport(placement), "margin: 350 factors: 3.33073 2.33333");
+}
+
+TEST_F(PrintPreview, GreyAndBlackPrintingKeepThePaperWhite)
+{
+    for (const int option : {0, 1, 2}) {
+        SCOPED_TRACE(option);
+        PrintColourOption = static_cast<std::uint8_t>(option);
+        QImage page(QSize(420, 594), QImage::Format_RGB32);
+        TPageDevice device;
+        device.Pixels = page.size();
+        device.MillimetresAcross = 210;
+        device.MillimetresDown = 297;
+        std::optional<TPagePlacement> placement;
+        {
+            QPainter painter(&page);
+            placement = DrawPage(*form, painter, device, TPrintChoices{}, {});
+        }
+        ASSERT_TRUE(placement);
+        // The rows of the lines and the graph are mostly paper: text and lines are thin.
+        const int rows =
+            static_cast<int>(WindowPanels(*form).EquationsHeight * placement->Factors.FactorDown);
+        const QRect lines(placement->Equations.topLeft(), QSize(placement->Equations.width(), rows));
+        for (const QRect& area : {lines, placement->Graph.adjusted(4, 4, -4, -4)}) {
+            ASSERT_FALSE(area.isEmpty());
+            EXPECT_GT(WhitePixels(page.copy(area)), area.width() * area.height() / 2);
+        }
+    }
 }
