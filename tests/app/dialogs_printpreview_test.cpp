@@ -159,6 +159,8 @@ TEST_F(PrintPreview, TheDialogHasTheDesignsControlsAndTextsAndEscapeCloses)
         EXPECT_EQ(Child<QPushButton>(dialog, "PrintBtn")->text(), "Print");
         EXPECT_EQ(Child<QPushButton>(dialog, "SetUpBtn")->text(), "Printer");
         EXPECT_EQ(Child<QPushButton>(dialog, "SetUpBtn")->toolTip(), "Change printer settings");
+        // Help opens topic 213, whose page ships with the program.
+        EXPECT_TRUE(QFile::exists(LUMACURVE_SOURCE_DIR "/resources/help/topic213.html"));
         // The preview shows a page: white with the frame and the lines drawn on it.
         const QImage& picture = dialog.PreviewPicture();
         ASSERT_FALSE(picture.isNull());
