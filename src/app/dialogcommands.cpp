@@ -8,6 +8,7 @@
 #include "app/arrangeaxes.h"
 #include "app/commentary.h"
 #include "app/customcurve.h"
+#include "app/lcvprintdialog.h"
 #include "app/rescaledialog.h"
 #include "document/annotationrecord.h"
 #include "equations/equationswindow.h"
@@ -32,6 +33,14 @@ void TLumacurveForm::RegisterDialogHandlers()
     c.SetHandler("ActionCommentBox", [this] { CommentBox(); });
     c.SetHandler("ActionIntroduction", [this] { ShowIntroduction(); });
     c.SetHandler("ActionCustomiseCurve", [this] { CustomiseCurve(nullptr); });
+    c.SetHandler("ActionPrint", [this] {
+        // One preview for the run: its printer keeps the orientation, copies and set-up chosen.
+        auto* preview = findChild<TLCVPrintDialog*>(QString(), Qt::FindDirectChildrenOnly);
+        if (!preview)
+            preview = new TLCVPrintDialog(*this);
+        if (preview->exec() == QDialog::Accepted)
+            Print(preview->Printer());
+    });
     // The popup menu's "Custom curve" is for the line under the mouse.
     for (QAction* item : graphPopup_->actions())
         if (item->data().toInt() == 2) { // "Custom curve"

@@ -5,6 +5,7 @@
 
 #include "app/commentary.h"
 #include "app/helpwindow.h"
+#include "app/pagedrawing.h"
 #include "app/recentdocuments.h"
 #include "app/startupwindow.h"
 #include "document/document.h"
@@ -437,17 +438,12 @@ bool TLumacurveForm::Print(QPrinter& printer)
     ShowStatusFlags(tr("Printing......."), 0);
     setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QPainter painter;
-    const bool ok = painter.begin(&printer);
-    if (ok) {
-        // The graph fills the printable page with its proportions kept.
-        const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-        const QSizeF graph = QSizeF(graphArea_->size()).scaled(page.size(), Qt::KeepAspectRatio);
-        DrawArea(TPictureArea::Graphs, painter, QRectF(QPointF(0, 0), graph));
-        painter.end();
-    }
+    QString error;
+    const bool ok =
+        PrintPage(*this, printer, PrintChoices, QString::fromStdString(Configuration.PrintName), &error)
+            .has_value();
     QApplication::restoreOverrideCursor();
     setEnabled(true);
-    ShowStatusFlags(ok ? QString() : tr("The printer could not be started"), ok ? 0 : 3);
+    ShowStatusFlags(ok ? QString() : error, ok ? 0 : 3);
     return ok;
 }

@@ -159,7 +159,7 @@ public:
     void Inform(const QString& text, int icon, int helpTopic = 0) { Message(text, icon, helpTopic); }
     // True when no message box or file dialog is shown (screenshots, tests).
     [[nodiscard]] bool Quiet() const { return options_.quiet; }
-    // Prints the graph fitted to the page with its margins.
+    // Prints the page as the print preview shows it (the one page drawing).
     bool Print(QPrinter& printer);
 
     // Whiteboard mode.
