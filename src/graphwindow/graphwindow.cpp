@@ -14,6 +14,7 @@
 #include "platform/drawinginterrupt.h"
 #include "platform/fontfamilies.h"
 #include "platform/mainwindowbase.h"
+#include "plot/annotation.h"
 #include "plot/curveplotter.h"
 #include "plot/graphobject.h"
 #include "plot/tracemarker.h"
@@ -31,6 +32,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -335,11 +337,60 @@ template <class F> void TGraphWindow::CallTool(F&& call)
     std::unique_ptr<TMouseControl> tool = std::move(tool_);
     if (!tool)
         return;
+    ++toolCalls_;
     const bool keep = call(*tool);
     if (keep && !tool_)
         tool_ = std::move(tool);
     else
         EndTool(std::move(tool));
+    --toolCalls_;
+    // An object the call asked to remove goes only now, after its tool has
+    // ended: the tool's last words still touch it.
+    if (toolCalls_ == 0)
+        RemovePendingObjects();
+}
+
+void TGraphWindow::RemovePendingObjects()
+{
+    const std::vector<TGraphObject*> removals = std::exchange(pendingRemovals_, {});
+    for (TGraphObject* object : removals) {
+        if (tool_)
+            tool_->ForgetObject(object);
+        const auto found = std::find_if(objects_.begin(), objects_.end(),
+                                        [object](const auto& owned) { return owned.get() == object; });
+        if (found == objects_.end())
+            continue;
+        object->Invalidate();
+        objects_.erase(found);
+        emit GraphObjectsChanged();
+    }
+}
+
+void TGraphWindow::RemoveObjectLater(TGraphObject& object)
+{
+    pendingRemovals_.push_back(&object);
+    if (toolCalls_ == 0)
+        RemovePendingObjects();
+}
+
+void TGraphWindow::EditAnnotation(TAnnotation& annotation)
+{
+    if (AnnotationEditor)
+        AnnotationEditor(annotation);
+}
+
+void TGraphWindow::GraphObjectChanged(TGraphObject&)
+{
+    emit GraphObjectsChanged();
+}
+
+TAnnotation* TGraphWindow::AnnotationAt(QPoint pixel) const
+{
+    for (auto it = objects_.rbegin(); it != objects_.rend(); ++it)
+        if (auto* annotation = dynamic_cast<TAnnotation*>(it->get()))
+            if (annotation->IsShown() && annotation->Hit(pixel, *params_))
+                return annotation;
+    return nullptr;
 }
 
 std::unique_ptr<TMouseControl> TGraphWindow::ObjectTool(TGraphObject& object)
@@ -802,6 +853,7 @@ void TGraphWindow::ClearGraphObjects()
 {
     EndTool(std::move(tool_));
     RemoveTrace();
+    pendingRemovals_.clear();
     objects_.clear();
     update();
 }

@@ -33,6 +33,7 @@
 
 class QKeyEvent;
 class QScrollBar;
+class TAnnotation;
 class TCurvePLotter;
 class TEquationDisplay;
 class TEquationObject;
@@ -138,6 +139,10 @@ public:
     [[nodiscard]] const std::vector<std::unique_ptr<TGraphObject>>& GraphObjects() const { return objects_; }
     // Frees the active tool, removes the trace marker and frees every annotation (New, Open, Undo).
     void ClearGraphObjects();
+    // The topmost shown annotation whose box or anchor is at pixel, or nullptr.
+    [[nodiscard]] TAnnotation* AnnotationAt(QPoint pixel) const;
+    // Edits a comment box's text (the main window's Comment box dialog).
+    std::function<void(TAnnotation& annotation)> AnnotationEditor;
     // Markers owned elsewhere (drag handles) shown over the curves (borrowed).
     void AddMarker(TGraphObject* marker);
     void RemoveMarker(TGraphObject* marker);
@@ -215,6 +220,9 @@ public:
     {
         return !AcceptsCommandQuery || AcceptsCommandQuery();
     }
+    void EditAnnotation(TAnnotation& annotation) override;
+    void RemoveObjectLater(TGraphObject& object) override;
+    void GraphObjectChanged(TGraphObject& object) override;
     // Asked before view tools start and curves are selected (the equations
     // window answers false while a line is being edited); none: always.
     std::function<bool()> AcceptsCommandQuery;
@@ -243,6 +251,8 @@ signals:
     void ScalesChanged();
     // The scale history changed.
     void ScaleListUpdated();
+    // A graph object was moved, edited or removed (the document changed).
+    void GraphObjectsChanged();
     // A scroll bar or the wheel moved the view (the bars are recentred a while after the last).
     void Scrolled();
     // The square-scales command shows whether scales are kept square.
@@ -266,6 +276,7 @@ private:
     // Runs call on the active tool detached from its slot; a tool that
     // answers false, or is replaced during the call, ends.
     template <class F> void CallTool(F&& call);
+    void RemovePendingObjects();
     void Select(QPoint pixel, Qt::KeyboardModifiers modifiers);
     void Pan(int kind, long double percent);
     void ScrollBarAction(int kind, int action);
@@ -304,6 +315,9 @@ private:
     std::unique_ptr<TMouseControl> tool_;
     std::vector<std::unique_ptr<TGraphObject>> objects_;
     std::vector<TGraphObject*> markers_;
+    // Objects to free once the tool being called has ended.
+    std::vector<TGraphObject*> pendingRemovals_;
+    int toolCalls_ = 0;
     std::unique_ptr<TTraceMarker> traceMarker_;
     TEquationDisplay* display_ = nullptr; // a child widget
     TCursorSlot cursorSlot_ = TCursorSlot::Default;
