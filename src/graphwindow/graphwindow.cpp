@@ -338,6 +338,8 @@ template <class F> void TGraphWindow::CallTool(F&& call)
     if (!tool)
         return;
     ++toolCalls_;
+    // A tool may move or edit an object: the objects are drawn afresh.
+    objectLayerValid_ = false;
     const bool keep = call(*tool);
     if (keep && !tool_)
         tool_ = std::move(tool);
@@ -362,6 +364,7 @@ void TGraphWindow::RemovePendingObjects()
             continue;
         object->Invalidate();
         objects_.erase(found);
+        objectLayerValid_ = false;
         emit GraphObjectsChanged();
     }
 }
@@ -377,10 +380,14 @@ void TGraphWindow::EditAnnotation(TAnnotation& annotation)
 {
     if (AnnotationEditor)
         AnnotationEditor(annotation);
+    // Its text may have changed without its box.
+    objectLayerValid_ = false;
+    update();
 }
 
 void TGraphWindow::GraphObjectChanged(TGraphObject&)
 {
+    objectLayerValid_ = false;
     emit GraphObjectsChanged();
 }
 
@@ -847,6 +854,7 @@ void TGraphWindow::AddGraphObject(std::unique_ptr<TGraphObject> object)
     object->Surface = this;
     object->Invalidate();
     objects_.push_back(std::move(object));
+    objectLayerValid_ = false;
 }
 
 void TGraphWindow::ClearGraphObjects()
@@ -855,6 +863,7 @@ void TGraphWindow::ClearGraphObjects()
     RemoveTrace();
     pendingRemovals_.clear();
     objects_.clear();
+    objectLayerValid_ = false;
     update();
 }
 
@@ -985,14 +994,46 @@ void TGraphWindow::EnsurePicture()
     if (!DrawingCompleted)
         drawnLines_ = 0;
     repaintFrom_ = NothingStale;
+    objectLayerValid_ = false;
 }
 
-void TGraphWindow::PaintOverlays(Canvas& canvas)
+void TGraphWindow::PaintOverlays(Canvas& canvas, bool withObjects)
 {
-    const std::vector<TGraphObject*> objects = OverlayObjects();
+    std::vector<TGraphObject*> objects = OverlayObjects();
+    if (!withObjects)
+        objects.erase(objects.begin(), objects.begin() + static_cast<std::ptrdiff_t>(objects_.size()));
     TGraphRenderer::DrawObjects(canvas, *params_, objects);
     if (tool_)
         tool_->PaintFeedback(canvas);
+}
+
+bool TGraphWindow::RefreshObjectLayer()
+{
+    // While a tool runs it may move an object at every event, and a picture
+    // drawn visibly changes under the layer: the objects are drawn live then.
+    if (objects_.empty() || tool_ || drawingVisibly_ || repaintFrom_ != NothingStale || picture_.isNull()) {
+        objectLayerValid_ = false;
+        return false;
+    }
+    std::vector<TObjectLook> looks;
+    looks.reserve(objects_.size());
+    for (const auto& object : objects_)
+        looks.push_back({object.get(), object->BoxRect(*params_), object->AnchorX, object->AnchorY,
+                         object->Selected, object->Locked, object->IsShown(), object->GetColour()});
+    if (objectLayerValid_ && looks == objectLayerLooks_ && objectLayer_.size() == picture_.size() &&
+        objectLayer_.devicePixelRatio() == picture_.devicePixelRatio())
+        return true;
+    objectLayer_ = picture_.copy();
+    objectLayer_.setDevicePixelRatio(picture_.devicePixelRatio());
+    Canvas canvas(&objectLayer_);
+    canvas.SetFont(GraphFont());
+    std::vector<TGraphObject*> objects;
+    for (const auto& object : objects_)
+        objects.push_back(object.get());
+    TGraphRenderer::DrawObjects(canvas, *params_, objects);
+    objectLayerLooks_ = std::move(looks);
+    objectLayerValid_ = true;
+    return true;
 }
 
 void TGraphWindow::paintEvent(QPaintEvent* event)
@@ -1016,12 +1057,15 @@ void TGraphWindow::paintEvent(QPaintEvent* event)
     // While a visible drawing waits to start, the picture as it was stays.
     if (!drawingVisibly_ && (visibleFrom_ == NothingStale || picture_.isNull()))
         EnsurePicture();
-    painter.drawImage(event->rect(), picture_,
-                      QRectF(QPointF(event->rect().topLeft()) * picture_.devicePixelRatio(),
-                             QSizeF(event->rect().size()) * picture_.devicePixelRatio()));
+    // Graph objects that have not changed since the last repaint come with the picture.
+    const bool layered = RefreshObjectLayer();
+    const QImage& shown = layered ? objectLayer_ : picture_;
+    painter.drawImage(event->rect(), shown,
+                      QRectF(QPointF(event->rect().topLeft()) * shown.devicePixelRatio(),
+                             QSizeF(event->rect().size()) * shown.devicePixelRatio()));
     Canvas canvas(&painter);
     canvas.SetFont(GraphFont());
-    PaintOverlays(canvas);
+    PaintOverlays(canvas, !layered);
     painting_ = false;
     if (!drawingVisibly_)
         DrawMode &= static_cast<std::uint8_t>(~dmDrawVisibly);
@@ -1038,6 +1082,7 @@ QImage TGraphWindow::ShowFrame(QImage frame)
     }
     QImage replaced = std::exchange(picture_, std::move(frame));
     repaintFrom_ = NothingStale;
+    objectLayerValid_ = false;
     drawnLines_ = lines_ ? lines_->LineCount() : 0;
     repaint();
     return replaced;

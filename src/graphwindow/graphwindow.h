@@ -290,7 +290,10 @@ private:
     void InvalidatePicture(int from = 0);
     void DiscardLineStores();
     [[nodiscard]] std::vector<TGraphObject*> OverlayObjects() const;
-    void PaintOverlays(Canvas& canvas);
+    void PaintOverlays(Canvas& canvas, bool withObjects);
+    // The picture with the graph objects drawn over it, for repaints while
+    // neither they nor the picture change; false when it cannot serve now.
+    bool RefreshObjectLayer();
     void SetCursorSlot(TCursorSlot slot);
     void HidePopup();
 
@@ -314,6 +317,18 @@ private:
     bool traceMode_ = false;
     std::unique_ptr<TMouseControl> tool_;
     std::vector<std::unique_ptr<TGraphObject>> objects_;
+    // What the object layer shows of each object; a difference redraws it.
+    struct TObjectLook {
+        const TGraphObject* object;
+        QRect box;
+        Extended anchorX, anchorY;
+        bool selected, locked, shown;
+        TColour colour;
+        bool operator==(const TObjectLook&) const = default;
+    };
+    QImage objectLayer_;
+    std::vector<TObjectLook> objectLayerLooks_;
+    bool objectLayerValid_ = false;
     std::vector<TGraphObject*> markers_;
     // Objects to free once the tool being called has ended.
     std::vector<TGraphObject*> pendingRemovals_;

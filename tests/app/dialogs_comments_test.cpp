@@ -205,3 +205,60 @@ TEST_F(CommentBoxes, TheColourIsTakenOnlyWhenTheColourDialogIsAccepted)
     EXPECT_EQ(box.GetColour(), clBlack);
     EXPECT_EQ(box.Markup(), "colour");
 }
+
+// The window keeps the boxes with its picture between changes: what it shows
+// follows every change of a box, a move and an edit of its words alike.
+TEST_F(CommentBoxes, TheWindowShowsEveryChangeOfABox)
+{
+    const QImage empty = graph->grab().toImage();
+    NewBox("ABCD");
+    ASSERT_EQ(Boxes().size(), 1u);
+    TAnnotation* box = Boxes()[0];
+    const auto dark = [](const QImage& picture, QRect area) {
+        int count = 0;
+        for (int y = area.top(); y < area.bottom(); ++y)
+            for (int x = area.left(); x < area.right(); ++x)
+                count += qGray(picture.pixel(QPoint(x, y) * picture.devicePixelRatio())) < 100 ? 1 : 0;
+        return count;
+    };
+    const QRect before = box->BoxRect(graph->Params());
+    const QImage first = graph->grab().toImage();
+    ASSERT_GT(dark(first, before), 20);
+    EXPECT_EQ(graph->grab().toImage(), first) << "an unchanged box repaints the same";
+
+    // Moved well clear of where it stood: the old place is empty, the new one holds it.
+    const QPoint inside = before.center();
+    QTest::mouseClick(graph, Qt::LeftButton, {}, inside); // selects
+    QTest::mousePress(graph, Qt::LeftButton, {}, inside);
+    QTest::mouseMove(graph, inside + QPoint(0, 150));
+    QTest::mouseRelease(graph, Qt::LeftButton, {}, inside + QPoint(0, 150));
+    QTest::mouseClick(graph, Qt::LeftButton, {}, graph->rect().topLeft() + QPoint(5, 5)); // lets go
+    QApplication::processEvents();
+    const QRect after = box->BoxRect(graph->Params());
+    ASSERT_FALSE(after.intersects(before));
+    const QImage moved = graph->grab().toImage();
+    const qreal ratio = graph->devicePixelRatio();
+    const QRect oldPlace(before.topLeft() * ratio, before.size() * ratio);
+    EXPECT_EQ(moved.copy(oldPlace), empty.copy(oldPlace)) << "the old place shows the graph alone";
+    EXPECT_GT(dark(moved, after), 20);
+
+    // The same number of letters in another order: the box keeps its size, the words change.
+    const QRect shownBox(after.topLeft() * ratio, after.size() * ratio);
+    QTest::mouseClick(graph, Qt::LeftButton, {}, after.center()); // selects
+    QApplication::processEvents();
+    const QImage unedited = graph->grab().toImage().copy(shownBox);
+    WhenShown<TAnnotateDlg>([](TAnnotateDlg& dialog) {
+        QTest::keyClick(dialog.Edit(), Qt::Key_End);
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(dialog.Edit(), Qt::Key_Backspace);
+        QTest::keyClicks(dialog.Edit(), "DCBA");
+        QTest::keyClick(dialog.Edit(), Qt::Key_Return);
+    });
+    QTest::mouseClick(graph, Qt::LeftButton, {}, after.center()); // edits
+    QApplication::processEvents();
+    ASSERT_EQ(box->Markup(), "DCBA");
+    ASSERT_EQ(box->BoxRect(graph->Params()), after);
+    ASSERT_TRUE(box->Selected);
+    const QImage edited = graph->grab().toImage().copy(shownBox);
+    EXPECT_NE(edited, unedited) << "the box shows its new words";
+}
