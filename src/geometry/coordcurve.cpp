@@ -288,6 +288,21 @@ bool TCoordCurve::RowPoint(int index, TRealPoint& point) const
     return std::isfinite(point.x) && std::isfinite(point.y);
 }
 
+void TCoordCurve::GatherStatistics(TGatherStatistics& stats, TPointTransform transform) const
+{
+    std::vector<TRealPoint> points;
+    points.reserve(static_cast<std::size_t>(Points.Count()));
+    for (int i = 0; i < Points.Count(); ++i) {
+        TRealPoint point;
+        if (!RowPoint(i, point))
+            continue;
+        if (transform && !transform(point))
+            continue;
+        points.push_back(point);
+    }
+    GatherPoints(points, stats);
+}
+
 // ---- curve operations ----------------------------------------------------------------------
 
 void TCoordCurve::InitContext(TXY& context)

@@ -8,6 +8,7 @@
 
 #include "expr/objectlist.h"
 #include "geometry/coordinates.h"
+#include "geometry/statistics.h"
 #include "plot/curveplotter.h"
 #include "plot/dragpoint.h"
 
@@ -103,6 +104,11 @@ public:
     void DeleteRow(int index);
     // Exchanges x and y of every point and redraws.
     void SwapXY();
+    // Gathers the statistics of the points in row order: blank rows and
+    // points that cannot be computed are left out, each point follows the
+    // drag matrices while the whole list is dragged, then transform when one
+    // is given (a point it refuses is left out too).
+    void GatherStatistics(TGatherStatistics& stats, TPointTransform transform = nullptr) const;
     // Parses again every number that waited for a name declared later.
     void ResolvePendingNumbers(const std::vector<TEquationObject*>& declared);
 

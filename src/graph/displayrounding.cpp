@@ -101,6 +101,16 @@ std::string DisplayText(Extended v)
     return FormatNumber(10, false, RoundDisplay(v));
 }
 
+Extended RoundDisplayFigures(Extended v)
+{
+    return RoundFigures(MouseFigures(), v);
+}
+
+std::string FiguresText(Extended v)
+{
+    return FormatNumber(10, false, RoundDisplayFigures(v));
+}
+
 Extended RoundForAxis(const TAxes& axes, char letter, Extended v)
 {
     const TAxis* axis = axes.AxisByLetter(letter);
@@ -131,9 +141,10 @@ std::string PointListText(std::span<const TRealPoint> points)
     return text;
 }
 
-std::string TermText(std::string_view name, bool first, Extended v)
+std::string TermText(std::string_view name, bool first, Extended v, bool figuresOnly)
 {
-    std::string text = DisplayText(v);
+    const Extended rounded = figuresOnly ? RoundDisplayFigures(v) : RoundDisplay(v);
+    std::string text = FormatNumber(10, false, rounded);
     if (text == "0")
         return {};
     if (!name.empty()) {
@@ -142,19 +153,19 @@ std::string TermText(std::string_view name, bool first, Extended v)
         else if (text == "-1")
             text = "-";
     }
-    if (!first && RoundDisplay(v) > 0)
+    if (!first && rounded > 0)
         text.insert(text.begin(), '+');
     text += name;
     return text;
 }
 
 std::string SumText(std::span<const std::string> names, std::span<const Extended> values, bool first,
-                    bool bracket)
+                    bool bracket, bool figuresOnly)
 {
     std::string sum;
     const std::size_t count = std::min(names.size(), values.size());
     for (std::size_t i = 0; i < count; ++i) {
-        const std::string term = TermText(names[i], first, values[i]);
+        const std::string term = TermText(names[i], first, values[i], figuresOnly);
         if (!term.empty()) {
             sum += term;
             first = false;

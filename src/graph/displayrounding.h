@@ -34,6 +34,11 @@ class TAxes;
 [[nodiscard]] Extended RoundDisplay(Extended v);
 // RoundDisplay(v) with 10 significant digits.
 [[nodiscard]] std::string DisplayText(Extended v);
+// v to "Mouse figures" significant figures only (the first step of
+// RoundDisplay), so that a small coefficient keeps its value instead of
+// becoming 0; written with 10 significant digits.
+[[nodiscard]] Extended RoundDisplayFigures(Extended v);
+[[nodiscard]] std::string FiguresText(Extended v);
 // v to "Mouse figures" figures, then to the precision the axis named by
 // letter ('x' or 'y') shows; other letters leave v unchanged.
 [[nodiscard]] Extended RoundForAxis(const TAxes& axes, char letter, Extended v);
@@ -45,10 +50,11 @@ class TAxes;
 [[nodiscard]] std::string PointListText(std::span<const TRealPoint> points);
 // One term of a sum: the rounded coefficient and the name, "" for a zero
 // coefficient, a coefficient of 1 or -1 shown as "" or "-" before a name,
-// and "+" in front of a positive term that is not the first.
-[[nodiscard]] std::string TermText(std::string_view name, bool first, Extended v);
+// and "+" in front of a positive term that is not the first. With
+// figuresOnly the coefficient is rounded by RoundDisplayFigures instead.
+[[nodiscard]] std::string TermText(std::string_view name, bool first, Extended v, bool figuresOnly = false);
 // The terms of names and values in order (only the first non-empty term is
 // first), "0" for no terms; with bracket, a sum that is not just the first or
 // second name alone is put in brackets.
 [[nodiscard]] std::string SumText(std::span<const std::string> names, std::span<const Extended> values,
-                                  bool first, bool bracket);
+                                  bool first, bool bracket, bool figuresOnly = false);
