@@ -299,7 +299,7 @@ bool TEquationList::PrimaryWaiting(int index) const
 bool TEquationList::HasPendingChanges() const
 {
     for (TEquationObject* line : lines_) {
-        if (line->MustRecalculate() || line->LayoutOutOfDate() || line->Changed())
+        if (line->MustRecalculate() || line->LayoutOutOfDate() || line->Changed() || line->ResultsChanged())
             return true;
         if (!line->IsValid() && !(line == selected_ && !line->HasProperty(DerivedLineProperty)))
             return true;
@@ -310,6 +310,17 @@ bool TEquationList::HasPendingChanges() const
 bool TEquationList::ProcessChanges()
 {
     bool done = false;
+    // A line whose results changed (a data set's points) has the lines
+    // computed from it follow: best-fit lines fit the new points.
+    for (int i = 0; i < Count(); ++i) {
+        TEquationObject* line = lines_[i];
+        if (!line->ResultsChanged())
+            continue;
+        line->SetResultsChanged(false);
+        for (int j = i + 1; j < Count(); ++j)
+            if (lines_[j]->Involves(line))
+                lines_[j]->SetMustRecalculate(true);
+    }
     int i = Count() - 1;
     while (i >= 0) {
         TEquationObject* line = lines_[i];

@@ -290,6 +290,11 @@ bool TCoordCurve::RowPoint(int index, TRealPoint& point) const
 
 void TCoordCurve::GatherStatistics(TGatherStatistics& stats, TPointTransform transform) const
 {
+    GatherPoints(UsablePoints(transform), stats);
+}
+
+std::vector<TRealPoint> TCoordCurve::UsablePoints(TPointTransform transform) const
+{
     std::vector<TRealPoint> points;
     points.reserve(static_cast<std::size_t>(Points.Count()));
     for (int i = 0; i < Points.Count(); ++i) {
@@ -300,7 +305,7 @@ void TCoordCurve::GatherStatistics(TGatherStatistics& stats, TPointTransform tra
             continue;
         points.push_back(point);
     }
-    GatherPoints(points, stats);
+    return points;
 }
 
 // ---- curve operations ----------------------------------------------------------------------
@@ -643,6 +648,7 @@ void TCoordCurve::ApplyDragMatrices(TDragPoint*, const TDragMatrices& matrices)
     if (DragPoints)
         DragPoints->ApplyDragMatrices(matrices);
     DiscardLineStore();
+    SetResultsChanged(true); // the fits follow the drag
 }
 
 void TCoordCurve::CommitWholeDrag(const TAxes& axes)

@@ -109,6 +109,8 @@ public:
     // drag matrices while the whole list is dragged, then transform when one
     // is given (a point it refuses is left out too).
     void GatherStatistics(TGatherStatistics& stats, TPointTransform transform = nullptr) const;
+    // The points GatherStatistics gathers, in row order.
+    [[nodiscard]] std::vector<TRealPoint> UsablePoints(TPointTransform transform = nullptr) const;
     // Parses again every number that waited for a name declared later.
     void ResolvePendingNumbers(const std::vector<TEquationObject*>& declared);
 

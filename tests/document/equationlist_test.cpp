@@ -167,6 +167,21 @@ TEST_F(EquationListTest, IdleProcessingCarriesOutRequestsAndRemovesInvalidLines)
     EXPECT_EQ(Names(), "P G");
 }
 
+// A data set whose points changed has its dependent lines (best fits)
+// recalculated, itself and unrelated lines left alone.
+TEST_F(EquationListTest, ChangedResultsRecalculateTheLinesComputedFromThem)
+{
+    TFakeLine* p = Add("P");
+    Add("other");
+    Add("G", p);
+    p->SetResultsChanged(true);
+    EXPECT_TRUE(list.HasPendingChanges());
+    EXPECT_TRUE(list.ProcessChanges());
+    EXPECT_EQ(log, (std::vector<std::string>{"G"}));
+    EXPECT_FALSE(p->ResultsChanged());
+    EXPECT_FALSE(list.HasPendingChanges());
+}
+
 TEST_F(EquationListTest, DropTargetsKeepDerivedLinesWithParentsAndNamesAboveUsers)
 {
     // 0 A, 1 B, 2 Bt (of B), 3 K (a name), 4 C (uses K), 5 D
