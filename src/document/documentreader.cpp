@@ -11,6 +11,7 @@
 #include "entry/entry.h"
 #include "formula/descriptions.h"
 #include "formula/markup.h"
+#include "geometry/bestfit.h"
 #include "geometry/coordcurve.h"
 #include "geometry/intersection.h"
 #include "plot/curveplotter.h"
@@ -242,6 +243,11 @@ private:
         }
         const TEditorObject* shown = FirstElement(description ? description.get() : first.get());
         const int shownDescription = shown ? shown->DescriptionNumber() : 0;
+        // Every kind of fit once wrote the straight line's heading as its
+        // definition; the heading it shows says which fit it is.
+        if (heading && heading->DescriptionNumber() == dnBestFitStraight &&
+            shownDescription > dnBestFitStraight && shownDescription < dnStatsLine)
+            first = ReadMarkup(*record.description);
         if (record.coordinatePart || IsCoordinateListHeading(shownDescription) || record.statsBlock) {
             Append(KeepRecord(record, description ? std::move(description) : std::move(first)));
             return;
@@ -282,7 +288,10 @@ private:
             Append(KeepRecord(record, std::move(shownList)));
             return;
         }
-        if (record.description)
+        auto* fit = dynamic_cast<TBestFit*>(object.get());
+        if (fit)
+            fit->DescriptionFlag = record.description.has_value(); // written back as it was read
+        else if (record.description)
             ShowNameInstead(*object, std::move(description));
         ApplyLook(record, *object);
         if (record.primary) {
@@ -300,6 +309,8 @@ private:
                     Warn(record.stepLine, "the step cannot be read; the constant keeps its own");
             }
         }
+        if (fit)
+            fit->Refit();
         for (const auto& [line, text] : record.unknown)
             Warn(line, "unknown line \"" + text.substr(0, 40) + "\" in a Curve record skipped");
         Append(std::move(object));

@@ -6,6 +6,7 @@
 #include "expr/analysis.h"
 #include "expr/realreader.h"
 #include "formula/markup.h"
+#include "geometry/bestfit.h"
 #include "geometry/coordcurve.h"
 #include "plot/formulacurve.h"
 #include "plot/implicitfunction.h"
@@ -250,6 +251,15 @@ std::unique_ptr<TEquationObject> TEntry::Route(int first)
         return Finish(TangentFromLine(line_, p, first == 610), false);
     if (first >= 406 && first <= 408)
         return Finish(KindLineFromLine(line_, p, first, undefined_), false);
+    if (first >= 616 && first <= 622) {
+        std::unique_ptr<TBestFit> fit = BestFitFromLine(line_, p, first);
+        TBestFit* made = fit.get();
+        auto object = Finish(std::move(fit), false);
+        // The typed heading it took over gives way to the heading and the fit.
+        if (object)
+            made->Refit();
+        return object;
+    }
     // Derived objects (lines, tangents, areas, best fit, transformations,
     // shapes, differential equations, sequences) are made by their own
     // entry routes; a formula that starts with their words is not one this

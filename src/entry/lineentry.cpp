@@ -3,6 +3,8 @@
 #include "entry/entry.h"
 #include "entry/shapeentry.h"
 #include "formula/editor.h"
+#include "geometry/bestfit.h"
+#include "geometry/coordcurve.h"
 #include "geometry/straightline.h"
 
 namespace {
@@ -95,4 +97,18 @@ std::unique_ptr<TEquationObject> KindLineFromLine(TEditor& line, TParseParams& p
     if (!at)
         return nullptr;
     return std::make_unique<TLineToCurve>(kind, std::move(at), parent);
+}
+
+std::unique_ptr<TBestFit> BestFitFromLine(TEditor& line, TParseParams& params, int token)
+{
+    auto* set = dynamic_cast<TCoordCurve*>(line.GetParent());
+    if (!set) {
+        SetError(params, EntryMessage::CannotPaste);
+        return nullptr;
+    }
+    // Tokens follow the description numbers 51 to 57.
+    auto fit = MakeBestFit(token - 616 + dnBestFitStraight, nullptr);
+    if (fit)
+        fit->SetParent(set);
+    return fit;
 }

@@ -1,6 +1,7 @@
 // The entry of straight-line lines: "Line angle A <tab> intercept I", the
 // tangent or normal of the curve above at a parameter value, and the
-// horizontal, vertical or origin line through a point or to the curve above.
+// horizontal, vertical or origin line through a point or to the curve above;
+// and of the best-fit lines of the data set above, named by their heading.
 #pragma once
 
 #include "expr/parser.h"
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+class TBestFit;
 class TEditor;
 class TEquationObject;
 
@@ -24,3 +26,7 @@ class TEquationObject;
 // curve at that parameter value.
 [[nodiscard]] std::unique_ptr<TEquationObject> KindLineFromLine(TEditor& line, TParseParams& params, int kind,
                                                                 std::vector<std::string>& undefined);
+// Tokens 616 to 622 (the best-fit headings "Best fit straight line" ...
+// "Polynomial"), already read: the fit of that kind of the coordinate list
+// above, not yet fitted; "You cannot paste this" without one.
+[[nodiscard]] std::unique_ptr<TBestFit> BestFitFromLine(TEditor& line, TParseParams& params, int token);
