@@ -298,7 +298,9 @@ void TBestFitQuad::Fit(const TGatherStatistics& stats)
     const Extended slope = RegressionSlope(squared, saX);
     const Extended intercept = RegressionIntercept(squared, saX);
     const std::string names[] = {"x{^{2}", "x", ""};
-    const Extended values[] = {slope, 2 * slope * Shift, slope * Shift * Shift + intercept};
+    const Extended constant = slope * Shift * Shift;
+    const Extended values[] = {slope, 2 * slope * Shift,
+                               DropNoise(constant + intercept, std::fabs(constant) + std::fabs(intercept))};
     const std::string formula = FittedSumText(names, values);
     ShowText(":  y=" + formula + ":  r=" + RText(Correlation(squared)));
     FitFormula(formula);
@@ -334,8 +336,17 @@ void TBestFitPoly::Fit(const TGatherStatistics&)
         if (!repeat)
             distinct.push_back(p);
     }
-    const std::vector<Extended> exact = PolynomialThrough(distinct);
+    std::vector<Extended> exact = PolynomialThrough(distinct);
     const std::size_t degree = exact.size() - 1;
+    // A term far below the values it adds up to is the noise of solving for
+    // the coefficients, not part of the polynomial.
+    Extended xSize = 1, ySize = 0;
+    for (const TRealPoint& p : distinct) {
+        xSize = std::max(xSize, std::fabs(p.x));
+        ySize = std::max(ySize, std::fabs(p.y));
+    }
+    for (std::size_t i = 0; i <= degree; ++i)
+        exact[i] = DropNoise(exact[i] * std::pow(xSize, Extended(degree - i)), ySize) == 0 ? 0 : exact[i];
     std::vector<std::string> names;
     for (std::size_t i = 0; i <= degree; ++i) {
         const std::size_t power = degree - i;

@@ -138,9 +138,16 @@ Extended RegressionSlope(const TGatherStatistics& stats, int axis)
     return stats.CentredProduct / stats.CentredSquares[axis];
 }
 
+Extended DropNoise(Extended v, Extended scale)
+{
+    return std::fabs(v) <= 1e-12L * std::fabs(scale) ? 0 : v;
+}
+
 Extended RegressionIntercept(const TGatherStatistics& stats, int axis)
 {
-    return Mean(stats, 1 - axis) - RegressionSlope(stats, axis) * Mean(stats, axis);
+    const Extended mean = Mean(stats, 1 - axis);
+    const Extended moved = RegressionSlope(stats, axis) * Mean(stats, axis);
+    return DropNoise(mean - moved, std::fabs(mean) + std::fabs(moved));
 }
 
 Extended Correlation(const TGatherStatistics& stats)

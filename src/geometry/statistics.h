@@ -58,6 +58,9 @@ void FiveValues(std::span<const Extended> sorted, Extended& min, Extended& lower
 // negligible beside the size of the values themselves (so the test does not
 // depend on the unit the data is measured in).
 [[nodiscard]] bool NoSpread(const TGatherStatistics& stats, int axis);
+// v, or 0 when it is below the rounding noise of a sum whose terms are of
+// size scale (a coefficient that should vanish but came out as 1e-17).
+[[nodiscard]] Extended DropNoise(Extended v, Extended scale);
 // The regression of the other axis on axis: slope and intercept (slope 0
 // below two points, 1000000 when axis does not spread).
 [[nodiscard]] Extended RegressionSlope(const TGatherStatistics& stats, int axis);

@@ -58,6 +58,11 @@ TEST_F(BestFit, EachKindShowsItsFit)
         {dnBestFitQuadratic, {{99, 1}, {100, 0}, {101, 1}, {102, 4}}, ":  y=x{^{2}-200x+10000:  r=1"},
         {dnBestFitQuadratic, {{0, 1}, {1, 3}, {2, 5}}, ":  y=2x+1:  r=1"},
         {dnPolynomial, {{0, 1}, {1, 2}, {2, 5}}, ":  y=x{^{2}+1"},
+        // Terms that come out as rounding noise of the solution are dropped.
+        {dnPolynomial, {{1, 2}, {2, 4}, {3, 6}}, ":  y=2x"},
+        {dnPolynomial, {{0.1L, 0.3L}, {0.2L, 0.6L}, {0.3L, 0.9L}, {0.7L, 2.1L}}, ":  y=3x"},
+        {dnBestFitYOnX, {{0.1L, 0.3L}, {0.2L, 0.6L}, {0.3L, 0.9L}}, ":  y=3x    r=1"},
+        {dnBestFitQuadratic, {{0.1L, 0.31L}, {0.2L, 0.64L}, {0.3L, 0.99L}}, ":  y=x{^{2}+3x:  r=1"},
         // The same point twice counts once.
         {dnPolynomial, {{0, 1}, {1, 2}, {1, 2}, {2, 5}}, ":  y=x{^{2}+1"},
         // Two figures miss the third point: the fit takes one more.
