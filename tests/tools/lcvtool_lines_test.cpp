@@ -79,6 +79,40 @@ TEST(LcvtoolLines, EveryLineWithItsClassAsShown)
     std::remove(path.c_str());
 }
 
+// Best-fit lines under two data sets: each with its heading and the text of
+// its fit, a failed fit with its reason.
+TEST(LcvtoolLines, BestFitLinesWithTheirFits)
+{
+    const std::string path = TempName("-fits.lcv");
+    const std::string points = "Curve\nData points\n\tSwitches = 2\n\t\tjoined: 0\n";
+    auto fit = [](const std::string& heading, int primary) {
+        return "Curve\n" + heading + "\n\tprimary equation number = " + std::to_string(primary) + "\n";
+    };
+    WriteFile(path,
+              WithCrLf("Lumacurve for windows version 3.101\n" + points +
+                       "\t\t( 1.000000E+0000, 2.000000E+0000)\n"
+                       "\t\t( 2.000000E+0000, 4.000000E+0000)\n"
+                       "\t\t( 3.000000E+0000, 6.000000E+0000)\n" +
+                       fit("Best fit straight line", 0) + fit("Best fit straight y on x", 0) +
+                       fit("Best fit straight x on y", 0) + fit("Best fit quadratic", 0) +
+                       fit("Polynomial", 0) + points + "\t\t( 0.000000E+0000, 5.000000E+0000)\n" +
+                       fit("Best fit exponential", 6) + fit("Best fit ln", 6) + "Selected curve no: 0\n"));
+    std::string errors;
+    const auto run = RunTool({"lines", path}, &errors);
+    EXPECT_EQ(run.exitCode, 0) << errors;
+    EXPECT_EQ(run.out,
+              "line 1: TDataPoints: Data points (1,2) (2,4) (3,6)\n"
+              "line 2: TBestFitStraight: Best fit straight line:    Very strong positive correlation\n"
+              "line 3: TBestFityonx: Best fit straight y on x:  y=2x    r=1\n"
+              "line 4: TBestFitxony: Best fit straight x on y:  x=0.5y    r=1\n"
+              "line 5: TBestFitQuad: Best fit quadratic:  y=2x:  r=1\n"
+              "line 6: TBestFitPoly: Polynomial:  y=2x\n"
+              "line 7: TDataPoints: Data points (0,5)\n"
+              "line 8: TBestFitexponential: Best fit exponential:  y=5:  r=1\n"
+              "line 9: TBestFitlog: Best fit ln   Not enough points\n");
+    std::remove(path.c_str());
+}
+
 TEST(LcvtoolLines, TheCoordinateListWindowsLines)
 {
     const std::string path = TempName("-list.lcv");
