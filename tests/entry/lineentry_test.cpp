@@ -2,6 +2,8 @@
 // objects, and the definition line each writes is entered as the same object.
 #include "entry/entry.h"
 #include "formula/markup.h"
+#include "geometry/bestfit.h"
+#include "geometry/coordcurve.h"
 #include "geometry/straightline.h"
 #include "plot/formulacurve.h"
 #include "settings/mathswriter.h"
@@ -131,5 +133,38 @@ TEST_F(LineEntry, DefinitionLinesReadBack)
         TMathsWriter again;
         static_cast<TCurvePLotter*>(object.get())->WriteDefinition(again);
         EXPECT_EQ(again.Text(), writer.Text());
+    }
+}
+
+// A best-fit heading under a data set makes that fit, fitted at once; under
+// a curve that is not a list of points, or under nothing, it cannot be pasted.
+TEST_F(LineEntry, BestFitHeadingsUnderADataSet)
+{
+    TDataPoints set;
+    set.AddPoint(1, 2);
+    set.AddPoint(2, 4);
+    const struct {
+        const char* heading;
+        const char* text;
+    } cases[] = {
+        {"Best fit straight line", ":    Very strong positive correlation"},
+        {"Best fit straight y on x", ":  y=2x    r=1"},
+        {"Best fit quadratic", ":  y=2x:  r=1"},
+        {"Polynomial", ":  y=2x"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.heading);
+        auto object = Enter(c.heading, &set);
+        auto* fit = dynamic_cast<TBestFit*>(object.get());
+        ASSERT_NE(fit, nullptr) << message;
+        EXPECT_EQ(fit->GetParent(), &set);
+        EXPECT_EQ(fit->InfoText(), c.text);
+        EXPECT_TRUE(fit->DescriptionFlag);
+        EXPECT_EQ(object->Elements()->next->DescriptionNumber(), fit->FitDescription());
+    }
+    for (TEquationObject* parent : {static_cast<TEquationObject*>(nullptr), parabola.get()}) {
+        auto object = Enter("Best fit ln", parent);
+        EXPECT_EQ(object, nullptr);
+        EXPECT_EQ(message, EntryMessage::CannotPaste);
     }
 }
