@@ -51,13 +51,34 @@ void Fit(benchmark::State& state, int heading, int points)
     }
 }
 
-void Straight(benchmark::State& state) { Fit(state, dnBestFitStraight, 1000); }
-void YOnX(benchmark::State& state) { Fit(state, dnBestFitYOnX, 1000); }
-void XOnY(benchmark::State& state) { Fit(state, dnBestFitXOnY, 1000); }
-void Exponential(benchmark::State& state) { Fit(state, dnBestFitExponential, 1000); }
-void Ln(benchmark::State& state) { Fit(state, dnBestFitLn, 1000); }
-void Quadratic(benchmark::State& state) { Fit(state, dnBestFitQuadratic, 1000); }
-void Polynomial10(benchmark::State& state) { Fit(state, dnPolynomial, 10); }
+void Straight(benchmark::State& state)
+{
+    Fit(state, dnBestFitStraight, 1000);
+}
+void YOnX(benchmark::State& state)
+{
+    Fit(state, dnBestFitYOnX, 1000);
+}
+void XOnY(benchmark::State& state)
+{
+    Fit(state, dnBestFitXOnY, 1000);
+}
+void Exponential(benchmark::State& state)
+{
+    Fit(state, dnBestFitExponential, 1000);
+}
+void Ln(benchmark::State& state)
+{
+    Fit(state, dnBestFitLn, 1000);
+}
+void Quadratic(benchmark::State& state)
+{
+    Fit(state, dnBestFitQuadratic, 1000);
+}
+void Polynomial10(benchmark::State& state)
+{
+    Fit(state, dnPolynomial, 10);
+}
 
 // Every fit line of one set, as one move of a drag refits them.
 void AllLines(benchmark::State& state)

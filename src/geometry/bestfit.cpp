@@ -22,7 +22,9 @@ bool ExponentialPoint(TRealPoint& p)
 {
     if (!(p.x <= 80))
         return false;
-    p.x = p.x < -80 ? 0 : std::exp(p.x);
+    // In double precision: the fit is shown to a few figures and r to ten,
+    // and the long double exponential costs more than the rest of the fit.
+    p.x = p.x < -80 ? 0 : std::exp(static_cast<double>(p.x));
     return true;
 }
 
@@ -31,7 +33,7 @@ bool LogPoint(TRealPoint& p)
 {
     if (p.x == 0 || !std::isfinite(p.x))
         return false;
-    p.x = std::log(std::fabs(p.x));
+    p.x = std::log(std::fabs(static_cast<double>(p.x)));
     return true;
 }
 
@@ -294,7 +296,7 @@ void TBestFitQuad::Fit(const TGatherStatistics& stats)
     for (TRealPoint& p : shifted)
         p.x = (p.x + Shift) * (p.x + Shift);
     TGatherStatistics squared;
-    GatherPoints(shifted, squared);
+    GatherPoints(shifted, squared, false);
     const Extended slope = RegressionSlope(squared, saX);
     const Extended intercept = RegressionIntercept(squared, saX);
     const std::string names[] = {"x{^{2}", "x", ""};

@@ -60,24 +60,19 @@ std::string ModeText(std::span<const Extended> sorted)
     return mode;
 }
 
-void GatherPoints(std::span<const TRealPoint> points, TGatherStatistics& stats)
+void GatherPoints(std::span<const TRealPoint> points, TGatherStatistics& stats, bool orderStatistics)
 {
     stats = TGatherStatistics{};
     const std::size_t n = points.size();
     stats.Count = static_cast<std::int32_t>(n);
     if (n == 0)
         return;
-    std::vector<Extended> values[2];
-    values[saX].reserve(n);
-    values[saY].reserve(n);
     for (const TRealPoint& p : points) {
         stats.Sum[saX] += p.x;
         stats.Sum[saY] += p.y;
         stats.SumSquares[saX] += p.x * p.x;
         stats.SumSquares[saY] += p.y * p.y;
         stats.SumXY += p.x * p.y;
-        values[saX].push_back(p.x);
-        values[saY].push_back(p.y);
     }
     const Extended meanX = stats.Sum[saX] / static_cast<Extended>(n);
     const Extended meanY = stats.Sum[saY] / static_cast<Extended>(n);
@@ -87,6 +82,15 @@ void GatherPoints(std::span<const TRealPoint> points, TGatherStatistics& stats)
         stats.CentredSquares[saX] += dx * dx;
         stats.CentredSquares[saY] += dy * dy;
         stats.CentredProduct += dx * dy;
+    }
+    if (!orderStatistics)
+        return;
+    std::vector<Extended> values[2];
+    values[saX].reserve(n);
+    values[saY].reserve(n);
+    for (const TRealPoint& p : points) {
+        values[saX].push_back(p.x);
+        values[saY].push_back(p.y);
     }
     for (int axis : {saX, saY}) {
         std::sort(values[axis].begin(), values[axis].end());
@@ -125,7 +129,8 @@ Extended InterQuartileRange(const TGatherStatistics& stats, int axis)
 bool NoSpread(const TGatherStatistics& stats, int axis)
 {
     const Extended sd = StandardDeviation(stats, axis);
-    const Extended size = std::max(std::fabs(stats.Min[axis]), std::fabs(stats.Max[axis]));
+    // The root mean square stands for the size of the values (it needs no sorting).
+    const Extended size = stats.Count > 0 ? std::sqrt(stats.SumSquares[axis] / stats.Count) : 0;
     return sd == 0 || sd <= NegligibleSpread * size;
 }
 

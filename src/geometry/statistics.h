@@ -38,8 +38,10 @@ struct TGatherStatistics {
 // point out (its new coordinate cannot be computed).
 using TPointTransform = bool (*)(TRealPoint& point);
 
-// Fills stats (zeroed first) from points, in the order given.
-void GatherPoints(std::span<const TRealPoint> points, TGatherStatistics& stats);
+// Fills stats (zeroed first) from points, in the order given; without
+// orderStatistics only the sums are gathered (no sorting: quartiles, medians,
+// extremes and modes stay 0 and empty).
+void GatherPoints(std::span<const TRealPoint> points, TGatherStatistics& stats, bool orderStatistics = true);
 
 // Min, quartiles, median and Max of values sorted in ascending order.
 void FiveValues(std::span<const Extended> sorted, Extended& min, Extended& lower, Extended& median,
