@@ -8,6 +8,7 @@
 #pragma once
 
 #include "expr/realreader.h"
+#include "geometry/statistics.h"
 #include "graph/linesource.h"
 #include "graph/rescaledatatransfer.h"
 #include "settings/configuration.h"
@@ -36,19 +37,6 @@ struct TDocumentWarning {
     std::string text;
     bool note = false; // information only: nothing was skipped, repaired or lost
 };
-
-// Which statistics are shown, in the order of the "Stats options" block.
-struct TStatsOptions {
-    static constexpr int Count = 16;
-    // "Show x: ", "Show y: ", the per-axis statistics, the general ones.
-    static const std::array<std::string_view, Count> Labels;
-    std::array<bool, Count> flags{true,  true, true, false, false, true,  false, false,
-                                  false, true, true, false, false, false, false, false};
-    bool operator==(const TStatsOptions&) const = default;
-};
-
-// The program's statistics options (taken when a document has none).
-inline TStatsOptions StatsOptions;
 
 // The commentary text with its font and panel placement.
 struct TCommentaryRecord {

@@ -24,6 +24,22 @@
 
 namespace {
 
+// The flag lines of a "Stats options" block (its heading already read), in
+// their order; a missing line leaves its flag as it was.
+void ReadStatsBlock(TMathsReader& reader, TStatsOptions& options)
+{
+    for (int i = 0; i < TStatsOptions::Count && !reader.AtEnd(); ++i) {
+        std::string_view value;
+        const std::string keyword = "\t" + std::string(TStatsOptions::Labels[static_cast<std::size_t>(i)]);
+        if (!reader.LineStartsWith(keyword, &value))
+            continue;
+        long long flag = 0;
+        if (ParseDocumentInteger(value, flag))
+            options.flags[static_cast<std::size_t>(i)] = flag != 0;
+        reader.SkipLine();
+    }
+}
+
 // The largest equation list a document may hold; more records are dropped
 // with one warning (the equations window could not show them anyway).
 constexpr std::size_t MaxLines = 100000;
@@ -149,6 +165,7 @@ private:
         bool coordinatePart = false;                              // joined, closed, label, points
         std::vector<std::pair<int, std::string>> coordinateLines; // with their line numbers
         bool statsBlock = false;
+        TStatsOptions statsOptions = StatsOptions;        // a statistics line's own
         std::vector<std::pair<int, std::string>> unknown; // lines no part of the record knows
         std::size_t start = 0, end = 0;                   // the record's bytes in the data
     };
@@ -243,12 +260,15 @@ private:
         }
         const TEditorObject* shown = FirstElement(description ? description.get() : first.get());
         const int shownDescription = shown ? shown->DescriptionNumber() : 0;
+        const int headingNumber = heading ? heading->DescriptionNumber() : 0;
+        const bool statsLine = shownDescription == dnStatsLine || headingNumber == dnStatsLine;
         // Every kind of fit once wrote the straight line's heading as its
         // definition; the heading it shows says which fit it is.
-        if (heading && heading->DescriptionNumber() == dnBestFitStraight &&
-            shownDescription > dnBestFitStraight && shownDescription < dnStatsLine)
-            first = ReadMarkup(*record.description);
-        if (record.coordinatePart || IsCoordinateListHeading(shownDescription) || record.statsBlock) {
+        if (headingNumber == dnBestFitStraight && shownDescription > dnBestFitStraight &&
+            shownDescription <= dnStatsLine)
+            first = ReadMarkup(*record.description); // heading is freed with the old list
+        if (record.coordinatePart || IsCoordinateListHeading(shownDescription) ||
+            (record.statsBlock && !statsLine)) {
             Append(KeepRecord(record, description ? std::move(description) : std::move(first)));
             return;
         }
@@ -293,6 +313,8 @@ private:
             fit->DescriptionFlag = record.description.has_value(); // written back as it was read
         else if (record.description)
             ShowNameInstead(*object, std::move(description));
+        if (auto* stats = dynamic_cast<TDisplayStatsCurve*>(object.get()); stats && record.statsBlock)
+            stats->Options.flags = record.statsOptions.flags;
         ApplyLook(record, *object);
         if (record.primary) {
             TEquationObject* primary = RecordObject(*record.primary);
@@ -363,6 +385,7 @@ private:
             } else if (reader_.LineIs("Stats options")) {
                 record.statsBlock = true;
                 reader_.SkipLine();
+                ReadStatsBlock(reader_, record.statsOptions);
             } else if (reader_.LineStartsWith("\t")) {
                 record.unknown.emplace_back(lineNumber, std::string(reader_.PeekLine()));
                 reader_.SkipLine();
@@ -918,20 +941,7 @@ private:
             doc_.statsOptions = StatsOptions;
     }
 
-    void ReadStatsOptions(TStatsOptions& options)
-    {
-        for (int i = 0; i < TStatsOptions::Count && !reader_.AtEnd(); ++i) {
-            std::string_view value;
-            const std::string keyword =
-                "\t" + std::string(TStatsOptions::Labels[static_cast<std::size_t>(i)]);
-            if (!reader_.LineStartsWith(keyword, &value))
-                continue;
-            long long flag = 0;
-            if (ParseDocumentInteger(value, flag))
-                options.flags[static_cast<std::size_t>(i)] = flag != 0;
-            reader_.SkipLine();
-        }
-    }
+    void ReadStatsOptions(TStatsOptions& options) { ReadStatsBlock(reader_, options); }
 
     void ReadScaling(int lineNumber)
     {
@@ -1221,24 +1231,6 @@ private:
 };
 
 } // namespace
-
-const std::array<std::string_view, TStatsOptions::Count> TStatsOptions::Labels = {
-    "Show x: ",
-    "Show y: ",
-    "Mean",
-    "Median",
-    "Mode",
-    "Range",
-    "Lower quartile",
-    "Upper quartile",
-    "Inter-quartile range",
-    "Standard deviation",
-    "Number of values",
-    "Correlation",
-    "Coefficient of correlation",
-    "Line of best fit",
-    "Regression line y on x",
-    "Regression line x on y"};
 
 TReadResult ReadDocument(std::string data, TDocument& document, bool report)
 {

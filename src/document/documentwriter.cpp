@@ -83,13 +83,6 @@ void WriteSettings(const TDocument& doc, TMathsWriter& writer)
     WriteKey(writer, "Transform dialogs: ", Flag(s.TransformDialogs));
 }
 
-void WriteStatsOptions(const TStatsOptions& options, TMathsWriter& writer)
-{
-    writer.WriteLine("Stats options");
-    for (std::size_t i = 0; i < TStatsOptions::Labels.size(); ++i)
-        WriteKey(writer, TStatsOptions::Labels[i], Flag(options.flags[i]), 1);
-}
-
 void WriteNumberLine(TMathsWriter& writer, std::string_view keyword, const TRealReader* number)
 {
     if (!number)

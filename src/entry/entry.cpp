@@ -251,7 +251,7 @@ std::unique_ptr<TEquationObject> TEntry::Route(int first)
         return Finish(TangentFromLine(line_, p, first == 610), false);
     if (first >= 406 && first <= 408)
         return Finish(KindLineFromLine(line_, p, first, undefined_), false);
-    if (first >= 616 && first <= 622) {
+    if (first >= 616 && first <= 623) {
         std::unique_ptr<TBestFit> fit = BestFitFromLine(line_, p, first);
         TBestFit* made = fit.get();
         auto object = Finish(std::move(fit), false);

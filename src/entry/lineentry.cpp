@@ -106,7 +106,13 @@ std::unique_ptr<TBestFit> BestFitFromLine(TEditor& line, TParseParams& params, i
         SetError(params, EntryMessage::CannotPaste);
         return nullptr;
     }
-    // Tokens follow the description numbers 51 to 57.
+    // The statistics a statistics line shows are made afresh: whatever
+    // stands after its heading is dropped.
+    if (token == 623) {
+        params.nextElement = nullptr;
+        params.textActive = false;
+    }
+    // Tokens follow the description numbers 51 to 58.
     auto fit = MakeBestFit(token - 616 + dnBestFitStraight, nullptr);
     if (fit)
         fit->SetParent(set);

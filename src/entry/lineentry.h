@@ -26,7 +26,8 @@ class TEquationObject;
 // curve at that parameter value.
 [[nodiscard]] std::unique_ptr<TEquationObject> KindLineFromLine(TEditor& line, TParseParams& params, int kind,
                                                                 std::vector<std::string>& undefined);
-// Tokens 616 to 622 (the best-fit headings "Best fit straight line" ...
-// "Polynomial"), already read: the fit of that kind of the coordinate list
-// above, not yet fitted; "You cannot paste this" without one.
+// Tokens 616 to 623 (the best-fit headings "Best fit straight line" ...
+// "Polynomial", and "Stats:  "), already read: the fit of that kind (the
+// statistics line) of the coordinate list above, not yet fitted; "You
+// cannot paste this" without one. What follows "Stats:  " is dropped.
 [[nodiscard]] std::unique_ptr<TBestFit> BestFitFromLine(TEditor& line, TParseParams& params, int token);

@@ -373,6 +373,22 @@ void TBestFitPoly::Fit(const TGatherStatistics&)
     FitFormula(formula);
 }
 
+// ---- the statistics line -----------------------------------------------------------------
+
+TDisplayStatsCurve::TDisplayStatsCurve(TCurvePLotter* parent) : TBestFit(parent), Options(StatsOptions) {}
+
+void TDisplayStatsCurve::Fit(const TGatherStatistics& stats)
+{
+    Fitted.reset();
+    ShowText(StatsLineText(stats, Options));
+}
+
+void TDisplayStatsCurve::WriteTo(TMathsWriter& writer) const
+{
+    TBestFit::WriteTo(writer);
+    WriteStatsOptions(Options, writer);
+}
+
 // ---- helpers ------------------------------------------------------------------------------
 
 std::vector<Extended> PolynomialThrough(std::span<const TRealPoint> points)
@@ -473,6 +489,9 @@ std::unique_ptr<TBestFit> MakeBestFit(int heading, TCurvePLotter* parent)
         break;
     case dnPolynomial:
         fit = std::make_unique<TBestFitPoly>(parent);
+        break;
+    case dnStatsLine:
+        fit = std::make_unique<TDisplayStatsCurve>(parent);
         break;
     default:
         return nullptr;

@@ -167,7 +167,20 @@ public:
     [[nodiscard]] int FitDescription() const override { return dnPolynomial; }
 };
 
-// The best-fit line of heading 51 to 57 under parent; nullptr for other numbers.
+// The statistics line: the data set's statistics after "Stats:  ", as its
+// own options (copied from the program's when it is made) choose; it draws
+// nothing. Its record is followed by its options block.
+class TDisplayStatsCurve : public TBestFit {
+public:
+    explicit TDisplayStatsCurve(TCurvePLotter* parent);
+    TStatsOptions Options;
+    void Fit(const TGatherStatistics& stats) override;
+    [[nodiscard]] int FitDescription() const override { return dnStatsLine; }
+    void WriteTo(TMathsWriter& writer) const override;
+};
+
+// The best-fit line of heading 51 to 57, or the statistics line (58), under
+// parent, fitted; nullptr for other numbers.
 [[nodiscard]] std::unique_ptr<TBestFit> MakeBestFit(int heading, TCurvePLotter* parent);
 
 // The coefficients, highest power first, of the polynomial through the

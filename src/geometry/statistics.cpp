@@ -1,6 +1,7 @@
 #include "geometry/statistics.h"
 
 #include "graph/displayrounding.h"
+#include "settings/mathswriter.h"
 
 #include <algorithm>
 #include <cmath>
@@ -237,4 +238,69 @@ std::string LineOfBestFitText(const TGatherStatistics& stats)
     const std::string names[] = {"x", ""};
     const Extended values[] = {line.Slope, line.Intercept};
     return "y=" + FittedSumText(names, values);
+}
+
+const std::array<std::string_view, TStatsOptions::Count> TStatsOptions::Labels = {
+    "Show x: ",
+    "Show y: ",
+    "Mean",
+    "Median",
+    "Mode",
+    "Range",
+    "Lower quartile",
+    "Upper quartile",
+    "Inter-quartile range",
+    "Standard deviation",
+    "Number of values",
+    "Correlation",
+    "Coefficient of correlation",
+    "Line of best fit",
+    "Regression line y on x",
+    "Regression line x on y"};
+
+void WriteStatsOptions(const TStatsOptions& options, TMathsWriter& writer)
+{
+    writer.WriteLine("Stats options");
+    for (std::size_t i = 0; i < TStatsOptions::Labels.size(); ++i)
+        writer.WriteLine(std::string(TStatsOptions::Labels[i]) + (options.flags[i] ? "1" : "0"), 1);
+}
+
+std::string StatsLineText(const TGatherStatistics& stats, const TStatsOptions& options)
+{
+    auto on = [&options](int flag) { return options.flags[static_cast<std::size_t>(flag)]; };
+    auto value = [](Extended v) { return FiguresText(v); };
+    std::string text;
+    if (on(soNumberOfValues))
+        text += "n=" + std::to_string(stats.Count) + "; ";
+    for (int axis : {saX, saY}) {
+        if (!on(axis == saX ? soShowX : soShowY))
+            continue;
+        const std::string letter = axis == saX ? "x" : "y";
+        auto item = [&text, &letter](const std::string& name, const std::string& shown) {
+            text += name + letter + "=" + shown + "; ";
+        };
+        if (on(soMean))
+            item("{m", value(Mean(stats, axis)));
+        if (on(soStandardDeviation))
+            item("{s", value(StandardDeviation(stats, axis)));
+        if (options.SumShown)
+            item("{S", value(stats.Sum[axis]));
+        if (options.SumSquaresShown)
+            text += "{S" + letter + "{^{2}=" + value(stats.SumSquares[axis]) + "; ";
+        if (options.Min)
+            item("Min ", value(stats.Min[axis]));
+        if (options.Max)
+            item("Max ", value(stats.Max[axis]));
+        if (on(soRange))
+            item("Range ", value(Range(stats, axis)));
+        if (on(soMedian))
+            item("Median ", value(stats.Median[axis]));
+        if (on(soLowerQuartile))
+            item("LQ ", value(stats.LowerQuartile[axis]));
+        if (on(soUpperQuartile))
+            item("UQ ", value(stats.UpperQuartile[axis]));
+        if (on(soInterQuartileRange))
+            item("IQ range ", value(InterQuartileRange(stats, axis)));
+    }
+    return text;
 }

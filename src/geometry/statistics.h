@@ -8,9 +8,11 @@
 
 #include "numbers/numerics.h"
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // The axes of the record: x, then y.
@@ -97,3 +99,51 @@ struct TBestFitLine {
 // The sum of the terms (markup) with coefficients rounded to "Mouse figures"
 // significant figures, "0" when every term drops out.
 [[nodiscard]] std::string FittedSumText(std::span<const std::string> names, std::span<const Extended> values);
+
+class TMathsWriter;
+
+// Which statistics are shown, in the order of the "Stats options" block.
+struct TStatsOptions {
+    static constexpr int Count = 16;
+    // "Show x: ", "Show y: ", the per-axis statistics, the general ones.
+    static const std::array<std::string_view, Count> Labels;
+    std::array<bool, Count> flags{true,  true, true, false, false, true,  false, false,
+                                  false, true, true, false, false, false, false, false};
+    // Only for a statistics line, and never stored: its extremes and sums.
+    bool Min = true;
+    bool Max = true;
+    bool SumShown = false;
+    bool SumSquaresShown = false;
+    bool operator==(const TStatsOptions&) const = default;
+};
+
+// The places of the options in flags.
+enum : int {
+    soShowX,
+    soShowY,
+    soMean,
+    soMedian,
+    soMode,
+    soRange,
+    soLowerQuartile,
+    soUpperQuartile,
+    soInterQuartileRange,
+    soStandardDeviation,
+    soNumberOfValues,
+    soCorrelation,
+    soCorrelationCoefficient,
+    soLineOfBestFit,
+    soRegressionYOnX,
+    soRegressionXOnY,
+};
+
+// The program's statistics options (taken when a document has none, and
+// copied by each statistics line when it is made).
+inline TStatsOptions StatsOptions;
+
+// The "Stats options" block: its heading line, then one line per flag.
+void WriteStatsOptions(const TStatsOptions& options, TMathsWriter& writer);
+
+// The text (markup) of a statistics line after its heading: "n=" and the
+// count when shown, then the x items and the y items, each ending in "; ".
+[[nodiscard]] std::string StatsLineText(const TGatherStatistics& stats, const TStatsOptions& options);

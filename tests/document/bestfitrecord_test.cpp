@@ -114,4 +114,37 @@ TEST(BestFitRecords, OldRecordsReadAsTheFitTheyShow)
     EXPECT_EQ(Written(read), expected);
 }
 
+const std::string StatsBlock = "Stats options\n"
+                               "\tShow x: 1\n\tShow y: 0\n\tMean1\n\tMedian1\n\tMode0\n\tRange0\n"
+                               "\tLower quartile0\n\tUpper quartile0\n\tInter-quartile range0\n"
+                               "\tStandard deviation0\n\tNumber of values1\n\tCorrelation0\n"
+                               "\tCoefficient of correlation0\n\tLine of best fit0\n"
+                               "\tRegression line y on x0\n\tRegression line x on y0\n";
+
+// A statistics line keeps its own options block; written with the straight
+// line's heading it still reads as a statistics line; the statistics once
+// written after its heading are dropped and made afresh.
+TEST(BestFitRecords, StatisticsLinesKeepTheirOwnOptions)
+{
+    const std::string text =
+        WithCrLf(DataSet + FitRecord("Stats:  ", "Stats:  ", 5) + StatsBlock +
+                 FitRecord("Best fit straight line", "Stats:  ", 6) + StatsBlock +
+                 FitRecord("", "Stats:  n=7; {mx=9; ", 7) + StatsBlock + "Selected curve no: 0\n");
+    TRead read;
+    ReadEquationListText(text, read.lines, read.selected, &read.warnings);
+    EXPECT_TRUE(read.warnings.empty()) << read.warnings.front().text;
+    ASSERT_EQ(read.lines.lines.size(), 4u);
+    for (std::size_t i = 1; i < 4; ++i) {
+        auto* stats = dynamic_cast<TDisplayStatsCurve*>(read.lines.lines[i].get());
+        ASSERT_NE(stats, nullptr) << i;
+        EXPECT_FALSE(stats->Options.flags[soShowY]);
+        EXPECT_TRUE(stats->Options.flags[soMedian]);
+        EXPECT_EQ(stats->InfoText(), "n=3; {mx=2; Min x=1; Max x=3; Median x=2; ");
+    }
+    const std::string expected = WithCrLf(
+        DataSet + FitRecord("Stats:  ", "Stats:  ", 5) + StatsBlock + FitRecord("Stats:  ", "Stats:  ", 6) +
+        StatsBlock + FitRecord("", "Stats:  ", 7) + StatsBlock + "Selected curve no: 0\n");
+    EXPECT_EQ(Written(read), expected);
+}
+
 } // namespace

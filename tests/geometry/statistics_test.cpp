@@ -200,3 +200,41 @@ TEST_F(Statistics, UnusablePointsAreLeftOut)
 }
 
 } // namespace
+
+namespace {
+
+TStatsOptions OptionsWith(std::initializer_list<int> on)
+{
+    TStatsOptions options;
+    options.flags.fill(false);
+    options.Min = options.Max = false;
+    for (int flag : on)
+        options.flags[static_cast<std::size_t>(flag)] = true;
+    return options;
+}
+
+} // namespace
+
+TEST_F(Statistics, StatisticsLineTexts)
+{
+    const TGatherStatistics stats = Gathered({{1, 2}, {2, 4}, {3, 6}, {4, 8}});
+    TStatsOptions sums = OptionsWith({soShowY});
+    sums.SumShown = sums.SumSquaresShown = true;
+    TStatsOptions extremes = OptionsWith({soShowX, soNumberOfValues});
+    extremes.Min = extremes.Max = true;
+    struct Case {
+        TStatsOptions options;
+        const char* text;
+    };
+    const Case cases[] = {
+        {TStatsOptions{}, "n=4; {mx=2.5; {sx=1.12; Min x=1; Max x=4; Range x=3; "
+                          "{my=5; {sy=2.24; Min y=2; Max y=8; Range y=6; "},
+        {OptionsWith({soShowX, soMedian, soLowerQuartile, soUpperQuartile, soInterQuartileRange}),
+         "Median x=2.5; LQ x=1.25; UQ x=3.75; IQ range x=2.5; "},
+        {sums, "{Sy=20; {Sy{^{2}=120; "},
+        {extremes, "n=4; Min x=1; Max x=4; "},
+        {OptionsWith({soMean}), ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StatsLineText(stats, c.options), c.text);
+}

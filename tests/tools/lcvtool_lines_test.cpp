@@ -88,15 +88,15 @@ TEST(LcvtoolLines, BestFitLinesWithTheirFits)
     auto fit = [](const std::string& heading, int primary) {
         return "Curve\n" + heading + "\n\tprimary equation number = " + std::to_string(primary) + "\n";
     };
-    WriteFile(path,
-              WithCrLf("Lumacurve for windows version 3.101\n" + points +
-                       "\t\t( 1.000000E+0000, 2.000000E+0000)\n"
-                       "\t\t( 2.000000E+0000, 4.000000E+0000)\n"
-                       "\t\t( 3.000000E+0000, 6.000000E+0000)\n" +
-                       fit("Best fit straight line", 0) + fit("Best fit straight y on x", 0) +
-                       fit("Best fit straight x on y", 0) + fit("Best fit quadratic", 0) +
-                       fit("Polynomial", 0) + points + "\t\t( 0.000000E+0000, 5.000000E+0000)\n" +
-                       fit("Best fit exponential", 6) + fit("Best fit ln", 6) + "Selected curve no: 0\n"));
+    WriteFile(path, WithCrLf("Lumacurve for windows version 3.101\n" + points +
+                             "\t\t( 1.000000E+0000, 2.000000E+0000)\n"
+                             "\t\t( 2.000000E+0000, 4.000000E+0000)\n"
+                             "\t\t( 3.000000E+0000, 6.000000E+0000)\n" +
+                             fit("Best fit straight line", 0) + fit("Best fit straight y on x", 0) +
+                             fit("Best fit straight x on y", 0) + fit("Best fit quadratic", 0) +
+                             fit("Polynomial", 0) + points + "\t\t( 0.000000E+0000, 5.000000E+0000)\n" +
+                             fit("Best fit exponential", 6) + fit("Best fit ln", 6) + fit("Stats:  ", 0) +
+                             "Selected curve no: 0\n"));
     std::string errors;
     const auto run = RunTool({"lines", path}, &errors);
     EXPECT_EQ(run.exitCode, 0) << errors;
@@ -109,7 +109,9 @@ TEST(LcvtoolLines, BestFitLinesWithTheirFits)
               "line 6: TBestFitPoly: Polynomial:  y=2x\n"
               "line 7: TDataPoints: Data points (0,5)\n"
               "line 8: TBestFitexponential: Best fit exponential:  y=5:  r=1\n"
-              "line 9: TBestFitlog: Best fit ln   Not enough points\n");
+              "line 9: TBestFitlog: Best fit ln   Not enough points\n"
+              "line 10: TDisplayStatsCurve: Stats:  n=3; μx=2; σx=0.82; Min x=1; Max x=3; "
+              "Range x=2; μy=4; σy=1.63; Min y=2; Max y=6; Range y=4; \n");
     std::remove(path.c_str());
 }
 
