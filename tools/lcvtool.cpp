@@ -32,6 +32,9 @@ const TToolCommand Commands[] = {
     {"dynamic", "dynamic [-o OUT.lcv] DOC.lcv NAME ACTION...",
      "edit a dynamic constant of a document as its editor would, printing each step",
      RunDynamic},
+    {"stats", "stats DOC.lcv N",
+     "print the Statistics window of the data set on line N as its Copy command gives it",
+     RunStats},
 };
 // clang-format on
 

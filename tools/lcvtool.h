@@ -24,6 +24,8 @@ int RunResave(const std::vector<std::string>& arguments);
 int RunLines(const std::vector<std::string>& arguments);
 // lcvtool dynamic [-o OUT.lcv] DOC.lcv NAME ACTION...
 int RunDynamic(const std::vector<std::string>& arguments);
+// lcvtool stats DOC.lcv N
+int RunStats(const std::vector<std::string>& arguments);
 
 class TDocument;
 // Prints "warning: line N: why" on standard error for each warning of a read.
