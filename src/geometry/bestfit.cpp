@@ -3,6 +3,7 @@
 #include "expr/parser.h"
 #include "formula/descriptions.h"
 #include "formula/editor.h"
+#include "formula/formulalayout.h"
 #include "formula/markup.h"
 #include "geometry/coordcurve.h"
 #include "geometry/straightline.h"
@@ -380,7 +381,47 @@ TDisplayStatsCurve::TDisplayStatsCurve(TCurvePLotter* parent) : TBestFit(parent)
 void TDisplayStatsCurve::Fit(const TGatherStatistics& stats)
 {
     Fitted.reset();
-    ShowText(StatsLineText(stats, Options));
+    const std::vector<std::string> rows = StatsLineRows(stats, Options);
+    info_.clear();
+    TElementList list(new TEditorObject);
+    list->next = new TLockedDescription(FitDescription());
+    auto* grid = new TDisplayStatsEditor(static_cast<int>(rows.size()));
+    list->next->next = grid;
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        info_ += rows[i];
+        auto* row = new TDisplayInfo;
+        row->SetCell(0, ElementsFromText(rows[i]).release());
+        auto* cell = new TEditorObject;
+        cell->next = row;
+        grid->SetCell(static_cast<int>(i), cell);
+    }
+    SetElements(std::move(list));
+    SetLayoutOutOfDate(true);
+    SetChanged(true);
+}
+
+TDisplayStatsEditor::TDisplayStatsEditor(int rows)
+    : TSublistsEditObject(static_cast<std::uint16_t>(0x0100 | std::clamp(rows, 1, 2))),
+      rows_(std::clamp(rows, 1, 2))
+{
+}
+
+void TDisplayStatsEditor::WriteTo(TMathsWriter&) const {}
+
+std::uint16_t TDisplayStatsEditor::Dimensions() const
+{
+    return static_cast<std::uint16_t>(0x0100 | rows_);
+}
+
+void TDisplayStatsEditor::CellLayout(int index, TCellLayout& layout)
+{
+    layout.fontHeight = CurrentHeight;
+    layout.restoreHeight = CurrentHeight;
+    layout.noEmptyBox = true;
+    int top = 0;
+    for (int r = 0; r < index; ++r)
+        top += CellRecord(r).height;
+    layout.offset = top + CellRecord(index).raise;
 }
 
 void TDisplayStatsCurve::WriteTo(TMathsWriter& writer) const

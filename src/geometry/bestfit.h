@@ -101,8 +101,9 @@ protected:
     // The points of the last gathering, after TransformPoint.
     [[nodiscard]] std::span<const TRealPoint> Points() const { return points_; }
 
-private:
     std::string info_;
+
+private:
     std::vector<TRealPoint> points_;
 };
 
@@ -167,6 +168,22 @@ public:
     [[nodiscard]] int FitDescription() const override { return dnPolynomial; }
 };
 
+// The element of a statistics line: its statistics in one row per axis
+// shown, stacked, each row an information element. It is made afresh from
+// the data and never written.
+class TDisplayStatsEditor : public TSublistsEditObject {
+public:
+    explicit TDisplayStatsEditor(int rows);
+    void WriteTo(TMathsWriter& writer) const override;
+    [[nodiscard]] std::uint16_t Dimensions() const override;
+    [[nodiscard]] bool IsOneUnit() const override { return false; }
+    // Row r lies under the rows above it, the first on the text row.
+    void CellLayout(int index, TCellLayout& layout) override;
+
+private:
+    int rows_;
+};
+
 // The statistics line: the data set's statistics after "Stats:  ", as its
 // own options (copied from the program's when it is made) choose; it draws
 // nothing. Its record is followed by its options block.
@@ -174,6 +191,7 @@ class TDisplayStatsCurve : public TBestFit {
 public:
     explicit TDisplayStatsCurve(TCurvePLotter* parent);
     TStatsOptions Options;
+    // Shows the rows of StatsLineRows in a TDisplayStatsEditor.
     void Fit(const TGatherStatistics& stats) override;
     [[nodiscard]] int FitDescription() const override { return dnStatsLine; }
     void WriteTo(TMathsWriter& writer) const override;

@@ -3,6 +3,7 @@
 #include "formula/descriptions.h"
 #include "formula/editor.h"
 #include "formula/formulalayout.h"
+#include "geometry/bestfit.h"
 #include "geometry/coordinates.h"
 #include "platform/codepage.h"
 #include "platform/symbolfont.h"
@@ -151,6 +152,10 @@ void AppendElement(std::string& out, const TEditorObject* e)
     } else if (const auto* root = dynamic_cast<const TSquareRootEditObject*>(e)) {
         AppendUnicode(out, u'\u221A');
         out += "(" + ListText(root->Cell(0)) + ")";
+    } else if (const auto* stats = dynamic_cast<const TDisplayStatsEditor*>(e)) {
+        // The rows of a statistics line read on, as one text.
+        for (int i = 0; i < stats->CellCount(); ++i)
+            AppendList(out, stats->Cell(i));
     } else if (const auto* fields = dynamic_cast<const TFixedList*>(e)) {
         std::string joined;
         for (int i = 0; i < fields->CellCount(); ++i) {

@@ -267,14 +267,22 @@ void WriteStatsOptions(const TStatsOptions& options, TMathsWriter& writer)
 
 std::string StatsLineText(const TGatherStatistics& stats, const TStatsOptions& options)
 {
+    std::string text;
+    for (const std::string& row : StatsLineRows(stats, options))
+        text += row;
+    return text;
+}
+
+std::vector<std::string> StatsLineRows(const TGatherStatistics& stats, const TStatsOptions& options)
+{
     auto on = [&options](int flag) { return options.flags[static_cast<std::size_t>(flag)]; };
     auto value = [](Extended v) { return FiguresText(v); };
-    std::string text;
-    if (on(soNumberOfValues))
-        text += "n=" + std::to_string(stats.Count) + "; ";
+    const std::string count = on(soNumberOfValues) ? "n=" + std::to_string(stats.Count) + "; " : "";
+    std::vector<std::string> rows;
     for (int axis : {saX, saY}) {
         if (!on(axis == saX ? soShowX : soShowY))
             continue;
+        std::string text = rows.empty() ? count : "";
         const std::string letter = axis == saX ? "x" : "y";
         auto item = [&text, &letter](const std::string& name, const std::string& shown) {
             text += name + letter + "=" + shown + "; ";
@@ -301,6 +309,9 @@ std::string StatsLineText(const TGatherStatistics& stats, const TStatsOptions& o
             item("UQ ", value(stats.UpperQuartile[axis]));
         if (on(soInterQuartileRange))
             item("IQ range ", value(InterQuartileRange(stats, axis)));
+        rows.push_back(text);
     }
-    return text;
+    if (rows.empty())
+        rows.push_back(count);
+    return rows;
 }

@@ -147,3 +147,7 @@ void WriteStatsOptions(const TStatsOptions& options, TMathsWriter& writer);
 // The text (markup) of a statistics line after its heading: "n=" and the
 // count when shown, then the x items and the y items, each ending in "; ".
 [[nodiscard]] std::string StatsLineText(const TGatherStatistics& stats, const TStatsOptions& options);
+// The same text in rows: the count and the x items, then the y items (one
+// row when only one axis is shown, or none).
+[[nodiscard]] std::vector<std::string> StatsLineRows(const TGatherStatistics& stats,
+                                                     const TStatsOptions& options);

@@ -238,3 +238,21 @@ TEST_F(Statistics, StatisticsLineTexts)
     for (const Case& c : cases)
         EXPECT_EQ(StatsLineText(stats, c.options), c.text);
 }
+
+// One row per axis shown, the count in front of the first.
+TEST_F(Statistics, StatisticsLineRows)
+{
+    const TGatherStatistics stats = Gathered({{1, 2}, {3, 4}});
+    struct Case {
+        TStatsOptions options;
+        std::vector<std::string> rows;
+    };
+    const Case cases[] = {
+        {OptionsWith({soShowX, soShowY, soNumberOfValues, soMean}), {"n=2; {mx=2; ", "{my=3; "}},
+        {OptionsWith({soShowY, soNumberOfValues, soRange}), {"n=2; Range y=2; "}},
+        {OptionsWith({soNumberOfValues}), {"n=2; "}},
+        {OptionsWith({soShowX}), {""}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(StatsLineRows(stats, c.options), c.rows);
+}
