@@ -20,7 +20,8 @@ std::string Word(int description)
     return std::string(DescriptionText(description, true));
 }
 
-// The first line of a two-field list, mask 1: the words, then the second field.
+} // namespace
+
 std::string TwoFieldList(const std::string& words, const std::string& second)
 {
     std::string text = "{fix ";
@@ -30,13 +31,16 @@ std::string TwoFieldList(const std::string& words, const std::string& second)
     return text;
 }
 
+namespace {
+
 // N, the number of sample intervals of a drawing.
 Extended SampleIntervalCount()
 {
     return std::max(1, TGraphParams::SamplePoints());
 }
 
-// The markup of a curve's parameter name and " =" ("x =", "θ =").
+} // namespace
+
 std::string ParameterName(const TCurvePLotter& curve)
 {
     const char letter = curve.VariableLetter(1);
@@ -51,6 +55,8 @@ std::string ParameterName(const TCurvePLotter& curve)
     }
     return writer.TakeText();
 }
+
+namespace {
 
 // The intercept of a line at angle through the point (x, y).
 Extended InterceptThrough(Extended angle, Extended x, Extended y)

@@ -195,6 +195,12 @@ public:
 // through the origin.
 [[nodiscard]] TLineForm LineOfKind(int kind, const TRealPoint& point);
 
+// The markup of a fixed list of two fields, mask 1: the words, then the second field.
+[[nodiscard]] std::string TwoFieldList(const std::string& words, const std::string& second);
+// The markup of a curve's parameter name and " =" ("x =", "θ ="); empty
+// for a curve without one.
+[[nodiscard]] std::string ParameterName(const TCurvePLotter& curve);
+
 // The value of a parameter formula, NaN when it cannot be computed.
 [[nodiscard]] Extended FormulaValue(const TEvaluator* parameter);
 

@@ -299,11 +299,13 @@ public:
     // The displayed text is a description; the record then starts with the definition line.
     bool DescriptionFlag = false;
 
+    // Shows the end-of-drawing messages the first time a curve is plotted
+    // (for kinds that drive the sampling themselves).
+    void ReportFirstDrawing(const TXY& context);
+
 protected:
     // The displayed line of the Curve record (its markup, without line end).
     virtual void WriteDisplayedLine(TMathsWriter& writer) const;
-    // Shows the end-of-drawing messages the first time a curve is plotted.
-    void ReportFirstDrawing(const TXY& context);
     // Draws the handles of the selected curve after the curve.
     virtual void DrawDragPoints(Canvas& canvas, TGraphParams& params)
     {
