@@ -80,7 +80,7 @@ void TGradient::CalculatePoint(TXY& context)
         return;
     }
     const Extended u = context.Parameter;
-    if (context.ExactParameter) {
+    if (context.ExactParameter || scanning_) {
         // Alone, the chord runs from the primary's point one sample before.
         context.Parameter = u - 1.0L / std::max(1, context.SampleCount);
         PrimaryCurve->CalculatePoint(context);
@@ -131,6 +131,13 @@ void TGradient::SetParameterValue(TXY& context, Extended v)
         PrimaryCurve->SetParameterValue(context, v);
     else
         context.Parameter = v;
+}
+
+void TGradient::FindCrossings(TCurvePLotter& other, const TGraphParams& params,
+                              std::vector<TRealPoint>& rounded, std::vector<TRealPoint>& exact)
+{
+    const TSwitchScope scanning(scanning_, true);
+    TDependentCurvePlotter::FindCrossings(other, params, rounded, exact);
 }
 
 void TGradient::WriteDefinition(TMathsWriter& writer) const
@@ -362,6 +369,12 @@ std::vector<std::vector<TRealPoint>> TArea::DrawnPoints(const TGraphParams* para
     ResetStatus();
     std::erase_if(runs, [](const auto& run) { return run.empty(); });
     return runs;
+}
+
+void TArea::FindCrossings(TCurvePLotter& other, const TGraphParams& params, std::vector<TRealPoint>& rounded,
+                          std::vector<TRealPoint>& exact)
+{
+    FindCrossingsAlong(DrawnPoints(&params), other, params, rounded, exact);
 }
 
 Extended TArea::ParameterAt(Extended y, Extended x)

@@ -38,9 +38,13 @@ public:
     [[nodiscard]] Extended ParameterStep(const TAxes& window) override;
     void SetParameterValue(TXY& context, Extended v) override;
     void WriteDefinition(TMathsWriter& writer) const override;
+    // Each scanned point takes its chord from one sample before, as a point asked alone.
+    void FindCrossings(TCurvePLotter& other, const TGraphParams& params, std::vector<TRealPoint>& rounded,
+                       std::vector<TRealPoint>& exact) override;
 
 private:
     bool hasPrevious_ = false; // PrevX, PrevY hold a defined point of the primary
+    bool scanning_ = false;    // a crossing search is asking for points
 };
 
 // The signed area under the primary from StartValue, by the trapezium rule.
@@ -72,6 +76,9 @@ public:
     // params, or off-screen ones): each run from the start value, as
     // separate lists where the line breaks. For crossing searches.
     [[nodiscard]] std::vector<std::vector<TRealPoint>> DrawnPoints(const TGraphParams* params);
+    // Scanned along the points its drawing computes, from the start value.
+    void FindCrossings(TCurvePLotter& other, const TGraphParams& params, std::vector<TRealPoint>& rounded,
+                       std::vector<TRealPoint>& exact) override;
 
     // The parameter of the primary at the start value, NaN when it cannot be computed.
     [[nodiscard]] Extended StartParameter(TXY& context);

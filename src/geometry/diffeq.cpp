@@ -165,6 +165,25 @@ void TDiffeqSolution::Draw(Canvas& canvas, TXY& context)
     buffer.Finish();
 }
 
+void TDiffeqSolution::FindCrossings(TCurvePLotter& other, const TGraphParams& params,
+                                    std::vector<TRealPoint>& rounded, std::vector<TRealPoint>& exact)
+{
+    const TSwitchScope tracking(Tracking, true);
+    TXY context(params);
+    InitContext(context);
+    std::vector<std::vector<TRealPoint>> runs;
+    int current = -1;
+    Trace(context, [&](int pass) {
+        if (pass != current) {
+            runs.emplace_back();
+            current = pass;
+        }
+        runs.back().push_back({context.X, context.Y});
+        return true;
+    });
+    FindCrossingsAlong(runs, other, params, rounded, exact);
+}
+
 void TDiffeqSolution::WriteDefinition(TMathsWriter& writer) const
 {
     if (ThroughPoint)

@@ -58,6 +58,9 @@ public:
     // Both passes from the point, per family member.
     void Draw(Canvas& canvas, TXY& context) override;
     void WriteDefinition(TMathsWriter& writer) const override;
+    // Scanned along the points its drawing computes (both passes).
+    void FindCrossings(TCurvePLotter& other, const TGraphParams& params, std::vector<TRealPoint>& rounded,
+                       std::vector<TRealPoint>& exact) override;
 
     // One pass ends after at most this many steps times N.
     static constexpr int MaximumStepFactor = 100;

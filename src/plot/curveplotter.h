@@ -317,6 +317,15 @@ private:
     std::unique_ptr<TPolyLineStore> lineStore_;
 };
 
+// The crossings of other with a curve given as the points its drawing
+// computes, one list per unbroken run: a sign change of other's signed
+// distance between consecutive points gives the point where it is zero on
+// the straight line between them, and a distance that shrinks to within the
+// tolerance and grows again gives a touching point.
+void FindCrossingsAlong(const std::vector<std::vector<TRealPoint>>& runs, TCurvePLotter& other,
+                        const TGraphParams& params, std::vector<TRealPoint>& rounded,
+                        std::vector<TRealPoint>& exact);
+
 class TDependentCurvePlotter : public TCurvePLotter {
 public:
     // A curve computed from primary (borrowed), drawn with a solid pen.

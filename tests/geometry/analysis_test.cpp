@@ -363,3 +363,43 @@ TEST_F(Analysis, KindTextsAndAcceptance)
     for (const auto& [c, object] : cases)
         EXPECT_EQ(object->IsValid(), c.valid) << c.name;
 }
+
+TEST_F(Analysis, CrossingsFollowThePointsTheDrawingComputes)
+{
+    SetScales(-10, 10, -10, 10);
+    auto parabola = Curve("x^2");
+    auto one = Curve("1");
+    TDifferentialEquation equation(Formula("-x/y"));
+    TGradient gradient(parabola.get());
+    TArea area(Number(0), one.get());
+    TDiffeqSolution solution(std::make_unique<TCoordinates>(0, 2), &equation);
+    TDiffeqCompassPoints field(&equation);
+    struct Case {
+        const char* name;
+        TCurvePLotter* scanned;
+        const char* line;
+        std::vector<TRealPoint> expected;
+        double tolerance;
+    };
+    const std::vector<Case> cases{
+        // The area from 0 is x, not the area from the window's edge (x + 10).
+        {"area", &area, "2", {{2, 2}}, 0.02},
+        {"gradient", &gradient, "4", {{2, 4}}, 0.02},
+        {"solution", &solution, "1", {{1.7320508, 1}, {-1.7320508, 1}}, 0.05},
+        {"equation", &equation, "x", {}, 0},
+        {"field", &field, "x", {}, 0},
+    };
+    for (const Case& c : cases) {
+        auto line = Curve(c.line);
+        std::vector<TRealPoint> rounded, exact;
+        c.scanned->FindCrossings(*line, *params, rounded, exact);
+        ASSERT_EQ(exact.size(), c.expected.size()) << c.name;
+        for (const TRealPoint& want : c.expected) {
+            bool found = false;
+            for (const TRealPoint& p : exact)
+                found = found || (std::fabs(static_cast<double>(p.x - want.x)) < c.tolerance &&
+                                  std::fabs(static_cast<double>(p.y - want.y)) < c.tolerance);
+            EXPECT_TRUE(found) << c.name << " " << double(want.x) << ", " << double(want.y);
+        }
+    }
+}
