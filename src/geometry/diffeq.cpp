@@ -40,6 +40,13 @@ void TDifferentialEquation::CalculatePoint(TXY& context)
     context.PrevX = EvaluateFormula();
 }
 
+void TDifferentialEquation::ShowDragHandles(bool show)
+{
+    TFormulaCurve::ShowDragHandles(show);
+    if (PlotHost)
+        PlotHost->SetGraphMouseMode(show ? 212 : 0);
+}
+
 void TDifferentialEquation::WriteDefinition(TMathsWriter& writer) const
 {
     WriteFormula("dy/dx=", writer);

@@ -33,6 +33,8 @@ public:
         (void)search;
         return false;
     }
+    // While selected, clicks on the graph place solution curves (mode 212).
+    void ShowDragHandles(bool show) override;
     // At (context.X, context.Y): PrevY := the previous slope, PrevX := the slope.
     void CalculatePoint(TXY& context) override;
     void WriteDefinition(TMathsWriter& writer) const override;

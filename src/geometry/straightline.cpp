@@ -2,6 +2,7 @@
 
 #include "formula/descriptions.h"
 #include "formula/editor.h"
+#include "geometry/derivedcurves.h"
 #include "graph/graphparams.h"
 #include "numbers/evalstate.h"
 #include "platform/drawinginterrupt.h"
@@ -535,6 +536,11 @@ std::string PlacingLineMarkup(int code, const TCurvePLotter* parent, const std::
     case 412:
     case 413:
         return TwoFieldList(Word(dnHorizontalTo + (code - 411)) + Word(dnTo) + name, slot);
+    case 403:
+        return TwoFieldList(Word(dnAreaFrom) + name, slot);
+    case 212:
+        // A solution's line is the point it goes through.
+        return slot.empty() ? std::string("{coords{}{}") : slot;
     default:
         return {};
     }

@@ -209,7 +209,7 @@ public:
 [[nodiscard]] bool SegmentToCurve(TCurvePLotter& curve, int kind, Extended p, const TGraphParams* params,
                                   TRealPoint& onCurve, TRealPoint& other);
 
-// The markup of the line a placing command starts (codes 401, 402, 406 to
+// The markup of the line a placing command starts (codes 212, 401 to 403, 406 to
 // 408 and 411 to 413) under parent, with slot in its editable field; an
 // empty slot leaves the field empty (an empty point for a line through one).
 [[nodiscard]] std::string PlacingLineMarkup(int code, const TCurvePLotter* parent, const std::string& slot);

@@ -131,6 +131,9 @@ public:
     // The graph window's canvas and parameters, or nullptr without one (borrowed).
     [[nodiscard]] virtual Canvas* GraphCanvas() { return nullptr; }
     [[nodiscard]] virtual TGraphParams* GraphParams() { return nullptr; }
+    // Puts the graph window into mouse mode code because a line was selected
+    // (212: clicks place solution curves) or leaves that mode (0).
+    virtual void SetGraphMouseMode(int code) { (void)code; }
 };
 
 // The host in force (borrowed), or nullptr.
