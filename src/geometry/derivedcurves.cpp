@@ -4,15 +4,18 @@
 #include "formula/descriptions.h"
 #include "formula/markup.h"
 #include "geometry/straightline.h"
+#include "graph/displayrounding.h"
 #include "graph/graphparams.h"
 #include "numbers/evalstate.h"
 #include "platform/drawinginterrupt.h"
+#include "plot/formulacurve.h"
 #include "plot/polylinebuffer.h"
 #include "settings/mathswriter.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <typeinfo>
 
 namespace {
 
@@ -154,11 +157,35 @@ TArea::TArea(TEvaluatorPtr startValue, TCurvePLotter* primary) : StartValue(std:
 
 TArea::~TArea() = default;
 
-void TArea::SetAreaText()
+void TArea::SetAreaText(const std::string& field)
 {
     const std::string words =
         std::string(DescriptionText(dnAreaFrom, true)) + (PrimaryCurve ? ParameterName(*PrimaryCurve) : "");
-    SetElements(ElementsFromText(TwoFieldList(words, TreeToMarkup(StartValue.get()))));
+    SetElements(
+        ElementsFromText(TwoFieldList(words, field.empty() ? TreeToMarkup(StartValue.get()) : field)));
+}
+
+std::unique_ptr<TDragCustom> TArea::MakeHandle()
+{
+    // Only under y = f(x) is the start a place on the x axis.
+    if (!PrimaryCurve || typeid(*PrimaryCurve) != typeid(TYofX))
+        return nullptr;
+    const Extended start = FormulaValue(StartValue.get());
+    if (!std::isfinite(start))
+        return nullptr;
+    return std::make_unique<TDragOnAxis>(this, start, 0);
+}
+
+void TArea::DragPointMoved(TDragCustom* handle)
+{
+    if (!handle || !PrimaryCurve)
+        return;
+    const Extended start = PrimaryCurve->ParameterAt(handle->AnchorY, handle->AnchorX);
+    if (!std::isfinite(start))
+        return;
+    StartValue = std::make_unique<TConstantEvaluator>(RoundDisplay(start));
+    SetAreaText(DisplayText(start));
+    DefinitionChanged();
 }
 
 bool TArea::IsValid() const

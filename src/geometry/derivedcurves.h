@@ -7,9 +7,10 @@
 #pragma once
 
 #include "expr/evaluator.h"
-#include "plot/curveplotter.h"
+#include "geometry/handledcurve.h"
 
 #include <cstdint>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -48,15 +49,17 @@ private:
 };
 
 // The signed area under the primary from StartValue, by the trapezium rule.
-class TArea : public TDependentCurvePlotter {
+// Under a curve y = f(x) its start is a handle on the x axis.
+class TArea : public THandledCurve {
 public:
     TArea(TEvaluatorPtr startValue, TCurvePLotter* primary = nullptr);
     ~TArea() override;
 
     TEvaluatorPtr StartValue; // where the area is 0 (owned)
 
-    // Its line: the locked description "Area from " and a field holding the start value.
-    void SetAreaText();
+    // Its line: the locked description "Area from " and a field holding the
+    // start value, as the given markup or else as StartValue writes itself.
+    void SetAreaText(const std::string& field = {});
 
     // Lives while the primary has tangents.
     [[nodiscard]] bool IsValid() const override;
@@ -83,9 +86,16 @@ public:
     // The parameter of the primary at the start value, NaN when it cannot be computed.
     [[nodiscard]] Extended StartParameter(TXY& context);
 
+    // The start moves to where the handle was taken: the value the primary
+    // has there, shown as the readout shows it.
+    void DragPointMoved(TDragCustom* handle) override;
+
     // At most this many samples times N are taken between a start value
     // outside the window and the window's edge.
     static constexpr int MaximumLeadFactor = 100;
+
+protected:
+    [[nodiscard]] std::unique_ptr<TDragCustom> MakeHandle() override;
 
 private:
     // One running sum step: the primary's point at context.Parameter.

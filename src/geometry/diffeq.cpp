@@ -2,6 +2,7 @@
 
 #include "expr/declarations.h"
 #include "formula/descriptions.h"
+#include "formula/markup.h"
 #include "graph/graphparams.h"
 #include "numbers/evalstate.h"
 #include "platform/canvas.h"
@@ -195,6 +196,28 @@ void TDiffeqSolution::WriteDefinition(TMathsWriter& writer) const
 {
     if (ThroughPoint)
         writer.WriteText(PointMarkup(*ThroughPoint));
+}
+
+std::unique_ptr<TDragCustom> TDiffeqSolution::MakeHandle()
+{
+    if (!ThroughPoint)
+        return nullptr;
+    const TRealPoint point = ThroughPoint->Point();
+    if (!std::isfinite(point.x) || !std::isfinite(point.y))
+        return nullptr;
+    auto handle = std::make_unique<TDragPoint>(this, point.x, point.y, -1);
+    // Ctrl and a press move nothing else: the handle is the whole definition.
+    handle->CtrlMovable = false;
+    return handle;
+}
+
+void TDiffeqSolution::DragPointMoved(TDragCustom* handle)
+{
+    if (!handle || !std::isfinite(handle->AnchorX) || !std::isfinite(handle->AnchorY))
+        return;
+    ThroughPoint = std::make_unique<TCoordinates>(handle->AnchorX, handle->AnchorY);
+    SetElements(ElementsFromText(PointMarkup(*ThroughPoint)));
+    DefinitionChanged();
 }
 
 // ---- TDiffeqCompassPoints -------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "geometry/coordinates.h"
+#include "geometry/handledcurve.h"
 #include "plot/formulacurve.h"
 #include "plot/polylinestore.h"
 
@@ -47,7 +48,7 @@ public:
 };
 
 // The solution of its primary equation through ThroughPoint.
-class TDiffeqSolution : public TDependentCurvePlotter {
+class TDiffeqSolution : public THandledCurve {
 public:
     TDiffeqSolution(std::unique_ptr<TCoordinates> throughPoint, TCurvePLotter* primary = nullptr);
     ~TDiffeqSolution() override;
@@ -64,6 +65,9 @@ public:
     void FindCrossings(TCurvePLotter& other, const TGraphParams& params, std::vector<TRealPoint>& rounded,
                        std::vector<TRealPoint>& exact) override;
 
+    // The curve now passes through the handle's position.
+    void DragPointMoved(TDragCustom* handle) override;
+
     // One pass ends after at most this many steps times N.
     static constexpr int MaximumStepFactor = 100;
 
@@ -72,6 +76,10 @@ public:
     // step, context.X and context.Y holding the point; answering false ends
     // the whole drawing.
     void Trace(TXY& context, const std::function<bool(int pass)>& point);
+
+protected:
+    // A handle on the point the curve passes through.
+    [[nodiscard]] std::unique_ptr<TDragCustom> MakeHandle() override;
 };
 
 // The direction field of its primary equation: short segments along the

@@ -27,6 +27,7 @@ class Canvas;
 class TGraphParams;
 class TMathsWriter;
 class TMouseControl;
+class TDragCustom;
 class TDragPoint;
 class TDragPointList;
 class TCurvePLotter;
@@ -218,7 +219,7 @@ public:
     virtual void SetDragValue(Extended value) { (void)value; }
     [[nodiscard]] virtual int DragCursorAt(int currentCursor, QPoint pixel);
     [[nodiscard]] virtual TAxisMaps AxisMaps() const { return {}; }
-    virtual void DragPointMoved(TDragPoint* handle) { (void)handle; }
+    virtual void DragPointMoved(TDragCustom* handle) { (void)handle; }
     // May the handle be moved alone to (x, y); may adjust x and y.
     [[nodiscard]] virtual bool MayMoveDragPoint(TDragPoint* handle, Extended& x, Extended& y);
     virtual void ApplyDragMatrices(TDragPoint* handle, const TDragMatrices& matrices);

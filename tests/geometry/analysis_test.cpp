@@ -8,6 +8,7 @@
 #include "geometry/diffeq.h"
 #include "geometry/geometrytesting.h"
 #include "geometry/series.h"
+#include "geometry/straightline.h"
 #include "plot/formulacurve.h"
 #include "settings/mathswriter.h"
 
@@ -402,4 +403,65 @@ TEST_F(Analysis, CrossingsFollowThePointsTheDrawingComputes)
             EXPECT_TRUE(found) << c.name << " " << double(want.x) << ", " << double(want.y);
         }
     }
+}
+
+TEST_F(Analysis, HandlesMoveTheAreaStartAndTheSolutionPoint)
+{
+    SetScales(-10, 10, -10, 10);
+    QImage image(Width, Height, QImage::Format_RGB32);
+    Canvas canvas(&image);
+
+    // Under y = f(x) the area's start is a handle that slides along the x axis.
+    auto primary = Curve("x^2");
+    TArea area(Number(1), primary.get());
+    area.BuildDragPoints(canvas, *params);
+    ASSERT_TRUE(area.DragHandlesShown());
+    TDragCustom* handle = (*area.DragPointList())[0];
+    EXPECT_NE(dynamic_cast<TDragOnAxis*>(handle), nullptr);
+    EXPECT_EQ(handle->AnchorX, 1);
+    EXPECT_EQ(handle->AnchorY, 0);
+    EXPECT_TRUE(handle->CtrlMovable);
+    EXPECT_EQ(handle->CursorNumber(false), 12);
+    handle->MoveTo(-2.5L, 0);
+    area.SetChanged(false);
+    area.DragPointMoved(handle);
+    EXPECT_EQ(FormulaValue(area.StartValue.get()), -2.5L);
+    EXPECT_EQ(ElementsToText(area.Elements()), std::string("{fix \x02\x01{Area from x =}{-2.5}"));
+    EXPECT_EQ(Definition(area), ElementsToText(area.Elements()));
+    EXPECT_TRUE(area.Changed());
+    EXPECT_TRUE(area.LayoutOutOfDate());
+    // The next drawing starts both runs at the new start and puts the handle there.
+    const auto runs = Drawn(area);
+    ASSERT_FALSE(runs.empty());
+    EXPECT_NEAR(static_cast<double>(runs.front().front().x), -2.5, 1e-12);
+    EXPECT_EQ((*area.DragPointList())[0]->AnchorX, -2.5L);
+    area.DropDragPoints(canvas, true);
+    EXPECT_FALSE(area.DragHandlesShown());
+
+    // Under any other curve the start is no place on an axis: no handle.
+    TXofY sideways(Formula("y^2"), rlEqual);
+    TArea underSideways(Number(1), &sideways);
+    underSideways.BuildDragPoints(canvas, *params);
+    EXPECT_FALSE(underSideways.DragHandlesShown());
+
+    // A solution's handle is the point it passes through; moving it moves the curve.
+    TDifferentialEquation equation(Formula("-x/y"));
+    TDiffeqSolution solution(std::make_unique<TCoordinates>(0, 2), &equation);
+    solution.BuildDragPoints(canvas, *params);
+    ASSERT_TRUE(solution.DragHandlesShown());
+    handle = (*solution.DragPointList())[0];
+    EXPECT_NE(dynamic_cast<TDragPoint*>(handle), nullptr);
+    EXPECT_EQ(handle->AnchorX, 0);
+    EXPECT_EQ(handle->AnchorY, 2);
+    EXPECT_FALSE(handle->CtrlMovable);
+    handle->MoveTo(0, 3);
+    solution.SetChanged(false);
+    solution.DragPointMoved(handle);
+    EXPECT_EQ(Definition(solution), "{coords{0}{3}");
+    EXPECT_EQ(ElementsToText(solution.Elements()), "{coords{0}{3}");
+    EXPECT_TRUE(solution.Changed());
+    for (const auto& run : Drawn(solution))
+        for (const TRealPoint& p : run)
+            EXPECT_NEAR(static_cast<double>(std::hypot(p.x, p.y)), 3.0, 0.15);
+    EXPECT_EQ((*solution.DragPointList())[0]->AnchorY, 3);
 }
