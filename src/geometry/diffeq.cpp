@@ -313,6 +313,11 @@ void TDiffeqCompassPoints::WriteDefinition(TMathsWriter& writer) const
 
 void TSegmentStore::Replay(Canvas& canvas, TShadingBitmap&) const
 {
+    DrawLines(canvas);
+}
+
+void TSegmentStore::DrawLines(Canvas& canvas) const
+{
     for (std::size_t i = 0; i + 1 < points_.size(); i += 2) {
         canvas.MoveTo(points_[i]);
         canvas.LineTo(points_[i + 1]);

@@ -117,4 +117,5 @@ class TSegmentStore : public TLineStore {
 public:
     using TLineStore::TLineStore;
     void Replay(Canvas& canvas, TShadingBitmap& bitmap) const override;
+    void DrawLines(Canvas& canvas) const override;
 };

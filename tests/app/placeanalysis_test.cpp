@@ -23,43 +23,20 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <limits>
 #include <memory>
 
 namespace {
 
-template <class Condition> bool WaitFor(Condition condition, int milliseconds = 3000)
-{
-    for (int waited = 0; !condition() && waited < milliseconds; waited += 10)
-        QTest::qWait(10);
-    return condition();
-}
-
-class PlaceAnalysis : public ::testing::Test {
+class PlaceAnalysis : public GraphFormTest {
 protected:
-    void SetUp() override
-    {
-        QSettings::setDefaultFormat(QSettings::IniFormat);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-        Configuration = DefaultConfiguration;
-        form = MakeQuietForm<TLumacurveForm>();
-        ASSERT_NE(form, nullptr);
-        graph = form->GraphArea();
-        equations = form->Equations();
-        equations->setFocus();
-    }
-    void TearDown() override
-    {
-        form->SetModified(false);
-        form.reset();
-        ResetProgramState();
-    }
     // Enters a line given as markup (a typed "/" would make a fraction).
     void EnterLine(const std::string& markup)
     {
         ASSERT_TRUE(equations->AddLineWith(ElementsFromText(markup), 0, false, 0));
         ASSERT_TRUE(equations->FinishEdit());
-        WaitFor([this] { return graph->RepaintFrom() == std::numeric_limits<int>::max(); });
+        WaitForPicture();
     }
     // Selects a line as a click on it does, without editing it.
     void Select(int index)
@@ -74,23 +51,12 @@ protected:
         ASSERT_TRUE(
             graph->Params().SetScales(std::make_unique<TRescaleDataTransfer>(xmin, xmax, ymin, ymax), graph));
     }
-    [[nodiscard]] QPoint Pixel(Extended x, Extended y) const
-    {
-        return graph->Params().Axes->ValueToPixel(x, y);
-    }
-    [[nodiscard]] TEquationObject* Last() const { return equations->ItemAt(equations->Count() - 1); }
-    [[nodiscard]] bool Enabled(const char* name) const { return form->Commands().Action(name)->isEnabled(); }
     void Save(const QString& name)
     {
         form->resize(1000, 700);
-        WaitFor([this] { return graph->RepaintFrom() == std::numeric_limits<int>::max(); });
+        WaitForPicture();
         KeepForInspection(form->grab().toImage(), name);
     }
-
-    QTemporaryDir settingsDir;
-    std::unique_ptr<TLumacurveForm> form;
-    TGraphWindow* graph = nullptr;
-    TEquationsWindow* equations = nullptr;
 };
 
 } // namespace
@@ -163,6 +129,26 @@ TEST_F(PlaceAnalysis, GradientAndCompassPointsAddTheirLineUnderTheSelectedLine)
     EXPECT_EQ(field->PrimaryCurve, equation);
     EXPECT_TRUE(form->Modified());
     Save("analysis_gradient_field.png");
+
+    // The selected field's halo surrounds each segment alone: halfway between
+    // the first two segments of the top row the picture is as it is with the
+    // field not selected (a halo joining the segments crossed it there).
+    const auto picture = [this](int selected) {
+        Select(selected);
+        graph->update();
+        WaitForPicture();
+        return graph->grab().toImage();
+    };
+    const QImage haloed = picture(equations->List().IndexOf(field));
+    const QImage plain = picture(0);
+    const TAxes& axes = *graph->Params().Axes;
+    const int width = axes.XAxis->ValueToPixel(axes.XAxis->Max);
+    const int height = axes.YAxis->ValueToPixel(axes.YAxis->Min);
+    const int columns =
+        static_cast<int>(std::lround(std::sqrt(double(TGraphParams::SamplePoints())) / 1.5 + 10));
+    const QPoint between(width / columns, static_cast<int>(0.5 * height * 1.5 / columns));
+    const QPoint at = (QPointF(between) * haloed.devicePixelRatio()).toPoint();
+    EXPECT_EQ(haloed.pixel(at), plain.pixel(at));
 }
 
 // The start value is the curve's parameter under the pointer, written as the
