@@ -283,15 +283,25 @@ void TDiffeqCompassPoints::Draw(Canvas& canvas, TXY& context)
             context.Y = yAxis.PixelToValue(py);
             PrimaryCurve->CalculatePoint(context);
             const std::uint8_t status = EvaluationStatus;
-            double phi = 0;
-            if (status == esUndefined)
-                phi = Pi / 2;
-            else if (status == esNormal || status == esStep || status == esPole)
-                phi = static_cast<double>(std::atan(context.PrevX * ratio));
-            else
+            // The segment along arctan of the pixel slope m: its cosine and
+            // sine are 1/√(1 + m²) and m/√(1 + m²), without the arc tangent.
+            double cosine = 0, sine = 1;
+            if (status == esNormal || status == esStep || status == esPole) {
+                const double m = static_cast<double>(context.PrevX * ratio);
+                if (std::isnan(m))
+                    continue;
+                if (std::fabs(m) < 1e150) {
+                    const double length = std::sqrt(1 + m * m);
+                    cosine = 1 / length;
+                    sine = m / length;
+                } else {
+                    sine = m > 0 ? 1 : -1;
+                }
+            } else if (status != esUndefined) {
                 continue;
-            const int dx = static_cast<int>(std::lround(half * std::cos(phi)));
-            const int dy = static_cast<int>(std::lround(half * std::sin(phi)));
+            }
+            const int dx = static_cast<int>(std::lround(half * cosine));
+            const int dy = static_cast<int>(std::lround(half * sine));
             segments.emplace_back(px - dx, py - dy);
             segments.emplace_back(px + dx, py + dy);
         }
@@ -318,8 +328,5 @@ void TSegmentStore::Replay(Canvas& canvas, TShadingBitmap&) const
 
 void TSegmentStore::DrawLines(Canvas& canvas) const
 {
-    for (std::size_t i = 0; i + 1 < points_.size(); i += 2) {
-        canvas.MoveTo(points_[i]);
-        canvas.LineTo(points_[i + 1]);
-    }
+    canvas.Segments(points_);
 }
