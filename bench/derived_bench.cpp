@@ -46,23 +46,6 @@ TEvaluatorPtr FourierTerm()
                                               MakeVariable(vcN));
 }
 
-// The first drawing of curve, again and again.
-void FirstDrawings(benchmark::State& state, TCurvePLotter& curve, TBenchGraph& graph)
-{
-    DrawMode = 0;
-    for (auto _ : state) {
-        curve.DiscardLineStore();
-        curve.DrawOnGraph(*graph.canvas, graph.params);
-    }
-}
-
-void Baseline(benchmark::State& state)
-{
-    TBenchGraph graph;
-    TBenchCurve curve(true);
-    FirstDrawings(state, curve, graph);
-}
-
 void PrimaryAlone(benchmark::State& state)
 {
     TBenchGraph graph;
