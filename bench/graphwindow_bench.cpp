@@ -9,13 +9,10 @@
 // With LUMACURVE_GRAPHWINDOW_SHOTS set to a folder it only saves
 // screenshots there: the set with a selected curve, a trace marker and the
 // pop-up equation, grabbed from the window.
-#include "graph/linesource.h"
 #include "graphwindow/equationdisplayform.h"
 #include "graphwindow/graphwindow.h"
 #include "plot/tracemarker.h"
-#include "settings/configuration.h"
-#include "standardset.h"
-#include "tablereporter.h"
+#include "setwindow.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -30,36 +27,16 @@
 
 namespace {
 
-constexpr int Width = 1280;
-constexpr int Height = 800;
+using setwindow::Height;
+using setwindow::Width;
 // The cubic y = x^3 - 3x is selected and traced; the pointer rests on y = sin x.
 constexpr int TracedLine = 6;
 
-struct TWindowWorld {
-    std::unique_ptr<standardset::TStandardSet> set;
-    TOwnedLines lines;
-    std::unique_ptr<TGraphWindow> window;
-};
-
-TWindowWorld* World = nullptr;
+setwindow::TWindowWorld* World = nullptr;
 
 void MakeWorld()
 {
-    World = new TWindowWorld;
-    Configuration = DefaultConfiguration;
-    Configuration.Accuracy = 10;
-    Configuration.AutoAccuracy = false;
-    Configuration.AngleFactor = RadiansFactor;
-    PublishSettings();
-    World->set = standardset::MakeStandardSet();
-    for (auto& entry : World->set->curves)
-        World->lines.lines.push_back(std::move(entry.curve));
-    World->window = std::make_unique<TGraphWindow>();
-    World->window->resize(Width, Height);
-    World->window->show();
-    World->window->SetMouseMode(mmNone);
-    World->window->SetLineSource(&World->lines);
-    World->window->repaint();
+    World = setwindow::MakeWorld();
 }
 
 void SendMove(QPoint at)
@@ -176,21 +153,13 @@ int main(int argc, char** argv)
         benchmark::Initialize(&argc, argv);
         TTableReporter reporter;
         benchmark::RunSpecifiedBenchmarks(&reporter);
-        std::printf("\ndevice pixel ratio %.1f, %d x %d\nmeasure\tms\tbaseline_ms\tratio\n",
-                    World->window->devicePixelRatioF(), Width, Height);
-        const struct {
-            const char *name, *measure, *baseline;
-        } rows[] = {
+        const setwindow::TTableRow rows[] = {
             {"full repaint", "repaint/from cached picture", "repaint/baseline picture copy"},
             {"mouse move", "mouse move/readout and pop-up", nullptr},
             {"trace step", "trace/one step", nullptr},
             {"scale change", "scales/change recomputing the set", "scales/baseline replay of the set"},
         };
-        for (const auto& row : rows) {
-            const double m = reporter.Milliseconds(row.measure),
-                         b = row.baseline ? reporter.Milliseconds(row.baseline) : 0;
-            std::printf("%s\t%.3f\t%.3f\t%.2f\n", row.name, m, b, b > 0 ? m / b : 0.0);
-        }
+        setwindow::PrintTable(reporter, *World, rows);
         benchmark::Shutdown();
     }
     World->window.reset();

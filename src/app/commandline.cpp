@@ -17,12 +17,21 @@ const TProgramOption Options[] = {
     {{"screenshot"}, "FILE",
      "start without the start-up screen, lay the window out at 1280x800, grab it into the PNG FILE after "
      "its first complete paint and exit (1 when the document cannot be read); no message boxes"},
+    {{"print-pdf"}, "FILE",
+     "lay the window out at 1280x800 off screen like --screenshot, print the page of DOCUMENT as the print "
+     "preview shows it into the PDF FILE (A4, 600 dpi, words as text), write \"margin: M factors: FX FY\" "
+     "and exit (1 when the document cannot be read or FILE cannot be written)"},
+    {{"landscape"}, {}, "with --print-pdf: a landscape page"},
+    {{"fill"}, {}, "with --print-pdf: the graph fills the page"},
+    {{"no-equations"}, {}, "with --print-pdf: the equations are not printed"},
     {{"timings"}, {}, "print the start-up phases with their times in milliseconds to standard error"},
 };
 // clang-format on
 
 constexpr const char* Synopsis = "usage: lumacurve [--timings] [DOCUMENT]\n"
                                  "       lumacurve --screenshot FILE [--timings] [DOCUMENT]\n"
+                                 "       lumacurve --print-pdf FILE [--landscape] [--fill] [--no-equations] "
+                                 "DOCUMENT\n"
                                  "       lumacurve --help | --version\n";
 
 // Qt's options: name and whether it takes a value. Qt reads them with one
@@ -156,6 +165,31 @@ TProgramCommandLine ReadProgramCommandLine(const QStringList& arguments)
     }
     result.options.arguments = documents;
     result.options.timings = parser.isSet("timings");
+    const bool pageChoice = parser.isSet("landscape") || parser.isSet("fill") || parser.isSet("no-equations");
+    if (parser.isSet("print-pdf")) {
+        result.printPdfFile = parser.value("print-pdf");
+        result.landscape = parser.isSet("landscape");
+        result.fillPage = parser.isSet("fill");
+        result.noEquations = parser.isSet("no-equations");
+        // The page is drawn off screen like a screenshot: no start-up screen, no message boxes.
+        result.options.screenshot = true;
+        if (result.printPdfFile.isEmpty()) {
+            result.exitStatus = 2;
+            result.errors = Refusal("--print-pdf needs FILE");
+        } else if (parser.isSet("screenshot")) {
+            result.exitStatus = 2;
+            result.errors = Refusal("--print-pdf and --screenshot cannot be given together");
+        } else if (documents.isEmpty()) {
+            result.exitStatus = 2;
+            result.errors = Refusal("--print-pdf needs DOCUMENT");
+        }
+        return result;
+    }
+    if (pageChoice) {
+        result.exitStatus = 2;
+        result.errors = Refusal("--landscape, --fill and --no-equations go with --print-pdf");
+        return result;
+    }
     if (parser.isSet("screenshot")) {
         result.options.screenshot = true;
         result.screenshotFile = parser.value("screenshot");

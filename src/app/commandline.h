@@ -27,6 +27,10 @@ struct TProgramOption {
 struct TProgramCommandLine {
     TStartOptions options;  // the document and the switches
     QString screenshotFile; // with --screenshot
+    QString printPdfFile;   // with --print-pdf, and its page choices
+    bool landscape = false;
+    bool fillPage = false;
+    bool noEquations = false;
     // Set when the program is to stop at once with this status, printing
     // output on standard output and errors on standard error.
     std::optional<int> exitStatus;

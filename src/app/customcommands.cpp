@@ -2,12 +2,16 @@
 // equations panel, and whiteboard mode with the preferences kept for the user.
 #include "app/lumacurveform.h"
 
+#include "app/customdlg.h"
 #include "app/startupwindow.h"
+#include "document/curvestyle.h"
 #include "editor/canvascontrol.h"
 #include "editor/mathseditor.h"
 #include "equations/equationswindow.h"
 #include "formula/equationobject.h"
 #include "formula/formulalayout.h"
+#include "graph/customsettings.h"
+#include "graph/graphparams.h"
 #include "graphwindow/graphwindow.h"
 #include "platform/canvas.h"
 #include "platform/fontfamilies.h"
@@ -16,6 +20,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDockWidget>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -54,6 +59,7 @@ void TLumacurveForm::RegisterCustomHandlers()
                  [this] { SetWhiteboard(commands_->Action("ActionWhiteboard")->isChecked()); });
     c.SetHandler("ActionWhiteboardSettings", [this] { WhiteboardSettings(); });
     c.SetHandler("ActionEquationsWindow", [this] { (void)ActiveMathsWindow(); });
+    c.SetHandler("ActionCustom", [this] { CustomDialog(); });
 }
 
 std::optional<TArrangement> TLumacurveForm::StoredWhiteboardPreferences()
@@ -222,4 +228,67 @@ void TLumacurveForm::WhiteboardSettings()
     } else if (box.clickedButton() == help) {
         ShowHelp(214);
     }
+}
+
+void TLumacurveForm::CustomDialog()
+{
+    if (!equations_->FinishPendingEdit())
+        return;
+    TGraphParams& params = graphArea_->Params();
+    TCustomDlg dialog(TCustomSettings::Current(&params), this);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    const TCustomSettings& chosen = dialog.Settings();
+    const TCustomChanges changes = dialog.Changes();
+    const bool radians = chosen.config.Radians();
+    // The angle command checks the unit it was in; setting it below re-measures.
+    TCustomSettings applied = chosen;
+    applied.config.AngleFactor = Configuration.AngleFactor;
+    ApplySettings(applied);
+    SetAngleMeasure(radians);
+    if (Configuration.AutoAccuracy)
+        Configuration.Accuracy = static_cast<std::int16_t>(AutomaticAccuracy);
+    ApplyArrangement(CurrentArrangement()); // the font and the background, both windows
+    SetLayoutLocked(!DragLayout);
+    commands_->Action("ActionDynamicCUrves")->setChecked(Configuration.DragCurves);
+    if (changes.docking)
+        for (QDockWidget* panel : findChildren<QDockWidget*>())
+            if (panel->objectName() != "EquationsDockPanel" && panel->objectName() != "GraphWindowDockPanel")
+                panel->setAllowedAreas(Configuration.AllowDocking ? Qt::AllDockWidgetAreas
+                                                                  : Qt::NoDockWidgetArea);
+    static constexpr Qt::DockWidgetArea PanelSides[] = {Qt::TopDockWidgetArea, Qt::BottomDockWidgetArea,
+                                                        Qt::LeftDockWidgetArea, Qt::RightDockWidgetArea};
+    static constexpr Qt::ToolBarArea BarSides[] = {Qt::TopToolBarArea, Qt::BottomToolBarArea,
+                                                   Qt::LeftToolBarArea, Qt::RightToolBarArea};
+    if (chosen.equationsSide != TDockSide::Unchanged)
+        if (QDockWidget* panel = Panel("EquationsDockPanel")) {
+            panel->setFloating(false);
+            addDockWidget(PanelSides[static_cast<int>(chosen.equationsSide)], panel);
+        }
+    if (chosen.toolbarSide != TDockSide::Unchanged)
+        for (QToolBar* bar : Bars())
+            if (!bar->isFloating() && bar->isVisible())
+                addToolBar(BarSides[static_cast<int>(chosen.toolbarSide)], bar);
+    if (changes.thickness || changes.labelOrShade) {
+        const std::vector<TEquationObject*> lines = equations_->List().Lines();
+        for (std::size_t i = 0; i < lines.size(); ++i)
+            if (ApplySettingsToLine(*lines[i], changes.thickness, changes.labelOrShade)) {
+                lines[i]->SetLayoutOutOfDate(true);
+                graphArea_->LineChanged(static_cast<int>(i));
+            }
+        equations_->ProcessChanges();
+    }
+    if (changes.scales) {
+        std::string message;
+        if (!ApplyScaleFactors(params, graphArea_, chosen.xScaling, chosen.yScaling, message))
+            Message(QString::fromStdString(message), QMessageBox::Warning);
+        else
+            ScaleDialogClosed(true);
+    }
+    if (changes.stored || dialog.PasswordChanged())
+        SetModified(true);
+    if (changes.redraw)
+        graphArea_->RedrawAll();
+    graphArea_->update();
+    EquationsArea()->update();
 }

@@ -3,7 +3,9 @@
 // windows.
 #include "app/lumacurveform.h"
 
+#include "app/commentary.h"
 #include "app/helpwindow.h"
+#include "app/pagedrawing.h"
 #include "app/recentdocuments.h"
 #include "app/startupwindow.h"
 #include "document/document.h"
@@ -121,7 +123,7 @@ void TLumacurveForm::UpdateCaption()
 bool TLumacurveForm::AskToSave()
 {
     // Asked whenever something is modified, so that no change is lost silently.
-    if (!modified_)
+    if (!modified_ && !(commentary_ && commentary_->IsModified()))
         return true;
     switch (SaveQuestion()) {
     case QMessageBox::Cancel:
@@ -158,6 +160,7 @@ void TLumacurveForm::ClearAll(bool resetScales)
     loading_ = false;
     graphArea_->LinesChanged(0);
     document_->commentary.reset();
+    ResetCommentary();
     // The text boxes on the graph belong to the document that was cleared.
     document_->annotations.clear();
     SetDocumentPath({});
@@ -254,6 +257,9 @@ void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document
     PutLines(document_->lines, document_->selectedLine);
     graphArea_->RedrawAll();
     SetLayoutLocked(!document_->dragLayout);
+    // The comment boxes, laid out in the document's font.
+    LoadAnnotations(document_->annotations);
+    ReadCommentary(document_->commentary);
     commands_->Action("ActionToolTips")->setChecked(Configuration.ShowHints);
     commands_->Action("ActionShowGraphNames")->setChecked(Configuration.ShowGraphNames);
     commands_->Action("ActionDynamicCUrves")->setChecked(Configuration.DragCurves);
@@ -354,6 +360,8 @@ void TLumacurveForm::CaptureDocument()
     document.toolbars = ToolbarRecords();
     document.whiteboard = whiteboard_;
     document.dragLayout = !LayoutLocked();
+    document.annotations = AnnotationRecords();
+    document.commentary = CommentaryRecord();
 }
 
 void TLumacurveForm::OpenGuideHelp(const QString& path)
@@ -409,6 +417,9 @@ bool TLumacurveForm::SaveDocument(const QString& path)
     SetDocumentPath(target);
     saveSuggestion_.clear();
     SetModified(false);
+    // Only a save that succeeded marks the commentary as saved.
+    if (commentary_)
+        commentary_->SetModified(false);
     if (!DocumentName().isEmpty())
         RecentDocuments::Add(target);
     return true;
@@ -427,17 +438,12 @@ bool TLumacurveForm::Print(QPrinter& printer)
     ShowStatusFlags(tr("Printing......."), 0);
     setEnabled(false);
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    QPainter painter;
-    const bool ok = painter.begin(&printer);
-    if (ok) {
-        // The graph fills the printable page with its proportions kept.
-        const QRectF page = printer.pageLayout().paintRectPixels(printer.resolution());
-        const QSizeF graph = QSizeF(graphArea_->size()).scaled(page.size(), Qt::KeepAspectRatio);
-        DrawArea(TPictureArea::Graphs, painter, QRectF(QPointF(0, 0), graph));
-        painter.end();
-    }
+    QString error;
+    const bool ok =
+        PrintPage(*this, printer, PrintChoices, QString::fromStdString(Configuration.PrintName), &error)
+            .has_value();
     QApplication::restoreOverrideCursor();
     setEnabled(true);
-    ShowStatusFlags(ok ? QString() : tr("The printer could not be started"), ok ? 0 : 3);
+    ShowStatusFlags(ok ? QString() : error, ok ? 0 : 3);
     return ok;
 }

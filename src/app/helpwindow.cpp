@@ -28,6 +28,8 @@ const TContentsEntry ContentsEntries[] = {
     {"Documents", "documents.html"},
     {"Pictures and printing", "pictures.html"},
     {"Whiteboard mode", "topic214.html"},
+    {"Rescaling the axes", "topic200.html"},
+    {"The scale list", "topic209.html"},
     {"Customising a curve", "topic202.html"},
     {"Changing the type of an equation", "topic205.html"},
     {"Dynamic constants", "topic206.html"},
@@ -88,7 +90,7 @@ QString THelpWindow::TopicPage(int topic)
 
 QList<int> THelpWindow::Topics()
 {
-    return {202, 203, 205, 206, 207, 208, 210, 211, 213, 214, 215};
+    return {200, 202, 203, 205, 206, 207, 208, 209, 210, 211, 213, 214, 215};
 }
 
 void THelpWindow::ShowContents()

@@ -300,6 +300,7 @@ void TLumacurveForm::BuildCommands()
     RegisterInsertHandlers();
     RegisterCustomHandlers();
     RegisterHelpHandlers();
+    RegisterDialogHandlers();
     ConnectEquations();
     shapes_ = new TShapeWork(*this);
     shapes_->Register();

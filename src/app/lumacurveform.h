@@ -23,6 +23,10 @@
 class QAction;
 class TCurvePLotter;
 class QLabel;
+class TAnnotation;
+struct TAnnotationRecord;
+class TCommentary;
+struct TCommentaryRecord;
 class QMenu;
 class QPrinter;
 class QScrollArea;
@@ -162,7 +166,7 @@ public:
     void Inform(const QString& text, int icon, int helpTopic = 0) { Message(text, icon, helpTopic); }
     // True when no message box or file dialog is shown (screenshots, tests).
     [[nodiscard]] bool Quiet() const { return options_.quiet; }
-    // Prints the graph fitted to the page with its margins.
+    // Prints the page as the print preview shows it (the one page drawing).
     bool Print(QPrinter& printer);
 
     // Whiteboard mode.
@@ -176,6 +180,11 @@ public:
     void StoreWhiteboardPreferences();
     static void StoreWhiteboardPreferences(const TArrangement& arrangement);
     static void ForgetWhiteboardPreferences();
+
+    // The commentary panel's contents (the "Introduction").
+    [[nodiscard]] class TCommentary* Commentary() const { return commentary_; }
+    // Shows the commentary panel, editable (Custom > Introduction).
+    void ShowIntroduction();
 
     // The equations panel's area and the graph area.
     [[nodiscard]] QWidget* EquationsArea() const;
@@ -240,6 +249,26 @@ private:
     void RegisterInsertHandlers();
     void RegisterCustomHandlers();
     void RegisterHelpHandlers();
+    // The commands that open dialogs (scales, comments, curve style, printing, settings).
+    void RegisterDialogHandlers();
+    void RescaleDialog();
+    void ArrangeScaleList();
+    // After a scale dialog: the graph-paper check, the scale-list commands, the modified flag.
+    void ScaleDialogClosed(bool changed);
+    // Comment boxes: the command, the dialog, and the document's records.
+    void CommentBox();
+    void EditAnnotation(TAnnotation& annotation);
+    void LoadAnnotations(const std::vector<TAnnotationRecord>& records);
+    // The Custom curve dialog for a line of the equations window.
+    void CustomiseCurve(TEquationObject* line);
+    // The Custom dialog: the settings, the scale factors and the lock.
+    void CustomDialog();
+    // The commentary: made at creation, emptied before a read, read, captured.
+    void BuildCommentary();
+    void ResetCommentary();
+    void ReadCommentary(const std::optional<TCommentaryRecord>& record);
+    [[nodiscard]] std::optional<TCommentaryRecord> CommentaryRecord() const;
+    [[nodiscard]] std::vector<TAnnotationRecord> AnnotationRecords() const;
     void RegisterDynamicHandlers();
     void RegisterLineHandlers();
     // Adds the gradient function of the selected curve or the direction
@@ -314,6 +343,7 @@ private:
     TEquationObject* popupObject_ = nullptr;
     QMenu* mouseAccPopup_ = nullptr;
     QWidget* keypad_ = nullptr;
+    TCommentary* commentary_ = nullptr;
     QScrollArea* equationsScroller_ = nullptr;
     QWidget* graphPanel_ = nullptr;
     TGraphWindow* graphArea_ = nullptr;

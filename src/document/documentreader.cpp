@@ -14,6 +14,7 @@
 #include "geometry/coordcurve.h"
 #include "geometry/intersection.h"
 #include "plot/curveplotter.h"
+#include "plot/shownname.h"
 #include "settings/mathsreader.h"
 
 #include <algorithm>
@@ -281,10 +282,8 @@ private:
             Append(KeepRecord(record, std::move(shownList)));
             return;
         }
-        if (record.description) {
-            object->SetElements(std::move(description));
-            static_cast<TCurvePLotter*>(object.get())->DescriptionFlag = true;
-        }
+        if (record.description)
+            ShowNameInstead(*object, std::move(description));
         ApplyLook(record, *object);
         if (record.primary) {
             TEquationObject* primary = RecordObject(*record.primary);

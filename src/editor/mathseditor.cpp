@@ -30,6 +30,13 @@ bool AllowedCharacter(char c)
     return c != '\0' && std::strchr(" !()*+,-./<=>?^|", c) != nullptr;
 }
 
+// The code-page character of a typed character, or 0 when the code page lacks it.
+char AnsiOf(QChar typed)
+{
+    const std::string text = QStringToAnsi(QString(typed));
+    return text.size() == 1 && (text[0] != '?' || typed == QLatin1Char('?')) ? text[0] : '\0';
+}
+
 constexpr char PlusMinus = static_cast<char>(0xB1);
 constexpr char Times = static_cast<char>(0xB4);
 constexpr char LessOrEqual = static_cast<char>(0xA3);
@@ -638,8 +645,16 @@ bool TMathsEditor::HandleKey(QKeyEvent* event)
 
 void TMathsEditor::TypeCharacter(char character)
 {
-    if (!AllowedCharacter(character) || !line_->CanType())
+    // Comment boxes take any printable character as text, but never what
+    // the markup gives a meaning to ("{" and "}"): a box holding them could
+    // not be read back from its document.
+    const auto code = static_cast<unsigned char>(character);
+    const bool printable = code >= 0x20 && code != 0x7F && character != '{' && character != '}';
+    if (!(AllowedCharacter(character) || (AnyText && printable)) || !line_->CanType()) {
+        if (AnyText && character != '\x1B')
+            QApplication::beep();
         return;
+    }
     if (character == '*')
         line_->TypeSymbol(Times);
     else if (QuickSuperscript)
@@ -675,6 +690,8 @@ void TMathsEditor::keyPressEvent(QKeyEvent* event)
         character = '\x1B';
     else if (const QString text = event->text(); text.size() == 1 && text[0].unicode() < 0x80)
         character = static_cast<char>(text[0].unicode());
+    else if (AnyText && text.size() == 1 && text[0].isPrint())
+        character = AnsiOf(text[0]);
     if (!character) {
         TCanvasControl::keyPressEvent(event);
         return;
@@ -683,6 +700,11 @@ void TMathsEditor::keyPressEvent(QKeyEvent* event)
         OnKeyPress(this, character);
     if (!character)
         return;
+    // Escape types nothing: it goes on to the window (a dialog closes).
+    if (character == '\x1B' && line_) {
+        event->ignore();
+        return;
+    }
     if (!line_ && (character == '\x1B' || !StartEdit(true)))
         return;
     if (!line_)
@@ -745,7 +767,9 @@ void TMathsEditor::focusInEvent(QFocusEvent* event)
         ReceiveFocus(this);
     ActiveMathsEditor = this;
     if (line_) {
-        if (SelectAllOnFocus && event->reason() != Qt::PopupFocusReason)
+        // The focus coming back to an error keeps the caret at the error
+        // (and the error on show) instead of selecting everything.
+        if (SelectAllOnFocus && event->reason() != Qt::PopupFocusReason && !focusRequested_)
             line_->SelectAll();
         caretOn_ = true;
         blink_.start();

@@ -133,6 +133,9 @@ public:
     virtual void CutToClipboard();
 
     // ---- Properties and events ----
+    // Typing puts in every printable character as text (a comment box), not
+    // only the characters of formulas.
+    bool AnyText = false;
     bool AllowBlank = false;
     bool SelectAllOnFocus = false;
     bool ShowErrorDialog = true;

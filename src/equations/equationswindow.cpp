@@ -554,7 +554,9 @@ void TEquationsWindow::PaintLines(Canvas& canvas, const QRect& clip, bool printi
             continue;
         QPainter& painter = canvas.Painter();
         const QRect row(0, rect.top(), rowWidth, rect.height());
-        painter.fillRect(row, ToQColor(AdjustedColour(canvas, background)));
+        // Printed rows are on white paper: the grey and black print choices
+        // must not turn the paper itself dark.
+        painter.fillRect(row, printing ? QColor(Qt::white) : ToQColor(AdjustedColour(canvas, background)));
         if (i == selected && marks) {
             if (line == edited) {
                 painter.fillRect(rect, ToQColor(DisplayColour(canvas, EditedLineBackground)));

@@ -12,6 +12,7 @@
 
 #include <memory>
 
+class TAnnotation;
 class TGraphObject;
 class TGraphParams;
 class TMouseControl;
@@ -68,4 +69,12 @@ public:
     virtual void SetMouseModeCode(int code) = 0;
     // True while the equations window accepts a command (not busy editing).
     [[nodiscard]] virtual bool AcceptsCommand() const { return true; }
+    // Edits a comment box's text (the Comment box dialog); the box is not
+    // drawn meanwhile. Without an editor nothing changes.
+    virtual void EditAnnotation(TAnnotation& annotation) { (void)annotation; }
+    // Removes and frees one of the window's graph objects, once the mouse
+    // tool working on it (if any) has ended.
+    virtual void RemoveObjectLater(TGraphObject& object) { (void)object; }
+    // An object was moved or changed by the mouse (the document changed).
+    virtual void GraphObjectChanged(TGraphObject& object) { (void)object; }
 };

@@ -14,6 +14,7 @@
 #include "platform/drawinginterrupt.h"
 #include "platform/fontfamilies.h"
 #include "platform/mainwindowbase.h"
+#include "plot/annotation.h"
 #include "plot/curveplotter.h"
 #include "plot/graphobject.h"
 #include "plot/tracemarker.h"
@@ -31,6 +32,7 @@
 #include <QTimer>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
 #include <cmath>
@@ -337,11 +339,67 @@ template <class F> void TGraphWindow::CallTool(F&& call)
     std::unique_ptr<TMouseControl> tool = std::move(tool_);
     if (!tool)
         return;
+    ++toolCalls_;
+    // A tool may move or edit an object: the objects are drawn afresh.
+    objectLayerValid_ = false;
     const bool keep = call(*tool);
     if (keep && !tool_)
         tool_ = std::move(tool);
     else
         EndTool(std::move(tool));
+    --toolCalls_;
+    // An object the call asked to remove goes only now, after its tool has
+    // ended: the tool's last words still touch it.
+    if (toolCalls_ == 0)
+        RemovePendingObjects();
+}
+
+void TGraphWindow::RemovePendingObjects()
+{
+    const std::vector<TGraphObject*> removals = std::exchange(pendingRemovals_, {});
+    for (TGraphObject* object : removals) {
+        if (tool_)
+            tool_->ForgetObject(object);
+        const auto found = std::find_if(objects_.begin(), objects_.end(),
+                                        [object](const auto& owned) { return owned.get() == object; });
+        if (found == objects_.end())
+            continue;
+        object->Invalidate();
+        objects_.erase(found);
+        objectLayerValid_ = false;
+        emit GraphObjectsChanged();
+    }
+}
+
+void TGraphWindow::RemoveObjectLater(TGraphObject& object)
+{
+    pendingRemovals_.push_back(&object);
+    if (toolCalls_ == 0)
+        RemovePendingObjects();
+}
+
+void TGraphWindow::EditAnnotation(TAnnotation& annotation)
+{
+    if (AnnotationEditor)
+        AnnotationEditor(annotation);
+    // Its text may have changed without its box.
+    objectLayerValid_ = false;
+    update();
+}
+
+void TGraphWindow::GraphObjectChanged(TGraphObject&)
+{
+    objectLayerValid_ = false;
+    emit GraphObjectsChanged();
+}
+
+TAnnotation* TGraphWindow::AnnotationAt(QPoint pixel) const
+{
+    for (auto it = objects_.rbegin(); it != objects_.rend(); ++it)
+        if (auto* annotation = dynamic_cast<TAnnotation*>(it->get()))
+            if (annotation->IsShown() && annotation->Hit(pixel, *params_))
+                return annotation;
+    return nullptr;
 }
 
 std::unique_ptr<TMouseControl> TGraphWindow::ObjectTool(TGraphObject& object)
@@ -816,13 +874,16 @@ void TGraphWindow::AddGraphObject(std::unique_ptr<TGraphObject> object)
     object->Surface = this;
     object->Invalidate();
     objects_.push_back(std::move(object));
+    objectLayerValid_ = false;
 }
 
 void TGraphWindow::ClearGraphObjects()
 {
     EndTool(std::move(tool_));
     RemoveTrace();
+    pendingRemovals_.clear();
     objects_.clear();
+    objectLayerValid_ = false;
     update();
 }
 
@@ -953,14 +1014,46 @@ void TGraphWindow::EnsurePicture()
     if (!DrawingCompleted)
         drawnLines_ = 0;
     repaintFrom_ = NothingStale;
+    objectLayerValid_ = false;
 }
 
-void TGraphWindow::PaintOverlays(Canvas& canvas)
+void TGraphWindow::PaintOverlays(Canvas& canvas, bool withObjects)
 {
-    const std::vector<TGraphObject*> objects = OverlayObjects();
+    std::vector<TGraphObject*> objects = OverlayObjects();
+    if (!withObjects)
+        objects.erase(objects.begin(), objects.begin() + static_cast<std::ptrdiff_t>(objects_.size()));
     TGraphRenderer::DrawObjects(canvas, *params_, objects);
     if (tool_)
         tool_->PaintFeedback(canvas);
+}
+
+bool TGraphWindow::RefreshObjectLayer()
+{
+    // While a tool runs it may move an object at every event, and a picture
+    // drawn visibly changes under the layer: the objects are drawn live then.
+    if (objects_.empty() || tool_ || drawingVisibly_ || repaintFrom_ != NothingStale || picture_.isNull()) {
+        objectLayerValid_ = false;
+        return false;
+    }
+    std::vector<TObjectLook> looks;
+    looks.reserve(objects_.size());
+    for (const auto& object : objects_)
+        looks.push_back({object.get(), object->BoxRect(*params_), object->AnchorX, object->AnchorY,
+                         object->Selected, object->Locked, object->IsShown(), object->GetColour()});
+    if (objectLayerValid_ && looks == objectLayerLooks_ && objectLayer_.size() == picture_.size() &&
+        objectLayer_.devicePixelRatio() == picture_.devicePixelRatio())
+        return true;
+    objectLayer_ = picture_.copy();
+    objectLayer_.setDevicePixelRatio(picture_.devicePixelRatio());
+    Canvas canvas(&objectLayer_);
+    canvas.SetFont(GraphFont());
+    std::vector<TGraphObject*> objects;
+    for (const auto& object : objects_)
+        objects.push_back(object.get());
+    TGraphRenderer::DrawObjects(canvas, *params_, objects);
+    objectLayerLooks_ = std::move(looks);
+    objectLayerValid_ = true;
+    return true;
 }
 
 void TGraphWindow::paintEvent(QPaintEvent* event)
@@ -984,12 +1077,15 @@ void TGraphWindow::paintEvent(QPaintEvent* event)
     // While a visible drawing waits to start, the picture as it was stays.
     if (!drawingVisibly_ && (visibleFrom_ == NothingStale || picture_.isNull()))
         EnsurePicture();
-    painter.drawImage(event->rect(), picture_,
-                      QRectF(QPointF(event->rect().topLeft()) * picture_.devicePixelRatio(),
-                             QSizeF(event->rect().size()) * picture_.devicePixelRatio()));
+    // Graph objects that have not changed since the last repaint come with the picture.
+    const bool layered = RefreshObjectLayer();
+    const QImage& shown = layered ? objectLayer_ : picture_;
+    painter.drawImage(event->rect(), shown,
+                      QRectF(QPointF(event->rect().topLeft()) * shown.devicePixelRatio(),
+                             QSizeF(event->rect().size()) * shown.devicePixelRatio()));
     Canvas canvas(&painter);
     canvas.SetFont(GraphFont());
-    PaintOverlays(canvas);
+    PaintOverlays(canvas, !layered);
     painting_ = false;
     if (!drawingVisibly_)
         DrawMode &= static_cast<std::uint8_t>(~dmDrawVisibly);
@@ -1006,6 +1102,7 @@ QImage TGraphWindow::ShowFrame(QImage frame)
     }
     QImage replaced = std::exchange(picture_, std::move(frame));
     repaintFrom_ = NothingStale;
+    objectLayerValid_ = false;
     drawnLines_ = lines_ ? lines_->LineCount() : 0;
     repaint();
     return replaced;

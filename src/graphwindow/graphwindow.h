@@ -33,6 +33,7 @@
 
 class QKeyEvent;
 class QScrollBar;
+class TAnnotation;
 class TCurvePLotter;
 class TEquationDisplay;
 class TEquationObject;
@@ -138,6 +139,10 @@ public:
     [[nodiscard]] const std::vector<std::unique_ptr<TGraphObject>>& GraphObjects() const { return objects_; }
     // Frees the active tool, removes the trace marker and frees every annotation (New, Open, Undo).
     void ClearGraphObjects();
+    // The topmost shown annotation whose box or anchor is at pixel, or nullptr.
+    [[nodiscard]] TAnnotation* AnnotationAt(QPoint pixel) const;
+    // Edits a comment box's text (the main window's Comment box dialog).
+    std::function<void(TAnnotation& annotation)> AnnotationEditor;
     // Markers owned elsewhere (drag handles) shown over the curves (borrowed).
     void AddMarker(TGraphObject* marker);
     void RemoveMarker(TGraphObject* marker);
@@ -215,6 +220,9 @@ public:
     {
         return !AcceptsCommandQuery || AcceptsCommandQuery();
     }
+    void EditAnnotation(TAnnotation& annotation) override;
+    void RemoveObjectLater(TGraphObject& object) override;
+    void GraphObjectChanged(TGraphObject& object) override;
     // Asked before view tools start and curves are selected (the equations
     // window answers false while a line is being edited); none: always.
     std::function<bool()> AcceptsCommandQuery;
@@ -249,6 +257,8 @@ signals:
     void ScalesChanged();
     // The scale history changed.
     void ScaleListUpdated();
+    // A graph object was moved, edited or removed (the document changed).
+    void GraphObjectsChanged();
     // A scroll bar or the wheel moved the view (the bars are recentred a while after the last).
     void Scrolled();
     // The square-scales command shows whether scales are kept square.
@@ -272,6 +282,7 @@ private:
     // Runs call on the active tool detached from its slot; a tool that
     // answers false, or is replaced during the call, ends.
     template <class F> void CallTool(F&& call);
+    void RemovePendingObjects();
     void Select(QPoint pixel, Qt::KeyboardModifiers modifiers);
     void Pan(int kind, long double percent);
     void ScrollBarAction(int kind, int action);
@@ -285,7 +296,10 @@ private:
     void InvalidatePicture(int from = 0);
     void DiscardLineStores();
     [[nodiscard]] std::vector<TGraphObject*> OverlayObjects() const;
-    void PaintOverlays(Canvas& canvas);
+    void PaintOverlays(Canvas& canvas, bool withObjects);
+    // The picture with the graph objects drawn over it, for repaints while
+    // neither they nor the picture change; false when it cannot serve now.
+    bool RefreshObjectLayer();
     void SetCursorSlot(TCursorSlot slot);
     void HidePopup();
 
@@ -309,7 +323,22 @@ private:
     bool traceMode_ = false;
     std::unique_ptr<TMouseControl> tool_;
     std::vector<std::unique_ptr<TGraphObject>> objects_;
+    // What the object layer shows of each object; a difference redraws it.
+    struct TObjectLook {
+        const TGraphObject* object;
+        QRect box;
+        Extended anchorX, anchorY;
+        bool selected, locked, shown;
+        TColour colour;
+        bool operator==(const TObjectLook&) const = default;
+    };
+    QImage objectLayer_;
+    std::vector<TObjectLook> objectLayerLooks_;
+    bool objectLayerValid_ = false;
     std::vector<TGraphObject*> markers_;
+    // Objects to free once the tool being called has ended.
+    std::vector<TGraphObject*> pendingRemovals_;
+    int toolCalls_ = 0;
     std::unique_ptr<TTraceMarker> traceMarker_;
     TEquationDisplay* display_ = nullptr; // a child widget
     TCursorSlot cursorSlot_ = TCursorSlot::Default;

@@ -101,6 +101,7 @@ bool TGraphObjectMouse::MouseRelease(QPoint pixel, Qt::KeyboardModifiers modifie
             target_->OffsetY = 0;
         }
         target_->Invalidate();
+        Surface.GraphObjectChanged(*target_);
         return true;
     }
     Surface.SetToolCursor(TCursorSlot::Default);

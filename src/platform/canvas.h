@@ -105,10 +105,12 @@ public:
     // drawing code chooses black grids and print pen widths from it.
     [[nodiscard]] bool Printing() const { return printing_; }
     // The pen width factor: 1 on screen, printer pixels per millimetre div 3
-    // when printing.
+    // when printing. The pixels are the painter's, so a window's drawing
+    // scaled onto a page gets pens of the same width on paper as one drawn
+    // at the page's own resolution.
     [[nodiscard]] int PrintPenFactor() const
     {
-        return printing_ ? std::max(1, static_cast<int>(PixelsPerInchX() / 25.4) / 3) : 1;
+        return printing_ ? std::max(1, static_cast<int>(1 / MillimetresPerPixelX()) / 3) : 1;
     }
     void SetPrinting(bool printing) { printing_ = printing; }
     // Smooth edges for curves; off by default so that pixels are exact.

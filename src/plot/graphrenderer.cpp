@@ -26,7 +26,11 @@ bool LineVisible(const TEquationObject* line)
 void TGraphRenderer::DrawBackground(Canvas& canvas, TGraphParams& params, const QRect& rect)
 {
     TCanvasStateSaver saver(canvas);
-    canvas.SetBrush({AdjustedColour(canvas, BackgroundColour), TBrushStyle::Solid});
+    // Printing in grey or black draws on white paper: the colour adjustment
+    // would turn the page colour itself black.
+    const bool monochromePage = canvas.Printing() && !PrintsInColour();
+    canvas.SetBrush(
+        {monochromePage ? clWhite : AdjustedColour(canvas, BackgroundColour), TBrushStyle::Solid});
     canvas.FillRect(rect);
     const QRect* saved = params.PaintRect;
     params.PaintRect = &rect;

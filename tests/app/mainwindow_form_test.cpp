@@ -539,10 +539,9 @@ TEST_F(MainForm, EveryEnabledCommandRunsWithoutHarm)
 {
     // Commands that open a modal dialog, wait for a key (the demonstration's pauses) or end the
     // program are left to their own tests.
-    const QStringList modal = {"ActionPrint2",        "ActionWhiteboardSettings",
-                               "ActionFileOpen",      "ActionFileSave",
-                               "ActionExit",          "ActionFileNew",
-                               "ActionClearCurves",   "ActionDemoDraw",
+    const QStringList modal = {"ActionPrint",         "ActionPrint2",      "ActionWhiteboardSettings",
+                               "ActionFileOpen",      "ActionFileSave",    "ActionExit",
+                               "ActionFileNew",       "ActionClearCurves", "ActionDemoDraw",
                                "ActionExportPicture", "ActionExamples"};
     TEquationsWindow* equations = form->Equations();
     QApplication::setActiveWindow(form.get());

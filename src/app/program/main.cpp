@@ -2,10 +2,12 @@
 // before the application object is made (app/commandline.h), so --help and
 // --version need no display; besides a document name it takes
 // --screenshot FILE (start without the start-up screen, grab the main window
-// after its first complete paint into a PNG and exit) and --timings (print
+// after its first complete paint into a PNG and exit), --print-pdf FILE
+// (print the page into a PDF the same way and exit) and --timings (print
 // the start-up phases to standard error).
 #include "app/commandline.h"
 #include "app/lumacurveform.h"
+#include "app/pagedrawing.h"
 
 #include "lumacurveversion.h"
 #include "settings/usersettings.h"
@@ -55,9 +57,10 @@ int main(int argc, char** argv)
 
     TLumacurveForm form(options);
     int status = 0;
-    if (options.screenshot) {
-        // A fixed size at the device pixel ratio the platform gives (QT_SCALE_FACTOR changes it).
+    // A fixed size at the device pixel ratio the platform gives (QT_SCALE_FACTOR changes it).
+    if (options.screenshot)
         form.resize(1280, 800);
+    if (!screenshot.isEmpty()) {
         QObject::connect(&form, &TLumacurveForm::StartupFinished, &form, [&] {
             if (!form.OpenedCleanly()) {
                 status = 1;
@@ -70,6 +73,32 @@ int main(int argc, char** argv)
                 form.Mark("first complete paint");
                 if (!picture.save(screenshot, "PNG")) {
                     std::fprintf(stderr, "lumacurve: cannot write %s\n", qPrintable(screenshot));
+                    status = 1;
+                }
+                app.exit(status);
+            });
+        });
+    }
+    if (!commandLine.printPdfFile.isEmpty()) {
+        QObject::connect(&form, &TLumacurveForm::StartupFinished, &form, [&] {
+            if (!form.OpenedCleanly()) {
+                status = 1;
+                app.exit(1);
+                return;
+            }
+            // After the pending layout and paints, as for a screenshot.
+            QTimer::singleShot(0, &form, [&] {
+                TPrintChoices choices;
+                choices.FillPage = commandLine.fillPage;
+                choices.PrintEquations = !commandLine.noEquations;
+                QString error;
+                const auto placement =
+                    PrintPdf(form, commandLine.printPdfFile, commandLine.landscape, choices, &error);
+                if (placement) {
+                    std::printf("%s\n", PlacementReport(*placement).c_str());
+                    std::fflush(stdout);
+                } else {
+                    std::fprintf(stderr, "lumacurve: %s\n", qPrintable(error));
                     status = 1;
                 }
                 app.exit(status);
