@@ -604,6 +604,14 @@ void TLumacurveForm::ShowStatus(std::string_view text, bool beep, bool timeout)
                     (beep ? 1 : 0) | (timeout ? 2 : 0));
 }
 
+void TLumacurveForm::ShowWarning(std::string_view text)
+{
+    // Shown after the event in hand, so that no box opens in the middle of
+    // reading a line.
+    const QString message = QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+    QTimer::singleShot(0, this, [this, message] { QMessageBox::warning(this, windowTitle(), message); });
+}
+
 void TLumacurveForm::ShowStatusFlags(const QString& text, int flags)
 {
     lastStatusFlags_ = flags;

@@ -98,6 +98,7 @@ public:
     void UndoPostAction() override;
     void ClearFamily(std::string_view name) override;
     void ShowStatus(std::string_view text, bool beep = false, bool timeout = false) override;
+    void ShowWarning(std::string_view text) override;
     // The status line with flags: bit 0 beeps, bit 1 clears the text after 15 seconds.
     void ShowStatusFlags(const QString& text, int flags);
     [[nodiscard]] int LastStatusFlags() const { return lastStatusFlags_; }
