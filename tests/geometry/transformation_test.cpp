@@ -1,0 +1,202 @@
+// The image curve: where images and repeats are drawn, what a click on an
+// image or its parent selects, tracing through the map, and the area of the
+// image of a shape.
+#include "expr/parser.h"
+#include "formula/editor.h"
+#include "formula/markup.h"
+#include "geometry/geometrytesting.h"
+#include "geometry/transformation.h"
+#include "plot/formulacurve.h"
+#include "settings/mathswriter.h"
+
+#include <cmath>
+
+namespace {
+
+TEvaluatorPtr Formula(const std::string& markup)
+{
+    TElementList elements = ElementsFromText(markup);
+    Tidy(elements, tmFinish);
+    TParseParams parse;
+    StartParse(parse, elements.get(), avX | avY, nullptr, false, EndOrTabTerminators());
+    TEvaluatorPtr tree = ParseExpression(parse);
+    EXPECT_FALSE(HasError(parse)) << markup;
+    return tree;
+}
+
+TEvaluatorPtr Number(Extended v)
+{
+    return std::make_unique<TConstantEvaluator>(v);
+}
+
+std::unique_ptr<TMatrix> Grid(std::initializer_list<Extended> values)
+{
+    auto matrix = std::make_unique<TMatrix>(2, values.size() == 4 ? 2 : 1);
+    int k = 0;
+    for (const Extended v : values) {
+        matrix->Set(k / matrix->Columns() + 1, k % matrix->Columns() + 1, Number(v));
+        ++k;
+    }
+    return matrix;
+}
+
+std::vector<TTransformStepPtr> Steps(TTransformStepPtr step)
+{
+    std::vector<TTransformStepPtr> steps;
+    steps.push_back(std::move(step));
+    return steps;
+}
+
+std::unique_ptr<TTransformation> Translated(TCurvePLotter& parent, Extended x, Extended y, int repeats)
+{
+    return std::make_unique<TTransformation>(&parent, Steps(std::make_unique<TMatrixTransform>(Grid({x, y}))),
+                                             repeats);
+}
+
+class Transformations : public GeometryFixture {
+protected:
+    void SetUp() override
+    {
+        GeometryFixture::SetUp();
+        ASSERT_TRUE(params->SetScales(std::make_unique<TRescaleDataTransfer>(-10, 10, -10, 10), host.get()));
+    }
+
+    // Draws curve alone on white; the picture is kept in image.
+    void DrawAlone(TCurvePLotter& curve)
+    {
+        image = QImage(Width, Height, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        Canvas canvas(&image);
+        DrawMode = dmNoCache;
+        curve.DrawOnGraph(canvas, *params);
+        DrawMode = 0;
+    }
+
+    // Some pixel within 2 pixels of the graph point is inked.
+    [[nodiscard]] bool InkedNear(Extended x, Extended y) const
+    {
+        const QPoint p = Pixel(x, y);
+        for (int dy = -2; dy <= 2; ++dy)
+            for (int dx = -2; dx <= 2; ++dx)
+                if (image.valid(p.x() + dx, p.y() + dy) &&
+                    image.pixel(p.x() + dx, p.y() + dy) != qRgb(255, 255, 255))
+                    return true;
+        return false;
+    }
+
+    QImage image;
+};
+
+} // namespace
+
+TEST_F(Transformations, ImagesOfAPartOfTheParentOffTheWindowAreDrawn)
+{
+    // y = x moved by (−15, −15) is y = x again; its visible part comes from
+    // the parent's x between 5 and 25, outside the window. A command-made
+    // image (one repeat) must be drawn there as well as a typed one.
+    TYofX line(Formula("x"), rlEqual);
+    for (const int repeats : {0, 1}) {
+        SCOPED_TRACE(repeats);
+        auto image = Translated(line, -15, -15, repeats);
+        ASSERT_TRUE(image->IsValid());
+        DrawAlone(*image);
+        for (const Extended x : {-8.0L, -2.0L, 3.0L, 8.0L})
+            EXPECT_TRUE(InkedNear(x, x)) << x;
+        EXPECT_FALSE(InkedNear(5, -5));
+    }
+}
+
+TEST_F(Transformations, RepeatsDrawEachPowerOfTheStepOnce)
+{
+    // A short vertical segment moved 2 to the right three times.
+    auto segment = List({TRealPoint{0, 0}, TRealPoint{0, 1}});
+    auto image = Translated(*segment, 2, 0, 3);
+    TMathsWriter before;
+    image->WriteDefinition(before);
+    for (int drawing = 0; drawing < 2; ++drawing) {
+        SCOPED_TRACE(drawing);
+        DrawAlone(*image);
+        for (const Extended x : {2, 4, 6})
+            EXPECT_TRUE(InkedNear(x, 0.5L)) << x;
+        for (const Extended x : {0, 8, 14})
+            EXPECT_FALSE(InkedNear(x, 0.5L)) << x;
+    }
+    // Drawing never changes the steps: the record is as it was.
+    TMathsWriter after;
+    image->WriteDefinition(after);
+    EXPECT_EQ(after.Text(), before.Text());
+    TTransform step;
+    ASSERT_TRUE(image->Composite(step));
+    EXPECT_EQ(step.Apply({0, 0}).x, 2);
+}
+
+TEST_F(Transformations, AQuarterTurnFourTimesEndsOnTheParent)
+{
+    auto segment = List({TRealPoint{2, 0}, TRealPoint{4, 0}});
+    std::vector<TTransformStepPtr> steps;
+    steps.push_back(std::make_unique<TRotation>(Number(0.25L), 2 * Pi, std::make_unique<TCoordinates>(0, 0)));
+    TTransformation image(segment.get(), std::move(steps), 4);
+    DrawAlone(image);
+    EXPECT_TRUE(InkedNear(3, 0));
+    EXPECT_TRUE(InkedNear(0, 3));
+    EXPECT_TRUE(InkedNear(-3, 0));
+    EXPECT_TRUE(InkedNear(0, -3));
+    TTransform step;
+    ASSERT_TRUE(image.Composite(step));
+    const TRealPoint last = step.Power(4).Apply({3, 0});
+    EXPECT_NEAR(last.x, 3, 1e-12);
+    EXPECT_NEAR(last.y, 0, 1e-12);
+}
+
+TEST_F(Transformations, AClickSelectsTheImageNotItsParent)
+{
+    // A typed line without repeats (0) and a command-made one (1) alike.
+    TYofX parabola(Formula("x{^{2}"), rlEqual);
+    for (const int repeats : {0, 1}) {
+        SCOPED_TRACE(repeats);
+        auto image = Translated(parabola, 3, 0, repeats);
+        EXPECT_TRUE(image->IsNearPoint(Pixel(3, 0), *params));
+        EXPECT_TRUE(image->IsNearPoint(Pixel(5, 4), *params));
+        EXPECT_FALSE(image->IsNearPoint(Pixel(0, 0), *params));
+        EXPECT_FALSE(image->IsNearPoint(Pixel(2, 4), *params));
+    }
+    // With repeats the last image is the one tested.
+    auto repeated = Translated(parabola, 3, 0, 2);
+    EXPECT_TRUE(repeated->IsNearPoint(Pixel(6, 0), *params));
+}
+
+TEST_F(Transformations, TracingGoesThroughTheMap)
+{
+    TYofX parabola(Formula("x{^{2}"), rlEqual);
+    auto image = Translated(parabola, 3, 1, 0);
+    const TRealPoint p = image->PointAtParameter(2, params.get());
+    EXPECT_NEAR(p.x, 5, 1e-9);
+    EXPECT_NEAR(p.y, 5, 1e-9);
+    EXPECT_NEAR(image->ParameterAt(5, 5), 2, 1e-9);
+}
+
+TEST_F(Transformations, AreaOfTheImageOfAShape)
+{
+    // A closed square of side 2.
+    auto square = List({TRealPoint{0, 0}, TRealPoint{2, 0}, TRealPoint{2, 2}, TRealPoint{0, 2}}, true);
+    ResetStatus();
+    ASSERT_NEAR(square->Area(), 4, 1e-12);
+    TTransformation stretched(square.get(), Steps(std::make_unique<TMatrixTransform>(Grid({2, 0, 0, 3}))), 0);
+    EXPECT_NEAR(stretched.Area(), 24, 1e-12);
+    TTransformation reflected(square.get(), Steps(std::make_unique<TReflect>(TYofX::XAxisLine())), 0);
+    EXPECT_NEAR(reflected.Area(), 4, 1e-12);
+    EXPECT_TRUE(stretched.PropertyFlags() & 0x10);
+    EXPECT_TRUE(stretched.PropertyFlags() & 0x8);
+}
+
+TEST_F(Transformations, InvalidWithoutATransformableParentOrAnIncompleteStep)
+{
+    TYofX parabola(Formula("x{^{2}"), rlEqual);
+    EXPECT_TRUE(Translated(parabola, 1, 1, 0)->IsValid());
+    TTransformation noParent(nullptr, Steps(std::make_unique<TMatrixTransform>(Grid({1, 0}))), 0);
+    EXPECT_FALSE(noParent.IsValid());
+    TTransformation noCentre(&parabola, Steps(std::make_unique<TRotation>(Number(1), 1, nullptr)), 0);
+    EXPECT_FALSE(noCentre.IsValid());
+    DrawAlone(noCentre);
+    EXPECT_FALSE(InkedNear(0, 0));
+}
