@@ -458,7 +458,9 @@ void TTransformation::StartParent(TXY& context, const TTransform& last)
 
 void TTransformation::InitContext(TXY& context)
 {
-    mapValid_ = IsValid() && LastMap(map_);
+    mapValid_ = IsValid() && Composite(step_);
+    if (mapValid_)
+        map_ = step_.Power(ImageCount());
     if (!mapValid_) {
         context.Skip = true;
         return;
@@ -501,16 +503,24 @@ void TTransformation::Draw(Canvas& canvas, TXY& context)
     const bool pause = Repeats > 1 && Configuration.RepeatsDelay > 0 && !DrawFlag() &&
                        (DrawMode & dmDrawVisibly) && !(DrawMode & dmNoCache) && context.Params;
     bool abandoned = false;
+    // The composite InitContext built serves the first member of a family;
+    // the numbers of the steps may change with the next.
+    bool stepReady = mapValid_;
+    // A single image of the first member is drawn with the parent's sampling InitContext set up.
+    bool parentReady = mapValid_ && parentContext_ && ImageCount() == 1;
     FamilyStart();
     do {
-        TTransform step;
-        if (!Composite(step))
+        if (!stepReady && !Composite(step_))
             continue;
+        stepReady = false;
+        const TTransform& step = step_;
         map_ = TTransform();
         for (int image = 1; image <= ImageCount() && !abandoned; ++image) {
             map_.ComposeAfter(step);
             mapValid_ = true;
-            StartParent(context, map_);
+            if (!parentReady)
+                StartParent(context, map_);
+            parentReady = false;
             if (context.Skip)
                 continue;
             TPolyLineBuffer buffer(*this, canvas, context);
@@ -533,7 +543,8 @@ void TTransformation::Draw(Canvas& canvas, TXY& context)
     } while (!abandoned && FamilyNext());
     context.Abandoned = context.Abandoned || abandoned;
     // Leave the last image's map in force for tracing and hit tests.
-    mapValid_ = IsValid() && LastMap(map_);
+    mapValid_ = IsValid();
+    map_ = step_.Power(ImageCount());
     if (!abandoned)
         ReportFirstDrawing(context);
 }
