@@ -3,7 +3,10 @@
 #include "expr/declarations.h"
 #include "formula/descriptions.h"
 #include "formula/elements.h"
+#include "geometry/straightline.h"
 #include "graph/axes.h"
+#include "graph/graphparams.h"
+#include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
 #include "plot/formulacurve.h"
 #include "plot/polylinebuffer.h"
@@ -65,6 +68,21 @@ TRealMatrix Turn(Extended theta)
 }
 
 } // namespace
+
+void DrawConstructionDot(Canvas& canvas, const TGraphParams& params, const TRealPoint& point, TColour colour)
+{
+    if (!std::isfinite(point.x) || !std::isfinite(point.y))
+        return;
+    const TCanvasStateSaver saver(canvas);
+    const QPoint p = params.Axes->ValueToPixel(point.x, point.y);
+    const int r = 3 * canvas.PrintPenFactor();
+    canvas.SetPenStyle(TPenStyle::Solid);
+    canvas.SetPenWidth(canvas.PrintPenFactor());
+    canvas.SetPenColour(AdjustedColour(canvas, colour));
+    canvas.SetBrushStyle(TBrushStyle::Solid);
+    canvas.SetBrushColour(AdjustedColour(canvas, colour));
+    canvas.Ellipse(p.x() - r, p.y() - r, p.x() + r + 1, p.y() + r + 1);
+}
 
 // ---- TTransform -------------------------------------------------------------------------------
 
@@ -174,6 +192,12 @@ void TRotation::WriteTo(TMathsWriter& writer) const
                       FactorMarkup(Angle.get()) + "*" + FormatNumber(10, false, UnitFactor)}));
 }
 
+void TRotation::DrawConstruction(Canvas& canvas, TGraphParams& params, TColour colour) const
+{
+    if (Centre)
+        DrawConstructionDot(canvas, params, Centre->Point(), colour);
+}
+
 TEnlarge::TEnlarge(TEvaluatorPtr factor, std::unique_ptr<TCoordinates> centre)
     : TRotation(std::move(factor), 1, std::move(centre))
 {
@@ -250,6 +274,15 @@ bool TReflect::ComposeInto(TTransform& target) const
     const TRealPoint mp = TTransform(m, TRealMatrix::Column(0, 0)).Apply(p0);
     target.ComposeAfter(TTransform(m, TRealMatrix::Column(p0.x - mp.x, p0.y - mp.y)));
     return true;
+}
+
+void TReflect::DrawConstruction(Canvas& canvas, TGraphParams& params, TColour colour) const
+{
+    if (!Line)
+        return;
+    Line->colour = colour;
+    Line->style = static_cast<std::uint8_t>(TPenStyle::Dot);
+    Line->DrawOnGraph(canvas, params);
 }
 
 bool TReflect::DependsOn(std::string_view name) const
@@ -348,6 +381,19 @@ void TInvariantLine::WriteTo(TMathsWriter& writer) const
     writer.WriteText(" " + Word(dnInvariant) + " ");
     writer.WriteChar(KindDigit());
     writer.WriteText("\t" + FormatNumber(10, false, First) + "\t" + FormatNumber(10, false, Second));
+}
+
+void TInvariantLine::DrawConstruction(Canvas& canvas, TGraphParams& params, TColour colour) const
+{
+    TStraightLine line(First, Second);
+    line.colour = colour;
+    line.style = static_cast<std::uint8_t>(TPenStyle::Dot);
+    line.DrawOnGraph(canvas, params);
+}
+
+void TInvariantPoint::DrawConstruction(Canvas& canvas, TGraphParams& params, TColour colour) const
+{
+    DrawConstructionDot(canvas, params, {First, Second}, colour);
 }
 
 // ---- TTransformation --------------------------------------------------------------------------
@@ -630,4 +676,63 @@ void TTransformation::WriteDefinition(TMathsWriter& writer) const
     for (const TTransformStepPtr& step : Components)
         if (step)
             step->WriteTo(writer);
+}
+
+void TTransformation::DrawConstruction(Canvas& canvas, TGraphParams& params)
+{
+    if ((Switches() & swHideConstruction) || !PrimaryCurve)
+        return;
+    for (const TTransformStepPtr& step : Components)
+        if (step)
+            step->DrawConstruction(canvas, params, colour);
+}
+
+void TTransformation::DrawConstructionLines(Canvas& canvas, TGraphParams& params)
+{
+    // Only one simple step, and a parent of few points (a shape, a list).
+    if (Components.size() != 1 || !Components[0] || !IsValid())
+        return;
+    const TTransformParent& step = *Components[0];
+    const auto* enlarge = dynamic_cast<const TEnlarge*>(&step);
+    if (!enlarge && !dynamic_cast<const TReflect*>(&step) && !step.IsTranslation())
+        return;
+    TXY context(params);
+    InitContext(context);
+    if (context.Skip || !parentContext_ || context.SampleCount >= 100)
+        return;
+    const Extended k = enlarge ? enlarge->Factor() : 0;
+    const TRealPoint centre = enlarge && enlarge->Centre ? enlarge->Centre->Point() : TRealPoint{};
+    const TCanvasStateSaver saver(canvas);
+    canvas.SetPenStyle(TPenStyle::Solid);
+    canvas.SetPenWidth(canvas.PrintPenFactor());
+    canvas.SetPenColour(AdjustedColour(canvas, 0xC0C0C0));
+    for (int part = 1; part <= context.PartCount; ++part) {
+        SelectPart(context, part);
+        for (int i = context.StartIndex; i <= context.SampleCount; ++i) {
+            TXY& parent = *parentContext_;
+            parent.Parameter = static_cast<Extended>(i) / context.SampleCount;
+            ResetStatus();
+            PrimaryCurve->CalculatePoint(parent);
+            if (StatusFailed())
+                continue;
+            const TRealPoint from{parent.X, parent.Y};
+            const TRealPoint to = map_.Apply(from);
+            TRealPoint a = to, b = from;
+            if (enlarge && k > 1)
+                b = centre;
+            else if (enlarge && k >= 0)
+                a = centre;
+            if (!std::isfinite(a.x) || !std::isfinite(a.y) || !std::isfinite(b.x) || !std::isfinite(b.y))
+                continue;
+            canvas.MoveTo(params.Axes->ValueToPixel(a.x, a.y));
+            canvas.LineTo(params.Axes->ValueToPixel(b.x, b.y));
+        }
+    }
+    ResetStatus();
+}
+
+void TTransformation::DrawOnGraph(Canvas& canvas, TGraphParams& params)
+{
+    DrawConstruction(canvas, params);
+    TDependentCurvePlotter::DrawOnGraph(canvas, params);
 }

@@ -40,6 +40,8 @@ enum : int {
 // The most images a "repeats" line may ask for; more would keep the graph
 // busy for minutes.
 inline constexpr int MaximumRepeats = 1000;
+// The line switch that hides an image's construction (centres, mirror lines).
+inline constexpr std::uint16_t swHideConstruction = 1;
 // A map whose determinant is smaller than this in size has no usable inverse.
 inline constexpr Extended SingularDeterminant = 1e-10L;
 
@@ -57,7 +59,17 @@ public:
     void WriteTo(TMathsWriter& writer) const override = 0;
     // A translation by a matrix (the construction lines draw these).
     [[nodiscard]] virtual bool IsTranslation() const { return false; }
+    // Shows how the step works on the graph: a centre, a mirror line.
+    virtual void DrawConstruction(Canvas& canvas, TGraphParams& params, TColour colour) const
+    {
+        (void)canvas;
+        (void)params;
+        (void)colour;
+    }
 };
+
+// A construction dot at a graph point, in colour.
+void DrawConstructionDot(Canvas& canvas, const TGraphParams& params, const TRealPoint& point, TColour colour);
 
 using TTransformStepPtr = std::unique_ptr<TTransformParent>;
 
@@ -99,6 +111,8 @@ public:
     [[nodiscard]] bool IsComplete() const override { return Centre != nullptr; }
     [[nodiscard]] bool DependsOn(std::string_view name) const override;
     void WriteTo(TMathsWriter& writer) const override;
+    // A dot at the centre.
+    void DrawConstruction(Canvas& canvas, TGraphParams& params, TColour colour) const override;
 
 protected:
     // Composes the linear map m about Centre.
@@ -127,6 +141,8 @@ public:
     [[nodiscard]] bool IsComplete() const override { return Line != nullptr; }
     [[nodiscard]] bool DependsOn(std::string_view name) const override;
     void WriteTo(TMathsWriter& writer) const override;
+    // The mirror line across the graph.
+    void DrawConstruction(Canvas& canvas, TGraphParams& params, TColour colour) const override;
 
 protected:
     // The line's angle φ and a point p0 on it; false when they cannot be found.
@@ -184,6 +200,8 @@ public:
     Extended First, Second;
     bool ComposeInto(TTransform&) const override { return true; }
     void WriteTo(TMathsWriter& writer) const override;
+    // The line (angle First, intercept Second) across the graph.
+    void DrawConstruction(Canvas& canvas, TGraphParams& params, TColour colour) const override;
 
 protected:
     [[nodiscard]] virtual char KindDigit() const { return '1'; }
@@ -193,6 +211,7 @@ protected:
 class TInvariantPoint : public TInvariantLine {
 public:
     using TInvariantLine::TInvariantLine;
+    void DrawConstruction(Canvas& canvas, TGraphParams& params, TColour colour) const override;
 
 protected:
     [[nodiscard]] char KindDigit() const override { return '0'; }
@@ -237,6 +256,13 @@ public:
     [[nodiscard]] Extended Area() override;
     [[nodiscard]] bool HasPointLabels() const override { return false; }
     void WriteDefinition(TMathsWriter& writer) const override;
+    // Thin grey segments between the points of a shape and their images
+    // (or the centre of an enlargement), for a single simple step.
+    void DrawConstructionLines(Canvas& canvas, TGraphParams& params) override;
+    // Each step's construction, unless hidden.
+    void DrawConstruction(Canvas& canvas, TGraphParams& params);
+    // The construction (also while the image is incomplete), then the image.
+    void DrawOnGraph(Canvas& canvas, TGraphParams& params) override;
 
 private:
     // The parent's own context while the image is drawn or searched: its

@@ -200,3 +200,36 @@ TEST_F(Transformations, InvalidWithoutATransformableParentOrAnIncompleteStep)
     DrawAlone(noCentre);
     EXPECT_FALSE(InkedNear(0, 0));
 }
+
+TEST_F(Transformations, ConstructionShowsCentresMirrorsAndConstructionLines)
+{
+    TYofX parabola(Formula("x{^{2}"), rlEqual);
+    TTransformation turned(
+        &parabola,
+        Steps(std::make_unique<TRotation>(Number(0.5L), 2 * Pi, std::make_unique<TCoordinates>(-6, -6))), 0);
+    TTransformation mirrored(&parabola, Steps(std::make_unique<TReflect>(TYofX::DiagonalLine(false))), 0);
+    struct Case {
+        TTransformation* image;
+        TRealPoint construction;
+    };
+    for (const Case& c : {Case{&turned, {-6, -6}}, Case{&mirrored, {-5, -5}}}) {
+        c.image->SetSwitches(0);
+        DrawAlone(*c.image);
+        EXPECT_TRUE(InkedNear(c.construction.x, c.construction.y));
+        c.image->SetSwitches(swHideConstruction);
+        DrawAlone(*c.image);
+        EXPECT_FALSE(InkedNear(c.construction.x, c.construction.y));
+    }
+
+    // A square moved 5 to the right: grey segments join each corner to its image.
+    auto square = List({TRealPoint{0, 0}, TRealPoint{2, 0}, TRealPoint{2, 2}, TRealPoint{0, 2}}, true);
+    auto moved = Translated(*square, 5, 0, 0);
+    Configuration.ConstructionLines = false;
+    DrawAlone(*moved);
+    EXPECT_FALSE(InkedNear(3.5L, 0));
+    Configuration.ConstructionLines = true;
+    DrawAlone(*moved);
+    EXPECT_TRUE(InkedNear(3.5L, 0));
+    EXPECT_TRUE(InkedNear(3.5L, 2));
+    EXPECT_FALSE(InkedNear(3.5L, 1));
+}
