@@ -306,6 +306,7 @@ void TLumacurveForm::BuildCommands()
     shapes_->Register();
     RegisterDynamicHandlers();
     RegisterLineHandlers();
+    RegisterTransformHandlers();
     // The insert commands follow the maths editor that has the focus.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommands(); });
     // The zoom buttons beside the scroll bars.

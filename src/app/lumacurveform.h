@@ -265,6 +265,9 @@ private:
     [[nodiscard]] std::vector<TAnnotationRecord> AnnotationRecords() const;
     void RegisterDynamicHandlers();
     void RegisterLineHandlers();
+    void RegisterTransformHandlers();
+    // Starts a transformation line of the selected object; a complete one is entered at once.
+    void StartTransformLine(const std::string& markup, bool complete);
     // Starts the line of a placing command (401, 402, 406 to 408, 411 to 413)
     // and puts the graph window into its mode.
     void StartPlacingLine(int code);

@@ -736,3 +736,50 @@ void TTransformation::DrawOnGraph(Canvas& canvas, TGraphParams& params)
     DrawConstruction(canvas, params);
     TDependentCurvePlotter::DrawOnGraph(canvas, params);
 }
+
+std::string TransformLineMarkup(TTransformCommand command, bool degrees)
+{
+    const std::string point = "{coords{}{}";
+    switch (command) {
+    case TTransformCommand::Translate:
+        return FieldList(1, {Word(dnTranslationWord), "{Mtrx \x02\x01{}{}"});
+    case TTransformCommand::Matrix:
+        return FieldList(1, {Word(dnMatrixWord), "{Mtrx \x02\x02{}{}{}{}"});
+    case TTransformCommand::Reflect:
+        return FieldList(1, {Word(dnReflectionIn), ""});
+    case TTransformCommand::Rotate:
+    case TTransformCommand::Clockwise:
+    case TTransformCommand::Anticlockwise: {
+        std::string angle = Word(degrees ? dnDegreeMark : dnRadianMark);
+        if (command == TTransformCommand::Clockwise)
+            angle += Word(dnClockwise);
+        else if (command == TTransformCommand::Anticlockwise)
+            angle += Word(dnAnticlockwise);
+        return FieldList(5, {Word(dnRotationAbout), point, Word(dnAngleWord), angle});
+    }
+    case TTransformCommand::Enlarge:
+        return FieldList(5, {Word(dnEnlargementCentre), point, Word(dnFactor), ""});
+    case TTransformCommand::Stretch:
+        return FieldList(5, {Word(dnStretchLine), "", Word(dnFactor), ""});
+    case TTransformCommand::Shear:
+        return FieldList(5, {Word(dnShearLine), "", Word(dnFactor), ""});
+    }
+    return {};
+}
+
+std::string TurnLineMarkup(int tag)
+{
+    std::string angle;
+    if (tag == -90 || tag == 90)
+        angle = "quarter " + Word(dnTurn) + Word(tag < 0 ? dnClockwise : dnAnticlockwise);
+    else if (tag == 180)
+        angle = "half " + Word(dnTurn);
+    else
+        angle = std::to_string(tag) + Word(dnDegreeMark);
+    return FieldList(5, {Word(dnRotationAbout), "{coords{0}{0}", Word(dnAngleWord), angle});
+}
+
+std::string ReflectionLineMarkup(std::string_view line)
+{
+    return FieldList(1, {Word(dnReflectionIn), std::string(line)});
+}

@@ -279,3 +279,26 @@ private:
 
 // The text of a count of repeats: "{fix \2\1{repeats}{n}}".
 [[nodiscard]] std::string RepeatsMarkup(int repeats);
+
+// The commands that start a transformation line of the selected object.
+enum class TTransformCommand {
+    Translate,
+    Reflect,
+    Rotate,
+    Clockwise,
+    Anticlockwise,
+    Enlarge,
+    Stretch,
+    Shear,
+    Matrix
+};
+// The line a command starts, to be filled in: the words with empty slots (an
+// empty point for a centre, the angle unit's mark after a rotation's angle,
+// with its direction for the Clockwise and Anticlockwise buttons).
+[[nodiscard]] std::string TransformLineMarkup(TTransformCommand command, bool degrees);
+// A complete rotation about the origin by a button's tag in degrees: −90 a
+// quarter turn clockwise, 90 anticlockwise, 180 a half turn, any other as
+// the number of degrees.
+[[nodiscard]] std::string TurnLineMarkup(int tag);
+// A complete reflection in a named line: "x axis", "y axis", "y=x" or "y=-x".
+[[nodiscard]] std::string ReflectionLineMarkup(std::string_view line);

@@ -244,3 +244,49 @@ TEST(TransformMap, PowersBySquaringAndInverse)
     EXPECT_NEAR(back.y, 2, 1e-15);
     EXPECT_FALSE(TTransform(TRealMatrix(1, 2, 2, 4), TRealMatrix::Column(0, 0)).ApplyInverse({1, 1}, back));
 }
+
+TEST_F(TransformEntry, CommandLinesReadAsTheirTransformations)
+{
+    AngleFactor = DegreesFactor;
+    const TMapCase complete[] = {
+        {TurnLineMarkup(-90), {1, 0}, {0, -1}},
+        {TurnLineMarkup(90), {1, 0}, {0, 1}},
+        {TurnLineMarkup(180), {1, 2}, {-1, -2}},
+        {TurnLineMarkup(45), {1, 0}, {0.70710678118654752L, 0.70710678118654752L}},
+        {ReflectionLineMarkup("x axis"), {1, 2}, {1, -2}},
+        {ReflectionLineMarkup("y axis"), {1, 2}, {-1, 2}},
+        {ReflectionLineMarkup("y=x"), {1, 2}, {2, 1}},
+        {ReflectionLineMarkup("y=-x"), {1, 2}, {-2, -1}},
+    };
+    for (const TMapCase& c : complete) {
+        SCOPED_TRACE(c.markup);
+        auto object = Enter(c.markup, parabola.get());
+        auto* image = dynamic_cast<TTransformation*>(object.get());
+        ASSERT_NE(image, nullptr) << message;
+        TTransform map;
+        ASSERT_TRUE(image->Composite(map));
+        const TRealPoint p = map.Apply(c.from);
+        EXPECT_NEAR(p.x, c.to.x, 1e-12);
+        EXPECT_NEAR(p.y, c.to.y, 1e-12);
+    }
+    // The lines to fill in wait for their numbers.
+    for (const auto command :
+         {TTransformCommand::Translate, TTransformCommand::Matrix, TTransformCommand::Reflect,
+          TTransformCommand::Rotate, TTransformCommand::Clockwise, TTransformCommand::Enlarge,
+          TTransformCommand::Stretch, TTransformCommand::Shear}) {
+        const std::string markup = TransformLineMarkup(command, true);
+        SCOPED_TRACE(markup);
+        EXPECT_EQ(Enter(markup, parabola.get()), nullptr);
+        EXPECT_FALSE(message.empty());
+    }
+    // Filled in, a clockwise rotation turns the other way.
+    std::string clockwise = TransformLineMarkup(TTransformCommand::Clockwise, true);
+    clockwise.replace(clockwise.find("{coords{}{}"), 11, "{coords{0}{0}");
+    clockwise.insert(clockwise.rfind("{") + 1, "90");
+    auto object = Enter(clockwise, parabola.get());
+    auto* image = dynamic_cast<TTransformation*>(object.get());
+    ASSERT_NE(image, nullptr) << message << " " << clockwise;
+    TTransform map;
+    ASSERT_TRUE(image->Composite(map));
+    EXPECT_NEAR(map.Apply({1, 0}).y, -1, 1e-12);
+}

@@ -1,0 +1,164 @@
+// The Transform menu and the Simple transformations toolbar in the main
+// window, as a pupil uses them: a curve typed and selected, a toolbar button
+// that draws its image at once, a menu command that starts a line to fill in,
+// and Repeats added to that line.
+#include "app/lumacurveform.h"
+#include "equations/equationswindow.h"
+#include "formula/editor.h"
+#include "geometry/transformation.h"
+#include "graph/axes.h"
+#include "graph/graphparams.h"
+#include "graphwindow/graphwindow.h"
+#include "mainwindow_testing.h"
+#include "settings/configuration.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <limits>
+#include <memory>
+
+namespace {
+
+template <class Condition> bool WaitFor(Condition condition, int milliseconds = 3000)
+{
+    for (int waited = 0; !condition() && waited < milliseconds; waited += 10)
+        QTest::qWait(10);
+    return condition();
+}
+
+int DarkNear(const QImage& picture, QPoint point)
+{
+    const QPoint at = (QPointF(point) * picture.devicePixelRatio()).toPoint();
+    int dark = 0;
+    for (int y = at.y() - 2; y <= at.y() + 2; ++y)
+        for (int x = at.x() - 2; x <= at.x() + 2; ++x)
+            if (picture.rect().contains(x, y) && qGray(picture.pixel(x, y)) < 128)
+                ++dark;
+    return dark;
+}
+
+class TransformCommands : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+        Configuration = DefaultConfiguration;
+        form = MakeQuietForm<TLumacurveForm>();
+        ASSERT_NE(form, nullptr);
+        graph = form->GraphArea();
+        equations = form->Equations();
+        equations->setFocus();
+    }
+    void TearDown() override
+    {
+        form->SetModified(false);
+        form.reset();
+        ResetProgramState();
+    }
+    void Settle()
+    {
+        WaitFor([this] { return graph->RepaintFrom() == std::numeric_limits<int>::max(); });
+    }
+    void TypeLine(const QString& text)
+    {
+        QTest::keyClicks(equations, text);
+        QTest::keyClick(equations, Qt::Key_Return);
+        Settle();
+    }
+    [[nodiscard]] QPoint Pixel(Extended x, Extended y) const
+    {
+        return graph->Params().Axes->ValueToPixel(x, y);
+    }
+    [[nodiscard]] TEquationObject* Last() const { return equations->ItemAt(equations->Count() - 1); }
+    [[nodiscard]] bool Enabled(const char* name) const { return form->Commands().Action(name)->isEnabled(); }
+
+    QTemporaryDir settingsDir;
+    std::unique_ptr<TLumacurveForm> form;
+    TGraphWindow* graph = nullptr;
+    TEquationsWindow* equations = nullptr;
+};
+
+} // namespace
+
+TEST_F(TransformCommands, ToolbarButtonsDrawTheImageAtOnce)
+{
+    EXPECT_FALSE(Enabled("ActReflectyx")) << "nothing selected";
+    TypeLine("y=x^2");
+    ASSERT_TRUE(equations->SelectLine(0));
+    form->UpdateCommands();
+    for (const char* name : {"ActRotate90", "ActRotate180", "ActRotate270", "ActReflecty", "Actreflectx",
+                             "ActReflectyx", "ActReflectynx", "ActionTranslate", "ActionMatrix"})
+        EXPECT_TRUE(Enabled(name)) << name;
+    const struct {
+        const char* command;
+        TRealPoint from, to;
+    } cases[] = {
+        {"ActRotate270", {1, 0}, {0, -1}}, // a quarter turn clockwise
+        {"ActRotate90", {1, 0}, {0, 1}},
+        {"ActReflectyx", {1, 2}, {2, 1}},
+        {"Actreflectx", {1, 2}, {1, -2}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.command);
+        equations->SelectLine(0);
+        ASSERT_EQ(equations->SelectedIndex(), 0);
+        ASSERT_TRUE(form->Commands().Trigger(c.command));
+        Settle();
+        EXPECT_EQ(equations->Line(), nullptr) << "the line is entered at once";
+        auto* image = dynamic_cast<TTransformation*>(Last());
+        ASSERT_NE(image, nullptr) << form->MessageLabel()->text().toStdString();
+        TTransform map;
+        ASSERT_TRUE(image->Composite(map));
+        EXPECT_NEAR(double(map.Apply(c.from).x), double(c.to.x), 1e-12);
+        EXPECT_NEAR(double(map.Apply(c.from).y), double(c.to.y), 1e-12);
+    }
+    // The quarter turn clockwise of y = x² passes through (4, −2).
+    EXPECT_TRUE(WaitFor([&] { return DarkNear(graph->grab().toImage(), Pixel(4, -2)) > 0; }));
+    if (qEnvironmentVariableIsSet("TRANSFORM_SHOTS"))
+        form->grab().save("/tmp/transform_toolbar.png");
+}
+
+TEST_F(TransformCommands, MenuCommandsStartALineAndRepeatsJoinsIt)
+{
+    TypeLine("y=x^2");
+    ASSERT_TRUE(equations->SelectLine(0));
+    form->UpdateCommands();
+    ASSERT_TRUE(form->Commands().Trigger("ActionTranslate"));
+    ASSERT_NE(equations->Line(), nullptr) << "a line to fill in";
+    EXPECT_NE(equations->Line()->GetParent(), nullptr);
+    form->UpdateCommands();
+    EXPECT_TRUE(Enabled("ActionRepeats"));
+    // The vector's cells, then repeats 3.
+    QTest::keyClicks(equations, "2");
+    QTest::keyClick(equations, Qt::Key_Tab);
+    QTest::keyClicks(equations, "0");
+    ASSERT_TRUE(form->Commands().Trigger("ActionRepeats"));
+    QTest::keyClicks(equations, "3");
+    if (qEnvironmentVariableIsSet("TRANSFORM_SHOTS"))
+        form->grab().save("/tmp/transform_typing.png");
+    QTest::keyClick(equations, Qt::Key_Return);
+    Settle();
+    auto* image = dynamic_cast<TTransformation*>(Last());
+    ASSERT_NE(image, nullptr) << form->MessageLabel()->text().toStdString();
+    EXPECT_EQ(image->Repeats, 3);
+    EXPECT_TRUE(WaitFor([&] { return DarkNear(graph->grab().toImage(), Pixel(6, 0)) > 0; }))
+        << "the third image has its vertex at (6, 0)";
+    if (qEnvironmentVariableIsSet("TRANSFORM_SHOTS"))
+        form->grab().save("/tmp/transform_repeats.png");
+}
+
+TEST_F(TransformCommands, SwitchesShowConstruction)
+{
+    EXPECT_FALSE(form->Commands().Action("ActionConstructionLines")->isChecked());
+    ASSERT_TRUE(form->Commands().Trigger("ActionConstructionLines"));
+    EXPECT_TRUE(Configuration.ConstructionLines);
+    EXPECT_TRUE(form->Commands().Action("ActionConstructionLines")->isChecked());
+    ASSERT_TRUE(form->Commands().Trigger("ActionInvariants"));
+    EXPECT_TRUE(Configuration.DrawInvariants);
+}
