@@ -10,6 +10,7 @@
 
 #include "benchcurve.h"
 #include "benchmain.h"
+#include "tablereporter.h"
 
 #include <benchmark/benchmark.h>
 
@@ -121,24 +122,9 @@ BENCHMARK(TurnedFirstDrawing)->Unit(benchmark::kMicrosecond);
 BENCHMARK(TenRepeatsFirstDrawing)->Unit(benchmark::kMicrosecond);
 BENCHMARK(ImageHitTest)->Unit(benchmark::kMicrosecond);
 
-class TTableReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& reports) override
-    {
-        ConsoleReporter::ReportRuns(reports);
-        for (const Run& run : reports)
-            if (run.run_type == Run::RT_Iteration && !run.error_occurred)
-                times[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-    std::map<std::string, double> times;
-};
-
-void PrintTable(const std::map<std::string, double>& t)
+void PrintTable(const TTableReporter& t)
 {
-    auto at = [&](const char* name) {
-        const auto it = t.find(name);
-        return it == t.end() ? 0.0 : it->second;
-    };
+    auto at = [&](const char* name) { return t.Milliseconds(name) * 1000; };
     const double baseline = at("BaselineFirstDrawing");
     const double parent = at("ParentFirstDrawing");
     const double parentReplay = at("ParentReplay");
@@ -151,7 +137,7 @@ void PrintTable(const std::map<std::string, double>& t)
         "TranslatedFirstDrawing", "TurnedFirstDrawing", "TenRepeatsFirstDrawing", "ImageHitTest"};
     std::printf("\nImages of y = 3 sin x + x^2/10 at Accuracy 10 on a %d x %d image\n", BenchWidth,
                 BenchHeight);
-    std::printf("%-26s %12s %12s %12s %14s\n", "what", "microseconds", "x baseline", "x parent",
+    std::printf("%-26s %12s %12s %12s %14s\n", "what (CPU time)", "microseconds", "x baseline", "x parent",
                 "x parent replay");
     for (const char* row : rows)
         std::printf("%-26s %12.1f %12.2f %12.2f %14.2f\n", row, at(row), at(row) / baseline, at(row) / parent,
@@ -163,5 +149,5 @@ void PrintTable(const std::map<std::string, double>& t)
 int main(int argc, char** argv)
 {
     TTableReporter reporter;
-    return RunDrawingBenchmarks(argc, argv, reporter, [&] { PrintTable(reporter.times); });
+    return RunDrawingBenchmarks(argc, argv, reporter, [&] { PrintTable(reporter); });
 }

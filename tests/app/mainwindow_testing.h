@@ -113,3 +113,23 @@ protected:
     QTemporaryDir dir;
     std::unique_ptr<Form> form;
 };
+
+// Waits (running events) until condition holds or milliseconds pass; its last answer.
+template <class Condition> bool WaitUntil(Condition condition, int milliseconds = 3000)
+{
+    for (int waited = 0; !condition() && waited < milliseconds; waited += 10)
+        QTest::qWait(10);
+    return condition();
+}
+
+// Dark pixels in a 5 by 5 box around a point (in window units) of a grabbed picture.
+inline int DarkPixelsNear(const QImage& picture, QPoint point)
+{
+    const QPoint at = (QPointF(point) * picture.devicePixelRatio()).toPoint();
+    int dark = 0;
+    for (int y = at.y() - 2; y <= at.y() + 2; ++y)
+        for (int x = at.x() - 2; x <= at.x() + 2; ++x)
+            if (picture.rect().contains(x, y) && qGray(picture.pixel(x, y)) < 128)
+                ++dark;
+    return dark;
+}

@@ -14,8 +14,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QSettings>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -24,46 +22,19 @@
 
 namespace {
 
-template <class Condition> bool WaitFor(Condition condition, int milliseconds = 3000)
-{
-    for (int waited = 0; !condition() && waited < milliseconds; waited += 10)
-        QTest::qWait(10);
-    return condition();
-}
-
-int DarkNear(const QImage& picture, QPoint point)
-{
-    const QPoint at = (QPointF(point) * picture.devicePixelRatio()).toPoint();
-    int dark = 0;
-    for (int y = at.y() - 2; y <= at.y() + 2; ++y)
-        for (int x = at.x() - 2; x <= at.x() + 2; ++x)
-            if (picture.rect().contains(x, y) && qGray(picture.pixel(x, y)) < 128)
-                ++dark;
-    return dark;
-}
-
-class TransformCommands : public ::testing::Test {
+class TransformCommands : public QuietFormTest<TLumacurveForm> {
 protected:
     void SetUp() override
     {
-        QSettings::setDefaultFormat(QSettings::IniFormat);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-        Configuration = DefaultConfiguration;
-        form = MakeQuietForm<TLumacurveForm>();
+        QuietFormTest::SetUp();
         ASSERT_NE(form, nullptr);
         graph = form->GraphArea();
         equations = form->Equations();
         equations->setFocus();
     }
-    void TearDown() override
-    {
-        form->SetModified(false);
-        form.reset();
-        ResetProgramState();
-    }
     void Settle()
     {
-        WaitFor([this] { return graph->RepaintFrom() == std::numeric_limits<int>::max(); });
+        WaitUntil([this] { return graph->RepaintFrom() == std::numeric_limits<int>::max(); });
     }
     void TypeLine(const QString& text)
     {
@@ -78,8 +49,6 @@ protected:
     [[nodiscard]] TEquationObject* Last() const { return equations->ItemAt(equations->Count() - 1); }
     [[nodiscard]] bool Enabled(const char* name) const { return form->Commands().Action(name)->isEnabled(); }
 
-    QTemporaryDir settingsDir;
-    std::unique_ptr<TLumacurveForm> form;
     TGraphWindow* graph = nullptr;
     TEquationsWindow* equations = nullptr;
 };
@@ -119,7 +88,7 @@ TEST_F(TransformCommands, ToolbarButtonsDrawTheImageAtOnce)
         EXPECT_NEAR(double(map.Apply(c.from).y), double(c.to.y), 1e-12);
     }
     // The quarter turn clockwise of y = x² passes through (4, −2).
-    EXPECT_TRUE(WaitFor([&] { return DarkNear(graph->grab().toImage(), Pixel(4, -2)) > 0; }));
+    EXPECT_TRUE(WaitUntil([&] { return DarkPixelsNear(graph->grab().toImage(), Pixel(4, -2)) > 0; }));
     if (qEnvironmentVariableIsSet("TRANSFORM_SHOTS"))
         form->grab().save("/tmp/transform_toolbar.png");
 }
@@ -147,7 +116,7 @@ TEST_F(TransformCommands, MenuCommandsStartALineAndRepeatsJoinsIt)
     auto* image = dynamic_cast<TTransformation*>(Last());
     ASSERT_NE(image, nullptr) << form->MessageLabel()->text().toStdString();
     EXPECT_EQ(image->Repeats, 3);
-    EXPECT_TRUE(WaitFor([&] { return DarkNear(graph->grab().toImage(), Pixel(6, 0)) > 0; }))
+    EXPECT_TRUE(WaitUntil([&] { return DarkPixelsNear(graph->grab().toImage(), Pixel(6, 0)) > 0; }))
         << "the third image has its vertex at (6, 0)";
     if (qEnvironmentVariableIsSet("TRANSFORM_SHOTS"))
         form->grab().save("/tmp/transform_repeats.png");
