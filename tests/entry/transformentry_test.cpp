@@ -9,6 +9,8 @@
 #include "plot/formulacurve.h"
 #include "settings/mathswriter.h"
 
+#include "fieldlists.h"
+
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -54,16 +56,6 @@ protected:
     TWarningRecorder recorder;
     std::vector<TEquationObject*> declared;
 };
-
-std::string Fields(int count, int mask, std::initializer_list<std::string> fields)
-{
-    std::string text = "{fix ";
-    text += static_cast<char>(count);
-    text += static_cast<char>(mask);
-    for (const std::string& field : fields)
-        text += "{" + field + "}";
-    return text;
-}
 
 const std::string Degrees = "\xAA";
 
