@@ -254,7 +254,15 @@ public:
     void SetParameterValue(TXY& context, Extended v) override;
     // The parent's area times |det| of the last image's map.
     [[nodiscard]] Extended Area() override;
-    [[nodiscard]] bool HasPointLabels() const override { return false; }
+    // The image of a lettered shape is lettered as its parent (with a prime).
+    [[nodiscard]] bool HasPointLabels() const override
+    {
+        return PrimaryCurve && IsValid() && PrimaryCurve->HasPointLabels();
+    }
+    [[nodiscard]] char LabelLetter() const override
+    {
+        return PrimaryCurve ? PrimaryCurve->LabelLetter() : 'A';
+    }
     void WriteDefinition(TMathsWriter& writer) const override;
     // Thin grey segments between the points of a shape and their images
     // (or the centre of an enlargement), for a single simple step.

@@ -262,3 +262,22 @@ TEST(LcvtoolLines, TransformationsAndTheirRecords)
     for (const std::string& file : {path, saved})
         std::remove(file.c_str());
 }
+
+TEST(LcvtoolLines, TheImageOfAShapeListsItsLetteredPoints)
+{
+    const std::string document =
+        WithCrLf("Lumacurve for windows version 3.101\n"
+                 "Curve\n"
+                 "{fix \x06\x15{Polygon with}{4}{sides of length}{2}{centre}{{coords{0}{0}}\n"
+                 "Curve\n"
+                 "{fix \x02\x01{Translation}{{Mtrx \x02\x01{3}{1}}\n"
+                 "\tprimary equation number = 0\n"
+                 "Selected curve no: 0\n");
+    const std::string path = TempName("-image-list.lcv");
+    WriteFile(path, document);
+    std::string errors;
+    const auto run = RunTool({"lines", "--size", "640x640", "--list", "2", path}, &errors);
+    EXPECT_EQ(run.exitCode, 0) << errors;
+    EXPECT_EQ(run.out, "A'(4 ,2 )\nB'(2 ,2 )\nC'(2 ,0 )\nD'(4 ,0 )\n");
+    std::remove(path.c_str());
+}
