@@ -233,3 +233,21 @@ TEST_F(Transformations, ConstructionShowsCentresMirrorsAndConstructionLines)
     EXPECT_TRUE(InkedNear(3.5L, 2));
     EXPECT_FALSE(InkedNear(3.5L, 1));
 }
+
+TEST(TransformSteps, ADraggedTranslationGoesIntoTheVector)
+{
+    // The vector's entries are (1,1) and (2,1): x over y.
+    TMatrixTransform translation(Grid({0, 0}));
+    translation.SetTranslation(3, -2);
+    TTransform map;
+    ASSERT_TRUE(translation.ComposeInto(map));
+    const TRealPoint p = map.Apply({1, 1});
+    EXPECT_EQ(p.x, 4);
+    EXPECT_EQ(p.y, -1);
+    // A 2x2 matrix is not a translation and keeps its entries.
+    TMatrixTransform matrix(Grid({0, -1, 1, 0}));
+    matrix.SetTranslation(3, -2);
+    TTransform turn;
+    ASSERT_TRUE(matrix.ComposeInto(turn));
+    EXPECT_EQ(turn.Apply({1, 0}).y, 1);
+}
