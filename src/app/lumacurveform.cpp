@@ -610,7 +610,7 @@ void TLumacurveForm::ShowWarning(std::string_view text)
     // Shown after the event in hand, so that no box opens in the middle of
     // reading a line.
     const QString message = QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
-    QTimer::singleShot(0, this, [this, message] { QMessageBox::warning(this, windowTitle(), message); });
+    QTimer::singleShot(0, this, [this, message] { Message(message, QMessageBox::Warning); });
 }
 
 void TLumacurveForm::ShowStatusFlags(const QString& text, int flags)

@@ -5,6 +5,7 @@
 #include "app/lumacurveform.h"
 #include "equations/equationswindow.h"
 #include "formula/editor.h"
+#include "formula/markup.h"
 #include "geometry/transformation.h"
 #include "graph/axes.h"
 #include "graph/graphparams.h"
@@ -130,4 +131,23 @@ TEST_F(TransformCommands, SwitchesShowConstruction)
     EXPECT_TRUE(form->Commands().Action("ActionConstructionLines")->isChecked());
     ASSERT_TRUE(form->Commands().Trigger("ActionInvariants"));
     EXPECT_TRUE(Configuration.DrawInvariants);
+}
+
+TEST_F(TransformCommands, ALineOfOnlyRepeatsWarnsAndStaysToBeMended)
+{
+    TypeLine("y=x^2");
+    ASSERT_TRUE(equations->SelectLine(0));
+    ASSERT_TRUE(equations->AddLineWith(ElementsFromText("{fix \x02\x01{repeats}{3}"), 0, true, 24));
+    QTest::keyClick(equations, Qt::Key_Return);
+    EXPECT_TRUE(WaitUntil([this] { return form->LastMessage() == "Nothing to repeat!"; }))
+        << form->LastMessage().toStdString();
+    EXPECT_NE(equations->Line(), nullptr) << "the line stays in editing, nothing lost";
+    EXPECT_EQ(dynamic_cast<TTransformation*>(Last()), nullptr) << "no image is made";
+    if (qEnvironmentVariableIsSet("TRANSFORM_SHOTS")) {
+        QMessageBox box(QMessageBox::Warning, form->windowTitle(), form->LastMessage(), QMessageBox::Ok,
+                        form.get());
+        box.show();
+        QTest::qWait(50);
+        box.grab().save("/tmp/transform_warning.png");
+    }
 }
