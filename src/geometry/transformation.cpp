@@ -549,11 +549,12 @@ void TTransformation::Draw(Canvas& canvas, TXY& context)
     const bool pause = Repeats > 1 && Configuration.RepeatsDelay > 0 && !DrawFlag() &&
                        (DrawMode & dmDrawVisibly) && !(DrawMode & dmNoCache) && context.Params;
     bool abandoned = false;
-    // The composite InitContext built serves the first member of a family;
-    // the numbers of the steps may change with the next.
-    bool stepReady = mapValid_;
+    // The composite InitContext built serves a drawing without a family;
+    // with one, each member builds its own after the family has started, so
+    // that a step's use of the family constant is seen.
+    bool stepReady = mapValid_ && Family.extraMembers == 0;
     // A single image of the first member is drawn with the parent's sampling InitContext set up.
-    bool parentReady = mapValid_ && parentContext_ && ImageCount() == 1;
+    bool parentReady = stepReady && parentContext_ && ImageCount() == 1;
     FamilyStart();
     do {
         if (!stepReady && !Composite(step_))

@@ -1,6 +1,7 @@
 // The image curve: where images and repeats are drawn, what a click on an
 // image or its parent selects, tracing through the map, and the area of the
 // image of a shape.
+#include "expr/declarations.h"
 #include "expr/parser.h"
 #include "formula/editor.h"
 #include "formula/markup.h"
@@ -250,4 +251,34 @@ TEST(TransformSteps, ADraggedTranslationGoesIntoTheVector)
     TTransform turn;
     ASSERT_TRUE(matrix.ComposeInto(turn));
     EXPECT_EQ(turn.Apply({1, 0}).y, 1);
+}
+
+namespace {
+
+// The number of the family member being drawn, as a family constant gives it.
+class TMemberEvaluator : public TEvaluator {
+public:
+    [[nodiscard]] Extended Evaluate() override
+    {
+        Family.used = true;
+        return Family.memberIndex;
+    }
+};
+
+} // namespace
+
+TEST_F(Transformations, EachMemberOfAFamilyHasItsImage)
+{
+    // A vertical segment moved (member, 0) for members 0, 1 and 2.
+    auto segment = List({TRealPoint{0, 0}, TRealPoint{0, 1}});
+    auto vector = std::make_unique<TMatrix>(2, 1);
+    vector->Set(1, 1, std::make_unique<TMemberEvaluator>());
+    vector->Set(2, 1, Number(0));
+    TTransformation image(segment.get(), Steps(std::make_unique<TMatrixTransform>(std::move(vector))), 0);
+    FamilySet(3, nullptr);
+    DrawAlone(image);
+    FamilyEnd();
+    for (const Extended x : {0, 1, 2})
+        EXPECT_TRUE(InkedNear(x, 0.5L)) << x;
+    EXPECT_FALSE(InkedNear(3, 0.5L));
 }
