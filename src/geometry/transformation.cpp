@@ -48,18 +48,6 @@ bool StepValue(const TEvaluator* tree, Extended& value)
     return ok;
 }
 
-// A formula as the step writes it, in brackets when it is more than one term,
-// so that a following "*" multiplies the whole formula.
-std::string FactorMarkup(const TEvaluator* tree)
-{
-    const std::string text = TreeToMarkup(tree);
-    const auto* operation = dynamic_cast<const TOperationEvaluator*>(tree);
-    const bool sum = (operation && (operation->Operation() == TOperation::Add ||
-                                    operation->Operation() == TOperation::Subtract)) ||
-                     dynamic_cast<const TPlusOrMinusEvaluator*>(tree) != nullptr;
-    return sum ? "(" + text + ")" : text;
-}
-
 // The rotation by theta radians.
 TRealMatrix Turn(Extended theta)
 {
@@ -189,7 +177,7 @@ void TRotation::WriteTo(TMathsWriter& writer) const
 {
     writer.WriteText(
         FieldList(5, {Word(dnRotationAbout), Centre ? PointMarkup(*Centre) : std::string(), Word(dnAngleWord),
-                      FactorMarkup(Angle.get()) + "*" + FormatNumber(10, false, UnitFactor)}));
+                      TreeToMarkup(Angle.get()) + "*" + FormatNumber(10, false, UnitFactor)}));
 }
 
 void TRotation::DrawConstruction(Canvas& canvas, TGraphParams& params, TColour colour) const

@@ -282,3 +282,37 @@ TEST_F(Transformations, EachMemberOfAFamilyHasItsImage)
         EXPECT_TRUE(InkedNear(x, 0.5L)) << x;
     EXPECT_FALSE(InkedNear(3, 0.5L));
 }
+
+TEST(TransformSteps, DefinitionLinesAreWrittenAsTheRecordsLayThemOut)
+{
+    auto parabola = std::make_unique<TYofX>(Formula("x{^{2}"), rlEqual);
+    auto write = [&](TTransformStepPtr step, int repeats) {
+        TTransformation image(parabola.get(), Steps(std::move(step)), repeats);
+        TMathsWriter writer;
+        image.WriteDefinition(writer);
+        return writer.TakeText();
+    };
+    EXPECT_EQ(
+        write(std::make_unique<TRotation>(Number(90), DegreesFactor, std::make_unique<TCoordinates>(1, 0)),
+              0),
+        "{fix \x04\x05{Rotation about}{{coords{1}{0}}{angle}{90*0.01745329252}");
+    // A formula's markup brackets its operations, so the multiplier applies to all of it.
+    EXPECT_EQ(
+        write(std::make_unique<TRotation>(Formula("x+1"), -2 * Pi, std::make_unique<TCoordinates>(0, 0)), 0),
+        "{fix \x04\x05{Rotation about}{{coords{0}{0}}{angle}{((x)+(1))*-6.283185307}");
+    EXPECT_EQ(write(std::make_unique<TEnlarge>(Number(2), std::make_unique<TCoordinates>(1, 1)), 0),
+              "{fix \x04\x05{Enlargement centre}{{coords{1}{1}}{factor}{2}");
+    EXPECT_EQ(write(std::make_unique<TReflect>(TYofX::XAxisLine()), 0),
+              "{fix \x02\x01{Reflection in}{x axis}");
+    EXPECT_EQ(write(std::make_unique<TShear>(TYofX::XAxisLine(), Number(2)), 0),
+              "{fix \x04\x05{Shear line}{x axis}{factor}{2}");
+    EXPECT_EQ(write(std::make_unique<TMatrixTransform>(Grid({3, -2})), 4),
+              "{fix \x02\x01{repeats}{4}{fix \x02\x01{Translation}{{Mtrx \x02\x01{3}{-2}}");
+    EXPECT_EQ(write(std::make_unique<TInvariantLine>(0.5L, 2), 0), " Invariant 1\t0.5\t2");
+    EXPECT_EQ(write(std::make_unique<TInvariantPoint>(1, -3), 0), " Invariant 0\t1\t-3");
+    // A stored map: "Matrix" first, then "Translation", with 10 figures.
+    EXPECT_EQ(
+        write(std::make_unique<TTransform>(TRealMatrix(0, -1, 1, 0), TRealMatrix::Column(1.0L / 3, 3)), 0),
+        "{fix \x02\x01{Matrix}{{Mtrx \x02\x02{0}{-1}{1}{0}}"
+        "{fix \x02\x01{Translation}{{Mtrx \x02\x01{0.3333333333}{3}}");
+}
