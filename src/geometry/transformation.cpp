@@ -186,6 +186,15 @@ void TRotation::DrawConstruction(Canvas& canvas, TGraphParams& params, TColour c
         DrawConstructionDot(canvas, params, Centre->Point(), colour);
 }
 
+bool TRotation::HitConstruction(TXYSearch& search) const
+{
+    if (!Centre)
+        return false;
+    const TRealPoint c = Centre->Point();
+    return std::fabs(c.x - search.SearchX) < search.ClipXMin &&
+           std::fabs(c.y - search.SearchY) < search.ClipYMin;
+}
+
 TEnlarge::TEnlarge(TEvaluatorPtr factor, std::unique_ptr<TCoordinates> centre)
     : TRotation(std::move(factor), 1, std::move(centre))
 {
@@ -271,6 +280,16 @@ void TReflect::DrawConstruction(Canvas& canvas, TGraphParams& params, TColour co
     Line->colour = colour;
     Line->style = static_cast<std::uint8_t>(TPenStyle::Dot);
     Line->DrawOnGraph(canvas, params);
+}
+
+bool TReflect::HitConstruction(TXYSearch& search) const
+{
+    if (!Line)
+        return false;
+    Line->InitContext(search);
+    const bool near = Line->IsNear(search);
+    ResetStatus();
+    return near;
 }
 
 bool TReflect::DependsOn(std::string_view name) const
@@ -588,10 +607,10 @@ bool TTransformation::IsNear(TXYSearch& search)
 {
     TTransform last;
     if (!IsValid() || !LastMap(last) || !last.Invertible())
-        return TCurvePLotter::IsNear(search);
+        return TCurvePLotter::IsNear(search) || ConstructionHit(search);
     TRealPoint back;
     if (!last.ApplyInverse({search.SearchX, search.SearchY}, back))
-        return TCurvePLotter::IsNear(search);
+        return TCurvePLotter::IsNear(search) || ConstructionHit(search);
     // The tolerance box maps back with the inverse's entries in size.
     const std::unique_ptr<TRealMatrix> inverse = last.M.Inverse();
     TXYSearch parent;
@@ -613,7 +632,20 @@ bool TTransformation::IsNear(TXYSearch& search)
     }
     ResetStatus();
     // Every image drawn can be clicked, not only the last of a pattern.
-    return near || TCurvePLotter::IsNear(search);
+    return near || TCurvePLotter::IsNear(search) || ConstructionHit(search);
+}
+
+bool TTransformation::ConstructionHit(TXYSearch& search)
+{
+    if (Switches() & swHideConstruction)
+        return false;
+    for (std::size_t k = 0; k < Components.size(); ++k)
+        if (Components[k] && Components[k]->HitConstruction(search)) {
+            if (!Dragging)
+                SelectedComponent = static_cast<int>(k);
+            return true;
+        }
+    return false;
 }
 
 Extended TTransformation::ParameterAt(Extended y, Extended x)

@@ -66,6 +66,12 @@ public:
         (void)params;
         (void)colour;
     }
+    // The search point is on the step's construction.
+    [[nodiscard]] virtual bool HitConstruction(TXYSearch& search) const
+    {
+        (void)search;
+        return false;
+    }
 };
 
 // A construction dot at a graph point, in colour.
@@ -113,6 +119,8 @@ public:
     void WriteTo(TMathsWriter& writer) const override;
     // A dot at the centre.
     void DrawConstruction(Canvas& canvas, TGraphParams& params, TColour colour) const override;
+    // Within the plotter's tolerance of the centre.
+    [[nodiscard]] bool HitConstruction(TXYSearch& search) const override;
 
 protected:
     // Composes the linear map m about Centre.
@@ -143,6 +151,8 @@ public:
     void WriteTo(TMathsWriter& writer) const override;
     // The mirror line across the graph.
     void DrawConstruction(Canvas& canvas, TGraphParams& params, TColour colour) const override;
+    // On the mirror line.
+    [[nodiscard]] bool HitConstruction(TXYSearch& search) const override;
 
 protected:
     // The line's angle φ and a point p0 on it; false when they cannot be found.
@@ -226,6 +236,10 @@ public:
     // 0 for a typed line without "repeats", 1 made by a command, n repeated.
     int Repeats = 0;
     std::vector<TTransformStepPtr> Components;
+    // The step whose construction the mouse was last found on, −1 for none.
+    int SelectedComponent = -1;
+    // A step is being dragged: the hit test leaves SelectedComponent alone.
+    bool Dragging = false;
 
     [[nodiscard]] const char* KindName() const { return "TTransformation"; }
     // The parent's bits 0x80, 0x200 and 0x400, draggable, a transformation, transformable.
@@ -247,7 +261,8 @@ public:
     void SelectPart(TXY& context, int part) override;
     // The parent's point mapped through the image's map.
     void CalculatePoint(TXY& context) override;
-    // The mouse point mapped back through the last image is near the parent.
+    // The mouse point mapped back through the last image is near the parent,
+    // or (construction shown) on a step's construction, which becomes selected.
     [[nodiscard]] bool IsNear(TXYSearch& search) override;
     [[nodiscard]] Extended ParameterAt(Extended y, Extended x) override;
     [[nodiscard]] Extended ParameterStep(const TAxes& window) override;
@@ -283,6 +298,8 @@ private:
     void StartParent(TXY& context, const TTransform& last);
     // The last image's map, or false.
     [[nodiscard]] bool LastMap(TTransform& last) const;
+    // A step's construction under the search point (construction shown); it becomes selected.
+    [[nodiscard]] bool ConstructionHit(TXYSearch& search);
 };
 
 // The text of a count of repeats: "{fix \2\1{repeats}{n}}".

@@ -316,3 +316,24 @@ TEST(TransformSteps, DefinitionLinesAreWrittenAsTheRecordsLayThemOut)
         "{fix \x02\x01{Matrix}{{Mtrx \x02\x02{0}{-1}{1}{0}}"
         "{fix \x02\x01{Translation}{{Mtrx \x02\x01{0.3333333333}{3}}");
 }
+
+TEST_F(Transformations, AClickOnAConstructionSelectsItsStep)
+{
+    TYofX parabola(Formula("x{^{2}"), rlEqual);
+    std::vector<TTransformStepPtr> steps;
+    steps.push_back(std::make_unique<TReflect>(TYofX::DiagonalLine(false)));
+    steps.push_back(
+        std::make_unique<TRotation>(Number(0.5L), 2 * Pi, std::make_unique<TCoordinates>(-6, -3)));
+    TTransformation image(&parabola, std::move(steps), 0);
+    image.SetSwitches(0);
+    EXPECT_TRUE(image.IsNearPoint(Pixel(-6, -3), *params));
+    EXPECT_EQ(image.SelectedComponent, 1);
+    EXPECT_TRUE(image.IsNearPoint(Pixel(-5, -5), *params));
+    EXPECT_EQ(image.SelectedComponent, 0);
+    // Hidden construction cannot be clicked; a drag keeps its step.
+    image.Dragging = true;
+    EXPECT_TRUE(image.IsNearPoint(Pixel(-6, -3), *params));
+    EXPECT_EQ(image.SelectedComponent, 0);
+    image.SetSwitches(swHideConstruction);
+    EXPECT_FALSE(image.IsNearPoint(Pixel(-6, -3), *params));
+}
