@@ -91,7 +91,7 @@ const TCommandRow Table[] = {
     {"ActionFamily", "Transform", "&Family", "", "A family of curves for the selected dynamic constant", K::Check, R::Family, 0},
     {"ActRotate90", "Simple transformations", "Rotate 90", "", "Quarter turn anticlockwise", K::Plain, R::Transform, 90},
     {"ActRotate180", "Simple transformations", "Rotate 180", "", "Half turn", K::Plain, R::Transform, 180},
-    {"ActRotate270", "Simple transformations", "Rotate 270", "", "Quarter turn clockwise", K::Plain, R::Transform, 270},
+    {"ActRotate270", "Simple transformations", "Rotate 270", "", "Quarter turn clockwise", K::Plain, R::Transform, -90},
     {"ActReflecty", "Simple transformations", "Reflect in y axis", "", "Reflect in the y axis", K::Plain, R::Transform, 0},
     {"Actreflectx", "Simple transformations", "reflect iin x axis", "", "Reflect in the x axis", K::Plain, R::Transform, 0},
     {"ActReflectyx", "Simple transformations", "Reflect in y=x", "", "Reflect in the line y=x", K::Plain, R::Transform, 0},

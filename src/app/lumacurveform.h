@@ -105,6 +105,7 @@ public:
     void SetSelectionMouseMode(int code);
     void ClearFamily(std::string_view name) override;
     void ShowStatus(std::string_view text, bool beep = false, bool timeout = false) override;
+    void ShowWarning(std::string_view text) override;
     // The status line with flags: bit 0 beeps, bit 1 clears the text after 15 seconds.
     void ShowStatusFlags(const QString& text, int flags);
     [[nodiscard]] int LastStatusFlags() const { return lastStatusFlags_; }
@@ -274,6 +275,9 @@ private:
     // Adds the gradient function of the selected curve or the direction
     // field of the selected differential equation, as entered lines.
     void AddDerivedLine(int description, std::uint32_t property);
+    void RegisterTransformHandlers();
+    // Starts a transformation line of the selected object; a complete one is entered at once.
+    void StartTransformLine(const std::string& markup, bool complete);
     // Starts the line of a placing command (401 to 403, 406 to 408, 411 to 413)
     // and puts the graph window into its mode.
     void StartPlacingLine(int code);

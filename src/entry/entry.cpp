@@ -3,6 +3,7 @@
 #include "entry/declarationlines.h"
 #include "entry/lineentry.h"
 #include "entry/shapeentry.h"
+#include "entry/transformentry.h"
 #include "expr/analysis.h"
 #include "expr/realreader.h"
 #include "formula/markup.h"
@@ -211,7 +212,7 @@ std::unique_ptr<TEquationObject> TEntry::Classify()
         if (first > vcY && first != tkConstant)
             SetError(p, EntryMessage::NoInequality);
     }
-    if ((line_.options & 0x10) && !(first >= 700 && first <= 710)) {
+    if ((line_.options & 0x10) && !(first >= 700 && first <= 710) && first != 722) {
         SetError(p, EntryMessage::MustBeTransformation);
         return nullptr;
     }
@@ -249,6 +250,10 @@ std::unique_ptr<TEquationObject> TEntry::Route(int first)
         return CoordinateListRoute();
     if (first >= tkTriangle && first <= tkPolygonWith)
         return PolygonRoute(first);
+    // A transformation line reads its steps before it looks for its parent,
+    // so that a line of only "repeats" says there is nothing to repeat.
+    if ((first >= 700 && first <= 710) || first == 722)
+        return Finish(TransformationFromLine(line_, p, undefined_), false);
     // Lines derived from a curve above make sense only under their parent.
     const bool needsParent = first == 609 || (first >= 610 && first <= 612) ||
                              (first >= 616 && first <= 623) || (first >= 700 && first <= 710);

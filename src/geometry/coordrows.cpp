@@ -125,8 +125,9 @@ void AppendElement(std::string& out, const TEditorObject* e)
         out += ' ';
     } else if (const auto* description = dynamic_cast<const TFixedDescription*>(e)) {
         const int number = description->DescriptionNumber();
-        if (number == dnDegrees)
-            AppendUnicode(out, u'\u00B0');
+        // The unit marks read as the raised letters they are: ^o and ^r.
+        if (number == dnDegrees || number == dnRadians)
+            out += number == dnDegrees ? "^o" : "^r";
         else
             out += AnsiToQString(DescriptionText(number)).toStdString();
     } else if (const auto* rows = dynamic_cast<const TCoordRowsElement*>(e)) {
@@ -163,11 +164,11 @@ void AppendElement(std::string& out, const TEditorObject* e)
         }
         out += joined;
     } else if (const auto* grid = dynamic_cast<const TSublistsEditObject*>(e)) {
-        // A matrix: its rows in brackets, cells one blank apart.
+        // A matrix: in brackets, rows apart by "; ", cells in a row by ", ".
         out += '(';
         for (int i = 0; i < grid->CellCount(); ++i) {
             if (i > 0)
-                out += (grid->Columns() > 0 && i % grid->Columns() == 0) ? "; " : " ";
+                out += (grid->Columns() > 0 && i % grid->Columns() == 0) ? "; " : ", ";
             out += ListText(grid->Cell(i));
         }
         out += ')';
@@ -176,8 +177,12 @@ void AppendElement(std::string& out, const TEditorObject* e)
 
 void AppendList(std::string& out, const TEditorObject* list)
 {
-    for (const TEditorObject* e = list; e; e = e->next)
+    for (const TEditorObject* e = list; e; e = e->next) {
+        // The steps of a transformation line are fields lists side by side.
+        if (dynamic_cast<const TFixedList*>(e) && !out.empty() && out.back() != ' ')
+            out += ' ';
         AppendElement(out, e);
+    }
 }
 
 } // namespace

@@ -130,6 +130,18 @@ protected:
     std::unique_ptr<Form> form;
 };
 
+// Dark pixels in a 5 by 5 box around a point (in window units) of a grabbed picture.
+inline int DarkPixelsNear(const QImage& picture, QPoint point)
+{
+    const QPoint at = (QPointF(point) * picture.devicePixelRatio()).toPoint();
+    int dark = 0;
+    for (int y = at.y() - 2; y <= at.y() + 2; ++y)
+        for (int x = at.x() - 2; x <= at.x() + 2; ++x)
+            if (picture.rect().contains(x, y) && qGray(picture.pixel(x, y)) < 128)
+                ++dark;
+    return dark;
+}
+
 // A shown quiet main window with its equations and graph windows, for tests
 // that work on the graph with the mouse; the equations window has the focus.
 class GraphFormTest : public ::testing::Test {
