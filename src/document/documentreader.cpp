@@ -260,6 +260,7 @@ private:
             // A name declared further down waits for the second pass,
             // whatever the "Define Constants" setting says.
             parse.defineLater = true;
+            parse.warningBoxes = false;
             try {
                 object = ClassifyLine(line, parse);
             } catch (const std::exception&) {
@@ -561,6 +562,7 @@ private:
                     TParseParams parse;
                     parse.declaredNames = &declared;
                     parse.defineLater = true;
+                    parse.warningBoxes = false;
                     object = ClassifyLine(line, parse);
                 } catch (const std::exception&) {
                     object = nullptr;

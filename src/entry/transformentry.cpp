@@ -363,7 +363,8 @@ std::unique_ptr<TEquationObject> TTransformReader::Read()
         return nullptr;
     if (steps_.empty()) {
         if (repeatsSeen_) {
-            ShowWarning(TransformMessage::NothingToRepeat);
+            if (p.warningBoxes)
+                ShowWarning(TransformMessage::NothingToRepeat);
             ForceErrorAt(p, TransformMessage::NothingToRepeat, line_.Elements(), 0);
         } else {
             SetError(p, ParseMessage::NotUnderstood);

@@ -12,9 +12,13 @@
 #include "graphwindow/graphwindow.h"
 #include "mainwindow_testing.h"
 #include "settings/configuration.h"
+#include "testpictures.h"
 
 #include <QAction>
+#include <QFile>
 #include <QLabel>
+#include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -90,8 +94,7 @@ TEST_F(TransformCommands, MenuCommandsStartALineAndRepeatsJoinsIt)
     EXPECT_EQ(image->Repeats, 3);
     EXPECT_TRUE(WaitFor([&] { return DarkPixelsNear(graph->grab().toImage(), Pixel(6, 0)) > 0; }))
         << "the third image has its vertex at (6, 0)";
-    if (qEnvironmentVariableIsSet("TRANSFORM_SHOTS"))
-        form->grab().save("/tmp/transform_repeats.png");
+    KeepForInspection(form->grab().toImage(), "transform_repeats.png");
 }
 
 TEST_F(TransformCommands, SwitchesShowConstruction)
@@ -114,11 +117,26 @@ TEST_F(TransformCommands, ALineOfOnlyRepeatsWarnsAndStaysToBeMended)
         << form->LastMessage().toStdString();
     EXPECT_NE(equations->Line(), nullptr) << "the line stays in editing, nothing lost";
     EXPECT_EQ(dynamic_cast<TTransformation*>(Last()), nullptr) << "no image is made";
-    if (qEnvironmentVariableIsSet("TRANSFORM_SHOTS")) {
-        QMessageBox box(QMessageBox::Warning, form->windowTitle(), form->LastMessage(), QMessageBox::Ok,
-                        form.get());
-        box.show();
-        QTest::qWait(50);
-        box.grab().save("/tmp/transform_warning.png");
-    }
+    QMessageBox box(QMessageBox::Warning, form->windowTitle(), form->LastMessage(), QMessageBox::Ok,
+                    form.get());
+    box.show();
+    QTest::qWait(50);
+    KeepForInspection(box.grab().toImage(), "transform_warning.png");
+}
+
+// The same line in a document being opened raises no box: it is kept as it was written.
+TEST_F(TransformCommands, ADocumentLineOfOnlyRepeatsIsKeptWithoutABox)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("repeats.lcv");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(
+        "Lumacurve for windows version 3.101\r\nCurve\r\ny=x{^{2}\r\nCurve\r\n{fix \x02\x01{repeats}{4}\r\n"
+        "\tprimary equation number = 0\r\n");
+    file.close();
+    ASSERT_TRUE(form->OpenFile(path));
+    QTest::qWait(50);
+    EXPECT_NE(form->LastMessage(), "Nothing to repeat!");
+    EXPECT_EQ(equations->Count(), 2);
 }
