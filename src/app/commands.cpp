@@ -131,9 +131,9 @@ const TCommandRow Table[] = {
     {"ActionXAxisToCurve", "Analysis", "&x axis to curve", "", "A line from the x axis to the curve", K::Plain, R::CurveFlag, 412},
     {"ActionOriginToCurve", "Analysis", "Origin to &curve", "", "A line from the origin to the curve", K::Plain, R::CurveFlag, 413},
     {"ActionTraceOnOff", "Analysis", "Tr&ace", "", "Trace a point along a curve", K::Mode, R::Always, 399},
-    {"ActionArea", "Analysis", "&Area", "", "The area function of the curve, or the area of a shape", K::Plain, R::ClosedShape, 0},
-    {"ActionGradient", "Analysis", "&Gradient", "", "The gradient function of the curve", K::Plain, R::CurveFlag, 0},
-    {"ActionCompassPoints", "Analysis", "&Direction field", "", "The direction field of a differential equation", K::Plain, R::CompassPoints, 0},
+    {"ActionArea", "Analysis", "&Area", "", "Draw the area function for the curve", K::Plain, R::Area, 0},
+    {"ActionGradient", "Analysis", "&Gradient", "", "Draw the gradient function for the curve", K::Plain, R::CurveFlag, 0},
+    {"ActionCompassPoints", "Analysis", "&Compass points", "", "Draw a direction field for the differential equation", K::Plain, R::CompassPoints, 0},
     // Custom
     {"ActionCustom", "Custom", "&Custom", "", "Settings", K::Plain, R::Always, 0},
     {"ActionCustomiseCurve", "Custom", "C&ustomise curve", "", "Colour and thickness of the selected curve", K::Plain, R::NeedsObject, 0},

@@ -24,3 +24,12 @@ class TEquationObject;
 // curve at that parameter value.
 [[nodiscard]] std::unique_ptr<TEquationObject> KindLineFromLine(TEditor& line, TParseParams& params, int kind,
                                                                 std::vector<std::string>& undefined);
+
+// The gradient function (609), area (612), direction field (800) and
+// solution through a point (a coordinates element under a differential
+// equation) of the line's parent; "You cannot paste this" without one.
+[[nodiscard]] std::unique_ptr<TEquationObject> GradientFromLine(TEditor& line, TParseParams& params);
+[[nodiscard]] std::unique_ptr<TEquationObject> AreaFromLine(TEditor& line, TParseParams& params);
+[[nodiscard]] std::unique_ptr<TEquationObject> CompassPointsFromLine(TEditor& line, TParseParams& params);
+[[nodiscard]] std::unique_ptr<TEquationObject> SolutionFromLine(TEditor& line, TParseParams& params,
+                                                                std::vector<std::string>& undefined);

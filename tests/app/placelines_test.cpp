@@ -29,13 +29,6 @@
 
 namespace {
 
-template <class Condition> bool WaitFor(Condition condition, int milliseconds = 3000)
-{
-    for (int waited = 0; !condition() && waited < milliseconds; waited += 10)
-        QTest::qWait(10);
-    return condition();
-}
-
 // Dark pixels in a 5 by 5 box around a point (in window units) of the picture.
 int DarkNear(const QImage& picture, QPoint point)
 {
@@ -48,43 +41,7 @@ int DarkNear(const QImage& picture, QPoint point)
     return dark;
 }
 
-class PlaceLines : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        QSettings::setDefaultFormat(QSettings::IniFormat);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-        Configuration = DefaultConfiguration;
-        form = MakeQuietForm<TLumacurveForm>();
-        ASSERT_NE(form, nullptr);
-        graph = form->GraphArea();
-        equations = form->Equations();
-        equations->setFocus();
-    }
-    void TearDown() override
-    {
-        form->SetModified(false);
-        form.reset();
-        ResetProgramState();
-    }
-    void TypeLine(const QString& text)
-    {
-        QTest::keyClicks(equations, text);
-        QTest::keyClick(equations, Qt::Key_Return);
-        WaitFor([this] { return graph->RepaintFrom() == std::numeric_limits<int>::max(); });
-    }
-    [[nodiscard]] QPoint Pixel(Extended x, Extended y) const
-    {
-        return graph->Params().Axes->ValueToPixel(x, y);
-    }
-    [[nodiscard]] TEquationObject* Last() const { return equations->ItemAt(equations->Count() - 1); }
-    [[nodiscard]] bool Enabled(const char* name) const { return form->Commands().Action(name)->isEnabled(); }
-
-    QTemporaryDir settingsDir;
-    std::unique_ptr<TLumacurveForm> form;
-    TGraphWindow* graph = nullptr;
-    TEquationsWindow* equations = nullptr;
-};
+class PlaceLines : public GraphFormTest {};
 
 } // namespace
 
