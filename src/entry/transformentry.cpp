@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <string_view>
 
 namespace {
 
@@ -181,7 +182,7 @@ std::unique_ptr<TYofX> TTransformReader::MirrorLine(TFixedList& fields, int inde
         inner.terminators = EndOrTabTerminators();
         formula = ParseNext(inner);
     }
-    if (HasError(inner) && inner.error.message != ParseMessage::NotUnderstood) {
+    if (HasError(inner) && std::string_view(inner.error.message) != ParseMessage::NotUnderstood) {
         p.error = inner.error;
         return nullptr;
     }
