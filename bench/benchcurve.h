@@ -14,6 +14,8 @@
 #include <QFont>
 #include <QImage>
 
+#include <benchmark/benchmark.h>
+
 #include <memory>
 
 inline constexpr int BenchWidth = 1280;
@@ -66,3 +68,21 @@ private:
     TEvaluatorPtr tree_;
     bool drawLine_;
 };
+
+// The first drawing of curve on graph, again and again.
+inline void FirstDrawings(benchmark::State& state, TCurvePLotter& curve, TBenchGraph& graph)
+{
+    DrawMode = 0;
+    for (auto _ : state) {
+        curve.DiscardLineStore();
+        curve.DrawOnGraph(*graph.canvas, graph.params);
+    }
+}
+
+// The baseline of the drawing benchmarks: the benchmark curve's first drawing.
+inline void Baseline(benchmark::State& state)
+{
+    TBenchGraph graph;
+    TBenchCurve curve(true);
+    FirstDrawings(state, curve, graph);
+}

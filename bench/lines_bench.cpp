@@ -48,17 +48,6 @@ TEvaluatorPtr LineFormula()
                                                  std::make_unique<TConstantEvaluator>(2));
 }
 
-void Baseline(benchmark::State& state)
-{
-    TBenchGraph graph;
-    TBenchCurve curve(true);
-    DrawMode = 0;
-    for (auto _ : state) {
-        curve.DiscardLineStore();
-        curve.DrawOnGraph(*graph.canvas, graph.params);
-    }
-}
-
 // One mouse move: a new parameter, the tangent there, its line drawn.
 void TangentMove(benchmark::State& state)
 {

@@ -251,6 +251,8 @@ void TLumacurveForm::CustomDialog()
     ApplyArrangement(CurrentArrangement()); // the font and the background, both windows
     SetLayoutLocked(!DragLayout);
     commands_->Action("ActionDynamicCUrves")->setChecked(Configuration.DragCurves);
+    commands_->Action("ActionConstructionLines")->setChecked(Configuration.ConstructionLines);
+    commands_->Action("ActionInvariants")->setChecked(Configuration.DrawInvariants);
     if (changes.docking)
         for (QDockWidget* panel : findChildren<QDockWidget*>())
             if (panel->objectName() != "EquationsDockPanel" && panel->objectName() != "GraphWindowDockPanel")

@@ -1,12 +1,16 @@
-// The Analysis menu's straight lines: Tangent, Normal and the six line
-// commands start a line to fill in and put the graph window into the mode
-// that places it with the mouse; the placed point or parameter completes the
-// line, which is then entered like a typed one.
+// The Analysis menu's lines: Tangent, Normal, the six line commands and Area
+// start a line to fill in and put the graph window into the mode that places
+// it with the mouse; the placed point or parameter completes the line, which
+// is then entered like a typed one. Gradient and Compass points add their
+// line at once, and a selected differential equation lets clicks place
+// solution curves through the clicked point.
 #include "app/lumacurveform.h"
 
 #include "equations/equationswindow.h"
+#include "formula/descriptions.h"
 #include "formula/editor.h"
 #include "formula/markup.h"
+#include "geometry/derivedcurves.h"
 #include "geometry/intersection.h"
 #include "geometry/straightline.h"
 #include "graphwindow/graphwindow.h"
@@ -27,7 +31,7 @@ constexpr TLineCommand LineCommands[] = {
 // Whether the line of code hangs under the selected curve.
 bool UnderCurve(int code)
 {
-    return code == 401 || code == 402 || code >= 411;
+    return (code >= 401 && code <= 403) || code >= 411;
 }
 
 } // namespace
@@ -46,6 +50,65 @@ void TLumacurveForm::RegisterLineHandlers()
     graphArea_->OnLinePlaced = [this](int code, TCurvePLotter* parent, const std::string& field) {
         PlaceLine(code, parent, field);
     };
+    graphArea_->OnLineFieldMoved = [this](int code, TCurvePLotter* parent, const std::string& field) {
+        ShowPlacingField(code, parent, field);
+    };
+    graphArea_->StartSolutionLine = [this] {
+        auto* equation = dynamic_cast<TCurvePLotter*>(equations_->SelectedObject());
+        if (!equation || !equation->HasProperty(4))
+            return false;
+        const bool started = equations_->AddLineWith(
+            ElementsFromText(PlacingLineMarkup(mmSolutionCurve, equation, {})), 0, true, 0);
+        UpdateCommands();
+        return started;
+    };
+    commands_->SetHandler("ActionGradient", [this] { AddDerivedLine(dnGradientFunction, 1); });
+    commands_->SetHandler("ActionCompassPoints", [this] { AddDerivedLine(dnCompassPoints, 4); });
+}
+
+void TLumacurveForm::AddDerivedLine(int description, std::uint32_t property)
+{
+    auto* primary = dynamic_cast<TCurvePLotter*>(equations_->SelectedObject());
+    if (!primary || !primary->HasProperty(property))
+        return;
+    // Entered like a typed line under the curve, so it takes the equations
+    // window's font and colour as any new line does.
+    if (!equations_->AddLineWith(ElementsFromText(DescriptionText(description, true)), 0, true, 0))
+        return;
+    if (equations_->FinishEdit())
+        SetModified(true);
+    UpdateCommands();
+}
+
+bool TLumacurveForm::StartAreaFunction()
+{
+    auto* curve = dynamic_cast<TCurvePLotter*>(equations_->SelectedObject());
+    if (!curve || !curve->HasProperty(1))
+        return false;
+    StartPlacingLine(mmArea);
+    return true;
+}
+
+void TLumacurveForm::SetSelectionMouseMode(int code)
+{
+    // Leaving the equation ends only its own mode: a zoom or a line being placed stays.
+    if (code == mmNone && graphArea_->MouseMode() != mmSolutionCurve)
+        return;
+    if (code == mmSolutionCurve && graphArea_->MouseMode() != mmNone)
+        return;
+    graphArea_->SetMouseMode(code);
+    commands_->ShowMode(code);
+}
+
+void TLumacurveForm::ShowPlacingField(int code, TCurvePLotter* parent, const std::string& field)
+{
+    TEditor* line = equations_->Line();
+    if (!line || line->GetParent() != parent)
+        return;
+    line->SetElements(ElementsFromText(PlacingLineMarkup(code, parent, field)));
+    line->ResetCaret();
+    line->Remeasure();
+    equations_->update();
 }
 
 void TLumacurveForm::StartPlacingLine(int code)

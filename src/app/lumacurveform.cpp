@@ -306,6 +306,7 @@ void TLumacurveForm::BuildCommands()
     shapes_->Register();
     RegisterDynamicHandlers();
     RegisterLineHandlers();
+    RegisterTransformHandlers();
     // The insert commands follow the maths editor that has the focus.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommands(); });
     // The zoom buttons beside the scroll bars.
@@ -602,6 +603,14 @@ void TLumacurveForm::ShowStatus(std::string_view text, bool beep, bool timeout)
 {
     ShowStatusFlags(QString::fromLocal8Bit(text.data(), qsizetype(text.size())),
                     (beep ? 1 : 0) | (timeout ? 2 : 0));
+}
+
+void TLumacurveForm::ShowWarning(std::string_view text)
+{
+    // Shown after the event in hand, so that no box opens in the middle of
+    // reading a line.
+    const QString message = QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+    QTimer::singleShot(0, this, [this, message] { Message(message, QMessageBox::Warning); });
 }
 
 void TLumacurveForm::ShowStatusFlags(const QString& text, int flags)

@@ -96,8 +96,16 @@ public:
 
     // Lower layers' requests.
     void UndoPostAction() override;
+    // "Area" on a curve: begins the line "Area from " with an empty start
+    // field and the mode that places the start with the mouse; false when
+    // the selected line is not a curve with tangents.
+    bool StartAreaFunction();
+    // A selected differential equation puts the graph into mode 212, and
+    // leaving it ends that mode (any other mode is kept).
+    void SetSelectionMouseMode(int code);
     void ClearFamily(std::string_view name) override;
     void ShowStatus(std::string_view text, bool beep = false, bool timeout = false) override;
+    void ShowWarning(std::string_view text) override;
     // The status line with flags: bit 0 beeps, bit 1 clears the text after 15 seconds.
     void ShowStatusFlags(const QString& text, int flags);
     [[nodiscard]] int LastStatusFlags() const { return lastStatusFlags_; }
@@ -264,11 +272,19 @@ private:
     [[nodiscard]] std::vector<TAnnotationRecord> AnnotationRecords() const;
     void RegisterDynamicHandlers();
     void RegisterLineHandlers();
-    // Starts the line of a placing command (401, 402, 406 to 408, 411 to 413)
+    // Adds the gradient function of the selected curve or the direction
+    // field of the selected differential equation, as entered lines.
+    void AddDerivedLine(int description, std::uint32_t property);
+    void RegisterTransformHandlers();
+    // Starts a transformation line of the selected object; a complete one is entered at once.
+    void StartTransformLine(const std::string& markup, bool complete);
+    // Starts the line of a placing command (401 to 403, 406 to 408, 411 to 413)
     // and puts the graph window into its mode.
     void StartPlacingLine(int code);
     // Fills the line being edited with the field a placing tool chose and enters it.
     void PlaceLine(int code, TCurvePLotter* parent, const std::string& field);
+    // Shows the field a placing tool would place in the line being edited.
+    void ShowPlacingField(int code, TCurvePLotter* parent, const std::string& field);
     // Chooses the pair of curves under point for "Intersect"; false when
     // there are not two, or neither can measure distance.
     bool ChooseIntersectPair(QPoint point);

@@ -224,6 +224,11 @@ TGraphParams* TShapeWork::GraphParams()
     return &form_.GraphArea()->Params();
 }
 
+void TShapeWork::SetGraphMouseMode(int code)
+{
+    form_.SetSelectionMouseMode(code);
+}
+
 // ---- commands -----------------------------------------------------------------------------------
 
 void TShapeWork::RegisterCommands()
@@ -431,6 +436,9 @@ void TShapeWork::NewPolygonLine()
 
 void TShapeWork::ShowArea()
 {
+    // On a curve with tangents the command draws its area function instead.
+    if (form_.StartAreaFunction())
+        return;
     auto* curve = dynamic_cast<TCurvePLotter*>(form_.Equations()->SelectedObject());
     if (!curve || !curve->HasProperty(0x80))
         return;

@@ -54,6 +54,7 @@ public:
     [[nodiscard]] std::unique_ptr<TEquationObject>
     ReplaceLine(TEquationObject& old, std::unique_ptr<TEquationObject> replacement) override;
     [[nodiscard]] TGraphParams* GraphParams() override;
+    void SetGraphMouseMode(int code) override;
 
 private:
     void RegisterCommands();

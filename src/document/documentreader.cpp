@@ -286,6 +286,7 @@ private:
             // A name declared further down waits for the second pass,
             // whatever the "Define Constants" setting says.
             parse.defineLater = true;
+            parse.warningBoxes = false;
             try {
                 object = ClassifyLine(line, parse);
             } catch (const std::exception&) {
@@ -451,12 +452,21 @@ private:
 
     // The record's text as it stands, line ends made CR LF, with every
     // line-number field turned into a reference to the line it names.
+    // A formula line of a kept record is written as the current version
+    // writes it when `markupLines` holds its number (0 is the heading).
     std::unique_ptr<TKeptRecord> KeepText(std::size_t start, std::size_t end, std::string kind,
-                                          std::initializer_list<std::string_view> referenceKeywords)
+                                          std::initializer_list<std::string_view> referenceKeywords,
+                                          std::initializer_list<int> markupLines = {})
     {
         auto kept = std::make_unique<TKeptRecord>(std::move(kind));
         TMathsReader text{std::string(reader_.Data().substr(start, end - start))};
-        while (!text.AtEnd()) {
+        for (int lineIndex = 0; !text.AtEnd(); ++lineIndex) {
+            if (std::find(markupLines.begin(), markupLines.end(), lineIndex) != markupLines.end()) {
+                kept->AddText(InCurrentMarkup(text.PeekLine()));
+                kept->AddText("\r\n");
+                text.SkipLine();
+                continue;
+            }
             std::string_view value;
             bool reference = false;
             for (std::string_view keyword : referenceKeywords) {
@@ -478,10 +488,30 @@ private:
         return kept;
     }
 
+    // Markup written by an older version can read differently under the
+    // current one (matrices stored columns first, older description words),
+    // and a kept record is written under the current version's header: its
+    // formula lines are written again from what they read as. Lines of the
+    // current version stay byte for byte.
+    std::string InCurrentMarkup(std::string_view line) const
+    {
+        if (!reader_.VersionBelow(CurrentFileVersion))
+            return std::string(line);
+        constexpr std::string_view descriptionKey = "\tDescription: ";
+        const bool description = line.starts_with(descriptionKey);
+        const std::string markup(description ? line.substr(descriptionKey.size()) : line);
+        try {
+            TElementList list = ReadMarkup(markup);
+            return (description ? std::string(descriptionKey) : std::string()) + ElementsToText(list.get());
+        } catch (const std::exception&) {
+            return std::string(line);
+        }
+    }
+
     std::unique_ptr<TEquationObject> KeepRecord(const TCurveRecord& record, TElementList shown)
     {
         auto kept = KeepText(record.start, record.end, KeptKind(shown.get(), "Curve"),
-                             {"\tprimary equation number = "});
+                             {"\tprimary equation number = "}, {1, record.description ? 2 : 1});
         kept->SetElements(std::move(shown));
         ApplyLook(record, *kept);
         Warn(record.lineNumber, "a " + kept->Kind() + " record is kept as text");
@@ -595,6 +625,7 @@ private:
                     TParseParams parse;
                     parse.declaredNames = &declared;
                     parse.defineLater = true;
+                    parse.warningBoxes = false;
                     object = ClassifyLine(line, parse);
                 } catch (const std::exception&) {
                     object = nullptr;

@@ -208,6 +208,8 @@ TEquationObject* TLineEditing::Reclassify(TEquationObject* line, const TEquation
         // A name that went away makes the line wait for it, whatever the
         // setting for new lines says.
         params.defineLater = true;
+        // Nobody typed it: no warning box for it.
+        params.warningBoxes = false;
         object = ClassifyLine(*editor, params);
         if (HasError(params))
             object.reset();

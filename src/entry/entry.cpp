@@ -3,16 +3,21 @@
 #include "entry/declarationlines.h"
 #include "entry/lineentry.h"
 #include "entry/shapeentry.h"
+#include "entry/transformentry.h"
 #include "expr/analysis.h"
 #include "expr/realreader.h"
 #include "formula/markup.h"
 #include "geometry/bestfit.h"
 #include "geometry/coordcurve.h"
+#include "geometry/diffeq.h"
+#include "geometry/series.h"
+#include "geometry/straightline.h"
 #include "plot/formulacurve.h"
 #include "plot/implicitfunction.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <string>
 #include <typeinfo>
 #include <vector>
@@ -21,6 +26,8 @@ namespace {
 
 // The tokens of shape and coordinate lines.
 enum : int { tkCoordinateList = 614, tkTriangle = 750, tkPolygonWith = 760 };
+// The words of the lines of gradient functions, areas and direction fields.
+enum : int { tkGradientWords = 609, tkAreaWords = 612, tkCompassWords = 800 };
 
 TTerminatorSet RangeTerminators()
 {
@@ -98,6 +105,12 @@ private:
     std::unique_ptr<TEquationObject> GeneralRoute(int first);
     std::unique_ptr<TEquationObject> CoordinateListRoute();
     std::unique_ptr<TEquationObject> PolygonRoute(int first);
+    // dy/dx = f(x, y).
+    std::unique_ptr<TEquationObject> DifferentialRoute();
+    // "first" = a, "ratio" = r, n = from to to; "nth" = term, n = from to to.
+    std::unique_ptr<TEquationObject> SequenceRoute(int first);
+    // A bound of a sequence: whole and within the limits series draw.
+    bool CheckSequenceBound(const TEvaluator* bound);
     std::unique_ptr<TEquationObject> Finish(std::unique_ptr<TEquationObject> object, bool styleZero);
 
     // ---- completing a half-typed line ----
@@ -200,7 +213,7 @@ std::unique_ptr<TEquationObject> TEntry::Classify()
         if (first > vcY && first != tkConstant)
             SetError(p, EntryMessage::NoInequality);
     }
-    if ((line_.options & 0x10) && !(first >= 700 && first <= 710)) {
+    if ((line_.options & 0x10) && !(first >= 700 && first <= 710) && first != 722) {
         SetError(p, EntryMessage::MustBeTransformation);
         return nullptr;
     }
@@ -238,6 +251,10 @@ std::unique_ptr<TEquationObject> TEntry::Route(int first)
         return CoordinateListRoute();
     if (first >= tkTriangle && first <= tkPolygonWith)
         return PolygonRoute(first);
+    // A transformation line reads its steps before it looks for its parent,
+    // so that a line of only "repeats" says there is nothing to repeat.
+    if ((first >= 700 && first <= 710) || first == 722)
+        return Finish(TransformationFromLine(line_, p, undefined_), false);
     // Lines derived from a curve above make sense only under their parent.
     const bool needsParent = first == 609 || (first >= 610 && first <= 612) ||
                              (first >= 616 && first <= 623) || (first >= 700 && first <= 710);
@@ -247,6 +264,19 @@ std::unique_ptr<TEquationObject> TEntry::Route(int first)
     }
     if (first == 724)
         return Finish(StraightLineFromLine(line_, p), false);
+    if (first == tkDyDx)
+        return DifferentialRoute();
+    if (first == tkFirst || first == tkNth)
+        return SequenceRoute(first);
+    if (first == tkGradientWords)
+        return Finish(GradientFromLine(line_, p), false);
+    if (first == tkAreaWords)
+        return Finish(AreaFromLine(line_, p), false);
+    if (first == tkCompassWords)
+        return Finish(CompassPointsFromLine(line_, p), true);
+    // A point under a differential equation is a solution through it.
+    if (first == tkCoordinates && HasProperty(line_.GetParent(), 4))
+        return Finish(SolutionFromLine(line_, p, undefined_), false);
     if (first == 610 || first == 611)
         return Finish(TangentFromLine(line_, p, first == 610), false);
     if (first >= 406 && first <= 408)
@@ -580,6 +610,95 @@ std::unique_ptr<TEquationObject> TEntry::PolygonRoute(int first)
     if (finished && fresh)
         ApplyNewShapeSwitches(*finished);
     return finished;
+}
+
+std::unique_ptr<TEquationObject> TEntry::DifferentialRoute()
+{
+    p.singleVariableMode = false;
+    p.allowedVariables = avX | avY;
+    p.terminators = EndOrTabTerminators();
+    TEvaluatorPtr slope = ParseNext(p);
+    if (HasError(p))
+        return nullptr;
+    return Finish(std::make_unique<TDifferentialEquation>(std::move(slope)), false);
+}
+
+bool TEntry::CheckSequenceBound(const TEvaluator* bound)
+{
+    const Extended v = FormulaValue(bound);
+    if (!std::isfinite(v))
+        return true; // a bound that waits for a name is checked when drawn
+    if (v != std::floor(v))
+        SetError(p, ParseMessage::NotInteger);
+    else if (std::fabs(v) > SeriesBoundLimit)
+        SetError(p, ParseMessage::TooBig);
+    return !HasError(p);
+}
+
+std::unique_ptr<TEquationObject> TEntry::SequenceRoute(int first)
+{
+    p.singleVariableMode = false;
+    p.allowedVariables = avX | avN;
+    p.terminators = EndOrTabTerminators();
+    TEvaluatorPtr term = ParseNext(p);
+    if (HasError(p))
+        return nullptr;
+    TEvaluatorPtr ratio;
+    if (first == tkFirst) {
+        p.defaultMessage = EntryMessage::NextFormula;
+        if (!ElementsRemain(p)) {
+            if (!LineEndsWithTab())
+                Append(new TEditTabObject);
+            AppendText("ratio=");
+            PromptAtEnd(EntryMessage::NextFormula);
+            return nullptr;
+        }
+        p.allowedVariables = avX | avY | avT | avR | avN | avTheta;
+        p.terminators = RelationTerminators();
+        if (!ExpectWord(p, tkRatio, ParseMessage::NotUnderstood))
+            return nullptr;
+        p.allowedVariables = avX | avN;
+        p.terminators = EndOrTabTerminators();
+        ratio = ParseNext(p);
+        if (HasError(p))
+            return nullptr;
+    }
+    p.defaultMessage = EntryMessage::ParameterRange;
+    if (!ElementsRemain(p)) {
+        if (!LineEndsWithTab())
+            Append(new TEditTabObject);
+        AppendText("n=");
+        PromptAtEnd(EntryMessage::ParameterRange);
+        return nullptr;
+    }
+    p.allowedVariables = avN;
+    p.terminators = RelationTerminators();
+    if (!ExpectWord(p, vcN, ParseMessage::NotUnderstood))
+        return nullptr;
+    p.allowedVariables = 0;
+    p.terminators = RangeTerminators();
+    TEvaluatorPtr low = ParseNext(p);
+    if (HasError(p) || !CheckSequenceBound(low.get()))
+        return nullptr;
+    if (!ElementsRemain(p)) {
+        AppendText(" to ");
+        PromptAtEnd(EntryMessage::ParameterRange);
+        return nullptr;
+    }
+    p.terminators = EndOrTabTerminators();
+    TEvaluatorPtr high = ParseNext(p);
+    if (HasError(p) || !CheckSequenceBound(high.get()))
+        return nullptr;
+    const Extended from = FormulaValue(low.get()), to = FormulaValue(high.get());
+    if (std::isfinite(from) && std::isfinite(to) && to - from + 1 >= SeriesSumLimit) {
+        SetError(p, ParseMessage::TooBig);
+        return nullptr;
+    }
+    if (first == tkFirst)
+        return Finish(std::make_unique<TPowerSeries>(std::move(term), std::move(ratio), std::move(low),
+                                                     std::move(high)),
+                      false);
+    return Finish(std::make_unique<TGenPowerSeries>(std::move(term), std::move(low), std::move(high)), false);
 }
 
 std::unique_ptr<TEquationObject> TEntry::Finish(std::unique_ptr<TEquationObject> object, bool styleZero)

@@ -5,6 +5,8 @@
 #include "formula/editor.h"
 #include "geometry/bestfit.h"
 #include "geometry/coordcurve.h"
+#include "geometry/derivedcurves.h"
+#include "geometry/diffeq.h"
 #include "geometry/straightline.h"
 
 namespace {
@@ -117,4 +119,63 @@ std::unique_ptr<TBestFit> BestFitFromLine(TEditor& line, TParseParams& params, i
     if (fit)
         fit->SetParent(set);
     return fit;
+}
+
+std::unique_ptr<TEquationObject> GradientFromLine(TEditor& line, TParseParams& params)
+{
+    TCurvePLotter* parent = ParentCurve(line, params);
+    if (!parent)
+        return nullptr;
+    params.nextElement = nullptr; // the line is its description alone
+    return std::make_unique<TGradient>(parent);
+}
+
+std::unique_ptr<TEquationObject> AreaFromLine(TEditor& line, TParseParams& params)
+{
+    TCurvePLotter* parent = ParentCurve(line, params);
+    if (!parent)
+        return nullptr;
+    TFixedList* fields = nullptr;
+    TEvaluatorPtr start = SecondField(line, params, fields);
+    if (!start)
+        return nullptr;
+    return std::make_unique<TArea>(std::move(start), parent);
+}
+
+std::unique_ptr<TEquationObject> CompassPointsFromLine(TEditor& line, TParseParams& params)
+{
+    TCurvePLotter* parent = ParentCurve(line, params);
+    if (!parent)
+        return nullptr;
+    params.nextElement = nullptr;
+    return std::make_unique<TDiffeqCompassPoints>(parent);
+}
+
+std::unique_ptr<TEquationObject> SolutionFromLine(TEditor& line, TParseParams& params,
+                                                  std::vector<std::string>& undefined)
+{
+    TCurvePLotter* parent = ParentCurve(line, params);
+    if (!parent)
+        return nullptr;
+    TCoordEditObject* element = nullptr;
+    for (TEditorObject* e = line.Elements(); e && !element; e = e->next)
+        element = dynamic_cast<TCoordEditObject*>(e);
+    if (!element) {
+        SetError(params, EntryMessage::NeedCoordinates);
+        return nullptr;
+    }
+    TCoordinateParse parsed = ParseCoordinates(*element, params.declaredNames, &undefined);
+    if (parsed.Failed()) {
+        SetErrorAt(params, parsed.message, parsed.element, parsed.position);
+        return nullptr;
+    }
+    auto* point = dynamic_cast<TCoordinates*>(parsed.row.get());
+    if (!point) {
+        SetErrorAt(params, ParseMessage::EmptyCell, element, 0);
+        return nullptr;
+    }
+    parsed.row.release();
+    params.nextElement = element->next;
+    params.textActive = false;
+    return std::make_unique<TDiffeqSolution>(std::unique_ptr<TCoordinates>(point), parent);
 }

@@ -31,3 +31,12 @@ class TEquationObject;
 // statistics line) of the coordinate list above, not yet fitted; "You
 // cannot paste this" without one. What follows "Stats:  " is dropped.
 [[nodiscard]] std::unique_ptr<TBestFit> BestFitFromLine(TEditor& line, TParseParams& params, int token);
+
+// The gradient function (609), area (612), direction field (800) and
+// solution through a point (a coordinates element under a differential
+// equation) of the line's parent; "You cannot paste this" without one.
+[[nodiscard]] std::unique_ptr<TEquationObject> GradientFromLine(TEditor& line, TParseParams& params);
+[[nodiscard]] std::unique_ptr<TEquationObject> AreaFromLine(TEditor& line, TParseParams& params);
+[[nodiscard]] std::unique_ptr<TEquationObject> CompassPointsFromLine(TEditor& line, TParseParams& params);
+[[nodiscard]] std::unique_ptr<TEquationObject> SolutionFromLine(TEditor& line, TParseParams& params,
+                                                                std::vector<std::string>& undefined);

@@ -1,6 +1,7 @@
 // The tokens that formula elements hand the parser. Structured elements
 // parse their cells with the parser's own state, so a fraction arrives as a
 // ready division tree and an index as its exponent tree.
+#include "expr/matrix.h"
 #include "expr/parser.h"
 #include "formula/descriptions.h"
 #include "formula/elements.h"
@@ -24,15 +25,24 @@ int TStringEditObject::GetToken(TParseParams&, const char*& text, TEvaluator*& t
 int SpecialCharToken(char character)
 {
     switch (static_cast<unsigned char>(character)) {
-    case 'p': return tkPi;
-    case 'q': return vcTheta;
-    case 0xB1: return tkPlusOrMinus;
-    case 0xB4: return tkTimes;
-    case 0xA3: return tkLessEqual;
-    case 0xB3: return tkGreaterEqual;
-    case '<': return tkLess;
-    case '>': return tkGreater;
-    default: return tkNothing;
+    case 'p':
+        return tkPi;
+    case 'q':
+        return vcTheta;
+    case 0xB1:
+        return tkPlusOrMinus;
+    case 0xB4:
+        return tkTimes;
+    case 0xA3:
+        return tkLessEqual;
+    case 0xB3:
+        return tkGreaterEqual;
+    case '<':
+        return tkLess;
+    case '>':
+        return tkGreater;
+    default:
+        return tkNothing;
     }
 }
 
@@ -90,12 +100,39 @@ int TSquareRootEditObject::GetToken(TParseParams& params, const char*& text, TEv
     return tkOperand;
 }
 
-int TMatrixEditObject::GetToken(TParseParams&, const char*& text, TEvaluator*& tree)
+int TMatrixEditObject::GetToken(TParseParams& params, const char*& text, TEvaluator*& tree)
 {
-    // Matrices become evaluation nodes with the transformations; until then
-    // the element stands for a matrix word, which formulas cannot use.
+    // Each cell is a formula of its own, with no variables; the first error
+    // stops the reading, leaving the later cells without trees.
     text = nullptr;
-    tree = nullptr;
+    const int rows = Dimensions() & 0xFF;
+    const int columns = (Dimensions() >> 8) & 0xFF;
+    auto matrix = std::make_unique<TMatrix>(rows, columns);
+    for (int index = 0; index < rows * columns && !HasError(params) && index < CellCount(); ++index) {
+        TSubList& cell = CellRecord(index);
+        if (!cell.list)
+            cell.list = new TEditorObject;
+        if (ListIsEmpty(cell.list)) {
+            SetErrorAt(params, ParseMessage::EmptyCell, cell.list, 0);
+            break;
+        }
+        if (params.depth > MaxParseDepth) {
+            SetError(params, ParseMessage::NotUnderstood);
+            break;
+        }
+        TParseParams inner;
+        inner.declaredNames = params.declaredNames;
+        inner.defineLater = params.defineLater;
+        StartParse(inner, cell.list, 0, params.undefinedNames, true, EndOrTabTerminators());
+        inner.depth = params.depth + 1;
+        TEvaluatorPtr value = ParseExpression(inner);
+        if (HasError(inner)) {
+            params.error = inner.error;
+            break;
+        }
+        matrix->Set(index / columns + 1, index % columns + 1, std::move(value));
+    }
+    tree = new TMatrixEvaluator(std::move(matrix));
     return tkMatrix;
 }
 

@@ -1145,9 +1145,11 @@ void StartParse(TParseParams& params, TEditorObject* first, std::uint32_t allowe
 {
     const auto* declared = params.declaredNames;
     const bool defineLater = params.defineLater;
+    const bool warningBoxes = params.warningBoxes;
     params = TParseParams{};
     params.declaredNames = declared;
     params.defineLater = defineLater;
+    params.warningBoxes = warningBoxes;
     params.nextElement = first;
     params.tokenElement = first;
     params.position = startPosition;

@@ -180,6 +180,8 @@ struct TParseParams {
     int modulusDepth = 0;
     // Whether names may be defined later (the "Define Constants" setting).
     bool defineLater = true;
+    // A line typed or pasted may raise a warning box; a document being read raises none.
+    bool warningBoxes = true;
     // Set by the classifier for fixed-word lines, where "x axis" is a word.
     bool fixedWordLine = false;
 

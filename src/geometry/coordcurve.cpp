@@ -624,7 +624,7 @@ void TCoordCurve::ApplyDragPoint(int index, Extended x, Extended y)
     ReplaceRow(index, std::make_unique<TCoordinates>(x, y));
 }
 
-void TCoordCurve::DragPointMoved(TDragPoint* handle)
+void TCoordCurve::DragPointMoved(TDragCustom* handle)
 {
     if (handle)
         ApplyDragPoint(handle->Index, handle->AnchorX, handle->AnchorY);

@@ -181,7 +181,7 @@ public:
     // The cursor of the handle under the mouse, else number 7 (the list moves as a whole).
     [[nodiscard]] int DragCursorAt(int currentCursor, QPoint pixel) override;
     [[nodiscard]] bool MayMoveDragPoint(TDragPoint* handle, Extended& x, Extended& y) override;
-    void DragPointMoved(TDragPoint* handle) override;
+    void DragPointMoved(TDragCustom* handle) override;
     void ApplyDragMatrices(TDragPoint* handle, const TDragMatrices& matrices) override;
     void FinishDrag(TDragPoint* handle) override;
 

@@ -126,8 +126,9 @@ void AppendElement(std::string& out, const TEditorObject* e)
         out += ' ';
     } else if (const auto* description = dynamic_cast<const TFixedDescription*>(e)) {
         const int number = description->DescriptionNumber();
-        if (number == dnDegrees)
-            AppendUnicode(out, u'\u00B0');
+        // The unit marks read as the raised letters they are: ^o and ^r.
+        if (number == dnDegrees || number == dnRadians)
+            out += number == dnDegrees ? "^o" : "^r";
         else
             out += AnsiToQString(DescriptionText(number)).toStdString();
     } else if (const auto* rows = dynamic_cast<const TCoordRowsElement*>(e)) {
@@ -168,11 +169,11 @@ void AppendElement(std::string& out, const TEditorObject* e)
         }
         out += joined;
     } else if (const auto* grid = dynamic_cast<const TSublistsEditObject*>(e)) {
-        // A matrix: its rows in brackets, cells one blank apart.
+        // A matrix: in brackets, rows apart by "; ", cells in a row by ", ".
         out += '(';
         for (int i = 0; i < grid->CellCount(); ++i) {
             if (i > 0)
-                out += (grid->Columns() > 0 && i % grid->Columns() == 0) ? "; " : " ";
+                out += (grid->Columns() > 0 && i % grid->Columns() == 0) ? "; " : ", ";
             out += ListText(grid->Cell(i));
         }
         out += ')';
@@ -181,8 +182,20 @@ void AppendElement(std::string& out, const TEditorObject* e)
 
 void AppendList(std::string& out, const TEditorObject* list)
 {
-    for (const TEditorObject* e = list; e; e = e->next)
-        AppendElement(out, e);
+    for (const TEditorObject* e = list; e; e = e->next) {
+        if (!dynamic_cast<const TFixedList*>(e)) {
+            AppendElement(out, e);
+            continue;
+        }
+        // The steps of a transformation line are fields lists side by side,
+        // a blank apart; a list that starts with its own blank or colon (a
+        // best fit's information after its heading) follows straight on.
+        std::string text;
+        AppendElement(text, e);
+        if (!out.empty() && out.back() != ' ' && !text.empty() && text.front() != ' ' && text.front() != ':')
+            out += ' ';
+        out += text;
+    }
 }
 
 } // namespace

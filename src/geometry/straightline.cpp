@@ -2,6 +2,7 @@
 
 #include "formula/descriptions.h"
 #include "formula/editor.h"
+#include "geometry/derivedcurves.h"
 #include "graph/graphparams.h"
 #include "numbers/evalstate.h"
 #include "platform/drawinginterrupt.h"
@@ -20,7 +21,8 @@ std::string Word(int description)
     return std::string(DescriptionText(description, true));
 }
 
-// The first line of a two-field list, mask 1: the words, then the second field.
+} // namespace
+
 std::string TwoFieldList(const std::string& words, const std::string& second)
 {
     std::string text = "{fix ";
@@ -30,13 +32,16 @@ std::string TwoFieldList(const std::string& words, const std::string& second)
     return text;
 }
 
+namespace {
+
 // N, the number of sample intervals of a drawing.
 Extended SampleIntervalCount()
 {
     return std::max(1, TGraphParams::SamplePoints());
 }
 
-// The markup of a curve's parameter name and " =" ("x =", "θ =").
+} // namespace
+
 std::string ParameterName(const TCurvePLotter& curve)
 {
     const char letter = curve.VariableLetter(1);
@@ -51,6 +56,8 @@ std::string ParameterName(const TCurvePLotter& curve)
     }
     return writer.TakeText();
 }
+
+namespace {
 
 // The intercept of a line at angle through the point (x, y).
 Extended InterceptThrough(Extended angle, Extended x, Extended y)
@@ -529,6 +536,11 @@ std::string PlacingLineMarkup(int code, const TCurvePLotter* parent, const std::
     case 412:
     case 413:
         return TwoFieldList(Word(dnHorizontalTo + (code - 411)) + Word(dnTo) + name, slot);
+    case 403:
+        return TwoFieldList(Word(dnAreaFrom) + name, slot);
+    case 212:
+        // A solution's line is the point it goes through.
+        return slot.empty() ? std::string("{coords{}{}") : slot;
     default:
         return {};
     }

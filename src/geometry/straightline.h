@@ -195,6 +195,12 @@ public:
 // through the origin.
 [[nodiscard]] TLineForm LineOfKind(int kind, const TRealPoint& point);
 
+// The markup of a fixed list of two fields, mask 1: the words, then the second field.
+[[nodiscard]] std::string TwoFieldList(const std::string& words, const std::string& second);
+// The markup of a curve's parameter name and " =" ("x =", "θ ="); empty
+// for a curve without one.
+[[nodiscard]] std::string ParameterName(const TCurvePLotter& curve);
+
 // The value of a parameter formula, NaN when it cannot be computed.
 [[nodiscard]] Extended FormulaValue(const TEvaluator* parameter);
 
@@ -203,7 +209,7 @@ public:
 [[nodiscard]] bool SegmentToCurve(TCurvePLotter& curve, int kind, Extended p, const TGraphParams* params,
                                   TRealPoint& onCurve, TRealPoint& other);
 
-// The markup of the line a placing command starts (codes 401, 402, 406 to
+// The markup of the line a placing command starts (codes 212, 401 to 403, 406 to
 // 408 and 411 to 413) under parent, with slot in its editable field; an
 // empty slot leaves the field empty (an empty point for a line through one).
 [[nodiscard]] std::string PlacingLineMarkup(int code, const TCurvePLotter* parent, const std::string& slot);

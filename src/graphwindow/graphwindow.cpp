@@ -319,6 +319,8 @@ int TGraphWindow::SetMouseMode(int code)
         EndTool(std::move(tool_));
     if (mouseMode_ == mmSolutionCurve && code != mmSolutionCurve)
         ShowStatus({});
+    else if (code == mmSolutionCurve && mouseMode_ != mmSolutionCurve)
+        ShowStatus("Click on the screen for solution curve");
     SetMouseModeCode(code);
     return previous;
 }
@@ -446,22 +448,40 @@ void TGraphWindow::StartViewTool(QPoint pixel, Qt::KeyboardModifiers modifiers)
 
 bool TGraphWindow::IsLineMode(int code)
 {
-    return code == mmTangent || code == mmNormal || (code >= 406 && code <= 408) ||
-           (code >= 411 && code <= 413);
+    return code == mmSolutionCurve || code == mmTangent || code == mmNormal || code == mmArea ||
+           (code >= 406 && code <= 408) || (code >= 411 && code <= 413);
 }
 
 bool TGraphWindow::StartLineTool(QPoint pixel, Qt::KeyboardModifiers modifiers)
 {
     TCurvePLotter* parent = nullptr;
+    const int code = mouseMode_;
+    // A click places a solution curve without a command first: the line is begun here.
+    if (code == mmSolutionCurve && EditedLineQuery && !EditedLineQuery(parent) &&
+        (!StartSolutionLine || !StartSolutionLine()))
+        return false;
     if (!EditedLineQuery || !EditedLineQuery(parent))
         return false;
-    const int code = mouseMode_;
     auto placed = [this, code, parent](const std::string& field) {
         if (OnLinePlaced)
             OnLinePlaced(code, parent, field);
     };
+    auto moved = [this, code, parent](const std::string& field) {
+        if (OnLineFieldMoved)
+            OnLineFieldMoved(code, parent, field);
+    };
     std::unique_ptr<TMouseControl> tool;
-    if (code == mmTangent || code == mmNormal) {
+    if (code == mmArea || code == mmSolutionCurve) {
+        if (!parent)
+            return false;
+        std::unique_ptr<TMousePlacing> placing;
+        if (code == mmArea)
+            placing = std::make_unique<TMouseArea>(*this, *parent, placed);
+        else
+            placing = std::make_unique<TMouseDESoln>(*this, placed);
+        placing->SetFollowing(moved);
+        tool = std::move(placing);
+    } else if (code == mmTangent || code == mmNormal) {
         if (!parent)
             return false;
         tool = std::make_unique<TMouseTangent>(*this, *parent, code == mmTangent, placed);

@@ -228,7 +228,7 @@ public:
     std::function<bool()> AcceptsCommandQuery;
 
     // ---- placing lines ---------------------------------------------------------------
-    // Whether code is one of the line-placing modes (401, 402, 406 to 413).
+    // Whether code is one of the line-placing modes (212, 401 to 403, 406 to 413).
     [[nodiscard]] static bool IsLineMode(int code);
     // In a line-placing mode, whether a line is being edited and the curve
     // it is under (nullptr for none); none: nothing is placed.
@@ -236,6 +236,12 @@ public:
     // Called when a placing tool ends, with the mode it was made for, the
     // curve of the line and the markup of the field it fills.
     std::function<void(int code, TCurvePLotter* parent, const std::string& field)> OnLinePlaced;
+    // Called at the press and at every move of the area and solution tools,
+    // so the line being edited shows the field the pointer would place.
+    std::function<void(int code, TCurvePLotter* parent, const std::string& field)> OnLineFieldMoved;
+    // In mode 212 with no line being edited: starts the coordinate line of a
+    // solution under the selected differential equation; false when it cannot.
+    std::function<bool()> StartSolutionLine;
 
     // The cursor of a slot (drawn for this program).
     [[nodiscard]] static QCursor CursorFor(TCursorSlot slot);

@@ -3,6 +3,7 @@
 #include "graph/graphparams.h"
 #include "graph/graphsurface.h"
 #include "numbers/evalstate.h"
+#include "numbers/numerics.h"
 #include "platform/canvas.h"
 #include "platform/mainwindowbase.h"
 
@@ -56,6 +57,8 @@ void TMousePlacing::MouseMove(QPoint pixel, Qt::KeyboardModifiers)
     const QRect before = Area();
     drawn_ = SegmentAt(pixel, a_, b_);
     Surface.UpdateArea(before.united(Area()));
+    if (moved_)
+        moved_(FieldAt(pixel));
 }
 
 bool TMousePlacing::MouseRelease(QPoint pixel, Qt::KeyboardModifiers)
@@ -168,4 +171,48 @@ std::string TMouseline::FieldAt(QPoint pixel)
     std::string text = curve_.PointText(*Surface.Params().Axes, pixel);
     ResetStatus();
     return text;
+}
+
+// ---- TMouseArea ---------------------------------------------------------------------------------
+
+TMouseArea::TMouseArea(TGraphSurface& surface, TCurvePLotter& curve, TPlacedField placed)
+    : TMousePlacing(surface, std::move(placed)), curve_(curve)
+{
+}
+
+bool TMouseArea::SegmentAt(QPoint, QPoint&, QPoint&)
+{
+    // The start value shows in the line being edited; nothing is drawn over the graph.
+    return false;
+}
+
+std::string TMouseArea::FieldAt(QPoint pixel)
+{
+    const TAxes& axes = *Surface.Params().Axes;
+    const TRealPoint point = axes.PixelToRoundedValue(pixel);
+    const Extended v = curve_.ParameterAt(point.y, point.x);
+    ResetStatus();
+    // The start is a value on the x axis, written as the x readout writes
+    // it: a fixed number of figures would put every click on an axis from
+    // 1000 to 1010 on 1000 or 1010.
+    return FormatNumber(10, false, axes.XAxis->RoundToDisplay(v));
+}
+
+// ---- TMouseDESoln -------------------------------------------------------------------------------
+
+TMouseDESoln::TMouseDESoln(TGraphSurface& surface, TPlacedField placed)
+    : TMousePlacing(surface, std::move(placed))
+{
+}
+
+bool TMouseDESoln::SegmentAt(QPoint, QPoint&, QPoint&)
+{
+    return false;
+}
+
+std::string TMouseDESoln::FieldAt(QPoint pixel)
+{
+    // Each coordinate as the readout writes it.
+    const TRealPoint point = Surface.Params().Axes->PixelToRoundedValue(pixel);
+    return "{coords{" + FormatNumber(10, false, point.x) + "}{" + FormatNumber(10, false, point.y) + "}";
 }

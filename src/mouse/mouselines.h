@@ -1,9 +1,9 @@
-// The tools that place straight lines with the mouse: a horizontal,
-// vertical or origin line through the pointer, the tangent or normal of a
-// curve at the pointer, and the segment from an axis or the origin to a
-// curve. While the button is held the line follows the pointer, drawn over
-// the window's cached picture; when the tool ends, the pointer's point (or
-// the curve's parameter there) is handed back to fill the line being edited.
+// The tools that place lines with the mouse: a horizontal, vertical or
+// origin line through the pointer, the tangent or normal of a curve at the
+// pointer, the segment from an axis or the origin to a curve, the start of an
+// area function and the point a solution curve goes through. While the button is held the line follows the
+// pointer, drawn over the window's cached picture; when the tool ends, the pointer's point (or the curve's
+// parameter there) is handed back to fill the line being edited.
 #pragma once
 
 #include "geometry/straightline.h"
@@ -22,6 +22,9 @@ using TPlacedField = std::function<void(const std::string& field)>;
 class TMousePlacing : public TMouseControl {
 public:
     TMousePlacing(TGraphSurface& surface, TPlacedField placed);
+    // With moved, the field for the pointer is also handed over at the press
+    // and at every move, so the line being edited follows the pointer.
+    void SetFollowing(TPlacedField moved) { moved_ = std::move(moved); }
     void MousePress(QPoint pixel, Qt::KeyboardModifiers modifiers) override;
     void MouseMove(QPoint pixel, Qt::KeyboardModifiers modifiers) override;
     [[nodiscard]] bool MouseRelease(QPoint pixel, Qt::KeyboardModifiers modifiers) override;
@@ -40,6 +43,7 @@ private:
     [[nodiscard]] QRect Area() const;
 
     TPlacedField placed_;
+    TPlacedField moved_;
     QPoint pixel_;
     QPoint a_, b_;
     bool drawn_ = false;
@@ -97,4 +101,29 @@ protected:
 private:
     TCurvePLotter& curve_;
     const int kind_;
+};
+
+// Code 403: the start value of an area function of curve, the curve's
+// parameter at the pointer written as the x axis's readout writes it.
+class TMouseArea : public TMousePlacing {
+public:
+    TMouseArea(TGraphSurface& surface, TCurvePLotter& curve, TPlacedField placed);
+
+protected:
+    bool SegmentAt(QPoint pixel, QPoint& a, QPoint& b) override;
+    std::string FieldAt(QPoint pixel) override;
+
+private:
+    TCurvePLotter& curve_;
+};
+
+// Code 212: the point a solution curve of a differential equation goes
+// through, each coordinate written as its axis's readout writes it.
+class TMouseDESoln : public TMousePlacing {
+public:
+    TMouseDESoln(TGraphSurface& surface, TPlacedField placed);
+
+protected:
+    bool SegmentAt(QPoint pixel, QPoint& a, QPoint& b) override;
+    std::string FieldAt(QPoint pixel) override;
 };

@@ -1,6 +1,7 @@
 #include "platform/canvas.h"
 
 #include "platform/codepage.h"
+#include "platform/hairlines.h"
 #include "platform/symbolfont.h"
 
 #include <QFontMetrics>
@@ -455,6 +456,24 @@ void Canvas::Polyline(std::span<const QPoint> points)
     for (const QPoint& point : points)
         aligned.push_back(QPointF(point) + offset);
     Painter().drawPolyline(aligned.data(), static_cast<int>(aligned.size()));
+}
+
+void Canvas::Segments(std::span<const QPoint> pairs)
+{
+    const int count = static_cast<int>(pairs.size() / 2);
+    if (count == 0 || !PenVisible())
+        return;
+    const QPointF offset = LineOffset();
+    if (offset.isNull()) {
+        if (!DrawHairlinesDirect(Painter(), pairs))
+            Painter().drawLines(pairs.data(), count);
+        return;
+    }
+    std::vector<QPointF> aligned;
+    aligned.reserve(pairs.size());
+    for (const QPoint& point : pairs)
+        aligned.push_back(QPointF(point) + offset);
+    Painter().drawLines(aligned.data(), count);
 }
 
 void Canvas::Polygon(std::span<const QPoint> points)

@@ -1,5 +1,6 @@
 // How the lower layers reach the main window: undo snapshots after an
-// action, ending the display of a family, help topics and the status line. The program
+// action, ending the display of a family, help topics, the status line and
+// warning boxes. The program
 // installs its main window here; with none installed (the command-line tool,
 // tests) these requests go nowhere, or to a recording stand-in.
 #pragma once
@@ -24,6 +25,8 @@ public:
         (void)beep;
         (void)timeout;
     }
+    // Shows a warning box with text once the current event has been handled.
+    virtual void ShowWarning(std::string_view text) { (void)text; }
 };
 
 // The main window in force, or nullptr (borrowed).
@@ -33,4 +36,10 @@ inline void ShowStatus(std::string_view text, bool beep = false, bool timeout = 
 {
     if (MainWindow)
         MainWindow->ShowStatus(text, beep, timeout);
+}
+
+inline void ShowWarning(std::string_view text)
+{
+    if (MainWindow)
+        MainWindow->ShowWarning(text);
 }

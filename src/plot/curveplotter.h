@@ -27,6 +27,7 @@ class Canvas;
 class TGraphParams;
 class TMathsWriter;
 class TMouseControl;
+class TDragCustom;
 class TDragPoint;
 class TDragPointList;
 class TCurvePLotter;
@@ -131,6 +132,9 @@ public:
     // The graph window's canvas and parameters, or nullptr without one (borrowed).
     [[nodiscard]] virtual Canvas* GraphCanvas() { return nullptr; }
     [[nodiscard]] virtual TGraphParams* GraphParams() { return nullptr; }
+    // Puts the graph window into mouse mode code because a line was selected
+    // (212: clicks place solution curves) or leaves that mode (0).
+    virtual void SetGraphMouseMode(int code) { (void)code; }
 };
 
 // The host in force (borrowed), or nullptr.
@@ -215,7 +219,7 @@ public:
     virtual void SetDragValue(Extended value) { (void)value; }
     [[nodiscard]] virtual int DragCursorAt(int currentCursor, QPoint pixel);
     [[nodiscard]] virtual TAxisMaps AxisMaps() const { return {}; }
-    virtual void DragPointMoved(TDragPoint* handle) { (void)handle; }
+    virtual void DragPointMoved(TDragCustom* handle) { (void)handle; }
     // May the handle be moved alone to (x, y); may adjust x and y.
     [[nodiscard]] virtual bool MayMoveDragPoint(TDragPoint* handle, Extended& x, Extended& y);
     virtual void ApplyDragMatrices(TDragPoint* handle, const TDragMatrices& matrices);
@@ -299,11 +303,13 @@ public:
     // The displayed text is a description; the record then starts with the definition line.
     bool DescriptionFlag = false;
 
+    // Shows the end-of-drawing messages the first time a curve is plotted
+    // (for kinds that drive the sampling themselves).
+    void ReportFirstDrawing(const TXY& context);
+
 protected:
     // The displayed line of the Curve record (its markup, without line end).
     virtual void WriteDisplayedLine(TMathsWriter& writer) const;
-    // Shows the end-of-drawing messages the first time a curve is plotted.
-    void ReportFirstDrawing(const TXY& context);
     // Draws the handles of the selected curve after the curve.
     virtual void DrawDragPoints(Canvas& canvas, TGraphParams& params)
     {
@@ -314,6 +320,15 @@ protected:
 private:
     std::unique_ptr<TPolyLineStore> lineStore_;
 };
+
+// The crossings of other with a curve given as the points its drawing
+// computes, one list per unbroken run: a sign change of other's signed
+// distance between consecutive points gives the point where it is zero on
+// the straight line between them, and a distance that shrinks to within the
+// tolerance and grows again gives a touching point.
+void FindCrossingsAlong(const std::vector<std::vector<TRealPoint>>& runs, TCurvePLotter& other,
+                        const TGraphParams& params, std::vector<TRealPoint>& rounded,
+                        std::vector<TRealPoint>& exact);
 
 class TDependentCurvePlotter : public TCurvePLotter {
 public:

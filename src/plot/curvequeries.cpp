@@ -113,6 +113,21 @@ bool StoresMatch(const TPolyLineStore& mine, const TPolyLineStore& theirs, int w
 
 // ---- crossings --------------------------------------------------------------------
 
+// Adds point to exact and, rounded for display, to rounded, unless either holds it already.
+void RecordCrossing(const TAxes& axes, const TRealPoint& point, std::vector<TRealPoint>& rounded,
+                    std::vector<TRealPoint>& exact)
+{
+    const TRealPoint shown = RoundPoint(axes, point.x, point.y);
+    for (const TRealPoint& p : exact)
+        if (SamePoint(p, point))
+            return;
+    for (const TRealPoint& p : rounded)
+        if (SamePoint(p, shown))
+            return;
+    exact.push_back(point);
+    rounded.push_back(shown);
+}
+
 // One scan for crossings of one part of a curve with one part of another.
 class TCrossingScan {
 public:
@@ -190,18 +205,7 @@ public:
     }
 
 private:
-    void Record(const TRealPoint& point)
-    {
-        const TRealPoint shown = RoundPoint(*context_.Axes, point.x, point.y);
-        for (const TRealPoint& p : exact_)
-            if (SamePoint(p, point))
-                return;
-        for (const TRealPoint& p : rounded_)
-            if (SamePoint(p, shown))
-                return;
-        exact_.push_back(point);
-        rounded_.push_back(shown);
-    }
+    void Record(const TRealPoint& point) { RecordCrossing(*context_.Axes, point, rounded_, exact_); }
 
     TCurvePLotter& curve_;
     TCurvePLotter& other_;
@@ -426,6 +430,55 @@ void TCurvePLotter::FindCrossings(TCurvePLotter& other, const TGraphParams& para
             other.SelectPart(theirs, otherPart);
             TCrossingScan scan(*this, other, mine, otherPart, rounded, exact);
             scan.Scan(mine.StartIndex, n, n);
+        }
+    }
+    ResetStatus();
+}
+
+void FindCrossingsAlong(const std::vector<std::vector<TRealPoint>>& runs, TCurvePLotter& other,
+                        const TGraphParams& params, std::vector<TRealPoint>& rounded,
+                        std::vector<TRealPoint>& exact)
+{
+    TXY theirs(params);
+    other.InitContext(theirs);
+    const TAxes& axes = *theirs.Axes;
+    const Extended tolerance = std::min(axes.XAxis->DivisionCount(), axes.YAxis->DivisionCount()) / 1000000;
+    const bool alongX = other.VariableLetter(0) == 'x';
+    const Extended jumpLimit = alongX ? axes.XAxis->Max - axes.XAxis->Min : axes.YAxis->Max - axes.YAxis->Min;
+    for (int part = 1; part <= theirs.PartCount; ++part) {
+        other.SelectPart(theirs, part);
+        for (const auto& run : runs) {
+            Extended d[3] = {0, 0, 0};
+            bool defined[3] = {false, false, false};
+            for (std::size_t i = 0; i < run.size(); ++i) {
+                d[0] = d[1];
+                d[1] = d[2];
+                defined[0] = defined[1];
+                defined[1] = defined[2];
+                ResetStatus();
+                const Extended distance = other.SignedDistance(run[i], part);
+                defined[2] = EvaluationStatus <= esClamped && std::isfinite(distance);
+                d[2] = defined[2] ? distance : 0;
+                if (!defined[2] || i == 0 || !defined[1]) {
+                    if (defined[2] && distance == 0)
+                        RecordCrossing(axes, run[i], rounded, exact);
+                    continue;
+                }
+                if (distance == 0) {
+                    RecordCrossing(axes, run[i], rounded, exact);
+                } else if (Sign(d[2]) != Sign(d[1]) && d[1] != 0) {
+                    if (std::fabs(d[1]) < jumpLimit && std::fabs(d[2]) < jumpLimit) {
+                        const Extended t = d[1] / (d[1] - d[2]);
+                        const TRealPoint& a = run[i - 1];
+                        const TRealPoint& b = run[i];
+                        RecordCrossing(axes, {a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)}, rounded, exact);
+                    }
+                } else if (i >= 2 && defined[0] && d[1] != 0 && d[0] / d[1] > 1.5L && d[1] / d[2] > 0 &&
+                           d[0] / d[1] > d[1] / d[2] && std::fabs(d[1]) < tolerance) {
+                    // |D| shrank fast to within the tolerance and grows again: a touch.
+                    RecordCrossing(axes, run[i - 1], rounded, exact);
+                }
+            }
         }
     }
     ResetStatus();

@@ -52,6 +52,17 @@ public:
     [[nodiscard]] int CursorNumber(bool ctrlDown) const override { return ctrlDown ? 13 : 12; }
 };
 
+// A handle that slides along the x axis: the start of an area function.
+class TDragOnAxis : public TDragCustom {
+public:
+    TDragOnAxis(TCurvePLotter* owner, Extended x, Extended y) : TDragCustom(owner, x, y, true, false) {}
+    [[nodiscard]] int CursorNumber(bool ctrlDown) const override
+    {
+        (void)ctrlDown;
+        return 12;
+    }
+};
+
 // The handles of one curve in creation order (owned).
 class TDragPointList {
 public:

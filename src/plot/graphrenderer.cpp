@@ -94,8 +94,8 @@ void TGraphRenderer::DrawHalo(Canvas& canvas, const TCurvePLotter& curve)
     canvas.SetAntialiasing(true);
     for (const auto& piece : *store) {
         const auto* line = dynamic_cast<const TLineStore*>(piece);
-        if (line && line->DrawsLine() && !dynamic_cast<const TCrossStore*>(line) && line->Points().size() > 1)
-            canvas.Polyline(line->Points());
+        if (line && line->DrawsLine() && line->Points().size() > 1)
+            line->DrawLines(canvas);
     }
     canvas.SetAntialiasing(false);
 }

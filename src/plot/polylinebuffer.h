@@ -46,6 +46,9 @@ public:
     // and resets the evaluation status to 3.
     void Finish();
 
+    // Polls the keyboard for kinds that step on their own (solutions,
+    // direction fields); true once Escape abandoned the drawing.
+    bool Interrupted() { return PollInterrupt(); }
     // Escape abandoned the drawing; nothing more is sampled.
     [[nodiscard]] bool Abandoned() const { return abandoned_; }
     [[nodiscard]] int Count() const { return count_; }

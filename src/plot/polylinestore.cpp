@@ -116,9 +116,14 @@ TLineStore::TLineStore(std::span<const QPoint> points, int edge, std::uint8_t sh
 void TLineStore::Replay(Canvas& canvas, TShadingBitmap& bitmap) const
 {
     if (drawLine_)
-        canvas.Polyline(points_);
+        DrawLines(canvas);
     if (shadeKind_ != 0 && canvas.Pen().mode == TPenMode::Copy)
         ShadeRun(bitmap, points_, shadeKind_, edge_);
+}
+
+void TLineStore::DrawLines(Canvas& canvas) const
+{
+    canvas.Polyline(points_);
 }
 
 void DrawCross(Canvas& canvas, QPoint p)

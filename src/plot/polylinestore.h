@@ -109,6 +109,9 @@ public:
     TLineStore(std::span<const QPoint> points, int edge, std::uint8_t shadeKind, bool drawLine);
     // Draws the polyline (when its line is drawn) and shades it (when it has a kind).
     void Replay(Canvas& canvas, TShadingBitmap& bitmap) const override;
+    // Draws the piece's lines alone with the canvas pen (a selected curve's
+    // halo follows them): a polyline here, other shapes in descendants.
+    virtual void DrawLines(Canvas& canvas) const;
 
     [[nodiscard]] std::span<const QPoint> Points() const { return points_; }
     [[nodiscard]] int Edge() const { return edge_; }
@@ -132,6 +135,8 @@ class TCrossStore : public TLineStore {
 public:
     using TLineStore::TLineStore;
     void Replay(Canvas& canvas, TShadingBitmap& bitmap) const override;
+    // Crosses have no lines to surround.
+    void DrawLines(Canvas& canvas) const override { (void)canvas; }
 };
 
 // A band of the window shaded across its whole extent, where an inequality's

@@ -20,8 +20,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDockWidget>
-#include <QMenu>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
@@ -66,14 +66,6 @@ public:
 private:
     QTimer timer_;
 };
-
-// Waits up to a few seconds for a condition (gtest does not see QTest's failures).
-template <class Condition> bool WaitFor(Condition condition, int milliseconds = 3000)
-{
-    for (int waited = 0; !condition() && waited < milliseconds; waited += 10)
-        QTest::qWait(10);
-    return condition();
-}
 
 // Dark pixels in a 9 by 9 box around a point of the picture.
 int DarkAround(const QImage& picture, QPoint at)

@@ -6,19 +6,35 @@
 #pragma once
 
 #include "app/lumacurveform.h"
+#include "equations/equationswindow.h"
 #include "formula/equationobject.h"
 #include "formula/formulalayout.h"
+#include "graph/axes.h"
+#include "graph/graphparams.h"
+#include "graphwindow/graphwindow.h"
 #include "settings/configuration.h"
 
+#include <QAction>
 #include <QByteArray>
 #include <QFile>
 #include <QMessageBox>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <memory>
+
+// Waits up to a few seconds for a condition, handling events (gtest does not
+// see QTest's failures); the condition's last answer.
+template <class Condition> bool WaitFor(Condition condition, int milliseconds = 3000)
+{
+    for (int waited = 0; !condition() && waited < milliseconds; waited += 10)
+        QTest::qWait(10);
+    return condition();
+}
 
 // Puts back the program-wide settings a test's window may have changed
 // (the settings record, the equations font, the background, whiteboard
@@ -112,4 +128,63 @@ protected:
 
     QTemporaryDir dir;
     std::unique_ptr<Form> form;
+};
+
+// Dark pixels in a 5 by 5 box around a point (in window units) of a grabbed picture.
+inline int DarkPixelsNear(const QImage& picture, QPoint point)
+{
+    const QPoint at = (QPointF(point) * picture.devicePixelRatio()).toPoint();
+    int dark = 0;
+    for (int y = at.y() - 2; y <= at.y() + 2; ++y)
+        for (int x = at.x() - 2; x <= at.x() + 2; ++x)
+            if (picture.rect().contains(x, y) && qGray(picture.pixel(x, y)) < 128)
+                ++dark;
+    return dark;
+}
+
+// A shown quiet main window with its equations and graph windows, for tests
+// that work on the graph with the mouse; the equations window has the focus.
+class GraphFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
+        Configuration = DefaultConfiguration;
+        form = MakeQuietForm<TLumacurveForm>();
+        ASSERT_NE(form, nullptr);
+        graph = form->GraphArea();
+        equations = form->Equations();
+        equations->setFocus();
+    }
+    void TearDown() override
+    {
+        if (form)
+            form->SetModified(false);
+        form.reset();
+        ResetProgramState();
+    }
+    // Waits until the graph window has drawn every line.
+    void WaitForPicture()
+    {
+        WaitFor([this] { return graph->RepaintFrom() == std::numeric_limits<int>::max(); });
+    }
+    // Types a line into the equations window and enters it.
+    void TypeLine(const QString& text)
+    {
+        QTest::keyClicks(equations, text);
+        QTest::keyClick(equations, Qt::Key_Return);
+        WaitForPicture();
+    }
+    [[nodiscard]] QPoint Pixel(Extended x, Extended y) const
+    {
+        return graph->Params().Axes->ValueToPixel(x, y);
+    }
+    [[nodiscard]] TEquationObject* Last() const { return equations->ItemAt(equations->Count() - 1); }
+    [[nodiscard]] bool Enabled(const char* name) const { return form->Commands().Action(name)->isEnabled(); }
+
+    QTemporaryDir settingsDir;
+    std::unique_ptr<TLumacurveForm> form;
+    TGraphWindow* graph = nullptr;
+    TEquationsWindow* equations = nullptr;
 };

@@ -29,62 +29,7 @@
 
 namespace {
 
-template <class Condition> bool WaitFor(Condition condition, int milliseconds = 3000)
-{
-    for (int waited = 0; !condition() && waited < milliseconds; waited += 10)
-        QTest::qWait(10);
-    return condition();
-}
-
-// Dark pixels in a 5 by 5 box around a point (in window units) of the picture.
-int DarkNear(const QImage& picture, QPoint point)
-{
-    const QPoint at = (QPointF(point) * picture.devicePixelRatio()).toPoint();
-    int dark = 0;
-    for (int y = at.y() - 2; y <= at.y() + 2; ++y)
-        for (int x = at.x() - 2; x <= at.x() + 2; ++x)
-            if (picture.rect().contains(x, y) && qGray(picture.pixel(x, y)) < 128)
-                ++dark;
-    return dark;
-}
-
-class PlaceLines : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        QSettings::setDefaultFormat(QSettings::IniFormat);
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsDir.path());
-        Configuration = DefaultConfiguration;
-        form = MakeQuietForm<TLumacurveForm>();
-        ASSERT_NE(form, nullptr);
-        graph = form->GraphArea();
-        equations = form->Equations();
-        equations->setFocus();
-    }
-    void TearDown() override
-    {
-        form->SetModified(false);
-        form.reset();
-        ResetProgramState();
-    }
-    void TypeLine(const QString& text)
-    {
-        QTest::keyClicks(equations, text);
-        QTest::keyClick(equations, Qt::Key_Return);
-        WaitFor([this] { return graph->RepaintFrom() == std::numeric_limits<int>::max(); });
-    }
-    [[nodiscard]] QPoint Pixel(Extended x, Extended y) const
-    {
-        return graph->Params().Axes->ValueToPixel(x, y);
-    }
-    [[nodiscard]] TEquationObject* Last() const { return equations->ItemAt(equations->Count() - 1); }
-    [[nodiscard]] bool Enabled(const char* name) const { return form->Commands().Action(name)->isEnabled(); }
-
-    QTemporaryDir settingsDir;
-    std::unique_ptr<TLumacurveForm> form;
-    TGraphWindow* graph = nullptr;
-    TEquationsWindow* equations = nullptr;
-};
+class PlaceLines : public GraphFormTest {};
 
 } // namespace
 
@@ -115,10 +60,10 @@ TEST_F(PlaceLines, ATangentFollowsThePointerAndIsEnteredWhereTheButtonComesUp)
 
     // The tangent at x = 2 is y = 4x − 4: it passes through (0.5, −2), far from the curve and the axes.
     const QPoint onTangent = Pixel(0.5L, -2);
-    EXPECT_EQ(DarkNear(graph->grab().toImage(), onTangent), 0);
+    EXPECT_EQ(DarkPixelsNear(graph->grab().toImage(), onTangent), 0);
     QTest::mousePress(graph, Qt::LeftButton, Qt::NoModifier, Pixel(1, 1));
     QTest::mouseMove(graph, Pixel(2, 4));
-    EXPECT_GT(DarkNear(graph->grab().toImage(), onTangent), 0) << "the tangent follows the pointer";
+    EXPECT_GT(DarkPixelsNear(graph->grab().toImage(), onTangent), 0) << "the tangent follows the pointer";
     const QString gradient = form->MessageLabel()->text();
     ASSERT_TRUE(gradient.startsWith("Gradient = ")) << gradient.toStdString();
     EXPECT_NEAR(gradient.mid(11).toDouble(), 4.0, 0.2) << "the pointer stands within a pixel of x = 2";
@@ -137,7 +82,7 @@ TEST_F(PlaceLines, ATangentFollowsThePointerAndIsEnteredWhereTheButtonComesUp)
     WaitFor([this] { return graph->RepaintFrom() == std::numeric_limits<int>::max(); });
     if (qEnvironmentVariableIsSet("LINES_SHOTS"))
         form->grab().save("/tmp/lines_entered.png");
-    EXPECT_TRUE(WaitFor([&] { return DarkNear(graph->grab().toImage(), onTangent) > 0; }))
+    EXPECT_TRUE(WaitFor([&] { return DarkPixelsNear(graph->grab().toImage(), onTangent) > 0; }))
         << "the entered tangent is drawn";
 }
 
@@ -149,7 +94,8 @@ TEST_F(PlaceLines, LinesThroughAPointAndToACurveTakeThePointOrTheParameterOfTheR
     EXPECT_EQ(equations->Line()->GetParent(), nullptr);
     QTest::mousePress(graph, Qt::LeftButton, Qt::NoModifier, Pixel(-3, 1));
     QTest::mouseMove(graph, Pixel(3, 2));
-    EXPECT_GT(DarkNear(graph->grab().toImage(), Pixel(-5, 2)), 0) << "the line crosses the window at y = 2";
+    EXPECT_GT(DarkPixelsNear(graph->grab().toImage(), Pixel(-5, 2)), 0)
+        << "the line crosses the window at y = 2";
     QTest::mouseRelease(graph, Qt::LeftButton, Qt::NoModifier, Pixel(3, 2));
     auto* through = dynamic_cast<TLineThroughPoint*>(Last());
     ASSERT_NE(through, nullptr) << form->MessageLabel()->text().toStdString();
@@ -175,7 +121,7 @@ TEST_F(PlaceLines, LinesThroughAPointAndToACurveTakeThePointOrTheParameterOfTheR
     EXPECT_NEAR(double(tool->OnCurve.y), double(tool->OnCurve.x * tool->OnCurve.x), 1e-9);
     EXPECT_EQ(tool->Other.x, 0);
     EXPECT_EQ(tool->Other.y, tool->OnCurve.y) << "the segment is horizontal, from the y axis";
-    EXPECT_GT(DarkNear(graph->grab().toImage(), Pixel(tool->OnCurve.x / 2, tool->OnCurve.y)), 0)
+    EXPECT_GT(DarkPixelsNear(graph->grab().toImage(), Pixel(tool->OnCurve.x / 2, tool->OnCurve.y)), 0)
         << "the segment is drawn over the picture";
     QTest::mouseRelease(graph, Qt::LeftButton, Qt::NoModifier, Pixel(2, 4));
     auto* toCurve = dynamic_cast<TLineToCurve*>(Last());

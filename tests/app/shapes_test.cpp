@@ -258,13 +258,13 @@ TEST_F(ShapesForm, TheFlagHasAnAreaAndTheAreaCommandNeedsAClosedShape)
     form->UpdateCommands();
     ASSERT_TRUE(form->Commands().Trigger("ActionArea"));
     EXPECT_EQ(form->LastMessage(), "The area of the polygon is 0.5");
-    // A curve offers no area until area functions exist; an open list none either.
+    // A curve offers its area function; an open list has no area.
     equations->setFocus();
     QTest::keyClicks(equations, "y=x");
     QTest::keyClick(equations, Qt::Key_Return);
     equations->SelectLine(1);
     form->UpdateCommands();
-    EXPECT_FALSE(form->Commands().Action("ActionArea")->isEnabled());
+    EXPECT_TRUE(form->Commands().Action("ActionArea")->isEnabled());
     EXPECT_FALSE(form->Commands().Action("ActionSwapxy")->isEnabled());
 }
 

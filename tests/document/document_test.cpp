@@ -310,6 +310,31 @@ TEST(Document, KeptRecordsFollowTheLinesTheyName)
     EXPECT_NE(DocumentText(doc).find("\tprimary equation number = -1\r\n"), std::string::npos);
 }
 
+TEST(Document, KeptRecordsOfOlderVersionsAreWrittenInTheCurrentMarkup)
+{
+    // Older versions stored a matrix's columns first; a kept record is
+    // written under the current header, so its matrix must be written rows
+    // first or it reads back as another shape (and may become another line).
+    const std::string text = WithCrLf("Lumacurve for windows version 1.5\nCurve\ny=x\nCurve\n"
+                                      "{Mtrx \x01\x02{1}{2}\n\tprimary equation number = 0\n"
+                                      "Selected curve no: 0\n");
+    TDocument doc;
+    ASSERT_EQ(ReadDocument(text, doc), TReadResult::Document);
+    ASSERT_EQ(doc.lines.lines.size(), 2u);
+    const std::string written = DocumentText(doc);
+    EXPECT_NE(written.find("Curve\r\n{Mtrx \x02\x01{1}{2}\r\n\tprimary equation number = 0\r\n"),
+              std::string::npos)
+        << written;
+    TDocument again;
+    ASSERT_EQ(ReadDocument(written, again), TReadResult::Document);
+    EXPECT_EQ(DocumentText(again), written);
+
+    // A record of the current version keeps its bytes.
+    TDocument current;
+    ASSERT_EQ(ReadDocument(Replaced(text, "version 1.5", "version 3.101"), current), TReadResult::Document);
+    EXPECT_NE(DocumentText(current).find("Curve\r\n{Mtrx \x01\x02{1}{2}\r\n"), std::string::npos);
+}
+
 TEST(Document, NamesDeclaredFurtherDownAreResolvedWhateverTheSetting)
 {
     const std::string lines = WithCrLf("Curve\ny=kx\nCurve\ny=qx\nCurve\nk=2\nSelected curve no: 0\n");

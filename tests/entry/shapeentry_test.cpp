@@ -8,23 +8,14 @@
 #include "settings/configuration.h"
 #include "settings/mathswriter.h"
 
+#include "fieldlists.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <string>
 
 namespace {
-
-// "{fix " with the field count and layout mask bytes, then the fields.
-std::string Fields(int count, int mask, std::initializer_list<std::string> fields)
-{
-    std::string text = "{fix ";
-    text += static_cast<char>(count);
-    text += static_cast<char>(mask);
-    for (const std::string& field : fields)
-        text += "{" + field + "}";
-    return text;
-}
 
 struct TEntered {
     std::unique_ptr<TEditor> line;

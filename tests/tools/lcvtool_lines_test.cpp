@@ -251,3 +251,69 @@ TEST(LcvtoolLines, StraightLinesTangentsAndIntersections)
     for (const std::string& file : {path, saved})
         std::remove(file.c_str());
 }
+
+TEST(LcvtoolLines, TransformationsAndTheirRecords)
+{
+    // Images of y = x^2: typed lines, each standing below its parent.
+    const std::string document =
+        WithCrLf("Lumacurve for windows version 3.101\n"
+                 "Curve\n"
+                 "y=x{^{2}\n"
+                 "Curve\n"
+                 "{fix \x02\x01{Matrix}{{Mtrx \x02\x02{0}{-1}{1}{0}}\n"
+                 "\tprimary equation number = 0\n"
+                 "Curve\n"
+                 "{fix \x02\x01{repeats}{3}{fix \x02\x01{Translation}{{Mtrx \x02\x01{2}{-1}}\n"
+                 "\tprimary equation number = 0\n"
+                 "Curve\n"
+                 "{fix \x04\x05{Rotation about}{{coords{1}{0}}{angle}{90\xAA}\n"
+                 "\tprimary equation number = 0\n"
+                 "Curve\n"
+                 "{fix \x04\x05{Rotation about}{{coords{0}{0}}{angle}{quarter turn clockwise}\n"
+                 "\tprimary equation number = 0\n"
+                 "Curve\n"
+                 "{fix \x02\x01{Reflection in}{y=x+1}\n"
+                 "\tprimary equation number = 0\n"
+                 "Selected curve no: 1\n");
+    const std::string path = TempName("-transform.lcv"), saved = TempName("-transform-saved.lcv");
+    WriteFile(path, document);
+    std::string errors;
+    const auto run = RunTool({"lines", path}, &errors);
+    EXPECT_EQ(run.exitCode, 0) << errors;
+    EXPECT_EQ(run.out, "line 1: TYofX: y=x^2\n"
+                       "line 2: TTransformation: Matrix (0, -1; 1, 0)\n"
+                       "line 3: TTransformation: repeats 3 Translation (2; -1)\n"
+                       "line 4: TTransformation: Rotation about (1,0) angle 90^o\n"
+                       "line 5: TTransformation: Rotation about (0,0) angle quarter turn clockwise\n"
+                       "line 6: TTransformation: Reflection in y=x+1\n");
+    // The records read back as the same lines.
+    ASSERT_EQ(RunTool({"resave", path, saved}).exitCode, 0);
+    const auto again = RunTool({"lines", saved}, &errors);
+    EXPECT_EQ(again.exitCode, 0) << errors;
+    EXPECT_EQ(again.out, run.out);
+    std::ifstream in(saved, std::ios::binary);
+    const std::string written{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    EXPECT_NE(written.find("{fix \x02\x01{Matrix}{{Mtrx \x02\x02{0}{-1}{1}{0}}"), std::string::npos)
+        << written;
+    for (const std::string& file : {path, saved})
+        std::remove(file.c_str());
+}
+
+TEST(LcvtoolLines, TheImageOfAShapeListsItsLetteredPoints)
+{
+    const std::string document =
+        WithCrLf("Lumacurve for windows version 3.101\n"
+                 "Curve\n"
+                 "{fix \x06\x15{Polygon with}{4}{sides of length}{2}{centre}{{coords{0}{0}}\n"
+                 "Curve\n"
+                 "{fix \x02\x01{Translation}{{Mtrx \x02\x01{3}{1}}\n"
+                 "\tprimary equation number = 0\n"
+                 "Selected curve no: 0\n");
+    const std::string path = TempName("-image-list.lcv");
+    WriteFile(path, document);
+    std::string errors;
+    const auto run = RunTool({"lines", "--size", "640x640", "--list", "2", path}, &errors);
+    EXPECT_EQ(run.exitCode, 0) << errors;
+    EXPECT_EQ(run.out, "A'(4 ,2 )\nB'(2 ,2 )\nC'(2 ,0 )\nD'(4 ,0 )\n");
+    std::remove(path.c_str());
+}
