@@ -108,16 +108,16 @@ const TCommandRow Table[] = {
     {"ActionNewDynamicLine", "Shapes", "New line", "", "A straight line to drag", K::Plain, R::DragCurves, 0},
     {"ActionNewDynamicQuad", "Shapes", "New quadratic", "", "A quadratic to drag", K::Plain, R::DragCurves, 0},
     {"ActionNewCircle", "Shapes", "New circle", "", "A circle to drag", K::Plain, R::DragCurves, 0},
-    {"ActionFitPolynomial", "Shapes", "Fit polynomial", "", "A polynomial through the selected points", K::Plain, R::DragCurves, 0},
+    {"ActionFitPolynomial", "Shapes", "Fit polynomial", "", "A polynomial through the selected points", K::Plain, R::FitPolynomial, 0},
     {"ActionCoordList", "Shapes", "&Coordinate list", "", "List the points of the selected object", K::Plain, R::CoordinateList, 0},
     // Stats
     {"ActionDataPoints", "Stats", "&Data Points", "", "Type in a set of data points", K::Plain, R::Always, 0},
-    {"ActionBestFit", "Stats", "Best fit &straight line", "", "The best fit straight line of the selected data", K::Plain, R::NeedsObject, 0},
-    {"ActionBestFityonx", "Stats", "y on x", "", "Regression line of y on x", K::Plain, R::NeedsObject, 0},
-    {"ActionBestFitxony", "Stats", "x on y", "", "Regression line of x on y", K::Plain, R::NeedsObject, 0},
-    {"ActionBestFItQuad", "Stats", "Quadratic", "", "Best fit quadratic", K::Plain, R::NeedsObject, 0},
-    {"ActionBestExponential", "Stats", "Exponential", "", "Best fit exponential curve", K::Plain, R::NeedsObject, 0},
-    {"ActionBestFitln", "Stats", "Logarithmic", "", "Best fit logarithmic curve", K::Plain, R::NeedsObject, 0},
+    {"ActionBestFit", "Stats", "Best fit &straight line", "", "The best fit straight line of the selected data", K::Plain, R::BestFit, 0},
+    {"ActionBestFityonx", "Stats", "y on x", "", "Regression line of y on x", K::Plain, R::BestFit, 0},
+    {"ActionBestFitxony", "Stats", "x on y", "", "Regression line of x on y", K::Plain, R::BestFit, 0},
+    {"ActionBestFItQuad", "Stats", "Quadratic", "", "Best fit quadratic", K::Plain, R::BestFit, 0},
+    {"ActionBestExponential", "Stats", "Exponential", "", "Best fit exponential curve", K::Plain, R::BestFit, 0},
+    {"ActionBestFitln", "Stats", "Logarithmic", "", "Best fit logarithmic curve", K::Plain, R::BestFit, 0},
     {"ActionShowStats", "Stats", "Show stats", "", "Show the statistics panel", K::Plain, R::Always, 0},
     {"ActionSwapxy", "Stats", "Swap x and y", "", "Exchange the coordinates of the selected data", K::Plain, R::PointList, 0},
     {"ActionStatsOptions", "Stats", "Options", "", "Statistics options", K::Plain, R::Always, 0},
@@ -278,6 +278,10 @@ bool RuleAllows(TCommandRule rule, const TCommandFacts& f)
         return HasFlag(f, 0x80);
     case R::PointList:
         return f.hasObject && f.selectedPointList;
+    case R::BestFit:
+        return HasFlag(f, 0x20000);
+    case R::FitPolynomial:
+        return HasFlag(f, 0x40000);
     case R::Insert:
         return !f.editingFixedLine;
     case R::Family:

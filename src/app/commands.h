@@ -38,6 +38,8 @@ enum class TCommandRule : std::uint8_t {
     CoordinateList,   // flag 0x400
     ClosedShape,      // flag 0x80 (a closed shape has an area)
     PointList,        // a selected coordinate list or data set
+    BestFit,          // flag 0x20000 (a data set)
+    FitPolynomial,    // flag 0x40000 (a coordinate list of 2 to 10 points)
     Insert,           // the line being edited is not a fixed line
     Family,           // a selected dynamic constant that is not being edited
     DynamicConstants, // no dynamic constant line being edited

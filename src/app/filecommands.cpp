@@ -8,6 +8,7 @@
 #include "app/pagedrawing.h"
 #include "app/recentdocuments.h"
 #include "app/startupwindow.h"
+#include "app/statswork.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
 #include "editor/mathseditor.h"
@@ -236,6 +237,7 @@ bool TLumacurveForm::OpenFile(const QString& path)
 void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document)
 {
     const bool whiteboardBefore = whiteboard_;
+    stats_->DocumentOpening();
     graphArea_->ClearGraphObjects();
     loading_ = true;
     equations_->ClearAll();

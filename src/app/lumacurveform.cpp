@@ -4,6 +4,7 @@
 #include "app/helpwindow.h"
 #include "app/presssomethingdlg.h"
 #include "app/shapework.h"
+#include "app/statswork.h"
 #include "app/startupwindow.h"
 #include "app/toolbaricons.h"
 #include "document/document.h"
@@ -307,6 +308,8 @@ void TLumacurveForm::BuildCommands()
     RegisterDynamicHandlers();
     RegisterLineHandlers();
     RegisterTransformHandlers();
+    stats_ = new TStatsWork(*this);
+    stats_->Register();
     // The insert commands follow the maths editor that has the focus.
     connect(qApp, &QApplication::focusChanged, this, [this] { UpdateCommands(); });
     // The zoom buttons beside the scroll bars.

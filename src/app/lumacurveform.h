@@ -46,6 +46,7 @@ class THelpWindow;
 class TKeyboardInterrupt;
 class TStartupWindow;
 class TShapeWork;
+class TStatsWork;
 
 // The program's name, as captions and message boxes show it.
 inline constexpr const char* ProgramName = "Lumacurve";
@@ -204,6 +205,7 @@ public:
     [[nodiscard]] QString GuideHelpFile() const { return guideHelp_; }
     // The points and shapes part: coordinate editor, coordinate list, shape commands.
     [[nodiscard]] TShapeWork* Shapes() const { return shapes_; }
+    [[nodiscard]] TStatsWork* Stats() const { return stats_; }
     // Shows the window as a start shows it: maximised for an ordinary start,
     // at the size it has for --screenshot and automation.
     void ShowForStart();
@@ -234,6 +236,7 @@ protected:
 
 private:
     friend class TShapeWork;
+    friend class TStatsWork;
     void BuildCommands();
     void BuildMenus();
     void BuildToolbars();
@@ -353,6 +356,7 @@ private:
     TGraphWindow* graphArea_ = nullptr;
     TEquationsWindow* equations_ = nullptr;
     TShapeWork* shapes_ = nullptr; // a child object
+    TStatsWork* stats_ = nullptr;  // a child object
     std::unique_ptr<TDocument> document_;
     // Escape and Ctrl as long drawings poll them, for the window's lifetime.
     std::unique_ptr<TKeyboardInterrupt> keyboard_;

@@ -4,6 +4,7 @@
 #include "app/lumacurveform.h"
 
 #include "app/shapework.h"
+#include "app/statswork.h"
 #include "app/startupwindow.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
@@ -104,6 +105,7 @@ void TLumacurveForm::RegisterZoomHandlers()
             popupDelete_->setEnabled(popupObject_ && !equations_->Line());
             popupIntersect_->setEnabled(sender == graphArea_ && ChooseIntersectPair(point));
             shapes_->PopupOpening(popupObject_, point, sender == graphArea_);
+            stats_->PopupOpening(popupObject_);
         };
     }
     connect(popupDelete_, &QAction::triggered, this, [this] {
