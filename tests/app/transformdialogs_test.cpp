@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 
 #include <cmath>
 
@@ -139,6 +140,9 @@ TEST_F(TransformDialogs, EachDialogDrawsANewImageOfTheSelectedLine)
                  Choose(d.DirectionCombo(), "Anticlockwise");
                  TypeCentre(d.EditorCentre(), "1", "0");
                  KeepForInspection(d.grab().toImage(), "transformdlg_rotation.png");
+                 // On a real display, the dialog as it stands over the main window.
+                 if (QTest::qWaitForWindowExposed(&d) && d.screen())
+                     KeepForInspection(d.screen()->grabWindow(0).toImage(), "transformdlg_screen.png");
                  QTest::mouseClick(d.OKButton(), Qt::LeftButton);
              });
          },
@@ -267,7 +271,6 @@ TEST_F(TransformDialogs, AnImageIsChangedInPlaceKeepingItsRepeats)
     SelectParabola();
     EnterTransformation(RepeatsMarkup(3) +
                         RotationLineMarkup("{coords{0}{0}", "90" + TransformWord(dnDegreeMark)));
-    TEquationObject* edited = Last();
     Select(1);
     ASSERT_TRUE(WithDialog<TRotationDialog>("ActionRotate", [](TRotationDialog& d) {
         EXPECT_EQ(d.AngleCombo()->currentText(), QStringLiteral("90\u00B0"));
@@ -280,10 +283,15 @@ TEST_F(TransformDialogs, AnImageIsChangedInPlaceKeepingItsRepeats)
     EXPECT_EQ(equations->Count(), 2) << "no line added";
     auto* image = dynamic_cast<TTransformation*>(equations->ItemAt(1));
     ASSERT_NE(image, nullptr);
-    (void)edited;
     EXPECT_EQ(image->Repeats, 3);
     ExpectPoint(Image(image, {1, 0}), {0, -1});
     EXPECT_EQ(Shown(image), "repeats 3 Rotation about (0,0) angle 90^o clockwise");
+    // Undo takes the change back as it does a typed change.
+    ASSERT_TRUE(form->Commands().Trigger("ActionUndo"));
+    WaitForPicture();
+    ASSERT_EQ(equations->Count(), 2);
+    EXPECT_EQ(Shown(equations->ItemAt(1)), "repeats 3 Rotation about (0,0) angle 90^o");
+    ExpectPoint(Image(equations->ItemAt(1), {1, 0}), {0, 1});
 }
 
 // Opened on a line it does not edit (a translation for the Rotate command),
@@ -403,16 +411,16 @@ TEST_F(TransformDialogs, EnterMovesToTheNextControl)
     ASSERT_TRUE(WithDialog<TTranslationDialog>("ActionTranslate", [this](TTranslationDialog& d) {
         d.AcrossEdit()->setFocus();
         QTest::keyClick(d.AcrossEdit(), Qt::Key_Return);
-        EXPECT_EQ(QApplication::focusWidget(), d.AcrossCombo());
+        EXPECT_EQ(d.focusWidget(), d.AcrossCombo());
         QTest::keyClick(d.AcrossCombo(), Qt::Key_Return);
-        EXPECT_EQ(QApplication::focusWidget(), d.UpDownEdit());
+        EXPECT_EQ(d.focusWidget(), d.UpDownEdit());
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(equations->Count(), 1) << "Enter draws nothing";
     }));
     ASSERT_TRUE(WithDialog<TEnlargementDialog>("ActionEnlarge", [](TEnlargementDialog& d) {
         d.EditorCentre()->setFocus();
         QTest::keyClick(d.EditorCentre(), Qt::Key_Return);
-        EXPECT_NE(QApplication::focusWidget(), d.EditorCentre());
+        EXPECT_NE(d.focusWidget(), d.EditorCentre());
         EXPECT_TRUE(d.isVisible());
     }));
 }
@@ -458,7 +466,7 @@ TEST_F(TransformDialogs, AnInvalidValueShowsItsFaultAndDrawsNothing)
         QTest::mouseClick(d.OKButton(), Qt::LeftButton);
         EXPECT_TRUE(d.isVisible());
         EXPECT_EQ(d.ErrorLabel()->text().trimmed(), "The scale factor must be entered here");
-        EXPECT_EQ(QApplication::focusWidget(), d.FactorEdit());
+        EXPECT_EQ(d.focusWidget(), d.FactorEdit());
         EXPECT_EQ(equations->Count(), 2);
     }));
     Select(0);
