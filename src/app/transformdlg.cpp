@@ -316,14 +316,16 @@ TRotationDialog::TRotationDialog(TTransformation* existing, bool clockwise, QWid
         const bool negative = std::isfinite(turned) && turned != 0 ? turned < 0 : rotation->UnitFactor < 0;
         direction_->setCurrentIndex(negative ? 0 : 1);
         const Extended size = std::fabs(turned);
-        // A line in turns shows the turn items, any other the degree items.
+        // Half a turn is both "Half turn" and "180°": a line in turns shows
+        // the turn items, any other the degree items.
+        constexpr int TurnsFirst[] = {aiHalfTurn, aiQuarterTurn, ai45, ai90, ai180, aiNone};
+        constexpr int DegreesFirst[] = {ai45, ai90, ai180, aiHalfTurn, aiQuarterTurn, aiNone};
         const bool turns = SameAngle(std::fabs(rotation->UnitFactor), 2 * Pi);
-        const int order[] = {turns ? aiHalfTurn : ai45, turns ? aiQuarterTurn : ai90,  turns ? ai45 : ai180,
-                             turns ? ai90 : aiHalfTurn, turns ? ai180 : aiQuarterTurn, aiNone};
+        const int* order = turns ? TurnsFirst : DegreesFirst;
         int item = -1;
-        for (const int candidate : order)
-            if (item < 0 && std::isfinite(size) && SameAngle(size, ItemAngle[candidate]))
-                item = candidate;
+        for (int k = 0; k < aiOwn && item < 0; ++k)
+            if (std::isfinite(size) && SameAngle(size, ItemAngle[order[k]]))
+                item = order[k];
         if (item < 0 && std::isfinite(size)) {
             // An angle no item has stays as it is: an item of its own, in degrees.
             const Extended degrees = size / DegreesFactor;

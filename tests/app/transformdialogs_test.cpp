@@ -294,6 +294,21 @@ TEST_F(TransformDialogs, AnImageIsChangedInPlaceKeepingItsRepeats)
     ExpectPoint(Image(equations->ItemAt(1), {1, 0}), {0, 1});
 }
 
+// An angle none of the items has stays when something else is changed.
+TEST_F(TransformDialogs, AnAngleWithoutAnItemIsKept)
+{
+    SelectParabola();
+    EnterTransformation(RotationLineMarkup("{coords{0}{0}", "30" + TransformWord(dnDegreeMark)));
+    Select(1);
+    ASSERT_TRUE(WithDialog<TRotationDialog>("ActionRotate", [](TRotationDialog& d) {
+        TypeCentre(d.EditorCentre(), "1", "0");
+        QTest::mouseClick(d.OKButton(), Qt::LeftButton);
+    }));
+    ASSERT_EQ(equations->Count(), 2);
+    EXPECT_EQ(Shown(Last()), "Rotation about (1,0) angle 30^o anticlockwise");
+    ExpectPoint(Image(Last(), {2, 0}), {1.8660254037844386, 0.5});
+}
+
 // Opened on a line it does not edit (a translation for the Rotate command),
 // the dialog makes an image of that line.
 TEST_F(TransformDialogs, ADialogOfAnotherKindTransformsTheImage)
