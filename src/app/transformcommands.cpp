@@ -132,7 +132,7 @@ bool TLumacurveForm::OpenTransformDialog(TTransformCommand command)
     std::unique_ptr<TDialogTransform> dialog = MakeTransformDialog(command, selected, this);
     if (!dialog)
         return false;
-    dialog->DeclaredNames = equations_->List().Lines();
+    dialog->DeclaredNames = [this] { return equations_->List().Lines(); };
     dialog->Apply = [this, parent](TTransformation* line, const std::string& step) {
         return ApplyTransformStep(parent, line, step);
     };

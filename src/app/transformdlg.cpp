@@ -234,7 +234,9 @@ bool TDialogTransform::ReadCentre(TMathsEditor* editor, std::string& markup)
     if (!point) {
         SetErrorAt(params, EntryMessage::NeedCoordinates, line ? line->Elements() : nullptr, 0);
     } else {
-        TCoordinateParse parsed = ParseCoordinates(*point, &DeclaredNames);
+        const std::vector<TEquationObject*> names =
+            DeclaredNames ? DeclaredNames() : std::vector<TEquationObject*>();
+        TCoordinateParse parsed = ParseCoordinates(*point, &names);
         if (parsed.Failed())
             SetErrorAt(params, parsed.message, parsed.element, parsed.position);
         else if (!dynamic_cast<TCoordinates*>(parsed.row.get()))

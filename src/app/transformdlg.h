@@ -35,8 +35,9 @@ public:
     ~TDialogTransform() override;
 
     TApply Apply;
-    // The lines whose declared names a centre may use (borrowed).
-    std::vector<TEquationObject*> DeclaredNames;
+    // The lines whose declared names a centre may use, as they stand when it
+    // is read (drawing replaces lines); none when empty.
+    std::function<std::vector<TEquationObject*>()> DeclaredNames;
 
     [[nodiscard]] QPushButton* DrawButton() const { return draw_; }
     [[nodiscard]] QPushButton* OKButton() const { return ok_; }
