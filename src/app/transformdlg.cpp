@@ -3,6 +3,7 @@
 #include "editor/mathseditor.h"
 #include "entry/entry.h"
 #include "entry/transformentry.h"
+#include "expr/evaluator.h"
 #include "expr/parser.h"
 #include "formula/descriptions.h"
 #include "formula/editor.h"
@@ -403,6 +404,8 @@ TTranslationDialog::TTranslationDialog(TTransformation* existing, QWidget* paren
     }
     if (existing) {
         const auto* vector = dynamic_cast<const TMatrixTransform*>(existing->Components[0].get());
+        kept_[0] = TreeToMarkup(vector->Matrix->Get(1, 1));
+        kept_[1] = TreeToMarkup(vector->Matrix->Get(2, 1));
         const Extended x = ValueOf(vector->Matrix->Get(1, 1));
         const Extended y = ValueOf(vector->Matrix->Get(2, 1));
         if (std::isfinite(x)) {
@@ -416,8 +419,15 @@ TTranslationDialog::TTranslationDialog(TTransformation* existing, QWidget* paren
     }
     AddRow(tr("Across"), across_, acrossCombo_);
     AddRow(tr("Up or down"), upDown_, upDownCombo_);
-    connect(acrossCombo_, &QComboBox::currentIndexChanged, this, [this] { Changed(); });
-    connect(upDownCombo_, &QComboBox::currentIndexChanged, this, [this] { Changed(); });
+    // A part the user changes is written as the number shown; one left alone
+    // keeps what the line had (a constant's name stays a name).
+    for (int k = 0; k < 2; ++k) {
+        connect(k == 0 ? across_ : upDown_, &QLineEdit::textEdited, this, [this, k] { kept_[k].clear(); });
+        connect(k == 0 ? acrossCombo_ : upDownCombo_, &QComboBox::currentIndexChanged, this, [this, k] {
+            kept_[k].clear();
+            Changed();
+        });
+    }
     FinishLayout();
 }
 
@@ -430,20 +440,22 @@ bool TTranslationDialog::Edits(const TTransformation& line)
 
 std::string TTranslationDialog::StepMarkup()
 {
-    Extended across = 0, up = 0;
-    if (!FieldValue(across_, across)) {
-        ShowFieldError(across_, TransformMessage::NumberHere);
-        return {};
+    QLineEdit* fields[] = {across_, upDown_};
+    const QComboBox* signs[] = {acrossCombo_, upDownCombo_};
+    std::string parts[2];
+    for (int k = 0; k < 2; ++k) {
+        if (!kept_[k].empty()) {
+            parts[k] = kept_[k];
+            continue;
+        }
+        Extended value = 0;
+        if (!FieldValue(fields[k], value)) {
+            ShowFieldError(fields[k], TransformMessage::NumberHere);
+            return {};
+        }
+        parts[k] = NumberMarkup(signs[k]->currentIndex() == 1 ? -value : value);
     }
-    if (!FieldValue(upDown_, up)) {
-        ShowFieldError(upDown_, TransformMessage::NumberHere);
-        return {};
-    }
-    if (acrossCombo_->currentIndex() == 1)
-        across = -across;
-    if (upDownCombo_->currentIndex() == 1)
-        up = -up;
-    return TranslationLineMarkup(NumberMarkup(across), NumberMarkup(up));
+    return TranslationLineMarkup(parts[0], parts[1]);
 }
 
 // ---- TReflectionDialog -------------------------------------------------------------------------
@@ -509,9 +521,15 @@ TEnlargementDialog::TEnlargementDialog(TTransformation* existing, QWidget* paren
     setObjectName("TEnlargementDialog");
     factor_->setObjectName("Factoredit");
     factor_->setValidator(new TNumberValidator(0, true, factor_));
-    connect(factor_, &QLineEdit::textEdited, this, [this] { Changed(); });
     const TEnlarge* enlarge =
         existing ? dynamic_cast<const TEnlarge*>(existing->Components[0].get()) : nullptr;
+    // The factor is written as typed once changed; until then it keeps what the line had.
+    if (enlarge)
+        keptFactor_ = TreeToMarkup(enlarge->Angle.get());
+    connect(factor_, &QLineEdit::textEdited, this, [this] {
+        keptFactor_.clear();
+        Changed();
+    });
     if (enlarge && std::isfinite(enlarge->Factor()))
         factor_->setText(ShownNumber(enlarge->Factor()));
     centre_ = MakeCentreEditor(enlarge ? enlarge->Centre.get() : nullptr);
@@ -527,15 +545,18 @@ bool TEnlargementDialog::Edits(const TTransformation& line)
 
 std::string TEnlargementDialog::StepMarkup()
 {
-    Extended factor = 0;
-    if (!FieldValue(factor_, factor)) {
+    std::string factor = keptFactor_;
+    Extended value = 0;
+    if (factor.empty() && !FieldValue(factor_, value)) {
         ShowFieldError(factor_, TransformMessage::ScaleFactor);
         return {};
     }
+    if (factor.empty())
+        factor = NumberMarkup(value);
     std::string centre;
     if (!ReadCentre(centre_, centre))
         return {};
-    return EnlargementLineMarkup(centre, NumberMarkup(factor));
+    return EnlargementLineMarkup(centre, factor);
 }
 
 // ---- choosing the dialog -----------------------------------------------------------------------

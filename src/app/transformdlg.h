@@ -122,6 +122,8 @@ private:
     QLineEdit* upDown_;
     QComboBox* acrossCombo_;
     QComboBox* upDownCombo_;
+    // The parts of the line edited (across, up) until the user changes them.
+    std::string kept_[2];
 };
 
 // MirrorCombo.
@@ -159,6 +161,8 @@ protected:
 private:
     QLineEdit* factor_;
     TMathsEditor* centre_;
+    // The factor of the line edited until the user changes it.
+    std::string keptFactor_;
 };
 
 // The dialog a command opens for the selected line: it edits the line when

@@ -310,6 +310,33 @@ TEST_F(TransformDialogs, AnAngleWithoutAnItemIsKept)
     ExpectPoint(Image(Last(), {2, 0}), {1.8660254037844386, 0.5});
 }
 
+// A value the user leaves alone keeps what the line had: a constant's name
+// stays a name.
+TEST_F(TransformDialogs, FormulasLeftAloneAreKept)
+{
+    TypeLine("a=3");
+    TypeLine("y=x^2");
+    Select(1);
+    EnterTransformation(TranslationLineMarkup("a", "0"));
+    Select(2);
+    ASSERT_TRUE(WithDialog<TTranslationDialog>("ActionTranslate", [](TTranslationDialog& d) {
+        EXPECT_EQ(d.AcrossEdit()->text(), "3");
+        Retype(d.UpDownEdit(), "2");
+        QTest::mouseClick(d.OKButton(), Qt::LeftButton);
+    }));
+    EXPECT_EQ(Shown(equations->ItemAt(2)), "Translation (a; 2)");
+    Select(1);
+    EnterTransformation(EnlargementLineMarkup("{coords{0}{0}", "a"));
+    Select(3);
+    ASSERT_TRUE(WithDialog<TEnlargementDialog>("ActionEnlarge", [](TEnlargementDialog& d) {
+        EXPECT_EQ(d.FactorEdit()->text(), "3");
+        TypeCentre(d.EditorCentre(), "1", "0");
+        QTest::mouseClick(d.OKButton(), Qt::LeftButton);
+    }));
+    EXPECT_EQ(Shown(equations->ItemAt(3)), "Enlargement centre (1,0) factor a");
+    ASSERT_EQ(equations->Count(), 4);
+}
+
 // Opened on a line it does not edit (a translation for the Rotate command),
 // the dialog makes an image of that line.
 TEST_F(TransformDialogs, ADialogOfAnotherKindTransformsTheImage)
