@@ -47,6 +47,8 @@ class TKeyboardInterrupt;
 class TStartupWindow;
 class TShapeWork;
 class TStatsWork;
+class TTransformation;
+enum class TTransformCommand;
 
 // The program's name, as captions and message boxes show it.
 inline constexpr const char* ProgramName = "Lumacurve";
@@ -281,6 +283,13 @@ private:
     void RegisterTransformHandlers();
     // Starts a transformation line of the selected object; a complete one is entered at once.
     void StartTransformLine(const std::string& markup, bool complete);
+    // Opens the dialog of a transformation command for the selected line;
+    // false when the command has none (it then starts a line to type).
+    bool OpenTransformDialog(TTransformCommand command);
+    // Puts a dialog's step into line (a new line of parent when null) and
+    // enters it; answers the transformation now standing, or nullptr.
+    TTransformation* ApplyTransformStep(TCurvePLotter* parent, TTransformation* line,
+                                        const std::string& step);
     // Starts the line of a placing command (401 to 403, 406 to 408, 411 to 413)
     // and puts the graph window into its mode.
     void StartPlacingLine(int code);

@@ -1,8 +1,11 @@
 // The Transform menu and the Simple transformations toolbar: each command
 // starts a transformation line of the selected object to be filled in (or,
-// from the toolbar, a complete one that is entered at once), and the two
-// switches show the steps' construction and the construction lines.
+// from the toolbar, a complete one that is entered at once), or, with
+// "Transform dialogs" on, opens its dialog; the two switches show the steps'
+// construction and the construction lines.
 #include "app/lumacurveform.h"
+
+#include "app/transformdlg.h"
 
 #include "equations/equationswindow.h"
 #include "formula/editor.h"
@@ -56,6 +59,8 @@ void TLumacurveForm::RegisterTransformHandlers()
     auto& c = *commands_;
     for (const TStartCommand& command : StartCommands)
         c.SetHandler(command.name, [this, which = command.command] {
+            if (Configuration.TransformDialogs && OpenTransformDialog(which))
+                return;
             StartTransformLine(TransformLineMarkup(which, AngleFactor == DegreesFactor), false);
         });
     c.SetHandler("ActionMatrix", [this] {
@@ -113,4 +118,61 @@ void TLumacurveForm::StartTransformLine(const std::string& markup, bool complete
     if (complete)
         equations_->FinishEdit();
     UpdateCommands();
+}
+
+bool TLumacurveForm::OpenTransformDialog(TTransformCommand command)
+{
+    // A line being typed is entered first; a fault in it is shown and waits.
+    if (equations_->Line() && !equations_->FinishEdit())
+        return true;
+    TEquationObject* selected = equations_->SelectedObject();
+    auto* parent = dynamic_cast<TCurvePLotter*>(selected);
+    if (!parent || !parent->HasProperty(8))
+        return true;
+    std::unique_ptr<TDialogTransform> dialog = MakeTransformDialog(command, selected, this);
+    if (!dialog)
+        return false;
+    dialog->DeclaredNames = [this] { return equations_->List().Lines(); };
+    dialog->Apply = [this, parent](TTransformation* line, const std::string& step) {
+        return ApplyTransformStep(parent, line, step);
+    };
+    dialog->exec();
+    UpdateCommands();
+    return true;
+}
+
+TTransformation* TLumacurveForm::ApplyTransformStep(TCurvePLotter* parent, TTransformation* line,
+                                                    const std::string& step)
+{
+    TEquationList& list = equations_->List();
+    if (!line) {
+        // A new line under the parent, entered as a typed one is.
+        const int index = list.IndexOf(parent);
+        if (index < 0)
+            return nullptr;
+        if (equations_->SelectedIndex() != index)
+            equations_->SelectLine(index);
+        StartTransformLine(step, true);
+        auto* made = dynamic_cast<TTransformation*>(equations_->SelectedObject());
+        return made && made->GetParent() == parent && !equations_->Line() ? made : nullptr;
+    }
+    // The line is edited: its first step gets the new values, the rest stays,
+    // and it is entered again.
+    const int index = list.IndexOf(line);
+    if (index < 0)
+        return nullptr;
+    const std::string markup = ReplaceFirstStep(line->Elements(), step);
+    if (equations_->SelectedIndex() != index)
+        equations_->SelectLine(index);
+    if (!equations_->Line())
+        equations_->StartEdit(false);
+    TEditor* editor = equations_->Line();
+    if (!editor)
+        return nullptr;
+    editor->SetElements(ElementsFromText(markup));
+    editor->ResetCaret();
+    if (!equations_->FinishEdit())
+        return nullptr;
+    UpdateCommands();
+    return dynamic_cast<TTransformation*>(equations_->ItemAt(index));
 }

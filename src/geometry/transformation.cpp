@@ -1,6 +1,7 @@
 #include "geometry/transformation.h"
 
 #include "expr/declarations.h"
+#include "expr/parser.h"
 #include "formula/descriptions.h"
 #include "formula/elements.h"
 #include "geometry/straightline.h"
@@ -36,7 +37,15 @@ std::string FieldList(int mask, std::initializer_list<std::string> fields)
     return text;
 }
 
-// The value of a formula of a step, or false when it cannot be computed.
+// The rotation by theta radians.
+TRealMatrix Turn(Extended theta)
+{
+    const Extended c = std::cos(theta), s = std::sin(theta);
+    return TRealMatrix(c, -s, s, c);
+}
+
+} // namespace
+
 bool StepValue(const TEvaluator* tree, Extended& value)
 {
     if (!tree)
@@ -47,15 +56,6 @@ bool StepValue(const TEvaluator* tree, Extended& value)
     ResetStatus();
     return ok;
 }
-
-// The rotation by theta radians.
-TRealMatrix Turn(Extended theta)
-{
-    const Extended c = std::cos(theta), s = std::sin(theta);
-    return TRealMatrix(c, -s, s, c);
-}
-
-} // namespace
 
 void DrawConstructionDot(Canvas& canvas, const TGraphParams& params, const TRealPoint& point, TColour colour)
 {
@@ -803,4 +803,63 @@ std::string TurnLineMarkup(int tag)
 std::string ReflectionLineMarkup(std::string_view line)
 {
     return FieldList(1, {Word(dnReflectionIn), std::string(line)});
+}
+
+std::string TransformWord(int description)
+{
+    return Word(description);
+}
+
+std::string TranslationLineMarkup(std::string_view across, std::string_view up)
+{
+    return FieldList(
+        1, {Word(dnTranslationWord), "{Mtrx \x02\x01{" + std::string(across) + "}{" + std::string(up) + "}"});
+}
+
+std::string RotationLineMarkup(std::string_view centre, std::string_view angle)
+{
+    return FieldList(5, {Word(dnRotationAbout), std::string(centre), Word(dnAngleWord), std::string(angle)});
+}
+
+std::string EnlargementLineMarkup(std::string_view centre, std::string_view factor)
+{
+    return FieldList(5,
+                     {Word(dnEnlargementCentre), std::string(centre), Word(dnFactor), std::string(factor)});
+}
+
+std::string ReplaceFirstStep(const TEditorObject* elements, std::string_view step)
+{
+    std::vector<std::string> pieces;
+    bool replaced = false;
+    bool wordBefore = false; // the last piece is "Matrix" or "Translation"
+    for (const TEditorObject* e = elements; e; e = e->next) {
+        TMathsWriter writer;
+        e->WriteTo(writer);
+        std::string text = writer.TakeText();
+        if (!replaced) {
+            const auto* fields = dynamic_cast<const TFixedList*>(e);
+            const TEditorObject* first =
+                fields && fields->CellCount() > 0 ? NextNonBlankElement(fields->Cell(0)) : nullptr;
+            const bool isStep = (fields && first && first->DescriptionNumber() != dnRepeats) ||
+                                dynamic_cast<const TMatrixEditObject*>(e) != nullptr;
+            if (isStep) {
+                if (wordBefore && !fields)
+                    pieces.pop_back();
+                pieces.emplace_back(step);
+                replaced = true;
+                continue;
+            }
+            if (!text.empty())
+                wordBefore =
+                    e->DescriptionNumber() == dnMatrixWord || e->DescriptionNumber() == dnTranslationWord;
+        }
+        if (!text.empty())
+            pieces.push_back(std::move(text));
+    }
+    if (!replaced)
+        pieces.emplace_back(step);
+    std::string line;
+    for (const std::string& piece : pieces)
+        line += piece;
+    return line;
 }

@@ -74,6 +74,9 @@ public:
     }
 };
 
+// The value of a formula of a step, or false when it cannot be computed.
+[[nodiscard]] bool StepValue(const TEvaluator* tree, Extended& value);
+
 // A construction dot at a graph point, in colour.
 void DrawConstructionDot(Canvas& canvas, const TGraphParams& params, const TRealPoint& point, TColour colour);
 
@@ -153,6 +156,13 @@ public:
     void DrawConstruction(Canvas& canvas, TGraphParams& params, TColour colour) const override;
     // On the mirror line.
     [[nodiscard]] bool HitConstruction(TXYSearch& search) const override;
+
+    // The angle φ of the mirror line to the x axis; false when it cannot be found.
+    [[nodiscard]] bool MirrorAngle(Extended& phi) const
+    {
+        TRealPoint p0;
+        return LineGeometry(phi, p0);
+    }
 
 protected:
     // The line's angle φ and a point p0 on it; false when they cannot be found.
@@ -327,3 +337,17 @@ enum class TTransformCommand {
 [[nodiscard]] std::string TurnLineMarkup(int tag);
 // A complete reflection in a named line: "x axis", "y axis", "y=x" or "y=-x".
 [[nodiscard]] std::string ReflectionLineMarkup(std::string_view line);
+
+// The text of a transformation word (a description number above), as lines show it.
+[[nodiscard]] std::string TransformWord(int description);
+// A translation by the column vector (across; up), each part a number's markup.
+[[nodiscard]] std::string TranslationLineMarkup(std::string_view across, std::string_view up);
+// A rotation about centre (the markup of an "(x, y)") by angle: a formula
+// followed by its unit mark and its direction word.
+[[nodiscard]] std::string RotationLineMarkup(std::string_view centre, std::string_view angle);
+// An enlargement about centre (the markup of an "(x, y)") by factor.
+[[nodiscard]] std::string EnlargementLineMarkup(std::string_view centre, std::string_view factor);
+// The markup of a transformation line whose first step (a step's field list,
+// or a matrix with the word in front of it) is replaced by step; a line
+// without a step gets step at its end. Repeats and the later steps stay.
+[[nodiscard]] std::string ReplaceFirstStep(const TEditorObject* elements, std::string_view step);
