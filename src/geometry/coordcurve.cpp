@@ -596,8 +596,8 @@ int HandleCursorAt(const TDragPointList* handles, QPoint pixel)
 {
     const TGraphParams* params = PlotHost ? PlotHost->GraphParams() : nullptr;
     if (handles && params)
-        if (const TDragCustom* handle = handles->HandleAt(pixel, *params))
-            return handle->CursorNumber(false);
+        if (const int cursor = handles->CursorAt(pixel, *params, false))
+            return cursor;
     return MoveCursor;
 }
 

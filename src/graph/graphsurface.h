@@ -38,7 +38,24 @@ enum class TCursorSlot {
     Trace,
     OverCurve,
     Blank,
+    // Dragging curves and their handles (cursor numbers 6 to 15, 19 and 20).
+    DragStretch,
+    DragMove,
+    DragRotate,
+    DragEnlarge,
+    StretchHorz,
+    StretchVert,
+    DragPoint,
+    DragPointAlongCurve,
+    Dragging,
+    DraggingAlongCurve,
+    PickAPoint,
+    DragShear,
 };
+
+// The cursor of a drag cursor number (6 to 15, 19, 20); any other number
+// gives the default cursor.
+[[nodiscard]] TCursorSlot DragCursorSlot(int number);
 
 class TGraphSurface {
 public:

@@ -1329,6 +1329,18 @@ QCursor TGraphWindow::CursorFor(TCursorSlot slot)
         {TCursorSlot::LineOrigin, "lineorigin", 16, 16},
         {TCursorSlot::Trace, "tracecursor", 16, 16},
         {TCursorSlot::OverCurve, "overcurve", 4, 2},
+        {TCursorSlot::DragStretch, "mousestretch", 16, 16},
+        {TCursorSlot::DragMove, "mousemove", 16, 16},
+        {TCursorSlot::DragRotate, "mouserotate", 16, 16},
+        {TCursorSlot::DragEnlarge, "mouseenlarge", 16, 16},
+        {TCursorSlot::StretchHorz, "stretchhorz", 16, 16},
+        {TCursorSlot::StretchVert, "stretchvert", 16, 16},
+        {TCursorSlot::DragPoint, "dragpoint", 16, 16},
+        {TCursorSlot::DragPointAlongCurve, "dragpointalongcurve", 16, 16},
+        {TCursorSlot::Dragging, "dragging", 16, 16},
+        {TCursorSlot::DraggingAlongCurve, "dragalongcurve", 16, 16},
+        {TCursorSlot::PickAPoint, "pickapoint", 16, 16},
+        {TCursorSlot::DragShear, "mouseshear", 16, 16},
         {TCursorSlot::Blank, "blank", 0, 0},
     };
     switch (slot) {

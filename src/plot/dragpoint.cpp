@@ -3,8 +3,8 @@
 #include "plot/curveplotter.h"
 
 TDragCustom::TDragCustom(TCurvePLotter* owner, Extended x, Extended y, bool ctrlMovable, bool applyMatrices,
-                         std::string resourceName)
-    : TBitMapMarker(std::move(resourceName), 7, 7, x, y), Owner(owner), CtrlMovable(ctrlMovable)
+                         std::string resourceName, int hot)
+    : TBitMapMarker(std::move(resourceName), hot, hot, x, y), Owner(owner), CtrlMovable(ctrlMovable)
 {
     BasePosition = {x, y};
     if (applyMatrices && owner)
@@ -70,4 +70,36 @@ void TDragPointList::Clear()
 {
     while (!handles_.empty())
         handles_.pop_back();
+}
+
+void TDragPointList::Draw(Canvas& canvas, const TGraphParams& params) const
+{
+    for (const auto& handle : handles_)
+        if (!handle->Owner || handle->Owner->DraggingAllowed())
+            handle->Draw(canvas, params);
+}
+
+int TDragPointList::CursorAt(QPoint pixel, const TGraphParams& params, bool ctrlDown) const
+{
+    const TDragCustom* handle = HandleAt(pixel, params);
+    return handle ? handle->CursorNumber(ctrlDown) : 0;
+}
+
+TRealPoint TDragPointList::CentrePosition() const
+{
+    for (auto it = handles_.rbegin(); it != handles_.rend(); ++it)
+        if (dynamic_cast<const TCentrePoint*>(it->get()))
+            return {(*it)->AnchorX, (*it)->AnchorY};
+    return {0, 0};
+}
+
+QRect TDragPointList::KeepClear(QRect rect, const TGraphParams& params) const
+{
+    for (const auto& handle : handles_) {
+        const QPoint pixel = handle->AnchorPixel(params);
+        const QRect widened = rect.adjusted(-handle->HotX, -handle->HotY, handle->HotX, handle->HotY);
+        if (widened.contains(pixel))
+            rect.moveTop(pixel.y() - rect.height() - 2 * handle->HotY);
+    }
+    return rect;
 }

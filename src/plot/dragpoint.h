@@ -11,24 +11,60 @@
 #include "plot/graphobject.h"
 
 #include <QPoint>
+#include <QRect>
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
+class Canvas;
 class TCurvePLotter;
 class TGraphParams;
 
 // The index the handle list answers when no handle is hit.
 inline constexpr int NoDragPoint = -2;
 
+// The cursor numbers of the drag handles and controls (the graph window
+// turns them into cursors).
+enum : int {
+    crDragStretch = 6,
+    crDragMove = 7,
+    crDragRotate = 8,
+    crDragEnlarge = 9,
+    crStretchHorz = 10,
+    crStretchVert = 11,
+    crDragPoint = 12,
+    crDragPointAlongCurve = 13,
+    crDragging = 14,
+    crDraggingAlongCurve = 15,
+    crPickAPoint = 19,
+    crDragShear = 20,
+};
+
+// Which mouse control drags a handle: the mouse tools make the control of
+// that kind for a press on the handle.
+enum class TDragMouseKind : std::uint8_t {
+    DragCurve,   // the whole curve moves with the handle
+    DragPoint,   // the handle moves and changes the curve
+    OnPrimary,   // the handle slides along the parent curve
+    OnAxis,      // the handle slides along the x axis
+    CentrePoint, // a centre moves alone
+    Rotate,      // the curve turns about the fixed point
+    Stretch,     // the curve stretches from the fixed point in both directions
+    StretchHorz, // ... across only
+    StretchVert, // ... up and down only
+    Enlarge,     // the curve grows or shrinks from the fixed point
+};
+
 class TDragCustom : public TBitMapMarker {
 public:
     // A handle of owner (borrowed) at (x, y). With applyMatrices set, its base
     // position is (x, y) mapped back through the owner's current drag
     // matrices, so that a handle put on the drawn curve follows the matrices.
+    // hot is the hot spot in both directions, so that the bitmap is centred
+    // on the point.
     TDragCustom(TCurvePLotter* owner, Extended x, Extended y, bool ctrlMovable, bool applyMatrices,
-                std::string resourceName = "DRAGPOINT");
+                std::string resourceName = "DRAGPOINT", int hot = 7);
 
     TCurvePLotter* Owner = nullptr; // borrowed
     TRealPoint BasePosition;        // where the drag matrices map the handle from
@@ -39,8 +75,10 @@ public:
     [[nodiscard]] virtual int CursorNumber(bool ctrlDown) const
     {
         (void)ctrlDown;
-        return 7;
+        return crDragMove;
     }
+    // The mouse control that drags this handle.
+    [[nodiscard]] virtual TDragMouseKind MouseKind() const { return TDragMouseKind::DragCurve; }
     // Moves the anchor (the handle's position) to (x, y).
     void MoveTo(Extended x, Extended y);
 };
@@ -49,18 +87,102 @@ public:
 class TDragPoint : public TDragCustom {
 public:
     TDragPoint(TCurvePLotter* owner, Extended x, Extended y, int index, bool applyMatrices = false);
-    [[nodiscard]] int CursorNumber(bool ctrlDown) const override { return ctrlDown ? 13 : 12; }
+    [[nodiscard]] int CursorNumber(bool ctrlDown) const override
+    {
+        return ctrlDown ? crDragPointAlongCurve : crDragPoint;
+    }
+    [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::DragPoint; }
+};
+
+// A handle that slides along the parent curve: the point of a tangent.
+class TDragOnPrimary : public TDragCustom {
+public:
+    TDragOnPrimary(TCurvePLotter* owner, Extended x, Extended y) : TDragCustom(owner, x, y, true, false) {}
+    [[nodiscard]] int CursorNumber(bool) const override { return crDragPointAlongCurve; }
+    [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::OnPrimary; }
 };
 
 // A handle that slides along the x axis: the start of an area function.
 class TDragOnAxis : public TDragCustom {
 public:
     TDragOnAxis(TCurvePLotter* owner, Extended x, Extended y) : TDragCustom(owner, x, y, true, false) {}
-    [[nodiscard]] int CursorNumber(bool ctrlDown) const override
+    [[nodiscard]] int CursorNumber(bool) const override { return crDragPoint; }
+    [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::OnAxis; }
+};
+
+// The transform handles a whole curve is moved, turned, stretched or
+// enlarged by; none of them is moved alone with Ctrl.
+
+// Moves the whole curve.
+class TTranslatePoint : public TDragCustom {
+public:
+    TTranslatePoint(TCurvePLotter* owner, Extended x, Extended y, bool applyMatrices = false)
+        : TDragCustom(owner, x, y, false, applyMatrices, "DRAGTRANSLATE")
     {
-        (void)ctrlDown;
-        return 12;
     }
+    [[nodiscard]] int CursorNumber(bool) const override { return crDragging; }
+};
+
+// The fixed point of a turn, stretch or enlargement; moved alone.
+class TCentrePoint : public TDragCustom {
+public:
+    TCentrePoint(TCurvePLotter* owner, Extended x, Extended y, bool applyMatrices = false)
+        : TDragCustom(owner, x, y, false, applyMatrices, "DRAGCENTRE")
+    {
+    }
+    [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::CentrePoint; }
+};
+
+// Turns the curve about the centre.
+class TRotatePoint : public TDragCustom {
+public:
+    TRotatePoint(TCurvePLotter* owner, Extended x, Extended y, bool applyMatrices = false)
+        : TDragCustom(owner, x, y, false, applyMatrices, "DRAGPOINTROTATE")
+    {
+    }
+    [[nodiscard]] int CursorNumber(bool) const override { return crDragRotate; }
+    [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::Rotate; }
+};
+
+// A corner: stretches the curve from the fixed point in both directions.
+// The stretch handles are larger, their bitmaps centred with hot spot 9.
+class TStretchPoint : public TDragCustom {
+public:
+    TStretchPoint(TCurvePLotter* owner, Extended x, Extended y, bool applyMatrices = false,
+                  std::string resourceName = "DRAGENLARGEPOINT")
+        : TDragCustom(owner, x, y, false, applyMatrices, std::move(resourceName), 9)
+    {
+    }
+    [[nodiscard]] int CursorNumber(bool) const override { return crDragStretch; }
+    [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::Stretch; }
+};
+
+class TStretchPointHorz : public TStretchPoint {
+public:
+    TStretchPointHorz(TCurvePLotter* owner, Extended x, Extended y, bool applyMatrices = false)
+        : TStretchPoint(owner, x, y, applyMatrices, "DRAGSTRETCHHORZ")
+    {
+    }
+    [[nodiscard]] int CursorNumber(bool) const override { return crStretchHorz; }
+    [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::StretchHorz; }
+};
+
+class TStretchPointVert : public TStretchPoint {
+public:
+    TStretchPointVert(TCurvePLotter* owner, Extended x, Extended y, bool applyMatrices = false)
+        : TStretchPoint(owner, x, y, applyMatrices, "DRAGSTRETCHVERT")
+    {
+    }
+    [[nodiscard]] int CursorNumber(bool) const override { return crStretchVert; }
+    [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::StretchVert; }
+};
+
+// Enlarges the curve from the fixed point by one factor.
+class TEnlargePoint : public TStretchPoint {
+public:
+    using TStretchPoint::TStretchPoint;
+    [[nodiscard]] int CursorNumber(bool) const override { return crDragEnlarge; }
+    [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::Enlarge; }
 };
 
 // The handles of one curve in creation order (owned).
@@ -87,6 +209,22 @@ public:
     void Rebase();
     // Frees every handle, the last first.
     void Clear();
+
+    // Draws every handle whose owner may be dragged now.
+    void Draw(Canvas& canvas, const TGraphParams& params) const;
+    // Whether a handle is hit at pixel.
+    [[nodiscard]] bool AnyHit(QPoint pixel, const TGraphParams& params) const
+    {
+        return HandleAt(pixel, params) != nullptr;
+    }
+    // The cursor number of the last handle hit at pixel, or 0 when none is.
+    [[nodiscard]] int CursorAt(QPoint pixel, const TGraphParams& params, bool ctrlDown) const;
+    // The position of the last centre handle, (0, 0) when there is none.
+    [[nodiscard]] TRealPoint CentrePosition() const;
+    // Moves rect (a pop-up's, in pixels) up so that it covers no handle:
+    // over a handle, its top goes to the handle's pixel less its height and
+    // twice the hot spot.
+    [[nodiscard]] QRect KeepClear(QRect rect, const TGraphParams& params) const;
 
 private:
     std::vector<std::unique_ptr<TDragCustom>> handles_;

@@ -6,6 +6,11 @@
 #include "mouse/mousepush.h"
 #include "mouse/mousezoomin.h"
 #include "settings/configuration.h"
+#include "testpictures.h"
+
+#include <QPainter>
+
+#include <set>
 
 using graphwindowtesting::GraphWindowTest;
 
@@ -152,6 +157,27 @@ TEST_F(ViewModeTest, ModeCodesFollowTheirRules)
     EXPECT_TRUE(window->ActivationFlag());
     EXPECT_EQ(window->CursorSlot(), TCursorSlot::ZoomOut);
     EXPECT_FALSE(TGraphWindow::CursorFor(TCursorSlot::ZoomOut).pixmap().isNull());
+}
+
+TEST_F(ViewModeTest, EveryDragCursorIsDrawnFromItsOwnPicture)
+{
+    QImage sheet(12 * 40, 40, QImage::Format_ARGB32);
+    sheet.fill(QColor(230, 230, 230));
+    QPainter painter(&sheet);
+    int column = 0;
+    std::set<qint64> pictures;
+    for (const int number : {6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 19, 20}) {
+        const QCursor cursor = TGraphWindow::CursorFor(DragCursorSlot(number));
+        ASSERT_EQ(cursor.shape(), Qt::BitmapCursor) << number;
+        const QPixmap picture = cursor.pixmap();
+        ASSERT_FALSE(picture.isNull()) << number;
+        EXPECT_EQ(cursor.hotSpot(), QPoint(16, 16)) << number;
+        pictures.insert(picture.cacheKey());
+        painter.drawPixmap(column++ * 40 + 4, 4, picture);
+    }
+    painter.end();
+    EXPECT_EQ(pictures.size(), 12u); // no two numbers share a cursor
+    KeepForInspection(sheet, "drag-cursors.png");
 }
 
 TEST_F(ViewModeTest, ZoomingPastTheSmallestScaleIsRefusedAndTheViewStays)
