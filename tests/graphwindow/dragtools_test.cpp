@@ -16,9 +16,11 @@ namespace {
 
 using namespace graphwindowtesting;
 
-// A curve that records what the drag tools tell it.
-class TRecordingCurve : public TCurvePLotter {
+// A curve that records what the drag tools tell it; with a primary it
+// depends on that curve, as a tangent does.
+class TRecordingCurve : public TDependentCurvePlotter {
 public:
+    using TDependentCurvePlotter::TDependentCurvePlotter;
     void InitContext(TXY&) override {}
     void SelectPart(TXY&, int) override {}
     void CalculatePoint(TXY& context) override { context.X = context.Y = context.Parameter; }
@@ -226,23 +228,12 @@ TEST_F(DragTools, HandlesMoveWithTheirCurveAloneOrAlongTheAxis)
     EXPECT_EQ(curve.handles->CentrePosition().x, 4);
 }
 
-// A line that depends on a curve (as a tangent does), for handles that slide along it.
-class TDependentRecorder : public TDependentCurvePlotter {
-public:
-    using TDependentCurvePlotter::TDependentCurvePlotter;
-    void InitContext(TXY&) override {}
-    void SelectPart(TXY&, int) override {}
-    void CalculatePoint(TXY& context) override { context.X = context.Y = context.Parameter; }
-    void DragPointMoved(TDragCustom* handle) override { moved.push_back({handle->AnchorX, handle->AnchorY}); }
-    std::vector<TRealPoint> moved;
-};
-
 TEST_F(DragTools, AHandleOnACurveFollowsItAndStaysWhereItIsNotDefined)
 {
     ShowLines({"y={sqrt{x}"});
     auto* parent = dynamic_cast<TCurvePLotter*>(lines->lines[0].get());
     ASSERT_NE(parent, nullptr);
-    TDependentRecorder tangent(parent);
+    TRecordingCurve tangent(parent);
     TDragOnPrimary handle(&tangent, 1, 1);
     TMouseDragOnPrimary tool(*window, &tangent, Pixel(1, 1), &handle, false);
     tool.MouseMove(Pixel(4, 1), {});
