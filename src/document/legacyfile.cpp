@@ -196,7 +196,7 @@ void ReadLegacyFile(std::string_view data, TLegacyFile& file)
             if (complete) {
                 file.records.push_back(std::move(record));
                 file.warnings.push_back(
-                    {number, "the file ends after this record without marking it the last", false});
+                    {number, "the file ends after this record without marking it the last", true});
             } else {
                 file.warnings.push_back({number, "the file ends inside this record; it was lost", true});
             }

@@ -33,8 +33,9 @@ std::string PlainNumber(Extended value)
 }
 
 // A number as formula text, locale-free: plain digits in the moderate range,
-// else a power of ten; negative numbers in brackets.
-std::string NumberMarkup(Extended value)
+// else a power of ten; inside a formula a negative number is bracketed, a
+// field of its own starts with its sign.
+std::string NumberMarkup(Extended value, bool inFormula = false)
 {
     if (value == 0)
         return "0";
@@ -48,7 +49,9 @@ std::string NumberMarkup(Extended value)
         text = "(" + PlainNumber(mantissa) + "*10^(" + (exponent < 0 ? "-" : "") +
                std::to_string(std::abs(exponent)) + "))";
     }
-    return value < 0 ? "(-" + text + ")" : text;
+    if (value >= 0)
+        return text;
+    return inFormula ? "(-" + text + ")" : "-" + text;
 }
 
 bool WordCharacter(char c)
@@ -120,8 +123,8 @@ std::string FormulaMarkup(std::string_view buffer, std::size_t begin, std::size_
                 AppendToken(out, "?");
                 break;
             }
-            AppendToken(out, NumberMarkup(DecodeLegacyReal(
-                                 reinterpret_cast<const unsigned char*>(&buffer[position + 1]))));
+            const auto* number = reinterpret_cast<const unsigned char*>(&buffer[position + 1]);
+            AppendToken(out, NumberMarkup(DecodeLegacyReal(number), true));
             position += 7;
             continue;
         }

@@ -117,6 +117,8 @@ TEST(LegacyFormula, TokensAndMarkupGiveTheSameValues)
         {"hash ends the formula", "x" + Hash + Plus + Number(5) + End, 4, 4},
         {"sqrt and minus", Sqrt + "x" + Minus + Number(1) + End, 9, 2},
         {"implicit product", Number(3) + "x" + End, 2, 6},
+        {"implicit product with a negative number", Number(3) + Number(-2) + End, 0, -6},
+        {"power of a negative number", "x" + Power + Number(-1) + End, 4, 0.25L},
     };
     for (const auto& row : rows) {
         TParseParams params;
@@ -255,4 +257,233 @@ TEST(LegacyDocument, WrittenDocumentReadsBackTheSame)
     TRead read = Read(File(EveryKind()));
     const std::string text = DocumentText(*read.doc);
     EXPECT_NE(text.find("Curve\r\ny=((x)^(2))\r\n\tDescription: y=x{^{2}\r\n"), std::string::npos) << text;
+}
+
+namespace {
+
+const Bytes X = "x";
+
+Record Line(const Bytes& formula, int colour = 1)
+{
+    return {0, colour, 25, 0, 0, formula + End, {"y=x"}};
+}
+
+TStraightLine* StraightLineOf(const TRead& read, std::size_t index)
+{
+    return index < read.doc->lines.lines.size()
+               ? dynamic_cast<TStraightLine*>(read.doc->lines.lines[index].get())
+               : nullptr;
+}
+
+std::string Kinds(const TRead& read)
+{
+    std::string kinds;
+    for (const auto& line : read.doc->lines.lines) {
+        const TEquationObject& object = *line;
+        kinds += std::string(kinds.empty() ? "" : " ") + typeid(object).name();
+    }
+    return kinds;
+}
+
+} // namespace
+
+// A primary beyond the lines read so far, none, or one that cannot carry the
+// line: areas, gradients and transformations are left out; lists and
+// straight lines stay, without a parent.
+TEST(LegacyDocument, PrimariesThatCannotCarryTheLine)
+{
+    TRead read = Read(File({
+        Line(X),                                                                 // object 1
+        {8, 1, 25, 0, 0, Raw({9}), {"gradient of nothing"}},                     // beyond
+        {6, 1, 25, 0, 0, Reals({0, 1, 0, 0, 0, 0}) + Raw({200}), {"line"}},      // beyond, kept
+        {7, 1, 25, 0, 0, EndMarker + Raw({0}), {"area of nothing"}},             // none
+        {11, 1, 25, 1, 3, Number(1) + End + X + End, {"series"}},                // object 5
+        {9, 1, 25, 0, 1, Reals({1, 0, 0, 1, 1, 1, 0, 0}) + Raw({5}), {"moved"}}, // a series cannot move
+        {8, 1, 25, 0, 0, Raw({1}), {"gradient"}},                                // fits
+        {5, 1, 25, 0, 0, Rows({{Real(1), Real(1)}}) + Raw({9}), {"points"}},     // beyond, kept
+    }));
+    ASSERT_EQ(read.result, TReadResult::Legacy);
+    const auto& lines = read.doc->lines.lines;
+    ASSERT_EQ(lines.size(), 5u) << Warnings(*read.doc);
+    EXPECT_EQ(typeid(*lines[1]), typeid(TStraightLine));
+    EXPECT_EQ(lines[1]->GetParent(), nullptr);
+    EXPECT_EQ(typeid(*lines[2]), typeid(TPowerSeries));
+    EXPECT_EQ(typeid(*lines[3]), typeid(TGradient));
+    EXPECT_EQ(lines[3]->GetParent(), lines[0].get());
+    EXPECT_EQ(typeid(*lines[4]), typeid(TCoordCurve));
+    EXPECT_EQ(lines[4]->GetParent(), nullptr);
+    for (const char* place : {"record 2", "record 3", "record 4", "record 6", "record 8"})
+        EXPECT_TRUE(HasWarning(*read.doc, place, "", false)) << place << "\n" << Warnings(*read.doc);
+    EXPECT_FALSE(HasWarning(*read.doc, "record 7", "", false)) << Warnings(*read.doc);
+}
+
+// Turns, repeats and series bounds are limited as typed lines are.
+TEST(LegacyDocument, UnlimitedWorkIsLimited)
+{
+    TRead read = Read(File({
+        Line(X),
+        {3, 1, 25, 0, 1e30L, Number(1) + End, {"r"}},
+        {9, 1, 25, 0, 1e9L, Reals({1, 0, 0, 1, 1, 1, 0, 0}) + Raw({1}), {"moved"}},
+        {11, 1, 25, -1e20L, 1e20L, Number(1) + End + X + End, {"series"}},
+        {3, 1, 25, 0, -5000, Number(1) + End, {"r"}},
+    }));
+    ASSERT_EQ(read.result, TReadResult::Legacy);
+    const std::string text = DocumentText(*read.doc);
+    EXPECT_NE(text.find("r=1\tfor 1000 revs\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("r=1\tfor -1000 revs\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("{repeats}{1000}"), std::string::npos) << text;
+    EXPECT_NE(text.find("n=-1000 to -901"), std::string::npos) << text;
+    for (const char* place : {"record 2", "record 3", "record 4", "record 5"})
+        EXPECT_TRUE(HasWarning(*read.doc, place, "limited", true)) << place << "\n" << Warnings(*read.doc);
+}
+
+TEST(LegacyDocument, ValuesOutOfRange)
+{
+    // Colour numbers count round the first three curve colours; 0 is the third.
+    TRead colours = Read(File({Line(X, 0), Line(X, 1), Line(X, 4), Line(X, 7), Line(X, 3), Line(X, 255)}));
+    ASSERT_EQ(colours.doc->lines.lines.size(), 6u);
+    const auto colour = [&](std::size_t i) { return colours.doc->lines.lines[i]->colour; };
+    EXPECT_EQ(colour(0), CurveColour(2));
+    EXPECT_EQ(colour(1), CurveColour(0));
+    EXPECT_EQ(colour(2), CurveColour(0));
+    EXPECT_EQ(colour(3), CurveColour(0));
+    EXPECT_EQ(colour(4), CurveColour(2));
+    EXPECT_EQ(colour(5), CurveColour(2)); // 254 = 3 * 84 + 2
+
+    // An angle of 3/4 pi is the line at -1/4 pi; through (1, 2) its x-intercept is 3.
+    struct {
+        long double angle, wantAngle, wantIntercept;
+        bool warned;
+    } lines[] = {
+        {0.75L * 3.14159265358979323846L, -0.25L * 3.14159265358979323846L, 3, true},
+        {-2, 3.14159265358979323846L - 2, 0.0846849L, true},
+        {0.5L * 3.14159265358979323846L, 0.5L * 3.14159265358979323846L, 1, false},
+        {0, 0, 2, false},
+        {7 * 3.14159265358979323846L, 0, 2, true},
+    };
+    for (const auto& row : lines) {
+        TRead read = Read(File({{6, 1, 25, 0, 0, Reals({1, 2, row.angle, 0, 0, 0}) + Raw({0}), {"line"}}}));
+        TStraightLine* line = StraightLineOf(read, 0);
+        ASSERT_NE(line, nullptr) << row.angle << "\n" << Warnings(*read.doc);
+        EXPECT_NEAR(line->Line.Angle, row.wantAngle, 1e-9L) << row.angle;
+        EXPECT_NEAR(line->Line.Intercept, row.wantIntercept, 1e-6L) << row.angle;
+        EXPECT_EQ(HasWarning(*read.doc, "record 1", "angle", true), row.warned) << row.angle;
+    }
+
+    // The angle factor snaps to radians or degrees; anything else is degrees, warned.
+    const long double degree = 3.14159265358979323846L / 180;
+    struct {
+        long double factor;
+        bool radians, warned;
+    } factors[] = {{1, true, false},
+                   {1 + 1e-9L, true, false},
+                   {degree, false, false},
+                   {degree * (1 + 1e-8L), false, false},
+                   {0.5L, false, true}};
+    for (const auto& row : factors) {
+        TRead read = Read(File({Line(X)}, Header({}, 1, row.factor)));
+        ASSERT_EQ(read.result, TReadResult::Legacy);
+        EXPECT_EQ(read.doc->settings.Radians(), row.radians) << row.factor;
+        EXPECT_EQ(read.doc->settings.AngleFactor, row.radians ? 1 : DegreesFactor) << row.factor;
+        EXPECT_EQ(HasWarning(*read.doc, "header", "angle factor", true), row.warned) << row.factor;
+    }
+
+    // Grid 0 and 1 are the setting; anything else keeps the default.
+    EXPECT_FALSE(Read(File({Line(X)}, Header({}, 0))).doc->settings.Grid);
+    TRead grid = Read(File({Line(X)}, Header({}, 7)));
+    EXPECT_EQ(grid.doc->settings.Grid, DefaultConfiguration.Grid);
+    EXPECT_TRUE(HasWarning(*grid.doc, "header", "grid", true));
+
+    // Accuracy Round(4b/100) + 1 from the last record.
+    struct {
+        int byte, accuracy;
+    } accuracies[] = {{0, 1}, {25, 2}, {250, 11}, {100, 5}};
+    for (const auto& row : accuracies) {
+        Record record = Line(X);
+        record.accuracy = row.byte;
+        TRead read = Read(File({Line(X), record}));
+        EXPECT_EQ(read.doc->settings.Accuracy, row.accuracy) << row.byte;
+        EXPECT_EQ(read.doc->settings.AutoAccuracy, row.accuracy == 2) << row.byte;
+    }
+}
+
+// A file cut short keeps every record before the cut, and says so.
+TEST(LegacyDocument, TruncatedFilesKeepWhatWasRead)
+{
+    const Bytes whole = File(EveryKind());
+    std::size_t lastLines = 0;
+    for (std::size_t size = 160; size < whole.size(); size += 11) {
+        TRead read = Read(whole.substr(0, size));
+        ASSERT_EQ(read.result, TReadResult::Legacy) << size;
+        bool lost = false;
+        for (const auto& warning : read.doc->warnings)
+            lost = lost || (!warning.note && warning.text.find("file ends") != std::string::npos);
+        EXPECT_TRUE(lost) << size << "\n" << Warnings(*read.doc);
+        EXPECT_GE(read.doc->lines.lines.size(), lastLines) << size;
+        lastLines = read.doc->lines.lines.size();
+    }
+    EXPECT_GE(lastLines, 12u);
+    // A record complete but for its last-record byte is kept.
+    TRead unmarked = Read(whole.substr(0, whole.size() - 1));
+    EXPECT_EQ(unmarked.doc->lines.lines.size(), 14u);
+    EXPECT_TRUE(HasWarning(*unmarked.doc, "record 12", "file ends", false)) << Warnings(*unmarked.doc);
+}
+
+// Only a file with room for a header and a usable scaling is a document.
+TEST(LegacyDocument, OnlyAPlausibleHeaderIsRead)
+{
+    const Bytes note = "Lumacurve notes for the class: " + Bytes(200, 'a') + "\r\n";
+    std::array<Scaling, 5> oneGood{};
+    for (std::size_t i = 0; i < 4; ++i)
+        oneGood[i] = {1, 1, 1, 1};
+    std::array<Scaling, 5> noneGood{};
+    for (auto& scaling : noneGood)
+        scaling = {1, 1, 1, 1};
+    struct {
+        const char* name;
+        Bytes bytes;
+        TReadResult result;
+    } rows[] = {
+        {"a text note", note, TReadResult::NotDocument},
+        {"a short file", File({Line(X)}).substr(0, 159), TReadResult::NotDocument},
+        {"no usable scaling", File({Line(X)}, Header(noneGood)), TReadResult::NotDocument},
+        {"one usable scaling", File({Line(X)}, Header(oneGood)), TReadResult::Legacy},
+        {"the least", Header() + Raw({0}), TReadResult::Legacy},
+    };
+    for (const auto& row : rows) {
+        TDocument doc;
+        EXPECT_EQ(ReadDocument(row.bytes, doc), row.result) << row.name;
+    }
+    TRead one = Read(File({Line(X)}, Header(oneGood)));
+    ASSERT_EQ(one.doc->scalings.size(), 1u);
+    EXPECT_EQ(one.doc->scalings[0]->XMinValue(), -10);
+    EXPECT_TRUE(HasWarning(*one.doc, "header", "scaling was dropped", true)) << Warnings(*one.doc);
+    std::string error;
+    TDocument doc;
+    EXPECT_FALSE(LoadDocumentData(note, doc, error));
+    EXPECT_EQ(error, "Lumacurve cannot open this file.");
+}
+
+// Unknown kinds, blank rows of a differential equation, shown texts that are
+// not markup, and formulas the parser refuses.
+TEST(LegacyDocument, RecordsNotConvertedAsTheyStood)
+{
+    TRead read = Read(File({
+        {12, 1, 25, 0, 0, "", {"kind twelve"}},
+        Line(X),
+        {10, 1, 25, 0, 0, X + End + Rows({{BlankMarker, Real(0)}, {Real(1), Real(1)}}), {"d"}},
+        {0, 1, 25, 0, 0, X + End, {"{y}=x"}},
+        {0, 1, 25, 0, 0, X + Plus + End, {"y=x+"}},
+        {0, 1, 25, 0, 0, X + End, {}},
+    }));
+    ASSERT_EQ(read.result, TReadResult::Legacy);
+    EXPECT_EQ(read.doc->lines.lines.size(), 6u) << Kinds(read);
+    EXPECT_TRUE(HasWarning(*read.doc, "record 1", "kind 12", false)) << Warnings(*read.doc);
+    EXPECT_TRUE(HasWarning(*read.doc, "record 3", "blank row", true)) << Warnings(*read.doc);
+    EXPECT_TRUE(HasWarning(*read.doc, "record 4", "braces", true)) << Warnings(*read.doc);
+    EXPECT_TRUE(HasWarning(*read.doc, "record 5", "formula", true)) << Warnings(*read.doc);
+    const std::string text = DocumentText(*read.doc);
+    EXPECT_NE(text.find("\tDescription: (y)=x\r\n"), std::string::npos) << text;
+    // An empty shown text leaves the line showing its own formula.
+    EXPECT_NE(text.find("Curve\r\ny=x\r\n\tcolour"), std::string::npos) << text;
 }
