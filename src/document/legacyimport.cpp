@@ -212,6 +212,8 @@ public:
     std::vector<TCurveText> curves_;
     // The first line of each generated record and its legacy record.
     std::vector<std::pair<int, int>> recordLines_;
+    // The records with a formula the parser refused.
+    std::set<int> refused_;
 
 private:
     void Warn(int record, std::string text, bool lost)
@@ -224,8 +226,10 @@ private:
     {
         TParseParams params;
         (void)ParseLegacyFormula(buffer, KindVariables(kind), params);
-        if (HasError(params))
+        if (HasError(params)) {
             Warn(record, std::string(which) + " formula: " + params.error.message, false);
+            refused_.insert(record);
+        }
     }
 
     std::string Formula(int record, const TLegacyRecord& legacy, std::size_t index, const char* which)
@@ -601,13 +605,21 @@ TReadResult ReadLegacyDocument(std::string_view data, TDocument& document)
         std::vector<TLegacyWarning> warnings = file.warnings;
         warnings.insert(warnings.end(), headerWarnings.begin(), headerWarnings.end());
         warnings.insert(warnings.end(), converter.warnings.begin(), converter.warnings.end());
+        // The reader's warnings name the record their line came from. A line
+        // whose formula the parser refused is already named for that; what
+        // the reader did with it is only a note (such lines stay silent in
+        // the window, as typed lines with a fault do).
         for (const TDocumentWarning& warning : read->warnings) {
             int record = 0;
             for (const auto& [line, number] : converter.recordLines_)
                 if (line <= warning.line)
                     record = number;
-            const bool plain = warning.text.rfind("kept as a plain line", 0) == 0;
-            warnings.push_back({record, warning.text, !plain});
+            if (converter.refused_.count(record)) {
+                if (warning.text.rfind("kept as a plain line", 0) != 0)
+                    warnings.push_back({record, warning.text, false});
+                continue;
+            }
+            warnings.push_back({record, warning.text, true});
         }
         std::stable_sort(
             warnings.begin(), warnings.end(),
