@@ -175,6 +175,11 @@ void ReadLegacyFile(std::string_view data, TLegacyFile& file)
     }
     for (;;) {
         const int number = static_cast<int>(file.records.size()) + 1;
+        if (bytes.AtEnd() && number > 1) {
+            file.warnings.push_back(
+                {number - 1, "the file ends after this record without marking it the last", true});
+            return;
+        }
         TLegacyRecord record;
         bool complete = false;
         try {
