@@ -487,3 +487,22 @@ TEST(LegacyDocument, RecordsNotConvertedAsTheyStood)
     // An empty shown text leaves the line showing its own formula.
     EXPECT_NE(text.find("Curve\r\ny=x\r\n\tcolour"), std::string::npos) << text;
 }
+
+// Numbers whose bytes are end bytes or brackets are read whole: the records
+// after them stay in step.
+TEST(LegacyDocument, NumbersHoldingEndBytesStayWhole)
+{
+    const Bytes withEnd = Raw({32, 0x81, 0xFF, 0, 0, 0, 0});  // 1 + 255 / 2^39
+    const Bytes withHash = Raw({32, 0x81, 0x23, 0, 0, 0, 0}); // 1 + 35 / 2^39
+    TRead read = Read(File({
+        {0, 1, 25, 0, 0, withEnd + Times + X + End, {"y=x"}},
+        {2, 1, 25, 0, 1, withHash + Times + "t" + Hash + "t" + End, {"x=t, y=t"}},
+        {10, 1, 25, 0, 0, X + End + Rows({{Real(1), Raw({0x81, 0xFF, 0x23, 6, 7, 0})}}), {"d"}},
+        {1, 1, 25, 0, 0, "y" + End, {"x=y"}},
+    }));
+    ASSERT_EQ(read.result, TReadResult::Legacy);
+    EXPECT_EQ(Kinds(read), std::string(typeid(TYofX).name()) + " " + typeid(TYParametric).name() + " " +
+                               typeid(TDifferentialEquation).name() + " " + typeid(TDiffeqSolution).name() +
+                               " " + typeid(TXofY).name());
+    EXPECT_EQ(Warnings(*read.doc), "");
+}
