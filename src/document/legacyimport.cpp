@@ -142,6 +142,12 @@ std::string FormulaMarkup(std::string_view buffer, std::size_t begin, std::size_
     return out;
 }
 
+// The range of a parametric line's t.
+std::string ParameterRange(Extended from, Extended to)
+{
+    return "\tt=" + NumberMarkup(from) + " to " + NumberMarkup(to);
+}
+
 std::string ColourText(int colour)
 {
     return std::to_string(CurveColour(((colour - 1) % 3 + 3) % 3));
@@ -318,8 +324,7 @@ private:
         case 2:
             // The first formula is x(t), written second as the line holds it.
             curve.definition = "y=" + Formula(record, legacy, 1, "the y") +
-                               "\tx=" + Formula(record, legacy, 0, "the x") + "\tt=" + NumberMarkup(p) +
-                               " to " + NumberMarkup(q);
+                               "\tx=" + Formula(record, legacy, 0, "the x") + ParameterRange(p, q);
             break;
         case 3:
             curve.definition = "r=" + Formula(record, legacy, 0, "the") + "\tfor " +
@@ -327,8 +332,7 @@ private:
             break;
         case 4:
             curve.definition = "r=" + Formula(record, legacy, 0, "the r") +
-                               "\t{q=" + Formula(record, legacy, 1, "the angle") + "\tt=" + NumberMarkup(p) +
-                               " to " + NumberMarkup(q);
+                               "\t{q=" + Formula(record, legacy, 1, "the angle") + ParameterRange(p, q);
             break;
         case 5:
             curve.definition = "Coordinates";
