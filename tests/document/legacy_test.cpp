@@ -254,6 +254,18 @@ TEST(LegacyDocument, WrittenDocumentReadsBackTheSame)
         EXPECT_EQ(DocumentText(again), text) << name;
         EXPECT_EQ(again.lines.lines.size(), read.doc->lines.lines.size()) << name;
     }
+    // Bounds at the edge of the scale rules stay valid when stored with fewer digits.
+    for (long double edge : {1e20L, -1e20L, 9.9999999e19L, -9.9999999e19L, 1.00000001e20L}) {
+        const Bytes bytes = File({{0, 1, 25, 0, 0, "x" + End, {}}},
+                                 Header({Scaling{-10, 10, edge < 0 ? edge : -5, edge < 0 ? 5 : edge},
+                                         Scaling{edge < 0 ? edge : -5, edge < 0 ? 5 : edge, -5, 5}}));
+        TRead edgeRead = Read(bytes);
+        ASSERT_EQ(edgeRead.result, TReadResult::Legacy) << edge;
+        const std::string text = DocumentText(*edgeRead.doc);
+        TDocument again;
+        ASSERT_EQ(ReadDocument(text, again), TReadResult::Document) << edge;
+        EXPECT_EQ(DocumentText(again), text) << edge;
+    }
     TRead read = Read(File(EveryKind()));
     const std::string text = DocumentText(*read.doc);
     EXPECT_NE(text.find("Curve\r\ny=((x)^(2))\r\n\tDescription: y=x{^{2}\r\n"), std::string::npos) << text;
