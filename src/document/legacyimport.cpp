@@ -11,6 +11,7 @@
 #include "geometry/transformation.h"
 #include "graph/rescaledatatransfer.h"
 #include "settings/configuration.h"
+#include "settings/mathsreader.h"
 
 #include <charconv>
 #include <cmath>
@@ -570,7 +571,13 @@ TReadResult ReadLegacyDocument(std::string_view data, TDocument& document)
     std::vector<std::unique_ptr<TRescaleDataTransfer>> scalings;
     std::vector<TLegacyWarning> headerWarnings;
     for (const auto& group : file.scalings) {
-        auto scaling = std::make_unique<TRescaleDataTransfer>(group[0], group[1], group[2], group[3]);
+        // Bounds as the document stores them, so that a scaling taken now is
+        // still valid when the converted document is read again.
+        std::array<long double, 4> bounds{};
+        for (std::size_t i = 0; i < 4; ++i)
+            if (!ParseDocumentReal(FormatFixed(group[i]), bounds[i]))
+                bounds[i] = group[i];
+        auto scaling = std::make_unique<TRescaleDataTransfer>(bounds[0], bounds[1], bounds[2], bounds[3]);
         std::string message;
         if (scaling->Validate(message))
             scalings.push_back(std::move(scaling));
