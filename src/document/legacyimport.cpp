@@ -396,9 +396,12 @@ private:
         Extended angle = legacy.reals[2].Value();
         // A line's angle lies in (-pi/2, pi/2]; turning by pi gives the same line.
         if (angle <= -Pi / 2 || angle > Pi / 2) {
-            angle -= Pi * std::ceil((angle - Pi / 2) / Pi);
+            // The remainder is exact however large the angle.
+            angle = std::remainder(angle, Pi);
             if (angle <= -Pi / 2)
                 angle += Pi;
+            if (angle > Pi / 2)
+                angle -= Pi;
             Warn(record, "the angle was brought into the range of a line's angles", false);
         }
         const Extended intercept = std::fabs(angle) < Pi / 4 ? y0 - x0 * std::sin(angle) / std::cos(angle)

@@ -381,6 +381,14 @@ TEST(LegacyDocument, ValuesOutOfRange)
         EXPECT_NEAR(line->Line.Intercept, row.wantIntercept, 1e-6L) << row.angle;
         EXPECT_EQ(HasWarning(*read.doc, "record 1", "angle", true), row.warned) << row.angle;
     }
+    // However large the stored angle, the line's angle is one a line can have.
+    for (long double angle : {1e30L, -3e25L, 123456.789L}) {
+        TRead read = Read(File({{6, 1, 25, 0, 0, Reals({1, 2, angle, 0, 0, 0}) + Raw({0}), {"line"}}}));
+        TStraightLine* line = StraightLineOf(read, 0);
+        ASSERT_NE(line, nullptr) << angle << "\n" << Warnings(*read.doc);
+        EXPECT_GT(line->Line.Angle, -1.5707963267948966L) << angle;
+        EXPECT_LE(line->Line.Angle, 1.5707963267948966L) << angle;
+    }
 
     // The angle factor snaps to radians or degrees; anything else is degrees, warned.
     const long double degree = 3.14159265358979323846L / 180;
