@@ -200,8 +200,8 @@ public:
         std::string text = "Lumacurve for windows version 3.101\r\n";
         text += radians ? "Angle measure = radians\r\n" : "Angle measure = degrees\r\n";
         int line = 3;
-        for (const TCurveText& curve : curves_) {
-            recordLines_.emplace_back(line, curve.record);
+        for (const TCurveText& curve : curves) {
+            recordLines.emplace_back(line, curve.record);
             std::string record = "Curve\r\n" + curve.definition + "\r\n";
             if (!curve.description.empty())
                 record += "\tDescription: " + curve.description + "\r\n";
@@ -216,11 +216,11 @@ public:
     }
 
     std::vector<TLegacyWarning> warnings;
-    std::vector<TCurveText> curves_;
+    std::vector<TCurveText> curves;
     // The first line of each generated record and its legacy record.
-    std::vector<std::pair<int, int>> recordLines_;
+    std::vector<std::pair<int, int>> recordLines;
     // The records with a formula the parser refused.
-    std::set<int> refused_;
+    std::set<int> refused;
 
 private:
     void Warn(int record, std::string text, bool lost)
@@ -235,7 +235,7 @@ private:
         (void)ParseLegacyFormula(buffer, KindVariables(kind), params);
         if (HasError(params)) {
             Warn(record, std::string(which) + " formula: " + params.error.message, false);
-            refused_.insert(record);
+            refused.insert(record);
         }
     }
 
@@ -260,8 +260,8 @@ private:
 
     void Add(TCurveText curve)
     {
-        objects_.push_back(static_cast<int>(curves_.size()));
-        curves_.push_back(std::move(curve));
+        objects_.push_back(static_cast<int>(curves.size()));
+        curves.push_back(std::move(curve));
     }
 
     std::string Description(int record, const TLegacyRecord& legacy)
@@ -449,7 +449,7 @@ private:
     void ConvertDifferentialEquation(int record, const TLegacyRecord& legacy, TCurveText curve)
     {
         curve.definition = "dy/dx=" + Formula(record, legacy, 0, "the");
-        const int equation = static_cast<int>(curves_.size());
+        const int equation = static_cast<int>(curves.size());
         const std::string colour = curve.colour;
         Add(std::move(curve));
         bool blank = false;
@@ -599,10 +599,10 @@ TReadResult ReadLegacyDocument(std::string_view data, TDocument& document)
         (void)ReadDocument(text, *read, false);
         // Lines that depend on a curve unable to carry them are left out, and
         // the records read again without them.
-        if (pass == 0 && read->lines.lines.size() == converter.curves_.size()) {
+        if (pass == 0 && read->lines.lines.size() == converter.curves.size()) {
             bool again = false;
-            for (std::size_t i = 0; i < converter.curves_.size(); ++i) {
-                const TCurveText& curve = converter.curves_[i];
+            for (std::size_t i = 0; i < converter.curves.size(); ++i) {
+                const TCurveText& curve = converter.curves[i];
                 if (curve.kind >= 7 && curve.kind <= 9 &&
                     !PrimaryFits(curve.kind, read->lines.lines[i].get())) {
                     skipped.insert(curve.record);
@@ -625,10 +625,10 @@ TReadResult ReadLegacyDocument(std::string_view data, TDocument& document)
         // the window, as typed lines with a fault do).
         for (const TDocumentWarning& warning : read->warnings) {
             int record = 0;
-            for (const auto& [line, number] : converter.recordLines_)
+            for (const auto& [line, number] : converter.recordLines)
                 if (line <= warning.line)
                     record = number;
-            if (converter.refused_.count(record)) {
+            if (converter.refused.count(record)) {
                 if (warning.text.rfind("kept as a plain line", 0) != 0)
                     warnings.push_back({record, warning.text, false});
                 continue;
