@@ -1,7 +1,8 @@
 // Writes documents of the older binary layout for the tests and the fuzzing
 // seeds: six-byte reals, the header, records of every kind and their byte
 // formulas, built up byte by byte from the layout's description. The seed
-// corpus of the legacy fuzz target is exactly LegacySeeds().
+// corpus of the legacy fuzz target is exactly LegacySeeds(), each without
+// its leading word.
 #pragma once
 
 #include <array>
