@@ -6,6 +6,7 @@
 // table of the CPU times against the goals (open 50 ms, save 10 ms).
 #include "document/document.h"
 #include "entry/entry.h"
+#include "entrybaseline.h"
 #include "formula/markup.h"
 #include "settings/mathswriter.h"
 #include "tablereporter.h"
@@ -91,22 +92,8 @@ BENCHMARK(Save)->Unit(benchmark::kMillisecond);
 void EntryOnly(benchmark::State& state)
 {
     const std::vector<std::string> lines = FormulaLines();
-    for (auto _ : state) {
-        std::vector<std::unique_ptr<TEquationObject>> objects;
-        std::vector<TEquationObject*> declared;
-        for (const std::string& text : lines) {
-            TEditor line;
-            line.SetElements(ElementsFromText(text));
-            TParseParams parse;
-            parse.declaredNames = &declared;
-            auto object = ClassifyLine(line, parse);
-            if (object) {
-                declared.push_back(object.get());
-                objects.push_back(std::move(object));
-            }
-        }
-        benchmark::DoNotOptimize(objects.size());
-    }
+    for (auto _ : state)
+        benchmark::DoNotOptimize(EnterLines(lines));
 }
 BENCHMARK(EntryOnly)->Unit(benchmark::kMillisecond);
 

@@ -1,7 +1,8 @@
 // lcvtool resave: reads a document and writes it back as this version writes
 // it; "-" for either name is standard input or standard output. Every record
 // that was skipped, repaired or kept as text is named on standard error with
-// the line of the input where it starts.
+// the line of the input where it starts (a document of the older binary
+// layout names the record, or the header).
 #include "lcvtool.h"
 #include "lcvtool_arguments.h"
 
@@ -41,8 +42,12 @@ bool Save(const TDocument& document, const std::string& name, std::string& error
 
 void PrintDocumentWarnings(const TDocument& document)
 {
-    for (const TDocumentWarning& warning : document.warnings)
-        std::fprintf(stderr, "warning: line %d: %s\n", warning.line, warning.text.c_str());
+    for (const TDocumentWarning& warning : document.warnings) {
+        if (warning.place.empty())
+            std::fprintf(stderr, "warning: line %d: %s\n", warning.line, warning.text.c_str());
+        else
+            std::fprintf(stderr, "warning: %s: %s\n", warning.place.c_str(), warning.text.c_str());
+    }
 }
 
 int RunResave(const std::vector<std::string>& arguments)

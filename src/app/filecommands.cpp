@@ -200,7 +200,10 @@ bool TLumacurveForm::OpenFile(const QString& path)
     QString skipped;
     for (const auto& warning : document->warnings)
         if (!warning.note)
-            skipped += QString("\nline %1: %2").arg(warning.line).arg(QString::fromStdString(warning.text));
+            skipped += QString("\n%1: %2")
+                           .arg(warning.place.empty() ? QString("line %1").arg(warning.line)
+                                                      : QString::fromStdString(warning.place),
+                                QString::fromStdString(warning.text));
     const std::size_t points = document->numberPairPoints;
     // The editor on the old lines closes; the document's layout may ask for it again.
     FreeDynamicEditor();

@@ -73,13 +73,12 @@ std::string ReadResultMessage(TReadResult result)
     switch (result) {
     case TReadResult::Document:
     case TReadResult::NumberPairs:
+    case TReadResult::Legacy:
         return {};
     case TReadResult::NotDocument:
         return "Lumacurve cannot open this file.";
     case TReadResult::TooNew:
         return "You need the latest version of Lumacurve";
-    case TReadResult::Legacy:
-        return "This document has the older layout, which this version cannot read yet.";
     }
     return {};
 }

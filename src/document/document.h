@@ -36,6 +36,9 @@ struct TDocumentWarning {
     int line = 0;
     std::string text;
     bool note = false; // information only: nothing was skipped, repaired or lost
+    // Where the problem lies when the data has no lines ("record 3", "header");
+    // empty for a text document, whose line says it.
+    std::string place{};
 };
 
 // The commentary text with its font and panel placement.
@@ -143,7 +146,7 @@ enum class TReadResult {
     NumberPairs, // number pairs were read into one data-point line
     NotDocument, // neither a document nor number pairs
     TooNew,      // a newer version: nothing read beyond the header
-    Legacy,      // the older binary layout, whose import does not exist yet
+    Legacy,      // a document of the older binary layout, converted (warnings say what changed)
 };
 
 // The message the user sees for a result other than Document, or empty.

@@ -7,6 +7,7 @@
 #include "document/document.h"
 
 #include "document/documentrecord.h"
+#include "document/legacyimport.h"
 #include "entry/declarationlines.h"
 #include "entry/entry.h"
 #include "formula/descriptions.h"
@@ -1286,8 +1287,13 @@ TReadResult ReadDocument(std::string data, TDocument& document, bool report)
         }
         return TReadResult::NotDocument;
     }
-    if (!reader.MatchKeyword(" for windows version "))
-        return TReadResult::Legacy;
+    if (!reader.MatchKeyword(" for windows version ")) {
+        // The older binary layout: what follows the word is its header.
+        TReadResult result = ReadLegacyDocument(std::string_view(reader.Data()).substr(9), document);
+        if (result == TReadResult::NotDocument)
+            document.settings = DefaultConfiguration;
+        return result;
+    }
     std::string version = reader.ReadLine().substr(0, 10);
     while (!version.empty() && version.back() == ' ')
         version.pop_back();

@@ -1,5 +1,7 @@
 #include "expr/parser.h"
 
+#include "expr/convertformula.h"
+
 #include "expr/declarations.h"
 #include "formula/descriptions.h"
 #include "formula/markup.h"
@@ -308,7 +310,10 @@ private:
             }
             if (code == tkDescription)
                 return tkEnd; // stays on the element
-            p.nextElement = element->next;
+            // A byte formula of an older document hands out all its tokens
+            // before the parser moves on.
+            const auto* converter = dynamic_cast<const TConvertFormula*>(element);
+            p.nextElement = converter && converter->HasMoreTokens() ? element : element->next;
             if (code == tkBlank) {
                 if (text) {
                     p.text = text;

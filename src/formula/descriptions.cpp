@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -123,13 +124,31 @@ std::span<const int> DescriptionReadingOrder()
 
 int MatchDescription(TMathsReader& reader, bool& locked)
 {
+    // Every text run of every line read asks here: the texts are looked up
+    // once, and only those starting with the next character are tried.
+    static const std::vector<std::string_view> texts = [] {
+        std::vector<std::string_view> list;
+        for (const int number : ReadingOrder)
+            list.push_back(DescriptionText(number, true));
+        return list;
+    }();
+    const auto fold = [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
+    };
+    char next = 0;
+    if (!reader.Peek(next)) {
+        locked = false;
+        return 0;
+    }
+    const unsigned char first = fold(next);
     const bool oldCompass = reader.VersionBelow("2.0006");
     for (std::size_t i = 0; i < ReadingOrder.size(); ++i) {
         const int number = ReadingOrder[i];
-        std::string_view text = DescriptionText(number, true);
+        std::string_view text = texts[i];
         if (number == dnCompassPoints && oldCompass)
             text = "Compass";
-        if (text.empty() || !reader.MatchKeyword(text))
+        if (text.empty() || fold(text.front()) != first || !reader.MatchKeyword(text))
             continue;
         locked = i < LockedTries;
         return number == dnCopyright ? dnEmpty : number;

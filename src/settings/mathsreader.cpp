@@ -19,6 +19,17 @@ int CompareVersions(std::string_view a, std::string_view b)
     return a.size() < b.size() ? -1 : 1;
 }
 
+namespace {
+
+// Keywords match whatever the case of their ASCII letters, never by the
+// locale's idea of case (it would make documents read differently by place).
+constexpr unsigned char FoldCase(unsigned char c)
+{
+    return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c + ('a' - 'A')) : c;
+}
+
+} // namespace
+
 bool TMathsReader::MatchKeyword(std::string_view keyword)
 {
     if (keyword.size() > LookAheadSize || keyword.size() > Remaining())
@@ -26,7 +37,7 @@ bool TMathsReader::MatchKeyword(std::string_view keyword)
     for (std::size_t i = 0; i < keyword.size(); ++i) {
         const auto have = static_cast<unsigned char>(data_[position_ + i]);
         const auto want = static_cast<unsigned char>(keyword[i]);
-        if (std::tolower(have) != std::tolower(want))
+        if (FoldCase(have) != FoldCase(want))
             return false;
     }
     position_ += keyword.size();
