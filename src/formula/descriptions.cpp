@@ -124,33 +124,50 @@ std::span<const int> DescriptionReadingOrder()
 
 int MatchDescription(TMathsReader& reader, bool& locked)
 {
-    // Every text run of every line read asks here: the texts are looked up
-    // once, and only those starting with the next character are tried.
-    static const std::vector<std::string_view> texts = [] {
-        std::vector<std::string_view> list;
-        for (const int number : ReadingOrder)
-            list.push_back(DescriptionText(number, true));
-        return list;
-    }();
+    // Every character of every text run read asks here: the texts are
+    // sorted once by their first letter (case folded, as keywords match),
+    // and only those starting with the next character are tried, in the
+    // reading order.
     const auto fold = [](char c) {
         const auto u = static_cast<unsigned char>(c);
         return u >= 'A' && u <= 'Z' ? static_cast<unsigned char>(u + ('a' - 'A')) : u;
     };
+    struct TCandidate {
+        std::size_t order; // the place in the reading order
+        std::string_view text;
+    };
+    static const std::array<std::vector<TCandidate>, 256> byFirst = [&] {
+        std::array<std::vector<TCandidate>, 256> table;
+        for (std::size_t i = 0; i < ReadingOrder.size(); ++i) {
+            const int number = ReadingOrder[i];
+            const std::string_view text = DescriptionText(number, true);
+            if (!text.empty())
+                table[fold(text.front())].push_back({i, text});
+            // Documents before 2.0006 wrote the compass points as "Compass".
+            if (number == dnCompassPoints && (text.empty() || fold(text.front()) != fold('C')))
+                table[fold('C')].push_back({i, {}});
+        }
+        return table;
+    }();
     char next = 0;
     if (!reader.Peek(next)) {
         locked = false;
         return 0;
     }
-    const unsigned char first = fold(next);
+    const std::vector<TCandidate>& candidates = byFirst[fold(next)];
+    if (candidates.empty()) {
+        locked = false;
+        return 0;
+    }
     const bool oldCompass = reader.VersionBelow("2.0006");
-    for (std::size_t i = 0; i < ReadingOrder.size(); ++i) {
-        const int number = ReadingOrder[i];
-        std::string_view text = texts[i];
-        if (number == dnCompassPoints && oldCompass)
-            text = "Compass";
-        if (text.empty() || fold(text.front()) != first || !reader.MatchKeyword(text))
+    for (const TCandidate& candidate : candidates) {
+        const int number = ReadingOrder[candidate.order];
+        std::string_view text = candidate.text;
+        if (number == dnCompassPoints)
+            text = oldCompass ? std::string_view("Compass") : DescriptionText(number, true);
+        if (text.empty() || fold(text.front()) != fold(next) || !reader.MatchKeyword(text))
             continue;
-        locked = i < LockedTries;
+        locked = candidate.order < LockedTries;
         return number == dnCopyright ? dnEmpty : number;
     }
     locked = false;
