@@ -77,7 +77,7 @@ void TBestFit::Refit()
         return;
     }
     TGatherStatistics stats;
-    GatherPoints(points_, stats);
+    GatherPoints(points_, stats, NeedsOrderStatistics());
     Failed = false;
     Fit(stats);
 }

@@ -45,6 +45,9 @@ public:
 
     // The change applied to each point before gathering (none here).
     [[nodiscard]] virtual TPointTransform TransformPoint() const { return nullptr; }
+    // Whether the fit reads the sorted statistics (extremes, quartiles,
+    // medians, modes); a fit needs only sums, which follow a drag faster.
+    [[nodiscard]] virtual bool NeedsOrderStatistics() const { return false; }
     // Fits the gathered points (at least one): sets the fitted curve and the text.
     virtual void Fit(const TGatherStatistics& stats) = 0;
     // The description number of the heading.
@@ -194,6 +197,7 @@ public:
     // Shows the rows of StatsLineRows in a TDisplayStatsEditor.
     void Fit(const TGatherStatistics& stats) override;
     [[nodiscard]] int FitDescription() const override { return dnStatsLine; }
+    [[nodiscard]] bool NeedsOrderStatistics() const override { return true; }
     void WriteTo(TMathsWriter& writer) const override;
 };
 
