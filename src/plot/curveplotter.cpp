@@ -361,7 +361,10 @@ void TCurvePLotter::WriteTo(TMathsWriter& writer) const
 {
     writer.WriteLine("Curve");
     if (DescriptionFlag) {
-        WriteDefinition(writer);
+        if (TypedDefinition.empty())
+            WriteDefinition(writer);
+        else
+            writer.WriteText(TypedDefinition);
         writer.WriteText("\r\n\tDescription: ");
     }
     WriteDisplayedLine(writer);

@@ -302,6 +302,10 @@ public:
 
     // The displayed text is a description; the record then starts with the definition line.
     bool DescriptionFlag = false;
+    // The formula line as it was typed (markup) before a name was shown
+    // instead: written as the definition line, so that the numbers keep
+    // every figure typed; empty when the kind writes its own definition.
+    std::string TypedDefinition;
 
     // Shows the end-of-drawing messages the first time a curve is plotted
     // (for kinds that drive the sampling themselves).

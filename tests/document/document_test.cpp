@@ -335,6 +335,28 @@ TEST(Document, KeptRecordsOfOlderVersionsAreWrittenInTheCurrentMarkup)
     EXPECT_NE(DocumentText(current).find("Curve\r\n{Mtrx \x01\x02{1}{2}\r\n"), std::string::npos);
 }
 
+TEST(Document, ARenamedCurveKeepsItsFormulaAsTyped)
+{
+    // Written back from its tree, a renamed curve kept only the figures a
+    // line shows (123456.789 became 123456.79) and an implicit curve became
+    // "0=..." with brackets.
+    const char* formulas[] = {"y=123456.789x", "x{^{2}+y{^{2}=4", "r=1.234567891{q\tfor 2 revs"};
+    for (const char* formula : formulas) {
+        SCOPED_TRACE(formula);
+        const std::string record = std::string("Curve\r\n") + formula + "\r\n\tDescription: my curve\r\n";
+        TDocument doc;
+        ASSERT_EQ(ReadDocument(WithCrLf("Lumacurve for windows version 3.101\n") + record +
+                                   "Selected curve no: 0\r\n",
+                               doc),
+                  TReadResult::Document);
+        const std::string written = DocumentText(doc);
+        EXPECT_NE(written.find(record), std::string::npos) << written;
+        TDocument again;
+        ASSERT_EQ(ReadDocument(written, again), TReadResult::Document);
+        EXPECT_EQ(DocumentText(again), written);
+    }
+}
+
 TEST(Document, NamesDeclaredFurtherDownAreResolvedWhateverTheSetting)
 {
     const std::string lines = WithCrLf("Curve\ny=kx\nCurve\ny=qx\nCurve\nk=2\nSelected curve no: 0\n");
