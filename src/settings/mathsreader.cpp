@@ -73,12 +73,15 @@ std::string TMathsReader::ReadUntil(char delimiter)
 
 std::string_view TMathsReader::PeekLine() const
 {
-    const std::size_t found = data_.find('\n', position_);
-    const std::size_t end = found == std::string::npos ? data_.size() : found;
-    std::string_view line(data_.data() + position_, end - position_);
-    if (found != std::string::npos && !line.empty() && line.back() == '\r')
-        line.remove_suffix(1);
-    return line;
+    if (peekedAt_ != position_) {
+        const std::size_t found = data_.find('\n', position_);
+        std::size_t end = found == std::string::npos ? data_.size() : found;
+        if (found != std::string::npos && end > position_ && data_[end - 1] == '\r')
+            --end;
+        peekedAt_ = position_;
+        peekedEnd_ = end;
+    }
+    return std::string_view(data_.data() + position_, peekedEnd_ - position_);
 }
 
 void TMathsReader::SkipLine()
@@ -89,6 +92,11 @@ void TMathsReader::SkipLine()
 
 bool TMathsReader::LineStartsWith(std::string_view keyword, std::string_view* value) const
 {
+    // Most keywords asked for are not there: their first byte tells.
+    if (!keyword.empty() &&
+        (position_ >= data_.size() || FoldCase(static_cast<unsigned char>(data_[position_])) !=
+                                          FoldCase(static_cast<unsigned char>(keyword[0]))))
+        return false;
     const std::string_view line = PeekLine();
     if (line.size() < keyword.size() || !SameText(line.substr(0, keyword.size()), keyword))
         return false;
@@ -119,7 +127,7 @@ bool SameText(std::string_view a, std::string_view b)
     if (a.size() != b.size())
         return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (FoldCase(static_cast<unsigned char>(a[i])) != FoldCase(static_cast<unsigned char>(b[i])))
             return false;
     return true;
 }

@@ -78,6 +78,10 @@ private:
     std::string fileVersion_{CurrentFileVersion};
     mutable std::size_t countedTo_ = 0;
     mutable int linesBefore_ = 0;
+    // Where the line starting at peekedAt_ ends: a record's fields ask for
+    // the same line against many keywords.
+    mutable std::size_t peekedAt_ = std::string::npos;
+    mutable std::size_t peekedEnd_ = 0;
 };
 
 // True when a equals b without regard to the letter case of ASCII letters.
