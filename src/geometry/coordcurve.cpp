@@ -606,6 +606,13 @@ int TCoordCurve::DragCursorAt(int, QPoint pixel)
     return HandleCursorAt(DragPoints.get(), pixel);
 }
 
+std::optional<TDragPress> TCoordCurve::DragControlAt(QPoint pixel, Qt::KeyboardModifiers modifiers)
+{
+    if (std::optional<TDragPress> press = TCurvePLotter::DragControlAt(pixel, modifiers))
+        return press;
+    return TDragPress{};
+}
+
 TDragMatrices* TCoordCurve::DragMatricesOf(TDragPoint*)
 {
     return DragMatrices.get();

@@ -180,6 +180,9 @@ public:
     [[nodiscard]] TDragMatrices* DragMatricesOf(TDragPoint* handle) override;
     // The cursor of the handle under the mouse, else number 7 (the list moves as a whole).
     [[nodiscard]] int DragCursorAt(int currentCursor, QPoint pixel) override;
+    // A handle's drag, else the whole list moves with the pointer.
+    [[nodiscard]] std::optional<TDragPress> DragControlAt(QPoint pixel,
+                                                          Qt::KeyboardModifiers modifiers) override;
     [[nodiscard]] bool MayMoveDragPoint(TDragPoint* handle, Extended& x, Extended& y) override;
     void DragPointMoved(TDragCustom* handle) override;
     void ApplyDragMatrices(TDragPoint* handle, const TDragMatrices& matrices) override;

@@ -5,6 +5,7 @@
 #include "graph/mousecontrol.h"
 #include "graphwindow/equationdisplayform.h"
 #include "mouse/graphobjectmouse.h"
+#include "mouse/mousedrag.h"
 #include "mouse/mouselines.h"
 #include "mouse/mouseorigin.h"
 #include "mouse/mousepush.h"
@@ -511,9 +512,14 @@ void TGraphWindow::Select(QPoint pixel, Qt::KeyboardModifiers modifiers)
         if (index != selected_) {
             SelectLine(index);
             emit LineSelected(index);
-        } else if (curve->DraggingAllowed()) {
-            if (TMouseControl* drag = curve->DragControlAt(pixel, modifiers & Qt::ShiftModifier))
-                SetActiveTool(std::unique_ptr<TMouseControl>(drag));
+        } else if (!traceMode_ && curve->DraggingAllowed()) {
+            // A press on the selected line drags it (tracing takes the press instead).
+            if (const std::optional<TDragPress> press = curve->DragControlAt(pixel, modifiers))
+                if (std::unique_ptr<TMouseDragCurve> drag = DragTool(*this, curve, *press, pixel)) {
+                    HidePopup();
+                    SetActiveTool(std::move(drag));
+                    return;
+                }
         }
         if (traceMode_)
             StartTrace(CurveAt(selected_), pixel);
@@ -594,6 +600,15 @@ void TGraphWindow::HoverAt(QPoint pixel)
     }
     TCurvePLotter* curve = CurveAt(index);
     SetCursorSlot(TCursorSlot::OverCurve);
+    if (index == selected_ && !traceMode_ && curve->DraggingAllowed()) {
+        // Over the selected line the drag it would start shows; over a point
+        // handle the window takes the keys, so that arrows nudge the pointer.
+        const int number = curve->DragCursorAt(0, pixel);
+        if (number != 0)
+            SetCursorSlot(DragCursorSlot(number));
+        if ((number == crDragPoint || number == crDragPointAlongCurve) && !hasFocus())
+            setFocus(Qt::MouseFocusReason);
+    }
     if (Configuration.ShowGraphNames && curve->IsValid())
         display_->ShowFor(lines_, index, pixel.x(), pixel.y());
     if (traceMode_)

@@ -375,21 +375,35 @@ std::unique_ptr<TMouseDragCurve> HandleTool(TGraphSurface& surface, TCurvePLotte
 {
     if (!handle)
         return nullptr;
-    if (ctrlOnly && handle->CtrlMovable)
-        return std::make_unique<TMouseDragDragPoint>(surface, curve, pixel, handle, true);
+    TDragPress press;
+    press.Handle = handle;
+    press.Kind = ctrlOnly && handle->CtrlMovable ? TDragMouseKind::DragAlone : handle->MouseKind();
+    return DragTool(surface, curve, press, pixel);
+}
+
+std::unique_ptr<TMouseDragCurve> DragTool(TGraphSurface& surface, TCurvePLotter* curve,
+                                          const TDragPress& press, QPoint pixel)
+{
     using K = TDragMouseKind;
     using D = TMouseStretchCurve::TDirections;
-    switch (handle->MouseKind()) {
+    using S = TMouseDragStepValue::TKind;
+    TDragCustom* handle = press.Handle;
+    const auto step = [&](S kind) {
+        return std::make_unique<TMouseDragStepValue>(surface, curve, pixel, kind, press.Start, press.Centre,
+                                                     press.Direction);
+    };
+    switch (press.Kind) {
     case K::DragCurve:
         return std::make_unique<TMouseDragCurve>(surface, curve, pixel, handle);
     case K::DragPoint:
         return std::make_unique<TMouseDragPoint>(surface, curve, pixel, handle);
     case K::OnPrimary:
     case K::OnAxis:
-        return std::make_unique<TMouseDragOnPrimary>(surface, curve, pixel, handle,
-                                                     handle->MouseKind() == K::OnAxis);
+        return std::make_unique<TMouseDragOnPrimary>(surface, curve, pixel, handle, press.Kind == K::OnAxis);
     case K::CentrePoint:
         return std::make_unique<TMouseDragDragPoint>(surface, curve, pixel, handle, false, true);
+    case K::DragAlone:
+        return std::make_unique<TMouseDragDragPoint>(surface, curve, pixel, handle, true);
     case K::Rotate:
         return std::make_unique<TMouseRotateCurve>(surface, curve, pixel, handle);
     case K::Stretch:
@@ -400,6 +414,14 @@ std::unique_ptr<TMouseDragCurve> HandleTool(TGraphSurface& surface, TCurvePLotte
         return std::make_unique<TMouseStretchCurve>(surface, curve, pixel, handle, D::UpOnly);
     case K::Enlarge:
         return std::make_unique<TMouseStretchCurve>(surface, curve, pixel, handle, D::Equal);
+    case K::StepRotation:
+        return step(S::Rotation);
+    case K::StepEnlargement:
+        return step(S::Enlargement);
+    case K::StepStretch:
+        return step(S::Stretch);
+    case K::StepShear:
+        return step(S::Shear);
     }
     return nullptr;
 }

@@ -162,3 +162,6 @@ private:
 // The tool for a press on handle (Ctrl held moves a Ctrl-movable handle alone).
 [[nodiscard]] std::unique_ptr<TMouseDragCurve> HandleTool(TGraphSurface& surface, TCurvePLotter* curve,
                                                           TDragCustom* handle, QPoint pixel, bool ctrlOnly);
+// The tool for the drag a press on curve starts, as the curve described it.
+[[nodiscard]] std::unique_ptr<TMouseDragCurve> DragTool(TGraphSurface& surface, TCurvePLotter* curve,
+                                                        const TDragPress& press, QPoint pixel);

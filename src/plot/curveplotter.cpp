@@ -455,9 +455,20 @@ TElementList TCurvePLotter::LeftHandSide() const
 
 // ---- drag support defaults ----------------------------------------------------------------------
 
-TMouseControl* TCurvePLotter::DragControlAt(QPoint, bool)
+std::optional<TDragPress> TCurvePLotter::DragControlAt(QPoint pixel, Qt::KeyboardModifiers modifiers)
 {
-    return nullptr;
+    const TDragPointList* handles = DragPointList();
+    const TGraphParams* params = PlotHost ? PlotHost->GraphParams() : nullptr;
+    if (!handles || !params)
+        return std::nullopt;
+    TDragCustom* handle = handles->HandleAt(pixel, *params);
+    if (!handle)
+        return std::nullopt;
+    TDragPress press;
+    press.Handle = handle;
+    press.Kind = modifiers == Qt::ControlModifier && handle->CtrlMovable ? TDragMouseKind::DragAlone
+                                                                         : handle->MouseKind();
+    return press;
 }
 
 int TCurvePLotter::DragCursorAt(int currentCursor, QPoint)

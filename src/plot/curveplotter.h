@@ -13,12 +13,14 @@
 #include "graph/axes.h"
 #include "numbers/numerics.h"
 #include "plot/dragmatrices.h"
+#include "plot/dragpoint.h"
 #include "plot/polylinestore.h"
 
 #include <QPoint>
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,7 +28,6 @@
 class Canvas;
 class TGraphParams;
 class TMathsWriter;
-class TMouseControl;
 class TDragCustom;
 class TDragPoint;
 class TDragPointList;
@@ -214,8 +215,11 @@ public:
     [[nodiscard]] virtual bool UsesLineStore() const { return true; }
 
     // Drag support; the kinds that can be dragged implement these.
-    // The mouse control for a press at pixel (owned by the caller), or nullptr.
-    [[nodiscard]] virtual TMouseControl* DragControlAt(QPoint pixel, bool shift);
+    // The drag a press at pixel starts (the mouse tools make its control), or
+    // nothing. By default: the drag of the handle pressed; with exactly Ctrl
+    // held, a Ctrl-movable handle moves alone.
+    [[nodiscard]] virtual std::optional<TDragPress> DragControlAt(QPoint pixel,
+                                                                  Qt::KeyboardModifiers modifiers);
     virtual void SetDragValue(Extended value) { (void)value; }
     [[nodiscard]] virtual int DragCursorAt(int currentCursor, QPoint pixel);
     [[nodiscard]] virtual TAxisMaps AxisMaps() const { return {}; }

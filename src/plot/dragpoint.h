@@ -54,6 +54,26 @@ enum class TDragMouseKind : std::uint8_t {
     StretchHorz, // ... across only
     StretchVert, // ... up and down only
     Enlarge,     // the curve grows or shrinks from the fixed point
+    DragAlone,   // the handle moves alone (Ctrl held on a Ctrl-movable handle)
+    // Drags of a transformation's image that change one number of its first step.
+    StepRotation,
+    StepEnlargement,
+    StepStretch,
+    StepShear,
+};
+
+class TDragCustom;
+
+// What a press on a dragged curve starts. The curve says which drag and
+// with what; the mouse tools make the control, so that curves need know
+// nothing of mouse tools.
+struct TDragPress {
+    TDragMouseKind Kind = TDragMouseKind::DragCurve;
+    TDragCustom* Handle = nullptr; // the handle pressed (borrowed), or nullptr
+    Extended Start = 0;            // step drags: the angle (radians) or factor now
+    TRealPoint
+        Centre; // rotation and enlargement: the centre; stretch and shear: a point of the invariant line
+    TRealPoint Direction{1, 0}; // stretch and shear: the invariant line's unit direction
 };
 
 class TDragCustom : public TBitMapMarker {
