@@ -24,6 +24,8 @@ int RunResave(const std::vector<std::string>& arguments);
 int RunLines(const std::vector<std::string>& arguments);
 // lcvtool dynamic [-o OUT.lcv] DOC.lcv NAME ACTION...
 int RunDynamic(const std::vector<std::string>& arguments);
+// lcvtool drag [--size WxH] [--figures F] [-o OUT.lcv] DOC.lcv N STEP...
+int RunDrag(const std::vector<std::string>& arguments);
 // lcvtool stats DOC.lcv N
 int RunStats(const std::vector<std::string>& arguments);
 

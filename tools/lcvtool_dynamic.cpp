@@ -6,6 +6,7 @@
 // constant are the program's business, the value is what is checked here.
 #include "lcvtool.h"
 #include "lcvtool_arguments.h"
+#include "lcvtool_document.h"
 
 #include "document/document.h"
 #include "document/dynamicediting.h"
@@ -193,14 +194,9 @@ int RunDynamic(const std::vector<std::string>& arguments)
     if (const auto wrong = ParseActions(std::vector<std::string>(words.begin() + 2, words.end()), actions))
         return command.Refuse(*wrong);
     TDocument document;
-    std::string error;
-    if (!LoadDocument(QString::fromStdString(words[0]), document, error)) {
-        std::fprintf(stderr, "error: %s\n", error.c_str());
+    if (!OpenToolDocument(words[0], document))
         return 1;
-    }
-    PrintDocumentWarnings(document);
-    document.ApplySettings();
-    PublishSettings();
+    std::string error;
 
     TToolView view;
     TEquationList list;

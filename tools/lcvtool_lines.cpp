@@ -27,59 +27,6 @@
 #include <string>
 #include <vector>
 
-namespace {
-
-bool ParseWhole(std::string_view text, int low, int high, int& value)
-{
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return result.ec == std::errc() && result.ptr == text.data() + text.size() && value >= low &&
-           value <= high;
-}
-
-bool ParseSize(const std::string& text, int& width, int& height)
-{
-    const auto x = text.find('x');
-    return x != std::string::npos && ParseWhole(std::string_view(text).substr(0, x), 16, 10000, width) &&
-           ParseWhole(std::string_view(text).substr(x + 1), 16, 10000, height);
-}
-
-// The equations list and graph of the tool, for the lines that ask for them
-// while they recalculate (an intersection list searches on the graph).
-class TToolPlotHost : public TPlotHost {
-public:
-    TToolPlotHost(TOwnedLines& lines, TGraphParams& params)
-        : lines_(lines), params_(params), previous_(PlotHost)
-    {
-        PlotHost = this;
-    }
-    ~TToolPlotHost() override { PlotHost = previous_; }
-    TToolPlotHost(const TToolPlotHost&) = delete;
-    TToolPlotHost& operator=(const TToolPlotHost&) = delete;
-
-    [[nodiscard]] int LineIndexOf(const TEquationObject* object) const override
-    {
-        for (int i = 0; i < lines_.LineCount(); ++i)
-            if (lines_.LineAt(i) == object)
-                return i;
-        return -1;
-    }
-    [[nodiscard]] std::vector<TEquationObject*> Lines() const override
-    {
-        std::vector<TEquationObject*> lines;
-        for (const auto& line : lines_.lines)
-            lines.push_back(line.get());
-        return lines;
-    }
-    [[nodiscard]] TGraphParams* GraphParams() override { return &params_; }
-
-private:
-    TOwnedLines& lines_;
-    TGraphParams& params_;
-    TPlotHost* previous_;
-};
-
-} // namespace
-
 int RunLines(const std::vector<std::string>& arguments)
 {
     TToolArguments command("lines");
@@ -109,14 +56,8 @@ int RunLines(const std::vector<std::string>& arguments)
     const TFontApplication fonts;
 
     TDocument document;
-    std::string error;
-    if (!LoadDocument(QString::fromStdString(path), document, error)) {
-        std::fprintf(stderr, "error: %s\n", error.c_str());
+    if (!OpenToolDocument(path, document))
         return 1;
-    }
-    PrintDocumentWarnings(document);
-    document.ApplySettings();
-    PublishSettings();
 
     TFixedScaleHost host(width, height, QFont(QString::fromStdString(document.fontName), 10));
     TGraphParams params(&host);

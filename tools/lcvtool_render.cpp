@@ -60,20 +60,6 @@ std::string MappingText(long double value)
     return written.ec == std::errc() ? std::string(buffer, written.ptr) : std::string("0");
 }
 
-bool ParseSize(const std::string& text, int& width, int& height)
-{
-    const auto x = text.find('x');
-    long double w = 0, h = 0;
-    if (x == std::string::npos || !ParseNumber(std::string_view(text).substr(0, x), w) ||
-        !ParseNumber(std::string_view(text).substr(x + 1), h))
-        return false;
-    if (w != static_cast<int>(w) || h != static_cast<int>(h) || w < 16 || h < 16 || w > 10000 || h > 10000)
-        return false;
-    width = static_cast<int>(w);
-    height = static_cast<int>(h);
-    return true;
-}
-
 bool ParseScales(const std::string& text, long double (&values)[4])
 {
     std::size_t start = 0;

@@ -35,14 +35,8 @@ int RunStats(const std::vector<std::string>& arguments)
     const TFontApplication fonts;
 
     TDocument document;
-    std::string error;
-    if (!LoadDocument(QString::fromStdString(names[0]), document, error)) {
-        std::fprintf(stderr, "error: %s\n", error.c_str());
+    if (!OpenToolDocument(names[0], document))
         return 1;
-    }
-    PrintDocumentWarnings(document);
-    document.ApplySettings();
-    PublishSettings();
 
     const auto* set = dynamic_cast<const TDataPoints*>(document.lines.LineAt(line - 1));
     if (!set) {

@@ -4,8 +4,8 @@
 #include "app/helpwindow.h"
 #include "app/presssomethingdlg.h"
 #include "app/shapework.h"
-#include "app/statswork.h"
 #include "app/startupwindow.h"
+#include "app/statswork.h"
 #include "app/toolbaricons.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
@@ -442,10 +442,26 @@ void TLumacurveForm::BuildPopup()
             QMenu* sub = owner->addMenu(Str(item.caption));
             submenus[static_cast<std::size_t>(index)] = sub;
             sub->menuAction()->setData(index);
-            sub->menuAction()->setEnabled(false); // none of its items is offered yet
+            sub->menuAction()->setEnabled(false); // offered by the object under the mouse
+            if (std::string_view(item.caption) == "Dynamic transform")
+                popupTransform_ = sub->menuAction();
         } else {
             QAction* action = owner->addAction(Str(item.caption));
             action->setData(index);
+            if (owner != graphPopup_ && owner->menuAction() == popupTransform_) {
+                // The transform handles of the object under the mouse, which becomes selected.
+                connect(action, &QAction::triggered, this, [this, mode = item.tag] {
+                    auto* curve = dynamic_cast<TCurvePLotter*>(popupObject_);
+                    const int line = equations_->List().IndexOf(curve);
+                    if (!curve || line < 0)
+                        return;
+                    equations_->SelectLine(line);
+                    curve->StartTransformDrag(mode);
+                    graphArea_->update();
+                });
+                ++index;
+                continue;
+            }
             // "Delete" acts on the line under the mouse; the objects' own popup actions are not offered yet.
             action->setEnabled(false);
             if (index == 0)
@@ -909,6 +925,17 @@ QWidget* TLumacurveForm::ActiveMathsWindow()
 
 // ---------------------------------------------------------------------------
 // Whiteboard
+
+void TLumacurveForm::LineDragged()
+{
+    // The dragged line changed its definition: every line drawn from it
+    // follows, and its text is laid out again.
+    graphArea_->LinesChanged(0);
+    graphArea_->RefreshDragHandles(); // where the line is now
+    equations_->update();
+    SetModified(true);
+    UndoPostAction();
+}
 
 void TLumacurveForm::UndoPostAction()
 {

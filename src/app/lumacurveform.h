@@ -99,6 +99,7 @@ public:
 
     // Lower layers' requests.
     void UndoPostAction() override;
+    void LineDragged() override;
     // "Area" on a curve: begins the line "Area from " with an empty start
     // field and the mode that places the start with the mouse; false when
     // the selected line is not a curve with tangents.
@@ -285,6 +286,10 @@ private:
     void StartTransformLine(const std::string& markup, bool complete);
     // Opens the dialog of a transformation command for the selected line;
     // false when the command has none (it then starts a line to type).
+    // With dragging on: a translation by (0, 0), or a rotation or enlargement
+    // waiting for a click to place its centre, of the selected object, made
+    // at once to be dragged; false when the command has no such form.
+    bool StartDraggedTransform(TTransformCommand command);
     bool OpenTransformDialog(TTransformCommand command);
     // Puts a dialog's step into line (a new line of parent when null) and
     // enters it; answers the transformation now standing, or nullptr.
@@ -351,6 +356,7 @@ private:
     QMenu* graphPopup_ = nullptr;
     QAction* popupDelete_ = nullptr;
     QAction* popupIntersect_ = nullptr;
+    QAction* popupTransform_ = nullptr; // the "Dynamic transform" submenu
     // The pair the popup's "Intersect" lists the crossings of, chosen when
     // the popup opens: the other curve measures distance.
     TCurvePLotter* intersectPrimary_ = nullptr;

@@ -61,6 +61,8 @@ void TLumacurveForm::RegisterTransformHandlers()
         c.SetHandler(command.name, [this, which = command.command] {
             if (Configuration.TransformDialogs && OpenTransformDialog(which))
                 return;
+            if (DraggableCurvesInUse(false) && StartDraggedTransform(which))
+                return;
             StartTransformLine(TransformLineMarkup(which, AngleFactor == DegreesFactor), false);
         });
     c.SetHandler("ActionMatrix", [this] {
@@ -92,6 +94,14 @@ void TLumacurveForm::RegisterTransformHandlers()
         commands_->Action("ActionInvariants")->setChecked(Configuration.DrawInvariants);
         graphArea_->RedrawAll();
     });
+    c.SetHandler("ActionDynamicCUrves", [this] {
+        // A locked document keeps its setting; the check mark says so.
+        if (Configuration.Unlocked)
+            Configuration.DragCurves = !Configuration.DragCurves;
+        commands_->Action("ActionDynamicCUrves")->setChecked(Configuration.DragCurves);
+        graphArea_->RefreshDragHandles();
+        UpdateCommands();
+    });
     c.SetHandler("ActionConstructionLines", [this] {
         Configuration.ConstructionLines = !Configuration.ConstructionLines;
         commands_->Action("ActionConstructionLines")->setChecked(Configuration.ConstructionLines);
@@ -118,6 +128,35 @@ void TLumacurveForm::StartTransformLine(const std::string& markup, bool complete
     if (complete)
         equations_->FinishEdit();
     UpdateCommands();
+}
+
+bool TLumacurveForm::StartDraggedTransform(TTransformCommand command)
+{
+    using C = TTransformCommand;
+    if (command != C::Translate && command != C::Rotate && command != C::Clockwise &&
+        command != C::Anticlockwise && command != C::Enlarge)
+        return false; // a mirror or invariant line is typed
+    if (equations_->Line() && !equations_->FinishEdit())
+        return true;
+    auto* parent = dynamic_cast<TCurvePLotter*>(equations_->SelectedObject());
+    if (!parent || !parent->HasProperty(8))
+        return true;
+    // The image is dragged with its construction in sight.
+    Configuration.DrawInvariants = true;
+    commands_->Action("ActionInvariants")->setChecked(true);
+    std::unique_ptr<TTransformation> image =
+        DraggedTransformation(command, parent, AngleFactor == DegreesFactor);
+    if (!image)
+        return false;
+    image->colour = CurveColour(equations_->Count());
+    const int index = equations_->InsertObject(std::move(image));
+    equations_->SelectLine(index);
+    graphArea_->LinesChanged(index);
+    SetModified(true);
+    UndoPostAction();
+    ShowStatus(command == C::Translate ? "Drag the object to translate" : "Click to fix centre");
+    UpdateCommands();
+    return true;
 }
 
 bool TLumacurveForm::OpenTransformDialog(TTransformCommand command)

@@ -4,8 +4,8 @@
 #include "app/lumacurveform.h"
 
 #include "app/shapework.h"
-#include "app/statswork.h"
 #include "app/startupwindow.h"
+#include "app/statswork.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
 #include "editor/mathseditor.h"
@@ -104,6 +104,9 @@ void TLumacurveForm::RegisterZoomHandlers()
             popupObject_ = dynamic_cast<TEquationObject*>(sender->ObjectAt(point));
             popupDelete_->setEnabled(popupObject_ && !equations_->Line());
             popupIntersect_->setEnabled(sender == graphArea_ && ChooseIntersectPair(point));
+            const auto* curve = dynamic_cast<const TCurvePLotter*>(popupObject_);
+            popupTransform_->setEnabled(curve && curve->HasTransformHandles() && curve->DraggingAllowed() &&
+                                        !equations_->Line());
             shapes_->PopupOpening(popupObject_, point, sender == graphArea_);
             stats_->PopupOpening(popupObject_);
         };

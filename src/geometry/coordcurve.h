@@ -154,6 +154,7 @@ public:
     // width is left alone).
     void SuggestRanges(TAxisRanges& bounds) override;
     void HandleBox(TRealPoint& fixed, TRealPoint& far) const override;
+    [[nodiscard]] bool HasTransformHandles() const override { return true; }
     [[nodiscard]] char LabelLetter() const override { return LabelFrom; }
     [[nodiscard]] bool HasPointLabels() const override;
     [[nodiscard]] std::uint32_t PropertyFlags() const override;

@@ -2,11 +2,15 @@
 
 #include "expr/declarations.h"
 #include "expr/parser.h"
+#include "expr/realreader.h"
 #include "formula/descriptions.h"
 #include "formula/elements.h"
+#include "formula/markup.h"
 #include "geometry/straightline.h"
 #include "graph/axes.h"
+#include "graph/displayrounding.h"
 #include "graph/graphparams.h"
+#include "numbers/numerics.h"
 #include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
 #include "plot/formulacurve.h"
@@ -35,6 +39,19 @@ std::string FieldList(int mask, std::initializer_list<std::string> fields)
     for (const std::string& field : fields)
         text += "{" + field + "}";
     return text;
+}
+
+// A number as a formula shows it: 10 figures, an exponent as a raised index.
+std::string NumberMarkup(Extended v)
+{
+    return TRealReader(v).GetText(10, 0);
+}
+
+// "(x,y)" of a point, each coordinate rounded to what its axis shows.
+std::string RoundedPointMarkup(const TAxes& axes, const TRealPoint& p)
+{
+    return "{coords{" + NumberMarkup(RoundForAxis(axes, 'x', p.x)) + "}{" +
+           NumberMarkup(RoundForAxis(axes, 'y', p.y)) + "}";
 }
 
 // The rotation by theta radians.
@@ -195,6 +212,60 @@ bool TRotation::HitConstruction(TXYSearch& search) const
            std::fabs(c.y - search.SearchY) < search.ClipYMin;
 }
 
+TDragPress TRotation::WholeDrag() const
+{
+    TDragPress press;
+    press.Kind = TDragMouseKind::StepRotation;
+    Extended angle = 0;
+    press.Start = StepValue(Angle.get(), angle) ? angle * UnitFactor : 0;
+    if (Centre)
+        press.Centre = Centre->Point();
+    return press;
+}
+
+void TRotation::SetFromDrag(Extended value)
+{
+    if (UnitFactor == 0)
+        return;
+    Angle = std::make_unique<TConstantEvaluator>(RoundDisplayFigures(value / UnitFactor));
+}
+
+void TRotation::ApplyDragPoint(const TRealPoint& point)
+{
+    Centre = std::make_unique<TCoordinates>(point.x, point.y);
+}
+
+void TRotation::AddDragPoints(TDragPointList& list, TCurvePLotter* owner, int index) const
+{
+    if (!Centre)
+        return;
+    const TRealPoint c = Centre->Point();
+    auto handle = std::make_unique<TDragPoint>(owner, c.x, c.y, index, true);
+    handle->CtrlMovable = false;
+    list.Add(std::move(handle));
+}
+
+std::string TRotation::StepMarkup(const TAxes& axes) const
+{
+    if (!Centre)
+        return {};
+    Extended angle = 0;
+    if (!StepValue(Angle.get(), angle))
+        return {};
+    // The unit and direction words the factor stands for.
+    const Extended size = std::fabs(UnitFactor);
+    std::string unit;
+    if (std::fabs(size - Pi / 180) < 1e-12L)
+        unit = Word(dnDegreeMark);
+    else if (std::fabs(size - 2 * Pi) < 1e-12L)
+        unit = Word(dnTurn);
+    else
+        unit = Word(dnRadianMark);
+    if (UnitFactor < 0)
+        unit += Word(dnClockwise);
+    return RotationLineMarkup(RoundedPointMarkup(axes, Centre->Point()), NumberMarkup(angle) + unit);
+}
+
 TEnlarge::TEnlarge(TEvaluatorPtr factor, std::unique_ptr<TCoordinates> centre)
     : TRotation(std::move(factor), 1, std::move(centre))
 {
@@ -218,6 +289,28 @@ void TEnlarge::WriteTo(TMathsWriter& writer) const
 {
     writer.WriteText(FieldList(5, {Word(dnEnlargementCentre), Centre ? PointMarkup(*Centre) : std::string(),
                                    Word(dnFactor), TreeToMarkup(Angle.get())}));
+}
+
+TDragPress TEnlarge::WholeDrag() const
+{
+    TDragPress press = TRotation::WholeDrag();
+    press.Kind = TDragMouseKind::StepEnlargement;
+    const Extended k = Factor();
+    press.Start = std::isfinite(k) ? k : 1;
+    return press;
+}
+
+void TEnlarge::SetFromDrag(Extended value)
+{
+    Angle = std::make_unique<TConstantEvaluator>(value);
+}
+
+std::string TEnlarge::StepMarkup(const TAxes& axes) const
+{
+    const Extended k = Factor();
+    if (!Centre || !std::isfinite(k))
+        return {};
+    return EnlargementLineMarkup(RoundedPointMarkup(axes, Centre->Point()), NumberMarkup(k));
 }
 
 // ---- TReflect, TStretch, TShear ------------------------------------------------------------------
@@ -325,6 +418,40 @@ bool TStretch::ComposeInto(TTransform& target) const
     return StepValue(Factor.get(), k) && ComposeAlongLine(TRealMatrix(1, 0, 0, k), target);
 }
 
+TDragPress TStretch::WholeDrag() const
+{
+    TDragPress press;
+    press.Kind = TDragMouseKind::StepStretch;
+    Extended k = 1;
+    press.Start = StepValue(Factor.get(), k) ? k : 1;
+    Extended phi = 0;
+    if (LineGeometry(phi, press.Centre))
+        press.Direction = {std::cos(phi), std::sin(phi)};
+    return press;
+}
+
+void TStretch::SetFromDrag(Extended value)
+{
+    Factor = std::make_unique<TConstantEvaluator>(value);
+}
+
+std::string TStretch::StepMarkup(const TAxes&) const
+{
+    Extended k = 0;
+    if (!Line || !StepValue(Factor.get(), k))
+        return {};
+    return FieldList(5, {Word(WordNumber()), LineMarkup(), Word(dnFactor), NumberMarkup(k)});
+}
+
+TDragPress TShear::WholeDrag() const
+{
+    TDragPress press = TStretch::WholeDrag();
+    press.Kind = TDragMouseKind::StepShear;
+    Extended k = 0;
+    press.Start = StepValue(Factor.get(), k) ? k : 0;
+    return press;
+}
+
 bool TShear::ComposeInto(TTransform& target) const
 {
     Extended k = 0;
@@ -379,6 +506,20 @@ void TMatrixTransform::SetTranslation(Extended x, Extended y)
         return;
     Matrix->Set(1, 1, std::make_unique<TConstantEvaluator>(x));
     Matrix->Set(2, 1, std::make_unique<TConstantEvaluator>(y));
+}
+
+bool TMatrixTransform::Translation(Extended& x, Extended& y) const
+{
+    return IsTranslation() && StepValue(Matrix->Get(1, 1), x) && StepValue(Matrix->Get(2, 1), y);
+}
+
+std::string TMatrixTransform::StepMarkup(const TAxes& axes) const
+{
+    Extended x = 0, y = 0;
+    if (!Translation(x, y))
+        return {};
+    return TranslationLineMarkup(NumberMarkup(RoundForAxis(axes, 'x', x)),
+                                 NumberMarkup(RoundForAxis(axes, 'y', y)));
 }
 
 // ---- invariants -------------------------------------------------------------------------------
@@ -788,6 +929,50 @@ std::string TransformLineMarkup(TTransformCommand command, bool degrees)
     return {};
 }
 
+std::unique_ptr<TTransformation> DraggedTransformation(TTransformCommand command, TCurvePLotter* parent,
+                                                       bool degrees)
+{
+    using C = TTransformCommand;
+    const std::string noPoint = "{coords{}{}";
+    std::vector<TTransformStepPtr> steps;
+    std::string markup;
+    switch (command) {
+    case C::Translate: {
+        auto vector = std::make_unique<TMatrix>(2, 1);
+        vector->Set(1, 1, std::make_unique<TConstantEvaluator>(0));
+        vector->Set(2, 1, std::make_unique<TConstantEvaluator>(0));
+        steps.push_back(std::make_unique<TMatrixTransform>(std::move(vector)));
+        markup = TranslationLineMarkup("0", "0");
+        break;
+    }
+    case C::Rotate:
+    case C::Clockwise:
+    case C::Anticlockwise: {
+        std::string unit = Word(degrees ? dnDegreeMark : dnRadianMark);
+        Extended factor = degrees ? Pi / 180 : 1;
+        if (command == C::Clockwise) {
+            unit += Word(dnClockwise);
+            factor = -factor;
+        } else if (command == C::Anticlockwise) {
+            unit += Word(dnAnticlockwise);
+        }
+        steps.push_back(
+            std::make_unique<TRotation>(std::make_unique<TConstantEvaluator>(0), factor, nullptr));
+        markup = RotationLineMarkup(noPoint, "0" + unit);
+        break;
+    }
+    case C::Enlarge:
+        steps.push_back(std::make_unique<TEnlarge>(std::make_unique<TConstantEvaluator>(1), nullptr));
+        markup = EnlargementLineMarkup(noPoint, "1");
+        break;
+    default:
+        return nullptr;
+    }
+    auto image = std::make_unique<TTransformation>(parent, std::move(steps), 1);
+    image->SetElements(ElementsFromText(markup));
+    return image;
+}
+
 std::string TurnLineMarkup(int tag)
 {
     std::string angle;
@@ -829,8 +1014,14 @@ std::string EnlargementLineMarkup(std::string_view centre, std::string_view fact
 
 std::string ReplaceFirstStep(const TEditorObject* elements, std::string_view step)
 {
+    return ReplaceStep(elements, 0, step);
+}
+
+std::string ReplaceStep(const TEditorObject* elements, int index, std::string_view step)
+{
     std::vector<std::string> pieces;
     bool replaced = false;
+    int steps = 0;           // the steps passed so far
     bool wordBefore = false; // the last piece is "Matrix" or "Translation"
     for (const TEditorObject* e = elements; e; e = e->next) {
         TMathsWriter writer;
@@ -842,7 +1033,7 @@ std::string ReplaceFirstStep(const TEditorObject* elements, std::string_view ste
                 fields && fields->CellCount() > 0 ? NextNonBlankElement(fields->Cell(0)) : nullptr;
             const bool isStep = (fields && first && first->DescriptionNumber() != dnRepeats) ||
                                 dynamic_cast<const TMatrixEditObject*>(e) != nullptr;
-            if (isStep) {
+            if (isStep && steps++ == index) {
                 if (wordBefore && !fields)
                     pieces.pop_back();
                 pieces.emplace_back(step);

@@ -8,9 +8,11 @@
 #include "expr/matrix.h"
 #include "geometry/coordinates.h"
 #include "plot/curveplotter.h"
+#include "plot/dragpoint.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -72,6 +74,34 @@ public:
         (void)search;
         return false;
     }
+
+    // ---- dragging the image to change the step ----
+    // The image can be dragged to change this step (its angle, factor or translation).
+    [[nodiscard]] virtual bool CanDragWhole() const { return false; }
+    // The cursor number over an image that can be dragged whole.
+    [[nodiscard]] virtual int WholeDragCursor() const { return 0; }
+    // The drag a press on the image starts: the step's value now with its
+    // centre or invariant line.
+    [[nodiscard]] virtual TDragPress WholeDrag() const { return {}; }
+    // Takes a value found by a whole drag: an angle in radians or a factor.
+    virtual void SetFromDrag(Extended value) { (void)value; }
+    // Takes a moved handle of this step (a centre), the point rounded by the axes.
+    virtual void ApplyDragPoint(const TRealPoint& point) { (void)point; }
+    // Adds the step's handles to list; index is the step's place in the line.
+    virtual void AddDragPoints(TDragPointList& list, TCurvePLotter* owner, int index) const
+    {
+        (void)list;
+        (void)owner;
+        (void)index;
+    }
+    // Waits for a click to place its centre (rotations and enlargements made to be dragged).
+    [[nodiscard]] virtual bool NeedsCentre() const { return false; }
+    // The step as the line shows it, written from its values now; "" leaves the line alone.
+    [[nodiscard]] virtual std::string StepMarkup(const TAxes& axes) const
+    {
+        (void)axes;
+        return {};
+    }
 };
 
 // The value of a formula of a step, or false when it cannot be computed.
@@ -125,6 +155,17 @@ public:
     // Within the plotter's tolerance of the centre.
     [[nodiscard]] bool HitConstruction(TXYSearch& search) const override;
 
+    [[nodiscard]] bool CanDragWhole() const override { return Centre != nullptr; }
+    [[nodiscard]] int WholeDragCursor() const override { return crDragRotate; }
+    [[nodiscard]] TDragPress WholeDrag() const override;
+    // The angle := value / UnitFactor, to "Mouse figures" figures.
+    void SetFromDrag(Extended value) override;
+    void ApplyDragPoint(const TRealPoint& point) override;
+    // A handle at the centre, once there is one.
+    void AddDragPoints(TDragPointList& list, TCurvePLotter* owner, int index) const override;
+    [[nodiscard]] bool NeedsCentre() const override { return Centre == nullptr; }
+    [[nodiscard]] std::string StepMarkup(const TAxes& axes) const override;
+
 protected:
     // Composes the linear map m about Centre.
     bool ComposeAboutCentre(const TRealMatrix& m, TTransform& target) const;
@@ -138,6 +179,10 @@ public:
     void WriteTo(TMathsWriter& writer) const override;
     // The scale factor, NaN when it cannot be computed.
     [[nodiscard]] Extended Factor() const;
+    [[nodiscard]] int WholeDragCursor() const override { return crDragMove; }
+    [[nodiscard]] TDragPress WholeDrag() const override;
+    void SetFromDrag(Extended value) override;
+    [[nodiscard]] std::string StepMarkup(const TAxes& axes) const override;
 };
 
 // A reflection in the straight line Line (y = f(x) or x = f(y)).
@@ -181,6 +226,11 @@ public:
     bool ComposeInto(TTransform& target) const override;
     [[nodiscard]] bool DependsOn(std::string_view name) const override;
     void WriteTo(TMathsWriter& writer) const override;
+    [[nodiscard]] bool CanDragWhole() const override { return Line != nullptr; }
+    [[nodiscard]] int WholeDragCursor() const override { return crDragStretch; }
+    [[nodiscard]] TDragPress WholeDrag() const override;
+    void SetFromDrag(Extended value) override;
+    [[nodiscard]] std::string StepMarkup(const TAxes& axes) const override;
 
 protected:
     // translate by −p0, turn by −φ, apply f, turn by φ, translate by p0.
@@ -193,6 +243,8 @@ class TShear : public TStretch {
 public:
     using TStretch::TStretch;
     bool ComposeInto(TTransform& target) const override;
+    [[nodiscard]] int WholeDragCursor() const override { return crDragShear; }
+    [[nodiscard]] TDragPress WholeDrag() const override;
 
 protected:
     [[nodiscard]] int WordNumber() const override { return dnShearLine; }
@@ -211,6 +263,12 @@ public:
     [[nodiscard]] bool IsTranslation() const override { return Matrix && Matrix->Columns() == 1; }
     // A dragged translation: entries (1,1) and (2,1) of the vector become x and y.
     void SetTranslation(Extended x, Extended y);
+    // The translation's two entries now; false for a 2 × 2 matrix or entries that cannot be computed.
+    [[nodiscard]] bool Translation(Extended& x, Extended& y) const;
+    [[nodiscard]] bool CanDragWhole() const override { return IsTranslation(); }
+    [[nodiscard]] int WholeDragCursor() const override { return IsTranslation() ? crDragMove : 0; }
+    [[nodiscard]] TDragPress WholeDrag() const override { return {}; }
+    [[nodiscard]] std::string StepMarkup(const TAxes& axes) const override;
 };
 
 // A line (angle and intercept) that only shows as construction.
@@ -297,7 +355,38 @@ public:
     // The construction (also while the image is incomplete), then the image.
     void DrawOnGraph(Canvas& canvas, TGraphParams& params) override;
 
+    // Dragging with "Drag curves" on. A press on a step's handle drags it; a
+    // press while the first step waits for its centre places the centre
+    // there (and drags it); otherwise a press on the image changes the first
+    // step's angle, factor or translation. Each change rewrites the step's
+    // part of the line at once.
+    [[nodiscard]] std::optional<TDragPress> DragControlAt(QPoint pixel,
+                                                          Qt::KeyboardModifiers modifiers) override;
+    // 19 while a step waits for its centre, a handle's cursor, the whole drag's cursor.
+    [[nodiscard]] int DragCursorAt(int currentCursor, QPoint pixel) override;
+    void SetDragValue(Extended value) override;
+    void DragPointMoved(TDragCustom* handle) override;
+    void ApplyDragMatrices(TDragPoint* handle, const TDragMatrices& matrices) override;
+    // A translation's drag starts from the translation it has now.
+    [[nodiscard]] TDragMatrices* DragMatricesOf(TDragPoint* handle) override;
+    void FinishDrag(TDragPoint* handle) override;
+    [[nodiscard]] TDragPointList* DragPointList() const override { return dragPoints_.get(); }
+    void BuildDragPoints(Canvas& canvas, TGraphParams& params) override;
+    void DropDragPoints(Canvas& canvas, bool flag) override;
+    [[nodiscard]] bool DragHandlesShown() const override { return dragPoints_ && !dragPoints_->Empty(); }
+    // The first step waits for a click to place its centre.
+    [[nodiscard]] bool WaitsForCentre() const;
+    [[nodiscard]] bool WaitsForClicks() const override { return WaitsForCentre(); }
+
 private:
+    std::unique_ptr<TDragPointList> dragPoints_; // while handles are shown
+    TDragMatrices dragMatrices_;                 // a translation being dragged
+    // The step's part of the line written again from its values.
+    void RewriteStep(int index);
+    // The image is drawn afresh after a step changed during a drag.
+    void StepChanged(int index);
+    [[nodiscard]] const TAxes* DragAxes() const;
+
     // The parent's own context while the image is drawn or searched: its
     // ranges are widened to hold the preimage of the window.
     std::unique_ptr<TXY> parentContext_;
@@ -331,6 +420,12 @@ enum class TTransformCommand {
 // empty point for a centre, the angle unit's mark after a rotation's angle,
 // with its direction for the Clockwise and Anticlockwise buttons).
 [[nodiscard]] std::string TransformLineMarkup(TTransformCommand command, bool degrees);
+// With dragging on, the image of parent a command makes at once, to be
+// dragged: a translation by (0, 0), or a rotation by 0 (in the angle unit,
+// with the buttons' direction) or an enlargement by 1 waiting for a click to
+// place its centre; its line shows the same. nullptr for the other commands.
+[[nodiscard]] std::unique_ptr<TTransformation> DraggedTransformation(TTransformCommand command,
+                                                                     TCurvePLotter* parent, bool degrees);
 // A complete rotation about the origin by a button's tag in degrees: −90 a
 // quarter turn clockwise, 90 anticlockwise, 180 a half turn, any other as
 // the number of degrees.
@@ -351,3 +446,5 @@ enum class TTransformCommand {
 // or a matrix with the word in front of it) is replaced by step; a line
 // without a step gets step at its end. Repeats and the later steps stay.
 [[nodiscard]] std::string ReplaceFirstStep(const TEditorObject* elements, std::string_view step);
+// The same for the step at index (0 the first); a line with fewer steps gets step at its end.
+[[nodiscard]] std::string ReplaceStep(const TEditorObject* elements, int index, std::string_view step);

@@ -237,6 +237,16 @@ void TGraphWindow::SelectLine(int index)
     InvalidatePicture(std::max(0, std::min(old < 0 ? index : old, index < 0 ? old : index)));
 }
 
+void TGraphWindow::RefreshDragHandles()
+{
+    if (TEquationObject* line = lines_ ? lines_->LineAt(selected_) : nullptr) {
+        line->ShowDragHandles(false);
+        line->ShowDragHandles(true); // builds them only while dragging is allowed
+        InvalidatePicture(selected_);
+    }
+    update();
+}
+
 std::vector<int> TGraphWindow::CurvesAt(QPoint pixel)
 {
     std::vector<int> found;
@@ -502,9 +512,29 @@ bool TGraphWindow::StartLineTool(QPoint pixel, Qt::KeyboardModifiers modifiers)
     return true;
 }
 
+bool TGraphWindow::StartDrag(TCurvePLotter* curve, QPoint pixel, Qt::KeyboardModifiers modifiers, bool onLine)
+{
+    if (traceMode_) // tracing takes the press instead
+        return false;
+    bool taken = false;
+    std::unique_ptr<TMouseDragCurve> drag = PressDrag(*this, curve, pixel, modifiers, onLine, taken);
+    if (!drag) {
+        if (taken)
+            update(); // the click may have placed a point
+        return taken;
+    }
+    HidePopup();
+    SetActiveTool(std::move(drag));
+    return true;
+}
+
 void TGraphWindow::Select(QPoint pixel, Qt::KeyboardModifiers modifiers)
 {
     if (!AcceptsCommand())
+        return;
+    // The selected line's handles (which need not lie on it) and a line
+    // waiting for clicks take the press first.
+    if (StartDrag(selected_ >= 0 ? CurveAt(selected_) : nullptr, pixel, modifiers, false))
         return;
     const int index = CurveIndexAt(pixel);
     if (index >= 0) {
@@ -512,14 +542,8 @@ void TGraphWindow::Select(QPoint pixel, Qt::KeyboardModifiers modifiers)
         if (index != selected_) {
             SelectLine(index);
             emit LineSelected(index);
-        } else if (!traceMode_ && curve->DraggingAllowed()) {
-            // A press on the selected line drags it (tracing takes the press instead).
-            if (const std::optional<TDragPress> press = curve->DragControlAt(pixel, modifiers))
-                if (std::unique_ptr<TMouseDragCurve> drag = DragTool(*this, curve, *press, pixel)) {
-                    HidePopup();
-                    SetActiveTool(std::move(drag));
-                    return;
-                }
+        } else if (StartDrag(curve, pixel, modifiers, true)) {
+            return;
         }
         if (traceMode_)
             StartTrace(CurveAt(selected_), pixel);
@@ -592,6 +616,15 @@ void TGraphWindow::HoverAt(QPoint pixel)
         SetCursorSlot(TCursorSlot::Blank);
         return;
     }
+    TCurvePLotter* chosen = selected_ >= 0 ? CurveAt(selected_) : nullptr;
+    if (chosen && !traceMode_ && chosen->DraggingAllowed()) {
+        // The selected line's handles, and a line waiting for clicks, show their cursor anywhere.
+        const TDragPointList* handles = chosen->DragPointList();
+        if (chosen->WaitsForClicks() || (handles && handles->AnyHit(pixel, *params_))) {
+            ShowDragCursor(chosen->DragCursorAt(crPickAPoint, pixel));
+            return;
+        }
+    }
     const int index = CurveIndexAt(pixel);
     if (index < 0) {
         SetCursorSlot(TCursorSlot::Default);
@@ -600,19 +633,22 @@ void TGraphWindow::HoverAt(QPoint pixel)
     }
     TCurvePLotter* curve = CurveAt(index);
     SetCursorSlot(TCursorSlot::OverCurve);
-    if (index == selected_ && !traceMode_ && curve->DraggingAllowed()) {
-        // Over the selected line the drag it would start shows; over a point
-        // handle the window takes the keys, so that arrows nudge the pointer.
-        const int number = curve->DragCursorAt(0, pixel);
-        if (number != 0)
-            SetCursorSlot(DragCursorSlot(number));
-        if ((number == crDragPoint || number == crDragPointAlongCurve) && !hasFocus())
-            setFocus(Qt::MouseFocusReason);
-    }
+    if (index == selected_ && !traceMode_ && curve->DraggingAllowed())
+        ShowDragCursor(curve->DragCursorAt(0, pixel)); // the drag a press would start
     if (Configuration.ShowGraphNames && curve->IsValid())
         display_->ShowFor(lines_, index, pixel.x(), pixel.y());
     if (traceMode_)
         SetCursorSlot(TCursorSlot::Trace);
+}
+
+void TGraphWindow::ShowDragCursor(int number)
+{
+    if (number == 0)
+        return;
+    SetCursorSlot(DragCursorSlot(number));
+    // Over a point handle the window takes the keys, so that arrows nudge the pointer.
+    if ((number == crDragPoint || number == crDragPointAlongCurve) && !hasFocus())
+        setFocus(Qt::MouseFocusReason);
 }
 
 void TGraphWindow::mouseReleaseEvent(QMouseEvent* event)
@@ -1038,6 +1074,10 @@ void TGraphWindow::PaintOverlays(Canvas& canvas, bool withObjects)
     if (!withObjects)
         objects.erase(objects.begin(), objects.begin() + static_cast<std::ptrdiff_t>(objects_.size()));
     TGraphRenderer::DrawObjects(canvas, *params_, objects);
+    // The selected line's handles belong to the window, never to a picture or a print.
+    if (TCurvePLotter* chosen = selected_ >= 0 ? CurveAt(selected_) : nullptr)
+        if (const TDragPointList* handles = chosen->DragPointList(); handles && !traceMode_)
+            handles->Draw(canvas, *params_);
     if (tool_)
         tool_->PaintFeedback(canvas);
 }

@@ -89,6 +89,9 @@ public:
     [[nodiscard]] int SelectedIndex() const { return selected_; }
     // Selects the line at index (-1: none) without firing LineSelected.
     void SelectLine(int index);
+    // The selected line drops its drag handles and builds them again when
+    // dragging is allowed now (after the drag setting or the lock changed).
+    void RefreshDragHandles();
     // The curve under pixel: the selected line when it is one of them, else
     // the one with the lowest index; -1 for none.
     [[nodiscard]] int CurveIndexAt(QPoint pixel);
@@ -283,7 +286,13 @@ private:
     // answers false, or is replaced during the call, ends.
     template <class F> void CallTool(F&& call);
     void RemovePendingObjects();
+    // A press on curve (the selected line) starts the drag it asks for: on
+    // the line itself (onLine), on a handle, or anywhere while it waits for
+    // clicks. True when the press was taken.
+    bool StartDrag(TCurvePLotter* curve, QPoint pixel, Qt::KeyboardModifiers modifiers, bool onLine);
     void Select(QPoint pixel, Qt::KeyboardModifiers modifiers);
+    // The cursor of a drag's number (0 leaves the cursor alone).
+    void ShowDragCursor(int number);
     void Pan(int kind, long double percent);
     void ScrollBarAction(int kind, int action);
     void StartViewTool(QPoint pixel, Qt::KeyboardModifiers modifiers);

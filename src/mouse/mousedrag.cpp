@@ -147,7 +147,7 @@ void TMouseDragCurve::FinishAction()
     Curve->FinishDrag(PointHandle());
     Surface.UpdateArea(QRect(QPoint(0, 0), Surface.ClientSize()));
     if (MainWindow)
-        MainWindow->UndoPostAction();
+        MainWindow->LineDragged();
 }
 
 // ---- stretch, enlarge, rotate -------------------------------------------------------------------
@@ -379,6 +379,23 @@ std::unique_ptr<TMouseDragCurve> HandleTool(TGraphSurface& surface, TCurvePLotte
     press.Handle = handle;
     press.Kind = ctrlOnly && handle->CtrlMovable ? TDragMouseKind::DragAlone : handle->MouseKind();
     return DragTool(surface, curve, press, pixel);
+}
+
+std::unique_ptr<TMouseDragCurve> PressDrag(TGraphSurface& surface, TCurvePLotter* curve, QPoint pixel,
+                                           Qt::KeyboardModifiers modifiers, bool onLine, bool& taken)
+{
+    taken = false;
+    if (!curve || !curve->DraggingAllowed())
+        return nullptr;
+    const TDragPointList* handles = curve->DragPointList();
+    const bool onHandle = handles && handles->AnyHit(pixel, surface.Params());
+    const bool waiting = curve->WaitsForClicks();
+    if (!onLine && !onHandle && !waiting)
+        return nullptr;
+    const std::optional<TDragPress> press = curve->DragControlAt(pixel, modifiers);
+    std::unique_ptr<TMouseDragCurve> tool = press ? DragTool(surface, curve, *press, pixel) : nullptr;
+    taken = tool || waiting;
+    return tool;
 }
 
 std::unique_ptr<TMouseDragCurve> DragTool(TGraphSurface& surface, TCurvePLotter* curve,

@@ -162,6 +162,13 @@ private:
 // The tool for a press on handle (Ctrl held moves a Ctrl-movable handle alone).
 [[nodiscard]] std::unique_ptr<TMouseDragCurve> HandleTool(TGraphSurface& surface, TCurvePLotter* curve,
                                                           TDragCustom* handle, QPoint pixel, bool ctrlOnly);
+// The drag a press at pixel starts on curve (the selected line, dragging
+// allowed): a press on the line itself (onLine), on one of its handles, or
+// anywhere while it waits for clicks. taken says whether the press was the
+// curve's even when it starts no drag (a click that placed a point).
+[[nodiscard]] std::unique_ptr<TMouseDragCurve> PressDrag(TGraphSurface& surface, TCurvePLotter* curve,
+                                                         QPoint pixel, Qt::KeyboardModifiers modifiers,
+                                                         bool onLine, bool& taken);
 // The tool for the drag a press on curve starts, as the curve described it.
 [[nodiscard]] std::unique_ptr<TMouseDragCurve> DragTool(TGraphSurface& surface, TCurvePLotter* curve,
                                                         const TDragPress& press, QPoint pixel);

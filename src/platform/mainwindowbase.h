@@ -13,6 +13,10 @@ public:
     virtual ~TMainWindowBase() = default;
     // Records an undo step after an action has changed the document.
     virtual void UndoPostAction() {}
+    // A drag of a line on the graph was committed: the document is changed,
+    // the lines that follow from it are drawn again and one undo step is
+    // recorded.
+    virtual void LineDragged() { UndoPostAction(); }
     // Ends the display of the family of the named constant.
     virtual void ClearFamily(std::string_view name) { (void)name; }
     // Opens the help window at a topic (0: the contents).

@@ -13,12 +13,14 @@
 #include "settings/mathswriter.h"
 
 #include <QFontInfo>
+#include <QImage>
 #include <QPainter>
 
 #include <algorithm>
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <optional>
 #include <unordered_set>
 
 namespace {
@@ -405,8 +407,16 @@ void TCurvePLotter::ShowDragHandles(bool show)
     TEquationObject::ShowDragHandles(show);
     Canvas* canvas = PlotHost ? PlotHost->GraphCanvas() : nullptr;
     TGraphParams* params = PlotHost ? PlotHost->GraphParams() : nullptr;
-    if (!canvas)
+    if (!PlotHost)
         return;
+    // The handles are drawn with the picture, not here: without the graph's
+    // canvas a scratch one does.
+    QImage scratchImage;
+    std::optional<Canvas> scratch;
+    if (!canvas) {
+        scratchImage = QImage(1, 1, QImage::Format_ARGB32_Premultiplied);
+        canvas = &scratch.emplace(&scratchImage);
+    }
     if (!show)
         DropDragPoints(*canvas, true);
     else if (params && DraggingAllowed())
@@ -491,6 +501,51 @@ TDragMatrices* TCurvePLotter::DragMatricesOf(TDragPoint*)
 void TCurvePLotter::BuildDragPoints(Canvas&, TGraphParams&) {}
 
 void TCurvePLotter::DropDragPoints(Canvas&, bool) {}
+
+void TCurvePLotter::StartTransformDrag(int mode)
+{
+    if (mode < 6 || mode > 9 || !HasTransformHandles() || !DraggingAllowed())
+        return;
+    if (!DragPointList())
+        ShowDragHandles(true);
+    TDragPointList* handles = DragPointList();
+    if (!handles)
+        return;
+    handles->RemoveTransformHandles();
+    TRealPoint p0, p1;
+    HandleBox(p0, p1);
+    if (!std::isfinite(p0.x) || !std::isfinite(p0.y) || !std::isfinite(p1.x) || !std::isfinite(p1.y))
+        return;
+    const auto centre = [&] {
+        auto handle = std::make_unique<TCentrePoint>(this, p0.x, p0.y, true);
+        handle->CtrlMovable = true;
+        handles->Add(std::move(handle));
+    };
+    switch (mode) {
+    case 6:
+        centre();
+        handles->Add(std::make_unique<TRotatePoint>(this, p1.x, p1.y, true));
+        break;
+    case 7:
+        centre();
+        handles->Add(std::make_unique<TStretchPointVert>(this, p0.x, p1.y, true));
+        handles->Add(std::make_unique<TStretchPointHorz>(this, p1.x, p0.y, true));
+        handles->Add(std::make_unique<TStretchPoint>(this, p1.x, p1.y, true));
+        break;
+    case 8:
+        centre();
+        handles->Add(std::make_unique<TEnlargePoint>(this, p1.x, p1.y, true));
+        break;
+    default: {
+        auto handle = std::make_unique<TTranslatePoint>(this, p0.x, p0.y, true);
+        handle->CtrlMovable = true;
+        handles->Add(std::move(handle));
+        break;
+    }
+    }
+    if (PlotHost)
+        PlotHost->RedrawCurve(*this);
+}
 
 void TCurvePLotter::HandleBox(TRealPoint& fixed, TRealPoint& far) const
 {

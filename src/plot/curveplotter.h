@@ -236,6 +236,18 @@ public:
     virtual void DropDragPoints(Canvas& canvas, bool flag);
     // The fixed point and the far corner of the transform handles.
     virtual void HandleBox(TRealPoint& fixed, TRealPoint& far) const;
+    // The curve can be turned, stretched, enlarged and moved by transform handles.
+    [[nodiscard]] virtual bool HasTransformHandles() const { return false; }
+    // Puts up the transform handles of mode 6 (turn), 7 (stretch), 8
+    // (enlarge) or 9 (move) at the handle box, in place of any there were;
+    // the handles of points stay.
+    void StartTransformDrag(int mode) override;
+    // The class of the description that rewrites the curve's equation while
+    // it is dragged, "" for none.
+    [[nodiscard]] virtual std::string DragDescriptionName() const { return {}; }
+    // The curve still waits for clicks on the graph to place its points (a
+    // centre, the points of a line): a press anywhere goes to it.
+    [[nodiscard]] virtual bool WaitsForClicks() const { return false; }
     // True when a handle list exists and is not empty.
     [[nodiscard]] virtual bool DragHandlesShown() const { return false; }
     // True when the line is locked against dragging.

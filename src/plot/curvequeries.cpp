@@ -5,8 +5,10 @@
 #include "plot/curveplotter.h"
 #include "settings/configuration.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <span>
 #include <typeinfo>
 
 namespace {
@@ -217,6 +219,20 @@ private:
     Extended jumpLimit_ = 0;
 };
 
+// Whether pixel lies within the hit tolerance of the segment from a to b.
+bool NearSegment(QPoint a, QPoint b, QPoint pixel)
+{
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    const double length2 = dx * dx + dy * dy;
+    if (length2 == 0)
+        return false;
+    const double t = std::clamp(((pixel.x() - a.x()) * dx + (pixel.y() - a.y()) * dy) / length2, 0.0, 1.0);
+    const double ex = a.x() + t * dx - pixel.x();
+    const double ey = a.y() + t * dy - pixel.y();
+    return ex * ex + ey * ey <= double(HitTolerance) * HitTolerance;
+}
+
 } // namespace
 
 // ---- hit tests ----------------------------------------------------------------------
@@ -230,9 +246,16 @@ bool TCurvePLotter::IsNear(TXYSearch& search)
         const auto* line = dynamic_cast<const TLineStore*>(piece);
         if (!line)
             continue;
-        for (const QPoint& p : line->Points())
+        const std::span<const QPoint> points = line->Points();
+        for (const QPoint& p : points)
             if (std::abs(p.x() - search.SearchPixel.x()) <= HitTolerance &&
                 std::abs(p.y() - search.SearchPixel.y()) <= HitTolerance)
+                return true;
+        // A drawn polyline is hit along its segments too: a shape's side
+        // between two corners far apart is as much the shape as its corners.
+        const bool joined = line->DrawsLine() && !dynamic_cast<const TCrossStore*>(line);
+        for (std::size_t i = 1; joined && i < points.size(); ++i)
+            if (NearSegment(points[i - 1], points[i], search.SearchPixel))
                 return true;
     }
     return false;

@@ -72,6 +72,12 @@ void TDragPointList::Clear()
         handles_.pop_back();
 }
 
+void TDragPointList::RemoveTransformHandles()
+{
+    std::erase_if(handles_,
+                  [](const std::unique_ptr<TDragCustom>& handle) { return handle->IsTransformHandle(); });
+}
+
 void TDragPointList::Draw(Canvas& canvas, const TGraphParams& params) const
 {
     for (const auto& handle : handles_)

@@ -99,6 +99,10 @@ public:
     }
     // The mouse control that drags this handle.
     [[nodiscard]] virtual TDragMouseKind MouseKind() const { return TDragMouseKind::DragCurve; }
+    // The handle's class, as the command-line tool prints it.
+    [[nodiscard]] virtual const char* KindName() const { return "TDragCustom"; }
+    // One of the handles a whole curve is moved, turned, stretched or enlarged by.
+    [[nodiscard]] virtual bool IsTransformHandle() const { return false; }
     // Moves the anchor (the handle's position) to (x, y).
     void MoveTo(Extended x, Extended y);
 };
@@ -112,6 +116,7 @@ public:
         return ctrlDown ? crDragPointAlongCurve : crDragPoint;
     }
     [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::DragPoint; }
+    [[nodiscard]] const char* KindName() const override { return "TDragPoint"; }
 };
 
 // A handle that slides along the parent curve: the point of a tangent.
@@ -120,6 +125,7 @@ public:
     TDragOnPrimary(TCurvePLotter* owner, Extended x, Extended y) : TDragCustom(owner, x, y, true, false) {}
     [[nodiscard]] int CursorNumber(bool) const override { return crDragPointAlongCurve; }
     [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::OnPrimary; }
+    [[nodiscard]] const char* KindName() const override { return "TDragOnPrimary"; }
 };
 
 // A handle that slides along the x axis: the start of an area function.
@@ -128,6 +134,7 @@ public:
     TDragOnAxis(TCurvePLotter* owner, Extended x, Extended y) : TDragCustom(owner, x, y, true, false) {}
     [[nodiscard]] int CursorNumber(bool) const override { return crDragPoint; }
     [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::OnAxis; }
+    [[nodiscard]] const char* KindName() const override { return "TDragOnAxis"; }
 };
 
 // The transform handles a whole curve is moved, turned, stretched or
@@ -141,6 +148,8 @@ public:
     {
     }
     [[nodiscard]] int CursorNumber(bool) const override { return crDragging; }
+    [[nodiscard]] const char* KindName() const override { return "TTranslatePoint"; }
+    [[nodiscard]] bool IsTransformHandle() const override { return true; }
 };
 
 // The fixed point of a turn, stretch or enlargement; moved alone.
@@ -151,6 +160,8 @@ public:
     {
     }
     [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::CentrePoint; }
+    [[nodiscard]] const char* KindName() const override { return "TCentrePoint"; }
+    [[nodiscard]] bool IsTransformHandle() const override { return true; }
 };
 
 // Turns the curve about the centre.
@@ -162,6 +173,8 @@ public:
     }
     [[nodiscard]] int CursorNumber(bool) const override { return crDragRotate; }
     [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::Rotate; }
+    [[nodiscard]] const char* KindName() const override { return "TRotatePoint"; }
+    [[nodiscard]] bool IsTransformHandle() const override { return true; }
 };
 
 // A corner: stretches the curve from the fixed point in both directions.
@@ -175,6 +188,8 @@ public:
     }
     [[nodiscard]] int CursorNumber(bool) const override { return crDragStretch; }
     [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::Stretch; }
+    [[nodiscard]] const char* KindName() const override { return "TStretchPoint"; }
+    [[nodiscard]] bool IsTransformHandle() const override { return true; }
 };
 
 class TStretchPointHorz : public TStretchPoint {
@@ -185,6 +200,7 @@ public:
     }
     [[nodiscard]] int CursorNumber(bool) const override { return crStretchHorz; }
     [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::StretchHorz; }
+    [[nodiscard]] const char* KindName() const override { return "TStretchPointHorz"; }
 };
 
 class TStretchPointVert : public TStretchPoint {
@@ -195,6 +211,7 @@ public:
     }
     [[nodiscard]] int CursorNumber(bool) const override { return crStretchVert; }
     [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::StretchVert; }
+    [[nodiscard]] const char* KindName() const override { return "TStretchPointVert"; }
 };
 
 // Enlarges the curve from the fixed point by one factor.
@@ -203,6 +220,7 @@ public:
     using TStretchPoint::TStretchPoint;
     [[nodiscard]] int CursorNumber(bool) const override { return crDragEnlarge; }
     [[nodiscard]] TDragMouseKind MouseKind() const override { return TDragMouseKind::Enlarge; }
+    [[nodiscard]] const char* KindName() const override { return "TEnlargePoint"; }
 };
 
 // The handles of one curve in creation order (owned).
@@ -229,6 +247,8 @@ public:
     void Rebase();
     // Frees every handle, the last first.
     void Clear();
+    // Frees the transform handles; the handles of points stay.
+    void RemoveTransformHandles();
 
     // Draws every handle whose owner may be dragged now.
     void Draw(Canvas& canvas, const TGraphParams& params) const;

@@ -1,0 +1,166 @@
+// Dragging the image of a transformation: a press on the image changes the
+// first step's angle, factor or translation as the pointer moves; a step
+// waiting for its centre takes it from a click; a centre's handle moves the
+// centre. Every change writes the step's part of the line again at once, so
+// the line always says what the graph shows.
+#include "formula/markup.h"
+#include "geometry/transformation.h"
+#include "graph/axes.h"
+#include "graph/displayrounding.h"
+#include "graph/graphparams.h"
+#include "platform/mainwindowbase.h"
+
+#include <cmath>
+
+const TAxes* TTransformation::DragAxes() const
+{
+    const TGraphParams* params = PlotHost ? PlotHost->GraphParams() : nullptr;
+    return params ? params->Axes.get() : nullptr;
+}
+
+bool TTransformation::WaitsForCentre() const
+{
+    return !Components.empty() && Components[0] && Components[0]->NeedsCentre();
+}
+
+void TTransformation::RewriteStep(int index)
+{
+    const TAxes* axes = DragAxes();
+    if (!axes || index < 0 || index >= static_cast<int>(Components.size()) || !Components[index])
+        return;
+    const std::string step = Components[index]->StepMarkup(*axes);
+    if (step.empty())
+        return;
+    SetElements(ElementsFromText(ReplaceStep(Elements(), index, step)));
+    SetLayoutOutOfDate(true);
+    SetChanged(true);
+}
+
+void TTransformation::StepChanged(int index)
+{
+    RewriteStep(index);
+    DiscardLineStore();
+}
+
+std::optional<TDragPress> TTransformation::DragControlAt(QPoint pixel, Qt::KeyboardModifiers modifiers)
+{
+    if (!DraggingAllowed())
+        return std::nullopt;
+    if (std::optional<TDragPress> press = TCurvePLotter::DragControlAt(pixel, modifiers)) {
+        SelectedComponent = press->Handle ? press->Handle->Index : 0;
+        Dragging = true;
+        return press;
+    }
+    const TAxes* axes = DragAxes();
+    if (WaitsForCentre() && axes) {
+        // The click places the centre, which stays under the pointer until the release.
+        const bool enlargement = dynamic_cast<const TEnlarge*>(Components[0].get()) != nullptr;
+        Components[0]->ApplyDragPoint(axes->PixelToRoundedValue(pixel));
+        RewriteStep(0);
+        dragPoints_ = std::make_unique<TDragPointList>();
+        Components[0]->AddDragPoints(*dragPoints_, this, 0);
+        DiscardLineStore();
+        ShowStatus(enlargement ? "Drag shape to enlarge" : "Drag shape to rotate");
+        if (dragPoints_->Empty())
+            return std::nullopt;
+        TDragPress press;
+        press.Kind = TDragMouseKind::DragPoint;
+        press.Handle = (*dragPoints_)[dragPoints_->Count() - 1];
+        SelectedComponent = 0;
+        Dragging = true;
+        return press;
+    }
+    if (!IsValid() || Components.empty() || !Components[0] || !Components[0]->CanDragWhole())
+        return std::nullopt;
+    SelectedComponent = 0;
+    Dragging = true;
+    TDragPress press = Components[0]->WholeDrag();
+    if (press.Kind == TDragMouseKind::DragCurve) {
+        // A translation is dragged through matrices that hold it now.
+        Extended x = 0, y = 0;
+        const auto* matrix = dynamic_cast<const TMatrixTransform*>(Components[0].get());
+        dragMatrices_ = TDragMatrices();
+        if (matrix && matrix->Translation(x, y))
+            dragMatrices_.SetTranslation(x, y);
+    }
+    return press;
+}
+
+int TTransformation::DragCursorAt(int currentCursor, QPoint pixel)
+{
+    if (WaitsForCentre())
+        return crPickAPoint;
+    const TGraphParams* params = PlotHost ? PlotHost->GraphParams() : nullptr;
+    if (dragPoints_ && params)
+        if (const TDragCustom* handle = dragPoints_->HandleAt(pixel, *params))
+            return handle->CursorNumber(false);
+    if (IsValid() && !Components.empty() && Components[0] && Components[0]->CanDragWhole())
+        return Components[0]->WholeDragCursor();
+    return currentCursor;
+}
+
+void TTransformation::SetDragValue(Extended value)
+{
+    if (Components.empty() || !Components[0])
+        return;
+    Components[0]->SetFromDrag(value);
+    StepChanged(0);
+}
+
+void TTransformation::DragPointMoved(TDragCustom* handle)
+{
+    const TAxes* axes = DragAxes();
+    if (!handle || !axes || handle->Index < 0 || handle->Index >= static_cast<int>(Components.size()) ||
+        !Components[handle->Index])
+        return;
+    Components[handle->Index]->ApplyDragPoint(RoundPoint(*axes, handle->AnchorX, handle->AnchorY));
+    StepChanged(handle->Index);
+}
+
+void TTransformation::ApplyDragMatrices(TDragPoint* handle, const TDragMatrices& matrices)
+{
+    (void)handle;
+    auto* matrix = Components.empty() ? nullptr : dynamic_cast<TMatrixTransform*>(Components[0].get());
+    if (!matrix || !matrix->IsTranslation())
+        return;
+    dragMatrices_ = matrices;
+    matrix->SetTranslation(matrices.T[0], matrices.T[1]);
+    StepChanged(0);
+}
+
+TDragMatrices* TTransformation::DragMatricesOf(TDragPoint* handle)
+{
+    if (handle || Components.empty() || !Components[0] || !Components[0]->IsTranslation())
+        return nullptr;
+    return &dragMatrices_;
+}
+
+void TTransformation::FinishDrag(TDragPoint* handle)
+{
+    if (handle)
+        DragPointMoved(handle);
+    Dragging = false;
+    SelectedComponent = -1;
+    if (const TAxes* axes = DragAxes()) {
+        // The translation keeps the figures its line shows.
+        auto* matrix = Components.empty() ? nullptr : dynamic_cast<TMatrixTransform*>(Components[0].get());
+        Extended x = 0, y = 0;
+        if (matrix && matrix->Translation(x, y))
+            matrix->SetTranslation(RoundForAxis(*axes, 'x', x), RoundForAxis(*axes, 'y', y));
+    }
+    DiscardLineStore();
+    SetResultsChanged(true);
+}
+
+void TTransformation::BuildDragPoints(Canvas&, TGraphParams&)
+{
+    dragPoints_ = std::make_unique<TDragPointList>();
+    for (std::size_t i = 0; i < Components.size(); ++i)
+        if (Components[i])
+            Components[i]->AddDragPoints(*dragPoints_, this, static_cast<int>(i));
+}
+
+void TTransformation::DropDragPoints(Canvas&, bool)
+{
+    dragPoints_.reset();
+}
