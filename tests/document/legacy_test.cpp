@@ -75,10 +75,16 @@ TEST(LegacyReal, DecodesTheBytesAndTheGeneratorWritesThem)
         Bytes bytes;
         long double value;
     } rows[] = {
-        {Raw({0, 0x55, 0, 0, 0, 0x80}), 0},      {Raw({0x81, 0, 0, 0, 0, 0}), 1},
-        {Raw({0x80, 0, 0, 0, 0, 0}), 0.5L},      {Raw({0x84, 0, 0, 0, 0, 0x20}), 10},
-        {Raw({0x82, 0, 0, 0, 0, 0xA0}), -2.5L},  {Raw({0x81, 0, 0, 0, 0, 0x40}), 1.5L},
+        {Raw({0, 0x55, 0, 0, 0, 0x80}), 0},
+        {Raw({0x81, 0, 0, 0, 0, 0}), 1},
+        {Raw({0x80, 0, 0, 0, 0, 0}), 0.5L},
+        {Raw({0x84, 0, 0, 0, 0, 0x20}), 10},
+        {Raw({0x82, 0, 0, 0, 0, 0xA0}), -2.5L},
+        {Raw({0x81, 0, 0, 0, 0, 0x40}), 1.5L},
         {Raw({0x7F, 0, 0, 0, 0, 0x40}), 0.375L},
+        {Raw({0x01, 0, 0, 0, 0, 0}), 0x1p-128L}, // the smallest and the largest
+        {Raw({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), -(0x1p127L - 0x1p87L)},
+        {Raw({0x81, 0x01, 0, 0, 0, 0}), 1 + 0x1p-39L}, // the last bit
     };
     for (const auto& row : rows) {
         EXPECT_EQ(DecodeLegacyReal(reinterpret_cast<const unsigned char*>(row.bytes.data())), row.value)
