@@ -13,8 +13,10 @@
 #include "settings/configuration.h"
 #include "settings/mathsreader.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <set>
 
@@ -26,9 +28,67 @@ constexpr Extended MaxRevolutions = 1000;
 constexpr long long SeriesBound = 1000;
 constexpr long long SeriesSpan = 99;
 
+// Whether text, a number in plain digits, is exactly value (a finite double).
+bool IsExactly(std::string_view text, double value)
+{
+    if (!text.empty() && text.front() == '-')
+        text.remove_prefix(1);
+    std::uint64_t digits = 0; // the text's digits as a whole number
+    int fraction = 0;         // how many of them follow the point
+    int count = 0;
+    bool point = false;
+    for (const char c : text) {
+        if (c == '.' && !point) {
+            point = true;
+            continue;
+        }
+        if (c < '0' || c > '9' || ++count > 19)
+            return false;
+        digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+        if (point)
+            ++fraction;
+    }
+    // value = whole * 2^power with whole odd (or 0).
+    int exponent = 0;
+    const double mantissa = std::frexp(std::fabs(value), &exponent);
+    auto whole = static_cast<std::uint64_t>(std::ldexp(mantissa, 53));
+    if (whole == 0)
+        return digits == 0;
+    const int zeros = std::countr_zero(whole);
+    whole >>= zeros;
+    const int power = exponent - 53 + zeros;
+    // digits / 10^fraction == whole * 2^power, that is
+    // digits == whole * 5^fraction * 2^(power + fraction).
+    unsigned __int128 scaled = whole; // below 2^53 * 5^19 < 2^98
+    for (int i = 0; i < fraction; ++i)
+        scaled *= 5;
+    const int shift = power + fraction;
+    if (shift >= 0) {
+        if (shift >= 64 || (digits & ((std::uint64_t{1} << shift) - 1)) != 0)
+            return false;
+        return (digits >> shift) == scaled;
+    }
+    if (-shift >= 128)
+        return false;
+    const unsigned __int128 below = scaled >> -shift;
+    return (below << -shift) == scaled && below == digits;
+}
+
+// The shortest plain text that reads back as value in extended precision.
+// Searching in extended precision is slow; a value a double holds exactly
+// (every six-byte real is one) first tries the double's shortest text. When
+// that text is the value itself, no text reading back as the value in the
+// finer extended precision can be shorter (each also reads back as the
+// double), and none of the same length is nearer, so it is the answer.
 std::string PlainNumber(Extended value)
 {
     char buffer[128];
+    const auto narrow = static_cast<double>(value);
+    if (static_cast<Extended>(narrow) == value) {
+        const auto result = std::to_chars(buffer, buffer + sizeof buffer, narrow, std::chars_format::fixed);
+        if (result.ec == std::errc{} && IsExactly(std::string_view(buffer, result.ptr), narrow))
+            return std::string(buffer, result.ptr);
+    }
     const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
     return result.ec == std::errc{} ? std::string(buffer, result.ptr) : std::string("0");
 }

@@ -4,7 +4,9 @@
 // all end the formula where the bytes end.
 #include "expr/convertformula.h"
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 int LegacyByteToken(unsigned char byte)
 {
@@ -48,10 +50,15 @@ Extended DecodeLegacyReal(const unsigned char* bytes)
     for (int i = 5; i >= 1; --i)
         fraction = (fraction << 8) | bytes[i];
     const bool negative = (fraction >> 39) & 1;
-    fraction &= (std::uint64_t{1} << 39) - 1;
-    const Extended magnitude =
-        std::ldexp(1.0L + std::ldexp(static_cast<Extended>(fraction), -39), static_cast<int>(bytes[0]) - 129);
-    return negative ? -magnitude : magnitude;
+    // The value is (2^39 + fraction) * 2^(first byte - 129 - 39): a 40-bit
+    // whole number times a power of two, both exact in a double, and so is
+    // their product (from 2^-128 to below 2^127, far inside the double's
+    // range). The power is made from its bits, as scaling by ldexp is slow.
+    const std::uint64_t whole = (fraction & ((std::uint64_t{1} << 39) - 1)) | (std::uint64_t{1} << 39);
+    const int power = static_cast<int>(bytes[0]) - 129 - 39;
+    const auto scale = std::bit_cast<double>(static_cast<std::uint64_t>(power + 1023) << 52);
+    const double magnitude = static_cast<double>(whole) * scale;
+    return negative ? -static_cast<Extended>(magnitude) : static_cast<Extended>(magnitude);
 }
 
 std::size_t LegacyNextToken(std::string_view buffer, std::size_t position)

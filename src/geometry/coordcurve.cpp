@@ -870,6 +870,5 @@ std::unique_ptr<TCoordCurve> ReadCoordinateList(int heading,
             warn(number, "unknown line in a coordinate list skipped");
         }
     }
-    list->RowsChanged();
     return list;
 }

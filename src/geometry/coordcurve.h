@@ -244,7 +244,9 @@ inline std::function<void(TCoordCurve* list)> CoordinateEditorOpener;
 // the named shapes or "Polygon"), its rows read from the record's lines
 // ("\t\tjoined: ", "\t\tclosed: ", "\t\tLabel from: " and the rows, each line
 // without its line end). Problems are reported through warn with the line
-// number of the record line they were found on.
+// number of the record line they were found on. The rows are not yet shown
+// in the list's elements: the reader gives it the elements the record holds
+// and then calls RowsChanged once, rather than laying the rows out twice.
 [[nodiscard]] std::unique_ptr<TCoordCurve>
 ReadCoordinateList(int heading, const std::vector<std::pair<int, std::string>>& lines,
                    const std::vector<TEquationObject*>* declaredNames, bool gapsAsUndefined,

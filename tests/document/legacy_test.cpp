@@ -20,8 +20,11 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <memory>
+#include <random>
 #include <string>
 #include <typeinfo>
 
@@ -72,10 +75,16 @@ TEST(LegacyReal, DecodesTheBytesAndTheGeneratorWritesThem)
         Bytes bytes;
         long double value;
     } rows[] = {
-        {Raw({0, 0x55, 0, 0, 0, 0x80}), 0},      {Raw({0x81, 0, 0, 0, 0, 0}), 1},
-        {Raw({0x80, 0, 0, 0, 0, 0}), 0.5L},      {Raw({0x84, 0, 0, 0, 0, 0x20}), 10},
-        {Raw({0x82, 0, 0, 0, 0, 0xA0}), -2.5L},  {Raw({0x81, 0, 0, 0, 0, 0x40}), 1.5L},
+        {Raw({0, 0x55, 0, 0, 0, 0x80}), 0},
+        {Raw({0x81, 0, 0, 0, 0, 0}), 1},
+        {Raw({0x80, 0, 0, 0, 0, 0}), 0.5L},
+        {Raw({0x84, 0, 0, 0, 0, 0x20}), 10},
+        {Raw({0x82, 0, 0, 0, 0, 0xA0}), -2.5L},
+        {Raw({0x81, 0, 0, 0, 0, 0x40}), 1.5L},
         {Raw({0x7F, 0, 0, 0, 0, 0x40}), 0.375L},
+        {Raw({0x01, 0, 0, 0, 0, 0}), 0x1p-128L}, // the smallest and the largest
+        {Raw({0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF}), -(0x1p127L - 0x1p87L)},
+        {Raw({0x81, 0x01, 0, 0, 0, 0}), 1 + 0x1p-39L}, // the last bit
     };
     for (const auto& row : rows) {
         EXPECT_EQ(DecodeLegacyReal(reinterpret_cast<const unsigned char*>(row.bytes.data())), row.value)
@@ -156,6 +165,61 @@ TEST(LegacyFormula, ReadsStayInsideTheBuffer)
     EXPECT_EQ(LegacyGroupEnd(Raw({6, 'x', 7}), 0), 3u);
     EXPECT_EQ(LegacyGroupEnd(Raw({'x', '#', 7}), 0), 1u);
     EXPECT_EQ(LegacyGroupEnd(Raw({32, 1, 2}), 0), 3u);
+}
+
+// A number in a formula is written as the shortest plain text that reads
+// back as its six bytes' value in extended precision, whether or not a
+// double's shortest text would do: whole numbers and halves, numbers a
+// double writes shorter than extended precision can, and any bit pattern.
+TEST(LegacyFormula, NumbersAreTheirShortestExtendedText)
+{
+    const auto shortest = [](long double value) {
+        char buffer[128];
+        const auto result =
+            std::to_chars(buffer, buffer + sizeof buffer, std::fabs(value), std::chars_format::fixed);
+        const std::string text(buffer, result.ptr);
+        return value < 0 ? "(-" + text + ")" : text;
+    };
+    struct {
+        Bytes bytes;
+        std::string markup; // worked out by hand; empty: only against the shortest text
+    } rows[] = {
+        {Real(2), "2"},
+        {Real(-2.5L), "(-2.5)"},
+        {Real(6.25L), "6.25"},
+        {Real(0.375L), "0.375"},
+        {Real(1000), "1000"},
+        {Real(0.5L * 3.14159265358979323846L), ""},
+        {Real(0.1L), ""},
+        {Real(1e-3L), ""},
+        {Real(12345.678L), ""},
+        {Real(1.0L / 3), ""},
+        {Raw({0x81, 0xFF, 0, 0, 0, 0}), ""},             // 1 + 255 / 2^39
+        {Raw({0x81, 1, 0, 0, 0, 0}), ""},                // 1 + 2^-39
+        {Raw({0x71, 0, 0, 0, 0, 0x7F}), ""},             // near the smallest plain number
+        {Raw({0xB1, 0xFF, 0xFF, 0xFF, 0xFF, 0x7F}), ""}, // near the largest
+    };
+    const auto markupOf = [](const Bytes& bytes) { return LegacyFormulaMarkup("\x20" + bytes + End); };
+    for (const auto& row : rows) {
+        const long double value = DecodeLegacyReal(reinterpret_cast<const unsigned char*>(row.bytes.data()));
+        if (!row.markup.empty()) {
+            EXPECT_EQ(markupOf(row.bytes), row.markup);
+        }
+        EXPECT_EQ(markupOf(row.bytes), shortest(value)) << static_cast<double>(value);
+    }
+    // Random bit patterns over the plain range (2^-16 to 2^49), some with
+    // their low bits clear so that they have short exact texts.
+    std::mt19937_64 random(20261211);
+    for (int i = 0; i < 20000; ++i) {
+        Bytes bytes(6, '\0');
+        bytes[0] = static_cast<char>(113 + random() % 65);
+        std::uint64_t fraction = random() & ((std::uint64_t{1} << 40) - 1);
+        fraction &= ~((std::uint64_t{1} << (random() % 40)) - 1) | (std::uint64_t{1} << 39);
+        for (int b = 1; b <= 5; ++b)
+            bytes[static_cast<std::size_t>(b)] = static_cast<char>((fraction >> (8 * (b - 1))) & 0xFF);
+        const long double value = DecodeLegacyReal(reinterpret_cast<const unsigned char*>(bytes.data()));
+        ASSERT_EQ(markupOf(bytes), shortest(value)) << static_cast<double>(value);
+    }
 }
 
 TEST(LegacyShownText, BecomesSafeMarkup)
