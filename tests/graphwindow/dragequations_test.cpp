@@ -247,10 +247,10 @@ TEST_F(DragEquations, HandlesNearlyInARowMakeTheLineThroughThem)
 {
     ShowSelected("y=x{^{2}", 2, 4);
     ASSERT_EQ(Handles().size(), 3u);
-    // (−1, 1), (1, 1.2) and (0, 1.1) lie on y = 0.1x + 1.1; the decimals
+    // (−1, 1), (2, 1.3) and (1, 1.2) lie on y = 0.1x + 1.1; the decimals
     // are not exact in binary, which leaves a quadratic of a noise-sized a.
-    PullHandle({1, 1}, {1, 1.2L});
-    PullHandle({0, 0}, {0, 1.1L});
+    PullHandle({1, 1}, {2, 1.3L});
+    PullHandle({0, 0}, {1, 1.2L});
     EXPECT_EQ(Text(), "y=0.1x+1.1");
     ExpectSameCurveReadBack();
 }
