@@ -373,6 +373,8 @@ void TDragCurveInfoReparse::DragStarted()
 
 void TDragCurveInfoReparse::CommitParameters()
 {
+    if (failed_ && pressText_.empty())
+        return; // a curve placed by clicks has nothing to go back to
     if (failed_) {
         // The handles made no curve: the curve goes back to what it was at the press.
         failed_ = false;
@@ -514,6 +516,53 @@ void TDragCurveInfoReparse::ClearFailure(const char* message)
     textFixed_ = false;
 }
 
+void TDragCurveInfoReparse::PointAdded()
+{
+    const int count = Handles() ? Handles()->Count() : 0;
+    if (count < PointsNeeded()) {
+        Prompt(count);
+        return;
+    }
+    // All the points are there: the curve goes through them.
+    complete_ = true;
+    ShowStatus("", false, false);
+    DragPointsMoved();
+}
+
+std::unique_ptr<TYofX> NewClickedCurve(TClickedCurve kind)
+{
+    auto curve = std::make_unique<TYofX>(std::make_unique<TConstantEvaluator>(1e40L), rlEqual);
+    curve->SetElements(ElementsFromText("y="));
+    std::unique_ptr<TDragCurveInfoReparse> info;
+    switch (kind) {
+    case TClickedCurve::Line:
+        info = std::make_unique<TDragLinearCurveInfo>(*curve, 0, 0);
+        break;
+    case TClickedCurve::Quadratic:
+        info = std::make_unique<TDragQuadraticCurveInfo>(*curve, 0, 0, 0, 0);
+        break;
+    case TClickedCurve::Circle:
+        info = std::make_unique<TDragCircleInfo>(*curve, TRealPoint{0, 0}, 1);
+        break;
+    }
+    info->WaitForPoints();
+    curve->DragInfo = std::move(info);
+    curve->DragPoints = std::make_unique<TDragPointList>();
+    return curve;
+}
+
+namespace {
+
+// "Click 1 more point to complete the straight line." and the like.
+void ShowClickPrompt(int more, const char* what)
+{
+    ShowStatus("Click " + std::to_string(more) + " more " + (more == 1 ? "point" : "points") +
+                   " to complete the " + what + ".",
+               false, false);
+}
+
+} // namespace
+
 // ---- the straight line --------------------------------------------------------------------------
 
 TDragLinearCurveInfo::TDragLinearCurveInfo(TYofX& curve, Extended m, Extended c)
@@ -545,6 +594,11 @@ void TDragLinearCurveInfo::Primed(Extended& m, Extended& c, bool& upright) const
 std::string TDragLinearCurveInfo::Text(Extended m, Extended c, bool upright) const
 {
     return std::string(upright ? "x=" : "y=") + Sum({upright ? "y" : "x", ""}, {m, c});
+}
+
+void TDragLinearCurveInfo::Prompt(int count) const
+{
+    ShowClickPrompt(2 - count, "straight line");
 }
 
 void TDragLinearCurveInfo::WriteFormula()
@@ -630,6 +684,11 @@ void TDragLinearCurveInfo::DragPointsMoved()
 TDragQuadraticCurveInfo::TDragQuadraticCurveInfo(TYofX& curve, Extended a, Extended b, Extended c, int form)
     : TDragCurveInfoReparse(curve), a_(a), b_(b), c_(c), form_(form)
 {
+}
+
+void TDragQuadraticCurveInfo::Prompt(int count) const
+{
+    ShowClickPrompt(3 - count, "quadratic curve");
 }
 
 void TDragQuadraticCurveInfo::SaveParameters()
@@ -862,6 +921,13 @@ void TDragPolyCurveInfo::DragPointsMoved()
 TDragCircleInfo::TDragCircleInfo(TYofX& curve, TRealPoint centre, Extended r)
     : TDragCurveInfoReparse(curve), centre_(centre), r_(r)
 {
+}
+
+void TDragCircleInfo::Prompt(int count) const
+{
+    ShowStatus(count == 0 ? "Click one point to place the centre of the circle"
+                          : "Click one point on the circumference",
+               false, false);
 }
 
 void TDragCircleInfo::Primed(TRealPoint& centre, Extended& r) const

@@ -22,6 +22,15 @@
 // Lets the explicit curves build descriptions (run once at start-up).
 void InstallDragDescriptions();
 
+// The kinds of curve placed by clicks.
+enum class TClickedCurve { Line, Quadratic, Circle };
+// A new curve that waits for its points to be clicked ("New line", "New
+// quadratic", "New circle"): it draws nothing and takes every press on the
+// graph as its next point until it has them all (two for a line and a
+// circle, three for a quadratic); the first prompt is shown at once. The
+// window puts it last in the list and drags with it as with any curve.
+[[nodiscard]] std::unique_ptr<TYofX> NewClickedCurve(TClickedCurve kind);
+
 // The texts shown when handles cannot make a curve.
 inline constexpr const char* QuadraticFailureText = "Cannot make a quadratic with these points";
 inline constexpr const char* PolynomialFailureText = "Cannot make a polynomial with these points";
@@ -71,10 +80,19 @@ private:
 class TDragCurveInfoReparse : public TDragCurveInfo {
 public:
     using TDragCurveInfo::TDragCurveInfo;
+    // The description of a curve placed by clicks: it waits for its points.
+    void WaitForPoints()
+    {
+        complete_ = false;
+        Prompt(0);
+    }
     [[nodiscard]] const char* KindName() const override { return "TDragCurveInfoReparse"; }
     void CommitParameters() override;
     void DragStarted() override;
-    [[nodiscard]] bool Valid() const override { return !failed_; }
+    [[nodiscard]] bool Valid() const override { return !failed_ && HasAllPoints(); }
+    [[nodiscard]] bool HasAllPoints() const override { return complete_; }
+    // A click added a handle: the prompt for the next, or the curve through them all.
+    void PointAdded() override;
 
 protected:
     // The markup of the line to parse: the shown line by default.
@@ -109,8 +127,13 @@ protected:
     // A handle's (u, v).
     void HandleUV(int i, Extended& u, Extended& v) const;
 
+    // The points a curve placed by clicks needs, and the prompts while it waits.
+    [[nodiscard]] virtual int PointsNeeded() const { return 0; }
+    virtual void Prompt(int count) const { (void)count; }
+
     bool failed_ = false;
     bool textFixed_ = false;
+    bool complete_ = true; // false while a curve placed by clicks waits for points
 
 private:
     bool retrying_ = false;
@@ -129,6 +152,8 @@ public:
 
 protected:
     [[nodiscard]] bool Exchanged() const override { return upright_ != Curve().IsSwapped(); }
+    [[nodiscard]] int PointsNeeded() const override { return 2; }
+    void Prompt(int count) const override;
     void TakePrimed() override;
     void SaveParameters() override { saved_ = {m_, c_, upright_}; }
     void RestoreParameters() override { std::tie(m_, c_, upright_) = saved_; }
@@ -164,6 +189,8 @@ protected:
     void RestoreParameters() override;
 
 private:
+    [[nodiscard]] int PointsNeeded() const override { return 3; }
+    void Prompt(int count) const override;
     void Primed(Extended& a, Extended& b, Extended& c) const;
     Extended a_, b_, c_;
     int form_;
@@ -202,6 +229,8 @@ public:
 
 protected:
     [[nodiscard]] std::string ParseSource() const override { return hidden_; }
+    [[nodiscard]] int PointsNeeded() const override { return 2; }
+    void Prompt(int count) const override;
     void TakePrimed() override;
     void SaveParameters() override { saved_ = {centre_, r_}; }
     void RestoreParameters() override;

@@ -67,8 +67,30 @@ std::optional<TDragPress> TYofX::DragControlAt(QPoint pixel, Qt::KeyboardModifie
 {
     // The drag that changed a line's kind has long ended.
     ReplacedCurves().clear();
-    if (!GateOpen())
-        return std::nullopt;
+    if (!GateOpen()) {
+        // A curve placed by clicks takes every press as its next point, and
+        // the press goes on to drag that point until the button is released.
+        const TGraphParams* params = DragParams();
+        if (!params || !params->Axes || !DragInfo)
+            return std::nullopt;
+        if (!DragPoints)
+            DragPoints = std::make_unique<TDragPointList>();
+        const TRealPoint p = params->Axes->PixelToRoundedValue(pixel);
+        auto handle = std::make_unique<TDragPoint>(this, p.x, p.y, -1, true);
+        handle->CtrlMovable = true;
+        TDragPress press;
+        press.Kind = TDragMouseKind::DragPoint;
+        press.Handle = handle.get();
+        DragPoints->Add(std::move(handle));
+        DragInfo->PointAdded();
+        if (GateOpen()) {
+            DiscardLineStore();
+            SetLayoutOutOfDate(true);
+            SetChanged(true);
+            SetResultsChanged(true);
+        }
+        return press;
+    }
     std::optional<TDragPress> press = TCurvePLotter::DragControlAt(pixel, modifiers);
     if (!press && Relation == rlEqual && DraggingAllowed())
         press = TDragPress{};
@@ -169,7 +191,7 @@ void TYofX::DropDragPoints(Canvas&, bool)
 
 void TYofX::DrawDragPoints(Canvas& canvas, TGraphParams& params)
 {
-    if (DragPoints && GateOpen())
+    if (DragPoints)
         DragPoints->Draw(canvas, params);
 }
 

@@ -340,6 +340,79 @@ TEST_F(DragEquations, ALineOutOfSightHasNoHandles)
     EXPECT_EQ(curve->DragPointList()->Count(), 0);
 }
 
+TEST_F(DragEquations, CurvesArePlacedByClickingTheirPoints)
+{
+    struct TRow {
+        TClickedCurve kind;
+        std::vector<TRealPoint> clicks;
+        std::vector<std::string> prompts; // before each click
+        const char* placed;
+    };
+    const TRow rows[] = {
+        {TClickedCurve::Line,
+         {{1, 2}, {3, 6}},
+         {"Click 2 more points to complete the straight line.",
+          "Click 1 more point to complete the straight line."},
+         "y=2x"},
+        {TClickedCurve::Quadratic,
+         {{-1, 1}, {0, 0}, {1, 1}},
+         {"Click 3 more points to complete the quadratic curve.",
+          "Click 2 more points to complete the quadratic curve.",
+          "Click 1 more point to complete the quadratic curve."},
+         "y=x{^{2}"},
+        // Three points in a row make a straight line.
+        {TClickedCurve::Quadratic, {{0, 0}, {1, 1}, {2, 2}}, {}, "y=x"},
+        {TClickedCurve::Circle,
+         {{1, 2}, {4, 6}},
+         {"Click one point to place the centre of the circle", "Click one point on the circumference"},
+         "(x-1){^{2}+(y-2){^{2}=5{^{2}"},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.placed);
+        ShowLines({});
+        host_ = std::make_unique<TListHost>(*window, *lines);
+        PlotHost = host_.get();
+        status.messages.clear();
+        lines->lines.push_back(NewClickedCurve(row.kind));
+        EXPECT_FALSE(Curve()->IsValid()); // nothing drawn, every press taken
+        EXPECT_EQ(Curve()->DragCursorAt(0, Pixel(0, 0)), crPickAPoint);
+        for (std::size_t i = 0; i < row.clicks.size(); ++i) {
+            if (i < row.prompts.size()) {
+                ASSERT_FALSE(status.messages.empty());
+                EXPECT_EQ(status.messages.back(), row.prompts[i]);
+            }
+            const QPoint at = Pixel(row.clicks[i].x, row.clicks[i].y);
+            const std::optional<TDragPress> press = Curve()->DragControlAt(at, {});
+            ASSERT_TRUE(press);
+            std::unique_ptr<TMouseDragCurve> tool = DragTool(*window, Curve(), *press, at);
+            EXPECT_FALSE(tool->MouseRelease(at, {}));
+            tool->Finish();
+        }
+        EXPECT_TRUE(Curve()->IsValid());
+        EXPECT_EQ(Text(), row.placed);
+        EXPECT_EQ(status.messages.back(), "");
+        ExpectSameCurveReadBack();
+    }
+}
+
+TEST_F(DragEquations, TwoClicksAtOneXMakeNoQuadratic)
+{
+    ShowLines({});
+    host_ = std::make_unique<TListHost>(*window, *lines);
+    PlotHost = host_.get();
+    lines->lines.push_back(NewClickedCurve(TClickedCurve::Quadratic));
+    for (const TRealPoint& p : {TRealPoint{1, 1}, TRealPoint{1, 3}, TRealPoint{2, 2}}) {
+        const std::optional<TDragPress> press = Curve()->DragControlAt(Pixel(p.x, p.y), {});
+        ASSERT_TRUE(press);
+        std::unique_ptr<TMouseDragCurve> tool = DragTool(*window, Curve(), *press, Pixel(p.x, p.y));
+        EXPECT_FALSE(tool->MouseRelease(Pixel(p.x, p.y), {}));
+        tool->Finish();
+    }
+    EXPECT_EQ(status.messages.back(), QuadraticFailureText);
+    EXPECT_EQ(Text(), "y=x{^{2}");
+    EXPECT_FALSE(Curve()->IsValid());
+}
+
 TEST_F(DragEquations, TheFormulaChoosesTheDescription)
 {
     struct TRow {
