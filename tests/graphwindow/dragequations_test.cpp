@@ -413,6 +413,105 @@ TEST_F(DragEquations, TwoClicksAtOneXMakeNoQuadratic)
     EXPECT_FALSE(Curve()->IsValid());
 }
 
+TEST_F(DragEquations, APointHandleMovedAloneSlidesAlongTheCurve)
+{
+    struct TRow {
+        const char* typed;
+        TRealPoint select, to, landed; // landed: where the handle ends
+        const char* released;
+    };
+    const TRow rows[] = {
+        {"y=x{^{2}", {2, 4}, {2, 7}, {2, 4}, "y=x{^{2}"},
+        // Where the curve is not defined the handle stays.
+        {"(x-1){^{2}+(y-2){^{2}=9", {1, 5}, {6, 2}, {4, 2}, "(x-1){^{2}+(y-2){^{2}=3{^{2}"},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.typed);
+        ShowSelected(row.typed, row.select.x, row.select.y);
+        const std::vector<TRealPoint> handles = Handles();
+        ASSERT_FALSE(handles.empty());
+        const TRealPoint from = handles.back();
+        const std::optional<TDragPress> press =
+            Curve()->DragControlAt(Pixel(from.x, from.y), Qt::ControlModifier);
+        ASSERT_TRUE(press);
+        EXPECT_EQ(press->Kind, TDragMouseKind::DragAlone);
+        std::unique_ptr<TMouseDragCurve> tool = DragTool(*window, Curve(), *press, Pixel(from.x, from.y));
+        tool->MouseMove(Pixel(row.to.x, row.to.y), Qt::ControlModifier);
+        EXPECT_FALSE(tool->MouseRelease(Pixel(row.to.x, row.to.y), Qt::ControlModifier));
+        tool->Finish();
+        const TRealPoint now = Handles().back();
+        EXPECT_NEAR(static_cast<double>(now.x), static_cast<double>(row.landed.x), 0.06);
+        EXPECT_NEAR(static_cast<double>(now.y), static_cast<double>(row.landed.y), 0.06);
+        // The curve itself is unchanged (a circle is written in its own form at the release).
+        EXPECT_EQ(Text(), row.released);
+    }
+}
+
+TEST_F(DragEquations, AQuadraticTakesTheEquationTypeChosen)
+{
+    ShowSelected("y=(x-1)(x-3)", 5, 8);
+    struct TRow {
+        int mode;
+        const char* text;
+    };
+    const TRow rows[] = {{12, "y=x{^{2}-4x+3"}, {14, "y=(x-2){^{2}-1"}, {13, "y=(x-1)(x-3)"}};
+    for (const TRow& row : rows) {
+        Curve()->StartTransformDrag(row.mode);
+        EXPECT_EQ(Text(), row.text) << row.mode;
+    }
+}
+
+TEST_F(DragEquations, StretchHandlesScaleTheEquation)
+{
+    struct TRow {
+        const char* typed;
+        TRealPoint select;
+        int mode; // the transform handles shown
+        TDragMouseKind pulled;
+        Extended factor; // the far handle moved this many times as far from the centre
+        const char* released;
+    };
+    const TRow rows[] = {
+        {"y=x{^{2}", {2, 4}, 7, TDragMouseKind::StretchVert, 2, "y=2x{^{2}"},
+        // About the crossing (−0.5, 0): x' = 2(x + 0.5) − 0.5.
+        {"y=2x+1", {-2, -3}, 7, TDragMouseKind::StretchHorz, 2, "y=x+0.5"},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.typed);
+        ShowSelected(row.typed, row.select.x, row.select.y);
+        Curve()->StartTransformDrag(row.mode);
+        TDragPointList* list = Curve()->DragPointList();
+        ASSERT_NE(list, nullptr);
+        TDragCustom* handle = nullptr;
+        for (int i = 0; i < list->Count(); ++i)
+            if ((*list)[i]->MouseKind() == row.pulled)
+                handle = (*list)[i];
+        ASSERT_NE(handle, nullptr);
+        const TRealPoint centre = list->CentrePosition();
+        const TRealPoint from{handle->AnchorX, handle->AnchorY};
+        const TRealPoint to{centre.x + row.factor * (from.x - centre.x),
+                            centre.y + row.factor * (from.y - centre.y)};
+        std::unique_ptr<TMouseDragCurve> tool =
+            HandleTool(*window, Curve(), handle, Pixel(from.x, from.y), false);
+        ASSERT_NE(tool, nullptr);
+        tool->MouseMove(Pixel(to.x, to.y), {});
+        EXPECT_FALSE(tool->MouseRelease(Pixel(to.x, to.y), {}));
+        tool->Finish();
+        EXPECT_EQ(Text(), row.released);
+        ExpectSameCurveReadBack();
+    }
+}
+
+TEST_F(DragEquations, ACircleToBeStretchedIsSubstitutedInstead)
+{
+    ShowSelected("x{^{2}+y{^{2}=16", 0, 4);
+    Curve()->Classify();
+    ASSERT_NE(Curve()->DragInfo, nullptr);
+    EXPECT_STREQ(Curve()->DragInfo->KindName(), "TDragCircleInfo");
+    Curve()->StartTransformDrag(7);
+    EXPECT_STREQ(Curve()->DragInfo->KindName(), "TDragCurveInfo");
+}
+
 TEST_F(DragEquations, TheFormulaChoosesTheDescription)
 {
     struct TRow {
