@@ -10,6 +10,7 @@
 #include "geometry/bestfit.h"
 #include "geometry/coordcurve.h"
 #include "geometry/diffeq.h"
+#include "geometry/dragdescriptions.h"
 #include "geometry/series.h"
 #include "geometry/straightline.h"
 #include "plot/formulacurve.h"
@@ -21,6 +22,14 @@
 #include <string>
 #include <typeinfo>
 #include <vector>
+
+namespace {
+
+// Wherever lines are entered or read, a dragged explicit curve can have its
+// equation rewritten.
+[[maybe_unused]] const bool DragDescriptionsInstalled = (InstallDragDescriptions(), true);
+
+} // namespace
 
 namespace {
 

@@ -11,15 +11,6 @@
 
 namespace {
 
-// "*10^" in a formatted number becomes a times sign, 10 and an index.
-std::string ExponentToMarkup(const std::string& text)
-{
-    const auto at = text.find("*10^");
-    if (at == std::string::npos)
-        return text;
-    return text.substr(0, at) + "{\xB4" + "10{^{" + text.substr(at + 4) + "}";
-}
-
 // The markup of the elements from (element, position) up to where the
 // parse stopped, without the terminator that ended it.
 std::string SourceMarkup(TEditorObject* start, int startPosition, const TParseParams& params)
@@ -83,7 +74,7 @@ bool IsPlainNumber(std::string_view text, Extended& value)
 
 std::string TRealReader::GetText(int figures, int flags) const
 {
-    return ExponentToMarkup(FormatNumber(figures, (flags & gtForceExponent) != 0, Value()));
+    return NumbersAsMarkup(FormatNumber(figures, (flags & gtForceExponent) != 0, Value()));
 }
 
 void TRealReader::WriteValue(TMathsWriter& writer, bool formatted) const
@@ -193,4 +184,20 @@ TRealReaderPtr NumberFromDocument(TMathsReader& reader, char delimiter,
         text = reader.ReadUntil(delimiter);
     }
     return NumberFromText(text, declaredNames);
+}
+
+std::string NumbersAsMarkup(const std::string& text)
+{
+    std::string markup;
+    std::size_t from = 0;
+    for (std::size_t at = text.find("*10^"); at != std::string::npos; at = text.find("*10^", from)) {
+        std::size_t end = at + 4;
+        if (end < text.size() && (text[end] == '-' || text[end] == '+'))
+            ++end;
+        while (end < text.size() && text[end] >= '0' && text[end] <= '9')
+            ++end;
+        markup += text.substr(from, at - from) + "{\xB4" + "10{^{" + text.substr(at + 4, end - at - 4) + "}";
+        from = end;
+    }
+    return markup + text.substr(from);
 }

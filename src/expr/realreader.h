@@ -88,3 +88,8 @@ using TRealReaderPtr = std::unique_ptr<TRealReader>;
 // closing bracket) and continues as NumberFromText.
 [[nodiscard]] TRealReaderPtr NumberFromDocument(TMathsReader& reader, char delimiter,
                                                 const std::vector<TEquationObject*>* declaredNames);
+
+// Every "*10^e" of a formatted number (or of a text of numbers and names)
+// becomes a times sign, 10 and an index, so that 3*10^-10x reads as
+// 3·10⁻¹⁰·x and not as 3·10^(−10x).
+[[nodiscard]] std::string NumbersAsMarkup(const std::string& text);

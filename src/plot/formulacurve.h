@@ -12,10 +12,13 @@
 #include "expr/parser.h"
 #include "plot/curveplotter.h"
 #include "plot/dragmatrices.h"
+#include "plot/dragpoint.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string_view>
+#include <vector>
 
 struct TFormulaAnalysis;
 
@@ -34,8 +37,13 @@ struct TFormulaAnalysis;
 // with more ± signs than anyone types would otherwise take hours to draw.
 inline constexpr int MaximumFormulaParts = 1024;
 
+class TYofX;
+
 // What an explicit curve needs of the description that mouse dragging builds
-// for it; the dragging code derives its descriptions from this.
+// for it: the description rewrites the curve's shown equation while the
+// curve is dragged, takes the change when the drag ends, and may put handles
+// of its own on the curve. The dragging code derives its descriptions from
+// this; the curve reaches them only through these operations.
 class TDragDescriptionBase {
 public:
     virtual ~TDragDescriptionBase() = default;
@@ -44,6 +52,47 @@ public:
     // False when the description has made the curve unusable (it is then
     // not drawn, and always hit, so that the user can select and mend it).
     [[nodiscard]] virtual bool Valid() const { return true; }
+    // The class name, as the command-line tool prints it.
+    [[nodiscard]] virtual const char* KindName() const { return "TDragCurveInfo"; }
+    // Rewrites the shown equation for the curve's drag matrices.
+    virtual void WriteFormula() {}
+    // The drag has ended: the parameters take the change.
+    virtual void CommitParameters() {}
+    // Puts the description's own handles on the curve; false when it has none.
+    virtual bool CreateDragPoints() { return false; }
+    // A handle of the description has been moved.
+    virtual void DragPointsMoved() {}
+    // False while a curve placed by clicks still waits for points.
+    [[nodiscard]] virtual bool HasAllPoints() const { return true; }
+    // A click added a handle to a curve waiting for points.
+    virtual void PointAdded() {}
+    // The handles of the generic search at the three points found.
+    virtual void CreateDragPointsAt(const TRealPoint (&points)[3]) { (void)points; }
+    // The equation type (0 expanded, 1 factorised, 2 completed square);
+    // false when the description has no such forms.
+    virtual bool SetForm(int form)
+    {
+        (void)form;
+        return false;
+    }
+    // Whether the curve may be turned (only a straight line stays one).
+    [[nodiscard]] virtual bool MayRotate() const { return false; }
+    // Whether a stretch keeps the description (a circle stretched is no circle).
+    [[nodiscard]] virtual bool KeepsShapeWhenStretched() const { return true; }
+    // A press starts a drag of the curve.
+    virtual void DragStarted() {}
+    // The description now belongs to curve (the line changed between
+    // y = f(x) and x = f(y)).
+    virtual void SetCurve(TYofX& curve) { (void)curve; }
+};
+
+// A candidate point for handles: an axis crossing (3), a turning point
+// (2), a sample on a minor tick of the independent axis (1) or any other
+// sample (0); Key is the independent value there.
+struct TSearchForDragPoint {
+    std::uint8_t PointKind = 0;
+    TRealPoint Point;
+    Extended Key = 0;
 };
 
 class TFormulaCurve : public TCurvePLotter {
@@ -143,19 +192,79 @@ public:
     [[nodiscard]] bool MeasuresDistance() const override { return true; }
     // The hook run after a constant the curve uses changed: forgets the drag description.
     void CurveHook() override { ForgetDragInfo(); }
-    // Frees the drag description, so that the next drag builds a fresh one.
-    void ForgetDragInfo() { DragInfo.reset(); }
+    // Frees the drag description and its handles, so that the next drag builds fresh ones.
+    void ForgetDragInfo()
+    {
+        DragInfo.reset();
+        DragPoints.reset();
+    }
     // Transformed by the mouse: the drag matrices change and the cached drawing goes.
     void SetMatrices(const TDragMatrices& matrices);
+
+    // ---- dragging (the bodies are in formuladrag.cpp) ------------------------------
+    // Makes the drag description of a curve; generic asks for the generic
+    // substitution whatever the formula. Installed by the layer that knows
+    // the descriptions; without it the curve is only moved through its matrices.
+    using TDescriptionMaker = std::unique_ptr<TDragDescriptionBase> (*)(TYofX& curve, bool generic);
+    static inline TDescriptionMaker DescriptionMaker = nullptr;
+
+    [[nodiscard]] std::optional<TDragPress> DragControlAt(QPoint pixel,
+                                                          Qt::KeyboardModifiers modifiers) override;
+    [[nodiscard]] int DragCursorAt(int currentCursor, QPoint pixel) override;
+    [[nodiscard]] TAxisMaps AxisMaps() const override;
+    void DragPointMoved(TDragCustom* handle) override;
+    // A handle moved alone slides along the curve; false where it is not defined.
+    [[nodiscard]] bool MayMoveDragPoint(TDragPoint* handle, Extended& x, Extended& y) override;
+    void ApplyDragMatrices(TDragPoint* handle, const TDragMatrices& matrices) override;
+    [[nodiscard]] TDragMatrices* DragMatricesOf(TDragPoint* handle) override
+    {
+        (void)handle;
+        return &Matrices;
+    }
+    void FinishDrag(TDragPoint* handle) override;
+    [[nodiscard]] TDragPointList* DragPointList() const override { return DragPoints.get(); }
+    void BuildDragPoints(Canvas& canvas, TGraphParams& params) override;
+    void DropDragPoints(Canvas& canvas, bool flag) override;
+    void HandleBox(TRealPoint& fixed, TRealPoint& far) const override;
+    [[nodiscard]] bool DragHandlesShown() const override { return DragPoints && !DragPoints->Empty(); }
+    // 6 rotate (straight lines only), 7 stretch, 8 enlarge, 9 translate; 12,
+    // 13 and 14 the equation type of a quadratic.
+    void StartTransformDrag(int mode) override;
+
+    // The drag gate: open without a description or once it has all its points.
+    [[nodiscard]] bool GateOpen() const { return !DragInfo || DragInfo->HasAllPoints(); }
+    // DragInfo := the description for the formula, unless there is one.
+    void Classify();
+    // The description writes the equation; the line is laid out again.
+    void RewriteFormula();
+    // The dependent value at independent value v (no drag matrices).
+    [[nodiscard]] Extended DependentAt(Extended v) { return ValueAt(v); }
+    [[nodiscard]] bool IsSwapped() const { return Swapped(); }
+    // The graph parameters the handles are placed with, or nullptr.
+    [[nodiscard]] const TGraphParams* DragParams() const;
+    // The candidates for handles in the window, ordered; n = 0 keeps all.
+    [[nodiscard]] std::vector<TSearchForDragPoint> FindCharacteristicPoints(int n);
+    // The generic three points for handles (centre, then the two stretches); false with fewer.
+    [[nodiscard]] bool FindThreePoints(TRealPoint (&points)[3]);
+    // Every handle's base position := its position mapped back through the matrices.
+    void RebaseHandles();
+    // Moves the formula into a curve of the other kind (x = f(y) for y = f(x)
+    // and the reverse) that takes this one's place in the list, with the
+    // shown text, look, description and handles; answers the curve now
+    // listed, or this one, unchanged, when it is not in a list. This curve
+    // lives on until the next press, as the drag that changed it holds it.
+    TYofX* ChangeKind();
 
     std::uint8_t Relation = rlEqual;
     TDragMatrices Matrices;                                      // identity unless dragged or transformed
     std::unique_ptr<TObjectList<TCalculatedObject>> CreatorList; // handed over by the creator, may be absent
     std::unique_ptr<TDragDescriptionBase> DragInfo;              // the drag description, may be absent
+    std::unique_ptr<TDragPointList> DragPoints;                  // the handles while shown, may be absent
 
 protected:
     // x = f(y) reads the roles of the axes the other way round.
     [[nodiscard]] virtual bool Swapped() const { return false; }
+    void DrawDragPoints(Canvas& canvas, TGraphParams& params) override;
     [[nodiscard]] bool CanSwapWith(const TFormulaCurve& other) const override;
     void ExchangeFormulas(TFormulaCurve& other) override;
     // The dependent value at independent value v: f(v).
