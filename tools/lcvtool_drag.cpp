@@ -254,12 +254,7 @@ int RunDrag(const std::vector<std::string>& arguments)
                 if (!surface.tool_->MouseRelease(pixel, step.modifiers)) {
                     surface.tool_->Finish();
                     surface.tool_.reset();
-                    // The window draws everything again and shows the handles where the line is now.
-                    if (TCurvePLotter* now = curveAt()) {
-                        now->ShowDragHandles(false);
-                        now->ShowDragHandles(true);
-                    }
-                    draw();
+                    draw(); // the window draws everything again
                 }
             }
             break;

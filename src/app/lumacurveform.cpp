@@ -931,7 +931,6 @@ void TLumacurveForm::LineDragged()
     // The dragged line changed its definition: every line drawn from it
     // follows, and its text is laid out again.
     graphArea_->LinesChanged(0);
-    graphArea_->RefreshDragHandles(); // where the line is now
     equations_->update();
     SetModified(true);
     UndoPostAction();

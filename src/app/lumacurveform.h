@@ -41,6 +41,7 @@ class TGraphParams;
 class TGraphWindow;
 class TEquationObject;
 class TOwnedLines;
+enum class TClickedCurve;
 class TEquationsWindow;
 class THelpWindow;
 class TKeyboardInterrupt;
@@ -290,6 +291,9 @@ private:
     // waiting for a click to place its centre, of the selected object, made
     // at once to be dragged; false when the command has no such form.
     bool StartDraggedTransform(TTransformCommand command);
+    // "New line", "New quadratic", "New circle": a curve waiting for its
+    // points to be clicked on the graph, put last and selected.
+    void StartClickedCurve(TClickedCurve kind);
     bool OpenTransformDialog(TTransformCommand command);
     // Puts a dialog's step into line (a new line of parent when null) and
     // enters it; answers the transformation now standing, or nullptr.

@@ -10,6 +10,7 @@
 #include "equations/equationswindow.h"
 #include "formula/editor.h"
 #include "formula/markup.h"
+#include "geometry/dragdescriptions.h"
 #include "geometry/transformation.h"
 #include "graphwindow/graphwindow.h"
 #include "settings/configuration.h"
@@ -94,6 +95,13 @@ void TLumacurveForm::RegisterTransformHandlers()
         commands_->Action("ActionInvariants")->setChecked(Configuration.DrawInvariants);
         graphArea_->RedrawAll();
     });
+    // A straight line, quadratic or circle placed by clicking its points, then dragged.
+    const std::pair<const char*, TClickedCurve> clicked[] = {
+        {"ActionNewDynamicLine", TClickedCurve::Line},
+        {"ActionNewDynamicQuad", TClickedCurve::Quadratic},
+        {"ActionNewCircle", TClickedCurve::Circle}};
+    for (const auto& [name, kind] : clicked)
+        c.SetHandler(name, [this, kind = kind] { StartClickedCurve(kind); });
     c.SetHandler("ActionDynamicCUrves", [this] {
         // A locked document keeps its setting; the check mark says so.
         if (Configuration.Unlocked)
@@ -127,6 +135,27 @@ void TLumacurveForm::StartTransformLine(const std::string& markup, bool complete
     }
     if (complete)
         equations_->FinishEdit();
+    UpdateCommands();
+}
+
+void TLumacurveForm::StartClickedCurve(TClickedCurve kind)
+{
+    if (!DraggableCurvesInUse(false))
+        return;
+    if (equations_->Line() && !equations_->FinishEdit())
+        return;
+    // A curve still waiting for its points gives way to the new one.
+    if (const int count = equations_->Count(); count > 0)
+        if (auto* last = dynamic_cast<TCurvePLotter*>(equations_->ItemAt(count - 1));
+            last && last->WaitsForClicks())
+            (void)equations_->DeleteCurve(last);
+    std::unique_ptr<TYofX> curve = NewClickedCurve(kind);
+    if (!curve)
+        return;
+    curve->colour = CurveColour(equations_->Count());
+    const int index = equations_->InsertObject(std::move(curve));
+    equations_->SelectLine(index);
+    graphArea_->LinesChanged(index);
     UpdateCommands();
 }
 

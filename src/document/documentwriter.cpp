@@ -202,11 +202,24 @@ std::string DocumentText(const TDocument& document, const std::vector<TEquationO
 
 void WriteEquationList(const std::vector<TEquationObject*>& lines, int selectedLine, TMathsWriter& writer)
 {
-    TWritingHost host(lines);
-    for (const TEquationObject* line : lines)
-        if (line)
-            line->WriteTo(writer);
-    WriteKey(writer, "Selected curve no: ", selectedLine);
+    // A curve still waiting for its points to be clicked is not work yet:
+    // it is neither saved nor kept in undo steps.
+    std::vector<TEquationObject*> kept;
+    int selected = -1;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const auto* curve = dynamic_cast<const TCurvePLotter*>(lines[i]);
+        if (!lines[i] || (curve && curve->WaitsForClicks()))
+            continue;
+        if (static_cast<int>(i) == selectedLine)
+            selected = static_cast<int>(kept.size());
+        kept.push_back(lines[i]);
+    }
+    if (selectedLine >= static_cast<int>(lines.size()))
+        selected = selectedLine; // kept as it was asked for
+    TWritingHost host(kept);
+    for (const TEquationObject* line : kept)
+        line->WriteTo(writer);
+    WriteKey(writer, "Selected curve no: ", selected);
 }
 
 std::string EquationListText(const std::vector<TEquationObject*>& lines, int selectedLine)

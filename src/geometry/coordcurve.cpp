@@ -573,13 +573,31 @@ void TCoordCurve::RebuildDragPoints()
 {
     if (!DragPoints)
         DragPoints = std::make_unique<TDragPointList>();
-    DragPoints->Clear();
+    std::vector<std::pair<int, TRealPoint>> wanted;
     for (int i = 0; i < Points.Count(); ++i) {
         const TCoordinates* row = PointAt(i);
         TRealPoint point;
         if (row && row->Draggable() && RowPoint(i, point))
-            DragPoints->Add(std::make_unique<TDragPoint>(this, point.x, point.y, i, true));
+            wanted.emplace_back(i, point);
     }
+    // The same rows keep their handles, only moved: a drag holding one of
+    // them (a row changes at every move) must not see it freed.
+    bool same = DragPoints->Count() == static_cast<int>(wanted.size());
+    for (int k = 0; same && k < DragPoints->Count(); ++k)
+        same = (*DragPoints)[k]->Index == wanted[static_cast<std::size_t>(k)].first &&
+               !(*DragPoints)[k]->IsTransformHandle();
+    if (same) {
+        for (int k = 0; k < DragPoints->Count(); ++k) {
+            TDragCustom& handle = *(*DragPoints)[k];
+            const TRealPoint& p = wanted[static_cast<std::size_t>(k)].second;
+            handle.MoveTo(p.x, p.y);
+            handle.BasePosition = p;
+        }
+        return;
+    }
+    DragPoints->Clear();
+    for (const auto& [index, point] : wanted)
+        DragPoints->Add(std::make_unique<TDragPoint>(this, point.x, point.y, index, true));
 }
 
 void TCoordCurve::BuildDragPoints(Canvas&, TGraphParams&)
@@ -688,6 +706,7 @@ void TCoordCurve::FinishDrag(TDragPoint* handle)
             TAxes axes(nullptr);
             CommitWholeDrag(axes);
         }
+        RebuildDragPoints(); // the handles stand where the points are now
         return;
     }
     DragPointMoved(handle);

@@ -264,7 +264,14 @@ public:
 protected:
     // x = f(y) reads the roles of the axes the other way round.
     [[nodiscard]] virtual bool Swapped() const { return false; }
-    void DrawDragPoints(Canvas& canvas, TGraphParams& params) override;
+    // The description's class, "" before the curve was classified.
+    [[nodiscard]] std::string DragDescriptionName() const override
+    {
+        return DragInfo ? DragInfo->KindName() : std::string();
+    }
+    // Explicit curves (relation "=") take the transform handles.
+    [[nodiscard]] bool HasTransformHandles() const override { return Relation == rlEqual; }
+    [[nodiscard]] bool WaitsForClicks() const override { return !GateOpen(); }
     [[nodiscard]] bool CanSwapWith(const TFormulaCurve& other) const override;
     void ExchangeFormulas(TFormulaCurve& other) override;
     // The dependent value at independent value v: f(v).

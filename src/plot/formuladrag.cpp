@@ -189,12 +189,6 @@ void TYofX::DropDragPoints(Canvas&, bool)
     DragPoints.reset();
 }
 
-void TYofX::DrawDragPoints(Canvas& canvas, TGraphParams& params)
-{
-    if (DragPoints)
-        DragPoints->Draw(canvas, params);
-}
-
 std::vector<TSearchForDragPoint> TYofX::FindCharacteristicPoints(int n)
 {
     std::vector<TSearchForDragPoint> found;

@@ -4,6 +4,7 @@
 // once (one undo step, the document modified), and the setting and the
 // toggle command decide whether lines may be dragged at all.
 #include "app/lumacurveform.h"
+#include "document/document.h"
 #include "equations/equationswindow.h"
 #include "geometry/coordcurve.h"
 #include "geometry/transformation.h"
@@ -227,6 +228,32 @@ TEST_F(DragCurvesForm, TransformCommandsMakeAnImageThatIsDraggedIntoPlace)
         EXPECT_NEAR(double(corner.y), double(row.image.y), 1e-9);
         ExpectPoints(Points(), FlagAt, "the parent stays where it is");
     }
+}
+
+// "New line" waits for two clicks anywhere on the graph; until then the
+// curve is no work to save, and the clicks make the line through them.
+TEST_F(DragCurvesForm, ANewLineIsPlacedByTwoClicksAndIsSavedOnlyThen)
+{
+    const std::string before = EquationListText(equations->List().Lines(), 0);
+    ASSERT_TRUE(form->Commands().Trigger("ActionNewDynamicLine"));
+    const int index = equations->Count() - 1;
+    auto* line = dynamic_cast<TCurvePLotter*>(equations->ItemAt(index));
+    ASSERT_NE(line, nullptr);
+    EXPECT_TRUE(line->WaitsForClicks());
+    EXPECT_EQ(form->MessageLabel()->text().toStdString(),
+              "Click 2 more points to complete the straight line.");
+    EXPECT_EQ(EquationListText(equations->List().Lines(), 0), before)
+        << "a curve waiting for clicks is not saved";
+    Move(Pixel(-5, 5), {}, Qt::NoButton);
+    EXPECT_EQ(graph->CursorSlot(), DragCursorSlot(crPickAPoint));
+    QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, Pixel(-4, -3));
+    QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, Pixel(-2, 1));
+    WaitForPicture();
+    line = dynamic_cast<TCurvePLotter*>(equations->ItemAt(index));
+    ASSERT_NE(line, nullptr);
+    EXPECT_FALSE(line->WaitsForClicks());
+    EXPECT_EQ(equations->List().LineMarkup(index), "y=2x+5");
+    EXPECT_NE(EquationListText(equations->List().Lines(), 0).find("y=2x+5"), std::string::npos);
 }
 
 } // namespace

@@ -304,9 +304,9 @@ TEST_F(Commands, SubmenuHeadingsAreGreyedWhenAllTheirItemsAre)
         const char* menu;
         bool enabled;
     };
-    // Nothing that draws dynamic curves or regressions works yet; the shapes, the straight
-    // lines through a point and the insert commands do.
-    for (const TRow& row : {TRow{"Polygon", true}, TRow{"Newdynamiccurve", false}, TRow{"Regression", false},
+    // Nothing that draws regressions works yet; the shapes, the curves placed by clicks,
+    // the straight lines through a point and the insert commands do.
+    for (const TRow& row : {TRow{"Polygon", true}, TRow{"Newdynamiccurve", true}, TRow{"Regression", false},
                             TRow{"Straightlines", true}, TRow{"Insert", true}}) {
         QMenu* menu = form->menuBar()->findChild<QMenu*>(row.menu);
         ASSERT_NE(menu, nullptr) << row.menu;

@@ -71,6 +71,7 @@ TEST_F(TransformCommands, ToolbarButtonsDrawTheImageAtOnce)
 
 TEST_F(TransformCommands, MenuCommandsStartALineAndRepeatsJoinsIt)
 {
+    Configuration.DragCurves = false; // with dragging on, the image is made to be dragged
     TypeLine("y=x^2");
     ASSERT_TRUE(equations->SelectLine(0));
     form->UpdateCommands();

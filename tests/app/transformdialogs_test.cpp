@@ -550,6 +550,7 @@ TEST_F(TransformDialogs, CommandsWithoutADialogStartALine)
         equations->Deselect();
     }
     Configuration.TransformDialogs = false;
+    Configuration.DragCurves = false; // with dragging on, the image is made to be dragged
     Select(0);
     ASSERT_TRUE(form->Commands().Trigger("ActionRotate"));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
