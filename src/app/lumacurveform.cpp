@@ -931,9 +931,15 @@ void TLumacurveForm::LineDragged()
     // The dragged line changed its definition: every line drawn from it
     // follows, and its text is laid out again.
     graphArea_->LinesChanged(0);
-    equations_->update();
+    LineRewritten();
     SetModified(true);
     UndoPostAction();
+}
+
+void TLumacurveForm::LineRewritten()
+{
+    equations_->ScheduleIdle();
+    equations_->update();
 }
 
 void TLumacurveForm::UndoPostAction()

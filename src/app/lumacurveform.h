@@ -101,6 +101,7 @@ public:
     // Lower layers' requests.
     void UndoPostAction() override;
     void LineDragged() override;
+    void LineRewritten() override;
     // "Area" on a curve: begins the line "Area from " with an empty start
     // field and the mode that places the start with the mouse; false when
     // the selected line is not a curve with tangents.

@@ -102,7 +102,7 @@ void TMouseDragCurve::MouseMove(QPoint pixel, Qt::KeyboardModifiers modifiers)
     if (p.x == LastPoint.x && p.y == LastPoint.y)
         return;
     if (DragTo(modifiers, p))
-        Surface.UpdateArea(QRect(QPoint(0, 0), Surface.ClientSize()));
+        ShowChange();
     LastPoint = p;
 }
 
@@ -110,6 +110,13 @@ bool TMouseDragCurve::MouseRelease(QPoint pixel, Qt::KeyboardModifiers modifiers
 {
     MouseMove(pixel, modifiers);
     return false;
+}
+
+void TMouseDragCurve::ShowChange()
+{
+    Surface.UpdateArea(QRect(QPoint(0, 0), Surface.ClientSize()));
+    if (MainWindow)
+        MainWindow->LineRewritten(); // the line's text follows the drag
 }
 
 void TMouseDragCurve::ApplyStep(const TDragMatrices& step)
@@ -278,7 +285,7 @@ void TMouseDragOnPrimary::MouseMove(QPoint pixel, Qt::KeyboardModifiers modifier
     if (p.x == LastPoint.x && p.y == LastPoint.y)
         return;
     if (DragTo(modifiers, p))
-        Surface.UpdateArea(QRect(QPoint(0, 0), Surface.ClientSize()));
+        ShowChange();
     LastPoint = p;
 }
 

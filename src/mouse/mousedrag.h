@@ -59,6 +59,8 @@ public:
 protected:
     // The graph point of pixel with each coordinate rounded by its axis.
     [[nodiscard]] TRealPoint RoundedPoint(QPoint pixel) const;
+    // The graph drawn again and the line laid out again after a move changed the curve.
+    void ShowChange();
     // The change composed after the start matrices, handed to the curve.
     void ApplyStep(const TDragMatrices& step);
     void SetStatus(std::string text);

@@ -17,6 +17,8 @@ public:
     // the lines that follow from it are drawn again and one undo step is
     // recorded.
     virtual void LineDragged() { UndoPostAction(); }
+    // A line's text was rewritten while it is dragged: it is laid out again.
+    virtual void LineRewritten() {}
     // Ends the display of the family of the named constant.
     virtual void ClearFamily(std::string_view name) { (void)name; }
     // Opens the help window at a topic (0: the contents).

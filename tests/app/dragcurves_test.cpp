@@ -13,6 +13,7 @@
 #include "graphwindow/graphwindow.h"
 #include "mainwindow_testing.h"
 #include "settings/configuration.h"
+#include "testpictures.h"
 
 #include <QAction>
 #include <QLabel>
@@ -102,6 +103,7 @@ TEST_F(DragCurvesForm, APressOnTheSelectedLineDragsItAndTheReleaseCommitsOnce)
         }
         EXPECT_TRUE(form->Modified()) << row.what;
         EXPECT_EQ(graph->ActiveTool(), nullptr) << row.what << ": the drag ended with the release";
+        KeepForInspection(form->grab().toImage(), QString("drag-%1.png").arg(row.what).replace(' ', '-'));
         ++undoSteps;
         form->SetModified(false);
     }
@@ -220,6 +222,7 @@ TEST_F(DragCurvesForm, TransformCommandsMakeAnImageThatIsDraggedIntoPlace)
         WaitForPicture();
         const std::string line = equations->List().LineMarkup(before);
         EXPECT_NE(line.find(row.inLine), std::string::npos) << line;
+        KeepForInspection(form->grab().toImage(), QString("drag-image-%1.png").arg(row.what));
         EXPECT_TRUE(form->Modified());
         TTransform map;
         ASSERT_TRUE(image->Composite(map));
@@ -247,12 +250,14 @@ TEST_F(DragCurvesForm, ANewLineIsPlacedByTwoClicksAndIsSavedOnlyThen)
     Move(Pixel(-5, 5), {}, Qt::NoButton);
     EXPECT_EQ(graph->CursorSlot(), DragCursorSlot(crPickAPoint));
     QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, Pixel(-4, -3));
+    KeepForInspection(form->grab().toImage(), "drag-newline-one-point.png");
     QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, Pixel(-2, 1));
     WaitForPicture();
     line = dynamic_cast<TCurvePLotter*>(equations->ItemAt(index));
     ASSERT_NE(line, nullptr);
     EXPECT_FALSE(line->WaitsForClicks());
     EXPECT_EQ(equations->List().LineMarkup(index), "y=2x+5");
+    KeepForInspection(form->grab().toImage(), "drag-newline-placed.png");
     EXPECT_NE(EquationListText(equations->List().Lines(), 0).find("y=2x+5"), std::string::npos);
 }
 
