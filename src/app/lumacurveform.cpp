@@ -510,6 +510,7 @@ void TLumacurveForm::ConnectEquations()
         UndoPostAction();
     };
     equations_->OnDeleteCurve = [this](TEquationObject*) { graphArea_->RemoveTrace(); };
+
     equations_->OnLinesChanged = [this] {
         graphArea_->LinesChanged(0);
         if (!loading_)

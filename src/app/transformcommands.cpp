@@ -102,6 +102,13 @@ void TLumacurveForm::RegisterTransformHandlers()
         {"ActionNewCircle", TClickedCurve::Circle}};
     for (const auto& [name, kind] : clicked)
         c.SetHandler(name, [this, kind = kind] { StartClickedCurve(kind); });
+    // A line dragged with the mouse may leave under the drag (Undo, Open, Delete by key).
+    auto leaving = equations_->List().OnLineLeaving;
+    equations_->List().OnLineLeaving = [this, leaving](TEquationObject* line) {
+        if (leaving)
+            leaving(line);
+        graphArea_->LineLeaving(line);
+    };
     c.SetHandler("ActionDynamicCUrves", [this] {
         // A locked document keeps its setting; the check mark says so.
         if (Configuration.Unlocked)

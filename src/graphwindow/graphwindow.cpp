@@ -237,6 +237,12 @@ void TGraphWindow::SelectLine(int index)
     InvalidatePicture(std::max(0, std::min(old < 0 ? index : old, index < 0 ? old : index)));
 }
 
+void TGraphWindow::LineLeaving(const TEquationObject* line)
+{
+    if (auto* drag = dynamic_cast<TMouseDragCurve*>(tool_.get()))
+        drag->LineLeaving(line);
+}
+
 void TGraphWindow::RefreshDragHandles()
 {
     if (TEquationObject* line = lines_ ? lines_->LineAt(selected_) : nullptr) {

@@ -92,6 +92,8 @@ public:
     // The selected line drops its drag handles and builds them again when
     // dragging is allowed now (after the drag setting or the lock changed).
     void RefreshDragHandles();
+    // line is about to leave the list and be freed: a drag of it lets go.
+    void LineLeaving(const TEquationObject* line);
     // The curve under pixel: the selected line when it is one of them, else
     // the one with the lowest index; -1 for none.
     [[nodiscard]] int CurveIndexAt(QPoint pixel);

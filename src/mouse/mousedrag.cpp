@@ -93,8 +93,19 @@ TRealPoint TMouseDragCurve::RoundedPoint(QPoint pixel) const
     return Axes().PixelToRoundedValue(pixel);
 }
 
+void TMouseDragCurve::LineLeaving(const void* line)
+{
+    if (!Curve || static_cast<const void*>(static_cast<const TEquationObject*>(Curve)) != line)
+        return;
+    Curve = nullptr;
+    Handle = nullptr;
+    Committed = true;
+}
+
 void TMouseDragCurve::MouseMove(QPoint pixel, Qt::KeyboardModifiers modifiers)
 {
+    if (!Curve)
+        return; // the line left while it was dragged
     Surface.SetToolCursor(DragCursorSlot(CursorNumber()));
     TRealPoint p = RoundedPoint(pixel);
     if ((modifiers & Qt::ShiftModifier) && ShiftSnaps())
@@ -278,6 +289,8 @@ bool TMouseDragOnPrimary::ProjectPoint(TRealPoint& p) const
 
 void TMouseDragOnPrimary::MouseMove(QPoint pixel, Qt::KeyboardModifiers modifiers)
 {
+    if (!Curve)
+        return;
     Surface.SetToolCursor(DragCursorSlot(CursorNumber()));
     TRealPoint p = RoundedPoint(pixel);
     if (!ProjectPoint(p))

@@ -47,6 +47,10 @@ public:
     [[nodiscard]] bool MouseRelease(QPoint pixel, Qt::KeyboardModifiers modifiers) override;
     // The curve was replaced by another (the same line in a new class).
     void SetCurve(TCurvePLotter* curve) override { Curve = curve; }
+    // line leaves the list (deleted, replaced, or the list emptied for Undo
+    // or Open) and is about to be freed: when it is the dragged curve, the
+    // drag lets go of it and of its handle, and ends without committing.
+    void LineLeaving(const void* line);
     // Acts on the graph point p; true when the curve must be drawn again.
     virtual bool DragTo(Qt::KeyboardModifiers modifiers, TRealPoint& p);
     // The cursor number while the tool runs.

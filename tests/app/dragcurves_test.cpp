@@ -115,6 +115,29 @@ TEST_F(DragCurvesForm, APressOnTheSelectedLineDragsItAndTheReleaseCommitsOnce)
     ExpectPoints(Points(), FlagAt, "after undoing both drags");
 }
 
+// Undo in the middle of a drag frees the dragged line: the drag lets go of
+// it (it used to move and commit the freed line at the next move and the
+// release, which the sanitizer run reports).
+TEST_F(DragCurvesForm, UndoDuringADragEndsItWithoutTouchingTheFreedLine)
+{
+    Drag({1, 1.5}, {2, 1.5}); // one step to undo
+    WaitForPicture();
+    QTest::mousePress(graph, Qt::LeftButton, {}, Pixel(2, 1.5));
+    Move(Pixel(3, 1.5));
+    ASSERT_NE(graph->ActiveTool(), nullptr);
+    ASSERT_TRUE(form->Commands().Trigger("ActionUndo"));
+    const int count = equations->Count();
+    Move(Pixel(4, 1.5));
+    Move(Pixel(5, 2));
+    QTest::mouseRelease(graph, Qt::LeftButton, {}, Pixel(5, 2));
+    WaitForPicture();
+    EXPECT_EQ(graph->ActiveTool(), nullptr);
+    EXPECT_EQ(equations->Count(), count);
+    flag = dynamic_cast<TCoordCurve*>(equations->ItemAt(equations->Count() - 1));
+    ASSERT_NE(flag, nullptr);
+    ExpectPoints(Points(), FlagAt, "the flag as Undo left it; the release commits nothing");
+}
+
 TEST_F(DragCurvesForm, NothingDragsWhenDraggingIsOffLockedOrTracing)
 {
     enum class TWay { ToggleOff, Locked, Tracing };
