@@ -30,13 +30,8 @@ bool IsDocumentArgument(const std::vector<std::string>& lineTexts)
 
 bool LoadRenderDocument(const std::string& path, TDocument& document, const TRenderOverrides& overrides)
 {
-    std::string error;
-    if (!LoadDocument(QString::fromStdString(path), document, error)) {
-        std::fprintf(stderr, "error: %s\n", error.c_str());
+    if (!OpenToolDocument(path, document))
         return false;
-    }
-    PrintDocumentWarnings(document);
-    document.ApplySettings();
     if (overrides.accuracy)
         Configuration.Accuracy = static_cast<std::int16_t>(*overrides.accuracy);
     if (overrides.angleFactor)
