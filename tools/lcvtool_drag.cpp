@@ -11,6 +11,7 @@
 
 #include "document/document.h"
 #include "geometry/coordrows.h"
+#include "geometry/dragdescriptions.h"
 #include "graph/axes.h"
 #include "graph/displayrounding.h"
 #include "graph/graphparams.h"
@@ -36,13 +37,14 @@
 
 namespace {
 
-enum class TStepKind { Press, Move, Release, Mode };
+enum class TStepKind { Press, Move, Release, Mode, New };
 
 struct TStep {
     TStepKind kind = TStepKind::Press;
     TRealPoint point;
     Qt::KeyboardModifiers modifiers;
     int mode = 0;
+    TClickedCurve curve = TClickedCurve::Line; // what "new" places
 };
 
 bool ParseCoordinate(std::string_view text, Extended& value)
@@ -94,6 +96,18 @@ std::optional<std::string> ParseSteps(const std::vector<std::string>& words, std
                                          : TStepKind::Release;
             if (i + 1 >= words.size() || !ParsePoint(words[i + 1], step))
                 return word + " needs X,Y[,shift][,ctrl]";
+            ++i;
+        } else if (word == "new") {
+            step.kind = TStepKind::New;
+            const std::string what = i + 1 < words.size() ? words[i + 1] : std::string();
+            if (what == "line")
+                step.curve = TClickedCurve::Line;
+            else if (what == "quad")
+                step.curve = TClickedCurve::Quadratic;
+            else if (what == "circle")
+                step.curve = TClickedCurve::Circle;
+            else
+                return "new needs line, quad or circle";
             ++i;
         } else if (word == "mode") {
             step.kind = TStepKind::Mode;
@@ -165,8 +179,11 @@ int RunDrag(const std::vector<std::string>& arguments)
     command.Option({"o"}, "OUT.lcv", "write the document, as the drag left it, to OUT.lcv");
     command.Arguments("DOC.lcv", "the document to read");
     command.Arguments("N", "the line to drag, as lcvtool lines numbers it");
-    command.Arguments("STEP...", "press X,Y[,shift][,ctrl] | move X,Y... | release X,Y... | mode K\n"
-                                 "(graph units; K 6 turn, 7 stretch, 8 enlarge, 9 move: transform handles)");
+    command.Arguments("STEP...",
+                      "press X,Y[,shift][,ctrl] | move X,Y... | release X,Y... | mode K |\n"
+                      "new line|quad|circle (graph units; K 6 turn, 7 stretch, 8 enlarge, 9 move:\n"
+                      "transform handles; 12, 13, 14 a quadratic's form; new: a curve placed by\n"
+                      "clicks, last in the list, which the later steps drag)");
     command.FirstArgumentEndsOptions();
     if (const auto status = command.Parse(arguments))
         return *status;
@@ -260,6 +277,23 @@ int RunDrag(const std::vector<std::string>& arguments)
             break;
         case TStepKind::Mode:
             curve->StartTransformDrag(step.mode);
+            break;
+        case TStepKind::New:
+            if (surface.tool_) {
+                surface.tool_->Finish(); // the drag under way ends first
+                surface.tool_.reset();
+            }
+            curve->ShowDragHandles(false);
+            // A curve still waiting for its clicks gives way to the new one, as in the window.
+            if (auto* last =
+                    dynamic_cast<TCurvePLotter*>(document.lines.LineAt(document.lines.LineCount() - 1));
+                last && last->WaitsForClicks())
+                document.lines.lines.pop_back();
+            document.lines.lines.push_back(NewClickedCurve(step.curve));
+            number = document.lines.LineCount();
+            curve = curveAt();
+            curve->ShowDragHandles(true);
+            lastText = LineText(*curve);
             break;
         }
         std::printf("status: %s\n", window.status.c_str());

@@ -203,15 +203,26 @@ const TKeypadKey Keys[] = {
 };
 
 const TPopupItem Popup[] = {
-    {"Delete", 0, 0, false},       {"Delete point", 10, 0, false},
-    {"Custom curve", 0, 0, false}, {"Equation type...", 0, 0, false},
-    {"New line...", 0, 0, false},  {"Stats options", 0, 0, false},
-    {"Normal", 12, 3, true},       {"Completed square", 14, 3, true},
-    {"Factorised", 13, 3, true},   {"Dynamic transform", 0, 0, false},
-    {"Translate", 9, 9, false},    {"Rotate", 6, 9, false},
-    {"Stretch", 7, 9, false},      {"Enlarge", 8, 9, false},
-    {"Intersect", 0, 0, false},    {"Label", 0, 0, false},
+    {"Delete", 0, 0, false},
+    {"Delete point", 10, 0, false},
+    {"Custom curve", 0, 0, false},
+    {"Equation type...", 0, 0, false},
+    {"New line...", 0, 0, false},
+    {"Stats options", 0, 0, false},
+    {"Normal", 12, 3, true},
+    {"Completed square", 14, 3, true},
+    {"Factorised", 13, 3, true},
+    {"Dynamic transform", 0, 0, false},
+    {"Translate", 9, 9, false},
+    {"Rotate", 6, 9, false},
+    {"Stretch", 7, 9, false},
+    {"Enlarge", 8, 9, false},
+    {"Intersect", 0, 0, false},
+    {"Label", 0, 0, false},
     {"Shade", 0, 0, false},
+    // After the items the objects' bit sets answer for, so that each keeps its bit.
+    {"straight", 0, 4, false},
+    {"quadratic", 0, 4, false},
 };
 
 bool HasFlag(const TCommandFacts& facts, std::uint32_t flag)

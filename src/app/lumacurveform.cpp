@@ -16,6 +16,7 @@
 #include "equations/equationswindow.h"
 #include "formula/formulalayout.h"
 #include "formula/markup.h"
+#include "geometry/dragdescriptions.h"
 #include "geometry/straightline.h"
 #include "graph/graphparams.h"
 #include "graph/scalehost.h"
@@ -445,19 +446,28 @@ void TLumacurveForm::BuildPopup()
             sub->menuAction()->setEnabled(false); // offered by the object under the mouse
             if (std::string_view(item.caption) == "Dynamic transform")
                 popupTransform_ = sub->menuAction();
+            else if (std::string_view(item.caption) == "Equation type...")
+                popupEquationType_ = sub->menuAction();
+            else if (std::string_view(item.caption) == "New line...")
+                popupNewLine_ = sub->menuAction();
         } else {
             QAction* action = owner->addAction(Str(item.caption));
             action->setData(index);
-            if (owner != graphPopup_ && owner->menuAction() == popupTransform_) {
-                // The transform handles of the object under the mouse, which becomes selected.
-                connect(action, &QAction::triggered, this, [this, mode = item.tag] {
-                    auto* curve = dynamic_cast<TCurvePLotter*>(popupObject_);
-                    const int line = equations_->List().IndexOf(curve);
-                    if (!curve || line < 0)
-                        return;
-                    equations_->SelectLine(line);
-                    curve->StartTransformDrag(mode);
-                    graphArea_->update();
+            const QAction* heading = owner == graphPopup_ ? nullptr : owner->menuAction();
+            if (heading && (heading == popupTransform_ || heading == popupEquationType_)) {
+                // The transform handles or the equation's form of the object under the mouse.
+                connect(action, &QAction::triggered, this,
+                        [this, mode = item.tag] { PopupTransformDrag(mode); });
+                ++index;
+                continue;
+            }
+            if (heading && heading == popupNewLine_) {
+                // A line or quadratic whose first point is where the menu opened.
+                const TClickedCurve kind = std::string_view(item.caption) == "straight"
+                                               ? TClickedCurve::Line
+                                               : TClickedCurve::Quadratic;
+                connect(action, &QAction::triggered, this, [this, kind] {
+                    StartClickedCurve(kind, std::exchange(popupGraphPoint_, std::nullopt));
                 });
                 ++index;
                 continue;

@@ -294,7 +294,10 @@ private:
     bool StartDraggedTransform(TTransformCommand command);
     // "New line", "New quadratic", "New circle": a curve waiting for its
     // points to be clicked on the graph, put last and selected.
-    void StartClickedCurve(TClickedCurve kind);
+    // A new curve waiting for its clicks; a point on the graph given is its first.
+    void StartClickedCurve(TClickedCurve kind, std::optional<QPoint> firstPoint = std::nullopt);
+    // The popup's transform handles (6 to 9) or equation form (12 to 14) for the line under the mouse.
+    void PopupTransformDrag(int mode);
     bool OpenTransformDialog(TTransformCommand command);
     // Puts a dialog's step into line (a new line of parent when null) and
     // enters it; answers the transformation now standing, or nullptr.
@@ -361,7 +364,11 @@ private:
     QMenu* graphPopup_ = nullptr;
     QAction* popupDelete_ = nullptr;
     QAction* popupIntersect_ = nullptr;
-    QAction* popupTransform_ = nullptr; // the "Dynamic transform" submenu
+    QAction* popupTransform_ = nullptr;    // the "Dynamic transform" submenu
+    QAction* popupEquationType_ = nullptr; // the "Equation type..." submenu
+    QAction* popupNewLine_ = nullptr;      // the "New line..." submenu
+    // Where on the graph the popup menu opened; none when it opened on the equations.
+    std::optional<QPoint> popupGraphPoint_;
     // The pair the popup's "Intersect" lists the crossings of, chosen when
     // the popup opens: the other curve measures distance.
     TCurvePLotter* intersectPrimary_ = nullptr;

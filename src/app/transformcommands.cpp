@@ -15,6 +15,8 @@
 #include "graphwindow/graphwindow.h"
 #include "settings/configuration.h"
 
+#include <utility>
+
 namespace {
 
 struct TStartCommand {
@@ -145,7 +147,24 @@ void TLumacurveForm::StartTransformLine(const std::string& markup, bool complete
     UpdateCommands();
 }
 
-void TLumacurveForm::StartClickedCurve(TClickedCurve kind)
+void TLumacurveForm::PopupTransformDrag(int mode)
+{
+    auto* curve = dynamic_cast<TCurvePLotter*>(std::exchange(popupObject_, nullptr));
+    const int line = equations_->List().IndexOf(curve);
+    if (!curve || line < 0 || equations_->Line())
+        return;
+    // Selecting the selected line again would open it for editing, and the
+    // editor would write the old text back over the new form.
+    if (equations_->SelectedIndex() != line)
+        equations_->SelectLine(line);
+    const std::string before = equations_->List().LineMarkup(line);
+    curve->StartTransformDrag(mode);
+    if (equations_->List().LineMarkup(line) != before)
+        LineDragged(); // the equation written in another form is a change of its own
+    graphArea_->update();
+}
+
+void TLumacurveForm::StartClickedCurve(TClickedCurve kind, std::optional<QPoint> firstPoint)
 {
     if (!DraggableCurvesInUse(false))
         return;
@@ -160,8 +179,12 @@ void TLumacurveForm::StartClickedCurve(TClickedCurve kind)
     if (!curve)
         return;
     curve->colour = CurveColour(equations_->Count());
+    TYofX* placed = curve.get();
     const int index = equations_->InsertObject(std::move(curve));
     equations_->SelectLine(index);
+    // The point the popup menu was opened on is the first click.
+    if (firstPoint)
+        (void)placed->DragControlAt(*firstPoint, Qt::NoModifier);
     graphArea_->LinesChanged(index);
     UpdateCommands();
 }
@@ -169,9 +192,8 @@ void TLumacurveForm::StartClickedCurve(TClickedCurve kind)
 bool TLumacurveForm::StartDraggedTransform(TTransformCommand command)
 {
     using C = TTransformCommand;
-    if (command != C::Translate && command != C::Rotate && command != C::Clockwise &&
-        command != C::Anticlockwise && command != C::Enlarge)
-        return false; // a mirror or invariant line is typed
+    if (command == C::Matrix)
+        return false; // a matrix is typed
     if (equations_->Line() && !equations_->FinishEdit())
         return true;
     auto* parent = dynamic_cast<TCurvePLotter*>(equations_->SelectedObject());
@@ -190,7 +212,12 @@ bool TLumacurveForm::StartDraggedTransform(TTransformCommand command)
     graphArea_->LinesChanged(index);
     SetModified(true);
     UndoPostAction();
-    ShowStatus(command == C::Translate ? "Drag the object to translate" : "Click to fix centre");
+    // A mirror or invariant line put up its own prompt for its two points.
+    if (command == C::Translate)
+        ShowStatus("Drag the object to translate");
+    else if (const auto* made = dynamic_cast<const TTransformation*>(equations_->ItemAt(index));
+             made && made->WaitsForCentre())
+        ShowStatus("Click to fix centre");
     UpdateCommands();
     return true;
 }

@@ -19,6 +19,7 @@
 #include "platform/drawinginterrupt.h"
 #include "platform/windowmessages.h"
 #include "plot/curveplotter.h"
+#include "plot/formulacurve.h"
 #include "settings/configuration.h"
 
 #include <QAction>
@@ -105,8 +106,18 @@ void TLumacurveForm::RegisterZoomHandlers()
             popupDelete_->setEnabled(popupObject_ && !equations_->Line());
             popupIntersect_->setEnabled(sender == graphArea_ && ChooseIntersectPair(point));
             const auto* curve = dynamic_cast<const TCurvePLotter*>(popupObject_);
-            popupTransform_->setEnabled(curve && curve->HasTransformHandles() && curve->DraggingAllowed() &&
-                                        !equations_->Line());
+            const bool mayDrag = curve && curve->DraggingAllowed() && !equations_->Line();
+            popupTransform_->setEnabled(mayDrag && curve->HasTransformHandles());
+            // A quadratic can be written expanded, factorised or as a completed square.
+            auto* formula = dynamic_cast<TYofX*>(popupObject_);
+            if (mayDrag && formula)
+                formula->Classify();
+            popupEquationType_->setEnabled(mayDrag && formula &&
+                                           curve->DragDescriptionName() == "TDragQuadraticCurveInfo");
+            // A new line starts at the point clicked on the graph.
+            popupGraphPoint_ = sender == graphArea_ ? std::optional<QPoint>(point) : std::nullopt;
+            popupNewLine_->setEnabled(sender == graphArea_ && DraggableCurvesInUse(false) &&
+                                      !equations_->Line());
             shapes_->PopupOpening(popupObject_, point, sender == graphArea_);
             stats_->PopupOpening(popupObject_);
         };

@@ -373,6 +373,9 @@ void TDragCurveInfoReparse::DragStarted()
 
 void TDragCurveInfoReparse::CommitParameters()
 {
+    // A curve still waiting for its points has no equation to write yet.
+    if (!complete_)
+        return;
     if (failed_ && pressText_.empty())
         return; // a curve placed by clicks has nothing to go back to
     if (failed_) {
@@ -529,15 +532,19 @@ void TDragCurveInfoReparse::PointAdded()
     DragPointsMoved();
 }
 
-std::unique_ptr<TYofX> NewClickedCurve(TClickedCurve kind)
+std::unique_ptr<TYofX> NewClickedCurve(TClickedCurve kind, const char* role)
 {
     auto curve = std::make_unique<TYofX>(std::make_unique<TConstantEvaluator>(1e40L), rlEqual);
     curve->SetElements(ElementsFromText("y="));
     std::unique_ptr<TDragCurveInfoReparse> info;
     switch (kind) {
-    case TClickedCurve::Line:
-        info = std::make_unique<TDragLinearCurveInfo>(*curve, 0, 0);
+    case TClickedCurve::Line: {
+        auto line = std::make_unique<TDragLinearCurveInfo>(*curve, 0, 0);
+        if (role)
+            line->SetRole(role);
+        info = std::move(line);
         break;
+    }
     case TClickedCurve::Quadratic:
         info = std::make_unique<TDragQuadraticCurveInfo>(*curve, 0, 0, 0, 0);
         break;
@@ -598,7 +605,7 @@ std::string TDragLinearCurveInfo::Text(Extended m, Extended c, bool upright) con
 
 void TDragLinearCurveInfo::Prompt(int count) const
 {
-    ShowClickPrompt(2 - count, "straight line");
+    ShowClickPrompt(2 - count, role_);
 }
 
 void TDragLinearCurveInfo::WriteFormula()

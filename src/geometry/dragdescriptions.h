@@ -28,8 +28,10 @@ enum class TClickedCurve { Line, Quadratic, Circle };
 // quadratic", "New circle"): it draws nothing and takes every press on the
 // graph as its next point until it has them all (two for a line and a
 // circle, three for a quadratic); the first prompt is shown at once. The
-// window puts it last in the list and drags with it as with any curve.
-[[nodiscard]] std::unique_ptr<TYofX> NewClickedCurve(TClickedCurve kind);
+// window puts it last in the list and drags with it as with any curve. A
+// line placed for a transformation names itself in the prompts by role
+// ("mirror line", "invariant line") instead of "straight line".
+[[nodiscard]] std::unique_ptr<TYofX> NewClickedCurve(TClickedCurve kind, const char* role = nullptr);
 
 // The texts shown when handles cannot make a curve.
 inline constexpr const char* QuadraticFailureText = "Cannot make a quadratic with these points";
@@ -149,6 +151,8 @@ public:
     bool CreateDragPoints() override;
     void DragPointsMoved() override;
     [[nodiscard]] bool MayRotate() const override { return true; }
+    // What the prompts call the line while it is placed (text that outlives it).
+    void SetRole(const char* role) { role_ = role; }
 
 protected:
     [[nodiscard]] bool Exchanged() const override { return upright_ != Curve().IsSwapped(); }
@@ -166,6 +170,7 @@ private:
     Extended m_, c_;
     bool upright_; // the line is x = m·y + c
     std::tuple<Extended, Extended, bool> saved_;
+    const char* role_ = "straight line"; // what the prompts call the line (static text)
 };
 
 // v = a·u² + b·u + c, written expanded, factorised or as a completed square.

@@ -297,6 +297,43 @@ void TPolygon::DropDragPoints(Canvas&, bool)
     DragPoints.reset();
 }
 
+namespace {
+
+// Polygons that gave their place to their lists during a press: the press
+// that converted one still runs in it, so it is freed at the next press.
+std::vector<std::unique_ptr<TEquationObject>>& ReplacedPolygons()
+{
+    static std::vector<std::unique_ptr<TEquationObject>> polygons;
+    return polygons;
+}
+
+} // namespace
+
+std::optional<TDragPress> TPolygon::DragControlAt(QPoint pixel, Qt::KeyboardModifiers modifiers)
+{
+    ReplacedPolygons().clear();
+    std::unique_ptr<TEquationObject> old;
+    TCoordCurve* list = DraggingAllowed() ? ReplaceWithList(old) : nullptr;
+    if (!list)
+        return std::nullopt;
+    ReplacedPolygons().push_back(std::move(old)); // this polygon
+    list->RebuildDragPoints();
+    std::optional<TDragPress> press = list->DragControlAt(pixel, modifiers);
+    if (press)
+        press->Replacement = list;
+    return press;
+}
+
+void TPolygon::StartTransformDrag(int mode)
+{
+    ReplacedPolygons().clear();
+    std::unique_ptr<TEquationObject> old;
+    if (TCoordCurve* list = ReplaceWithList(old)) {
+        ReplacedPolygons().push_back(std::move(old)); // this polygon
+        list->StartTransformDrag(mode);
+    }
+}
+
 // ---- TDragPolygon ---------------------------------------------------------------------------
 
 TDragPolygon::TDragPolygon(int sides) : TPolygon(std::make_unique<TRealReader>(sides), nullptr, nullptr) {}
@@ -386,6 +423,53 @@ int TDragPolygon::DragCursorAt(int currentCursor, QPoint pixel)
     return TPolygon::DragCursorAt(currentCursor, pixel);
 }
 
+std::optional<TDragPress> TDragPolygon::DragControlAt(QPoint pixel, Qt::KeyboardModifiers modifiers)
+{
+    if (!Complete() || !DraggingAllowed())
+        return std::nullopt; // a shape being placed takes its clicks through the shape tool
+    DragMatrices = TDragMatrices();
+    dragCentre_ = Centre->Point();
+    dragVertex_ = Vertex->Point();
+    if (std::optional<TDragPress> press = TCurvePLotter::DragControlAt(pixel, modifiers))
+        return press;
+    return TDragPress{};
+}
+
+void TDragPolygon::DragPointMoved(TDragCustom* handle)
+{
+    if (!handle || !Complete())
+        return;
+    if (handle->Index == 2) {
+        // The centre carries the vertex with it: the shape moves whole.
+        const TRealPoint c = Centre->Point(), v = Vertex->Point();
+        ApplyDragPoint(4, v.x + handle->AnchorX - c.x, v.y + handle->AnchorY - c.y);
+    }
+    ApplyDragPoint(handle->Index, handle->AnchorX, handle->AnchorY);
+}
+
+void TDragPolygon::ApplyDragMatrices(TDragPoint*, const TDragMatrices& matrices)
+{
+    if (!Complete())
+        return;
+    DragMatrices = matrices;
+    const TRealPoint c = matrices.Apply(dragCentre_), v = matrices.Apply(dragVertex_);
+    ApplyDragPoint(2, c.x, c.y);
+    ApplyDragPoint(4, v.x, v.y);
+}
+
+TDragMatrices* TDragPolygon::DragMatricesOf(TDragPoint*)
+{
+    return &DragMatrices;
+}
+
+void TDragPolygon::FinishDrag(TDragPoint* handle)
+{
+    if (handle)
+        DragPointMoved(handle);
+    DragMatrices = TDragMatrices();
+    SetResultsChanged(true); // lines drawn from the shape follow
+}
+
 TElementList TDragPolygon::PlacingLine(int sides)
 {
     const int shape = NamedShapeDescription(sides);
@@ -430,8 +514,11 @@ void TDragPolygon::ApplyDragPoint(int index, Extended x, Extended y)
     SetChanged(true);
     SetRelistRequested(true);
     if (DragPoints) {
+        // A point placed while the handles are shown gets its handle.
         if (TDragCustom* handle = DragPoints->WithIndex(index))
             handle->MoveTo(x, y);
+        else
+            DragPoints->Add(std::make_unique<TDragPoint>(this, x, y, index));
     }
 }
 

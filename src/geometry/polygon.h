@@ -11,6 +11,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -80,6 +81,14 @@ public:
     void DropDragPoints(Canvas& canvas, bool flag) override;
     // The cursor of the handle under the mouse, else number 7.
     [[nodiscard]] int DragCursorAt(int currentCursor, QPoint pixel) override;
+    // A regular polygon is dragged point by point as the list of its
+    // vertices: the press puts that list in its place and hands it the drag
+    // (this polygon is freed at the next press).
+    [[nodiscard]] std::optional<TDragPress> DragControlAt(QPoint pixel,
+                                                          Qt::KeyboardModifiers modifiers) override;
+    [[nodiscard]] bool HasTransformHandles() const override { return true; }
+    // The transform handles go to the list that takes this polygon's place.
+    void StartTransformDrag(int mode) override;
 
 protected:
     // Vertex a for the given circumradius (the polygon's own angles).
@@ -113,6 +122,16 @@ public:
     void BuildDragPoints(Canvas& canvas, TGraphParams& params) override;
     // Cursor 19 while the shape waits for its points.
     [[nodiscard]] int DragCursorAt(int currentCursor, QPoint pixel) override;
+    // A complete shape keeps its form: its centre handle carries it, its
+    // vertex handle turns and resizes it, a press on a side moves it whole.
+    [[nodiscard]] std::optional<TDragPress> DragControlAt(QPoint pixel,
+                                                          Qt::KeyboardModifiers modifiers) override;
+    void DragPointMoved(TDragCustom* handle) override;
+    void ApplyDragMatrices(TDragPoint* handle, const TDragMatrices& matrices) override;
+    [[nodiscard]] TDragMatrices* DragMatricesOf(TDragPoint* handle) override;
+    void FinishDrag(TDragPoint* handle) override;
+    [[nodiscard]] bool HasTransformHandles() const override { return false; }
+    void StartTransformDrag(int mode) override { (void)mode; }
 
     // Places the next point (the centre, then the vertex) at (x, y) and
     // writes it into the line; answers whether the shape is now complete.
@@ -131,6 +150,7 @@ protected:
 
 private:
     void WritePointIntoLine(int field, Extended x, Extended y);
+    TRealPoint dragCentre_, dragVertex_; // where a whole move started
 };
 
 // Places a shape with presses on the graph: each press puts the next point

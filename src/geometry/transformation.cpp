@@ -6,6 +6,7 @@
 #include "formula/descriptions.h"
 #include "formula/elements.h"
 #include "formula/markup.h"
+#include "geometry/dragdescriptions.h"
 #include "geometry/straightline.h"
 #include "graph/axes.h"
 #include "graph/displayrounding.h"
@@ -335,8 +336,10 @@ bool TReflect::LineGeometry(Extended& phi, TRealPoint& p0) const
             f = 1000;
         else if (StatusFailed() || !std::isfinite(f))
             return false;
-        points[k] =
-            swapped ? TRealPoint{f, static_cast<Extended>(k)} : TRealPoint{static_cast<Extended>(k), f};
+        // A line being dragged (or pulled upright, keeping its kind until it
+        // is typed again) is where its matrices draw it.
+        points[k] = Line->Matrices.Apply(swapped ? TRealPoint{f, static_cast<Extended>(k)}
+                                                 : TRealPoint{static_cast<Extended>(k), f});
     }
     phi = std::atan2(points[1].y - points[0].y, points[1].x - points[0].x);
     p0 = points[0];
@@ -395,6 +398,17 @@ void TReflect::WriteTo(TMathsWriter& writer) const
     writer.WriteText(FieldList(1, {Word(dnReflectionIn), LineMarkup()}));
 }
 
+bool TReflect::IsComplete() const
+{
+    return Line && !Line->WaitsForClicks();
+}
+
+std::string TReflect::StepMarkup(const TAxes&) const
+{
+    // A line still waiting for its points leaves the text as it is.
+    return IsComplete() ? FieldList(1, {Word(dnReflectionIn), LineMarkup()}) : std::string();
+}
+
 TStretch::TStretch(std::unique_ptr<TYofX> line, TEvaluatorPtr factor)
     : TReflect(std::move(line)), Factor(std::move(factor))
 {
@@ -438,7 +452,7 @@ void TStretch::SetFromDrag(Extended value)
 std::string TStretch::StepMarkup(const TAxes&) const
 {
     Extended k = 0;
-    if (!Line || !StepValue(Factor.get(), k))
+    if (!IsComplete() || !StepValue(Factor.get(), k))
         return {};
     return FieldList(5, {Word(WordNumber()), LineMarkup(), Word(dnFactor), NumberMarkup(k)});
 }
@@ -748,10 +762,10 @@ bool TTransformation::IsNear(TXYSearch& search)
 {
     TTransform last;
     if (!IsValid() || !LastMap(last) || !last.Invertible())
-        return TCurvePLotter::IsNear(search) || ConstructionHit(search);
+        return ImageHit(TCurvePLotter::IsNear(search)) || ConstructionHit(search);
     TRealPoint back;
     if (!last.ApplyInverse({search.SearchX, search.SearchY}, back))
-        return TCurvePLotter::IsNear(search) || ConstructionHit(search);
+        return ImageHit(TCurvePLotter::IsNear(search)) || ConstructionHit(search);
     // The tolerance box maps back with the inverse's entries in size.
     const std::unique_ptr<TRealMatrix> inverse = last.M.Inverse();
     TXYSearch parent;
@@ -773,7 +787,15 @@ bool TTransformation::IsNear(TXYSearch& search)
     }
     ResetStatus();
     // Every image drawn can be clicked, not only the last of a pattern.
-    return near || TCurvePLotter::IsNear(search) || ConstructionHit(search);
+    return ImageHit(near || TCurvePLotter::IsNear(search)) || ConstructionHit(search);
+}
+
+bool TTransformation::ImageHit(bool hit)
+{
+    // A press on the image itself drags the image, not a construction found before.
+    if (hit && !Dragging)
+        SelectedComponent = -1;
+    return hit;
 }
 
 bool TTransformation::ConstructionHit(TXYSearch& search)
@@ -965,6 +987,26 @@ std::unique_ptr<TTransformation> DraggedTransformation(TTransformCommand command
         steps.push_back(std::make_unique<TEnlarge>(std::make_unique<TConstantEvaluator>(1), nullptr));
         markup = EnlargementLineMarkup(noPoint, "1");
         break;
+    // The mirror or invariant line is placed by two clicks; the prompt for
+    // them shows at once.
+    case C::Reflect:
+        steps.push_back(std::make_unique<TReflect>(NewClickedCurve(TClickedCurve::Line, "mirror line")));
+        markup = ReflectionLineMarkup("");
+        break;
+    case C::Stretch:
+    case C::Shear: {
+        const bool stretch = command == C::Stretch;
+        std::unique_ptr<TYofX> line = NewClickedCurve(TClickedCurve::Line, "invariant line");
+        if (stretch)
+            steps.push_back(
+                std::make_unique<TStretch>(std::move(line), std::make_unique<TConstantEvaluator>(1)));
+        else
+            steps.push_back(
+                std::make_unique<TShear>(std::move(line), std::make_unique<TConstantEvaluator>(0)));
+        markup = FieldList(
+            5, {Word(stretch ? dnStretchLine : dnShearLine), "", Word(dnFactor), stretch ? "1" : "0"});
+        break;
+    }
     default:
         return nullptr;
     }

@@ -96,6 +96,10 @@ public:
     }
     // Waits for a click to place its centre (rotations and enlargements made to be dragged).
     [[nodiscard]] virtual bool NeedsCentre() const { return false; }
+    // The straight line the step is built on (a mirror or invariant line),
+    // borrowed; nullptr for none. A line made to be placed by clicks waits
+    // for them, and is dragged by its own handles afterwards.
+    [[nodiscard]] virtual TYofX* ConstructionLine() const { return nullptr; }
     // The step as the line shows it, written from its values now; "" leaves the line alone.
     [[nodiscard]] virtual std::string StepMarkup(const TAxes& axes) const
     {
@@ -194,7 +198,10 @@ public:
     std::unique_ptr<TYofX> Line;
 
     bool ComposeInto(TTransform& target) const override;
-    [[nodiscard]] bool IsComplete() const override { return Line != nullptr; }
+    // A line that still waits for its points is not there yet.
+    [[nodiscard]] bool IsComplete() const override;
+    [[nodiscard]] TYofX* ConstructionLine() const override { return Line.get(); }
+    [[nodiscard]] std::string StepMarkup(const TAxes& axes) const override;
     [[nodiscard]] bool DependsOn(std::string_view name) const override;
     void WriteTo(TMathsWriter& writer) const override;
     // The mirror line across the graph.
@@ -226,7 +233,7 @@ public:
     bool ComposeInto(TTransform& target) const override;
     [[nodiscard]] bool DependsOn(std::string_view name) const override;
     void WriteTo(TMathsWriter& writer) const override;
-    [[nodiscard]] bool CanDragWhole() const override { return Line != nullptr; }
+    [[nodiscard]] bool CanDragWhole() const override { return IsComplete(); }
     [[nodiscard]] int WholeDragCursor() const override { return crDragStretch; }
     [[nodiscard]] TDragPress WholeDrag() const override;
     void SetFromDrag(Extended value) override;
@@ -370,17 +377,35 @@ public:
     // A translation's drag starts from the translation it has now.
     [[nodiscard]] TDragMatrices* DragMatricesOf(TDragPoint* handle) override;
     void FinishDrag(TDragPoint* handle) override;
-    [[nodiscard]] TDragPointList* DragPointList() const override { return dragPoints_.get(); }
+    // The steps' handles; where the steps have none, a placed mirror or
+    // invariant line's own (nullptr while no handles are shown).
+    [[nodiscard]] TDragPointList* DragPointList() const override;
     void BuildDragPoints(Canvas& canvas, TGraphParams& params) override;
     void DropDragPoints(Canvas& canvas, bool flag) override;
-    [[nodiscard]] bool DragHandlesShown() const override { return dragPoints_ && !dragPoints_->Empty(); }
+    [[nodiscard]] bool DragHandlesShown() const override
+    {
+        const TDragPointList* list = DragPointList();
+        return list && !list->Empty();
+    }
     // The first step waits for a click to place its centre.
     [[nodiscard]] bool WaitsForCentre() const;
-    [[nodiscard]] bool WaitsForClicks() const override { return WaitsForCentre(); }
+    // The first step's mirror or invariant line waits for its points.
+    [[nodiscard]] TYofX* WaitingLine() const;
+    [[nodiscard]] bool WaitsForClicks() const override { return WaitsForCentre() || WaitingLine(); }
+    // A handle of a step's line moved alone (Ctrl) goes as that line lets it.
+    [[nodiscard]] bool MayMoveDragPoint(TDragPoint* handle, Extended& x, Extended& y) override;
 
 private:
     std::unique_ptr<TDragPointList> dragPoints_; // while handles are shown
     TDragMatrices dragMatrices_;                 // a translation being dragged
+    int lineDrag_ = -1;                          // the step whose line is being dragged, −1 for none
+    bool lineWasWaiting_ = false;                // that line still waited for points at the press
+    // The line of step index (borrowed), or nullptr.
+    [[nodiscard]] TYofX* LineOfStep(int index) const;
+    // The step a handle belongs to: its own index, or the step whose line owns it.
+    [[nodiscard]] int StepOfHandle(const TDragCustom* handle) const;
+    // The drag of step's line that press (from the line) starts, if any.
+    std::optional<TDragPress> StartLineDrag(int step, bool waiting, std::optional<TDragPress> press);
     // The step's part of the line written again from its values.
     void RewriteStep(int index);
     // The image is drawn afresh after a step changed during a drag.
@@ -397,6 +422,8 @@ private:
     void StartParent(TXY& context, const TTransform& last);
     // The last image's map, or false.
     [[nodiscard]] bool LastMap(TTransform& last) const;
+    // Passes hit on; a hit on the image itself leaves no step selected.
+    bool ImageHit(bool hit);
     // A step's construction under the search point (construction shown); it becomes selected.
     [[nodiscard]] bool ConstructionHit(TXYSearch& search);
 };

@@ -9,8 +9,11 @@
 #include "graph/displayrounding.h"
 #include "graph/graphparams.h"
 #include "platform/mainwindowbase.h"
+#include "plot/formulacurve.h"
 
+#include <algorithm>
 #include <cmath>
+#include <utility>
 
 const TAxes* TTransformation::DragAxes() const
 {
@@ -21,6 +24,57 @@ const TAxes* TTransformation::DragAxes() const
 bool TTransformation::WaitsForCentre() const
 {
     return !Components.empty() && Components[0] && Components[0]->NeedsCentre();
+}
+
+TYofX* TTransformation::WaitingLine() const
+{
+    TYofX* line = LineOfStep(0);
+    return line && line->WaitsForClicks() ? line : nullptr;
+}
+
+TYofX* TTransformation::LineOfStep(int index) const
+{
+    if (index < 0 || index >= static_cast<int>(Components.size()) || !Components[index])
+        return nullptr;
+    return Components[index]->ConstructionLine();
+}
+
+int TTransformation::StepOfHandle(const TDragCustom* handle) const
+{
+    if (!handle)
+        return lineDrag_ >= 0 ? lineDrag_ : SelectedComponent;
+    if (handle->Owner == this)
+        return handle->Index;
+    for (int i = 0; i < static_cast<int>(Components.size()); ++i)
+        if (TYofX* line = LineOfStep(i); line && handle->Owner == line)
+            return i;
+    return -1;
+}
+
+TDragPointList* TTransformation::DragPointList() const
+{
+    if (!dragPoints_)
+        return nullptr;
+    if (dragPoints_->Empty())
+        for (int i = 0; i < static_cast<int>(Components.size()); ++i)
+            if (TYofX* line = LineOfStep(i); line && line->DragPointList() && !line->DragPointList()->Empty())
+                return line->DragPointList();
+    return dragPoints_.get();
+}
+
+std::optional<TDragPress> TTransformation::StartLineDrag(int step, bool waiting,
+                                                         std::optional<TDragPress> press)
+{
+    if (!press)
+        return press;
+    SelectedComponent = step;
+    lineDrag_ = step;
+    lineWasWaiting_ = waiting;
+    Dragging = true;
+    // The click that completes the line makes the image: the line says so at once.
+    RewriteStep(step);
+    DiscardLineStore();
+    return press;
 }
 
 void TTransformation::RewriteStep(int index)
@@ -46,8 +100,17 @@ std::optional<TDragPress> TTransformation::DragControlAt(QPoint pixel, Qt::Keybo
 {
     if (!DraggingAllowed())
         return std::nullopt;
+    // A mirror or invariant line waiting for its points takes the click as the next one.
+    if (TYofX* line = WaitingLine())
+        return StartLineDrag(0, true, line->DragControlAt(pixel, modifiers));
     if (std::optional<TDragPress> press = TCurvePLotter::DragControlAt(pixel, modifiers)) {
-        SelectedComponent = press->Handle ? press->Handle->Index : 0;
+        const int step = std::max(StepOfHandle(press->Handle), 0);
+        if (press->Handle && press->Handle->Owner != this) {
+            // A handle of a step's line: the line starts its own drag.
+            TYofX* line = LineOfStep(step);
+            return line ? StartLineDrag(step, false, line->DragControlAt(pixel, modifiers)) : std::nullopt;
+        }
+        SelectedComponent = step;
         Dragging = true;
         return press;
     }
@@ -70,6 +133,11 @@ std::optional<TDragPress> TTransformation::DragControlAt(QPoint pixel, Qt::Keybo
         Dragging = true;
         return press;
     }
+    // A press on a step's mirror or invariant line (its construction, last
+    // found under the mouse) moves that line.
+    if (IsValid())
+        if (TYofX* line = LineOfStep(SelectedComponent))
+            return StartLineDrag(SelectedComponent, false, line->DragControlAt(pixel, modifiers));
     if (!IsValid() || Components.empty() || !Components[0] || !Components[0]->CanDragWhole())
         return std::nullopt;
     SelectedComponent = 0;
@@ -88,12 +156,19 @@ std::optional<TDragPress> TTransformation::DragControlAt(QPoint pixel, Qt::Keybo
 
 int TTransformation::DragCursorAt(int currentCursor, QPoint pixel)
 {
-    if (WaitsForCentre())
+    if (WaitsForClicks())
         return crPickAPoint;
     const TGraphParams* params = PlotHost ? PlotHost->GraphParams() : nullptr;
-    if (dragPoints_ && params)
-        if (const TDragCustom* handle = dragPoints_->HandleAt(pixel, *params))
+    if (const TDragPointList* handles = DragPointList(); handles && params)
+        if (const TDragCustom* handle = handles->HandleAt(pixel, *params))
             return handle->CursorNumber(false);
+    // Over a step's construction: the line's own cursor, or a rotation's centre.
+    if (IsValid() && SelectedComponent >= 0 && SelectedComponent < static_cast<int>(Components.size())) {
+        if (TYofX* line = LineOfStep(SelectedComponent))
+            return line->DragCursorAt(currentCursor, pixel);
+        if (dynamic_cast<const TRotation*>(Components[SelectedComponent].get()))
+            return crDragMove;
+    }
     if (IsValid() && !Components.empty() && Components[0] && Components[0]->CanDragWhole())
         return Components[0]->WholeDragCursor();
     return currentCursor;
@@ -109,6 +184,11 @@ void TTransformation::SetDragValue(Extended value)
 
 void TTransformation::DragPointMoved(TDragCustom* handle)
 {
+    if (TYofX* line = lineDrag_ >= 0 ? LineOfStep(lineDrag_) : nullptr) {
+        line->DragPointMoved(handle);
+        StepChanged(lineDrag_);
+        return;
+    }
     const TAxes* axes = DragAxes();
     if (!handle || !axes || handle->Index < 0 || handle->Index >= static_cast<int>(Components.size()) ||
         !Components[handle->Index])
@@ -117,9 +197,19 @@ void TTransformation::DragPointMoved(TDragCustom* handle)
     StepChanged(handle->Index);
 }
 
+bool TTransformation::MayMoveDragPoint(TDragPoint* handle, Extended& x, Extended& y)
+{
+    TYofX* line = lineDrag_ >= 0 ? LineOfStep(lineDrag_) : nullptr;
+    return line && line->MayMoveDragPoint(handle, x, y);
+}
+
 void TTransformation::ApplyDragMatrices(TDragPoint* handle, const TDragMatrices& matrices)
 {
-    (void)handle;
+    if (TYofX* line = lineDrag_ >= 0 ? LineOfStep(lineDrag_) : nullptr) {
+        line->ApplyDragMatrices(handle, matrices);
+        StepChanged(lineDrag_);
+        return;
+    }
     auto* matrix = Components.empty() ? nullptr : dynamic_cast<TMatrixTransform*>(Components[0].get());
     if (!matrix || !matrix->IsTranslation())
         return;
@@ -130,6 +220,8 @@ void TTransformation::ApplyDragMatrices(TDragPoint* handle, const TDragMatrices&
 
 TDragMatrices* TTransformation::DragMatricesOf(TDragPoint* handle)
 {
+    if (TYofX* line = lineDrag_ >= 0 ? LineOfStep(lineDrag_) : nullptr)
+        return line->DragMatricesOf(handle);
     if (handle || Components.empty() || !Components[0] || !Components[0]->IsTranslation())
         return nullptr;
     return &dragMatrices_;
@@ -137,6 +229,24 @@ TDragMatrices* TTransformation::DragMatricesOf(TDragPoint* handle)
 
 void TTransformation::FinishDrag(TDragPoint* handle)
 {
+    if (TYofX* line = lineDrag_ >= 0 ? LineOfStep(lineDrag_) : nullptr) {
+        const int step = std::exchange(lineDrag_, -1);
+        line->FinishDrag(handle);
+        RewriteStep(step);
+        // The line just placed: what the image is for comes next.
+        if (lineWasWaiting_ && !line->WaitsForClicks()) {
+            if (dynamic_cast<const TShear*>(Components[step].get()))
+                ShowStatus("Drag the shape to shear");
+            else if (dynamic_cast<const TStretch*>(Components[step].get()))
+                ShowStatus("Drag the shape to stretch");
+        }
+        lineWasWaiting_ = false;
+        Dragging = false;
+        SelectedComponent = -1;
+        DiscardLineStore();
+        SetResultsChanged(true);
+        return;
+    }
     if (handle)
         DragPointMoved(handle);
     Dragging = false;

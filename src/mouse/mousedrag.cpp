@@ -413,7 +413,9 @@ std::unique_ptr<TMouseDragCurve> PressDrag(TGraphSurface& surface, TCurvePLotter
     if (!onLine && !onHandle && !waiting)
         return nullptr;
     const std::optional<TDragPress> press = curve->DragControlAt(pixel, modifiers);
-    std::unique_ptr<TMouseDragCurve> tool = press ? DragTool(surface, curve, *press, pixel) : nullptr;
+    // The pressed curve may have handed the drag to the curve now in its place.
+    std::unique_ptr<TMouseDragCurve> tool =
+        press ? DragTool(surface, press->Replacement ? press->Replacement : curve, *press, pixel) : nullptr;
     taken = tool || waiting;
     return tool;
 }

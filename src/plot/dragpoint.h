@@ -74,6 +74,10 @@ struct TDragPress {
     TRealPoint
         Centre; // rotation and enlargement: the centre; stretch and shear: a point of the invariant line
     TRealPoint Direction{1, 0}; // stretch and shear: the invariant line's unit direction
+    // The curve that took the pressed one's place in the list and is to be
+    // dragged instead (a regular polygon becomes its list of points), borrowed;
+    // nullptr for the curve pressed.
+    TCurvePLotter* Replacement = nullptr;
 };
 
 class TDragCustom : public TBitMapMarker {

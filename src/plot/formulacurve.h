@@ -233,6 +233,14 @@ public:
 
     // The drag gate: open without a description or once it has all its points.
     [[nodiscard]] bool GateOpen() const { return !DragInfo || DragInfo->HasAllPoints(); }
+    // The description's class, "" before the curve was classified.
+    [[nodiscard]] std::string DragDescriptionName() const override
+    {
+        return DragInfo ? DragInfo->KindName() : std::string();
+    }
+    // Explicit curves (relation "=") take the transform handles.
+    [[nodiscard]] bool HasTransformHandles() const override { return Relation == rlEqual; }
+    [[nodiscard]] bool WaitsForClicks() const override { return !GateOpen(); }
     // DragInfo := the description for the formula, unless there is one.
     void Classify();
     // The description writes the equation; the line is laid out again.
@@ -264,14 +272,6 @@ public:
 protected:
     // x = f(y) reads the roles of the axes the other way round.
     [[nodiscard]] virtual bool Swapped() const { return false; }
-    // The description's class, "" before the curve was classified.
-    [[nodiscard]] std::string DragDescriptionName() const override
-    {
-        return DragInfo ? DragInfo->KindName() : std::string();
-    }
-    // Explicit curves (relation "=") take the transform handles.
-    [[nodiscard]] bool HasTransformHandles() const override { return Relation == rlEqual; }
-    [[nodiscard]] bool WaitsForClicks() const override { return !GateOpen(); }
     [[nodiscard]] bool CanSwapWith(const TFormulaCurve& other) const override;
     void ExchangeFormulas(TFormulaCurve& other) override;
     // The dependent value at independent value v: f(v).

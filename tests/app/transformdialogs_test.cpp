@@ -541,6 +541,7 @@ TEST_F(TransformDialogs, AnInvalidValueShowsItsFaultAndDrawsNothing)
 TEST_F(TransformDialogs, CommandsWithoutADialogStartALine)
 {
     SelectParabola();
+    Configuration.DragCurves = false; // with dragging on, their invariant line is placed by clicks
     for (const char* command : {"ActionStretch", "ActionShear"}) {
         SCOPED_TRACE(command);
         Select(0);
@@ -550,7 +551,6 @@ TEST_F(TransformDialogs, CommandsWithoutADialogStartALine)
         equations->Deselect();
     }
     Configuration.TransformDialogs = false;
-    Configuration.DragCurves = false; // with dragging on, the image is made to be dragged
     Select(0);
     ASSERT_TRUE(form->Commands().Trigger("ActionRotate"));
     EXPECT_EQ(QApplication::activeModalWidget(), nullptr);

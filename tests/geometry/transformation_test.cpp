@@ -330,6 +330,15 @@ TEST_F(Transformations, AClickOnAConstructionSelectsItsStep)
     EXPECT_EQ(image.SelectedComponent, 1);
     EXPECT_TRUE(image.IsNearPoint(Pixel(-5, -5), *params));
     EXPECT_EQ(image.SelectedComponent, 0);
+    // The image itself (x = y² in the mirror y = x): no step is selected, so a press drags the image.
+    std::vector<TTransformStepPtr> mirror;
+    mirror.push_back(std::make_unique<TReflect>(TYofX::DiagonalLine(false)));
+    TTransformation reflected(&parabola, std::move(mirror), 0);
+    reflected.SetSwitches(0);
+    EXPECT_TRUE(reflected.IsNearPoint(Pixel(-5, -5), *params));
+    EXPECT_EQ(reflected.SelectedComponent, 0);
+    EXPECT_TRUE(reflected.IsNearPoint(Pixel(4, 2), *params));
+    EXPECT_EQ(reflected.SelectedComponent, -1);
     // Hidden construction cannot be clicked; a drag keeps its step.
     image.Dragging = true;
     EXPECT_TRUE(image.IsNearPoint(Pixel(-6, -3), *params));

@@ -70,6 +70,21 @@ TEST(LcvtoolDrag, EachStepPrintsTheStatusAndTheLineAsItChanges)
          "line 1: TCoordCurve: Coordinates (3,3) (3,5) (4,4)\n"
          "description: none\n"
          "handles: TDragPoint(3,3) TDragPoint(3,5) TDragPoint(4,4)\n"},
+        // Each press of a new line places a point (held until the release); the
+        // line appears with the second and follows that point's drag.
+        {"a new line is placed by two presses",
+         {"new", "line", "press", "-4,-3", "release", "-4,-3", "press", "-2,1", "move", "-2,2", "release",
+          "-2,2"},
+         "status: Click 2 more points to complete the straight line.\n"
+         "status: Click 1 more point to complete the straight line.\n"
+         "status: Click 1 more point to complete the straight line.\n"
+         "status: \n"
+         "line 2: TYofX: y=2x+5\n"
+         "status: \n"
+         "line 2: TYofX: y=2.5x+7\n"
+         "status: \n"
+         "description: TDragLinearCurveInfo\n"
+         "handles: TDragPoint(-4,-3) TDragPoint(-2,2)\n"},
         {"a press off the list starts nothing",
          {"press", "6,6", "move", "7,7", "release", "7,7"},
          "status: \nstatus: \nstatus: \n"
@@ -107,6 +122,24 @@ TEST(LcvtoolDrag, TransformHandlesStretchTheListAndTheSavedDocumentReadsBack)
     EXPECT_EQ(lines.out, "line 1: TCoordCurve: Coordinates (1,1) (1,3) (2,2)\n")
         << "a press and release in place changes nothing";
     EXPECT_FALSE(ReadFile(out).empty());
+
+    // A circle placed by its centre and a point of it is saved; a curve still
+    // waiting for points is not.
+    const struct {
+        std::vector<std::string> steps;
+        const char* lines;
+    } placed[] = {
+        {{"new", "circle", "press", "1,1", "release", "1,1", "press", "4,5", "release", "4,5"},
+         "line 1: TCoordCurve: Coordinates (1,1) (1,3) (2,2)\nline 2: TYofX: (x-1)^2+(y-1)^2=5^2\n"},
+        {{"new", "quad", "press", "1,1", "release", "1,1"},
+         "line 1: TCoordCurve: Coordinates (1,1) (1,3) (2,2)\n"},
+    };
+    for (const auto& row : placed) {
+        std::vector<std::string> arguments{"drag", "-o", out, in, "1"};
+        arguments.insert(arguments.end(), row.steps.begin(), row.steps.end());
+        ASSERT_EQ(RunTool(arguments).exitCode, 0) << row.steps[1];
+        EXPECT_EQ(RunTool({"lines", out}).out, row.lines) << row.steps[1];
+    }
 }
 
 TEST(LcvtoolDrag, RefusalsAndTheirExitCodes)
@@ -126,6 +159,8 @@ TEST(LcvtoolDrag, RefusalsAndTheirExitCodes)
         {{"drag", in, "1", "press"}, 2, nullptr},
         {{"drag", in, "1", "press", "1,x"}, 2, nullptr},
         {{"drag", in, "1", "mode", "10"}, 2, nullptr},
+        {{"drag", in, "1", "new", "square"}, 2, nullptr},
+        {{"drag", in, "1", "new"}, 2, nullptr},
         {{"drag", in, "0", "press", "1,2"}, 2, nullptr},
         {{"drag", "--figures", "9", in, "1", "press", "1,2"}, 2, nullptr},
     };
