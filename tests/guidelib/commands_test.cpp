@@ -22,6 +22,18 @@ void ExpectTopWindowQuestion(const TFakeReceiver::TRecorded& recorded)
     EXPECT_EQ(recorded.frame.subCode, 0);
 }
 
+// Runs CALL, which must succeed, against RECEIVER; the frames it sent, which must be the top-window
+// question and then the command.
+std::vector<TFakeReceiver::TRecorded> CommandFrames(const TFakeReceiver& receiver, const TCall& call)
+{
+    EXPECT_EQ(call(), 1);
+    const auto frames = receiver.Frames();
+    EXPECT_EQ(frames.size(), 2u);
+    if (!frames.empty())
+        ExpectTopWindowQuestion(frames[0]);
+    return frames;
+}
+
 struct TPlainCase {
     const char* what;
     TCall call;
@@ -58,10 +70,8 @@ TEST(GuideCommands, PlainCommandsSendTheirCodeAndSubCode)
     for (const TPlainCase& test : cases) {
         SCOPED_TRACE(test.what);
         TFakeReceiver receiver;
-        EXPECT_EQ(test.call(), 1);
-        const auto frames = receiver.Frames();
+        const auto frames = CommandFrames(receiver, test.call);
         ASSERT_EQ(frames.size(), 2u);
-        ExpectTopWindowQuestion(frames[0]);
         EXPECT_EQ(frames[1].frame.message, GUIDE_MESSAGE);
         EXPECT_EQ(frames[1].frame.target, GUIDE_TARGET_MAIN);
         EXPECT_EQ(frames[1].frame.code, test.code);
@@ -80,56 +90,35 @@ struct TBlockCase {
 
 TEST(GuideCommands, BlockCommandsFillTheirFields)
 {
+    // clang-format off
     const std::vector<TBlockCase> cases = {
         {"OpenLCVFile", [] { return OpenLCVFile("Lines 1", "2"); }, 0, 0, {"Lines 1", "2", "", "", ""}},
-        {"Rescale repeats y max",
-         [] { return Rescale("-5", "-4", "5", "4"); },
-         1,
-         0,
+        {"Rescale repeats y max", [] { return Rescale("-5", "-4", "5", "4"); }, 1, 0,
          {"-5", "-4", "5", "4", "4"}},
         {"InsertCurve", [] { return InsertCurve("y=x", "3", "2", "1"); }, 17, 0, {"y=x", "3", "2", "1", ""}},
         {"zoomin repeats x", [] { return zoomin("1.5", "2"); }, 10, 301, {"1.5", "2", "1.5", "1.5", "1.5"}},
-        {"ClickMoveMouse repeats end y",
-         [] { return ClickMoveMouse("0", "1", "2", "3", "Tangent"); },
-         8,
-         401,
+        {"ClickMoveMouse repeats end y", [] { return ClickMoveMouse("0", "1", "2", "3", "Tangent"); }, 8, 401,
          {"0", "1", "2", "3", "3"}},
-        {"OpenDynamicEditor repeats the step",
-         [] { return OpenDynamicEditor("a", "0.5"); },
-         15,
-         1,
+        {"OpenDynamicEditor repeats the step", [] { return OpenDynamicEditor("a", "0.5"); }, 15, 1,
          {"a", "0.5", "0.5", "0.5", "0.5"}},
-        {"ChangeDynamicConstant",
-         [] { return ChangeDynamicConstant("a", "1", "-2", "2", "0.1"); },
-         15,
-         0,
+        {"ChangeDynamicConstant", [] { return ChangeDynamicConstant("a", "1", "-2", "2", "0.1"); }, 15, 0,
          {"a", "1", "-2", "2", "0.1"}},
-        {"ChangeConstantTo sets the value through fields 2 and 4",
-         [] { return ChangeConstantTo("a", "7"); },
-         15,
-         0,
-         {"a", "7", "", "7", ""}},
+        {"ChangeConstantTo sets the value through fields 2 and 4", [] { return ChangeConstantTo("a", "7"); },
+         15, 0, {"a", "7", "", "7", ""}},
         {"ChangeConstantBy", [] { return ChangeConstantBy("a", "-1"); }, 15, 0, {"a", "-1", "", "", ""}},
         {"Family", [] { return Family("k", "1", "5", "0.5"); }, 20, 0, {"k", "1", "5", "0.5", ""}},
-        {"NumberQuestion",
-         [] { return NumberQuestion("q", "1", "2", "3", "4"); },
-         21,
-         2,
+        {"NumberQuestion", [] { return NumberQuestion("q", "1", "2", "3", "4"); }, 21, 2,
          {"q", "1", "2", "3", "4"}},
         {"NULL texts are empty", [] { return OpenLCVFile(nullptr, nullptr); }, 0, 0, {"", "", "", "", ""}},
-        {"a text of 100 bytes fills its field",
-         [] { return OpenLCVFile(std::string(150, 'n').c_str(), "1"); },
-         0,
-         0,
-         {std::string(100, 'n'), "1", "", "", ""}},
+        {"a long text fills its field", [] { return OpenLCVFile(std::string(150, 'n').c_str(), "1"); },
+         0, 0, {std::string(100, 'n'), "1", "", "", ""}},
     };
+    // clang-format on
     for (const TBlockCase& test : cases) {
         SCOPED_TRACE(test.what);
         TFakeReceiver receiver;
-        EXPECT_EQ(test.call(), 1);
-        const auto frames = receiver.Frames();
+        const auto frames = CommandFrames(receiver, test.call);
         ASSERT_EQ(frames.size(), 2u);
-        ExpectTopWindowQuestion(frames[0]);
         EXPECT_EQ(frames[1].frame.code, test.code);
         EXPECT_EQ(frames[1].frame.subCode, test.subCode);
         for (const auto& recorded : frames) {
@@ -168,8 +157,8 @@ TEST(GuideCommands, InsertCurveConvertsItsFormula)
     for (const auto& test : cases) {
         SCOPED_TRACE(test.formula);
         TFakeReceiver receiver;
-        EXPECT_EQ(InsertCurve(test.formula.c_str(), "1", "", ""), 1);
-        const auto frames = receiver.Frames();
+        const auto frames =
+            CommandFrames(receiver, [&] { return InsertCurve(test.formula.c_str(), "1", "", ""); });
         ASSERT_EQ(frames.size(), 2u);
         EXPECT_EQ(frames[1].Field(1), test.sent);
         EXPECT_TRUE(frames[1].FieldZeroFilled(1));
@@ -205,8 +194,8 @@ TEST(GuideCommands, ClickMoveMouseMatchesActionNamesInAnyCase)
     for (const auto& test : cases) {
         SCOPED_TRACE(test.name ? test.name : "NULL");
         TFakeReceiver receiver;
-        EXPECT_EQ(ClickMoveMouse("0", "0", "1", "1", test.name), 1);
-        const auto frames = receiver.Frames();
+        const auto frames =
+            CommandFrames(receiver, [&] { return ClickMoveMouse("0", "0", "1", "1", test.name); });
         ASSERT_EQ(frames.size(), 2u);
         EXPECT_EQ(frames[1].frame.code, 8);
         EXPECT_EQ(frames[1].frame.subCode, test.code);
@@ -255,8 +244,7 @@ TEST(GuideCommands, QuestionsJoinTheirTextsCutAt400Bytes)
     for (const auto& test : cases) {
         SCOPED_TRACE(test.what);
         TFakeReceiver receiver;
-        EXPECT_EQ(test.call(), 1);
-        const auto frames = receiver.Frames();
+        const auto frames = CommandFrames(receiver, test.call);
         ASSERT_EQ(frames.size(), 2u);
         EXPECT_EQ(frames[1].frame.code, 21);
         EXPECT_EQ(frames[1].frame.subCode, test.subCode);
