@@ -46,10 +46,13 @@ int GuideConnect(void)
     const int connection = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (connection < 0)
         return -1;
-    int status;
-    do
+    int status = connect(connection, (const struct sockaddr*)&address, sizeof address);
+    if (status != 0 && errno == EINTR) {
+        /* The connection goes on being made; a second call tells when it is there. */
         status = connect(connection, (const struct sockaddr*)&address, sizeof address);
-    while (status != 0 && errno == EINTR);
+        if (status != 0 && errno == EISCONN)
+            status = 0;
+    }
     if (status != 0) {
         close(connection);
         return -1;
