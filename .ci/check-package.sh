@@ -47,7 +47,8 @@ check "the shlibs file names liblumatutor.so.1" \
 check "installing and removing runs ldconfig" grep -q ldconfig <(dpkg-deb -I "$deb" postinst 2>/dev/null)
 
 # --- contents ---------------------------------------------------------------------------------------
-contents=$(dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's#^\./#/#')
+# Symbolic links are listed as "path -> target": the path is what the package holds.
+contents=$(dpkg-deb -c "$deb" | sed 's/ -> .*//' | awk '{print $NF}' | sed 's#^\./#/#')
 expected=(
     /usr/bin/lumacurve
     /usr/bin/lcvtool
@@ -61,6 +62,8 @@ expected=(
     /usr/share/lumacurve/examples/Trigonometry.lcv
     /usr/share/doc/lumacurve/help/contents.html
     /usr/lib/liblumatutor.so.1.0.0
+    /usr/lib/liblumatutor.so.1
+    /usr/lib/liblumatutor.so
     /usr/include/lumatutor.h
     /usr/lib/pkgconfig/lumatutor.pc
 )
