@@ -13,7 +13,7 @@ cd "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")"
 # shellcheck source=.ci/common.sh
 source .ci/common.sh
 
-# Nine targets, as many at a time as there are cores: on two cores five rounds of 48 s keep the stage
+# Ten targets, as many at a time as there are cores: on two cores five rounds of 48 s keep the stage
 # within the four minutes it had with eight targets.
 FUZZ_SECONDS=${LUMACURVE_FUZZ_SECONDS:-48}
 # A test that hangs should fail the run, not hold CI until its own time-out.

@@ -2,7 +2,8 @@
 # Checks the Debian package that `cpack -G DEB` made in build directory $1, without installing it: its
 # control fields (name, version, architecture, the library dependencies dpkg-shlibdeps found), the files
 # it holds, the metadata validators where they are installed (appstreamcli, desktop-file-validate, groff
-# for the manual pages), and that the programs it holds start: they are unpacked into a throwaway root
+# for the manual pages), the guide interface library's binary interface and a C client built against it
+# with pkg-config, and that the programs it holds start: they are unpacked into a throwaway root
 # and run from there. Prints what it checked; exits non-zero on the first failure.
 set -euo pipefail
 
@@ -41,9 +42,13 @@ for package in qt6-qpa-plugins fonts-dejavu-core fonts-liberation2; do
     check "Depends names $package" grep -q "\b$package\b" <<<"$depends"
 done
 check "the description has a summary and a long text" test "$(field Description | wc -l)" -gt 2
+check "the shlibs file names liblumatutor.so.1" \
+    grep -qx "liblumatutor 1 lumacurve (>= $version)" <(dpkg-deb -I "$deb" shlibs 2>/dev/null)
+check "installing and removing runs ldconfig" grep -q ldconfig <(dpkg-deb -I "$deb" postinst 2>/dev/null)
 
 # --- contents ---------------------------------------------------------------------------------------
-contents=$(dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's#^\./#/#')
+# Symbolic links are listed as "path -> target": the path is what the package holds.
+contents=$(dpkg-deb -c "$deb" | sed 's/ -> .*//' | awk '{print $NF}' | sed 's#^\./#/#')
 expected=(
     /usr/bin/lumacurve
     /usr/bin/lcvtool
@@ -56,6 +61,11 @@ expected=(
     /usr/share/metainfo/org.brenlow.Lumacurve.metainfo.xml
     /usr/share/lumacurve/examples/Trigonometry.lcv
     /usr/share/doc/lumacurve/help/contents.html
+    /usr/lib/liblumatutor.so.1.0.0
+    /usr/lib/liblumatutor.so.1
+    /usr/lib/liblumatutor.so
+    /usr/include/lumatutor.h
+    /usr/lib/pkgconfig/lumatutor.pc
 )
 for size in 16 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/lumacurve.png")
@@ -104,6 +114,34 @@ if command -v groff >/dev/null 2>&1; then
     done
 else
     echo "package: skipped: groff is not installed"
+fi
+
+# --- the guide interface library, as a tutoring program built with pkg-config sees it ---------------------
+library=$root/usr/lib/liblumatutor.so.1
+check "liblumatutor.so.1 and liblumatutor.so link to the library" \
+    test "$(readlink "$library")" = liblumatutor.so.1.0.0 -a "$(readlink "$root/usr/lib/liblumatutor.so")" = liblumatutor.so.1
+check "liblumatutor exports the guide functions only" \
+    "$(dirname "$(readlink -f "${BASH_SOURCE[0]}")")/../tests/guidelib/check-exports.sh" "$library"
+pkgconfig()
+{
+    PKG_CONFIG_PATH=$root/usr/lib/pkgconfig pkg-config "$@" lumatutor
+}
+if command -v pkg-config >/dev/null 2>&1 && command -v cc >/dev/null 2>&1; then
+    for folder in include lib; do
+        check "pkg-config's ${folder}dir is the unpacked tree's /usr/$folder" \
+            test "$(realpath -m "$(pkgconfig --variable=${folder}dir)")" = "$(realpath -m "$root/usr/$folder")"
+    done
+    # shellcheck disable=SC2046 # the flags are words
+    check "a C client builds with pkg-config's flags" \
+        cc -std=c99 -Wall -Werror -o "$root/client" -x c - $(pkgconfig --cflags --libs) <<'CLIENT'
+#include <lumatutor.h>
+#include <stdio.h>
+int main(void) { printf("%d %d\n", (int)Redraw(), (int)OpenLCVFile("Lines", "1")); return 0; }
+CLIENT
+    check "the client answers 0 without a running program" \
+        test "$(LD_LIBRARY_PATH=$root/usr/lib LUMACURVE_GUIDE_SOCKET=$root/no-program "$root/client")" = "0 0"
+else
+    echo "package: skipped: pkg-config or a C compiler is not installed"
 fi
 
 # --- the programs start from the unpacked tree -------------------------------------------------------

@@ -1,7 +1,7 @@
-# What `cmake --install` puts in place beside the two programs, and the Debian package `cpack -G DEB`
+# What `cmake --install` puts in place beside the two programs and the guide interface library, and the Debian package `cpack -G DEB`
 # makes of it: the desktop entry, the icon (SVG and PNGs rendered from it at build time), the MIME type
 # of documents, the help pages, the example documents, the manual pages and the AppStream metadata.
-# The programs install themselves (src/ and tools/).
+# The programs and the library install themselves (src/ and tools/).
 include(GNUInstallDirs)
 set(resources ${PROJECT_SOURCE_DIR}/resources)
 
@@ -79,12 +79,18 @@ set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
 two-dimensional notation: explicit, parametric and polar curves, implicit
 relations, shaded inequalities, families of curves and animated constants.
 
-The package holds the desktop program lumacurve and lcvtool, which gives the
-formula engine to the command line.")
+The package holds the desktop program lumacurve, lcvtool, which gives the
+formula engine to the command line, and the guide interface library
+liblumatutor with its header and pkg-config file, through which a tutoring
+program drives the running program.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The package's shlibs file names liblumatutor.so.1, so programs built against it depend on this package;
+# installing and removing it runs ldconfig.
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
+set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, fonts-dejavu-core, fonts-liberation2")
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
