@@ -143,6 +143,7 @@ TGraphWindow::TGraphWindow(QWidget* parent) : TCanvasControl(parent), repaintFro
 TGraphWindow::~TGraphWindow()
 {
     // Tools and markers refer to the window; they go first, without actions.
+    dragTool_ = nullptr;
     tool_.reset();
     traceMarker_.reset();
     objects_.clear();
@@ -176,7 +177,10 @@ void TGraphWindow::InvalidatePicture(int from)
     if (from < repaintFrom_)
         repaintFrom_ = from;
     ++pictureGeneration_;
-    update();
+    // A drag shows its own frame until it ends, and the picture is drawn
+    // again then: the lines the drag changes need no repaint of their own.
+    if (!dragTool_)
+        update();
 }
 
 void TGraphWindow::LinesChanged(int first)
@@ -333,7 +337,7 @@ int TGraphWindow::SetMouseMode(int code)
     if (code == mmNone)
         traceMode_ = false;
     if (code != mouseMode_)
-        EndTool(std::move(tool_));
+        FinishTool(std::move(tool_));
     if (mouseMode_ == mmSolutionCurve && code != mmSolutionCurve)
         ShowStatus({});
     else if (code == mmSolutionCurve && mouseMode_ != mmSolutionCurve)
@@ -363,7 +367,7 @@ template <class F> void TGraphWindow::CallTool(F&& call)
     if (keep && !tool_)
         tool_ = std::move(tool);
     else
-        EndTool(std::move(tool));
+        FinishTool(std::move(tool));
     --toolCalls_;
     // An object the call asked to remove goes only now, after its tool has
     // ended: the tool's last words still touch it.
@@ -428,8 +432,21 @@ void TGraphWindow::SetActiveTool(std::unique_ptr<TMouseControl> tool)
 {
     std::unique_ptr<TMouseControl> old = std::move(tool_);
     tool_ = std::move(tool);
-    EndTool(std::move(old));
+    FinishTool(std::move(old));
     update();
+}
+
+void TGraphWindow::FinishTool(std::unique_ptr<TMouseControl> tool)
+{
+    const bool drag = tool && tool.get() == dragTool_;
+    EndTool(std::move(tool));
+    if (!drag)
+        return;
+    // The window's own picture was not kept up while the line was drawn
+    // over the picture of the rest: it is drawn again, with the line as
+    // the drag left it.
+    DropDragBackground();
+    InvalidatePicture(0);
 }
 
 void TGraphWindow::StartViewTool(QPoint pixel, Qt::KeyboardModifiers modifiers)
@@ -530,7 +547,12 @@ bool TGraphWindow::StartDrag(TCurvePLotter* curve, QPoint pixel, Qt::KeyboardMod
         return taken;
     }
     HidePopup();
+    TMouseDragCurve* started = drag.get();
     SetActiveTool(std::move(drag));
+    // The picture of everything but the dragged line, over which each move
+    // draws only the line (the lines drawn from it wait for the release).
+    if (tool_.get() == started && TakeDragBackground(started->Curve))
+        dragTool_ = started;
     return true;
 }
 
@@ -936,7 +958,7 @@ void TGraphWindow::AddGraphObject(std::unique_ptr<TGraphObject> object)
 
 void TGraphWindow::ClearGraphObjects()
 {
-    EndTool(std::move(tool_));
+    FinishTool(std::move(tool_));
     RemoveTrace();
     pendingRemovals_.clear();
     objects_.clear();
@@ -1135,15 +1157,18 @@ void TGraphWindow::paintEvent(QPaintEvent* event)
         params_->Axes->YAxis->Length = height();
         params_->Axes->Recalculate(this);
     }
-    // While a visible drawing waits to start, the picture as it was stays.
-    if (!drawingVisibly_ && (visibleFrom_ == NothingStale || picture_.isNull()))
-        EnsurePicture();
-    // Graph objects that have not changed since the last repaint come with the picture.
-    const bool layered = RefreshObjectLayer();
-    const QImage& shown = layered ? objectLayer_ : picture_;
-    painter.drawImage(event->rect(), shown,
-                      QRectF(QPointF(event->rect().topLeft()) * shown.devicePixelRatio(),
-                             QSizeF(event->rect().size()) * shown.devicePixelRatio()));
+    bool layered = false;
+    if (!PaintDragFrame(painter, event->rect())) {
+        // While a visible drawing waits to start, the picture as it was stays.
+        if (!drawingVisibly_ && (visibleFrom_ == NothingStale || picture_.isNull()))
+            EnsurePicture();
+        // Graph objects that have not changed since the last repaint come with the picture.
+        layered = RefreshObjectLayer();
+        const QImage& shown = layered ? objectLayer_ : picture_;
+        painter.drawImage(event->rect(), shown,
+                          QRectF(QPointF(event->rect().topLeft()) * shown.devicePixelRatio(),
+                                 QSizeF(event->rect().size()) * shown.devicePixelRatio()));
+    }
     Canvas canvas(&painter);
     canvas.SetFont(GraphFont());
     PaintOverlays(canvas, !layered);
@@ -1171,7 +1196,94 @@ QImage TGraphWindow::ShowFrame(QImage frame)
 
 void TGraphWindow::UpdateArea(const QRect& rect)
 {
+    dragFrameValid_ = false; // a drag moved its line or a handle
     update(rect);
+}
+
+// ---- the picture a drag draws over -------------------------------------------------------------
+
+bool TGraphWindow::TakeDragBackground(TCurvePLotter* curve)
+{
+    DropDragBackground();
+    if (!curve || !lines_)
+        return false;
+    TChosenLines others;
+    bool listed = false;
+    for (int i = 0; i < lines_->LineCount(); ++i) {
+        TEquationObject* line = lines_->LineAt(i);
+        if (line == static_cast<TEquationObject*>(curve))
+            listed = true;
+        else
+            others.lines.push_back(line);
+    }
+    if (!listed)
+        return false;
+    const TSwitchScope quiet(BusyCursorFlag, false);
+    const std::uint8_t mode = DrawMode;
+    DrawMode = static_cast<std::uint8_t>(DrawMode & ~dmDrawVisibly);
+    dragBackground_.Take(size(), devicePixelRatioF(), GraphFont(), *params_, others,
+                         lines_->LineAt(selected_), viewGeneration_);
+    DrawMode = mode;
+    dragLine_ = curve;
+    return !dragBackground_.Picture().isNull();
+}
+
+void TGraphWindow::DropDragBackground()
+{
+    dragTool_ = nullptr;
+    dragLine_ = nullptr;
+    dragBackground_.Clear();
+    dragFrame_ = QImage();
+    dragFrameValid_ = false;
+    dragFrameDrawing_ = nullptr;
+}
+
+bool TGraphWindow::PaintDragFrame(QPainter& painter, const QRect& rect)
+{
+    if (!dragTool_)
+        return false;
+    TCurvePLotter* curve = dragTool_->Curve;
+    if (!curve || !lines_) {
+        // The line left the list under the drag: the window's own picture serves.
+        DropDragBackground();
+        repaintFrom_ = 0;
+        ++pictureGeneration_;
+        return false;
+    }
+    const qreal ratio = devicePixelRatioF();
+    if (dragLine_ != curve || !dragBackground_.Current(size(), ratio, viewGeneration_)) {
+        // The view changed under the drag, or another object took the line's place.
+        TMouseDragCurve* drag = dragTool_;
+        if (!TakeDragBackground(curve)) {
+            repaintFrom_ = 0;
+            ++pictureGeneration_;
+            return false;
+        }
+        dragTool_ = drag;
+    }
+    if (!dragFrameValid_ || !curve->LineStore() || dragFrameDrawing_ != curve->LineStore()) {
+        dragFrame_ = dragBackground_.Frame(std::move(dragFrame_));
+        const TSwitchScope quiet(BusyCursorFlag, false);
+        const std::uint8_t mode = DrawMode;
+        DrawMode = static_cast<std::uint8_t>(DrawMode & ~dmDrawVisibly);
+        {
+            Canvas canvas(&dragFrame_);
+            canvas.SetFont(GraphFont());
+            TChosenLines dragged;
+            dragged.lines.push_back(curve);
+            DrawChosenLines(canvas, *params_, dragged, size(), lines_->LineAt(selected_));
+        }
+        DrawMode = mode;
+        dragFrameDrawing_ = curve->LineStore();
+        dragFrameValid_ = true;
+    }
+    // The frame is opaque (the background fills it): copied, not blended.
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(rect, dragFrame_,
+                      QRectF(QPointF(rect.topLeft()) * dragFrame_.devicePixelRatio(),
+                             QSizeF(rect.size()) * dragFrame_.devicePixelRatio()));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    return true;
 }
 
 QImage TGraphWindow::GrabPicture()
@@ -1295,6 +1407,7 @@ void TGraphWindow::ScalesRecalculated()
     if (!params_)
         return;           // still being made
     axesPending_ = false; // the scales were fitted to the window as it is
+    ++viewGeneration_;
     HidePopup();
     DiscardLineStores();
     repaintFrom_ = 0;
