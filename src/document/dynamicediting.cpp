@@ -407,9 +407,7 @@ void TDynamicConstantEditing::RedrawUsers()
         return;
     // The quick redraw shows no busy cursor, and is never drawn visibly:
     // Ctrl is a play key here, not the pause of a visible drawing.
-    const TSwitchScope quiet(BusyCursorFlag, false);
-    const std::uint8_t mode = DrawMode;
-    DrawMode = static_cast<std::uint8_t>(DrawMode & ~dmDrawVisibly);
+    std::optional<TQuickDrawing> quick(std::in_place);
     TChosenLines users;
     for (const auto& user : users_) {
         if (!user->Curve)
@@ -430,7 +428,7 @@ void TDynamicConstantEditing::RedrawUsers()
     }
     for (TEquationObject* user : users.lines)
         user->CurveHook(); // a dragged curve forgets what it knew of its old shape
-    DrawMode = mode;
+    quick.reset();
     spare_ = graph_->ShowFrame(std::move(frame));
     view_.UsersRedrawn();
 }

@@ -245,6 +245,11 @@ void TGraphWindow::LineLeaving(const TEquationObject* line)
 {
     if (auto* drag = dynamic_cast<TMouseDragCurve*>(tool_.get()))
         drag->LineLeaving(line);
+    // A drag that let go of its line shows no more frames: the window's own picture serves.
+    if (dragTool_ && !dragTool_->Curve) {
+        DropDragBackground();
+        InvalidatePicture(0);
+    }
 }
 
 void TGraphWindow::RefreshDragHandles()
@@ -1218,12 +1223,9 @@ bool TGraphWindow::TakeDragBackground(TCurvePLotter* curve)
     }
     if (!listed)
         return false;
-    const TSwitchScope quiet(BusyCursorFlag, false);
-    const std::uint8_t mode = DrawMode;
-    DrawMode = static_cast<std::uint8_t>(DrawMode & ~dmDrawVisibly);
+    const TQuickDrawing quick;
     dragBackground_.Take(size(), devicePixelRatioF(), GraphFont(), *params_, others,
                          lines_->LineAt(selected_), viewGeneration_);
-    DrawMode = mode;
     dragLine_ = curve;
     return !dragBackground_.Picture().isNull();
 }
@@ -1242,19 +1244,12 @@ bool TGraphWindow::PaintDragFrame(QPainter& painter, const QRect& rect)
 {
     if (!dragTool_)
         return false;
-    TCurvePLotter* curve = dragTool_->Curve;
-    if (!curve || !lines_) {
-        // The line left the list under the drag: the window's own picture serves.
-        DropDragBackground();
-        repaintFrom_ = 0;
-        ++pictureGeneration_;
-        return false;
-    }
-    const qreal ratio = devicePixelRatioF();
-    if (dragLine_ != curve || !dragBackground_.Current(size(), ratio, viewGeneration_)) {
-        // The view changed under the drag, or another object took the line's place.
-        TMouseDragCurve* drag = dragTool_;
+    // The view changed under the drag, or another object took the line's place.
+    TMouseDragCurve* drag = dragTool_;
+    TCurvePLotter* curve = drag->Curve;
+    if (dragLine_ != curve || !dragBackground_.Current(size(), devicePixelRatioF(), viewGeneration_)) {
         if (!TakeDragBackground(curve)) {
+            // The line left the list under the drag: the window's own picture serves.
             repaintFrom_ = 0;
             ++pictureGeneration_;
             return false;
@@ -1263,17 +1258,12 @@ bool TGraphWindow::PaintDragFrame(QPainter& painter, const QRect& rect)
     }
     if (!dragFrameValid_ || !curve->LineStore() || dragFrameDrawing_ != curve->LineStore()) {
         dragFrame_ = dragBackground_.Frame(std::move(dragFrame_));
-        const TSwitchScope quiet(BusyCursorFlag, false);
-        const std::uint8_t mode = DrawMode;
-        DrawMode = static_cast<std::uint8_t>(DrawMode & ~dmDrawVisibly);
-        {
-            Canvas canvas(&dragFrame_);
-            canvas.SetFont(GraphFont());
-            TChosenLines dragged;
-            dragged.lines.push_back(curve);
-            DrawChosenLines(canvas, *params_, dragged, size(), lines_->LineAt(selected_));
-        }
-        DrawMode = mode;
+        const TQuickDrawing quick;
+        Canvas canvas(&dragFrame_);
+        canvas.SetFont(GraphFont());
+        TChosenLines dragged;
+        dragged.lines.push_back(curve);
+        DrawChosenLines(canvas, *params_, dragged, size(), lines_->LineAt(selected_));
         dragFrameDrawing_ = curve->LineStore();
         dragFrameValid_ = true;
     }

@@ -3,6 +3,7 @@
 #include "graph/graphparams.h"
 #include "platform/canvas.h"
 #include "plot/graphrenderer.h"
+#include "settings/configuration.h"
 
 #include <algorithm>
 #include <cstring>
@@ -23,6 +24,16 @@ void DrawChosenLines(Canvas& canvas, TGraphParams& params, const TChosenLines& l
     renderer.HighlightLine = lines.IndexOf(highlighted);
     renderer.DrawLines(canvas, params, &lines);
     params.PaintRect = saved;
+}
+
+TQuickDrawing::TQuickDrawing() : quiet_(BusyCursorFlag, false), mode_(DrawMode)
+{
+    DrawMode = static_cast<std::uint8_t>(DrawMode & ~dmDrawVisibly);
+}
+
+TQuickDrawing::~TQuickDrawing()
+{
+    DrawMode = mode_;
 }
 
 void TBackgroundPicture::Take(QSize size, qreal ratio, const QFont& font, TGraphParams& params,

@@ -7,11 +7,13 @@
 #pragma once
 
 #include "graph/linesource.h"
+#include "platform/drawinginterrupt.h"
 
 #include <QFont>
 #include <QImage>
 #include <QSize>
 
+#include <cstdint>
 #include <vector>
 
 class Canvas;
@@ -36,6 +38,21 @@ public:
 // nullptr or not chosen) over its halo.
 void DrawChosenLines(Canvas& canvas, TGraphParams& params, const TChosenLines& lines, QSize size,
                      const TEquationObject* highlighted);
+
+// For its lifetime, drawing is quick frame drawing: no busy cursor, and
+// never drawn visibly (Ctrl is no pause key there, nor is a frame shown
+// segment by segment).
+class TQuickDrawing {
+public:
+    TQuickDrawing();
+    ~TQuickDrawing();
+    TQuickDrawing(const TQuickDrawing&) = delete;
+    TQuickDrawing& operator=(const TQuickDrawing&) = delete;
+
+private:
+    TSwitchScope quiet_;
+    std::uint8_t mode_;
+};
 
 class TBackgroundPicture {
 public:

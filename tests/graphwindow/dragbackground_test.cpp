@@ -134,12 +134,19 @@ TEST_F(DragBackground, ALineThatLeavesUnderADragGivesTheWindowItsOwnPictureBack)
     QTest::mousePress(window.get(), Qt::LeftButton, {}, Pixel(1, 3));
     QTest::mouseMove(window.get(), Pixel(2, 3));
     ASSERT_NE(window->ActiveTool(), nullptr);
-    // The line is deleted while the button is held (Undo, a deletion).
+    int paints = 0;
+    window->PaintEvent = [&paints](bool before) { paints += before; };
+    QCoreApplication::processEvents();
+    paints = 0;
+    // The line is deleted while the button is held (Undo, a deletion): the
+    // window repaints at once, without waiting for the release.
     window->LineLeaving(lines->lines.back().get());
     reference->SelectLine(-1);
     window->SelectLine(-1);
     lines->lines.pop_back();
     window->LinesChanged(0);
+    QCoreApplication::processEvents();
+    EXPECT_GT(paints, 0);
     EXPECT_EQ(DifferingPixels(), 0);
     QTest::mouseRelease(window.get(), Qt::LeftButton, {}, Pixel(2, 3));
     EXPECT_EQ(DifferingPixels(), 0);
