@@ -30,6 +30,7 @@
 #include "settings/configuration.h"
 #include "standardset.h"
 #include "tablereporter.h"
+#include "typedlines.h"
 
 #include <QApplication>
 #include <QMouseEvent>
@@ -75,18 +76,6 @@ void Settle()
     // The move's repaint, the idle processing it arms and what that asks for.
     for (int i = 0; i < 3; ++i)
         QCoreApplication::processEvents();
-}
-
-void Enter(TEquationsWindow& window, const std::string& markup)
-{
-    TEditor* line = window.Editing().Begin(window.Count());
-    line->SetElements(ElementsFromText(markup));
-    line->ResetCaret();
-    const TFinishResult result = window.Editing().Finish(*line);
-    if (result.Fault()) {
-        std::fprintf(stderr, "cannot enter %s: %s\n", markup.c_str(), result.message.c_str());
-        std::exit(1);
-    }
 }
 
 std::unique_ptr<TWorld> MakeWorld(TScene scene, const char* dragged)
@@ -268,6 +257,16 @@ TWorld& WithSet()
     return *SetWorld;
 }
 
+// A white picture of the graph window's size and pixel ratio.
+QImage BlankPicture(TWorld& world)
+{
+    const qreal ratio = world.graph->devicePixelRatioF();
+    QImage image(QSize(Width, Height) * ratio, QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(ratio);
+    image.fill(Qt::white);
+    return image;
+}
+
 void RegisterBenchmarks()
 {
     const TRealPoint onCubic{-2.2L, -2.2L * -2.2L * -2.2L + 6.6L};
@@ -275,11 +274,7 @@ void RegisterBenchmarks()
     benchmark::RegisterBenchmark("baseline/plot of y=x^3-3x afresh",
                                  [](benchmark::State& state) {
                                      TWorld& world = WithSet();
-                                     const qreal ratio = world.graph->devicePixelRatioF();
-                                     QImage image(QSize(Width, Height) * ratio,
-                                                  QImage::Format_ARGB32_Premultiplied);
-                                     image.setDevicePixelRatio(ratio);
-                                     image.fill(Qt::white);
+                                     QImage image = BlankPicture(world);
                                      TCurvePLotter* curve = DraggedCurve(world);
                                      TGraphParams& params = world.graph->Params();
                                      const QRect all(0, 0, Width, Height);
@@ -301,11 +296,7 @@ void RegisterBenchmarks()
     benchmark::RegisterBenchmark("part/halo of y=x^3-3x",
                                  [](benchmark::State& state) {
                                      TWorld& world = WithSet();
-                                     const qreal ratio = world.graph->devicePixelRatioF();
-                                     QImage image(QSize(Width, Height) * ratio,
-                                                  QImage::Format_ARGB32_Premultiplied);
-                                     image.setDevicePixelRatio(ratio);
-                                     image.fill(Qt::white);
+                                     QImage image = BlankPicture(world);
                                      TCurvePLotter* curve = DraggedCurve(world);
                                      world.graph->repaint(); // the curve's drawing is stored
                                      for (auto _ : state)

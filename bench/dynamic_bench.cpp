@@ -26,6 +26,7 @@
 #include "settings/configuration.h"
 #include "standardset.h"
 #include "tablereporter.h"
+#include "typedlines.h"
 
 #include <QApplication>
 #include <QDockWidget>
@@ -78,18 +79,6 @@ struct TWorld {
     int direction = 1;
     int ticks = 0;
 };
-
-void Enter(TEquationsWindow& window, const std::string& markup)
-{
-    TEditor* line = window.Editing().Begin(window.Count());
-    line->SetElements(ElementsFromText(markup));
-    line->ResetCaret();
-    const TFinishResult result = window.Editing().Finish(*line);
-    if (result.Fault()) {
-        std::fprintf(stderr, "cannot enter %s: %s\n", markup.c_str(), result.message.c_str());
-        std::exit(1);
-    }
-}
 
 std::unique_ptr<TWorld> MakeWorld(bool withSet)
 {
