@@ -18,6 +18,7 @@
 #include "equations/equationswindow.h"
 #include "formula/editor.h"
 #include "formula/markup.h"
+#include "framesamples.h"
 #include "graph/graphparams.h"
 #include "graphwindow/graphwindow.h"
 #include "platform/canvas.h"
@@ -25,6 +26,7 @@
 #include "settings/configuration.h"
 #include "standardset.h"
 #include "tablereporter.h"
+#include "typedlines.h"
 
 #include <QApplication>
 #include <QDockWidget>
@@ -78,18 +80,6 @@ struct TWorld {
     int ticks = 0;
 };
 
-void Enter(TEquationsWindow& window, const std::string& markup)
-{
-    TEditor* line = window.Editing().Begin(window.Count());
-    line->SetElements(ElementsFromText(markup));
-    line->ResetCaret();
-    const TFinishResult result = window.Editing().Finish(*line);
-    if (result.Fault()) {
-        std::fprintf(stderr, "cannot enter %s: %s\n", markup.c_str(), result.message.c_str());
-        std::exit(1);
-    }
-}
-
 std::unique_ptr<TWorld> MakeWorld(bool withSet)
 {
     auto world = std::make_unique<TWorld>();
@@ -136,39 +126,14 @@ void Frame(TWorld& world)
     }
 }
 
-// Milliseconds per iteration by name: wall time, and the thread's processor
-// time (the build machine is shared; the processor time is what a frame
-// costs when nothing else runs).
-std::map<std::string, std::vector<double>> Samples, CpuSamples;
-
-double ThreadMilliseconds()
-{
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
-}
+using framesamples::CpuSamples;
+using framesamples::Percentile;
+using framesamples::Samples;
 
 template <class F> void Timed(benchmark::State& state, const std::string& name, F&& work)
 {
-    std::vector<double>& samples = Samples[name];
-    std::vector<double>& cpu = CpuSamples[name];
-    for (auto _ : state) {
-        const auto start = std::chrono::steady_clock::now();
-        const double cpuStart = ThreadMilliseconds();
-        work();
-        cpu.push_back(ThreadMilliseconds() - cpuStart);
-        samples.push_back(
-            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
-    }
-}
-
-double Percentile(std::vector<double> samples, double p)
-{
-    if (samples.empty())
-        return 0;
-    std::sort(samples.begin(), samples.end());
-    const auto index = static_cast<std::size_t>(p * static_cast<double>(samples.size() - 1) + 0.5);
-    return samples[std::min(index, samples.size() - 1)];
+    for (auto _ : state)
+        framesamples::Sample(name, work);
 }
 
 // One world at a time: two editors would take the focus from each other,
@@ -247,12 +212,7 @@ void PrintTable(const char* title, std::map<std::string, std::vector<double>>& s
 {
     const double set95 = Percentile(samples["with set"], 0.95), alone95 = Percentile(samples["alone"], 0.95);
     const double plots = Percentile(samples["plots"], 0.5), copy = Percentile(samples["copy"], 0.5);
-    auto mean = [](const std::vector<double>& v) {
-        double sum = 0;
-        for (double x : v)
-            sum += x;
-        return v.empty() ? 0 : sum / static_cast<double>(v.size());
-    };
+    const auto mean = framesamples::Mean;
     std::printf("\n%s; device pixel ratio %.1f, graph %d x %d, five curves using k\n", title, ratio, Width,
                 Height);
     std::printf("measure\tmean_ms\tp95_ms\tp95_fps\n");

@@ -17,45 +17,11 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <typeinfo>
 #include <unordered_set>
 #include <utility>
 
 namespace {
-
-// Lines drawn in their list order, taken from the document's list: the
-// background's (everything but the users) or the frame's (the users only).
-class TChosenLines : public TLineSource {
-public:
-    std::vector<TEquationObject*> lines;
-
-    [[nodiscard]] int LineCount() const override { return static_cast<int>(lines.size()); }
-    [[nodiscard]] TEquationObject* LineAt(int index) const override
-    {
-        return index >= 0 && index < LineCount() ? lines[static_cast<std::size_t>(index)] : nullptr;
-    }
-    // The index of line among the chosen ones, or -1.
-    [[nodiscard]] int IndexOf(const TEquationObject* line) const
-    {
-        const auto found = std::find(lines.begin(), lines.end(), line);
-        return line && found != lines.end() ? static_cast<int>(found - lines.begin()) : -1;
-    }
-};
-
-// Draws lines over canvas as the graph window draws its picture: the whole
-// window is the repaint rectangle, the highlighted line over its halo.
-void DrawChosenLines(Canvas& canvas, TGraphParams& params, const TChosenLines& lines, QSize size,
-                     const TEquationObject* highlighted)
-{
-    const QRect all(QPoint(0, 0), size);
-    const QRect* saved = params.PaintRect;
-    params.PaintRect = &all;
-    TGraphRenderer renderer;
-    renderer.HighlightLine = lines.IndexOf(highlighted);
-    renderer.DrawLines(canvas, params, &lines);
-    params.PaintRect = saved;
-}
 
 [[nodiscard]] bool IsExpression(const TRealReader& value)
 {
@@ -320,7 +286,7 @@ void TDynamicConstantEditing::EndPeriod(bool commit)
         view_.RecordUndo();
     }
     ClearUsers();
-    background_ = QImage();
+    background_.Clear();
     spare_ = QImage();
 }
 
@@ -404,29 +370,15 @@ void TDynamicConstantEditing::FindUsers()
 
 void TDynamicConstantEditing::RebuildBackground()
 {
-    background_ = QImage();
+    background_.Clear();
     if (!graph_ || !inPeriod_)
-        return;
-    const QSize size = graph_->PictureSize();
-    const qreal ratio = graph_->PictureRatio();
-    if (size.isEmpty())
         return;
     TChosenLines others;
     for (TEquationObject* line : list_.Lines())
         if (std::find(userLines_.begin(), userLines_.end(), line) == userLines_.end())
             others.lines.push_back(line);
-    QImage picture(size * ratio, QImage::Format_ARGB32_Premultiplied);
-    picture.setDevicePixelRatio(ratio);
-    {
-        Canvas canvas(&picture);
-        canvas.SetFont(graph_->GraphFont());
-        TGraphParams& params = graph_->Params();
-        TGraphRenderer::DrawBackground(canvas, params, QRect(QPoint(0, 0), size));
-        DrawChosenLines(canvas, params, others, size, list_.ItemAt(graph_->HighlightedLine()));
-    }
-    background_ = std::move(picture);
-    backgroundGeneration_ = graph_->PictureGeneration();
-    ++backgroundBuilds_;
+    background_.Take(graph_->PictureSize(), graph_->PictureRatio(), graph_->GraphFont(), graph_->Params(),
+                     others, list_.ItemAt(graph_->HighlightedLine()), graph_->PictureGeneration());
 }
 
 void TDynamicConstantEditing::RedrawUsers()
@@ -449,16 +401,13 @@ void TDynamicConstantEditing::RedrawUsers()
     }
     const QSize size = graph_->PictureSize();
     const qreal ratio = graph_->PictureRatio();
-    if (background_.isNull() || graph_->PictureGeneration() != backgroundGeneration_ ||
-        background_.size() != size * ratio || background_.devicePixelRatio() != ratio)
+    if (!background_.Current(size, ratio, graph_->PictureGeneration()))
         RebuildBackground();
-    if (background_.isNull())
+    if (background_.Picture().isNull())
         return;
     // The quick redraw shows no busy cursor, and is never drawn visibly:
     // Ctrl is a play key here, not the pause of a visible drawing.
-    const TSwitchScope quiet(BusyCursorFlag, false);
-    const std::uint8_t mode = DrawMode;
-    DrawMode = static_cast<std::uint8_t>(DrawMode & ~dmDrawVisibly);
+    std::optional<TQuickDrawing> quick(std::in_place);
     TChosenLines users;
     for (const auto& user : users_) {
         if (!user->Curve)
@@ -471,14 +420,7 @@ void TDynamicConstantEditing::RedrawUsers()
     }
     // The background is copied into the picture the last frame replaced:
     // no memory is taken afresh for each frame.
-    QImage frame = std::move(spare_);
-    if (frame.size() == background_.size() && frame.format() == background_.format() &&
-        frame.bytesPerLine() == background_.bytesPerLine())
-        std::memcpy(frame.bits(), background_.constBits(),
-                    static_cast<std::size_t>(background_.sizeInBytes()));
-    else
-        frame = background_.copy();
-    frame.setDevicePixelRatio(ratio);
+    QImage frame = background_.Frame(std::move(spare_));
     {
         Canvas canvas(&frame);
         canvas.SetFont(graph_->GraphFont());
@@ -486,7 +428,7 @@ void TDynamicConstantEditing::RedrawUsers()
     }
     for (TEquationObject* user : users.lines)
         user->CurveHook(); // a dragged curve forgets what it knew of its old shape
-    DrawMode = mode;
+    quick.reset();
     spare_ = graph_->ShowFrame(std::move(frame));
     view_.UsersRedrawn();
 }

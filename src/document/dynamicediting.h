@@ -8,6 +8,7 @@
 #pragma once
 
 #include "expr/realreader.h"
+#include "plot/backgroundpicture.h"
 
 #include <QFont>
 #include <QImage>
@@ -275,8 +276,8 @@ public:
     // ---- drawing ----------------------------------------------------------------------------
     [[nodiscard]] const std::vector<std::unique_ptr<TDynamicEquation>>& Users() const { return users_; }
     // The picture of the graph without the users (null outside a period).
-    [[nodiscard]] const QImage& Background() const { return background_; }
-    [[nodiscard]] int BackgroundBuilds() const { return backgroundBuilds_; }
+    [[nodiscard]] const QImage& Background() const { return background_.Picture(); }
+    [[nodiscard]] int BackgroundBuilds() const { return background_.Builds(); }
     // Draws the users afresh over a copy of the background and shows it.
     void RedrawUsers();
 
@@ -324,10 +325,8 @@ private:
     bool targeting_ = false;
     Extended target_ = 0;
     Extended endValue_ = 0;
-    QImage background_;
-    QImage spare_; // the picture the last frame replaced: the next frame is drawn into it
-    unsigned backgroundGeneration_ = 0;
-    int backgroundBuilds_ = 0;
+    TBackgroundPicture background_; // the graph without the users
+    QImage spare_;                  // the picture the last frame replaced: the next frame is drawn into it
     bool active_ = false;
     bool inPeriod_ = false;
     bool deactivated_ = false;

@@ -143,6 +143,7 @@ TGraphWindow::TGraphWindow(QWidget* parent) : TCanvasControl(parent), repaintFro
 TGraphWindow::~TGraphWindow()
 {
     // Tools and markers refer to the window; they go first, without actions.
+    dragTool_ = nullptr;
     tool_.reset();
     traceMarker_.reset();
     objects_.clear();
@@ -176,7 +177,10 @@ void TGraphWindow::InvalidatePicture(int from)
     if (from < repaintFrom_)
         repaintFrom_ = from;
     ++pictureGeneration_;
-    update();
+    // A drag shows its own frame until it ends, and the picture is drawn
+    // again then: the lines the drag changes need no repaint of their own.
+    if (!dragTool_)
+        update();
 }
 
 void TGraphWindow::LinesChanged(int first)
@@ -235,12 +239,6 @@ void TGraphWindow::SelectLine(int index)
         line->ShowDragHandles(true);
     // The selected curve is drawn over a halo in the picture.
     InvalidatePicture(std::max(0, std::min(old < 0 ? index : old, index < 0 ? old : index)));
-}
-
-void TGraphWindow::LineLeaving(const TEquationObject* line)
-{
-    if (auto* drag = dynamic_cast<TMouseDragCurve*>(tool_.get()))
-        drag->LineLeaving(line);
 }
 
 void TGraphWindow::RefreshDragHandles()
@@ -333,7 +331,7 @@ int TGraphWindow::SetMouseMode(int code)
     if (code == mmNone)
         traceMode_ = false;
     if (code != mouseMode_)
-        EndTool(std::move(tool_));
+        FinishTool(std::move(tool_));
     if (mouseMode_ == mmSolutionCurve && code != mmSolutionCurve)
         ShowStatus({});
     else if (code == mmSolutionCurve && mouseMode_ != mmSolutionCurve)
@@ -363,7 +361,7 @@ template <class F> void TGraphWindow::CallTool(F&& call)
     if (keep && !tool_)
         tool_ = std::move(tool);
     else
-        EndTool(std::move(tool));
+        FinishTool(std::move(tool));
     --toolCalls_;
     // An object the call asked to remove goes only now, after its tool has
     // ended: the tool's last words still touch it.
@@ -428,7 +426,7 @@ void TGraphWindow::SetActiveTool(std::unique_ptr<TMouseControl> tool)
 {
     std::unique_ptr<TMouseControl> old = std::move(tool_);
     tool_ = std::move(tool);
-    EndTool(std::move(old));
+    FinishTool(std::move(old));
     update();
 }
 
@@ -515,22 +513,6 @@ bool TGraphWindow::StartLineTool(QPoint pixel, Qt::KeyboardModifiers modifiers)
         t.MousePress(pixel, modifiers);
         return true;
     });
-    return true;
-}
-
-bool TGraphWindow::StartDrag(TCurvePLotter* curve, QPoint pixel, Qt::KeyboardModifiers modifiers, bool onLine)
-{
-    if (traceMode_) // tracing takes the press instead
-        return false;
-    bool taken = false;
-    std::unique_ptr<TMouseDragCurve> drag = PressDrag(*this, curve, pixel, modifiers, onLine, taken);
-    if (!drag) {
-        if (taken)
-            update(); // the click may have placed a point
-        return taken;
-    }
-    HidePopup();
-    SetActiveTool(std::move(drag));
     return true;
 }
 
@@ -936,7 +918,7 @@ void TGraphWindow::AddGraphObject(std::unique_ptr<TGraphObject> object)
 
 void TGraphWindow::ClearGraphObjects()
 {
-    EndTool(std::move(tool_));
+    FinishTool(std::move(tool_));
     RemoveTrace();
     pendingRemovals_.clear();
     objects_.clear();
@@ -1135,15 +1117,18 @@ void TGraphWindow::paintEvent(QPaintEvent* event)
         params_->Axes->YAxis->Length = height();
         params_->Axes->Recalculate(this);
     }
-    // While a visible drawing waits to start, the picture as it was stays.
-    if (!drawingVisibly_ && (visibleFrom_ == NothingStale || picture_.isNull()))
-        EnsurePicture();
-    // Graph objects that have not changed since the last repaint come with the picture.
-    const bool layered = RefreshObjectLayer();
-    const QImage& shown = layered ? objectLayer_ : picture_;
-    painter.drawImage(event->rect(), shown,
-                      QRectF(QPointF(event->rect().topLeft()) * shown.devicePixelRatio(),
-                             QSizeF(event->rect().size()) * shown.devicePixelRatio()));
+    bool layered = false;
+    if (!PaintDragFrame(painter, event->rect())) {
+        // While a visible drawing waits to start, the picture as it was stays.
+        if (!drawingVisibly_ && (visibleFrom_ == NothingStale || picture_.isNull()))
+            EnsurePicture();
+        // Graph objects that have not changed since the last repaint come with the picture.
+        layered = RefreshObjectLayer();
+        const QImage& shown = layered ? objectLayer_ : picture_;
+        painter.drawImage(event->rect(), shown,
+                          QRectF(QPointF(event->rect().topLeft()) * shown.devicePixelRatio(),
+                                 QSizeF(event->rect().size()) * shown.devicePixelRatio()));
+    }
     Canvas canvas(&painter);
     canvas.SetFont(GraphFont());
     PaintOverlays(canvas, !layered);
@@ -1171,6 +1156,7 @@ QImage TGraphWindow::ShowFrame(QImage frame)
 
 void TGraphWindow::UpdateArea(const QRect& rect)
 {
+    dragFrameValid_ = false; // a drag moved its line or a handle
     update(rect);
 }
 
@@ -1295,6 +1281,7 @@ void TGraphWindow::ScalesRecalculated()
     if (!params_)
         return;           // still being made
     axesPending_ = false; // the scales were fitted to the window as it is
+    ++viewGeneration_;
     HidePopup();
     DiscardLineStores();
     repaintFrom_ = 0;

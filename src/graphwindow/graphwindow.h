@@ -18,6 +18,7 @@
 #include "graph/graphparams.h"
 #include "graph/graphsurface.h"
 #include "graph/scalehost.h"
+#include "plot/backgroundpicture.h"
 #include "plot/graphrenderer.h"
 
 #include <QCursor>
@@ -32,6 +33,7 @@
 #include <vector>
 
 class QKeyEvent;
+class QPainter;
 class QScrollBar;
 class TAnnotation;
 class TCurvePLotter;
@@ -40,6 +42,7 @@ class TEquationObject;
 class TGraphObject;
 class TLineSource;
 class TMouseControl;
+class TMouseDragCurve;
 class TTraceMarker;
 
 // Mouse mode codes of the graph window.
@@ -186,6 +189,9 @@ public:
     [[nodiscard]] bool PaintSuppressed() const { return paintSuppressed_; }
     // The lowest stale line index, or the largest int when the picture is current.
     [[nodiscard]] int RepaintFrom() const { return repaintFrom_; }
+    // The pictures of the graph without a dragged line taken so far (one a
+    // drag, and again when the view changes under it).
+    [[nodiscard]] int DragBackgroundBuilds() const { return dragBackground_.Builds(); }
     // Moves whenever the picture stops being current (lines, selection, size,
     // scales), so that a copy of it kept elsewhere is known to be stale.
     [[nodiscard]] unsigned PictureGeneration() const { return pictureGeneration_; }
@@ -293,6 +299,15 @@ private:
     // clicks. True when the press was taken.
     bool StartDrag(TCurvePLotter* curve, QPoint pixel, Qt::KeyboardModifiers modifiers, bool onLine);
     void Select(QPoint pixel, Qt::KeyboardModifiers modifiers);
+    // Ends tool (its finishing action runs); a curve drag's picture of the rest goes with it.
+    void FinishTool(std::unique_ptr<TMouseControl> tool);
+    // While a curve drag runs, paints a copy of the picture of the graph
+    // without the dragged line, the line drawn over it; false when no drag
+    // runs (or its line has left), so the window's own picture is shown.
+    bool PaintDragFrame(QPainter& painter, const QRect& rect);
+    // Draws the graph without the dragged line; false when the line is not listed.
+    bool TakeDragBackground(TCurvePLotter* curve);
+    void DropDragBackground();
     // The cursor of a drag's number (0 leaves the cursor alone).
     void ShowDragCursor(int number);
     void Pan(int kind, long double percent);
@@ -333,6 +348,17 @@ private:
     bool activationFlag_ = true;
     bool traceMode_ = false;
     std::unique_ptr<TMouseControl> tool_;
+    // During a curve drag: the tool (alive while set, even while it is being
+    // called), the line it drags as the background left it out, the graph
+    // without that line, the frame last shown and the stored drawing of the
+    // line it was drawn from (another drawing, or none, composes it again).
+    TMouseDragCurve* dragTool_ = nullptr;
+    const TEquationObject* dragLine_ = nullptr;
+    TBackgroundPicture dragBackground_;
+    QImage dragFrame_;
+    bool dragFrameValid_ = false;
+    const void* dragFrameDrawing_ = nullptr;
+    unsigned viewGeneration_ = 0; // moves with the scales: a background of other scales is stale
     std::vector<std::unique_ptr<TGraphObject>> objects_;
     // What the object layer shows of each object; a difference redraws it.
     struct TObjectLook {

@@ -9,11 +9,67 @@
 #include "plot/graphobject.h"
 #include "settings/configuration.h"
 
+#include <cmath>
+#include <span>
+#include <typeinfo>
+#include <utility>
+#include <vector>
+
 namespace {
 
 bool Complete(const TPolyLineStore* store)
 {
     return store && store->State == lsComplete;
+}
+
+// How far (in pixels) a point of a drawn line may lie from the halo's
+// polyline and still be left out of it.
+constexpr double HaloTolerance = 0.35;
+
+// The points of a drawn line that the halo needs: the ends, and every point
+// further than HaloTolerance from the chord between its kept neighbours
+// (Douglas-Peucker, with a stack of its own). A curve is sampled about a
+// point a pixel, and a wide round-joined pen costs a join for every point:
+// a straight stretch cost as much as a bend. The band looks the same.
+std::vector<QPoint> HaloPoints(std::span<const QPoint> points)
+{
+    const std::size_t n = points.size();
+    if (n < 3)
+        return {points.begin(), points.end()};
+    std::vector<bool> keep(n, false);
+    keep.front() = keep.back() = true;
+    std::vector<std::pair<std::size_t, std::size_t>> spans{{0, n - 1}};
+    while (!spans.empty()) {
+        const auto [first, last] = spans.back();
+        spans.pop_back();
+        const QPointF a = points[first], b = points[last];
+        const double dx = b.x() - a.x(), dy = b.y() - a.y();
+        const double length = std::hypot(dx, dy);
+        double farthest = 0;
+        std::size_t at = first;
+        for (std::size_t i = first + 1; i < last; ++i) {
+            const QPointF p = points[i];
+            // The distance from the chord, or from its one point when the ends meet.
+            const double d = length > 0 ? std::fabs(dx * (p.y() - a.y()) - dy * (p.x() - a.x())) / length
+                                        : std::hypot(p.x() - a.x(), p.y() - a.y());
+            if (d > farthest) {
+                farthest = d;
+                at = i;
+            }
+        }
+        if (farthest <= HaloTolerance)
+            continue;
+        keep[at] = true;
+        if (at - first > 1)
+            spans.push_back({first, at});
+        if (last - at > 1)
+            spans.push_back({at, last});
+    }
+    std::vector<QPoint> kept;
+    for (std::size_t i = 0; i < n; ++i)
+        if (keep[i])
+            kept.push_back(points[i]);
+    return kept;
 }
 
 } // namespace
@@ -94,7 +150,13 @@ void TGraphRenderer::DrawHalo(Canvas& canvas, const TCurvePLotter& curve)
     canvas.SetAntialiasing(true);
     for (const auto& piece : *store) {
         const auto* line = dynamic_cast<const TLineStore*>(piece);
-        if (line && line->DrawsLine() && line->Points().size() > 1)
+        if (!line || !line->DrawsLine() || line->Points().size() < 2)
+            continue;
+        // A plain polyline is thinned; the other kinds of piece (crosses,
+        // separate segments) draw their own lines.
+        if (typeid(*line) == typeid(TLineStore))
+            canvas.Polyline(HaloPoints(line->Points()));
+        else
             line->DrawLines(canvas);
     }
     canvas.SetAntialiasing(false);

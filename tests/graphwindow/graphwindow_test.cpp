@@ -7,6 +7,7 @@
 #include "graphwindow/equationdisplayform.h"
 #include "mouse/mousezoomin.h"
 #include "platform/graphcolours.h"
+#include "plot/polylinestore.h"
 #include "plot/tracemarker.h"
 
 #include <QScrollBar>
@@ -351,6 +352,45 @@ TEST_F(GraphWindowTest, TheSelectedCurveHasAHaloOnScreenButNotInPictures)
     EXPECT_EQ(window->RenderImage().pixel(beside), qRgb(255, 255, 255));
     Click(Pixel(-5, 7));
     EXPECT_EQ(window->CopyScreen().pixel(beside), qRgb(255, 255, 255));
+}
+
+TEST_F(GraphWindowTest, TheHaloFollowsEveryBendOfTheSelectedCurve)
+{
+    // The halo leaves out points that lie on a straight stretch, never a bend:
+    // two pixels above and below every point drawn it is still there.
+    struct TRow {
+        const char* typed;
+        TRealPoint on;
+    };
+    const TRow rows[] = {
+        {"y=sin 2x", {0, 0}},
+        {"y=0.03x{^{2}-0.13x+3", {0, 3}},
+        {"y={/{1}{x}", {1, 1}},
+    };
+    for (const TRow& row : rows) {
+        SCOPED_TRACE(row.typed);
+        ShowLines({row.typed});
+        Click(Pixel(row.on.x, row.on.y));
+        ASSERT_EQ(window->SelectedIndex(), 0);
+        const QImage shown = window->CopyScreen();
+        auto* curve = window->CurveAt(0);
+        ASSERT_NE(curve, nullptr);
+        ASSERT_NE(curve->LineStore(), nullptr);
+        int checked = 0;
+        for (const auto* piece : *curve->LineStore())
+            if (const auto* line = dynamic_cast<const TLineStore*>(piece))
+                for (const QPoint& p : line->Points())
+                    for (const int dy : {-2, 2}) {
+                        const QPoint at = p + QPoint(0, dy);
+                        if (!shown.rect().adjusted(1, 1, -1, -1).contains(at))
+                            continue;
+                        ++checked;
+                        EXPECT_NE(shown.pixel(at), qRgb(255, 255, 255))
+                            << "at (" << at.x() << ", " << at.y() << ")";
+                    }
+        EXPECT_GT(checked, 200);
+        Click(Pixel(-5, 7)); // nothing selected
+    }
 }
 
 TEST_F(GraphWindowTest, AnAbandonedDrawingIsDrawnAgainWholeWhenALineIsAdded)

@@ -9,11 +9,13 @@
 #include "graph/graphtesting.h"
 #include "graph/linesource.h"
 #include "graphwindow/graphwindow.h"
+#include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
 #include "platform/mainwindowbase.h"
 #include "plot/curveplotter.h"
 #include "settings/configuration.h"
 
+#include <QImage>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -45,6 +47,46 @@ inline std::unique_ptr<TOwnedLines> EnterLines(const std::vector<std::string>& t
     }
     return lines;
 }
+
+// The main window's side for the curves: the list, the graph's parameters
+// and a canvas, and a line put in another's place.
+class TListHost : public TPlotHost {
+public:
+    TListHost(TGraphWindow& window, TOwnedLines& lines) : window_(window), lines_(lines), canvas_(&image_) {}
+    [[nodiscard]] int LineIndexOf(const TEquationObject* object) const override
+    {
+        for (std::size_t i = 0; i < lines_.lines.size(); ++i)
+            if (lines_.lines[i].get() == object)
+                return static_cast<int>(i);
+        return -1;
+    }
+    [[nodiscard]] std::vector<TEquationObject*> Lines() const override
+    {
+        std::vector<TEquationObject*> all;
+        for (const auto& line : lines_.lines)
+            all.push_back(line.get());
+        return all;
+    }
+    std::unique_ptr<TEquationObject> ReplaceLine(TEquationObject& old,
+                                                 std::unique_ptr<TEquationObject> replacement) override
+    {
+        const int index = LineIndexOf(&old);
+        if (index < 0)
+            return replacement;
+        std::swap(lines_.lines[static_cast<std::size_t>(index)], replacement);
+        ++replaced;
+        return replacement;
+    }
+    Canvas* GraphCanvas() override { return &canvas_; }
+    TGraphParams* GraphParams() override { return &window_.Params(); }
+    int replaced = 0;
+
+private:
+    TGraphWindow& window_;
+    TOwnedLines& lines_;
+    QImage image_{16, 16, QImage::Format_ARGB32};
+    Canvas canvas_;
+};
 
 class GraphWindowTest : public ::testing::Test {
 protected:
