@@ -11,6 +11,7 @@ using TestApplication = QApplication;
 using TestApplication = QGuiApplication;
 #endif
 #include <QDir>
+#include <QFile>
 #include <QSettings>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -28,6 +29,7 @@ constexpr const char* PrivateFolders[][2] = {
     {"XDG_DATA_HOME", "home/.local/share"},
     {"XDG_STATE_HOME", "home/.local/state"},
     {"XDG_CACHE_HOME", "home/.cache"},
+    {"XDG_RUNTIME_DIR", "run"},
 };
 
 // Points the user's folders into a fresh folder: made before the Qt
@@ -49,6 +51,8 @@ private:
         for (const auto& [variable, path] : PrivateFolders) {
             const QString full = folder_->filePath(path);
             QDir().mkpath(full);
+            // The runtime folder (where the guide channel listens) is the user's alone.
+            QFile::setPermissions(full, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
             setenv(variable, full.toLocal8Bit().constData(), 1);
         }
         // QSettings keeps the folder it found first for the program's life.

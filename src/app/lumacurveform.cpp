@@ -1,6 +1,7 @@
 #include "app/lumacurveform.h"
 
 #include "app/declaredconstanteditor.h"
+#include "app/guidelink.h"
 #include "app/helpwindow.h"
 #include "app/presssomethingdlg.h"
 #include "app/shapework.h"
@@ -145,6 +146,8 @@ TLumacurveForm::TLumacurveForm(TStartOptions options, QWidget* parent)
     } else {
         resize(1280, 800);
     }
+    if (!options_.screenshot)
+        guideLink_ = new TGuideLink(*this);
     QCoreApplication::postEvent(this, new TMessageEvent(wmDeferredStart));
     Mark("main window created");
 }

@@ -214,6 +214,8 @@ public:
     // Shows the window as a start shows it: maximised for an ordinary start,
     // at the size it has for --screenshot and automation.
     void ShowForStart();
+    // The guide command channel's side in this window, when it has one.
+    [[nodiscard]] class TGuideLink* GuideLink() const { return guideLink_; }
 
     // The dynamic constant editor: made when it does not exist (on constant,
     // or on the first dynamic constant) and shown; freed by closing.
@@ -242,6 +244,7 @@ protected:
 private:
     friend class TShapeWork;
     friend class TStatsWork;
+    friend class TGuideLink;
     void BuildCommands();
     void BuildMenus();
     void BuildToolbars();
@@ -408,6 +411,8 @@ private:
     bool traceHintShown_ = false;
     int lastStatusFlags_ = 0;
     int chordKey_ = 0; // an Alt chord used at its shortcut override
+    // The guide command channel (a child object; none for screenshots).
+    class TGuideLink* guideLink_ = nullptr;
     std::optional<TArrangement> savedArrangement_;
     QElapsedTimer clock_;
     std::vector<std::pair<QString, qint64>> timings_;

@@ -1,0 +1,69 @@
+// The main window's side of the guide command channel: it owns the receiver
+// and carries out each guide command on the window (exercise documents and
+// their series, scales, lines, dynamic constants, simulated mouse drags).
+#pragma once
+
+#include "automation/guidehost.h"
+
+#include <QObject>
+#include <QPoint>
+#include <QString>
+
+class TGuideReceiver;
+class TLumacurveForm;
+class QTimer;
+
+class TGuideLink : public QObject, public TGuideHost {
+    Q_OBJECT
+public:
+    // A simulated drag takes at most this many steps, one each DragStep milliseconds.
+    static constexpr int MaxDragSteps = 200;
+    static constexpr int DragStep = 50;
+
+    explicit TGuideLink(TLumacurveForm& form);
+    ~TGuideLink() override;
+
+    int RunGuideCommand(const TGuideCommand& command) override;
+    int RaiseForGuide() override;
+    void CloseStartupScreen() override;
+    void GuideLinkBroken(const QString& why) override;
+
+    [[nodiscard]] TGuideReceiver* Receiver() const { return receiver_; }
+    // Whether the guide wants its messages shown (code 23).
+    [[nodiscard]] bool MessagesOn() const { return messages_; }
+    // The exercise series being worked through (empty: none) and its answer line (-1: none).
+    [[nodiscard]] const QString& SeriesName() const { return series_; }
+    [[nodiscard]] int AnswerLine() const { return answerLine_; }
+    // Whether a simulated drag is running.
+    [[nodiscard]] bool Dragging() const { return dragSteps_ > 0 || dragTimer_ != nullptr; }
+
+private:
+    void OpenExercise(const TGuideParameters& fields);
+    void StepSeries(int step, bool fromOpen);
+    [[nodiscard]] QString GuideFolder() const;
+    [[nodiscard]] QString ExercisePath(const QString& name) const;
+    // Opens a document quietly; answers whether it was read.
+    bool OpenQuietly(const QString& path);
+    void Warn(const QString& text);
+    void NewScaling(const TGuideParameters& fields);
+    [[nodiscard]] bool SelectIndex(int index);
+    void InsertLine(const TGuideParameters& fields);
+    void Family(const TGuideParameters& fields);
+    void DynamicConstant(int subCode, const TGuideParameters& fields);
+    void StartDrag(int mouseCode, const TGuideParameters& fields);
+    void DragStepDone();
+    void EndDrag();
+    void ChooseMouseTool(int mouseCode);
+    void Refresh();
+
+    TLumacurveForm& form_;
+    TGuideReceiver* receiver_ = nullptr;
+    bool messages_ = false;
+    QString series_;
+    int answerLine_ = -1;
+    // The simulated drag in progress.
+    QTimer* dragTimer_ = nullptr;
+    QPoint dragStart_, dragEnd_;
+    int dragSteps_ = 0;
+    int dragStep_ = 0;
+};

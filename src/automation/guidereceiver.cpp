@@ -1,0 +1,307 @@
+// The guide channel's receiver: listening, the frames, the shared block and the waiting commands.
+#include "automation/guidereceiver.h"
+
+#include "expr/realreader.h"
+#include "guidelib/guideprotocol.h"
+#include "platform/busygate.h"
+#include "platform/codepage.h"
+
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QTimer>
+#include <QVariant>
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char* Setting(const char* name)
+{
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != 0 ? value : nullptr;
+}
+
+constexpr const char* WaitingProperty = "guideFrameRunning";
+constexpr const char* PartialTimerName = "guidePartialFrame";
+
+} // namespace
+
+bool TGuideField::Whole(int& out, int lowest, int highest) const
+{
+    if (!isNumber || value != std::floor(value) || value < lowest || value > highest)
+        return false;
+    out = static_cast<int>(value);
+    return true;
+}
+
+QString GuideSocketPath()
+{
+    if (const char* chosen = Setting(GUIDE_SOCKET_ENV))
+        return QString::fromLocal8Bit(chosen);
+    if (const char* runtime = Setting("XDG_RUNTIME_DIR"))
+        return QString::fromLocal8Bit(runtime) + "/" GUIDE_WINDOW_CLASS;
+    return QStringLiteral(GUIDE_SOCKET_FALLBACK_FOLDER "/" GUIDE_WINDOW_CLASS "-%1").arg(getuid());
+}
+
+std::string GuideBlockName()
+{
+    const char* chosen = Setting(GUIDE_BLOCK_ENV);
+    return chosen != nullptr ? chosen : GUIDE_BLOCK_NAME;
+}
+
+bool ConnectionFromOwnUser(int descriptor)
+{
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (descriptor < 0 || getsockopt(descriptor, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0 ||
+        size != sizeof credentials)
+        return false;
+    return credentials.uid == getuid();
+}
+
+std::optional<std::string> ReadGuideBlock(const std::string& name, QString& why)
+{
+    const int descriptor = shm_open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW, 0);
+    if (descriptor < 0) {
+        why = QStringLiteral("the shared block cannot be opened (%1)")
+                  .arg(QString::fromLocal8Bit(strerror(errno)));
+        return std::nullopt;
+    }
+    std::optional<std::string> block;
+    struct stat status {};
+    // Mapping more than the object holds would fault on reading; another user's block is not the guide's.
+    if (fstat(descriptor, &status) != 0)
+        why = QStringLiteral("the shared block cannot be examined");
+    else if (status.st_uid != getuid())
+        why = QStringLiteral("the shared block belongs to another user");
+    else if (!S_ISREG(status.st_mode) || status.st_size < GUIDE_BLOCK_SIZE)
+        why = QStringLiteral("the shared block is too small");
+    else if (void* memory = mmap(nullptr, GUIDE_BLOCK_SIZE, PROT_READ, MAP_SHARED, descriptor, 0);
+             memory == MAP_FAILED)
+        why = QStringLiteral("the shared block cannot be mapped");
+    else {
+        block.emplace(static_cast<const char*>(memory), GUIDE_BLOCK_SIZE);
+        munmap(memory, GUIDE_BLOCK_SIZE);
+    }
+    close(descriptor);
+    return block;
+}
+
+TGuideParameters DecodeGuideFields(const std::string& block)
+{
+    TGuideParameters fields;
+    for (std::size_t index = 0; index < fields.size(); ++index) {
+        const std::size_t start = index * GUIDE_FIELD_SIZE;
+        std::string bytes = start < block.size() ? block.substr(start, GUIDE_FIELD_SIZE) : std::string();
+        if (const auto end = bytes.find('\0'); end != std::string::npos)
+            bytes.resize(end);
+        TGuideField& field = fields[index];
+        field.text = AnsiToQString(bytes);
+        std::string_view number = bytes;
+        while (!number.empty() && (number.front() == ' ' || number.front() == '\t'))
+            number.remove_prefix(1);
+        Extended value = 0;
+        field.isNumber = IsPlainNumber(number, value) && std::isfinite(static_cast<double>(value));
+        field.value = field.isNumber ? static_cast<double>(value) : 0;
+        field.bytes = std::move(bytes);
+    }
+    return fields;
+}
+
+bool GuideCodeReadsBlock(int code)
+{
+    switch (code) {
+    case 0:
+    case 1:
+    case 8:
+    case 15:
+    case 17:
+    case 20:
+        return true;
+    default:
+        return false;
+    }
+}
+
+TGuideReceiver::TGuideReceiver(TGuideHost& host, QObject* parent)
+    : QObject(parent), host_(host), path_(GuideSocketPath())
+{
+    idleTimer_ = new QTimer(this);
+    idleTimer_->setSingleShot(true);
+    connect(idleTimer_, &QTimer::timeout, this, &TGuideReceiver::RunWaiting);
+
+    const QByteArray file = path_.toLocal8Bit();
+    struct stat status {};
+    if (lstat(file.constData(), &status) == 0) {
+        if (!S_ISSOCK(status.st_mode))
+            return; // never replace what is not a socket
+        QLocalSocket probe;
+        probe.connectToServer(path_);
+        if (probe.waitForConnected(200))
+            return; // another program of ours listens: this one runs without the channel
+        QLocalServer::removeServer(path_); // left behind by a program that ended
+    }
+    server_ = new QLocalServer(this);
+    server_->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server_->listen(path_)) {
+        delete server_;
+        server_ = nullptr;
+        return;
+    }
+    connect(server_, &QLocalServer::newConnection, this, &TGuideReceiver::Accept);
+}
+
+TGuideReceiver::~TGuideReceiver()
+{
+    if (server_ != nullptr)
+        server_->close(); // removes the socket file
+}
+
+bool TGuideReceiver::Listening() const
+{
+    return server_ != nullptr && server_->isListening();
+}
+
+int TGuideReceiver::Connections() const
+{
+    return server_ != nullptr ? static_cast<int>(server_->findChildren<QLocalSocket*>().size()) : 0;
+}
+
+void TGuideReceiver::Accept()
+{
+    while (QLocalSocket* socket = server_->nextPendingConnection()) {
+        if (!ConnectionFromOwnUser(static_cast<int>(socket->socketDescriptor()))) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
+        auto* partial = new QTimer(socket);
+        partial->setObjectName(PartialTimerName);
+        partial->setSingleShot(true);
+        partial->setInterval(PartialFrameTimeout);
+        connect(partial, &QTimer::timeout, socket, [this, socket] { Drop(socket); });
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Read(socket); });
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        if (socket->bytesAvailable() > 0)
+            Read(socket);
+    }
+}
+
+void TGuideReceiver::Drop(QLocalSocket* socket)
+{
+    socket->disconnect(this);
+    socket->abort();
+    socket->deleteLater();
+}
+
+void TGuideReceiver::Read(QLocalSocket* socket)
+{
+    constexpr qint64 frameSize = sizeof(std::int32_t) * 4;
+    const qint64 available = socket->bytesAvailable();
+    // The sender waits for each answer: bytes beyond one frame, or while one runs, break the protocol.
+    if (available > frameSize || (available > 0 && socket->property(WaitingProperty).toBool())) {
+        Drop(socket);
+        return;
+    }
+    auto* partial = socket->findChild<QTimer*>(PartialTimerName);
+    if (available < frameSize) {
+        if (available > 0 && partial != nullptr && !partial->isActive())
+            partial->start();
+        return;
+    }
+    if (partial != nullptr)
+        partial->stop();
+    std::int32_t frame[4] = {};
+    if (socket->read(reinterpret_cast<char*>(frame), frameSize) != frameSize || frame[0] != GUIDE_MESSAGE) {
+        Drop(socket);
+        return;
+    }
+    Handle(socket, frame);
+}
+
+void TGuideReceiver::Handle(QLocalSocket* socket, const std::int32_t (&frame)[4])
+{
+    const int target = frame[1];
+    TGuideCommand command;
+    command.code = frame[2] & 0xFFFF;
+    command.subCode = frame[3];
+    // The editors take no guide commands; any command to the start-up screen closes it.
+    if (target == GUIDE_TARGET_COORDINATE_EDITOR || target == GUIDE_TARGET_DYNAMIC_EDITOR) {
+        Answer(socket, 0);
+        return;
+    }
+    if (target == GUIDE_TARGET_STARTUP_SCREEN) {
+        host_.CloseStartupScreen();
+        Answer(socket, 0);
+        return;
+    }
+    if (target != GUIDE_TARGET_MAIN) {
+        Drop(socket);
+        return;
+    }
+    if (command.code == GUIDE_CODE_TOP_WINDOW) {
+        Answer(socket, host_.RaiseForGuide());
+        return;
+    }
+    // The fields are copied now: the sender removes the block after the answer.
+    if (GuideCodeReadsBlock(command.code)) {
+        QString why;
+        const auto block = ReadGuideBlock(GuideBlockName(), why);
+        if (!block) {
+            host_.GuideLinkBroken(why);
+            Answer(socket, -1);
+            return;
+        }
+        command.fields = DecodeGuideFields(*block);
+    }
+    socket->setProperty(WaitingProperty, true);
+    waiting_.push_back({socket, std::move(command)});
+    if (!idleTimer_->isActive())
+        idleTimer_->start(0);
+}
+
+void TGuideReceiver::Answer(QLocalSocket* socket, std::int32_t reply)
+{
+    if (socket == nullptr || socket->state() != QLocalSocket::ConnectedState)
+        return;
+    socket->write(reinterpret_cast<const char*>(&reply), sizeof reply);
+    socket->flush();
+}
+
+void TGuideReceiver::RunWaiting()
+{
+    if (waiting_.empty())
+        return;
+    if (BusyGate().Busy()) {
+        idleTimer_->start(20);
+        return;
+    }
+    TWaiting first = std::move(waiting_.front());
+    waiting_.pop_front();
+    // A client that left is owed nothing.
+    if (first.socket != nullptr && first.socket->state() == QLocalSocket::ConnectedState) {
+        int reply = 0;
+        {
+            // Frames arriving while this one runs (in a message box, say) wait for it.
+            TBusyScope busy;
+            reply = host_.RunGuideCommand(first.command);
+        }
+        if (first.socket != nullptr) {
+            first.socket->setProperty(WaitingProperty, false);
+            Answer(first.socket, reply);
+            // Bytes that came while it ran were refused at arrival; what is there now is the next frame.
+            if (first.socket->bytesAvailable() > 0)
+                Read(first.socket);
+        }
+    }
+    if (!waiting_.empty())
+        idleTimer_->start(0);
+}
