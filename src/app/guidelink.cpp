@@ -29,6 +29,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <QRegularExpression>
 #include <QScreen>
 #include <QTimer>
 
@@ -461,7 +462,9 @@ void TGuideLink::Family(const TGuideParameters& fields)
         return;
     const QString name = fields[0].text.trimmed();
     TEquationsWindow* equations = form_.Equations();
-    if (name.isEmpty() || !equations->FinishPendingEdit())
+    // Field 1 is a name, never a piece of a formula to enter.
+    static const QRegularExpression plainName("^[A-Za-z][A-Za-z0-9]*$");
+    if (!plainName.match(name).hasMatch() || !equations->FinishPendingEdit())
         return;
     TDynamicConstantEquation* constant = ConstantNamed(*equations, name);
     if (constant == nullptr) {
@@ -474,8 +477,14 @@ void TGuideLink::Family(const TGuideParameters& fields)
             return;
         }
         constant = ConstantNamed(*equations, name);
-        if (constant == nullptr)
+        if (constant == nullptr) {
+            // The name is taken by the language (x, pi): the line entered is no constant and goes again.
+            const std::vector<TEquationObject*> lines = equations->List().Lines();
+            if (!lines.empty() && equations->Count() > 0)
+                equations->DeleteObject(lines.back());
+            form_.GraphArea()->LinesChanged(0);
             return;
+        }
     }
     constant->Constant().SetValueObject(std::make_unique<TRealReader>(fields[1].value));
     constant->SetFamily(members, std::make_unique<TRealReader>(fields[3].value));

@@ -1,0 +1,493 @@
+// The guide command channel's receiver, driven in process over its socket
+// against a real offscreen main window, with socket and block names of the
+// test's own: the fields' reading, the block's checks, the frames' rules, the
+// busy gate and a table of commands with what they do to the window.
+#include "app/guidelink.h"
+#include "app/mainwindow_testing.h"
+#include "automation/guidereceiver.h"
+#include "document/curvestyle.h"
+#include "entry/entry.h"
+#include "expr/declarations.h"
+#include "guidelib/guideprotocol.h"
+#include "platform/busygate.h"
+#include "settings/configuration.h"
+
+#include <QDir>
+#include <QLabel>
+
+#include <atomic>
+#include <cstring>
+#include <fcntl.h>
+#include <optional>
+#include <poll.h>
+#include <sys/mman.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+std::atomic<int> Serial{0};
+
+// Makes the shared block NAME with SIZE bytes holding the fields (field 1 first).
+bool WriteBlock(const std::string& name, const std::vector<std::string>& fields,
+                off_t size = GUIDE_BLOCK_SIZE)
+{
+    shm_unlink(name.c_str());
+    const int descriptor = shm_open(name.c_str(), O_CREAT | O_RDWR | O_CLOEXEC, 0600);
+    if (descriptor < 0)
+        return false;
+    bool done = ftruncate(descriptor, size) == 0;
+    if (done && size >= GUIDE_BLOCK_SIZE) {
+        char block[GUIDE_BLOCK_SIZE] = {};
+        for (std::size_t i = 0; i < fields.size() && i < GUIDE_FIELD_COUNT; ++i)
+            std::memcpy(block + i * GUIDE_FIELD_SIZE, fields[i].data(),
+                        std::min<std::size_t>(fields[i].size(), GUIDE_FIELD_SIZE));
+        done = pwrite(descriptor, block, sizeof block, 0) == static_cast<ssize_t>(sizeof block);
+    }
+    close(descriptor);
+    return done;
+}
+
+// A guide's end of one connection; it waits by handling the window's events.
+class TClient {
+public:
+    explicit TClient(const QString& path)
+    {
+        fd_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        std::strncpy(address.sun_path, path.toLocal8Bit().constData(), sizeof address.sun_path - 1);
+        if (::connect(fd_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+            close(fd_);
+            fd_ = -1;
+        }
+    }
+    ~TClient()
+    {
+        if (fd_ >= 0)
+            close(fd_);
+    }
+    TClient(const TClient&) = delete;
+    TClient& operator=(const TClient&) = delete;
+    [[nodiscard]] bool Connected() const { return fd_ >= 0; }
+    bool Send(const void* data, std::size_t size)
+    {
+        return fd_ >= 0 && ::send(fd_, data, size, MSG_NOSIGNAL) == static_cast<ssize_t>(size);
+    }
+    bool SendFrame(int code, int subCode, int target = GUIDE_TARGET_MAIN, int message = GUIDE_MESSAGE)
+    {
+        const TGuideFrame frame{message, target, code, subCode};
+        return Send(&frame, sizeof frame);
+    }
+    // The reply, or none when the connection closed or nothing came in time.
+    std::optional<std::int32_t> Reply(int milliseconds = 3000)
+    {
+        std::int32_t reply = 0;
+        std::size_t got = 0;
+        for (int waited = 0; waited <= milliseconds; waited += 5) {
+            pollfd ready{fd_, POLLIN, 0};
+            if (poll(&ready, 1, 0) > 0) {
+                const ssize_t read = recv(fd_, reinterpret_cast<char*>(&reply) + got, sizeof reply - got, 0);
+                if (read <= 0)
+                    return std::nullopt;
+                got += static_cast<std::size_t>(read);
+                if (got == sizeof reply)
+                    return reply;
+            }
+            QTest::qWait(5);
+        }
+        return std::nullopt;
+    }
+    // Whether the receiver closed the connection within the time.
+    bool ClosedWithin(int milliseconds)
+    {
+        for (int waited = 0; waited <= milliseconds; waited += 5) {
+            pollfd ready{fd_, POLLIN, 0};
+            if (poll(&ready, 1, 0) > 0) {
+                char byte = 0;
+                if (recv(fd_, &byte, 1, MSG_DONTWAIT) <= 0)
+                    return true;
+            }
+            QTest::qWait(5);
+        }
+        return false;
+    }
+
+private:
+    int fd_ = -1;
+};
+
+class GuideChannel : public GraphFormTest {
+protected:
+    void SetUp() override
+    {
+        const std::string unique = std::to_string(getpid()) + "-" + std::to_string(Serial++);
+        socketPath = QString::fromStdString("/tmp/lumacurve-guide-test-" + unique + ".socket");
+        blockName = "/lumacurve-guide-test-" + unique;
+        setenv(GUIDE_SOCKET_ENV, socketPath.toLocal8Bit().constData(), 1);
+        setenv(GUIDE_BLOCK_ENV, blockName.c_str(), 1);
+        GraphFormTest::SetUp();
+        ASSERT_NE(form->GuideLink(), nullptr);
+        ASSERT_TRUE(form->GuideLink()->Receiver()->Listening());
+    }
+    void TearDown() override
+    {
+        GraphFormTest::TearDown();
+        shm_unlink(blockName.c_str());
+        unsetenv(GUIDE_SOCKET_ENV);
+        unsetenv(GUIDE_BLOCK_ENV);
+    }
+    // Sends one command with its fields on a connection of its own; its reply.
+    std::optional<std::int32_t> Command(int code, int subCode, const std::vector<std::string>& fields = {})
+    {
+        if (!WriteBlock(blockName, fields))
+            return std::nullopt;
+        TClient client(socketPath);
+        if (!client.SendFrame(code, subCode))
+            return std::nullopt;
+        const auto reply = client.Reply();
+        shm_unlink(blockName.c_str());
+        QApplication::processEvents();
+        return reply;
+    }
+    [[nodiscard]] const TAxis& XAxis() const { return *form->GraphParams().Axes->XAxis; }
+
+    QString socketPath;
+    std::string blockName;
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+// ---- the fields -----------------------------------------------------------------------------
+
+TEST(GuideFields, NumbersAreReadWithoutTheLocaleAndWholeFieldsNeedWholeNumbers)
+{
+    struct TCase {
+        const char* text;
+        bool number;
+        double value;
+        bool whole;
+    };
+    const TCase cases[] = {
+        {"12", true, 12, true},           {"  -3", true, -3, true}, {"2.5", true, 2.5, false},
+        {"1e3", true, 1000, true},        {"1,5", false, 0, false}, {"", false, 0, false},
+        {"abc", false, 0, false},         {"nan", false, 0, false}, {"inf", false, 0, false},
+        {"0x10", false, 0, false},        {"4 ", false, 0, false},  {"1e999", false, 0, false},
+        {"3000000000", true, 3e9, false},
+    };
+    for (const auto& c : cases) {
+        std::string block(GUIDE_BLOCK_SIZE, '\0');
+        block.replace(GUIDE_FIELD_SIZE, std::strlen(c.text), c.text);
+        const TGuideParameters fields = DecodeGuideFields(block);
+        EXPECT_EQ(fields[1].isNumber, c.number) << c.text;
+        if (c.number) {
+            EXPECT_DOUBLE_EQ(fields[1].value, c.value) << c.text;
+        }
+        int whole = 0;
+        EXPECT_EQ(fields[1].Whole(whole), c.whole) << c.text;
+        EXPECT_FALSE(fields[0].isNumber);
+    }
+}
+
+TEST(GuideFields, TextsAreEightBitAndAFullFieldEndsAtItsHundredthByte)
+{
+    std::string block(GUIDE_BLOCK_SIZE, '\0');
+    block.replace(0, 3, "x\xb2\x80");
+    block.replace(GUIDE_FIELD_SIZE * 2, GUIDE_FIELD_SIZE, std::string(GUIDE_FIELD_SIZE, 'a'));
+    block.replace(GUIDE_FIELD_SIZE * 3, 1, "b");
+    const TGuideParameters fields = DecodeGuideFields(block);
+    EXPECT_EQ(fields[0].text, QString::fromUtf8("x\u00b2\u20ac"));
+    EXPECT_EQ(fields[2].bytes, std::string(GUIDE_FIELD_SIZE, 'a'));
+    EXPECT_EQ(fields[3].bytes, "b");
+    // A short block leaves the fields beyond it empty.
+    EXPECT_TRUE(DecodeGuideFields("7").at(4).bytes.empty());
+    EXPECT_TRUE(DecodeGuideFields("7").at(0).isNumber);
+}
+
+// ---- the block and the peer -------------------------------------------------------------------
+
+TEST(GuideBlock, OnlyAWholeBlockOfOurOwnIsRead)
+{
+    const std::string name = "/lumacurve-guide-block-" + std::to_string(getpid());
+    QString why;
+    shm_unlink(name.c_str());
+    EXPECT_FALSE(ReadGuideBlock(name, why).has_value());
+    EXPECT_FALSE(why.isEmpty());
+    // Mapping a block shorter than 500 bytes would fault on reading it.
+    for (off_t size : {0, 10, GUIDE_BLOCK_SIZE - 1}) {
+        ASSERT_TRUE(WriteBlock(name, {}, size));
+        why.clear();
+        EXPECT_FALSE(ReadGuideBlock(name, why).has_value()) << size;
+        EXPECT_TRUE(why.contains("small")) << why.toStdString();
+    }
+    ASSERT_TRUE(WriteBlock(name, {"one", "two"}, GUIDE_BLOCK_SIZE + 100));
+    const auto block = ReadGuideBlock(name, why);
+    ASSERT_TRUE(block.has_value());
+    EXPECT_EQ(block->size(), static_cast<std::size_t>(GUIDE_BLOCK_SIZE));
+    EXPECT_EQ(DecodeGuideFields(*block)[1].bytes, "two");
+    shm_unlink(name.c_str());
+}
+
+TEST(GuidePeer, OnlyConnectionsOfThisUserAreTaken)
+{
+    int pair[2] = {-1, -1};
+    ASSERT_EQ(socketpair(AF_UNIX, SOCK_STREAM, 0, pair), 0);
+    EXPECT_TRUE(ConnectionFromOwnUser(pair[0]));
+    close(pair[0]);
+    close(pair[1]);
+    int pipeEnds[2] = {-1, -1};
+    ASSERT_EQ(pipe(pipeEnds), 0);
+    EXPECT_FALSE(ConnectionFromOwnUser(pipeEnds[0])); // no peer to ask
+    close(pipeEnds[0]);
+    close(pipeEnds[1]);
+    EXPECT_FALSE(ConnectionFromOwnUser(-1));
+}
+
+// ---- the commands -------------------------------------------------------------------------
+
+TEST_F(GuideChannel, ScalingNeedsFourNumbersAndKeepsTheWindowWorking)
+{
+    EXPECT_EQ(Command(1, 0, {"-5", " -4", "5", "4"}), 0);
+    EXPECT_DOUBLE_EQ(XAxis().Min, -5);
+    EXPECT_DOUBLE_EQ(XAxis().Max, 5);
+    EXPECT_DOUBLE_EQ(form->GraphParams().Axes->YAxis->Max, 4);
+    EXPECT_FALSE(form->GraphParams().GraphPaperOn());
+    EXPECT_EQ(Command(1, 0, {"-2", "-2", "two", "2"}), 0);
+    EXPECT_DOUBLE_EQ(XAxis().Max, 5);
+}
+
+TEST_F(GuideChannel, SettingsCommandsTakeTheirSubCodes)
+{
+    struct TCase {
+        int code, subCode;
+        bool radians, labels;
+        int thickness;
+    };
+    const TCase cases[] = {
+        {7, 1, true, true, 1},   {7, 0, false, true, 1},  {24, 0, false, false, 1}, {24, 1, false, true, 1},
+        {25, 3, false, true, 3}, {25, 0, false, true, 3}, {25, 70, false, true, 9}, {25, -4, false, true, 9},
+        {21, 2, false, true, 9}, {10, 0, false, true, 9}, {999, 1, false, true, 9},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Command(c.code, c.subCode), 0) << c.code << " " << c.subCode;
+        EXPECT_EQ(Configuration.Radians(), c.radians) << c.code << " " << c.subCode;
+        EXPECT_EQ(Configuration.LabelCoordinates, c.labels) << c.code << " " << c.subCode;
+        EXPECT_EQ(Configuration.ThickLines, c.thickness) << c.code << " " << c.subCode;
+    }
+    EXPECT_EQ(Command(23, 1), 0);
+    EXPECT_TRUE(form->GuideLink()->MessagesOn());
+    EXPECT_EQ(Command(23, 7), 0);
+    EXPECT_FALSE(form->GuideLink()->MessagesOn());
+}
+
+TEST_F(GuideChannel, LinesAreInsertedSelectedAndDeleted)
+{
+    EXPECT_EQ(Command(17, 0, {"y=2x", "3"}), 0);
+    EXPECT_EQ(Command(17, 0, {"y=x+1"}), 0);
+    ASSERT_EQ(equations->Count(), 2);
+    EXPECT_EQ(CurveStyleOf(*equations->ItemAt(0)).colourButton, 3);
+    EXPECT_EQ(Command(12, 0), 0);
+    EXPECT_EQ(equations->SelectedIndex(), 0);
+    EXPECT_EQ(Command(12, 5), 0); // no such line
+    EXPECT_EQ(equations->SelectedIndex(), 0);
+    EXPECT_EQ(Command(13, 1), 0);
+    ASSERT_EQ(equations->Count(), 1);
+    EXPECT_EQ(equations->List().LineMarkup(0), "y=2x");
+    EXPECT_TRUE(form->Modified());
+    EXPECT_EQ(Command(2, 0), 0);
+    EXPECT_EQ(equations->Count(), 0);
+    EXPECT_FALSE(form->Modified());
+}
+
+TEST_F(GuideChannel, BadMarkupGivesTheEntrysErrorAndAddsNothing)
+{
+    EXPECT_EQ(Command(17, 0, {"y={Mtrx \x01\x01"}), 0);
+    EXPECT_EQ(equations->Count(), 0);
+    EXPECT_EQ(form->MessageLabel()->text(), EntryMessage::CannotPaste);
+    EXPECT_EQ(Command(17, 0, {"y=x^2", "", "1", "1"}), 0);
+    ASSERT_EQ(equations->Count(), 1);
+    // Fields 3 and 4 naming one line: it is replaced, and the new line has no primary.
+    EXPECT_EQ(Command(17, 0, {"y=3", "", "1", "1"}), 0);
+    ASSERT_EQ(equations->Count(), 1);
+    EXPECT_EQ(equations->List().LineMarkup(0), "y=3");
+}
+
+TEST_F(GuideChannel, FamilyMakesItsConstantAndKeepsItsSizeInRange)
+{
+    EXPECT_EQ(Command(20, 0, {"a", "2", "150", "1"}), 0);
+    EXPECT_EQ(equations->Count(), 0);
+    EXPECT_EQ(Command(20, 0, {"a", "2", "3", "0.5"}), 0);
+    ASSERT_EQ(equations->Count(), 1);
+    EXPECT_EQ(Family.extraMembers, 2);
+    EXPECT_EQ(Family.name, "a");
+    // Not a name, or a name the language has: nothing stays entered.
+    for (const char* name : {"b=1", "y", "x", " ", "a b"}) {
+        EXPECT_EQ(Command(20, 0, {name, "2", "3", "0.5"}), 0) << name;
+        EXPECT_EQ(equations->Count(), 1) << name;
+    }
+    // Another letter case names the same constant.
+    EXPECT_EQ(Command(20, 0, {"A", "1", "4", "1"}), 0);
+    EXPECT_EQ(equations->Count(), 1);
+    EXPECT_EQ(Family.extraMembers, 3);
+}
+
+TEST_F(GuideChannel, EditorsIgnoreFramesAndTheTopWindowIsAnswered)
+{
+    TClient client(socketPath);
+    ASSERT_TRUE(WaitFor([this] { return form->Started(); }));
+    ASSERT_TRUE(client.SendFrame(7, 1, GUIDE_TARGET_COORDINATE_EDITOR));
+    EXPECT_EQ(client.Reply(), 0);
+    ASSERT_TRUE(client.SendFrame(7, 1, GUIDE_TARGET_DYNAMIC_EDITOR));
+    EXPECT_EQ(client.Reply(), 0);
+    // The start-up screen is on top until any frame to it closes it.
+    ASSERT_TRUE(client.SendFrame(GUIDE_CODE_TOP_WINDOW, 0));
+    EXPECT_EQ(client.Reply(), GUIDE_TARGET_STARTUP_SCREEN);
+    ASSERT_TRUE(client.SendFrame(7, 1, GUIDE_TARGET_STARTUP_SCREEN));
+    EXPECT_EQ(client.Reply(), 0);
+    QApplication::processEvents();
+    ASSERT_TRUE(client.SendFrame(GUIDE_CODE_TOP_WINDOW, 0));
+    EXPECT_EQ(client.Reply(), GUIDE_TARGET_MAIN);
+    EXPECT_FALSE(Configuration.Radians());
+}
+
+TEST_F(GuideChannel, AnUnreadableBlockIsReportedAndAnswered)
+{
+    shm_unlink(blockName.c_str());
+    TClient client(socketPath);
+    ASSERT_TRUE(client.SendFrame(1, 0));
+    EXPECT_EQ(client.Reply(), -1);
+    EXPECT_TRUE(form->MessageLabel()->text().startsWith("Link between Lumacurve and Lumatutor not working"))
+        << form->MessageLabel()->text().toStdString();
+    // Commands without fields go on working.
+    ASSERT_TRUE(client.SendFrame(7, 1));
+    EXPECT_EQ(client.Reply(), 0);
+    EXPECT_TRUE(Configuration.Radians());
+}
+
+TEST_F(GuideChannel, ExerciseSeriesOpenOneAfterAnother)
+{
+    QDir folder(dir.path());
+    TypeLine("y=x");
+    for (const char* name : {"ex 1.lcv", "ex 2.lcv", "ex 3.lcv", "single.lcv"})
+        ASSERT_TRUE(form->SaveDocument(folder.filePath(name)));
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    EXPECT_EQ(Command(0, 0, {"ex 1", "2"}), 0);
+    EXPECT_EQ(form->GuideLink()->SeriesName(), "ex 1");
+    EXPECT_EQ(form->GuideLink()->AnswerLine(), 1);
+    EXPECT_TRUE(form->DocumentPath().endsWith("ex 1.lcv"));
+    EXPECT_EQ(Command(26, 0), 0);
+    EXPECT_EQ(form->GuideLink()->SeriesName(), "ex 2");
+    EXPECT_EQ(Command(26, 0), 0);
+    EXPECT_EQ(Command(26, 0), 0); // past the last: nothing opens
+    EXPECT_EQ(form->GuideLink()->SeriesName(), "ex 3");
+    EXPECT_EQ(Command(27, 0), 0);
+    EXPECT_TRUE(form->DocumentPath().endsWith("ex 2.lcv"));
+    EXPECT_EQ(Command(0, 0, {"single"}), 0);
+    EXPECT_TRUE(form->GuideLink()->SeriesName().isEmpty());
+    EXPECT_TRUE(form->DocumentPath().endsWith("single.lcv"));
+    // Missing names are reported only while the guide wants messages; a name with a folder is never opened.
+    EXPECT_EQ(Command(0, 0, {""}), 0);
+    EXPECT_EQ(Command(23, 1), 0);
+    EXPECT_EQ(Command(0, 0, {""}), 0);
+    EXPECT_EQ(form->LastMessage(), "File not found");
+    EXPECT_EQ(Command(0, 0, {"../ex 1"}), 0);
+    EXPECT_EQ(form->LastMessage(), "../ex 1 not found");
+    EXPECT_TRUE(form->DocumentPath().endsWith("single.lcv"));
+    QDir::setCurrent(before);
+}
+
+TEST_F(GuideChannel, DragsChooseTheirToolWithoutPuttingItDown)
+{
+    TypeLine("y=x");
+    ASSERT_TRUE(form->Commands().Trigger("ActionDragGrid"));
+    const Extended min = XAxis().Min;
+    const Extended step = (XAxis().Max - XAxis().Min) / 10;
+    const std::string far = std::to_string(static_cast<double>(step));
+    EXPECT_EQ(Command(8, 303, {"0", "0", far, "0"}), 0);
+    EXPECT_TRUE(WaitFor([this] { return !form->GuideLink()->Dragging(); }, 12000));
+    EXPECT_NE(XAxis().Min, min);
+    EXPECT_EQ(form->Commands().CheckedMode(), 305);
+}
+
+// ---- the frames and the busy gate ---------------------------------------------------------------
+
+TEST_F(GuideChannel, MalformedFramesCloseTheirConnectionOnly)
+{
+    struct TCase {
+        const char* what;
+        std::vector<char> bytes;
+    };
+    TGuideFrame good{GUIDE_MESSAGE, GUIDE_TARGET_MAIN, 7, 1};
+    TGuideFrame wrong{1045, GUIDE_TARGET_MAIN, 7, 1};
+    TGuideFrame stranger{GUIDE_MESSAGE, 9, 7, 1};
+    std::vector<char> oversized(reinterpret_cast<char*>(&good), reinterpret_cast<char*>(&good) + sizeof good);
+    oversized.insert(oversized.end(), 4, 0);
+    const TCase cases[] = {
+        {"wrong message", {reinterpret_cast<char*>(&wrong), reinterpret_cast<char*>(&wrong) + sizeof wrong}},
+        {"unknown target",
+         {reinterpret_cast<char*>(&stranger), reinterpret_cast<char*>(&stranger) + sizeof stranger}},
+        {"oversized", oversized},
+        {"short", {1, 2, 3, 4, 5, 6, 7, 8}},
+    };
+    for (const auto& c : cases) {
+        TClient client(socketPath);
+        ASSERT_TRUE(client.Send(c.bytes.data(), c.bytes.size())) << c.what;
+        EXPECT_TRUE(client.ClosedWithin(TGuideReceiver::PartialFrameTimeout + 2000)) << c.what;
+        EXPECT_FALSE(Configuration.Radians()) << c.what;
+    }
+    EXPECT_EQ(Command(7, 1), 0);
+    EXPECT_TRUE(Configuration.Radians());
+    EXPECT_TRUE(WaitFor([this] { return form->GuideLink()->Receiver()->Connections() == 0; }));
+}
+
+TEST_F(GuideChannel, SeveralFramesShareAConnectionAndAFrameWaitsWhileBusy)
+{
+    TClient client(socketPath);
+    ASSERT_TRUE(client.SendFrame(25, 4));
+    EXPECT_EQ(client.Reply(), 0);
+    {
+        TBusyScope busy;
+        ASSERT_TRUE(client.SendFrame(7, 1));
+        EXPECT_FALSE(client.Reply(300).has_value());
+        EXPECT_FALSE(Configuration.Radians());
+        EXPECT_EQ(form->GuideLink()->Receiver()->Waiting(), 1);
+    }
+    EXPECT_EQ(client.Reply(), 0);
+    EXPECT_TRUE(Configuration.Radians());
+    EXPECT_EQ(Configuration.ThickLines, 4);
+}
+
+TEST_F(GuideChannel, ASecondProgramRunsWithoutTheChannelAndAStaleSocketIsReplaced)
+{
+    TGuideReceiver* first = form->GuideLink()->Receiver();
+    auto second = MakeQuietForm<TLumacurveForm>();
+    ASSERT_NE(second, nullptr);
+    EXPECT_FALSE(second->GuideLink()->Receiver()->Listening());
+    second.reset();
+    EXPECT_TRUE(first->Listening());
+    EXPECT_EQ(Command(7, 1), 0);
+    EXPECT_TRUE(Configuration.Radians());
+    // A socket file nobody listens on is taken over.
+    form.reset();
+    const std::string unique = "/tmp/lumacurve-guide-stale-" + std::to_string(getpid()) + ".socket";
+    unlink(unique.c_str());
+    const int stale = socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, unique.c_str(), sizeof address.sun_path - 1);
+    ASSERT_EQ(bind(stale, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    close(stale);
+    setenv(GUIDE_SOCKET_ENV, unique.c_str(), 1);
+    form = MakeQuietForm<TLumacurveForm>();
+    ASSERT_NE(form, nullptr);
+    EXPECT_TRUE(form->GuideLink()->Receiver()->Listening());
+    socketPath = QString::fromStdString(unique);
+    EXPECT_EQ(Command(7, 0), 0);
+    EXPECT_FALSE(Configuration.Radians());
+    form.reset();
+    unlink(unique.c_str());
+}
