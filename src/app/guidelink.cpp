@@ -125,9 +125,23 @@ std::string Trimmed(const TGuideField& field)
 
 } // namespace
 
+int GuideDragSteps(QPoint start, QPoint end, QSize screen, int maxSteps)
+{
+    const long long distance = std::llabs(static_cast<long long>(end.x()) - start.x()) +
+                               std::llabs(static_cast<long long>(end.y()) - start.y());
+    const long long across = std::max(1, screen.width() + screen.height());
+    return static_cast<int>(std::clamp<long long>(distance * 200 / across, 0, maxSteps));
+}
+
 TGuideLink::TGuideLink(TLumacurveForm& form) : QObject(&form), form_(form)
 {
     receiver_ = new TGuideReceiver(*this, this);
+    AskQuestion = [this](const QString& question) {
+        if (form_.Quiet())
+            return false;
+        return QMessageBox::question(&form_, ProgramName, question, QMessageBox::Yes | QMessageBox::No,
+                                     QMessageBox::Yes) == QMessageBox::Yes;
+    };
 }
 
 TGuideLink::~TGuideLink()
@@ -363,6 +377,55 @@ void TGuideLink::StepSeries(int step, bool fromOpen)
     form_.activateWindow();
 }
 
+void TGuideLink::LineEntered()
+{
+    if (series_.isEmpty() || checkPending_)
+        return;
+    // The check may ask a question and open the next document: never inside the end of the edit.
+    checkPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        checkPending_ = false;
+        CheckAnswer();
+    });
+}
+
+void TGuideLink::CheckAnswer()
+{
+    if (series_.isEmpty())
+        return;
+    form_.SetModified(false);
+    TEquationsWindow* equations = form_.Equations();
+    const TEquationObject* selected = equations->SelectedObject();
+    enum { Match, Unsure, NoMatch } result = Unsure;
+    if (selected != nullptr && answerLine_ >= 0 && answerLine_ < equations->Count() &&
+        answerLine_ != equations->SelectedIndex())
+        result =
+            equations->ItemAt(answerLine_)->CompareWith(*selected, form_.GraphParams()) ? Match : NoMatch;
+    if (result == NoMatch) {
+        form_.ShowStatusFlags(tr("The curves do not match.  Try again!"), 3);
+        return;
+    }
+    const QString stem = SeriesStem(series_);
+    const QString next = SeriesMember(stem, SeriesNumber(series_) + 1);
+    if (const QString path = ExercisePath(next); !path.isEmpty()) {
+        if (!messages_)
+            return;
+        const QString question =
+            result == Match ? tr("Well done. Equations match.\nDo you want to go on to the next file?")
+                            : tr("Do the curves match?\nDo you want to go on to the next file?");
+        if (AskQuestion && AskQuestion(question)) {
+            series_ = next;
+            OpenQuietly(path);
+        }
+        return;
+    }
+    if (messages_)
+        form_.Inform(tr("You have completed %1 files.  Go back to the guide").arg(stem),
+                     QMessageBox::Information);
+    series_.clear();
+    answerLine_ = -1;
+}
+
 // ---- scales and lines ------------------------------------------------------------------------
 
 void TGuideLink::NewScaling(const TGuideParameters& fields)
@@ -563,10 +626,7 @@ void TGuideLink::StartDrag(int mouseCode, const TGuideParameters& fields)
     dragStart_ = pixel(fields[0].value, fields[1].value);
     dragEnd_ = pixel(fields[2].value, fields[3].value);
     const QSize screen = graph->screen() != nullptr ? graph->screen()->size() : QSize(1024, 768);
-    const long long distance =
-        std::llabs(dragEnd_.x() - dragStart_.x()) + std::llabs(dragEnd_.y() - dragStart_.y());
-    dragSteps_ = static_cast<int>(
-        std::min<long long>(distance * 200 / std::max(1, screen.width() + screen.height()), MaxDragSteps));
+    dragSteps_ = GuideDragSteps(dragStart_, dragEnd_, screen, MaxDragSteps);
     dragStep_ = 0;
     // The drag runs after the sender's answer; commands meanwhile wait for it.
     BusyGate().Enter();

@@ -7,11 +7,18 @@
 
 #include <QObject>
 #include <QPoint>
+#include <QSize>
 #include <QString>
+
+#include <functional>
 
 class TGuideReceiver;
 class TLumacurveForm;
 class QTimer;
+
+// The steps of a simulated drag between two pixels on a screen of that size: the pixels crossed times 200
+// over the screen's width and height, at most maxSteps.
+[[nodiscard]] int GuideDragSteps(QPoint start, QPoint end, QSize screen, int maxSteps);
 
 class TGuideLink : public QObject, public TGuideHost {
     Q_OBJECT
@@ -34,6 +41,12 @@ public:
     // The exercise series being worked through (empty: none) and its answer line (-1: none).
     [[nodiscard]] const QString& SeriesName() const { return series_; }
     [[nodiscard]] int AnswerLine() const { return answerLine_; }
+    // A line edit produced an object: while a series is worked through, the
+    // answer is checked once the edit has ended.
+    void LineEntered();
+    // Asks a Yes/No question of the pupil (replaceable for tests); quiet windows answer No.
+    std::function<bool(const QString& question)> AskQuestion;
+
     // Whether a simulated drag is running.
     [[nodiscard]] bool Dragging() const { return dragSteps_ > 0 || dragTimer_ != nullptr; }
 
@@ -55,12 +68,14 @@ private:
     void EndDrag();
     void ChooseMouseTool(int mouseCode);
     void Refresh();
+    void CheckAnswer();
 
     TLumacurveForm& form_;
     TGuideReceiver* receiver_ = nullptr;
     bool messages_ = false;
     QString series_;
     int answerLine_ = -1;
+    bool checkPending_ = false;
     // The simulated drag in progress.
     QTimer* dragTimer_ = nullptr;
     QPoint dragStart_, dragEnd_;

@@ -521,6 +521,8 @@ void TLumacurveForm::ConnectEquations()
         graphArea_->DrawVisiblyLater(index);
         SetModified(true);
         UndoPostAction();
+        if (guideLink_)
+            guideLink_->LineEntered();
     };
     equations_->OnDeleteCurve = [this](TEquationObject*) { graphArea_->RemoveTrace(); };
 

@@ -1,10 +1,10 @@
 // The guide channel's receiver: listening, the frames, the shared block and the waiting commands.
 #include "automation/guidereceiver.h"
 
-#include "expr/realreader.h"
 #include "guidelib/guideprotocol.h"
 #include "platform/busygate.h"
 #include "platform/codepage.h"
+#include "settings/mathsreader.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -105,11 +105,11 @@ TGuideParameters DecodeGuideFields(const std::string& block)
             bytes.resize(end);
         TGuideField& field = fields[index];
         field.text = AnsiToQString(bytes);
-        std::string_view number = bytes;
-        while (!number.empty() && (number.front() == ' ' || number.front() == '\t'))
-            number.remove_prefix(1);
-        Extended value = 0;
-        field.isNumber = IsPlainNumber(number, value) && std::isfinite(static_cast<double>(value));
+        // Leading blanks only: a number followed by anything, blanks too, is text.
+        long double value = 0;
+        field.isNumber =
+            !bytes.empty() && bytes.back() != ' ' && bytes.back() != '\t' && ParseDocumentReal(bytes, value);
+        field.isNumber = field.isNumber && std::isfinite(static_cast<double>(value));
         field.value = field.isNumber ? static_cast<double>(value) : 0;
         field.bytes = std::move(bytes);
     }

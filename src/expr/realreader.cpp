@@ -56,8 +56,6 @@ bool ContainsDeclaredName(TEvaluator* tree)
     return found;
 }
 
-} // namespace
-
 bool IsPlainNumber(std::string_view text, Extended& value)
 {
     if (text.empty())
@@ -71,6 +69,8 @@ bool IsPlainNumber(std::string_view text, Extended& value)
     value = parsed;
     return true;
 }
+
+} // namespace
 
 std::string TRealReader::GetText(int figures, int flags) const
 {

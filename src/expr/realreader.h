@@ -78,8 +78,6 @@ using TRealReaderPtr = std::unique_ptr<TRealReader>;
 // The 15-character fixed document form: sign position, one digit, point,
 // six digits, "E", exponent sign and four digits (" 5.000000E-0001").
 [[nodiscard]] std::string FormatFixed(Extended x);
-// Whether the whole text is a finite number in the locale-free form (no blanks, no names); its value.
-[[nodiscard]] bool IsPlainNumber(std::string_view text, Extended& value);
 // The number object for the expression at the parse state's place.
 [[nodiscard]] TRealReaderPtr NumberFromParse(TParseParams& params);
 // The number object for a text: a plain number, or markup parsed against

@@ -491,3 +491,62 @@ TEST_F(GuideChannel, ASecondProgramRunsWithoutTheChannelAndAStaleSocketIsReplace
     form.reset();
     unlink(unique.c_str());
 }
+
+TEST_F(GuideChannel, AnEnteredLineIsCheckedAgainstTheAnswerLine)
+{
+    QDir folder(dir.path());
+    TypeLine("y=x");
+    for (const char* name : {"ck 1.lcv", "ck 2.lcv", "ck 3.lcv"})
+        ASSERT_TRUE(form->SaveDocument(folder.filePath(name)));
+    const QString before = QDir::currentPath();
+    QDir::setCurrent(dir.path());
+    QStringList asked;
+    form->GuideLink()->AskQuestion = [&asked](const QString& question) {
+        asked << question;
+        return true;
+    };
+    EXPECT_EQ(Command(23, 1), 0);
+    EXPECT_EQ(Command(0, 0, {"ck 1", "1"}), 0);
+    ASSERT_EQ(form->GuideLink()->SeriesName(), "ck 1");
+    // A match asks to go on; Yes opens the next document once the edit has ended.
+    TypeLine("y=x");
+    ASSERT_TRUE(WaitFor([&asked] { return !asked.isEmpty(); }));
+    EXPECT_TRUE(asked.front().startsWith("Well done. Equations match."));
+    ASSERT_TRUE(WaitFor([this] { return form->DocumentPath().endsWith("ck 2.lcv"); }));
+    EXPECT_EQ(form->GuideLink()->SeriesName(), "ck 2");
+    EXPECT_EQ(equations->Line(), nullptr);
+    EXPECT_EQ(equations->Count(), 1);
+    EXPECT_FALSE(form->Modified());
+    // A curve that differs is to be tried again.
+    TypeLine("y=5");
+    ASSERT_TRUE(
+        WaitFor([this] { return form->MessageLabel()->text() == "The curves do not match.  Try again!"; }));
+    EXPECT_EQ(asked.size(), 1);
+    EXPECT_EQ(form->GuideLink()->SeriesName(), "ck 2");
+    // At the last document the series is completed.
+    EXPECT_EQ(Command(26, 0), 0);
+    TypeLine("y=x");
+    ASSERT_TRUE(WaitFor([this] { return form->GuideLink()->SeriesName().isEmpty(); }));
+    EXPECT_EQ(form->LastMessage(), "You have completed ck files.  Go back to the guide");
+    QDir::setCurrent(before);
+}
+
+TEST(GuideDrag, StepsFollowTheDistanceAndStayBounded)
+{
+    struct TCase {
+        QPoint start, end;
+        QSize screen;
+        int steps;
+    };
+    const TCase cases[] = {
+        {{0, 0}, {10, 0}, {1024, 768}, 1},
+        {{0, 0}, {5, 3}, {1024, 768}, 0},
+        {{100, 100}, {0, 0}, {1000, 800}, 22},
+        {{0, 0}, {1000, 800}, {1000, 800}, 200},
+        {{-2000000000, 0}, {2000000000, 0}, {1024, 768}, 200},
+        {{0, 0}, {10, 0}, {0, 0}, 200},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(GuideDragSteps(c.start, c.end, c.screen, TGuideLink::MaxDragSteps), c.steps)
+            << c.start.x() << "," << c.start.y() << " " << c.end.x() << "," << c.end.y();
+}
