@@ -504,11 +504,17 @@ void TGuideLink::InsertLine(const TGuideParameters& fields)
         added->SetLayoutOutOfDate(true);
         form_.GraphArea()->LinesChanged(0);
     }
-    // The replaced line goes once its successor stands; lines derived from it go with it.
+    // A replaced line of the same kind takes the new formula over and so keeps its place and the lines
+    // that depend on it; one of another kind stays beside the new line.
     if (old != nullptr && old != added) {
         const std::vector<TEquationObject*> now = equations->List().Lines();
-        if (std::find(now.begin(), now.end(), old) != now.end()) {
-            equations->DeleteObject(old);
+        if (std::find(now.begin(), now.end(), old) != now.end() && old->SwapFormula(*added)) {
+            old->SetElements(added->TakeElements());
+            old->SetMustRecalculate(true);
+            old->SetLayoutOutOfDate(true);
+            equations->List().RecalculateDependants(old);
+            equations->RemoveObject(added);
+            equations->ProcessChanges();
             form_.GraphArea()->LinesChanged(0);
         }
     }
