@@ -6,6 +6,7 @@
 #include "app/mainwindow_testing.h"
 #include "automation/guidereceiver.h"
 #include "document/curvestyle.h"
+#include "entry/declarationlines.h"
 #include "entry/entry.h"
 #include "expr/declarations.h"
 #include "guidelib/guideprotocol.h"
@@ -549,4 +550,35 @@ TEST(GuideDrag, StepsFollowTheDistanceAndStayBounded)
     for (const auto& c : cases)
         EXPECT_EQ(GuideDragSteps(c.start, c.end, c.screen, TGuideLink::MaxDragSteps), c.steps)
             << c.start.x() << "," << c.start.y() << " " << c.end.x() << "," << c.end.y();
+}
+
+TEST_F(GuideChannel, DynamicConstantCommandsAddSetAndStep)
+{
+    TypeLine("a=1");
+    ASSERT_EQ(equations->Count(), 1);
+    auto* line = dynamic_cast<TDynamicConstantEquation*>(equations->ItemAt(0));
+    ASSERT_NE(line, nullptr);
+    struct TCase {
+        int subCode;
+        std::vector<std::string> fields;
+        double value, step;
+    };
+    const double step = static_cast<double>(line->Constant().Step().Value());
+    const TCase cases[] = {
+        {0, {"A", "2"}, 3, step},               // a value alone is added
+        {0, {"a", "5", "", "", "0.5"}, 5, 0.5}, // with a step it is set
+        {0, {"b", "9"}, 5, 0.5},                // no such constant
+        {1, {"a", "", "", "", "0.25"}, 5, 0.25},
+        {0, {"a", "two"}, 5, 0.25},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Command(15, c.subCode, c.fields), 0) << c.fields[0] << c.fields[1];
+        line = dynamic_cast<TDynamicConstantEquation*>(equations->ItemAt(0));
+        ASSERT_NE(line, nullptr);
+        EXPECT_DOUBLE_EQ(static_cast<double>(line->Constant().Value()), c.value)
+            << c.fields[0] << c.fields[1];
+        EXPECT_DOUBLE_EQ(static_cast<double>(line->Constant().Step().Value()), c.step)
+            << c.fields[0] << c.fields[1];
+    }
+    EXPECT_NE(form->DynamicEditor(), nullptr);
 }
