@@ -12,6 +12,7 @@
 #include "equations/equationswindow.h"
 #include "graphwindow/equationdisplayform.h"
 #include "graphwindow/graphwindow.h"
+#include "mouse/mousedrag.h"
 #include "platform/canvas.h"
 #include "plot/curveplotter.h"
 #include "settings/configuration.h"
@@ -40,6 +41,7 @@ void TLumacurveForm::RegisterEditHandlers()
         // The coordinate editor's pending input becomes a step of its own first.
         if (shapes_ && !shapes_->SettleInput())
             return;
+        FinishDragFirst();
         EndDynamicPeriod();
         if (const std::string* snapshot = undo_.Undo()) {
             RestoreSnapshot(*snapshot);
@@ -48,6 +50,7 @@ void TLumacurveForm::RegisterEditHandlers()
         }
     });
     c.SetHandler("ActionRedo", [this] {
+        FinishDragFirst();
         EndDynamicPeriod();
         if (const std::string* snapshot = undo_.Redo()) {
             RestoreSnapshot(*snapshot);
@@ -89,6 +92,14 @@ void TLumacurveForm::DeleteLine(TEquationObject* object)
     }
     SetModified(true);
     UndoPostAction();
+}
+
+void TLumacurveForm::FinishDragFirst()
+{
+    // A line being dragged commits as it stands, as its own step: Undo then
+    // takes back that drag, and the history keeps every step before it.
+    if (dynamic_cast<TMouseDragCurve*>(graphArea_->ActiveTool()))
+        graphArea_->SetActiveTool(nullptr);
 }
 
 std::string TLumacurveForm::Snapshot() const

@@ -296,6 +296,8 @@ private:
     // points to be clicked on the graph, put last and selected.
     // A new curve waiting for its clicks; a point on the graph given is its first.
     void StartClickedCurve(TClickedCurve kind, std::optional<QPoint> firstPoint = std::nullopt);
+    // Ends a drag under way, its change recorded as a step (before Undo or Redo).
+    void FinishDragFirst();
     // The popup's transform handles (6 to 9) or equation form (12 to 14) for the line under the mouse.
     void PopupTransformDrag(int mode);
     bool OpenTransformDialog(TTransformCommand command);
