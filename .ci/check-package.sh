@@ -56,6 +56,7 @@ expected=(
     /usr/share/metainfo/org.brenlow.Lumacurve.metainfo.xml
     /usr/share/lumacurve/examples/Trigonometry.lcv
     /usr/share/doc/lumacurve/help/contents.html
+    /usr/share/dbus-1/services/org.brenlow.Lumacurve.service
 )
 for size in 16 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/lumacurve.png")

@@ -7,6 +7,7 @@
 #include "app/startupwindow.h"
 #include "app/statswork.h"
 #include "app/toolbaricons.h"
+#include "automation/automationserver.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
 #include "editor/mathseditor.h"
@@ -144,6 +145,7 @@ TLumacurveForm::TLumacurveForm(TStartOptions options, QWidget* parent)
     } else {
         resize(1280, 800);
     }
+    automation_ = new TAutomationServer(*this, this);
     QCoreApplication::postEvent(this, new TMessageEvent(wmDeferredStart));
     Mark("main window created");
 }
@@ -665,6 +667,10 @@ void TLumacurveForm::ShowHelp(int topic)
 void TLumacurveForm::Message(const QString& text, int icon, int helpTopic)
 {
     lastMessage_ = text;
+    if (messageSink_) {
+        messageSink_->append(text);
+        return;
+    }
     if (options_.quiet) {
         std::fprintf(stderr, "lumacurve: %s\n", qPrintable(text));
         return;
@@ -784,6 +790,8 @@ void TLumacurveForm::DeferredStartup()
         }
         Mark("document opened");
     }
+    if (options_.automation)
+        ArrangeForAutomation();
     if (!options_.automation && !options_.screenshot)
         ShowStartupScreen();
     else
@@ -891,9 +899,17 @@ void TLumacurveForm::closeEvent(QCloseEvent* event)
     // The editor goes first: its period ends and a played value is an
     // undo step and a modified document before the question is asked.
     FreeDynamicEditor();
-    if (options_.automation ? true : AskToSave()) {
+    // Started for automation, the window closes when the line being edited can be finished; the
+    // client keeps the document.
+    if (options_.automation ? equations_->FinishPendingEdit() : AskToSave()) {
         if (help_)
             help_->close();
+        // A client that set its site still fetches the document: the window hides until it lets go.
+        if (automation_->WindowClosing()) {
+            event->ignore();
+            hide();
+            return;
+        }
         event->accept();
     } else {
         event->ignore();
