@@ -723,8 +723,9 @@ bool TLumacurveForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ToolTip && !Configuration.ShowHints)
         return true;
-    // The equations panel's close button asks first (this filter sees the whole application's events).
-    if (event->type() == QEvent::Close && watched == Panel("EquationsDockPanel")) {
+    // The equations panel's close button asks first (this filter sees the whole application's events);
+    // a floating panel closed as the program ends, after the window, is not asked about.
+    if (event->type() == QEvent::Close && watched == Panel("EquationsDockPanel") && isVisible()) {
         // A line with a fault stays in sight, and closing is asked about.
         if ((equations_->Line() && !equations_->FinishPendingEdit()) || !ConfirmClosingEquations()) {
             event->ignore();

@@ -8,6 +8,7 @@
 #include "platform/drawinginterrupt.h"
 
 #include <QDialog>
+#include <QDockWidget>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTimer>
@@ -456,6 +457,33 @@ TEST_F(AutomationFormTest, HostNamesMakeTheCaption)
     Server().SetHostNames("Writer", "Report.odt");
     EXPECT_TRUE(Error().isEmpty());
     EXPECT_EQ(form->windowTitle(), "Lumacurve: Writer (Report.odt)");
+}
+
+} // namespace
+
+namespace {
+
+// Started for automation, the window floats its equations panel; closing the window ends the program
+// without asking about the panel, and with no message box.
+TEST(AutomationStart, ClosingTheSmallWindowEndsTheProgramWithoutQuestions)
+{
+    TStartOptions options = TestStartOptions();
+    options.automation = true;
+    auto form = MakeQuietForm<TAnsweringForm>(options);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return form->Started(); }));
+    const QDockWidget* panel = form->Panel("EquationsDockPanel");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isFloating());
+    EXPECT_FALSE(Configuration.DragCurves);
+    QTimer::singleShot(0, form.get(), [&] { form->close(); });
+    // The program's own loop: the last window closing ends it (a second timer stops a hang).
+    QTimer::singleShot(5000, qApp, [] { QCoreApplication::exit(2); });
+    EXPECT_EQ(QApplication::exec(), 0);
+    EXPECT_EQ(form->closeEquationsAsked, 0);
+    EXPECT_TRUE(form->LastMessage().isEmpty()) << form->LastMessage().toStdString();
+    form.reset();
+    ResetProgramState();
 }
 
 } // namespace
