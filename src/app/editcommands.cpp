@@ -223,14 +223,14 @@ QByteArray TLumacurveForm::PictureSvg(TPictureArea area)
     return svg;
 }
 
-QImage TLumacurveForm::PictureImage(TPictureArea area)
+QImage TLumacurveForm::PictureImage(TPictureArea area, qreal pixelRatio)
 {
     const QSize size = AreaSize(area);
-    if (size.isEmpty())
+    if (size.isEmpty() || pixelRatio <= 0)
         return {};
-    // The picture is drawn at twice the resolution, like the metafile it stands in for.
-    QImage image(size * 2, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2);
+    // The clipboard's picture is drawn at twice the resolution, like the metafile it stands in for.
+    QImage image((QSizeF(size) * pixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
     image.fill(Qt::white);
     QPainter painter(&image);
     DrawArea(area, painter, QRectF(QPointF(0, 0), QSizeF(size)));

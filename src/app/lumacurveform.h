@@ -169,10 +169,10 @@ public:
     enum class TPictureArea { Screen, Graphs, Equations };
     // Puts SVG and PNG of the same drawing on the clipboard; false when there is nothing to draw.
     bool CopyPicture(TPictureArea area);
-    // The picture of an area Copy puts on the clipboard, as SVG and as an image at twice the
-    // resolution; empty when there is nothing to draw.
+    // The picture of an area Copy puts on the clipboard, as SVG and as an image (at twice the
+    // resolution, or at the ratio given); empty when there is nothing to draw.
     [[nodiscard]] QByteArray PictureSvg(TPictureArea area);
-    [[nodiscard]] QImage PictureImage(TPictureArea area);
+    [[nodiscard]] QImage PictureImage(TPictureArea area, qreal pixelRatio = 2);
     // Draws the area on any paint device scaled into the target rectangle.
     void DrawArea(TPictureArea area, QPainter& painter, const QRectF& target);
     // The size on screen of what a picture of the area shows.
