@@ -900,9 +900,9 @@ void TLumacurveForm::closeEvent(QCloseEvent* event)
     // The editor goes first: its period ends and a played value is an
     // undo step and a modified document before the question is asked.
     FreeDynamicEditor();
-    // Started for automation, the window closes when the line being edited can be finished; the
-    // client keeps the document.
-    if (options_.automation ? equations_->FinishPendingEdit() : AskToSave()) {
+    // Started for automation, the window closes when nothing is modified or the line being edited can
+    // be finished; the client keeps the document.
+    if (options_.automation ? !AutomationModified() || equations_->FinishPendingEdit() : AskToSave()) {
         if (help_)
             help_->close();
         // A client that set its site still fetches the document: the window hides until it lets go.

@@ -487,3 +487,27 @@ TEST(AutomationStart, ClosingTheSmallWindowEndsTheProgramWithoutQuestions)
 }
 
 } // namespace
+
+namespace {
+
+// Started for automation, a modified document with a line that cannot be entered keeps the window open.
+TEST(AutomationStart, AFaultyLineKeepsAModifiedWindowOpen)
+{
+    TStartOptions options = TestStartOptions();
+    options.automation = true;
+    auto form = MakeQuietForm<TAnsweringForm>(options);
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(WaitFor([&] { return form->Started(); }));
+    form->Equations()->setFocus();
+    QTest::keyClicks(form->Equations(), "y=)(");
+    ASSERT_NE(form->Equations()->Line(), nullptr);
+    form->SetModified(true);
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+    form->SetModified(false);
+    EXPECT_TRUE(form->close()); // nothing to keep
+    form.reset();
+    ResetProgramState();
+}
+
+} // namespace
