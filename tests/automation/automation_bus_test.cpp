@@ -7,6 +7,8 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
@@ -143,6 +145,75 @@ TEST(AutomationBus, TheServiceAnswersGdbusAndLivesWhileAClientHoldsIt)
         program.kill();
         program.waitForFinished();
     }
+}
+
+} // namespace
+
+namespace {
+
+// D-Bus activation through the service file the package installs: a private bus whose service folder
+// holds the file made from the same template starts "lumacurve --automation" at the first call.
+TEST(AutomationBus, ACallStartsTheProgramThroughItsServiceFile)
+{
+    if (!QFileInfo::exists(Program))
+        GTEST_SKIP() << "build the lumacurve target first";
+    const QString daemon = QStandardPaths::findExecutable("dbus-daemon");
+    if (daemon.isEmpty())
+        GTEST_SKIP() << "dbus-daemon is not installed";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    QFile source(QStringLiteral(LUMACURVE_SOURCE_DIR "/resources/org.brenlow.Lumacurve.service.in"));
+    ASSERT_TRUE(source.open(QIODevice::ReadOnly));
+    QByteArray service = source.readAll();
+    service.replace("@LUMACURVE_BINDIR@", QFileInfo(Program).absolutePath().toUtf8());
+    QDir(dir.path()).mkpath("services");
+    QFile serviceFile(dir.filePath("services/org.brenlow.Lumacurve.service"));
+    ASSERT_TRUE(serviceFile.open(QIODevice::WriteOnly));
+    serviceFile.write(service);
+    serviceFile.close();
+    QFile config(dir.filePath("bus.conf"));
+    ASSERT_TRUE(config.open(QIODevice::WriteOnly));
+    config.write(
+        QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+                       " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+                       "<busconfig><type>session</type><listen>unix:dir=%1</listen><auth>EXTERNAL</auth>"
+                       "<servicedir>%2</servicedir><policy context=\"default\">"
+                       "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                       "<allow own=\"*\"/></policy></busconfig>\n")
+            .arg(dir.path(), dir.filePath("services"))
+            .toUtf8());
+    config.close();
+
+    // The daemon hands its environment to the programs it starts: off screen, in a home of the test's own.
+    QProcess bus;
+    bus.setProcessEnvironment(ProgramEnvironment(dir));
+    bus.start(daemon, {"--config-file=" + config.fileName(), "--nofork", "--print-address"});
+    ASSERT_TRUE(bus.waitForStarted());
+    ASSERT_TRUE(WaitFor([&] { return bus.canReadLine(); }, 10000)) << "the bus never gave its address";
+    const QString address = QString::fromUtf8(bus.readLine()).trimmed();
+    // The client's connection is closed on every way out (an open one left at exit aborts the test).
+    struct TCloseClient {
+        ~TCloseClient() { QDBusConnection::disconnectFromBus("activation-client"); }
+    } closeClient;
+    {
+        QDBusConnection client = QDBusConnection::connectToBus(address, "activation-client");
+        ASSERT_TRUE(client.isConnected()) << address.toStdString();
+        QDBusMessage call = QDBusMessage::createMethodCall(Service, Path, Interface, "GetText");
+        const QDBusMessage reply = client.call(call, QDBus::Block, 60000);
+        ASSERT_EQ(reply.type(), QDBusMessage::ReplyMessage) << reply.errorMessage().toStdString();
+        const QStringList lines = reply.arguments().value(0).toStringList();
+        ASSERT_FALSE(lines.isEmpty());
+        EXPECT_TRUE(lines.first().startsWith("Lumacurve for windows version"));
+        // No client holds it: closing ends the program, and the name goes with it.
+        const QDBusMessage closed =
+            client.call(QDBusMessage::createMethodCall(Service, Path, Interface, "Close") << 1u);
+        EXPECT_EQ(closed.type(), QDBusMessage::ReplyMessage) << closed.errorMessage().toStdString();
+        EXPECT_TRUE(
+            WaitFor([&] { return !client.interface()->isServiceRegistered(Service).value(); }, 20000));
+    }
+    bus.terminate();
+    if (!bus.waitForFinished(5000))
+        bus.kill();
 }
 
 } // namespace
