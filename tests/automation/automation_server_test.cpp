@@ -463,15 +463,29 @@ TEST_F(AutomationFormTest, HostNamesMakeTheCaption)
 
 namespace {
 
-// Started for automation, the window floats its equations panel; closing the window ends the program
-// without asking about the panel, and with no message box.
-TEST(AutomationStart, ClosingTheSmallWindowEndsTheProgramWithoutQuestions)
+// A form started for automation (its questions answered by the test), for one test.
+class AutomationStart : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        TStartOptions options = TestStartOptions();
+        options.automation = true;
+        form = MakeQuietForm<TAnsweringForm>(options);
+        ASSERT_NE(form, nullptr);
+        ASSERT_TRUE(WaitFor([&] { return form->Started(); }));
+    }
+    void TearDown() override
+    {
+        form.reset();
+        ResetProgramState();
+    }
+    std::unique_ptr<TAnsweringForm> form;
+};
+
+// The window floats its equations panel; closing the window ends the program without asking about the
+// panel, and with no message box.
+TEST_F(AutomationStart, ClosingTheSmallWindowEndsTheProgramWithoutQuestions)
 {
-    TStartOptions options = TestStartOptions();
-    options.automation = true;
-    auto form = MakeQuietForm<TAnsweringForm>(options);
-    ASSERT_NE(form, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return form->Started(); }));
     const QDockWidget* panel = form->Panel("EquationsDockPanel");
     ASSERT_NE(panel, nullptr);
     EXPECT_TRUE(panel->isFloating());
@@ -482,22 +496,11 @@ TEST(AutomationStart, ClosingTheSmallWindowEndsTheProgramWithoutQuestions)
     EXPECT_EQ(QApplication::exec(), 0);
     EXPECT_EQ(form->closeEquationsAsked, 0);
     EXPECT_TRUE(form->LastMessage().isEmpty()) << form->LastMessage().toStdString();
-    form.reset();
-    ResetProgramState();
 }
 
-} // namespace
-
-namespace {
-
-// Started for automation, a modified document with a line that cannot be entered keeps the window open.
-TEST(AutomationStart, AFaultyLineKeepsAModifiedWindowOpen)
+// A modified document with a line that cannot be entered keeps the window open.
+TEST_F(AutomationStart, AFaultyLineKeepsAModifiedWindowOpen)
 {
-    TStartOptions options = TestStartOptions();
-    options.automation = true;
-    auto form = MakeQuietForm<TAnsweringForm>(options);
-    ASSERT_NE(form, nullptr);
-    ASSERT_TRUE(WaitFor([&] { return form->Started(); }));
     form->Equations()->setFocus();
     QTest::keyClicks(form->Equations(), "y=)(");
     ASSERT_NE(form->Equations()->Line(), nullptr);
@@ -506,8 +509,6 @@ TEST(AutomationStart, AFaultyLineKeepsAModifiedWindowOpen)
     EXPECT_TRUE(form->isVisible());
     form->SetModified(false);
     EXPECT_TRUE(form->close()); // nothing to keep
-    form.reset();
-    ResetProgramState();
 }
 
 } // namespace
