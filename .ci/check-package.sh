@@ -66,6 +66,7 @@ expected=(
     /usr/lib/liblumatutor.so
     /usr/include/lumatutor.h
     /usr/lib/pkgconfig/lumatutor.pc
+    /usr/share/dbus-1/services/org.brenlow.Lumacurve.service
 )
 for size in 16 32 48 64 128 256; do
     expected+=("/usr/share/icons/hicolor/${size}x${size}/apps/lumacurve.png")

@@ -8,9 +8,9 @@
 # families documents name to, so layout does not depend on the fonts other packages install; locales
 # holds the sources from which the tests make a decimal-comma locale. The last group makes and checks the
 # Debian package: dpkg-shlibdeps (dpkg-dev) and file find its library dependencies, the validators and groff
-# check its metadata and manual pages.
+# check its metadata and manual pages. gdbus (libglib2.0-bin) calls the automation service in its tests.
 LUMACURVE_PACKAGES=(
-    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 dbus-daemon
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev libqt6svg6 dbus-daemon libglib2.0-bin
     cmake ninja-build g++ libgtest-dev libbenchmark-dev ccache fonts-dejavu-core fonts-liberation2
     poppler-utils locales
     dpkg-dev file appstream desktop-file-utils groff-base

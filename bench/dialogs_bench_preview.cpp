@@ -11,6 +11,7 @@
 #include "equations/equationswindow.h"
 #include "graphwindow/graphwindow.h"
 #include "settings/configuration.h"
+#include "standardform.h"
 #include "standardset.h"
 #include "tablereporter.h"
 
@@ -34,24 +35,8 @@ TPreviewWorld* World = nullptr;
 void MakeWorld()
 {
     World = new TPreviewWorld;
-    TStartOptions options;
-    options.quiet = true;
-    options.noDefaultDocument = true;
-    options.screenshot = true; // no start-up screen
-    World->form = std::make_unique<TLumacurveForm>(options);
-    World->form->resize(1280, 800);
-    World->form->show();
-    QCoreApplication::processEvents();
-    Configuration.Accuracy = 10;
-    Configuration.AutoAccuracy = false;
-    Configuration.AngleFactor = RadiansFactor;
-    PublishSettings();
     World->set = standardset::MakeStandardSet();
-    TEquationsWindow& equations = *World->form->Equations();
-    for (auto& entry : World->set->curves)
-        equations.InsertObject(std::move(entry.curve));
-    World->form->GraphArea()->LinesChanged(0);
-    World->form->GraphArea()->repaint();
+    World->form = MakeStandardSetForm(*World->set);
     World->preview = new TLCVPrintDialog(*World->form);
     World->preview->show(); // measures the printer, lays out and draws once
     QCoreApplication::processEvents();

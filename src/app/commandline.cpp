@@ -25,6 +25,9 @@ const TProgramOption Options[] = {
     {{"fill"}, {}, "with --print-pdf: the graph fills the page"},
     {{"no-equations"}, {}, "with --print-pdf: the equations are not printed"},
     {{"timings"}, {}, "print the start-up phases with their times in milliseconds to standard error"},
+    {{"automation"}, {},
+     "start as the automation service org.brenlow.Lumacurve on the session bus (as D-Bus activation "
+     "does): a small window, no start-up screen, no document; exit 1 when the name is taken"},
 };
 // clang-format on
 
@@ -32,6 +35,7 @@ constexpr const char* Synopsis = "usage: lumacurve [--timings] [DOCUMENT]\n"
                                  "       lumacurve --screenshot FILE [--timings] [DOCUMENT]\n"
                                  "       lumacurve --print-pdf FILE [--landscape] [--fill] [--no-equations] "
                                  "DOCUMENT\n"
+                                 "       lumacurve --automation [--timings]\n"
                                  "       lumacurve --help | --version\n";
 
 // Qt's options: name and whether it takes a value. Qt reads them with one
@@ -165,6 +169,14 @@ TProgramCommandLine ReadProgramCommandLine(const QStringList& arguments)
     }
     result.options.arguments = documents;
     result.options.timings = parser.isSet("timings");
+    if (parser.isSet("automation")) {
+        result.options.automation = true;
+        if (parser.isSet("screenshot") || parser.isSet("print-pdf") || !documents.isEmpty()) {
+            result.exitStatus = 2;
+            result.errors = Refusal("--automation opens no document and takes no screenshot");
+            return result;
+        }
+    }
     const bool pageChoice = parser.isSet("landscape") || parser.isSet("fill") || parser.isSet("no-equations");
     if (parser.isSet("print-pdf")) {
         result.printPdfFile = parser.value("print-pdf");

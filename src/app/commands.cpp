@@ -1,5 +1,7 @@
 #include "app/commands.h"
 
+#include "platform/busygate.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QKeySequence>
@@ -581,6 +583,8 @@ void TCommandList::SetBeforeCommand(std::function<bool(const TCommandRow& comman
 
 void TCommandList::Triggered(const TCommandRow& command, QAction* action)
 {
+    // Requests from outside the program wait until the command has finished.
+    const TBusyScope busy;
     const bool allowed = !beforeCommand_ || beforeCommand_(command);
     if (!allowed && command.kind == TCommandKind::Check) {
         action->setChecked(!action->isChecked());

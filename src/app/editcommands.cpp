@@ -12,6 +12,7 @@
 #include "equations/equationswindow.h"
 #include "graphwindow/equationdisplayform.h"
 #include "graphwindow/graphwindow.h"
+#include "mouse/mousedrag.h"
 #include "platform/canvas.h"
 #include "plot/curveplotter.h"
 #include "settings/configuration.h"
@@ -40,6 +41,7 @@ void TLumacurveForm::RegisterEditHandlers()
         // The coordinate editor's pending input becomes a step of its own first.
         if (shapes_ && !shapes_->SettleInput())
             return;
+        FinishDragFirst();
         EndDynamicPeriod();
         if (const std::string* snapshot = undo_.Undo()) {
             RestoreSnapshot(*snapshot);
@@ -48,6 +50,7 @@ void TLumacurveForm::RegisterEditHandlers()
         }
     });
     c.SetHandler("ActionRedo", [this] {
+        FinishDragFirst();
         EndDynamicPeriod();
         if (const std::string* snapshot = undo_.Redo()) {
             RestoreSnapshot(*snapshot);
@@ -89,6 +92,14 @@ void TLumacurveForm::DeleteLine(TEquationObject* object)
     }
     SetModified(true);
     UndoPostAction();
+}
+
+void TLumacurveForm::FinishDragFirst()
+{
+    // A line being dragged commits as it stands, as its own step: Undo then
+    // takes back that drag, and the history keeps every step before it.
+    if (dynamic_cast<TMouseDragCurve*>(graphArea_->ActiveTool()))
+        graphArea_->SetActiveTool(nullptr);
 }
 
 std::string TLumacurveForm::Snapshot() const
@@ -202,35 +213,47 @@ void TLumacurveForm::DrawArea(TPictureArea area, QPainter& painter, const QRectF
     painter.restore();
 }
 
-bool TLumacurveForm::CopyPicture(TPictureArea area)
+QByteArray TLumacurveForm::PictureSvg(TPictureArea area)
 {
-    QRect sourceRect;
-    (void)AreaSource(area, sourceRect);
-    const QSize size = sourceRect.size();
+    const QSize size = AreaSize(area);
     if (size.isEmpty())
-        return false;
+        return {};
     const QRectF target(QPointF(0, 0), QSizeF(size));
     QByteArray svg;
-    {
-        QBuffer buffer(&svg);
-        buffer.open(QIODevice::WriteOnly);
-        QSvgGenerator generator;
-        generator.setOutputDevice(&buffer);
-        generator.setSize(size);
-        generator.setViewBox(target);
-        generator.setTitle("Copy of graph");
-        generator.setDescription("Lumacurve version 3.101");
-        QPainter painter(&generator);
-        DrawArea(area, painter, target);
-    }
-    // The picture is drawn at twice the resolution, like the metafile it stands in for.
-    QImage image(size * 2, QImage::Format_ARGB32_Premultiplied);
-    image.setDevicePixelRatio(2);
+    QBuffer buffer(&svg);
+    buffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&buffer);
+    generator.setSize(size);
+    generator.setViewBox(target);
+    generator.setTitle("Copy of graph");
+    generator.setDescription("Lumacurve version 3.101");
+    QPainter painter(&generator);
+    DrawArea(area, painter, target);
+    painter.end();
+    return svg;
+}
+
+QImage TLumacurveForm::PictureImage(TPictureArea area, qreal pixelRatio)
+{
+    const QSize size = AreaSize(area);
+    if (size.isEmpty() || pixelRatio <= 0)
+        return {};
+    // The clipboard's picture is drawn at twice the resolution, like the metafile it stands in for.
+    QImage image((QSizeF(size) * pixelRatio).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(pixelRatio);
     image.fill(Qt::white);
-    {
-        QPainter painter(&image);
-        DrawArea(area, painter, target);
-    }
+    QPainter painter(&image);
+    DrawArea(area, painter, QRectF(QPointF(0, 0), QSizeF(size)));
+    return image;
+}
+
+bool TLumacurveForm::CopyPicture(TPictureArea area)
+{
+    if (AreaSize(area).isEmpty())
+        return false;
+    const QByteArray svg = PictureSvg(area);
+    const QImage image = PictureImage(area);
     auto* mime = new QMimeData;
     mime->setData("image/svg+xml", svg);
     mime->setImageData(image);

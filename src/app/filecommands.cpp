@@ -177,7 +177,7 @@ void TLumacurveForm::ClearAll(bool resetScales)
     UndoPostAction();
 }
 
-bool TLumacurveForm::OpenFile(const QString& path)
+bool TLumacurveForm::OpenFile(const QString& path, TReadResult* readResult)
 {
     if (QFileInfo(path).suffix().compare("ltg", Qt::CaseInsensitive) == 0) {
         OpenGuideHelp(path);
@@ -191,8 +191,11 @@ bool TLumacurveForm::OpenFile(const QString& path)
     graphArea_->RemoveTrace();
     auto document = std::make_unique<TDocument>();
     std::string error;
-    TReadResult result = TReadResult::NotDocument;
-    if (!LoadDocument(path, *document, error, &result)) {
+    TReadResult result = TReadResult::Document; // stays when the file cannot be read at all
+    const bool read = LoadDocument(path, *document, error, &result);
+    if (readResult)
+        *readResult = result;
+    if (!read) {
         Message(QString::fromStdString(error), QMessageBox::Information);
         return false;
     }
@@ -205,12 +208,7 @@ bool TLumacurveForm::OpenFile(const QString& path)
                                                       : QString::fromStdString(warning.place),
                                 QString::fromStdString(warning.text));
     const std::size_t points = document->numberPairPoints;
-    // The editor on the old lines closes; the document's layout may ask for it again.
-    FreeDynamicEditor();
-    // The present state is one step back from the opened document.
-    undo_.Record(Snapshot());
-    LoadDocumentIntoWindows(std::move(document));
-    ReopenDynamicEditor();
+    ReplaceDocument(std::move(document));
     // A current-format document becomes the save target (unless guide help
     // is loaded) and joins the recent documents; anything else read is a new
     // document, which Save asks a name for, so that the file read or the
@@ -235,6 +233,16 @@ bool TLumacurveForm::OpenFile(const QString& path)
         Message(tr("I got stuck but have done my best.") + "\n" + skipped.left(2000),
                 QMessageBox::Information);
     return true;
+}
+
+void TLumacurveForm::ReplaceDocument(std::unique_ptr<TDocument> document)
+{
+    // The editor on the old lines closes; the document's layout may ask for it again.
+    FreeDynamicEditor();
+    // The present state is one step back from the new document.
+    undo_.Record(Snapshot());
+    LoadDocumentIntoWindows(std::move(document));
+    ReopenDynamicEditor();
 }
 
 void TLumacurveForm::LoadDocumentIntoWindows(std::unique_ptr<TDocument> document)
@@ -405,12 +413,8 @@ bool TLumacurveForm::SaveDocument(const QString& path)
         if (QFileInfo(target).suffix().isEmpty())
             target += ".lcv";
     }
-    CaptureDocument();
-    // The document's sections, with the equation records of the equations window at the end.
-    document_->lines.lines.clear();
-    document_->selectedLine = SelectedLine();
+    const std::vector<TEquationObject*> lines = PrepareForWriting();
     std::string error;
-    const std::vector<TEquationObject*> lines = equations_->List().Lines();
     if (!::SaveDocument(*document_, target, error, &lines)) {
         // The previous file is whole, and the document still counts as modified under its old name.
         QString reason = QString::fromStdString(error);
@@ -428,6 +432,15 @@ bool TLumacurveForm::SaveDocument(const QString& path)
     if (!DocumentName().isEmpty())
         RecentDocuments::Add(target);
     return true;
+}
+
+std::vector<TEquationObject*> TLumacurveForm::PrepareForWriting()
+{
+    CaptureDocument();
+    // The document's sections, with the equation records of the equations window at the end.
+    document_->lines.lines.clear();
+    document_->selectedLine = SelectedLine();
+    return equations_->List().Lines();
 }
 
 QString TLumacurveForm::AskSaveFileName(const QString& suggested)

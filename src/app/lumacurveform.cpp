@@ -8,6 +8,7 @@
 #include "app/startupwindow.h"
 #include "app/statswork.h"
 #include "app/toolbaricons.h"
+#include "automation/automationserver.h"
 #include "document/document.h"
 #include "editor/canvascontrol.h"
 #include "editor/mathseditor.h"
@@ -146,6 +147,7 @@ TLumacurveForm::TLumacurveForm(TStartOptions options, QWidget* parent)
     } else {
         resize(1280, 800);
     }
+    automation_ = new TAutomationServer(*this, this);
     if (!options_.screenshot)
         guideLink_ = new TGuideLink(*this);
     QCoreApplication::postEvent(this, new TMessageEvent(wmDeferredStart));
@@ -680,6 +682,10 @@ void TLumacurveForm::ShowHelp(int topic)
 void TLumacurveForm::Message(const QString& text, int icon, int helpTopic)
 {
     lastMessage_ = text;
+    if (messageSink_) {
+        messageSink_->append(text);
+        return;
+    }
     if (options_.quiet) {
         std::fprintf(stderr, "lumacurve: %s\n", qPrintable(text));
         return;
@@ -732,8 +738,9 @@ bool TLumacurveForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (event->type() == QEvent::ToolTip && !Configuration.ShowHints)
         return true;
-    // The equations panel's close button asks first (this filter sees the whole application's events).
-    if (event->type() == QEvent::Close && watched == Panel("EquationsDockPanel")) {
+    // The equations panel's close button asks first (this filter sees the whole application's events);
+    // a floating panel closed as the program ends, after the window, is not asked about.
+    if (event->type() == QEvent::Close && watched == Panel("EquationsDockPanel") && isVisible()) {
         // A line with a fault stays in sight, and closing is asked about.
         if ((equations_->Line() && !equations_->FinishPendingEdit()) || !ConfirmClosingEquations()) {
             event->ignore();
@@ -799,6 +806,8 @@ void TLumacurveForm::DeferredStartup()
         }
         Mark("document opened");
     }
+    if (options_.automation)
+        ArrangeForAutomation();
     if (!options_.automation && !options_.screenshot)
         ShowStartupScreen();
     else
@@ -906,9 +915,17 @@ void TLumacurveForm::closeEvent(QCloseEvent* event)
     // The editor goes first: its period ends and a played value is an
     // undo step and a modified document before the question is asked.
     FreeDynamicEditor();
-    if (options_.automation ? true : AskToSave()) {
+    // Started for automation, the window closes when nothing is modified or the line being edited can
+    // be finished; the client keeps the document.
+    if (options_.automation ? !AutomationModified() || equations_->FinishPendingEdit() : AskToSave()) {
         if (help_)
             help_->close();
+        // A client that set its site still fetches the document: the window hides until it lets go.
+        if (automation_->WindowClosing()) {
+            event->ignore();
+            hide();
+            return;
+        }
         event->accept();
     } else {
         event->ignore();

@@ -8,6 +8,7 @@
 #pragma once
 
 #include "app/commands.h"
+#include "automation/automationhost.h"
 #include "docking/docksitewindow.h"
 #include "document/undohistory.h"
 #include "platform/mainwindowbase.h"
@@ -24,6 +25,7 @@ class QAction;
 class TCurvePLotter;
 class QLabel;
 class TAnnotation;
+class TAutomationServer;
 struct TAnnotationRecord;
 class TCommentary;
 struct TCommentaryRecord;
@@ -36,6 +38,7 @@ class QToolButton;
 class QDockWidget;
 class TDeclaredConstantEditor;
 class TDocument;
+enum class TReadResult;
 class TDynamicConstantEquation;
 class TGraphParams;
 class TGraphWindow;
@@ -89,7 +92,7 @@ struct TCommandLineDocument {
 [[nodiscard]] QRect PlacementRect(double left, double width, double top, double height, const QRect& screen,
                                   const QRect& current);
 
-class TLumacurveForm : public TDockSiteWindow, public TMainWindowBase {
+class TLumacurveForm : public TDockSiteWindow, public TMainWindowBase, public TAutomationHost {
     Q_OBJECT
 public:
     static constexpr int StatusTimeout = 15000;
@@ -145,8 +148,9 @@ public:
     bool AskToSave();
     // New (reset scales) or Clear curves.
     void ClearAll(bool resetScales);
-    // Opens a document or guide help file, reporting failures; answers whether it was read.
-    bool OpenFile(const QString& path);
+    // Opens a document or guide help file, reporting failures; answers whether it was read. result,
+    // when given, tells how reading the file ended (Document when it could not be read at all).
+    bool OpenFile(const QString& path, TReadResult* result = nullptr);
     // Saves to the path (asking for one when empty); answers whether it was saved.
     bool SaveDocument(const QString& path = {});
     // The document being shown (its lines are the equation lines until the equations window holds them).
@@ -165,6 +169,10 @@ public:
     enum class TPictureArea { Screen, Graphs, Equations };
     // Puts SVG and PNG of the same drawing on the clipboard; false when there is nothing to draw.
     bool CopyPicture(TPictureArea area);
+    // The picture of an area Copy puts on the clipboard, as SVG and as an image (at twice the
+    // resolution, or at the ratio given); empty when there is nothing to draw.
+    [[nodiscard]] QByteArray PictureSvg(TPictureArea area);
+    [[nodiscard]] QImage PictureImage(TPictureArea area, qreal pixelRatio = 2);
     // Draws the area on any paint device scaled into the target rectangle.
     void DrawArea(TPictureArea area, QPainter& painter, const QRectF& target);
     // The size on screen of what a picture of the area shows.
@@ -224,6 +232,19 @@ public:
     [[nodiscard]] TDeclaredConstantEditor* DynamicEditor() const;
     // The selected line when it is a dynamic constant, else nullptr.
     [[nodiscard]] TDynamicConstantEquation* SelectedDynamicConstant() const;
+
+    // The automation server on this window (a child object), and what it asks of the window.
+    [[nodiscard]] TAutomationServer* Automation() const { return automation_; }
+    [[nodiscard]] std::string AutomationText() override;
+    bool PutAutomationText(std::string text, bool modified) override;
+    [[nodiscard]] bool AutomationModified() const override;
+    TAutomationRead OpenAutomationFile(const QString& path, QString& message) override;
+    bool SaveAutomationFile(const QString& path, QString& message) override;
+    bool AskAutomationSave() override { return AskToSave(); }
+    [[nodiscard]] QString AutomationFile() const override { return documentPath_; }
+    [[nodiscard]] QWidget* AutomationWindow() override { return this; }
+    void ShowAutomationWindow() override;
+    [[nodiscard]] QByteArray AutomationPicture(const QString& format) override;
 
 signals:
     // The deferred start-up has finished.
@@ -299,6 +320,8 @@ private:
     // points to be clicked on the graph, put last and selected.
     // A new curve waiting for its clicks; a point on the graph given is its first.
     void StartClickedCurve(TClickedCurve kind, std::optional<QPoint> firstPoint = std::nullopt);
+    // Ends a drag under way, its change recorded as a step (before Undo or Redo).
+    void FinishDragFirst();
     // The popup's transform handles (6 to 9) or equation form (12 to 14) for the line under the mouse.
     void PopupTransformDrag(int mode);
     bool OpenTransformDialog(TTransformCommand command);
@@ -344,6 +367,12 @@ private:
     void OpenGuideHelp(const QString& path);
     void SetAngleMeasure(bool radians);
     void LoadDocumentIntoWindows(std::unique_ptr<TDocument> document);
+    // Puts a document that was read in place of the one shown, as one undo step after the present state.
+    void ReplaceDocument(std::unique_ptr<TDocument> document);
+    // The document's sections captured for writing; answers the lines to write as its equations.
+    [[nodiscard]] std::vector<TEquationObject*> PrepareForWriting();
+    // An automation start: the window 3 by 3.5 inches, the equations panel floating just below it.
+    void ArrangeForAutomation();
     // The window placement, panels and toolbars a document gives.
     void ArrangeWindowFor(const TDocument& document);
     void PlaceEquationsPanel(const struct TEquationsPanelRecord& record);
@@ -403,6 +432,9 @@ private:
     QString saveSuggestion_;
     QString guideHelp_;
     QString lastMessage_;
+    // While set, message boxes' texts are collected here instead of shown (automation calls).
+    QStringList* messageSink_ = nullptr;
+    TAutomationServer* automation_ = nullptr;
     bool modified_ = false;
     bool started_ = false;
     bool loading_ = false; // lines are being put in place by a load, New or Undo

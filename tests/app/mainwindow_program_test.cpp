@@ -4,6 +4,7 @@
 // folders of its own, never the user's.
 #include "commalocale.h"
 #include "document/documentsamples.h"
+#include "programrun.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,24 +16,7 @@
 
 namespace {
 
-const QString Program = QStringLiteral(LUMACURVE_BINARY_DIR "/src/lumacurve");
 const QString Example = QStringLiteral(LUMACURVE_SOURCE_DIR "/resources/examples/Trigonometry.lcv");
-
-// The environment of a run: the user's folders inside home, the numbers of
-// the C locale unless the caller changes them.
-QProcessEnvironment ProgramEnvironment(const QTemporaryDir& home)
-{
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("QT_QPA_PLATFORM", "offscreen");
-    environment.insert("LUMACURVE_TIMINGS", "1");
-    environment.insert("HOME", home.filePath("home"));
-    environment.insert("XDG_CONFIG_HOME", home.filePath("home/.config"));
-    environment.insert("XDG_DATA_HOME", home.filePath("home/.local/share"));
-    environment.insert("XDG_STATE_HOME", home.filePath("home/.local/state"));
-    environment.insert("XDG_CACHE_HOME", home.filePath("home/.cache"));
-    environment.insert("LC_ALL", "C");
-    return environment;
-}
 
 int RunProgram(const QStringList& arguments, const QProcessEnvironment& environment,
                QString* errors = nullptr)

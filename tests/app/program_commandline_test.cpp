@@ -29,6 +29,7 @@ TEST(ProgramCommandLine, ReadsOwnOptionsAndLeavesQtsToQt)
         QStringList documents = {};
         QString screenshot = {};
         bool timings = false;
+        bool automation = false;
     };
     const TRow rows[] = {
         {{"--help"}, 0, "usage: lumacurve [--timings] [DOCUMENT]"},
@@ -45,6 +46,11 @@ TEST(ProgramCommandLine, ReadsOwnOptionsAndLeavesQtsToQt)
         {{"-timings", "doc.lcv"}, -1, {}, {"doc.lcv"}, {}, true},
         {{"--screenshot", "-shot.png", "doc"}, -1, {}, {"doc"}, "-shot.png"},
         {{"--", "-odd.lcv"}, -1, {}, {"-odd.lcv"}},
+        {{"--automation", "--timings"}, -1, {}, {}, {}, true, true},
+        {{"--automation", "doc.lcv"}, 2, "lumacurve: --automation opens no document and takes no screenshot"},
+        {{"--automation", "--screenshot", "a.png"},
+         2,
+         "lumacurve: --automation opens no document and takes no screenshot"},
     };
     for (const TRow& row : rows) {
         SCOPED_TRACE(row.arguments.join(' ').toStdString());
@@ -61,6 +67,7 @@ TEST(ProgramCommandLine, ReadsOwnOptionsAndLeavesQtsToQt)
             EXPECT_EQ(line.screenshotFile, row.screenshot);
             EXPECT_EQ(line.options.screenshot, !row.screenshot.isEmpty());
             EXPECT_EQ(line.options.timings, row.timings);
+            EXPECT_EQ(line.options.automation, row.automation);
         }
     }
 }

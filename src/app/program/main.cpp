@@ -4,10 +4,14 @@
 // --screenshot FILE (start without the start-up screen, grab the main window
 // after its first complete paint into a PNG and exit), --print-pdf FILE
 // (print the page into a PDF the same way and exit) and --timings (print
-// the start-up phases to standard error).
+// the start-up phases to standard error). Every start but a screenshot or a
+// printed page takes the automation service on the session bus when it is
+// free; --automation (D-Bus activation) starts for it alone and fails when
+// the name is taken.
 #include "app/commandline.h"
 #include "app/lumacurveform.h"
 #include "app/pagedrawing.h"
+#include "automation/automationserver.h"
 
 #include "lumacurveversion.h"
 #include "settings/usersettings.h"
@@ -57,6 +61,18 @@ int main(int argc, char** argv)
 
     TLumacurveForm form(options);
     int status = 0;
+    if (!options.screenshot) {
+        QString error;
+        if (!form.Automation()->RegisterOnBus(&error) && options.automation) {
+            std::fprintf(stderr, "lumacurve: the automation service cannot start: %s\n", qPrintable(error));
+            return 1;
+        }
+        // The window was closed or hidden and no client holds the program any more. The program ends
+        // without asking its windows again (quit() would close the floating panels, which ask).
+        QObject::connect(
+            form.Automation(), &TAutomationServer::EndRequested, &app, [&app] { app.exit(0); },
+            Qt::QueuedConnection);
+    }
     // A fixed size at the device pixel ratio the platform gives (QT_SCALE_FACTOR changes it).
     if (options.screenshot)
         form.resize(1280, 800);
