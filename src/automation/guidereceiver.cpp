@@ -286,7 +286,9 @@ void TGuideReceiver::RunWaiting()
     }
     TWaiting first = std::move(waiting_.front());
     waiting_.pop_front();
-    // A client that left is owed nothing.
+    // A client that left is owed nothing (looking at its socket now notices a departure not yet handled).
+    if (first.socket != nullptr && first.socket->state() == QLocalSocket::ConnectedState)
+        first.socket->waitForReadyRead(0);
     if (first.socket != nullptr && first.socket->state() == QLocalSocket::ConnectedState) {
         int reply = 0;
         {

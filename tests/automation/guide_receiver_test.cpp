@@ -582,3 +582,18 @@ TEST_F(GuideChannel, DynamicConstantCommandsAddSetAndStep)
     }
     EXPECT_NE(form->DynamicEditor(), nullptr);
 }
+
+TEST_F(GuideChannel, AWaitingFrameOfAClientThatLeftIsDropped)
+{
+    {
+        TBusyScope busy;
+        TClient client(socketPath);
+        ASSERT_TRUE(client.SendFrame(7, 1));
+        ASSERT_TRUE(WaitFor([this] { return form->GuideLink()->Receiver()->Waiting() == 1; }));
+    } // the client leaves, then the program is idle
+    EXPECT_TRUE(WaitFor([this] { return form->GuideLink()->Receiver()->Waiting() == 0; }));
+    QTest::qWait(50);
+    EXPECT_FALSE(Configuration.Radians());
+    EXPECT_EQ(Command(7, 1), 0);
+    EXPECT_TRUE(Configuration.Radians());
+}
