@@ -21,7 +21,7 @@
  * native int32, before it writes the next frame on the same connection; it may send several frames on
  * one connection and closes it when done. A connection closed before the reply means "not answered". */
 typedef struct TGuideFrame {
-    int32_t message; /* GUIDE_MESSAGE; the receiver answers 0 to any other */
+    int32_t message; /* GUIDE_MESSAGE; the receiver closes a connection that sends any other */
     int32_t target;  /* one of TGuideTarget */
     int32_t code;    /* the command code, low 16 bits only */
     int32_t subCode;
@@ -30,8 +30,8 @@ typedef struct TGuideFrame {
 typedef int32_t TGuideReply;
 
 /* The windows a frame is meant for. The answer to command GUIDE_CODE_TOP_WINDOW names one of them (or
- * GUIDE_TARGET_MAIN for none); a frame with code 0 and sub-code 0 sent to the start-up screen closes it,
- * and the two editors ignore it. */
+ * GUIDE_TARGET_MAIN for none); any frame sent to the start-up screen closes it (the library sends code 0
+ * and sub-code 0), and the two editors answer 0 to every frame and do nothing. */
 typedef enum TGuideTarget {
     GUIDE_TARGET_MAIN = 0,
     GUIDE_TARGET_COORDINATE_EDITOR = 1,
