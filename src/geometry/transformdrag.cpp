@@ -98,6 +98,9 @@ void TTransformation::StepChanged(int index)
 
 std::optional<TDragPress> TTransformation::DragControlAt(QPoint pixel, Qt::KeyboardModifiers modifiers)
 {
+    // Each press starts afresh: no line's drag is carried over from one that made no drag.
+    lineDrag_ = -1;
+    lineWasWaiting_ = false;
     if (!DraggingAllowed())
         return std::nullopt;
     // A mirror or invariant line waiting for its points takes the click as the next one.
