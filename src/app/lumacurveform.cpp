@@ -157,6 +157,10 @@ TLumacurveForm::TLumacurveForm(TStartOptions options, QWidget* parent)
 TLumacurveForm::~TLumacurveForm()
 {
     qApp->removeEventFilter(this);
+    // The dynamic constant editor goes while its panel and the windows it
+    // redraws still exist (as a child of the panel it would go in the middle
+    // of the panel's own destruction and use the half-destroyed panel).
+    delete dynamicEditor_.data();
     if (shapes_)
         shapes_->Shutdown();
     if (&DrawingInterrupt() == keyboard_.get())
