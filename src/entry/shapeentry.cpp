@@ -49,7 +49,9 @@ TRealReaderPtr SidesField(TFixedList& fields, int index, TParseParams& params,
 std::unique_ptr<TCoordinates> PointField(TFixedList& fields, int index, TParseParams& params,
                                          std::vector<std::string>& undefined)
 {
-    auto* element = dynamic_cast<TCoordEditObject*>(FirstOf(fields.Cell(index)));
+    // A field list too short for the point (read from a damaged document) has none.
+    TEditorObject* cell = index >= 0 && index < fields.CellCount() ? fields.Cell(index) : nullptr;
+    auto* element = cell ? dynamic_cast<TCoordEditObject*>(FirstOf(cell)) : nullptr;
     if (!element) {
         SetErrorAt(params, EntryMessage::NeedCoordinates, &fields, 0);
         return nullptr;

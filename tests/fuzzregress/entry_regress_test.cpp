@@ -126,3 +126,24 @@ TEST(EntryRegress, InvertedLinesReadBackAsTheyAreWritten)
         EXPECT_EQ(written(first), first);
     }
 }
+
+TEST(EntryRegress, TransformationsAndShapesWithTooFewFieldsAreRefused)
+{
+    // A field list shorter than its word needs (a damaged document) was read
+    // past its last field for the point; it is now refused as any fault is.
+    const std::vector<std::string> rows = {
+        "{fix \x01\xe9{Rotation about}",
+        "{fix \x01\x01{Enlargement centre}",
+        "{fix \x01\x01{Rotation about}{fix \x02\x01{Matrix}{{Mtrx \x02\x02{1}{0}{0}{1}}",
+    };
+    for (const std::string& markup : rows) {
+        SCOPED_TRACE(markup);
+        TEditor line;
+        line.SetElements(ElementsFromText(markup));
+        const std::vector<TEquationObject*> declared;
+        TParseParams params;
+        params.declaredNames = &declared;
+        std::unique_ptr<TEquationObject> object = ClassifyLine(line, params);
+        EXPECT_TRUE(HasError(params));
+    }
+}
