@@ -4,6 +4,7 @@
 #include "app/lumacurveform.h"
 
 #include "app/commentary.h"
+#include "app/guidelink.h"
 #include "app/helpwindow.h"
 #include "app/pagedrawing.h"
 #include "app/recentdocuments.h"
@@ -174,6 +175,9 @@ void TLumacurveForm::ClearAll(bool resetScales)
     SetModified(false);
     ShowStatusFlags(StartText, 0);
     RefillDynamicEditor(); // closes it: no constants are left
+    // A guide's exercise series ends with New and Clear curves.
+    if (guideLink_)
+        guideLink_->EndSeries();
     UndoPostAction();
 }
 

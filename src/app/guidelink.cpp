@@ -4,6 +4,7 @@
 #include "app/commentary.h"
 #include "app/declaredconstanteditor.h"
 #include "app/lumacurveform.h"
+#include "app/seriestoolbar.h"
 #include "app/shapework.h"
 #include "app/startupwindow.h"
 #include "automation/guidereceiver.h"
@@ -201,8 +202,7 @@ int TGuideLink::RunGuideCommand(const TGuideCommand& command)
         if (form_.Commentary() != nullptr)
             form_.Commentary()->SetModified(false);
         form_.ClearAll(sub == 1);
-        series_.clear();
-        answerLine_ = -1;
+        EndSeries();
         break;
     case 3:
         commands.Trigger("ActionResetScales");
@@ -346,8 +346,7 @@ void TGuideLink::OpenExercise(const TGuideParameters& fields)
     const int number = SeriesNumber(name);
     if (number <= 0 || ExercisePath(SeriesMember(SeriesStem(name), number + 1)).isEmpty()) {
         OpenQuietly(path);
-        series_.clear();
-        answerLine_ = -1;
+        EndSeries();
         return;
     }
     if (!series_.isEmpty() && SeriesStem(name) == SeriesStem(series_)) {
@@ -358,6 +357,7 @@ void TGuideLink::OpenExercise(const TGuideParameters& fields)
     int line = 0;
     answerLine_ = fields[1].Whole(line) ? line - 1 : -1;
     OpenQuietly(path);
+    SeriesChanged();
     form_.activateWindow();
 }
 
@@ -370,6 +370,7 @@ void TGuideLink::StepSeries(int step, bool fromOpen)
     if (const QString path = ExercisePath(next); !path.isEmpty()) {
         series_ = next;
         OpenQuietly(path);
+        SeriesChanged();
     } else if (fromOpen && messages_) {
         form_.Inform(tr("You have completed %1 files.  Go back to the guide").arg(stem),
                      QMessageBox::Information);
@@ -416,14 +417,40 @@ void TGuideLink::CheckAnswer()
         if (AskQuestion && AskQuestion(question)) {
             series_ = next;
             OpenQuietly(path);
+            SeriesChanged();
         }
         return;
     }
     if (messages_)
         form_.Inform(tr("You have completed %1 files.  Go back to the guide").arg(stem),
                      QMessageBox::Information);
+    EndSeries();
+}
+
+void TGuideLink::EndSeries()
+{
     series_.clear();
     answerLine_ = -1;
+    SeriesChanged();
+}
+
+void TGuideLink::SeriesChanged()
+{
+    if (series_.isEmpty()) {
+        if (seriesBar_)
+            seriesBar_->HideQuietly();
+        return;
+    }
+    if (!seriesBar_) {
+        seriesBar_ = new TLumatutorseriesDlg(&form_);
+        connect(seriesBar_, &TLumatutorseriesDlg::LastFile, this, [this] { StepSeries(-1, false); });
+        connect(seriesBar_, &TLumatutorseriesDlg::NextFile, this, [this] { StepSeries(1, false); });
+        connect(seriesBar_, &TLumatutorseriesDlg::SeriesQuit, this, [this] { EndSeries(); });
+    }
+    const QString stem = SeriesStem(series_);
+    const int number = SeriesNumber(series_);
+    seriesBar_->ShowFor(!ExercisePath(SeriesMember(stem, number - 1)).isEmpty(),
+                        !ExercisePath(SeriesMember(stem, number + 1)).isEmpty());
 }
 
 // ---- scales and lines ------------------------------------------------------------------------

@@ -3,10 +3,12 @@
 // their series, scales, lines, dynamic constants, simulated mouse drags).
 #pragma once
 
+#include "app/seriestoolbar.h"
 #include "automation/guidehost.h"
 
 #include <QObject>
 #include <QPoint>
+#include <QPointer>
 #include <QSize>
 #include <QString>
 
@@ -41,6 +43,10 @@ public:
     // The exercise series being worked through (empty: none) and its answer line (-1: none).
     [[nodiscard]] const QString& SeriesName() const { return series_; }
     [[nodiscard]] int AnswerLine() const { return answerLine_; }
+    // Forgets the exercise series (New, Clear curves, its toolbar's Quit) and hides its toolbar.
+    void EndSeries();
+    // The series' toolbar while a series is worked through (none before the first series).
+    [[nodiscard]] TLumatutorseriesDlg* SeriesToolbar() const { return seriesBar_; }
     // A line edit produced an object: while a series is worked through, the
     // answer is checked once the edit has ended.
     void LineEntered();
@@ -53,6 +59,8 @@ public:
 private:
     void OpenExercise(const TGuideParameters& fields);
     void StepSeries(int step, bool fromOpen);
+    // Shows the series' toolbar with the documents around the current one, or hides it after a series.
+    void SeriesChanged();
     [[nodiscard]] QString GuideFolder() const;
     [[nodiscard]] QString ExercisePath(const QString& name) const;
     // Opens a document quietly; answers whether it was read.
@@ -75,6 +83,7 @@ private:
     bool messages_ = false;
     QString series_;
     int answerLine_ = -1;
+    QPointer<TLumatutorseriesDlg> seriesBar_;
     bool checkPending_ = false;
     // The simulated drag in progress.
     QTimer* dragTimer_ = nullptr;

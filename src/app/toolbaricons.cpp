@@ -213,6 +213,9 @@ const QHash<QString, QString>& Drawings()
         {"backspace", "<path d='M8 5h13v14H8l-6-7z' fill='#fff'/><path d='M11 9l6 6M17 9l-6 6' stroke='#d03030'/>"},
         {"caret-left", "<path d='M20 12H4M10 6l-6 6 6 6'/>"},
         {"caret-right", "<path d='M4 12h16M14 6l6 6-6 6'/>"},
+        {"last-file", "<path d='M9 3h9l3 3v15H9z' fill='#fff'/><path d='M11 12H2M6 8l-4 4 4 4' stroke='#2a5dc8' stroke-width='2'/>"},
+        {"next-file", "<path d='M3 3h9l3 3v15H3z' fill='#fff'/><path d='M13 12h9M18 8l4 4-4 4' stroke='#2a5dc8' stroke-width='2'/>"},
+        {"quit-series", "<path d='M5 3h10l4 4v14H5z' fill='#fff'/><path d='M9 10l6 6M15 10l-6 6' stroke='#d03030' stroke-width='2.2'/>"},
     };
     return drawings;
 }
@@ -380,6 +383,11 @@ QIcon CommandIcon(std::string_view command)
         return *row.theme ? QIcon::fromTheme(QString::fromLatin1(row.theme), own) : own;
     }
     return {};
+}
+
+QIcon DrawingIcon(std::string_view name)
+{
+    return OwnIcon(std::string(name));
 }
 
 QIcon KeypadIcon(const TKeypadKey& key)

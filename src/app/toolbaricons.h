@@ -23,6 +23,8 @@ struct TKeypadKey;
 // The icon of a keypad key: what it types, drawn by the formula layout, or a
 // drawing for the keys that move the caret, delete or enter.
 [[nodiscard]] QIcon KeypadIcon(const TKeypadKey& key);
+// One of our own drawings by its name (a null icon for an unknown name).
+[[nodiscard]] QIcon DrawingIcon(std::string_view name);
 // An icon showing one formula line of markup as the equations window lays it out.
 [[nodiscard]] QIcon FormulaIcon(const std::string& markup);
 
