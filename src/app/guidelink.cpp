@@ -357,8 +357,8 @@ void TGuideLink::OpenExercise(const TGuideParameters& fields)
     int line = 0;
     answerLine_ = fields[1].Whole(line) ? line - 1 : -1;
     OpenQuietly(path);
-    SeriesChanged();
     form_.activateWindow();
+    SeriesChanged();
 }
 
 void TGuideLink::StepSeries(int step, bool fromOpen)
@@ -370,12 +370,12 @@ void TGuideLink::StepSeries(int step, bool fromOpen)
     if (const QString path = ExercisePath(next); !path.isEmpty()) {
         series_ = next;
         OpenQuietly(path);
-        SeriesChanged();
     } else if (fromOpen && messages_) {
         form_.Inform(tr("You have completed %1 files.  Go back to the guide").arg(stem),
                      QMessageBox::Information);
     }
     form_.activateWindow();
+    SeriesChanged();
 }
 
 void TGuideLink::LineEntered()

@@ -55,6 +55,8 @@ void TLumatutorseriesDlg::ShowFor(bool hasLast, bool hasNext)
     next_->setEnabled(hasNext);
     if (!isVisible())
         show();
+    // Over the main window even where no window manager keeps it on top.
+    raise();
     if (!placed_) {
         placed_ = true;
         // The first time: at the top of the main window, right edges together (the frame is known once
