@@ -3,6 +3,7 @@
 #include "formula/descriptions.h"
 #include "graph/graphparams.h"
 #include "graph/graphsurface.h"
+#include "plot/replacedlines.h"
 #include "platform/mainwindowbase.h"
 #include "settings/mathswriter.h"
 
@@ -297,26 +298,14 @@ void TPolygon::DropDragPoints(Canvas&, bool)
     DragPoints.reset();
 }
 
-namespace {
-
-// Polygons that gave their place to their lists during a press: the press
-// that converted one still runs in it, so it is freed at the next press.
-std::vector<std::unique_ptr<TEquationObject>>& ReplacedPolygons()
-{
-    static std::vector<std::unique_ptr<TEquationObject>> polygons;
-    return polygons;
-}
-
-} // namespace
-
 std::optional<TDragPress> TPolygon::DragControlAt(QPoint pixel, Qt::KeyboardModifiers modifiers)
 {
-    ReplacedPolygons().clear();
+    FreeReplacedLines();
     std::unique_ptr<TEquationObject> old;
     TCoordCurve* list = DraggingAllowed() ? ReplaceWithList(old) : nullptr;
     if (!list)
         return std::nullopt;
-    ReplacedPolygons().push_back(std::move(old)); // this polygon
+    KeepReplacedLine(std::move(old)); // this polygon: the press still runs in it
     list->RebuildDragPoints();
     std::optional<TDragPress> press = list->DragControlAt(pixel, modifiers);
     if (press)
@@ -326,10 +315,10 @@ std::optional<TDragPress> TPolygon::DragControlAt(QPoint pixel, Qt::KeyboardModi
 
 void TPolygon::StartTransformDrag(int mode)
 {
-    ReplacedPolygons().clear();
+    FreeReplacedLines();
     std::unique_ptr<TEquationObject> old;
     if (TCoordCurve* list = ReplaceWithList(old)) {
-        ReplacedPolygons().push_back(std::move(old)); // this polygon
+        KeepReplacedLine(std::move(old)); // this polygon: the command still runs in it
         list->StartTransformDrag(mode);
     }
 }

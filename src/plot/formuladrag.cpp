@@ -9,21 +9,13 @@
 #include "graph/graphparams.h"
 #include "numbers/evalstate.h"
 #include "plot/formulacurve.h"
+#include "plot/replacedlines.h"
 
 #include <algorithm>
 #include <cmath>
 #include <functional>
 
 namespace {
-
-// Curves that left the list when a dragged line changed kind: the drag that
-// changed it still holds them until its commit has returned, so they are
-// freed at the next press.
-std::vector<std::unique_ptr<TEquationObject>>& ReplacedCurves()
-{
-    static std::vector<std::unique_ptr<TEquationObject>> curves;
-    return curves;
-}
 
 bool IsTransformHandle(const TDragCustom& handle)
 {
@@ -66,7 +58,7 @@ void TYofX::RewriteFormula()
 std::optional<TDragPress> TYofX::DragControlAt(QPoint pixel, Qt::KeyboardModifiers modifiers)
 {
     // The drag that changed a line's kind has long ended.
-    ReplacedCurves().clear();
+    FreeReplacedLines();
     if (!GateOpen()) {
         // A curve placed by clicks takes every press as its next point, and
         // the press goes on to drag that point until the button is released.
@@ -455,6 +447,7 @@ TYofX* TYofX::ChangeKind()
         for (int i = 0; i < other->DragPoints->Count(); ++i)
             (*other->DragPoints)[i]->Owner = other.get();
     TYofX* replacement = other.get();
-    ReplacedCurves().push_back(ReplaceBy(std::move(other)));
+    // The drag that changed the line's kind holds the old curve until its commit has returned.
+    KeepReplacedLine(ReplaceBy(std::move(other)));
     return replacement;
 }
