@@ -157,30 +157,17 @@ int main(int argc, char** argv)
                 static_cast<long long>(World->lines.size()),
                 static_cast<long long>(LinesDocumentText(World->textLines).size()));
     std::printf("measure\tms\tbaseline\tbaseline_ms\tratio\tgoal\n");
-    struct Row {
-        const char* measure;
-        const char* baseline;
-        const char* goal;
-    };
-    const Row rows[] = {
-        {"text/GetText over the bus", "text/DocumentText in process", "<= 1.5x + 2 ms"},
-        {"text/SetText over the bus", "text/ReadDocumentLines in process", "<= 1.5x + 2 ms"},
-        {"picture/GetData png over the bus", "picture/CopyPicture in process", "<= 1.2x"},
-        {"picture/GetData svg over the bus", "picture/CopyPicture in process", "<= 1.2x"},
-        {"text/GetText over the bus", "text/GetText in process", "(the bus alone)"},
-        {"text/SetText over the bus", "text/SetText in process", "(the bus alone)"},
-        {"picture/GetData png over the bus", "picture/GetData png in process", "(the bus alone)"},
-    };
-    // Runs measured in wall time carry this suffix in their names.
-    const auto time = [&](const char* name) {
-        return reporter.Milliseconds(std::string(name) + "/real_time");
-    };
-    for (const Row& row : rows) {
-        const double m = time(row.measure);
-        const double b = time(row.baseline);
-        std::printf("%s\t%.3f\t%s\t%.3f\t%.2f\t%s\n", row.measure, m, row.baseline, b, b > 0 ? m / b : 0.0,
-                    row.goal);
-    }
+    reporter.PrintRatios(
+        {
+            {"text/GetText over the bus", "text/DocumentText in process", "<= 1.5x + 2 ms"},
+            {"text/SetText over the bus", "text/ReadDocumentLines in process", "<= 1.5x + 2 ms"},
+            {"picture/GetData png over the bus", "picture/CopyPicture in process", "<= 1.2x"},
+            {"picture/GetData svg over the bus", "picture/CopyPicture in process", "<= 1.2x"},
+            {"text/GetText over the bus", "text/GetText in process", "(the bus alone)"},
+            {"text/SetText over the bus", "text/SetText in process", "(the bus alone)"},
+            {"picture/GetData png over the bus", "picture/GetData png in process", "(the bus alone)"},
+        },
+        "/real_time"); // runs measured in wall time carry this suffix in their names
     benchmark::Shutdown();
     QDBusConnection::disconnectFromBus(ClientName);
     World->form.reset();

@@ -13,13 +13,15 @@
 
 #include <memory>
 
-// The shown window; set gives its curves to the window's lines.
-inline std::unique_ptr<TLumacurveForm> MakeStandardSetForm(standardset::TStandardSet& set)
+// The shown window; set gives its curves to the window's lines. Without SCREENSHOT the window is the
+// program's as a user starts it (with its guide channel and start-up screen) rather than a picture's.
+inline std::unique_ptr<TLumacurveForm> MakeStandardSetForm(standardset::TStandardSet& set,
+                                                           bool screenshot = true)
 {
     TStartOptions options;
     options.quiet = true;
     options.noDefaultDocument = true;
-    options.screenshot = true; // no start-up screen
+    options.screenshot = screenshot; // no start-up screen
     auto form = std::make_unique<TLumacurveForm>(options);
     form->resize(1280, 800);
     form->show();

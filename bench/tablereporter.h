@@ -7,6 +7,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -35,6 +36,24 @@ public:
     {
         const auto found = milliseconds.find(name);
         return found == milliseconds.end() ? 0.0 : found->second;
+    }
+    // A measure against its baseline, by run name, with the goal to show.
+    struct TRatioRow {
+        const char* measure;
+        const char* baseline;
+        const char* goal;
+    };
+    // Prints each row, tab-separated: the measure and its time, the baseline and its time, their ratio and
+    // the goal (times in milliseconds with the digits given); SUFFIX ends the run names ("/real_time" for
+    // runs in wall time).
+    void PrintRatios(const std::vector<TRatioRow>& rows, const std::string& suffix, int digits = 3) const
+    {
+        for (const TRatioRow& row : rows) {
+            const double m = Milliseconds(row.measure + suffix);
+            const double b = Milliseconds(row.baseline + suffix);
+            std::printf("%s\t%.*f\t%s\t%.*f\t%.2f\t%s\n", row.measure, digits, m, row.baseline, digits, b,
+                        b > 0 ? m / b : 0.0, row.goal);
+        }
     }
     std::map<std::string, double> milliseconds;
 

@@ -3,20 +3,13 @@
 
 #include "guidelib/guideprotocol.h"
 #include "platform/busygate.h"
-#include "platform/codepage.h"
-#include "settings/mathsreader.h"
 
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QTimer>
 #include <QVariant>
 
-#include <cerrno>
-#include <cmath>
 #include <cstdlib>
-#include <cstring>
-#include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,14 +26,6 @@ constexpr const char* WaitingProperty = "guideFrameRunning";
 constexpr const char* PartialTimerName = "guidePartialFrame";
 
 } // namespace
-
-bool TGuideField::Whole(int& out, int lowest, int highest) const
-{
-    if (!isNumber || value != std::floor(value) || value < lowest || value > highest)
-        return false;
-    out = static_cast<int>(value);
-    return true;
-}
 
 QString GuideSocketPath()
 {
@@ -65,70 +50,6 @@ bool ConnectionFromOwnUser(int descriptor)
         size != sizeof credentials)
         return false;
     return credentials.uid == getuid();
-}
-
-std::optional<std::string> ReadGuideBlock(const std::string& name, QString& why)
-{
-    const int descriptor = shm_open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW, 0);
-    if (descriptor < 0) {
-        why = QStringLiteral("the shared block cannot be opened (%1)")
-                  .arg(QString::fromLocal8Bit(strerror(errno)));
-        return std::nullopt;
-    }
-    std::optional<std::string> block;
-    struct stat status {};
-    // Mapping more than the object holds would fault on reading; another user's block is not the guide's.
-    if (fstat(descriptor, &status) != 0)
-        why = QStringLiteral("the shared block cannot be examined");
-    else if (status.st_uid != getuid())
-        why = QStringLiteral("the shared block belongs to another user");
-    else if (!S_ISREG(status.st_mode) || status.st_size < GUIDE_BLOCK_SIZE)
-        why = QStringLiteral("the shared block is too small");
-    else if (void* memory = mmap(nullptr, GUIDE_BLOCK_SIZE, PROT_READ, MAP_SHARED, descriptor, 0);
-             memory == MAP_FAILED)
-        why = QStringLiteral("the shared block cannot be mapped");
-    else {
-        block.emplace(static_cast<const char*>(memory), GUIDE_BLOCK_SIZE);
-        munmap(memory, GUIDE_BLOCK_SIZE);
-    }
-    close(descriptor);
-    return block;
-}
-
-TGuideParameters DecodeGuideFields(const std::string& block)
-{
-    TGuideParameters fields;
-    for (std::size_t index = 0; index < fields.size(); ++index) {
-        const std::size_t start = index * GUIDE_FIELD_SIZE;
-        std::string bytes = start < block.size() ? block.substr(start, GUIDE_FIELD_SIZE) : std::string();
-        if (const auto end = bytes.find('\0'); end != std::string::npos)
-            bytes.resize(end);
-        TGuideField& field = fields[index];
-        field.text = AnsiToQString(bytes);
-        // Leading blanks only: a number followed by anything, blanks too, is text.
-        long double value = 0;
-        field.isNumber =
-            !bytes.empty() && bytes.back() != ' ' && bytes.back() != '\t' && ParseDocumentReal(bytes, value);
-        field.isNumber = field.isNumber && std::isfinite(static_cast<double>(value));
-        field.value = field.isNumber ? static_cast<double>(value) : 0;
-        field.bytes = std::move(bytes);
-    }
-    return fields;
-}
-
-bool GuideCodeReadsBlock(int code)
-{
-    switch (code) {
-    case 0:
-    case 1:
-    case 8:
-    case 15:
-    case 17:
-    case 20:
-        return true;
-    default:
-        return false;
-    }
 }
 
 TGuideReceiver::TGuideReceiver(TGuideHost& host, QObject* parent)
@@ -204,23 +125,22 @@ void TGuideReceiver::Drop(QLocalSocket* socket)
 
 void TGuideReceiver::Read(QLocalSocket* socket)
 {
-    constexpr qint64 frameSize = sizeof(std::int32_t) * 4;
-    const qint64 available = socket->bytesAvailable();
-    // The sender waits for each answer: bytes beyond one frame, or while one runs, break the protocol.
-    if (available > frameSize || (available > 0 && socket->property(WaitingProperty).toBool())) {
+    const TGuideBytes state =
+        GuideBytesState(socket->bytesAvailable(), socket->property(WaitingProperty).toBool());
+    if (state == TGuideBytes::Broken) {
         Drop(socket);
         return;
     }
     auto* partial = socket->findChild<QTimer*>(PartialTimerName);
-    if (available < frameSize) {
-        if (available > 0 && partial != nullptr && !partial->isActive())
+    if (state == TGuideBytes::Partial) {
+        if (socket->bytesAvailable() > 0 && partial != nullptr && !partial->isActive())
             partial->start();
         return;
     }
     if (partial != nullptr)
         partial->stop();
     std::int32_t frame[4] = {};
-    if (socket->read(reinterpret_cast<char*>(frame), frameSize) != frameSize || frame[0] != GUIDE_MESSAGE) {
+    if (socket->read(reinterpret_cast<char*>(frame), GuideFrameBytes) != GuideFrameBytes) {
         Drop(socket);
         return;
     }
@@ -229,28 +149,25 @@ void TGuideReceiver::Read(QLocalSocket* socket)
 
 void TGuideReceiver::Handle(QLocalSocket* socket, const std::int32_t (&frame)[4])
 {
-    const int target = frame[1];
-    TGuideCommand command;
-    command.code = frame[2] & 0xFFFF;
-    command.subCode = frame[3];
-    // The editors take no guide commands; any command to the start-up screen closes it.
-    if (target == GUIDE_TARGET_COORDINATE_EDITOR || target == GUIDE_TARGET_DYNAMIC_EDITOR) {
+    TGuideFrameRoute route = RouteGuideFrame(frame);
+    switch (route.route) {
+    case TGuideRoute::Drop:
+        Drop(socket);
+        return;
+    case TGuideRoute::AnswerZero: // the editors take no guide commands
         Answer(socket, 0);
         return;
-    }
-    if (target == GUIDE_TARGET_STARTUP_SCREEN) {
+    case TGuideRoute::CloseStartupScreen: // any command to the start-up screen closes it
         host_.CloseStartupScreen();
         Answer(socket, 0);
         return;
-    }
-    if (target != GUIDE_TARGET_MAIN) {
-        Drop(socket);
-        return;
-    }
-    if (command.code == GUIDE_CODE_TOP_WINDOW) {
+    case TGuideRoute::TopWindow:
         Answer(socket, host_.RaiseForGuide());
         return;
+    case TGuideRoute::Run:
+        break;
     }
+    TGuideCommand& command = route.command;
     // The fields are copied now: the sender removes the block after the answer.
     if (GuideCodeReadsBlock(command.code)) {
         QString why;

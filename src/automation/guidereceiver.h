@@ -5,6 +5,7 @@
 // at a time at top level; while the program is busy they wait in order.
 #pragma once
 
+#include "automation/guideframes.h"
 #include "automation/guidehost.h"
 
 #include <QObject>
@@ -27,12 +28,6 @@ class QTimer;
 [[nodiscard]] std::string GuideBlockName();
 // Whether the peer of a connected local socket runs as this user (false when it cannot be told).
 [[nodiscard]] bool ConnectionFromOwnUser(int descriptor);
-// The 500 bytes of the shared block, when it exists, belongs to this user and is big enough; else why not.
-[[nodiscard]] std::optional<std::string> ReadGuideBlock(const std::string& name, QString& why);
-// The five fields of a block's bytes (missing bytes count as NUL).
-[[nodiscard]] TGuideParameters DecodeGuideFields(const std::string& block);
-// Whether a command reads the shared block.
-[[nodiscard]] bool GuideCodeReadsBlock(int code);
 
 class TGuideReceiver : public QObject {
     Q_OBJECT

@@ -2,23 +2,30 @@
 // against a real offscreen main window, with socket and block names of the
 // test's own: the fields' reading, the block's checks, the frames' rules, the
 // busy gate and a table of commands with what they do to the window.
+#include "app/coordinateeditor.h"
 #include "app/guidelink.h"
 #include "app/mainwindow_testing.h"
+#include "app/shapework.h"
 #include "automation/guidereceiver.h"
 #include "document/curvestyle.h"
 #include "entry/declarationlines.h"
 #include "entry/entry.h"
 #include "expr/declarations.h"
+#include "geometry/coordcurve.h"
+#include "graph/rescaledatatransfer.h"
 #include "guidelib/guideprotocol.h"
 #include "platform/busygate.h"
 #include "settings/configuration.h"
 
 #include <QDir>
+#include <QDockWidget>
 #include <QLabel>
 
 #include <atomic>
+#include <cmath>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <optional>
 #include <poll.h>
 #include <sys/mman.h>
@@ -232,6 +239,48 @@ TEST(GuideBlock, OnlyAWholeBlockOfOurOwnIsRead)
     shm_unlink(name.c_str());
 }
 
+TEST(GuideFrames, EachFrameGoesWhereItsTargetAndCodeSay)
+{
+    struct TCase {
+        std::int32_t frame[4];
+        TGuideRoute route;
+        int code;
+    };
+    const TCase cases[] = {
+        {{GUIDE_MESSAGE, GUIDE_TARGET_MAIN, 17, 0}, TGuideRoute::Run, 17},
+        {{GUIDE_MESSAGE, GUIDE_TARGET_MAIN, 0x10011, 0}, TGuideRoute::Run, 17}, // 16 bits of code
+        {{GUIDE_MESSAGE, GUIDE_TARGET_MAIN, GUIDE_CODE_TOP_WINDOW, 0}, TGuideRoute::TopWindow, 16},
+        {{GUIDE_MESSAGE, GUIDE_TARGET_COORDINATE_EDITOR, 7, 1}, TGuideRoute::AnswerZero, 7},
+        {{GUIDE_MESSAGE, GUIDE_TARGET_DYNAMIC_EDITOR, 16, 1}, TGuideRoute::AnswerZero, 16},
+        {{GUIDE_MESSAGE, GUIDE_TARGET_STARTUP_SCREEN, 3, 0}, TGuideRoute::CloseStartupScreen, 3},
+        {{GUIDE_MESSAGE, 4, 3, 0}, TGuideRoute::Drop, 0},
+        {{GUIDE_MESSAGE, -1, 3, 0}, TGuideRoute::Drop, 0},
+        {{GUIDE_MESSAGE + 1, GUIDE_TARGET_MAIN, 3, 0}, TGuideRoute::Drop, 0},
+    };
+    for (const auto& c : cases) {
+        const TGuideFrameRoute route = RouteGuideFrame(c.frame);
+        EXPECT_EQ(route.route, c.route) << c.frame[0] << " " << c.frame[1] << " " << c.frame[2];
+        if (c.route != TGuideRoute::Drop) {
+            EXPECT_EQ(route.command.code, c.code) << c.frame[2];
+        }
+    }
+    EXPECT_EQ(RouteGuideFrame({GUIDE_MESSAGE, 0, 12, -7}).command.subCode, -7);
+    // A frame arrives in pieces; more than one, or anything while the connection's command is pending,
+    // breaks the protocol.
+    struct TBytes {
+        long long available;
+        bool pending;
+        TGuideBytes state;
+    };
+    const TBytes bytes[] = {
+        {0, false, TGuideBytes::Partial}, {15, false, TGuideBytes::Partial}, {16, false, TGuideBytes::Frame},
+        {17, false, TGuideBytes::Broken}, {0, true, TGuideBytes::Partial},   {1, true, TGuideBytes::Broken},
+        {16, true, TGuideBytes::Broken},
+    };
+    for (const auto& b : bytes)
+        EXPECT_EQ(GuideBytesState(b.available, b.pending), b.state) << b.available << " " << b.pending;
+}
+
 TEST(GuidePeer, OnlyConnectionsOfThisUserAreTaken)
 {
     int pair[2] = {-1, -1};
@@ -412,6 +461,153 @@ TEST_F(GuideChannel, DragsChooseTheirToolWithoutPuttingItDown)
     EXPECT_TRUE(WaitFor([this] { return !form->GuideLink()->Dragging(); }, 12000));
     EXPECT_NE(XAxis().Min, min);
     EXPECT_EQ(form->Commands().CheckedMode(), 305);
+}
+
+// ---- the menu commands a code runs --------------------------------------------------------------
+
+TEST_F(GuideChannel, ScaleCodesRunTheZoomMenusScales)
+{
+    const TAxis& y = *form->GraphParams().Axes->YAxis;
+    const auto square = [this] {
+        const TRescaleDataTransfer* scales = form->GraphParams().Axes->Scales.get();
+        return scales != nullptr && scales->Square;
+    };
+    const auto squareChecked = [this] { return form->Commands().Action("ActionSquareScales")->isChecked(); };
+    EXPECT_EQ(Command(1, 0, {"-5", "-4", "5", "4"}), 0);
+    const Extended xExtent = XAxis().Max - XAxis().Min;
+    const Extended yExtent = y.Max - y.Min;
+    // Positive scales run from the origin over the extents shown, the origin at the lower left just clear
+    // of the labels.
+    EXPECT_EQ(Command(4, 0), 0);
+    EXPECT_NEAR(double(XAxis().Max), double(xExtent), 1e-9);
+    EXPECT_NEAR(double(y.Max), double(yExtent), 1e-9);
+    EXPECT_TRUE(XAxis().Min <= 0 && XAxis().Min > -xExtent / 10) << double(XAxis().Min);
+    EXPECT_TRUE(y.Min <= 0 && y.Min > -yExtent / 10) << double(y.Min);
+    struct TCase {
+        const char* what;
+        int code, subCode;
+        double xMin, xMax, yMin, yMax; // NaN: not checked
+        double within;                 // the shown bounds are rounded at the step's decade
+        bool square;
+    };
+    const double any = std::nan("");
+    const double pi = 3.14159265358979323846;
+    const TCase cases[] = {
+        // Trig scales follow the angle measure: a whole turn either way of the origin.
+        {"trig in degrees", 5, 0, -360, 360, -1.5, 1.5, 1e-9, false},
+        {"radians", 7, 1, -360, 360, -1.5, 1.5, 1e-9, false},
+        {"trig in radians", 5, 0, -2 * pi, 2 * pi, -1.5, 1.5, 0.005, false},
+        // Square scales is the menu's toggle: on, then off again with the scales kept.
+        {"square on", 6, 0, any, any, any, any, 0, true},
+        {"square off", 6, 0, any, any, any, any, 0, false},
+        // Reset scales: the default scales, made square, about the origin.
+        {"reset", 3, 0, any, any, any, any, 0, true},
+    };
+    for (const auto& c : cases) {
+        form->SetModified(false);
+        EXPECT_EQ(Command(c.code, c.subCode), 0) << c.what;
+        const auto near = [&c](double expected, Extended value) {
+            return std::isnan(expected) ||
+                   std::fabs(expected - double(value)) <= c.within * (1 + std::fabs(expected));
+        };
+        EXPECT_TRUE(near(c.xMin, XAxis().Min)) << c.what << " " << double(XAxis().Min);
+        EXPECT_TRUE(near(c.xMax, XAxis().Max)) << c.what << " " << double(XAxis().Max);
+        EXPECT_TRUE(near(c.yMin, y.Min)) << c.what << " " << double(y.Min);
+        EXPECT_TRUE(near(c.yMax, y.Max)) << c.what << " " << double(y.Max);
+        EXPECT_EQ(square(), c.square) << c.what;
+        EXPECT_EQ(squareChecked(), c.square) << c.what;
+        if (c.code != 7) {
+            EXPECT_TRUE(form->Modified()) << c.what;
+        }
+    }
+    // The default scales are centred on the origin and hold at least x from -8 to 8.
+    EXPECT_DOUBLE_EQ(double(XAxis().Min), -double(XAxis().Max));
+    EXPECT_DOUBLE_EQ(double(y.Min), -double(y.Max));
+    EXPECT_GE(double(XAxis().Max), 8 - 1e-9);
+    // A square made while the scales were wide of the window's shape is not the default's.
+    EXPECT_LT(double(XAxis().Max), 20);
+}
+
+TEST_F(GuideChannel, DeleteSecondariesTakesTheLinesThatDependOnTheChosenLine)
+{
+    TypeLine("a=2");
+    TypeLine("y=ax");
+    TypeLine("y=x^2");
+    ASSERT_EQ(equations->Count(), 3);
+    // The gradient of the parabola depends on it.
+    EXPECT_EQ(Command(12, 2), 0);
+    ASSERT_TRUE(form->Commands().Trigger("ActionGradient"));
+    ASSERT_EQ(equations->Count(), 4);
+    const std::string gradient = equations->List().LineMarkup(3);
+    struct TCase {
+        int subCode;
+        std::vector<std::string> left;
+    };
+    const TCase cases[] = {
+        {4, {"a=2", "y=ax", "y=x^2", gradient}}, // no such line: nothing changes
+        {-1, {"a=2", "y=ax", "y=x^2", gradient}},
+        {1, {"a=2", "y=ax", "y=x^2", gradient}}, // nothing depends on y=ax
+        {2, {"a=2", "y=ax", "y=x^2"}},           // the parabola's gradient goes, the parabola stays
+        {0, {"a=2", "y=x^2"}},                   // the constant's users go
+    };
+    for (const auto& c : cases) {
+        form->SetModified(false);
+        EXPECT_EQ(Command(14, c.subCode), 0) << c.subCode;
+        std::vector<std::string> left;
+        for (int i = 0; i < equations->Count(); ++i)
+            left.push_back(equations->List().LineMarkup(i));
+        EXPECT_EQ(left, c.left) << c.subCode;
+        if (c.subCode >= 0 && c.subCode < 4) {
+            EXPECT_EQ(equations->SelectedIndex(), c.subCode);
+            EXPECT_TRUE(form->Modified()) << c.subCode;
+        }
+    }
+}
+
+TEST_F(GuideChannel, RedrawAndDemoDrawDrawTheGraphsAgain)
+{
+    TypeLine("y=x");
+    TypeLine("y=2x");
+    TypeLine("y=3x");
+    WaitForPicture();
+    // Redraw: the picture goes stale and is drawn again in full.
+    const unsigned generation = graph->PictureGeneration();
+    EXPECT_EQ(Command(18, 1), 0);
+    EXPECT_NE(graph->PictureGeneration(), generation);
+    EXPECT_TRUE(WaitFor([this] { return graph->RepaintFrom() == std::numeric_limits<int>::max(); }));
+    // Demo draw selects each line as it draws it, so the last one drawn stays selected (the pencil is
+    // quick here: it would take its seconds a curve).
+    Configuration.RepeatsDelay = 0;
+    EXPECT_EQ(Command(12, 0), 0);
+    ASSERT_EQ(equations->SelectedIndex(), 0);
+    EXPECT_EQ(Command(19, 1), 0);
+    EXPECT_TRUE(WaitFor([this] { return equations->SelectedIndex() == 2; }));
+    WaitForPicture();
+    EXPECT_EQ(equations->Count(), 3);
+}
+
+TEST_F(GuideChannel, ACoordinateListOpensInTheCoordinateEditor)
+{
+    TypeLine("y=x");
+    ASSERT_TRUE(form->Commands().Trigger("ActionFlag"));
+    ASSERT_EQ(equations->Count(), 2);
+    auto* list = dynamic_cast<TCoordCurve*>(equations->ItemAt(1));
+    ASSERT_NE(list, nullptr);
+    TShapeWork* shapes = form->Shapes();
+    // Line numbers count from 1; a line that is no coordinate list, or none at all, opens nothing.
+    for (int subCode : {0, 1, 3, -2}) {
+        EXPECT_EQ(Command(22, subCode), 0) << subCode;
+        EXPECT_FALSE(shapes->EditorPanel() != nullptr && shapes->EditorPanel()->isVisible()) << subCode;
+    }
+    EXPECT_EQ(Command(22, 2), 0);
+    ASSERT_NE(shapes->Editor(), nullptr);
+    EXPECT_EQ(shapes->Editor()->Curve(), list);
+    ASSERT_NE(shapes->EditorPanel(), nullptr);
+    EXPECT_TRUE(shapes->EditorPanel()->isVisible());
+    // The guide is told that the editor is the window on top.
+    TClient client(socketPath);
+    ASSERT_TRUE(client.SendFrame(GUIDE_CODE_TOP_WINDOW, 0));
+    EXPECT_EQ(client.Reply(), GUIDE_TARGET_COORDINATE_EDITOR);
 }
 
 // ---- the frames and the busy gate ---------------------------------------------------------------
