@@ -664,7 +664,8 @@ void TGuideLink::StartDrag(int mouseCode, const TGuideParameters& fields)
     // The drag runs after the sender's answer; commands meanwhile wait for it.
     BusyGate().Enter();
     dragTimer_ = new QTimer(this);
-    dragTimer_->setInterval(DragStep);
+    // Each step waits its 50 ms; a drag of no steps is released straight after its press.
+    dragTimer_->setInterval(dragSteps_ > 0 ? DragStep : 0);
     connect(dragTimer_, &QTimer::timeout, this, &TGuideLink::DragStepDone);
     QMouseEvent move(QEvent::MouseMove, dragStart_, graph->mapToGlobal(dragStart_), Qt::NoButton,
                      Qt::NoButton, Qt::NoModifier);
@@ -678,21 +679,27 @@ void TGuideLink::StartDrag(int mouseCode, const TGuideParameters& fields)
 void TGuideLink::DragStepDone()
 {
     TGraphWindow* graph = form_.GraphArea();
-    if (++dragStep_ > dragSteps_) {
-        EndDrag();
+    if (dragStep_ >= dragSteps_) {
+        EndDrag(); // a drag of no steps: released where it was pressed
         return;
     }
+    ++dragStep_;
     const QPoint point(dragStart_.x() + (dragEnd_.x() - dragStart_.x()) * dragStep_ / dragSteps_,
                        dragStart_.y() + (dragEnd_.y() - dragStart_.y()) * dragStep_ / dragSteps_);
     QMouseEvent move(QEvent::MouseMove, point, graph->mapToGlobal(point), Qt::NoButton, Qt::LeftButton,
                      Qt::NoModifier);
     QApplication::sendEvent(graph, &move);
+    // The button is let go at once after the last step.
+    if (dragStep_ == dragSteps_)
+        EndDrag();
 }
 
 void TGuideLink::EndDrag()
 {
     TGraphWindow* graph = form_.GraphArea();
-    delete dragTimer_;
+    // Called from the timer's own signal: it goes once the signal has returned.
+    dragTimer_->stop();
+    dragTimer_->deleteLater();
     dragTimer_ = nullptr;
     dragSteps_ = 0;
     QMouseEvent release(QEvent::MouseButtonRelease, dragEnd_, graph->mapToGlobal(dragEnd_), Qt::LeftButton,

@@ -20,6 +20,7 @@
 #include <QDir>
 #include <QDockWidget>
 #include <QLabel>
+#include <QTimer>
 
 #include <atomic>
 #include <cmath>
@@ -457,10 +458,18 @@ TEST_F(GuideChannel, DragsChooseTheirToolWithoutPuttingItDown)
     const Extended min = XAxis().Min;
     const Extended step = (XAxis().Max - XAxis().Min) / 10;
     const std::string far = std::to_string(static_cast<double>(step));
+    const QPoint start = graph->Params().Axes->ValueToPixel(0, 0);
+    const QPoint end = graph->Params().Axes->ValueToPixel(step, 0);
     EXPECT_EQ(Command(8, 303, {"0", "0", far, "0"}), 0);
+    // One wait a step: the button is let go straight after the last step, not a step's wait later.
+    int ticks = 0;
+    for (QTimer* timer : form->GuideLink()->findChildren<QTimer*>())
+        if (timer->interval() == TGuideLink::DragStep)
+            QObject::connect(timer, &QTimer::timeout, [&ticks] { ++ticks; });
     EXPECT_TRUE(WaitFor([this] { return !form->GuideLink()->Dragging(); }, 12000));
     EXPECT_NE(XAxis().Min, min);
     EXPECT_EQ(form->Commands().CheckedMode(), 305);
+    EXPECT_EQ(ticks, GuideDragSteps(start, end, graph->screen()->size(), TGuideLink::MaxDragSteps));
 }
 
 // ---- the menu commands a code runs --------------------------------------------------------------
