@@ -7,6 +7,7 @@
 #include "platform/graphcolours.h"
 #include "plot/curveplotter.h"
 #include "plot/graphobject.h"
+#include "plot/implicitfunction.h"
 #include "plot/plotworkers.h"
 #include "settings/configuration.h"
 
@@ -124,7 +125,9 @@ TComputedLines ComputeOnWorkers(const TGraphParams& params, const TLineSource* l
             indexes.push_back(index);
         }
     }
-    if (curves.empty())
+    // One curve that is not scanned in bands gains nothing from a worker: it
+    // is drawn as it is computed, as with one worker.
+    if (curves.empty() || (curves.size() == 1 && !dynamic_cast<TImplicitFunction*>(curves.front())))
         return result;
     // The contexts copy the axes here, on the drawing thread.
     std::vector<std::unique_ptr<TXY>> contexts;
