@@ -3,6 +3,8 @@
 #   1. ./build       RelWithDebInfo with warnings as errors; every test through ctest; then the Debian
 #                    package (cpack -G DEB), checked without installing it (.ci/check-package.sh)
 #   2. ./build-asan  the test programs again under AddressSanitizer and UndefinedBehaviorSanitizer
+#   2b. ./build-tsan the plotting, entry and graph window tests under ThreadSanitizer (curves are computed
+#                    on worker threads; Qt's own internals are suppressed in tsan.supp)
 #   3. ./build-fuzz  each libFuzzer target for LUMACURVE_FUZZ_SECONDS (40) seconds on fuzz/corpus/<target>/,
 #                    when fuzz/CMakeLists.txt exists and clang-14 is installed
 # Installs missing Debian packages first (as root, or through sudo for a normal user). Tests run inside
@@ -136,6 +138,24 @@ if lumacurve_configure build-asan -DCMAKE_BUILD_TYPE=Debug -DLUMACURVE_SANITIZE=
 else
     stage_failed asan-build
 fi
+
+# --- stage 2b: the tests of the curve workers under ThreadSanitizer ----------------------------------
+stage_tsan()
+{
+    stage=tsan
+    lumacurve_say "stage 2b: plotting and window tests under ThreadSanitizer in ./build-tsan"
+    # Only the test programs of the folders whose code runs on workers; the configuration leaves the
+    # others out, so the whole test list of ./build-tsan is the selection.
+    local targets=(test_plot test_entry test_graphwindow)
+    if lumacurve_configure build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLUMACURVE_TSAN=ON \
+        && lumacurve_build build-tsan "${targets[@]}"; then
+        TSAN_OPTIONS="suppressions=$PWD/tsan.supp halt_on_error=1 second_deadlock_stack=1" \
+            run_ctest build-tsan || stage_failed tsan-tests
+    else
+        stage_failed tsan-build
+    fi
+}
+stage_tsan
 
 # --- stage 3: fuzzing -------------------------------------------------------------------------------
 stage=fuzz

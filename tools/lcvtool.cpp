@@ -16,8 +16,8 @@ const TToolCommand Commands[] = {
      "parse and evaluate one formula; print its tree, value and status",
      RunEval},
     {"render",
-     "render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] [--degrees | --radians] -o OUT [--] LINE...\n"
-     "render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] [--degrees | --radians] -o OUT DOC.lcv",
+     "render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] [--threads N] [--degrees | --radians] -o OUT [--] LINE...\n"
+     "render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] [--accuracy N] [--threads N] [--degrees | --radians] -o OUT DOC.lcv",
      "draw formula lines, or a document, as a PNG, SVG or PDF picture of the graph",
      RunRender},
     {"resave", "resave IN.lcv OUT.lcv",

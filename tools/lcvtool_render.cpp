@@ -22,6 +22,7 @@
 #include "plot/curveplotter.h"
 #include "plot/formulacurve.h"
 #include "plot/graphrenderer.h"
+#include "plot/plotworkers.h"
 #include "settings/configuration.h"
 #include "settings/mathsreader.h"
 
@@ -112,6 +113,9 @@ bool EndsWith(const std::string& text, const char* ending)
     return tail == end;
 }
 
+// The most worker threads --threads asks for.
+constexpr int MaximumThreads = 64;
+
 } // namespace
 
 int RunRender(const std::vector<std::string>& arguments)
@@ -120,6 +124,9 @@ int RunRender(const std::vector<std::string>& arguments)
     command.Option({"size"}, "WxH", "the picture's size in pixels, each from 16 to 10000 (800x600)");
     command.Option({"scales"}, "XMIN,XMAX,YMIN,YMAX", "the ranges of the axes (the default scales)");
     command.Option({"accuracy"}, "N", "the plotting accuracy, a whole number from 1 to 1000");
+    command.Option({"threads"}, "N",
+                   "compute curves on N worker threads, a whole number from 1 to 64 (one per core, at most "
+                   "LUMACURVE_THREADS); the picture is the same for every N");
     command.Option({"degrees"}, {}, "angles in degrees (the default)");
     command.Option({"radians"}, {}, "angles in radians");
     command.Option({"o"}, "OUT", "the picture to write: a name ending in .png, .svg or .pdf");
@@ -146,6 +153,13 @@ int RunRender(const std::vector<std::string>& arguments)
             return command.Refuse("--accuracy needs a whole number from 1 to 1000, not " + text);
         Configuration.Accuracy = static_cast<std::int16_t>(accuracy);
         overrides.accuracy = static_cast<int>(accuracy);
+    }
+    for (const std::string& text : command.Values("threads")) {
+        long double threads = 0;
+        if (!ParseNumber(text, threads) || threads != static_cast<int>(threads) || threads < 1 ||
+            threads > MaximumThreads)
+            return command.Refuse("--threads needs a whole number from 1 to 64, not " + text);
+        SetPlotWorkerCount(static_cast<int>(threads));
     }
     for (const std::string& name : command.OptionOrder()) {
         if (name == "degrees" || name == "radians") {

@@ -636,6 +636,7 @@ TCompiledFormula& TCompiledFormula::operator=(TCompiledFormula&& other) noexcept
     remembers_ = other.remembers_;
     source_ = other.source_;
     generation_ = other.generation_;
+    variables_ = other.variables_;
     other.code_.clear();
     other.registers_.clear();
     other.shortConstants_.clear();
@@ -643,6 +644,7 @@ TCompiledFormula& TCompiledFormula::operator=(TCompiledFormula&& other) noexcept
     other.result_ = nullptr;
     other.source_ = nullptr;
     other.generation_ = 0;
+    other.variables_ = nullptr;
     return *this;
 }
 
@@ -659,6 +661,7 @@ void TCompiledFormula::Compile(TEvaluator* tree)
     if (tree)
         TFormulaCompiler(*this).CompileTree(tree);
     generation_ = EvaluatorGeneration;
+    variables_ = &Variables;
 }
 
 int TCompiledFormula::InstructionCount() const

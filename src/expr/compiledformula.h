@@ -8,7 +8,8 @@
 // the discontinuity memory and the ± signs of its nodes in place (so memory
 // stores, branch selection and declared names act on both alike) and compiles
 // itself afresh whenever it is asked for another tree or nodes have been
-// freed since, so it is never stale.
+// freed since, so it is never stale; the same goes when another thread
+// evaluates it, since each thread has its own variables.
 #pragma once
 
 #include "expr/evaluator.h"
@@ -30,7 +31,7 @@ public:
     // compiled form of tree (borrowed), compiled first unless it is current.
     [[nodiscard]] Extended Evaluate(TEvaluator* tree)
     {
-        if (tree != source_ || generation_ != EvaluatorGeneration)
+        if (!IsCurrent(tree))
             Compile(tree);
         if (!tree)
             return 0;
@@ -43,7 +44,7 @@ public:
     // True when this is the compiled form of tree as it stands.
     [[nodiscard]] bool IsCurrent(const TEvaluator* tree) const
     {
-        return tree == source_ && generation_ == EvaluatorGeneration;
+        return tree == source_ && generation_ == EvaluatorGeneration && variables_ == &Variables;
     }
     // False when evaluating tree neither changes what its nodes remember nor
     // reports a step or a pole, so that evaluating it again at the same
@@ -112,4 +113,7 @@ private:
     bool remembers_ = false;
     const TEvaluator* source_ = nullptr;
     std::uint64_t generation_ = 0;
+    // The variables of the thread that compiled it: the instructions read
+    // that thread's variables and parameter, so another thread compiles afresh.
+    const TVariableValues* variables_ = nullptr;
 };

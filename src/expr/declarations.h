@@ -151,7 +151,8 @@ struct TDeclaredMatch {
 
 // ---- families --------------------------------------------------------------
 
-// One family at a time, program-wide.
+// One family at a time, program-wide; each thread iterates its own copy (a
+// worker computing a curve starts from the state of the thread that started it).
 struct TFamilyState {
     int extraMembers = 0;                        // member count - 1
     const TDeclaredConstant* constant = nullptr; // the family constant, or none
@@ -160,7 +161,7 @@ struct TFamilyState {
     bool used = false; // the family constant was evaluated
     bool held = false; // an outer drawing owns the iteration
 };
-inline TFamilyState Family;
+inline thread_local TFamilyState Family;
 
 // Starts the drawing of a curve: unless held, member 0 with the used flag clear.
 void FamilyStart();

@@ -9,6 +9,7 @@
 #include "formula/drawobject.h"
 #include "numbers/evalstate.h"
 
+#include <atomic>
 #include <cfenv>
 #include <cmath>
 #include <cstdint>
@@ -28,8 +29,9 @@ enum : int { vcX = 300, vcY = 301, vcT = 302, vcTheta = 303, vcR = 304, vcN = 30
 // Counts the evaluation nodes freed and the operands taken out of or put into
 // nodes. A compiled form of a tree (compiledformula.h) borrows the tree's
 // nodes; when the count has moved since it was compiled, a tree at the same
-// address may be another one, and it compiles afresh.
-inline std::uint64_t EvaluatorGeneration = 0;
+// address may be another one, and it compiles afresh. Atomic: a worker
+// computing a curve may free a temporary tree.
+inline std::atomic<std::uint64_t> EvaluatorGeneration = 0;
 
 class TEvaluator : public TCalculatedObject {
 public:

@@ -1,8 +1,9 @@
 // Program-wide evaluation state: the status byte that every evaluation
 // reports through, the current values of the six variables, the tracking
 // switch used while a curve is plotted, the angle factor and the argument of
-// the declared function being evaluated. Evaluation happens on the main
-// thread only, so this state is deliberately plain and unlocked.
+// the declared function being evaluated. Each thread has its own: curves
+// computed on worker threads evaluate beside each other, and a worker starts
+// from the angle factor of the thread that handed it the work.
 #pragma once
 
 #include <cstdint>
@@ -30,11 +31,11 @@ struct TVariableValues {
     Extended x = 0, y = 0, t = 0, theta = 0, r = 0, n = 0;
 };
 
-inline std::uint8_t EvaluationStatus = esNormal;
-inline TVariableValues Variables;
-inline bool Tracking = false;
-inline Extended AngleFactor = DegreesFactor;
-inline Extended ParameterValue = 0;
+inline thread_local std::uint8_t EvaluationStatus = esNormal;
+inline thread_local TVariableValues Variables;
+inline thread_local bool Tracking = false;
+inline thread_local Extended AngleFactor = DegreesFactor;
+inline thread_local Extended ParameterValue = 0;
 
 // Records a status; nodes set the status, only callers reset it.
 inline void SetStatus(std::uint8_t status)

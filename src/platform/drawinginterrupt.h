@@ -9,6 +9,7 @@
 #include <QObject>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <functional>
 
@@ -58,8 +59,14 @@ public:
 };
 
 // Set by the graph window before it draws its lines; Escape clears it so
-// that the remaining lines of that paint are not drawn.
-inline bool DrawingCompleted = true;
+// that the remaining lines of that paint are not drawn. Each thread has its
+// own: a worker's abandoned computation reaches the drawing thread through
+// its stop flag.
+inline thread_local bool DrawingCompleted = true;
+// On a worker thread computing curves for a drawing: the flag the drawing
+// thread raises when Escape abandons the drawing. Workers poll it instead of
+// the keyboard (nullptr on the drawing thread).
+inline thread_local const std::atomic<bool>* ComputationStop = nullptr;
 // While set, a curve being calculated shows the busy cursor.
 inline bool BusyCursorFlag = false;
 

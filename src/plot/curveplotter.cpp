@@ -22,6 +22,7 @@
 #include <cmath>
 #include <optional>
 #include <unordered_set>
+#include <utility>
 
 namespace {
 
@@ -189,10 +190,29 @@ void TCurvePLotter::ReportFirstDrawing(const TXY& context)
 {
     if (DrawFlag())
         return;
-    if (context.AllInvalid) {
+    if (context.Unseen) {
+        // The status line belongs to the drawing thread.
+        pendingReport_ = {true, context.AllInvalid, context.AllOffScreen};
+        return;
+    }
+    ShowReport(context.AllInvalid, context.AllOffScreen);
+}
+
+void TCurvePLotter::ShowPendingReport()
+{
+    if (!pendingReport_.pending)
+        return;
+    const TPendingReport report = std::exchange(pendingReport_, {});
+    if (!DrawFlag())
+        ShowReport(report.allInvalid, report.allOffScreen);
+}
+
+void TCurvePLotter::ShowReport(bool allInvalid, bool allOffScreen)
+{
+    if (allInvalid) {
         ShowStatus(ComplexCurveMessage, true, true);
         OffScreenMessageShown = false;
-    } else if (context.AllOffScreen) {
+    } else if (allOffScreen) {
         ShowStatus(OffScreenCurveMessage, true, true);
         OffScreenMessageShown = true;
     } else if (OffScreenMessageShown) {
@@ -239,6 +259,25 @@ void TCurvePLotter::DrawOnGraph(Canvas& canvas, TGraphParams& params)
     if (IsValid() && !abandoned)
         LabelPoints(canvas, params);
     DrawDragPoints(canvas, params);
+}
+
+bool TCurvePLotter::ComputeLineStore(Canvas& scratch, TXY& context)
+{
+    TPolyLineStore* store = LineStoreOrNew();
+    if (!store || context.PartialPaint)
+        return false;
+    store->StartRecording();
+    context.Store = store;
+    context.Unseen = true;
+    InitContext(context);
+    if (!context.Skip)
+        Draw(scratch, context);
+    if (context.Abandoned || context.Store != store || LineStore() != store) {
+        pendingReport_ = {};
+        return false;
+    }
+    store->State = lsComplete;
+    return true;
 }
 
 void TCurvePLotter::LabelPoints(Canvas& canvas, const TGraphParams& params)

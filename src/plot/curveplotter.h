@@ -83,6 +83,7 @@ struct TXY {
     bool AllInvalid = true;               // no point was defined
     bool ExactParameter = false;          // one point is asked for at a given parameter
     bool Abandoned = false;               // Escape abandoned the drawing
+    bool Unseen = false;                  // computed off the drawing thread: stored, nothing drawn
     TPolyLineStore* Store = nullptr;      // the store this drawing records into (borrowed), or none
     const TGraphParams* Params = nullptr; // the window's parameters (borrowed), or none
 };
@@ -164,6 +165,11 @@ public:
     virtual void CalculatePoint(TXY& context) { (void)context; }
     // Writes the kind line of the document record.
     virtual void WriteDefinition(TMathsWriter& writer) const { (void)writer; }
+
+    // Whether a worker thread may compute the stored drawing: computing it
+    // touches only the curve itself, its context and the evaluation state of
+    // the thread (no declared function, no other curve, no canvas).
+    [[nodiscard]] virtual bool ComputesOffThread() const { return false; }
 
     // ---- dynamic operations --------------------------------------------------
     [[nodiscard]] virtual bool IsInequality() const { return false; }
@@ -293,6 +299,8 @@ public:
     // The store, created (recording) when the kind uses one; nullptr otherwise.
     TPolyLineStore* LineStoreOrNew();
     void SetLineStore(std::unique_ptr<TPolyLineStore> store) { lineStore_ = std::move(store); }
+    // Takes the stored drawing away (a picture computed apart puts it back after).
+    [[nodiscard]] std::unique_ptr<TPolyLineStore> TakeLineStore() { return std::move(lineStore_); }
     // Frees the stored drawing (whenever the curve or the scales change).
     void DiscardLineStore() { lineStore_.reset(); }
 
@@ -324,8 +332,17 @@ public:
     std::string TypedDefinition;
 
     // Shows the end-of-drawing messages the first time a curve is plotted
-    // (for kinds that drive the sampling themselves).
+    // (for kinds that drive the sampling themselves); computed unseen, they
+    // wait for ShowPendingReport.
     void ReportFirstDrawing(const TXY& context);
+    // Computes the stored drawing into the curve's store with context (made
+    // by the drawing thread, Unseen set; scratch is never drawn on), for the
+    // kinds that compute off the drawing thread. False when it was abandoned
+    // (the store is then discarded) or could not be stored.
+    bool ComputeLineStore(Canvas& scratch, TXY& context);
+    // Shows the end-of-drawing messages an unseen computation held back (on
+    // the drawing thread, in list order).
+    void ShowPendingReport();
 
 protected:
     // The displayed line of the Curve record (its markup, without line end).
@@ -338,7 +355,16 @@ protected:
     }
 
 private:
+    // The messages of a first drawing computed unseen: everything off the
+    // window, nothing defined.
+    struct TPendingReport {
+        bool pending = false, allInvalid = false, allOffScreen = false;
+    };
+
+    void ShowReport(bool allInvalid, bool allOffScreen);
+
     std::unique_ptr<TPolyLineStore> lineStore_;
+    TPendingReport pendingReport_;
 };
 
 // The crossings of other with a curve given as the points its drawing

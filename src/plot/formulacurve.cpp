@@ -1,10 +1,13 @@
 #include "plot/formulacurve.h"
 
 #include "expr/analysis.h"
+#include "expr/declarations.h"
 #include "expr/functions.h"
+#include "expr/realreader.h"
 #include "graph/displayrounding.h"
 #include "graph/graphparams.h"
 #include "platform/drawinginterrupt.h"
+#include "plot/implicitfunction.h"
 #include "settings/mathswriter.h"
 
 #include <algorithm>
@@ -87,6 +90,47 @@ void TFormulaCurve::AnalyseFormula(TFormulaAnalysis& analysis)
 {
     if (Formula)
         Formula->Analyse(analysis);
+}
+
+namespace {
+
+// True when tree (borrowed, may be null) evaluates nothing shared with other
+// curves: no declared function (its definition keeps the state of its
+// uses) and no constant whose value is a formula of its own.
+bool EvaluatesAlone(TEvaluator* tree)
+{
+    bool alone = true;
+    if (tree)
+        tree->ForEachNode(
+            [](void* data, TEvaluator* node, void*) {
+                bool& result = *static_cast<bool*>(data);
+                if (dynamic_cast<TDeclaredFunctionEvaluator*>(node))
+                    result = false;
+                else if (const auto* constant = dynamic_cast<TDeclaredConstantEvaluator*>(node))
+                    if (dynamic_cast<const TVariableString*>(&constant->Constant()->ValueObject()) ||
+                        dynamic_cast<const TVariableString*>(&constant->Constant()->Step()))
+                        result = false;
+            },
+            &alone, nullptr);
+    return alone;
+}
+
+} // namespace
+
+bool TFormulaCurve::ComputesOffThread() const
+{
+    // Only the kinds whose computing is known to keep to the curve: their
+    // descendants may draw more of their own.
+    const std::type_info& kind = typeid(*this);
+    if (kind != typeid(TYofX) && kind != typeid(TXofY) && kind != typeid(TYParametric) &&
+        kind != typeid(TPolarParametric) && kind != typeid(TRofTheta) && kind != typeid(TImplicitFunction))
+        return false;
+    if (!EvaluatesAlone(Formula.get()))
+        return false;
+    if (const auto* parametric = dynamic_cast<const TYParametric*>(this))
+        return EvaluatesAlone(parametric->XFormula.get()) && EvaluatesAlone(parametric->TStart.get()) &&
+               EvaluatesAlone(parametric->TEnd.get());
+    return true;
 }
 
 void TFormulaCurve::InitContext(TXY& context)

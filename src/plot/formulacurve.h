@@ -128,6 +128,14 @@ public:
     // False when evaluating the formula again at a point changes nothing it
     // remembers and can report no step or pole.
     [[nodiscard]] bool FormulaRemembers() { return compiledFormula_.Remembers(Formula.get()); }
+    // EvaluateFormula through another compiled form (one of a worker's own).
+    [[nodiscard]] Extended EvaluateFormulaWith(TCompiledFormula& compiled)
+    {
+        return compiled.Evaluate(Formula.get());
+    }
+    // The plain kinds (explicit, parametric, polar, implicit) whose formulas
+    // use no declared function and no constant defined by a formula.
+    [[nodiscard]] bool ComputesOffThread() const override;
 
     TEvaluatorPtr Formula; // the main formula (owned)
 

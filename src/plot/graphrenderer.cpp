@@ -7,9 +7,16 @@
 #include "platform/graphcolours.h"
 #include "plot/curveplotter.h"
 #include "plot/graphobject.h"
+#include "plot/implicitfunction.h"
+#include "plot/plotworkers.h"
 #include "settings/configuration.h"
 
+#include <QImage>
+
+#include <atomic>
 #include <cmath>
+#include <memory>
+#include <new>
 #include <span>
 #include <typeinfo>
 #include <utility>
@@ -72,6 +79,104 @@ std::vector<QPoint> HaloPoints(std::span<const QPoint> points)
     return kept;
 }
 
+// What the workers computed for a drawing: by line index, the curves whose
+// drawings they stored; for a picture (which leaves the curves' caches
+// alone), the caches taken aside meanwhile, to be put back once drawn.
+struct TComputedLines {
+    std::vector<bool> computed;
+    std::vector<std::unique_ptr<TPolyLineStore>> kept;
+
+    [[nodiscard]] bool Computed(int index) const
+    {
+        return static_cast<std::size_t>(index) < computed.size() && computed[static_cast<std::size_t>(index)];
+    }
+    // Puts back the cache taken from the curve at index, if any.
+    void PutBack(int index, TEquationObject* line)
+    {
+        const auto k = static_cast<std::size_t>(index);
+        if (k < kept.size() && kept[k]) {
+            if (auto* curve = dynamic_cast<TCurvePLotter*>(line))
+                curve->SetLineStore(std::move(kept[k]));
+        }
+    }
+};
+
+// Computes on workers (when more than one) the stored drawings of the
+// visible curves from index first on that can be computed off this thread
+// and are not stored yet (for a picture, every one, into a store of its own),
+// polling Escape meanwhile. A picture leaves the highlighted line (its halo
+// goes between its drawing and its replay) to the drawing.
+TComputedLines ComputeOnWorkers(const TGraphParams& params, const TLineSource* lines, int first, int workers,
+                                int highlight)
+{
+    TComputedLines result;
+    // Drawn visibly or as a demonstration, a curve is drawn as it is computed.
+    if (workers <= 1 || (DrawMode & (dmDrawVisibly | dmDemonstration)) || !lines)
+        return result;
+    const bool picture = (DrawMode & dmNoCache) != 0;
+    std::vector<TCurvePLotter*> curves;
+    std::vector<int> indexes;
+    for (int index = std::max(0, first); index < lines->LineCount(); ++index) {
+        TEquationObject* line = lines->LineAt(index);
+        auto* curve = LineVisible(line) ? dynamic_cast<TCurvePLotter*>(line) : nullptr;
+        if (curve && curve->UsesLineStore() && (picture || !Complete(curve->LineStore())) &&
+            !(picture && index == highlight) && curve->ComputesOffThread()) {
+            curves.push_back(curve);
+            indexes.push_back(index);
+        }
+    }
+    // One curve that is not scanned in bands gains nothing from a worker: it
+    // is drawn as it is computed, as with one worker.
+    if (curves.empty() || (curves.size() == 1 && !dynamic_cast<TImplicitFunction*>(curves.front())))
+        return result;
+    // The contexts copy the axes here, on the drawing thread.
+    std::vector<std::unique_ptr<TXY>> contexts;
+    contexts.reserve(curves.size());
+    for (std::size_t i = 0; i < curves.size(); ++i) {
+        contexts.push_back(std::make_unique<TXY>(params));
+        // A partial repaint draws only part of a curve, which is not stored.
+        if (contexts.back()->PartialPaint)
+            return result;
+    }
+    const auto count = static_cast<std::size_t>(lines->LineCount());
+    result.computed.assign(count, false);
+    if (picture) {
+        result.kept.resize(count);
+        for (std::size_t k = 0; k < curves.size(); ++k)
+            result.kept[static_cast<std::size_t>(indexes[k])] = curves[k]->TakeLineStore();
+    }
+    // A canvas for the kinds' signatures; nothing is drawn on it.
+    QImage scratchImage(1, 1, QImage::Format_ARGB32_Premultiplied);
+    Canvas scratch(&scratchImage);
+    std::vector<std::uint8_t> done(curves.size(), 0);
+    std::atomic<bool> stop{false};
+    {
+        TDrawingScope drawing;
+        const bool busy = BusyCursorFlag;
+        if (busy)
+            DrawingInterrupt().BeginBusy();
+        RunOnWorkers(
+            static_cast<int>(curves.size()), workers,
+            [&](int i) {
+                const auto k = static_cast<std::size_t>(i);
+                try {
+                    done[k] = curves[k]->ComputeLineStore(scratch, *contexts[k]) ? 1 : 0;
+                } catch (const std::bad_alloc&) {
+                    // Left incomplete: the drawing computes it as it draws it.
+                    done[k] = 0;
+                }
+            },
+            stop, true);
+        if (busy)
+            DrawingInterrupt().EndBusy();
+    }
+    if (stop.load())
+        DrawingCompleted = false;
+    for (std::size_t k = 0; k < curves.size(); ++k)
+        result.computed[static_cast<std::size_t>(indexes[k])] = done[k] != 0;
+    return result;
+}
+
 } // namespace
 
 bool LineVisible(const TEquationObject* line)
@@ -99,6 +204,12 @@ int TGraphRenderer::DrawLines(Canvas& canvas, TGraphParams& params, const TLineS
     if (!lines)
         return first;
     DrawingCompleted = true;
+    // The curves that can be computed off this thread are computed on the
+    // workers first; the loop then draws every line in order as before,
+    // replaying those.
+    // Pausing between lines lets the list change under the loop: it draws on one thread.
+    TComputedLines computed =
+        ComputeOnWorkers(params, lines, first, PauseBetweenLines ? 1 : PlotWorkerCount(), HighlightLine);
     int index = std::max(0, first);
     // The count is read each time: a pause may let the list change.
     for (; index < lines->LineCount() && DrawingCompleted; ++index) {
@@ -112,13 +223,22 @@ int TGraphRenderer::DrawLines(Canvas& canvas, TGraphParams& params, const TLineS
         if (BeforeLine && shown)
             BeforeLine(index);
         TCanvasStateSaver saver(canvas);
+        const bool precomputed = computed.Computed(index);
+        if (precomputed) {
+            if (auto* computedCurve = dynamic_cast<TCurvePLotter*>(line))
+                computedCurve->ShowPendingReport();
+            // A picture replays what the workers stored for it.
+            DrawMode = static_cast<std::uint8_t>(DrawMode & ~dmNoCache);
+        }
         auto* curve = index == HighlightLine ? dynamic_cast<TCurvePLotter*>(line) : nullptr;
         bool done = false;
         if (curve) {
             // The halo goes under the curve, so the curve is drawn (and stored)
             // first; drawn visibly, it is computed afresh before its halo
             // shows, rather than announced by the halo of its last drawing.
-            if (!Complete(curve->LineStore()) || (DrawMode & dmDrawVisibly)) {
+            // Computed on a worker just now, it is drawn from its store as
+            // though computed here.
+            if (!Complete(curve->LineStore()) || (DrawMode & dmDrawVisibly) || precomputed) {
                 curve->DrawOnGraph(canvas, params);
                 // Computed just now (visibly, when so asked): over the halo its lines are
                 // replayed, without shading its side a second time. A drawing that could
@@ -132,10 +252,14 @@ int TGraphRenderer::DrawLines(Canvas& canvas, TGraphParams& params, const TLineS
         if (!done)
             line->DrawOnGraph(canvas, params);
         DrawMode = mode;
+        computed.PutBack(index, line);
         if (PauseBetweenLines && BetweenLines && shown && index + 1 < lines->LineCount() &&
             lines->LineCount() > 1 && DrawingCompleted)
             BetweenLines();
     }
+    // The caches of the lines an abandoned picture did not reach.
+    for (int k = 0; k < static_cast<int>(computed.kept.size()); ++k)
+        computed.PutBack(k, lines->LineAt(k));
     return index;
 }
 

@@ -5,6 +5,7 @@
 #include "graph/graphparams.h"
 #include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
+#include "plot/plotworkers.h"
 #include "settings/configuration.h"
 #include "settings/mathswriter.h"
 
@@ -12,13 +13,20 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <new>
+#include <vector>
 
 namespace {
 
 // F this close to zero counts as lying on the curve.
 constexpr Extended ZeroValue = 1e-20L;
+// A scan split among workers takes bands of at least this many rows, and
+// as many as this many bands a worker, so that rows dense with dots or
+// crossings even out among the workers.
+constexpr int MinimumBandRows = 8;
+constexpr int BandsPerWorker = 4;
 // Regula falsi converges, but possibly slowly on one side; past this many
 // steps the crossing is placed where it has got to.
 constexpr int MaximumRefinements = 200;
@@ -69,8 +77,10 @@ TImplicitGrid ImplicitGridFor(int sampleCount)
 // One scan of the grid for one drawing (one family member).
 class TImplicitFunction::TScan {
 public:
-    TScan(TImplicitFunction& curve, Canvas& canvas, TXY& context)
-        : canvas_(canvas), context_(context), axes_(*context.Axes), curve_(curve)
+    // A scan of curve drawn on canvas with context; compiled, when given, is
+    // the compiled form this scan evaluates F through (a band's own).
+    TScan(TImplicitFunction& curve, Canvas& canvas, TXY& context, TCompiledFormula* compiled = nullptr)
+        : canvas_(canvas), context_(context), axes_(*context.Axes), curve_(curve), compiled_(compiled)
     {
         const TImplicitGrid grid = ImplicitGridFor(context.SampleCount);
         columns_ = grid.Columns;
@@ -86,9 +96,17 @@ public:
         shading_ = curve.Relation != rlEqual;
         // (2 − relation)·F·(2S − 1) > 0 marks the side that is shaded.
         shadeFactor_ = static_cast<Extended>(2 - curve.Relation) * (Configuration.ShadeSide ? 1 : -1);
-        drawing_ = canvas.Pen().style != TPenStyle::Clear;
-        remembers_ = curve.FormulaRemembers();
+        drawing_ = !context.Unseen && canvas.Pen().style != TPenStyle::Clear;
+        remembers_ = compiled ? compiled->Remembers(curve.Formula.get()) : curve.FormulaRemembers();
+        band_ = compiled != nullptr;
     }
+
+    // The number of grid rows less one: rows 0 ... RowCount() are scanned.
+    [[nodiscard]] int RowCount() const { return rows_; }
+    // True when F evaluated at a point is all that a row needs (no
+    // remembered state carried from one evaluation to the next), so that
+    // bands of rows may be scanned apart and give the same dots.
+    [[nodiscard]] bool Separable() const { return !remembers_; }
 
     // Scans the rows and columns (those over the repaint rectangle, on a
     // partial repaint); false when Escape abandoned the drawing.
@@ -102,28 +120,77 @@ public:
             CoveringIndexes(context_.ClipXMin, context_.ClipXMax, xMin_, dx_, columns_, firstColumn,
                             lastColumn);
         }
-        firstColumn_ = firstColumn;
-        lastColumn_ = lastColumn;
-        const std::size_t width = static_cast<std::size_t>(lastColumn - firstColumn + 1);
-        previous_.assign(width, {});
-        current_.assign(width, {});
-
         recording_ = context_.Store != nullptr;
-        for (int i = firstRow; i <= lastRow; ++i) {
-            const Extended y = yMin_ + i * dy_;
-            if (!ScanRow(y))
-                return false;
-            // Where the curve runs along between two rows the rows miss it,
-            // and a row that crosses one branch says nothing of another
-            // (a horizontal line crossed by a vertical one): every column
-            // between every two rows is searched too, from the values of F
-            // the rows kept, so the search costs no evaluation of its own.
-            if (i > firstRow)
-                ScanColumns(y);
-            std::swap(previous_, current_);
-            FlushPoints();
+        if (!ScanRows(firstRow, lastRow, firstRow, firstColumn, lastColumn))
+            return false;
+        StoreDots();
+        return true;
+    }
+
+    // Scans rows first ... last of a band of the whole grid as the scan of
+    // every row would (the columns below first searched too, from row
+    // first − 1, scanned again for that alone), keeping the dots for Dots;
+    // false when the drawing was abandoned.
+    bool RunBand(int first, int last)
+    {
+        recording_ = true;
+        if (!curve_.Formula || !(dx_ > 0) || !(dy_ > 0) || !std::isfinite(dx_) || !std::isfinite(dy_))
+            return true;
+        return ScanRows(std::max(0, first - 1), last, first, 0, columns_);
+    }
+    // Scans the grid in bands of rows on workers threads (a separable F
+    // only) and stores their dots in order: the dots, and their order, of
+    // one scan of every row. False when the drawing was abandoned.
+    bool RunInBands(int workers)
+    {
+        const int rowCount = rows_ + 1;
+        const int bands = std::clamp(rowCount / MinimumBandRows, 1, workers * BandsPerWorker);
+        std::vector<std::vector<QLine>> dots(static_cast<std::size_t>(bands));
+        // Per band: 1 the family constant was evaluated, 2 it ran out of memory, 4 it was abandoned.
+        std::vector<std::uint8_t> outcome(static_cast<std::size_t>(bands), 0);
+        std::atomic<bool> stop{false};
+        RunOnWorkers(
+            bands, workers,
+            [&](int b) {
+                const std::size_t k = static_cast<std::size_t>(b);
+                Tracking = true;
+                Family.used = false;
+                try {
+                    TCompiledFormula compiled;
+                    TScan band(curve_, canvas_, context_, &compiled);
+                    if (!band.RunBand(rowCount * b / bands, rowCount * (b + 1) / bands - 1))
+                        outcome[k] |= 4;
+                    dots[k] = std::move(band.recorded_);
+                } catch (const std::bad_alloc&) {
+                    outcome[k] |= 2;
+                }
+                if (Family.used)
+                    outcome[k] |= 1;
+            },
+            stop, false);
+        std::uint8_t all = 0;
+        for (const std::uint8_t o : outcome)
+            all |= o;
+        if (all & 1)
+            Family.used = true;
+        if ((all & 4) || stop.load()) {
+            context_.Abandoned = true;
+            DrawingCompleted = false;
+            return false;
         }
-        FlushPoints();
+        recording_ = context_.Store != nullptr;
+        try {
+            if (all & 2)
+                throw std::bad_alloc();
+            for (std::vector<QLine>& band : dots)
+                recorded_.insert(recorded_.end(), band.begin(), band.end());
+        } catch (const std::bad_alloc&) {
+            recorded_.clear();
+            if (curve_.LineStore() == context_.Store)
+                curve_.DiscardLineStore();
+            context_.Store = nullptr;
+            return true;
+        }
         StoreDots();
         return true;
     }
@@ -134,8 +201,46 @@ private:
         bool succeeded = false;
     };
 
+    // Scans rows from ... last over columns firstColumn ... lastColumn; the
+    // rows before plotFrom only give their values to the column search.
+    bool ScanRows(int from, int last, int plotFrom, int firstColumn, int lastColumn)
+    {
+        firstColumn_ = firstColumn;
+        lastColumn_ = lastColumn;
+        const std::size_t width = static_cast<std::size_t>(lastColumn - firstColumn + 1);
+        previous_.assign(width, {});
+        current_.assign(width, {});
+        for (int i = from; i <= last; ++i) {
+            const Extended y = yMin_ + i * dy_;
+            plotting_ = i >= plotFrom;
+            if (!ScanRow(y))
+                return false;
+            // Where the curve runs along between two rows the rows miss it,
+            // and a row that crosses one branch says nothing of another
+            // (a horizontal line crossed by a vertical one): every column
+            // between every two rows is searched too, from the values of F
+            // the rows kept, so the search costs no evaluation of its own.
+            if (i > from)
+                ScanColumns(y);
+            std::swap(previous_, current_);
+            FlushPoints();
+        }
+        FlushPoints();
+        return true;
+    }
+
     bool Abandoned()
     {
+        if (ComputationStop) {
+            if (!ComputationStop->load(std::memory_order_relaxed))
+                return false;
+            // A band leaves the context to the scan that split the grid.
+            if (band_)
+                return true;
+            context_.Abandoned = true;
+            DrawingCompleted = false;
+            return true;
+        }
         if (!DrawingInProgress())
             return false;
         const TInterruptRequest request = DrawingInterrupt().Poll();
@@ -150,7 +255,7 @@ private:
     {
         ResetStatus();
         Variables.x = x;
-        const Extended value = curve_.EvaluateFormula();
+        const Extended value = compiled_ ? curve_.EvaluateFormulaWith(*compiled_) : curve_.EvaluateFormula();
         succeeded = Succeeded();
         return value;
     }
@@ -277,6 +382,8 @@ private:
     // with the curve's pen (so its width shapes the dot).
     void PlotPoint(Extended x, Extended y)
     {
+        if (!plotting_)
+            return;
         const std::uint8_t saved = EvaluationStatus;
         const QPoint p = axes_.ValueToPixel(x, y);
         EvaluationStatus = saved;
@@ -315,6 +422,9 @@ private:
     TXY& context_;
     const TAxes& axes_;
     TImplicitFunction& curve_;
+    TCompiledFormula* compiled_ = nullptr; // borrowed; nullptr: the curve's own
+    bool plotting_ = true;                 // the row being scanned gets its dots
+    bool band_ = false;                    // a band of a split scan, on a worker
     int columns_ = 0, rows_ = 0;
     int firstColumn_ = 0, lastColumn_ = 0;
     Extended xMin_ = 0, yMin_ = 0, dx_ = 0, dy_ = 0, pixelWidth_ = 0;
@@ -341,9 +451,13 @@ void TImplicitFunction::Draw(Canvas& canvas, TXY& context)
     const TEvaluationStateSaver saver;
     Tracking = true;
     FamilyStart();
+    const int workers = context.Unseen ? PlotWorkerCount() : 1;
     do {
         TScan scan(*this, canvas, context);
-        if (!scan.Run())
+        // Computed unseen with workers to spare, a separable F is scanned in bands.
+        const bool split = workers > 1 && !context.PartialPaint && scan.Separable() &&
+                           scan.RowCount() + 1 >= 2 * MinimumBandRows;
+        if (!(split ? scan.RunInBands(workers) : scan.Run()))
             break;
     } while (FamilyNext());
     ResetStatus();

@@ -73,7 +73,9 @@ TPolyLineBuffer::TPolyLineBuffer(TCurvePLotter& curve, Canvas& canvas, TXY& cont
         else
             edge_ = xAxis.ValueToPixel(xAxis.Max);
         extent_ = direction_ == sdTowardsHorizontalEdge ? context_.WindowHeight : context_.WindowWidth;
-        bitmap_ = std::make_unique<TShadingBitmap>(canvas_);
+        // Computed unseen, only the stored bands and runs are made; a replay shades.
+        if (!context_.Unseen)
+            bitmap_ = std::make_unique<TShadingBitmap>(canvas_);
         ResetStatus(); // the edge mapping must not leave a mark on the first sample
     }
 }
@@ -95,6 +97,12 @@ bool TPolyLineBuffer::PollInterrupt()
 {
     if (abandoned_)
         return true;
+    if (ComputationStop) {
+        if (!ComputationStop->load(std::memory_order_relaxed))
+            return false;
+        Abandon();
+        return true;
+    }
     if (!DrawingInProgress())
         return false;
     const TInterruptRequest request = DrawingInterrupt().Poll();
@@ -185,7 +193,8 @@ void TPolyLineBuffer::AddPoint()
     if (status == esNormal) {
         if (!context_.JoinPoints) {
             context_.AllOffScreen = false;
-            DrawCross(canvas_, p);
+            if (!context_.Unseen)
+                DrawCross(canvas_, p);
             points_[count_++] = p;
             drawn_ = count_;
             if (count_ >= Capacity)
@@ -242,7 +251,7 @@ void TPolyLineBuffer::AddPoint()
 
 void TPolyLineBuffer::DrawPending()
 {
-    if (!context_.JoinPoints || !context_.DrawLine || count_ < 2)
+    if (!context_.JoinPoints || !context_.DrawLine || count_ < 2 || context_.Unseen)
         return;
     const int from = drawn_ > 0 ? drawn_ - 1 : 0;
     if (count_ - from >= 2)
@@ -280,7 +289,7 @@ void TPolyLineBuffer::Flush(int keep)
     }
     HidePencil();
     StorePiece();
-    if (shading_ && count_ >= 2 && canvas_.Pen().mode == TPenMode::Copy)
+    if (shading_ && bitmap_ && count_ >= 2 && canvas_.Pen().mode == TPenMode::Copy)
         ShadeRun(*bitmap_, Points(), context_.ShadeKind, edge_);
     DrawPending();
     ShowPencil();
@@ -336,7 +345,7 @@ void TPolyLineBuffer::CloseBand()
     std::unique_ptr<TShadingRect> band = std::move(band_);
     if (band->End < band->Start)
         std::swap(band->Start, band->End);
-    if (canvas_.Pen().mode == TPenMode::Copy)
+    if (bitmap_ && canvas_.Pen().mode == TPenMode::Copy)
         bitmap_->FillRect(band->Rect());
     if (context_.Store) {
         try {

@@ -114,7 +114,7 @@ TEST(LcvtoolCommandLine, HelpAndVersionGoToStandardOutput)
         {{"render", "y=x", "--help"},
          0,
          "usage: lcvtool render [--size WxH] [--scales XMIN,XMAX,YMIN,YMAX] "
-         "[--accuracy N] [--degrees | --radians] -o OUT [--] LINE..."},
+         "[--accuracy N] [--threads N] [--degrees | --radians] -o OUT [--] LINE..."},
         {{"formula", "--help"}, 0, "usage: lcvtool formula [--height PX] [--ratio R] -o OUT [--] MARKUP"},
         {{"resave", "--help"}, 0, "usage: lcvtool resave IN.lcv OUT.lcv"},
         {{"lines", "--help"}, 0, "usage: lcvtool lines [--size WxH] [--list N [--primary]] DOC.lcv"},

@@ -259,6 +259,44 @@ TEST(LcvtoolRender, PngSvgAndPdfLookTheSame)
     }
 }
 
+// The picture file, byte for byte.
+std::string FileBytes(const std::string& name)
+{
+    std::ifstream file(name, std::ios::binary);
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+TEST(LcvtoolRender, EveryNumberOfThreadsWritesTheSamePicture)
+{
+    // Curves of several kinds, an inequality, implicit curves, a declared constant, and the documents shipped.
+    const std::vector<std::string> lines = {
+        "y=sin x",          "y=1/x",           "x=y{^{2}", "r=sin 4{q", "y<x{^{2}-3", "x{^{2}+y{^{2}=16",
+        "sin(xy)=cos(x+y)", "x{^{2}+y{^{2}<4", "a=1",      "y=ax{^{2}"};
+    std::vector<std::vector<std::string>> inputs = {lines};
+    for (const char* document : {"/resources/Lumacurve.lcv", "/resources/examples/Trigonometry.lcv"})
+        inputs.push_back({std::string(LUMACURVE_SOURCE_DIR) + document});
+    for (const auto& input : inputs) {
+        SCOPED_TRACE(input.front());
+        std::string reference;
+        for (const char* threads : {"1", "2", "4"}) {
+            const std::string png = TempName((std::string("-threads") + threads + ".png").c_str());
+            std::vector<std::string> arguments = {"render", "--threads", threads, "-o", png};
+            if (input.size() > 1)
+                arguments.push_back("--");
+            arguments.insert(arguments.end(), input.begin(), input.end());
+            const TRun run = RunTool(arguments);
+            ASSERT_EQ(run.exitCode, 0) << run.out;
+            const std::string bytes = FileBytes(png);
+            std::remove(png.c_str());
+            ASSERT_FALSE(bytes.empty());
+            if (reference.empty())
+                reference = bytes;
+            else
+                EXPECT_TRUE(bytes == reference) << threads << " threads";
+        }
+    }
+}
+
 TEST(LcvtoolRender, BadUsageExitsWithTwo)
 {
     const std::vector<std::vector<std::string>> cases = {
@@ -268,6 +306,9 @@ TEST(LcvtoolRender, BadUsageExitsWithTwo)
         {"render", "--size", "12", "-o", TempName("-bad.png"), "y=x"},
         {"render", "--scales", "1,2,3", "-o", TempName("-bad.png"), "y=x"},
         {"render", "--accuracy", "0", "-o", TempName("-bad.png"), "y=x"},
+        {"render", "--threads", "0", "-o", TempName("-bad.png"), "y=x"},
+        {"render", "--threads", "65", "-o", TempName("-bad.png"), "y=x"},
+        {"render", "--threads", "1.5", "-o", TempName("-bad.png"), "y=x"},
         {"render", "--bogus", "-o", TempName("-bad.png"), "y=x"},
     };
     for (const auto& arguments : cases) {
