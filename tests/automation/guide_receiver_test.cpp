@@ -16,6 +16,7 @@
 #include "guidelib/guideprotocol.h"
 #include "platform/busygate.h"
 #include "settings/configuration.h"
+#include "unixsocket.h"
 
 #include <QDir>
 #include <QDockWidget>
@@ -681,12 +682,7 @@ TEST_F(GuideChannel, ASecondProgramRunsWithoutTheChannelAndAStaleSocketIsReplace
     form.reset();
     const std::string unique = "/tmp/lumacurve-guide-stale-" + std::to_string(getpid()) + ".socket";
     unlink(unique.c_str());
-    const int stale = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, unique.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(bind(stale, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    close(stale);
+    ASSERT_TRUE(LeaveDeadSocket(unique));
     setenv(GUIDE_SOCKET_ENV, unique.c_str(), 1);
     form = MakeQuietForm<TLumacurveForm>();
     ASSERT_NE(form, nullptr);

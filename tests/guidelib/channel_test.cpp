@@ -4,6 +4,7 @@
 // to their NUL, and calls from two threads do not share the block.
 #include "fakereceiver.h"
 #include "lumatutor.h"
+#include "unixsocket.h"
 
 #include <gtest/gtest.h>
 
@@ -124,12 +125,7 @@ TEST(GuideChannel, ASocketNobodyListensOnAnswersZero)
         path = gone.SocketPath();
     }
     // The socket file stays behind a program that died.
-    const int leftover = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, path.c_str(), sizeof address.sun_path - 1);
-    ASSERT_EQ(bind(leftover, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
-    close(leftover);
+    ASSERT_TRUE(LeaveDeadSocket(path));
     TScopedVariable socketPath(GUIDE_SOCKET_ENV, path.c_str());
     EXPECT_EQ(Redraw(), 0);
     EXPECT_EQ(OpenLCVFile("a", "1"), 0);

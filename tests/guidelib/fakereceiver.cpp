@@ -1,6 +1,8 @@
 // The fake receiver of the guide channel tests.
 #include "fakereceiver.h"
 
+#include "unixsocket.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -61,12 +63,8 @@ TFakeReceiver::TFakeReceiver(std::string socketPath, bool nameSocket)
     unlink(socketPath_.c_str());
     shm_unlink(blockName_.c_str());
 
-    listener_ = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, socketPath_.c_str(), sizeof address.sun_path - 1);
-    if (listener_ < 0 || bind(listener_, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 ||
-        listen(listener_, 8) != 0)
+    listener_ = BoundUnixSocket(socketPath_);
+    if (listener_ < 0 || listen(listener_, 8) != 0)
         throw std::runtime_error("the fake receiver cannot listen at " + socketPath_);
     if (nameSocket)
         setenv(GUIDE_SOCKET_ENV, socketPath_.c_str(), 1);
