@@ -21,6 +21,7 @@
 #include "graph/scalehost.h"
 #include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
+#include "plot/backgroundpicture.h"
 #include "plot/formulacurve.h"
 #include "plot/graphrenderer.h"
 #include "plot/implicitfunction.h"
@@ -148,15 +149,7 @@ void Replay(TBenchCurve& entry)
 }
 
 // The lines the renderer draws, borrowed from the set.
-class TBenchLines : public TLineSource {
-public:
-    std::vector<TEquationObject*> lines;
-    [[nodiscard]] int LineCount() const override { return static_cast<int>(lines.size()); }
-    [[nodiscard]] TEquationObject* LineAt(int index) const override
-    {
-        return index >= 0 && index < LineCount() ? lines[static_cast<std::size_t>(index)] : nullptr;
-    }
-};
+using TBenchLines = TChosenLines;
 
 // Computes afresh and draws one curve (entry), or the whole set (nullptr), through the renderer with workers.
 void PlotWithWorkers(TBenchCurve* entry, int workers)

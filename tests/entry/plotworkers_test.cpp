@@ -8,6 +8,7 @@
 #include "../../bench/standardset.h"
 
 #include "graph/linesource.h"
+#include "plot/backgroundpicture.h"
 #include "plot/graphrenderer.h"
 #include "plot/implicitfunction.h"
 #include "plot/plotworkers.h"
@@ -22,15 +23,7 @@ using namespace curvetesting;
 namespace {
 
 // Lines borrowed from a standard set.
-class TBorrowedLines : public TLineSource {
-public:
-    std::vector<TEquationObject*> lines;
-    [[nodiscard]] int LineCount() const override { return static_cast<int>(lines.size()); }
-    [[nodiscard]] TEquationObject* LineAt(int index) const override
-    {
-        return index >= 0 && index < LineCount() ? lines[static_cast<std::size_t>(index)] : nullptr;
-    }
-};
+using TBorrowedLines = TChosenLines;
 
 // The window's scales: x from xMin to xMax, y from yMin to yMax over the image.
 struct TScales {
