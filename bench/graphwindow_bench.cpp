@@ -2,8 +2,9 @@
 // window at Accuracy 10. It measures, in one run, a full repaint from the
 // cached picture (baseline: copying a picture of the same size), a mouse
 // move with its readout and curve hit tests for the pop-up, one trace step,
-// and a change of scales that recomputes the whole set (baseline: replaying
-// the set's cached drawing), and prints a plain table. Run it with
+// and a change of scales that recomputes the whole set, with one worker and
+// with one per core (baseline: replaying the set's cached drawing), and
+// prints a plain table. Run it with
 // QT_SCALE_FACTOR=2 for a device pixel ratio of 2.
 //
 // With LUMACURVE_GRAPHWINDOW_SHOTS set to a folder it only saves
@@ -11,6 +12,7 @@
 // pop-up equation, grabbed from the window.
 #include "graphwindow/equationdisplayform.h"
 #include "graphwindow/graphwindow.h"
+#include "plot/plotworkers.h"
 #include "plot/tracemarker.h"
 #include "setwindow.h"
 
@@ -20,10 +22,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
 #include <memory>
+#include <string>
 
 namespace {
 
@@ -85,6 +89,19 @@ int SaveShots(const char* folder)
     return saved ? 0 : 1;
 }
 
+// The workers one per core gives (at least 2, so that the two rows differ on any machine).
+int WorkersOfCores()
+{
+    SetPlotWorkerCount(0);
+    return std::max(2, PlotWorkerCount());
+}
+
+std::string ScaleChangeName(int workers)
+{
+    return "scales/change recomputing the set, " + std::to_string(workers) +
+           (workers == 1 ? " worker" : " workers");
+}
+
 void RegisterBenchmarks()
 {
     benchmark::RegisterBenchmark("repaint/from cached picture", [](benchmark::State& state) {
@@ -117,15 +134,25 @@ void RegisterBenchmarks()
         for (auto _ : state)
             World->window->StepTrace(i++ % 2 == 0 ? 1 : -1); // back and forth, never off the view
     })->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("scales/change recomputing the set", [](benchmark::State& state) {
-        int i = 0;
-        for (auto _ : state) {
-            const long double x = (i++ % 2) ? 8 : 8.5L;
-            World->window->Params().SetScales(std::make_unique<TRescaleDataTransfer>(-x, x, -5, 5),
-                                              World->window.get());
-            World->window->repaint();
-        }
-    })->Unit(benchmark::kMillisecond);
+    // The scale change with one worker and with one per core, in wall time: the workers' processor time
+    // is not this thread's.
+    for (const int workers : {1, WorkersOfCores()}) {
+        benchmark::RegisterBenchmark(ScaleChangeName(workers).c_str(),
+                                     [workers](benchmark::State& state) {
+                                         SetPlotWorkerCount(workers);
+                                         int i = 0;
+                                         for (auto _ : state) {
+                                             const long double x = (i++ % 2) ? 8 : 8.5L;
+                                             World->window->Params().SetScales(
+                                                 std::make_unique<TRescaleDataTransfer>(-x, x, -5, 5),
+                                                 World->window.get());
+                                             World->window->repaint();
+                                         }
+                                         SetPlotWorkerCount(0);
+                                     })
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
     benchmark::RegisterBenchmark("scales/baseline replay of the set", [](benchmark::State& state) {
         World->window->RedrawAll();
         World->window->repaint();
@@ -153,11 +180,14 @@ int main(int argc, char** argv)
         benchmark::Initialize(&argc, argv);
         TTableReporter reporter;
         benchmark::RunSpecifiedBenchmarks(&reporter);
+        const std::string oneWorker = ScaleChangeName(1) + "/real_time";
+        const std::string coreWorkers = ScaleChangeName(WorkersOfCores()) + "/real_time";
         const setwindow::TTableRow rows[] = {
             {"full repaint", "repaint/from cached picture", "repaint/baseline picture copy"},
             {"mouse move", "mouse move/readout and pop-up", nullptr},
             {"trace step", "trace/one step", nullptr},
-            {"scale change", "scales/change recomputing the set", "scales/baseline replay of the set"},
+            {"scale change, 1 worker", oneWorker.c_str(), "scales/baseline replay of the set"},
+            {"scale change, workers one per core", coreWorkers.c_str(), "scales/baseline replay of the set"},
         };
         setwindow::PrintTable(reporter, *World, rows);
         benchmark::Shutdown();
