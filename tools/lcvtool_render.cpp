@@ -148,18 +148,18 @@ int RunRender(const std::vector<std::string>& arguments)
     const bool haveScales = command.Has("scales");
     for (const std::string& text : command.Values("accuracy")) {
         long double accuracy = 0;
-        if (!ParseNumber(text, accuracy) || accuracy != static_cast<int>(accuracy) || accuracy < 1 ||
-            accuracy > 1000)
+        // The range first: a number past int's would not survive the conversion.
+        if (!ParseNumber(text, accuracy) || accuracy < 1 || accuracy > 1000 ||
+            accuracy != static_cast<int>(accuracy))
             return command.Refuse("--accuracy needs a whole number from 1 to 1000, not " + text);
         Configuration.Accuracy = static_cast<std::int16_t>(accuracy);
         overrides.accuracy = static_cast<int>(accuracy);
     }
     for (const std::string& text : command.Values("threads")) {
-        long double threads = 0;
-        if (!ParseNumber(text, threads) || threads != static_cast<int>(threads) || threads < 1 ||
-            threads > MaximumThreads)
+        int threads = 0;
+        if (!ParseWhole(text, 1, MaximumThreads, threads))
             return command.Refuse("--threads needs a whole number from 1 to 64, not " + text);
-        SetPlotWorkerCount(static_cast<int>(threads));
+        SetPlotWorkerCount(threads);
     }
     for (const std::string& name : command.OptionOrder()) {
         if (name == "degrees" || name == "radians") {

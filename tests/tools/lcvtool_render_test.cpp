@@ -268,7 +268,8 @@ std::string FileBytes(const std::string& name)
 
 TEST(LcvtoolRender, EveryNumberOfThreadsWritesTheSamePicture)
 {
-    // Curves of several kinds, an inequality, implicit curves, a declared constant, and the documents shipped.
+    // Curves of several kinds, an inequality, implicit curves, a declared constant, and the documents
+    // shipped.
     const std::vector<std::string> lines = {
         "y=sin x",          "y=1/x",           "x=y{^{2}", "r=sin 4{q", "y<x{^{2}-3", "x{^{2}+y{^{2}=16",
         "sin(xy)=cos(x+y)", "x{^{2}+y{^{2}<4", "a=1",      "y=ax{^{2}"};
@@ -309,6 +310,8 @@ TEST(LcvtoolRender, BadUsageExitsWithTwo)
         {"render", "--threads", "0", "-o", TempName("-bad.png"), "y=x"},
         {"render", "--threads", "65", "-o", TempName("-bad.png"), "y=x"},
         {"render", "--threads", "1.5", "-o", TempName("-bad.png"), "y=x"},
+        {"render", "--threads", "2 ", "-o", TempName("-bad.png"), "y=x"},
+        {"render", "--accuracy", "1e30", "-o", TempName("-bad.png"), "y=x"},
         {"render", "--bogus", "-o", TempName("-bad.png"), "y=x"},
     };
     for (const auto& arguments : cases) {
