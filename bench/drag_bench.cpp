@@ -10,7 +10,9 @@
 // the same run are the cubic plotted afresh, a copy of a picture of the
 // window's size and the set's replay (every line drawn from its stored
 // drawing). The tables give mean and 95th percentile times (wall and the
-// thread's processor time) and the ratios the drag is held to.
+// thread's processor time) and the ratios the drag is held to. The moves
+// with the set and with the dependants are measured with one curve worker
+// too, beside the ones with a worker per core.
 #include "app/lumacurveform.h"
 #include "document/lineediting.h"
 #include "equations/equationswindow.h"
@@ -27,6 +29,7 @@
 #include "plot/curveplotter.h"
 #include "plot/dragpoint.h"
 #include "plot/graphrenderer.h"
+#include "plot/plotworkers.h"
 #include "settings/configuration.h"
 #include "standardset.h"
 #include "tablereporter.h"
@@ -359,11 +362,16 @@ void RegisterBenchmarks()
         const char* line;
         TRealPoint press;
         bool handle;
+        int workers = 0; // the curve workers: 0 one per core
     };
     const TDragRow drags[] = {
         {"move/y=x^3-3x alone", "alone", TScene::Alone, Cubic, onCubic, false},
         {"move/with the standard set", "with set", TScene::WithSet, Cubic, onCubic, false},
+        {"move/with the standard set, 1 worker", "with set, 1 worker", TScene::WithSet, Cubic, onCubic, false,
+         1},
         {"move/with six dependants", "dependants", TScene::WithDependants, Cubic, onCubic, false},
+        {"move/with six dependants, 1 worker", "dependants, 1 worker", TScene::WithDependants, Cubic, onCubic,
+         false, 1},
         {"move/y=x^2-4x+3 whole", "quadratic whole", TScene::Alone, Quadratic, onQuadratic, false},
         {"move/y=x^2-4x+3 by its vertex handle", "quadratic handle", TScene::Alone, Quadratic, vertex, true},
     };
@@ -371,7 +379,9 @@ void RegisterBenchmarks()
         benchmark::RegisterBenchmark(row.name,
                                      [row](benchmark::State& state) {
                                          CloseSetWorld(); // one main window at a time
+                                         SetPlotWorkerCount(row.workers);
                                          DragRow(state, row.key, row.scene, row.line, row.press, row.handle);
+                                         SetPlotWorkerCount(0);
                                      })
             ->Unit(benchmark::kMillisecond)
             ->Iterations(Moves);
@@ -379,12 +389,15 @@ void RegisterBenchmarks()
 
 void PrintTable(const char* title, std::map<std::string, std::vector<double>>& samples)
 {
-    std::printf("\n%s; graph %d x %d, %d moves a drag\n", title, Width, Height, Moves);
+    std::printf("\n%s; graph %d x %d, %d moves a drag, %d curve workers unless 1 is said\n", title, Width,
+                Height, Moves, PlotWorkerCount());
     std::printf("measure\tmean_ms\tp95_ms\n");
     const std::pair<const char*, const char*> rows[] = {
         {"move y=x^3-3x alone", "alone"},
         {"move with the standard set", "with set"},
+        {"move with the standard set, 1 worker", "with set, 1 worker"},
         {"move with six dependants", "dependants"},
+        {"move with six dependants, 1 worker", "dependants, 1 worker"},
         {"move y=x^2-4x+3 whole", "quadratic whole"},
         {"move y=x^2-4x+3 by its vertex handle", "quadratic handle"},
         {"press with the standard set", "press"},

@@ -6,8 +6,9 @@
 // not use) and with k's five curves alone; the baselines in the same run
 // are the five curves plotted afresh and one picture copy. The table gives
 // the mean and 95th percentile frame times, frames per second at the 95th
-// percentile and the ratios the editor is held to. Run it with
-// QT_SCALE_FACTOR=2 for a device pixel ratio of 2.
+// percentile and the ratios the editor is held to; the frames are measured
+// with one curve worker too, beside the ones with a worker per core. Run it
+// with QT_SCALE_FACTOR=2 for a device pixel ratio of 2.
 //
 // With LUMACURVE_DYNAMIC_SHOTS set to a folder it only saves screenshots
 // there: the main window with the editor open after a few steps, the
@@ -23,6 +24,7 @@
 #include "graphwindow/graphwindow.h"
 #include "platform/canvas.h"
 #include "plot/curveplotter.h"
+#include "plot/plotworkers.h"
 #include "settings/configuration.h"
 #include "standardset.h"
 #include "tablereporter.h"
@@ -163,6 +165,18 @@ void RegisterBenchmarks()
                                  })
         ->Unit(benchmark::kMillisecond)
         ->MinTime(3);
+    // The same frames with one curve worker, beside the ones with one per core.
+    auto oneWorker = [](bool withSet) {
+        return [withSet](benchmark::State& state) {
+            TWorld& world = World(withSet);
+            SetPlotWorkerCount(1);
+            Timed(state, withSet ? "with set, 1 worker" : "alone, 1 worker", [&] { Frame(world); });
+            SetPlotWorkerCount(0);
+        };
+    };
+    benchmark::RegisterBenchmark("frame/with the standard set, 1 worker", oneWorker(true))
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(3);
     benchmark::RegisterBenchmark("baseline/picture copy",
                                  [](benchmark::State& state) {
                                      const QImage& background = World(true).editor->Editing().Background();
@@ -178,6 +192,9 @@ void RegisterBenchmarks()
                                      TWorld& world = World(false);
                                      Timed(state, "alone", [&] { Frame(world); });
                                  })
+        ->Unit(benchmark::kMillisecond)
+        ->MinTime(3);
+    benchmark::RegisterBenchmark("frame/users alone, 1 worker", oneWorker(false))
         ->Unit(benchmark::kMillisecond)
         ->MinTime(3);
     benchmark::RegisterBenchmark("baseline/users plotted afresh",
@@ -213,11 +230,17 @@ void PrintTable(const char* title, std::map<std::string, std::vector<double>>& s
     const double set95 = Percentile(samples["with set"], 0.95), alone95 = Percentile(samples["alone"], 0.95);
     const double plots = Percentile(samples["plots"], 0.5), copy = Percentile(samples["copy"], 0.5);
     const auto mean = framesamples::Mean;
-    std::printf("\n%s; device pixel ratio %.1f, graph %d x %d, five curves using k\n", title, ratio, Width,
-                Height);
+    std::printf(
+        "\n%s; device pixel ratio %.1f, graph %d x %d, five curves using k, %d curve workers unless 1 "
+        "is said\n",
+        title, ratio, Width, Height, PlotWorkerCount());
     std::printf("measure\tmean_ms\tp95_ms\tp95_fps\n");
     std::printf("frame with the set\t%.3f\t%.3f\t%.1f\n", mean(samples["with set"]), set95, 1000 / set95);
     std::printf("frame, users alone\t%.3f\t%.3f\t%.1f\n", mean(samples["alone"]), alone95, 1000 / alone95);
+    for (const char* key : {"with set, 1 worker", "alone, 1 worker"}) {
+        const double p95 = Percentile(samples[key], 0.95);
+        std::printf("frame %s\t%.3f\t%.3f\t%.1f\n", key, mean(samples[key]), p95, 1000 / p95);
+    }
     std::printf("baseline: users plotted afresh (median)\t%.3f\n", plots);
     std::printf("baseline: picture copy (median)\t%.3f\n", copy);
     std::printf("goal\tvalue\tlimit\tmet\n");

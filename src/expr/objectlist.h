@@ -39,6 +39,14 @@ public:
         items_.push_back(std::move(object));
         return Count() - 1;
     }
+    // Appends every entry of other, in order, leaving other empty.
+    void TakeAll(TObjectList& other)
+    {
+        items_.reserve(items_.size() + other.items_.size());
+        for (std::unique_ptr<T>& item : other.items_)
+            items_.push_back(std::move(item));
+        other.items_.clear();
+    }
     // Inserts object before index (clamped to 0..Count()), taking ownership.
     void Insert(int index, std::unique_ptr<T> object)
     {

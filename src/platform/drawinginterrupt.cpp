@@ -105,6 +105,17 @@ TDrawingInterrupt& DrawingInterrupt()
     return Installed ? *Installed : NeverInterrupts;
 }
 
+bool PollKeyboardForComputation(const TComputationStop& stop)
+{
+    if (!DrawingInterrupt().Poll().abandon)
+        return false;
+    const TComputationStop* outermost = &stop;
+    while (outermost->outer)
+        outermost = outermost->outer;
+    outermost->flag->store(true);
+    return true;
+}
+
 bool DrawingInProgress()
 {
     return DrawingDepth > 0;

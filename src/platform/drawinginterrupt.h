@@ -63,10 +63,44 @@ public:
 // own: a worker's abandoned computation reaches the drawing thread through
 // its stop flag.
 inline thread_local bool DrawingCompleted = true;
-// On a worker thread computing curves for a drawing: the flag the drawing
-// thread raises when Escape abandons the drawing. Workers poll it instead of
-// the keyboard (nullptr on the drawing thread).
-inline thread_local const std::atomic<bool>* ComputationStop = nullptr;
+// The stop of a computation shared out among threads: its own flag, and
+// the stop of the computation it is part of (a curve split into bands while
+// the drawing computes several curves), which stops it too.
+struct TComputationStop {
+    std::atomic<bool>* flag = nullptr;
+    const TComputationStop* outer = nullptr;
+    [[nodiscard]] bool Raised() const
+    {
+        for (const TComputationStop* stop = this; stop; stop = stop->outer)
+            if (stop->flag->load(std::memory_order_relaxed))
+                return true;
+        return false;
+    }
+};
+// On a thread computing curves for a drawing (a worker, or the drawing
+// thread doing its share): the stop it polls instead of the keyboard
+// (nullptr while the drawing thread draws).
+inline thread_local const TComputationStop* ComputationStop = nullptr;
+// Set on the drawing thread while it computes its share: its checks of the
+// stop poll Escape too (one check in ComputationPollInterval, as a check
+// may come with every evaluation), and Escape raises the outermost stop.
+inline thread_local bool ComputationPollsKeyboard = false;
+inline thread_local unsigned ComputationChecks = 0;
+inline constexpr unsigned ComputationPollInterval = 64;
+// Polls Escape for the computation stop; true when it stopped the computation.
+bool PollKeyboardForComputation(const TComputationStop& stop);
+// True when the computation this thread works for was stopped (false
+// outside one).
+[[nodiscard]] inline bool ComputationStopped()
+{
+    const TComputationStop* stop = ComputationStop;
+    if (!stop)
+        return false;
+    if (ComputationPollsKeyboard && ++ComputationChecks % ComputationPollInterval == 0 &&
+        PollKeyboardForComputation(*stop))
+        return true;
+    return stop->Raised();
+}
 // While set, a curve being calculated shows the busy cursor.
 inline bool BusyCursorFlag = false;
 

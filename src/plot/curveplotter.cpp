@@ -8,6 +8,7 @@
 #include "platform/canvas.h"
 #include "platform/drawinginterrupt.h"
 #include "platform/mainwindowbase.h"
+#include "plot/plotworkers.h"
 #include "plot/polylinebuffer.h"
 #include "settings/configuration.h"
 #include "settings/mathswriter.h"
@@ -18,8 +19,10 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
+#include <new>
 #include <optional>
 #include <unordered_set>
 #include <utility>
@@ -106,6 +109,46 @@ TXY::TXY(const TGraphParams& params) : Axes(TAxes::CreateCopy(*params.Axes)), Pa
 
 TXY::~TXY() = default;
 
+std::unique_ptr<TXY> TXY::Clone() const
+{
+    auto copy = std::make_unique<TXY>();
+    copy->X = X;
+    copy->Y = Y;
+    copy->PrevX = PrevX;
+    copy->PrevY = PrevY;
+    copy->Parameter = Parameter;
+    copy->ClipXMin = ClipXMin;
+    copy->ClipXMax = ClipXMax;
+    copy->ClipYMin = ClipYMin;
+    copy->ClipYMax = ClipYMax;
+    copy->StartIndex = StartIndex;
+    copy->Reverse = Reverse;
+    copy->JoinPoints = JoinPoints;
+    copy->LabelSkip = LabelSkip;
+    copy->Skip = Skip;
+    copy->Axes = TAxes::CreateCopy(*Axes);
+    copy->SampleCount = SampleCount;
+    copy->CurrentCount = CurrentCount;
+    copy->PartCount = PartCount;
+    copy->PartialPaint = PartialPaint;
+    copy->Continuous = Continuous;
+    copy->Pencil = Pencil;
+    copy->PencilShown = PencilShown;
+    copy->ShadeKind = ShadeKind;
+    copy->DrawLine = DrawLine;
+    copy->Labelling = Labelling;
+    copy->WindowWidth = WindowWidth;
+    copy->WindowHeight = WindowHeight;
+    copy->AllOffScreen = AllOffScreen;
+    copy->AllInvalid = AllInvalid;
+    copy->ExactParameter = ExactParameter;
+    copy->Abandoned = Abandoned;
+    copy->Unseen = Unseen;
+    copy->Store = Store;
+    copy->Params = Params;
+    return copy;
+}
+
 TXYSearch::TXYSearch(const TGraphParams& params, QPoint pixel) : TXY(params), SearchPixel(pixel)
 {
     PartialPaint = false;
@@ -179,11 +222,84 @@ void TCurvePLotter::Plot(Canvas& canvas, TXY& context)
             buffer.SampleRun(context.StartIndex, context.SampleCount - context.StartIndex,
                              context.SampleCount);
         }
+        // Computed unseen with workers to spare, a family whose first member
+        // used the constant has the others computed beside each other.
+        if (!buffer.Abandoned() && Family.memberIndex == 0 && Family.used && !Family.held &&
+            Family.extraMembers > 0 && context.Unseen && context.Store && !context.PartialPaint &&
+            buffer.Count() == 0 && PlotWorkerCount() > 1 && MembersComputeApart(context)) {
+            PlotOtherMembers(canvas, context, buffer);
+            Family.memberIndex = 0;
+            break;
+        }
     } while (!buffer.Abandoned() && FamilyNext());
     // An abandoned drawing proves nothing about where the curve lies.
     if (!buffer.Abandoned())
         ReportFirstDrawing(context);
     buffer.Finish();
+}
+
+void TCurvePLotter::PlotOtherMembers(Canvas& canvas, TXY& context, TPolyLineBuffer& buffer)
+{
+    const int others = Family.extraMembers;
+    struct TMember {
+        std::unique_ptr<TXY> context;
+        TPolyLineStore store;
+        bool abandoned = false;
+        bool outOfMemory = false;
+    };
+    std::vector<TMember> members(static_cast<std::size_t>(others));
+    for (TMember& member : members) {
+        member.context = context.Clone();
+        member.context->Store = &member.store;
+        member.context->AllInvalid = true;
+        member.context->AllOffScreen = true;
+    }
+    std::atomic<bool> stop{false};
+    RunOnWorkers(
+        others, PlotWorkerCount(),
+        [&](int i) {
+            TMember& member = members[static_cast<std::size_t>(i)];
+            TXY& memberContext = *member.context;
+            // As the member is computed after the one before it on one thread.
+            Family.memberIndex = i + 1;
+            Tracking = true;
+            try {
+                WithOwnForms([&] {
+                    // The curve's one part stays selected from the first member on.
+                    TPolyLineBuffer memberBuffer(*this, canvas, memberContext);
+                    memberBuffer.SampleRun(memberContext.StartIndex,
+                                           memberContext.SampleCount - memberContext.StartIndex,
+                                           memberContext.SampleCount);
+                    memberBuffer.Finish();
+                    member.abandoned = memberBuffer.Abandoned();
+                });
+            } catch (const std::bad_alloc&) {
+                member.outOfMemory = true;
+            }
+            member.outOfMemory = member.outOfMemory || memberContext.Store != &member.store;
+        },
+        stop, false);
+    bool abandoned = stop.load();
+    bool outOfMemory = false;
+    for (TMember& member : members) {
+        abandoned = abandoned || member.abandoned;
+        outOfMemory = outOfMemory || member.outOfMemory;
+        context.AllInvalid = context.AllInvalid && member.context->AllInvalid;
+        context.AllOffScreen = context.AllOffScreen && member.context->AllOffScreen;
+    }
+    if (abandoned) {
+        buffer.Abandon();
+        return;
+    }
+    if (outOfMemory) {
+        // Drawn without its cache: the next repaint recomputes it.
+        if (LineStore() == context.Store)
+            DiscardLineStore();
+        context.Store = nullptr;
+        return;
+    }
+    for (TMember& member : members)
+        context.Store->TakeAll(member.store);
 }
 
 void TCurvePLotter::ReportFirstDrawing(const TXY& context)

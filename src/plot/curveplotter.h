@@ -19,6 +19,7 @@
 #include <QPoint>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,6 +48,8 @@ inline constexpr int CrossingRefinementLimit = 10000000;
 
 // The plotting context of one drawing or calculation pass, handed to every
 // curve operation.
+class TPolyLineBuffer;
+
 struct TXY {
     // Off-screen axes (length 100, no scales).
     TXY();
@@ -57,6 +60,9 @@ struct TXY {
     virtual ~TXY();
     TXY(const TXY&) = delete;
     TXY& operator=(const TXY&) = delete;
+    // A context of its own with the same fields (a copy of the axes), for a
+    // worker continuing the drawing beside this one.
+    [[nodiscard]] std::unique_ptr<TXY> Clone() const;
 
     Extended X = 0, Y = 0;         // the point just calculated
     Extended PrevX = 0, PrevY = 0; // a previous point, for slopes
@@ -170,6 +176,18 @@ public:
     // touches only the curve itself, its context and the evaluation state of
     // the thread (no declared function, no other curve, no canvas).
     [[nodiscard]] virtual bool ComputesOffThread() const { return false; }
+    // True when, computed unseen with context, the members of a family after
+    // the first may be computed beside each other, each from a fresh start:
+    // one part, no state carried from one point to the next, and nothing
+    // else of the curve that evaluating changes.
+    [[nodiscard]] virtual bool MembersComputeApart(const TXY& context)
+    {
+        (void)context;
+        return false;
+    }
+    // Runs compute with this thread evaluating the curve through compiled
+    // forms of its own (the curve's own stay with the thread that owns them).
+    virtual void WithOwnForms(const std::function<void()>& compute) { compute(); }
 
     // ---- dynamic operations --------------------------------------------------
     [[nodiscard]] virtual bool IsInequality() const { return false; }
@@ -335,6 +353,9 @@ public:
     // (for kinds that drive the sampling themselves); computed unseen, they
     // wait for ShowPendingReport.
     void ReportFirstDrawing(const TXY& context);
+    // Computes the family members after the first on workers into stores of
+    // their own and appends them, in order, to what buffer recorded.
+    void PlotOtherMembers(Canvas& canvas, TXY& context, TPolyLineBuffer& buffer);
     // Computes the stored drawing into the curve's store with context (made
     // by the drawing thread, Unseen set; scratch is never drawn on), for the
     // kinds that compute off the drawing thread. False when it was abandoned

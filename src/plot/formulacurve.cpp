@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <typeinfo>
+#include <utility>
 
 namespace {
 
@@ -131,6 +132,27 @@ bool TFormulaCurve::ComputesOffThread() const
         return EvaluatesAlone(parametric->XFormula.get()) && EvaluatesAlone(parametric->TStart.get()) &&
                EvaluatesAlone(parametric->TEnd.get());
     return true;
+}
+
+bool TFormulaCurve::MembersComputeApart(const TXY& context)
+{
+    const std::type_info& kind = typeid(*this);
+    // A shaded side carries its bands, and the pencil its place, from one member to the next.
+    return (kind == typeid(TYofX) || kind == typeid(TXofY)) && context.PartCount == 1 &&
+           context.ShadeKind == 0 && !context.Pencil && ComputesOffThread() && !FormulaRemembers();
+}
+
+void TFormulaCurve::WithOwnForms(const std::function<void()>& compute)
+{
+    TOwnForm own{this, {}};
+    TOwnForm* const outer = std::exchange(OwnForm, &own);
+    try {
+        compute();
+    } catch (...) {
+        OwnForm = outer;
+        throw;
+    }
+    OwnForm = outer;
 }
 
 void TFormulaCurve::InitContext(TXY& context)

@@ -124,10 +124,10 @@ public:
     void WriteFormula(std::string_view prefix, TMathsWriter& writer) const;
     // SafeEvaluate (Formula) through its compiled form, which follows the
     // formula whatever replaces it.
-    [[nodiscard]] Extended EvaluateFormula() { return compiledFormula_.Evaluate(Formula.get()); }
+    [[nodiscard]] Extended EvaluateFormula() { return FormulaForm().Evaluate(Formula.get()); }
     // False when evaluating the formula again at a point changes nothing it
     // remembers and can report no step or pole.
-    [[nodiscard]] bool FormulaRemembers() { return compiledFormula_.Remembers(Formula.get()); }
+    [[nodiscard]] bool FormulaRemembers() { return FormulaForm().Remembers(Formula.get()); }
     // EvaluateFormula through another compiled form (one of a worker's own).
     [[nodiscard]] Extended EvaluateFormulaWith(TCompiledFormula& compiled)
     {
@@ -136,6 +136,9 @@ public:
     // The plain kinds (explicit, parametric, polar, implicit) whose formulas
     // use no declared function and no constant defined by a formula.
     [[nodiscard]] bool ComputesOffThread() const override;
+    // Explicit curves of one part, unshaded, whose formula remembers nothing.
+    [[nodiscard]] bool MembersComputeApart(const TXY& context) override;
+    void WithOwnForms(const std::function<void()>& compute) override;
 
     TEvaluatorPtr Formula; // the main formula (owned)
 
@@ -155,6 +158,19 @@ protected:
     int selectedOf_ = 0;   // out of this many
 
 private:
+    // The compiled form this thread evaluates the formula through: its own
+    // inside WithOwnForms, else the curve's.
+    [[nodiscard]] TCompiledFormula& FormulaForm()
+    {
+        return OwnForm && OwnForm->curve == this ? OwnForm->formula : compiledFormula_;
+    }
+
+    struct TOwnForm {
+        const TFormulaCurve* curve = nullptr;
+        TCompiledFormula formula;
+    };
+    static inline thread_local TOwnForm* OwnForm = nullptr;
+
     TCompiledFormula compiledFormula_;
 };
 

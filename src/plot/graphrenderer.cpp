@@ -17,6 +17,7 @@
 #include <cmath>
 #include <memory>
 #include <new>
+#include <optional>
 #include <span>
 #include <typeinfo>
 #include <utility>
@@ -79,16 +80,60 @@ std::vector<QPoint> HaloPoints(std::span<const QPoint> points)
     return kept;
 }
 
-// What the workers computed for a drawing: by line index, the curves whose
-// drawings they stored; for a picture (which leaves the curves' caches
-// alone), the caches taken aside meanwhile, to be put back once drawn.
+// The curves the workers compute for a drawing while it draws: by line
+// index, the curves handed to them; for a picture (which leaves the curves'
+// caches alone), the caches taken aside meanwhile, to be put back once drawn.
 struct TComputedLines {
-    std::vector<bool> computed;
+    std::vector<int> tasks; // by line index: the curve's task, or −1
     std::vector<std::unique_ptr<TPolyLineStore>> kept;
+    std::vector<TCurvePLotter*> curves;
+    std::vector<std::unique_ptr<TXY>> contexts;
+    std::vector<std::uint8_t> done;
+    std::unique_ptr<QImage> scratchImage;
+    std::unique_ptr<Canvas> scratch; // paints on scratchImage: goes first
+    std::optional<TDrawingScope> drawing;
+    std::unique_ptr<TSharedComputation> computation;
+    bool busy = false;
 
-    [[nodiscard]] bool Computed(int index) const
+    TComputedLines() = default;
+    TComputedLines(const TComputedLines&) = delete;
+    TComputedLines& operator=(const TComputedLines&) = delete;
+    ~TComputedLines() { Finish(); }
+
+    // True when the line at index was handed to the workers.
+    [[nodiscard]] bool Handed(int index) const
     {
-        return static_cast<std::size_t>(index) < computed.size() && computed[static_cast<std::size_t>(index)];
+        return static_cast<std::size_t>(index) < tasks.size() && tasks[static_cast<std::size_t>(index)] >= 0;
+    }
+    // Waits for the curve at index when it was handed to the workers; true
+    // when its stored drawing is complete. Sets stopped when Escape stopped
+    // the computation.
+    bool Await(int index, bool& stopped)
+    {
+        if (!Handed(index))
+            return false;
+        const int task = tasks[static_cast<std::size_t>(index)];
+        // Once finished, every worker has left and what they did stands.
+        if (computation && !computation->Await(task)) {
+            stopped = computation->Stopped();
+            if (stopped)
+                return false;
+        }
+        return done[static_cast<std::size_t>(task)] != 0;
+    }
+    // Waits for every worker to leave, with abandon leaving undone what
+    // nobody has started (else computing it): after it, nothing but this
+    // thread touches the curves.
+    void Finish(bool abandon = true)
+    {
+        if (computation) {
+            computation->Finish(abandon);
+            if (busy)
+                DrawingInterrupt().EndBusy();
+            busy = false;
+            computation.reset();
+            drawing.reset();
+        }
     }
     // Puts back the cache taken from the curve at index, if any.
     void PutBack(int index, TEquationObject* line)
@@ -101,18 +146,18 @@ struct TComputedLines {
     }
 };
 
-// Computes on workers (when more than one) the stored drawings of the
-// visible curves from index first on that can be computed off this thread
-// and are not stored yet (for a picture, every one, into a store of its own),
-// polling Escape meanwhile. A picture leaves the highlighted line (its halo
-// goes between its drawing and its replay) to the drawing.
-TComputedLines ComputeOnWorkers(const TGraphParams& params, const TLineSource* lines, int first, int workers,
-                                int highlight)
+// Starts computing on workers (when more than one) the stored drawings of
+// the visible curves from index first on that can be computed off this
+// thread and are not stored yet (for a picture, every one, into a store of
+// its own); the drawing then awaits each in turn, computing on this thread
+// those no worker has taken yet. A picture leaves the highlighted line (its
+// halo goes between its drawing and its replay) to the drawing.
+void StartOnWorkers(TComputedLines& result, const TGraphParams& params, const TLineSource* lines, int first,
+                    int workers, int highlight)
 {
-    TComputedLines result;
     // Drawn visibly or as a demonstration, a curve is drawn as it is computed.
     if (workers <= 1 || (DrawMode & (dmDrawVisibly | dmDemonstration)) || !lines)
-        return result;
+        return;
     const bool picture = (DrawMode & dmNoCache) != 0;
     std::vector<TCurvePLotter*> curves;
     std::vector<int> indexes;
@@ -128,53 +173,48 @@ TComputedLines ComputeOnWorkers(const TGraphParams& params, const TLineSource* l
     // One curve that is not scanned in bands gains nothing from a worker: it
     // is drawn as it is computed, as with one worker.
     if (curves.empty() || (curves.size() == 1 && !dynamic_cast<TImplicitFunction*>(curves.front())))
-        return result;
+        return;
     // The contexts copy the axes here, on the drawing thread.
-    std::vector<std::unique_ptr<TXY>> contexts;
-    contexts.reserve(curves.size());
+    result.contexts.reserve(curves.size());
     for (std::size_t i = 0; i < curves.size(); ++i) {
-        contexts.push_back(std::make_unique<TXY>(params));
+        result.contexts.push_back(std::make_unique<TXY>(params));
         // A partial repaint draws only part of a curve, which is not stored.
-        if (contexts.back()->PartialPaint)
-            return result;
+        if (result.contexts.back()->PartialPaint) {
+            result.contexts.clear();
+            return;
+        }
     }
     const auto count = static_cast<std::size_t>(lines->LineCount());
-    result.computed.assign(count, false);
+    result.tasks.assign(count, -1);
+    for (std::size_t k = 0; k < curves.size(); ++k)
+        result.tasks[static_cast<std::size_t>(indexes[k])] = static_cast<int>(k);
     if (picture) {
         result.kept.resize(count);
         for (std::size_t k = 0; k < curves.size(); ++k)
             result.kept[static_cast<std::size_t>(indexes[k])] = curves[k]->TakeLineStore();
     }
+    result.curves = std::move(curves);
     // A canvas for the kinds' signatures; nothing is drawn on it.
-    QImage scratchImage(1, 1, QImage::Format_ARGB32_Premultiplied);
-    Canvas scratch(&scratchImage);
-    std::vector<std::uint8_t> done(curves.size(), 0);
-    std::atomic<bool> stop{false};
-    {
-        TDrawingScope drawing;
-        const bool busy = BusyCursorFlag;
-        if (busy)
-            DrawingInterrupt().BeginBusy();
-        RunOnWorkers(
-            static_cast<int>(curves.size()), workers,
-            [&](int i) {
-                const auto k = static_cast<std::size_t>(i);
-                try {
-                    done[k] = curves[k]->ComputeLineStore(scratch, *contexts[k]) ? 1 : 0;
-                } catch (const std::bad_alloc&) {
-                    // Left incomplete: the drawing computes it as it draws it.
-                    done[k] = 0;
-                }
-            },
-            stop, true);
-        if (busy)
-            DrawingInterrupt().EndBusy();
-    }
-    if (stop.load())
-        DrawingCompleted = false;
-    for (std::size_t k = 0; k < curves.size(); ++k)
-        result.computed[static_cast<std::size_t>(indexes[k])] = done[k] != 0;
-    return result;
+    result.scratchImage = std::make_unique<QImage>(1, 1, QImage::Format_ARGB32_Premultiplied);
+    result.scratch = std::make_unique<Canvas>(result.scratchImage.get());
+    result.done.assign(result.curves.size(), 0);
+    result.drawing.emplace();
+    result.busy = BusyCursorFlag;
+    if (result.busy)
+        DrawingInterrupt().BeginBusy();
+    result.computation = std::make_unique<TSharedComputation>(
+        static_cast<int>(result.curves.size()), workers,
+        [&result](int i) {
+            const auto k = static_cast<std::size_t>(i);
+            try {
+                result.done[k] =
+                    result.curves[k]->ComputeLineStore(*result.scratch, *result.contexts[k]) ? 1 : 0;
+            } catch (const std::bad_alloc&) {
+                // Left incomplete: the drawing computes it as it draws it.
+                result.done[k] = 0;
+            }
+        },
+        true);
 }
 
 } // namespace
@@ -204,18 +244,27 @@ int TGraphRenderer::DrawLines(Canvas& canvas, TGraphParams& params, const TLineS
     if (!lines)
         return first;
     DrawingCompleted = true;
-    // The curves that can be computed off this thread are computed on the
-    // workers first; the loop then draws every line in order as before,
-    // replaying those.
+    // The curves that can be computed off this thread are handed to the
+    // workers; the loop then draws every line in order as before, replaying
+    // those as they are done (computing here those no worker has started).
     // Pausing between lines lets the list change under the loop: it draws on one thread.
-    TComputedLines computed =
-        ComputeOnWorkers(params, lines, first, PauseBetweenLines ? 1 : PlotWorkerCount(), HighlightLine);
+    TComputedLines computed;
+    StartOnWorkers(computed, params, lines, first, PauseBetweenLines ? 1 : PlotWorkerCount(), HighlightLine);
     int index = std::max(0, first);
     // The count is read each time: a pause may let the list change.
     for (; index < lines->LineCount() && DrawingCompleted; ++index) {
         TEquationObject* line = lines->LineAt(index);
         if (!LineVisible(line))
             continue;
+        // A line the workers do not compute may read any curve: it waits for them all.
+        bool stopped = false;
+        const bool precomputed = computed.Await(index, stopped);
+        if (!computed.Handed(index))
+            computed.Finish(false);
+        if (stopped) {
+            DrawingCompleted = false;
+            break;
+        }
         const std::uint8_t mode = DrawMode;
         const bool shown = index >= VisibleFrom || !(DrawMode & dmDrawVisibly);
         if (!shown)
@@ -223,7 +272,6 @@ int TGraphRenderer::DrawLines(Canvas& canvas, TGraphParams& params, const TLineS
         if (BeforeLine && shown)
             BeforeLine(index);
         TCanvasStateSaver saver(canvas);
-        const bool precomputed = computed.Computed(index);
         if (precomputed) {
             if (auto* computedCurve = dynamic_cast<TCurvePLotter*>(line))
                 computedCurve->ShowPendingReport();
@@ -258,6 +306,7 @@ int TGraphRenderer::DrawLines(Canvas& canvas, TGraphParams& params, const TLineS
             BetweenLines();
     }
     // The caches of the lines an abandoned picture did not reach.
+    computed.Finish();
     for (int k = 0; k < static_cast<int>(computed.kept.size()); ++k)
         computed.PutBack(k, lines->LineAt(k));
     return index;

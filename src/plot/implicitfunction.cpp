@@ -22,11 +22,32 @@ namespace {
 
 // F this close to zero counts as lying on the curve.
 constexpr Extended ZeroValue = 1e-20L;
-// A scan split among workers takes bands of at least this many rows, and
-// as many as this many bands a worker, so that rows dense with dots or
-// crossings even out among the workers.
+// A scan split among workers takes bands of at least this many rows; each
+// band takes 1 / (BandShare × workers) of the rows left, so the bands shrink
+// towards the end and rows dense with dots or crossings even out among the
+// workers while the seams stay few.
 constexpr int MinimumBandRows = 8;
-constexpr int BandsPerWorker = 4;
+constexpr int BandShare = 2;
+
+// The first rows of the bands that rowCount rows split into for workers,
+// and rowCount itself to close the last.
+std::vector<int> BandStarts(int rowCount, int workers)
+{
+    std::vector<int> starts;
+    const int share = BandShare * std::max(1, workers);
+    int row = 0;
+    while (row < rowCount) {
+        starts.push_back(row);
+        const int left = rowCount - row;
+        int size = std::max(MinimumBandRows, (left + share - 1) / share);
+        // Too few rows left after this band for one more: this band takes them.
+        if (left - size < MinimumBandRows)
+            size = left;
+        row += size;
+    }
+    starts.push_back(rowCount);
+    return starts;
+}
 // Regula falsi converges, but possibly slowly on one side; past this many
 // steps the crossing is placed where it has got to.
 constexpr int MaximumRefinements = 200;
@@ -144,7 +165,8 @@ public:
     bool RunInBands(int workers)
     {
         const int rowCount = rows_ + 1;
-        const int bands = std::clamp(rowCount / MinimumBandRows, 1, workers * BandsPerWorker);
+        const std::vector<int> starts = BandStarts(rowCount, workers);
+        const int bands = static_cast<int>(starts.size()) - 1;
         std::vector<std::vector<QLine>> dots(static_cast<std::size_t>(bands));
         // Per band: 1 the family constant was evaluated, 2 it ran out of memory, 4 it was abandoned.
         std::vector<std::uint8_t> outcome(static_cast<std::size_t>(bands), 0);
@@ -158,7 +180,7 @@ public:
                 try {
                     TCompiledFormula compiled;
                     TScan band(curve_, canvas_, context_, &compiled);
-                    if (!band.RunBand(rowCount * b / bands, rowCount * (b + 1) / bands - 1))
+                    if (!band.RunBand(starts[k], starts[k + 1] - 1))
                         outcome[k] |= 4;
                     dots[k] = std::move(band.recorded_);
                 } catch (const std::bad_alloc&) {
@@ -232,7 +254,7 @@ private:
     bool Abandoned()
     {
         if (ComputationStop) {
-            if (!ComputationStop->load(std::memory_order_relaxed))
+            if (!ComputationStopped())
                 return false;
             // A band leaves the context to the scan that split the grid.
             if (band_)

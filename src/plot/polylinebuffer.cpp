@@ -44,7 +44,9 @@ QImage MakePencilImage(qreal ratio)
 TPolyLineBuffer::TPolyLineBuffer(TCurvePLotter& curve, Canvas& canvas, TXY& context)
     : curve_(curve), canvas_(canvas), context_(context)
 {
-    drawVisibly_ = (DrawMode & dmDrawVisibly) != 0;
+    // Computed unseen (on a worker), a curve is never drawn visibly; the
+    // drawing thread may be changing the mode meanwhile.
+    drawVisibly_ = !context.Unseen && (DrawMode & dmDrawVisibly) != 0;
     const TAxis& xAxis = *context_.Axes->XAxis;
     const TAxis& yAxis = *context_.Axes->YAxis;
 
@@ -98,7 +100,7 @@ bool TPolyLineBuffer::PollInterrupt()
     if (abandoned_)
         return true;
     if (ComputationStop) {
-        if (!ComputationStop->load(std::memory_order_relaxed))
+        if (!ComputationStopped())
             return false;
         Abandon();
         return true;

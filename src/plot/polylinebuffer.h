@@ -51,6 +51,8 @@ public:
     bool Interrupted() { return PollInterrupt(); }
     // Escape abandoned the drawing; nothing more is sampled.
     [[nodiscard]] bool Abandoned() const { return abandoned_; }
+    // Abandons the drawing (Escape, seen by a worker computing part of it).
+    void Abandon();
     [[nodiscard]] int Count() const { return count_; }
     [[nodiscard]] std::span<const QPoint> Points() const
     {
@@ -60,7 +62,6 @@ public:
 private:
     // Polls the keyboard; answers true when the drawing is abandoned.
     bool PollInterrupt();
-    void Abandon();
     [[nodiscard]] bool Beyond(QPoint p) const;
     [[nodiscard]] bool SegmentBeyond(QPoint a, QPoint b) const;
     void DrawPending();

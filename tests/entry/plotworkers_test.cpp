@@ -7,6 +7,7 @@
 
 #include "../../bench/standardset.h"
 
+#include "entry/declarationlines.h"
 #include "graph/linesource.h"
 #include "plot/backgroundpicture.h"
 #include "plot/graphrenderer.h"
@@ -210,33 +211,124 @@ TEST_F(PlotWorkers, ImplicitCurvesScannedInBandsGiveTheDotsOfOneScan)
         }
 }
 
-// Presses Escape at the first poll of the drawing thread, counting the polls.
+TEST_F(PlotWorkers, FamiliesSplitAmongWorkersAndLinesKeptOnTheDrawingThreadDrawAsOneWorkerDoes)
+{
+    // A declared function keeps its curve on the drawing thread, which then
+    // waits for the workers before drawing it.
+    set->declared.push_back(new TDeclaredFunctionEquation("f", standardset::Parse(*set, "x{^{2}/4")));
+    const std::unique_ptr<TEquationObject> function(set->declared.back());
+    struct TRow {
+        const char* name;
+        std::unique_ptr<TCurvePLotter> curve;
+        bool apart; // its family members are computed beside each other
+    };
+    auto p = [&](const char* markup) { return standardset::Parse(*set, markup); };
+    std::vector<TRow> rows;
+    rows.push_back({"y=ax^2", std::make_unique<TYofX>(p("ax{^{2}"), rlEqual), true});
+    rows.push_back({"x=ay^2", std::make_unique<TXofY>(p("ay{^{2}"), rlEqual), true});
+    // Members wholly undefined or off the window, and members that are not.
+    rows.push_back({"y=sqrt(a)+x", std::make_unique<TYofX>(p("{sqrt{a}+x"), rlEqual), true});
+    rows.push_back({"y=x+10a", std::make_unique<TYofX>(p("x+10a"), rlEqual), true});
+    // Remembered signs (poles), two parts, shading, and a parametric family: one worker each.
+    rows.push_back({"y=a tan x", std::make_unique<TYofX>(p("a tan x"), rlEqual), false});
+    rows.push_back({"y=+-sqrt(a+5)", std::make_unique<TYofX>(p("{\xB1{sqrt{a+5}"), rlEqual), false});
+    rows.push_back({"y<ax", std::make_unique<TYofX>(p("ax"), rlLess), false});
+    rows.push_back({"(a cos t, sin t)",
+                    std::make_unique<TYParametric>(p("sin t"), p("a cos t"),
+                                                   std::make_unique<TConstantEvaluator>(0), p("2{p")),
+                    false});
+    rows.push_back({"y=f(x)+a", std::make_unique<TYofX>(p("f(x)+a"), rlEqual), false});
+    rows.push_back({"y=f(x)-a", std::make_unique<TYofX>(p("f(x)-a"), rlEqual), false});
+    for (TRow& row : rows) {
+        row.curve->SetDrawFlag(true);
+        row.curve->colour = CurveColour(static_cast<int>(lines.lines.size()));
+    }
+    // A curve of the function first and one in the middle, among the families.
+    lines.lines.clear();
+    lines.lines.push_back(rows[rows.size() - 2].curve.get());
+    lines.lines.push_back(set->curves[0].curve.get());
+    lines.lines.push_back(set->curves[11].curve.get());
+    for (std::size_t r = 0; r < 4; ++r)
+        lines.lines.push_back(rows[r].curve.get());
+    lines.lines.push_back(rows.back().curve.get());
+    for (std::size_t r = 4; r + 2 < rows.size(); ++r)
+        lines.lines.push_back(rows[r].curve.get());
+
+    for (const TScales& scales : Scales) {
+        SCOPED_TRACE(scales.name);
+        SetScales(scales);
+        auto drawWith = [&](int workers) {
+            SetPlotWorkerCount(workers);
+            for (TRow& row : rows)
+                row.curve->DiscardLineStore();
+            Forget();
+            NewImage();
+            TGraphRenderer().DrawLines(*canvas, *params, &lines);
+            std::vector<std::vector<std::vector<QPoint>>> stores;
+            for (TRow& row : rows) {
+                std::vector<std::vector<QPoint>> pieces;
+                EXPECT_TRUE(row.curve->LineStore() && row.curve->LineStore()->State == lsComplete)
+                    << row.name;
+                if (row.curve->LineStore())
+                    for (const TStoredPiece* piece : *row.curve->LineStore())
+                        if (const auto* line = dynamic_cast<const TLineStore*>(piece))
+                            pieces.emplace_back(line->Points().begin(), line->Points().end());
+                stores.push_back(std::move(pieces));
+            }
+            return std::pair{Finished().copy(), stores};
+        };
+        const auto [picture, stores] = drawWith(1);
+        EXPECT_GT(DarkCount(picture), 5000);
+        for (int workers : {2, 3, 4}) {
+            SCOPED_TRACE(std::to_string(workers) + " workers");
+            const auto [many, manyStores] = drawWith(workers);
+            EXPECT_TRUE(SameBytes(many, picture));
+            for (std::size_t r = 0; r < rows.size(); ++r)
+                EXPECT_EQ(manyStores[r], stores[r]) << rows[r].name;
+        }
+    }
+    // Which families split: asked as a worker asks, after the curve's context is made.
+    for (TRow& row : rows) {
+        TXY context(*params);
+        context.Unseen = true;
+        row.curve->InitContext(context);
+        EXPECT_EQ(row.curve->MembersComputeApart(context), row.apart) << row.name;
+    }
+}
+
+// Presses Escape at a poll of the drawing thread (the first, or a later
+// one, once the drawing thread computes its share), counting the polls.
 class TEscapeNow : public TDrawingInterrupt {
 public:
+    explicit TEscapeNow(int at = 1) : at_(at) {}
     TInterruptRequest Poll() override
     {
         ++polls;
-        return {true, false};
+        return {polls >= at_, false};
     }
     int polls = 0;
+
+private:
+    int at_;
 };
 
 TEST_F(PlotWorkers, EscapeStopsTheWorkersAndLeavesTheStoresToBeComputedAgain)
 {
     const QImage whole = DrawWith(1).picture;
-    for (int workers : {2, 4}) {
-        SCOPED_TRACE(std::to_string(workers) + " workers");
+    // Escape before anything starts, and while the drawing thread computes a curve of its own.
+    for (const auto& [workers, at] : {std::pair{2, 1}, {4, 1}, {2, 5}, {2, 40}}) {
+        SCOPED_TRACE(std::to_string(workers) + " workers, Escape at poll " + std::to_string(at));
         // Dense enough that the workers are still computing when the drawing thread first polls.
         Configuration.Accuracy = 1000;
         SetPlotWorkerCount(workers);
         Forget();
-        TEscapeNow escape;
+        TEscapeNow escape(at);
         InstallDrawingInterrupt(&escape);
         NewImage();
         const int drawn = TGraphRenderer().DrawLines(*canvas, *params, &lines);
         InstallDrawingInterrupt(nullptr);
         EXPECT_FALSE(DrawingCompleted);
-        EXPECT_GE(escape.polls, 1);
+        EXPECT_GE(escape.polls, at);
         EXPECT_LT(drawn, lines.LineCount());
         int incomplete = 0;
         for (auto& entry : set->curves)
