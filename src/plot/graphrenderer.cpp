@@ -1,5 +1,6 @@
 #include "plot/graphrenderer.h"
 
+#include "expr/declarations.h"
 #include "graph/graphparams.h"
 #include "graph/linesource.h"
 #include "platform/canvas.h"
@@ -170,9 +171,12 @@ void StartOnWorkers(TComputedLines& result, const TGraphParams& params, const TL
             indexes.push_back(index);
         }
     }
-    // One curve that is not scanned in bands gains nothing from a worker: it
-    // is drawn as it is computed, as with one worker.
-    if (curves.empty() || (curves.size() == 1 && !dynamic_cast<TImplicitFunction*>(curves.front())))
+    // One curve that is neither scanned in bands nor a family whose members
+    // may be computed apart gains nothing from a worker: it is drawn as it is
+    // computed, as with one worker.
+    if (curves.empty() ||
+        (curves.size() == 1 && !dynamic_cast<TImplicitFunction*>(curves.front()) &&
+         !(Family.extraMembers > 0 && !Family.name.empty() && curves.front()->DependsOn(Family.name))))
         return;
     // The contexts copy the axes here, on the drawing thread.
     result.contexts.reserve(curves.size());

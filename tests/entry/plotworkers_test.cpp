@@ -287,6 +287,23 @@ TEST_F(PlotWorkers, FamiliesSplitAmongWorkersAndLinesKeptOnTheDrawingThreadDrawA
                 EXPECT_EQ(manyStores[r], stores[r]) << rows[r].name;
         }
     }
+    // Each family alone: its members are still computed apart.
+    for (TRow& row : rows) {
+        SCOPED_TRACE(std::string(row.name) + " alone");
+        TBorrowedLines alone;
+        alone.lines.push_back(row.curve.get());
+        QImage reference;
+        for (int workers : {1, 3}) {
+            SetPlotWorkerCount(workers);
+            row.curve->DiscardLineStore();
+            NewImage();
+            TGraphRenderer().DrawLines(*canvas, *params, &alone);
+            if (workers == 1)
+                reference = Finished().copy();
+            else
+                EXPECT_TRUE(SameBytes(Finished(), reference));
+        }
+    }
     // Which families split: asked as a worker asks, after the curve's context is made.
     for (TRow& row : rows) {
         TXY context(*params);
