@@ -120,20 +120,25 @@ thread_local TJob* ThisThreadsJob = nullptr;
 class TJobState {
 public:
     explicit TJobState(TJob& job)
-        : angleFactor_(AngleFactor), family_(Family), completed_(DrawingCompleted), stop_(ComputationStop),
-          job_(ThisThreadsJob)
+        : job_(job), angleFactor_(AngleFactor), family_(Family), completed_(DrawingCompleted),
+          stop_(ComputationStop), outerJob_(ThisThreadsJob)
     {
-        AngleFactor = job.angleFactor;
-        Family = job.family;
-        Tracking = false;
-        ResetStatus();
-        DrawingCompleted = true;
         ComputationStop = &job.stop;
         ThisThreadsJob = &job;
     }
+    // Before each task: the evaluation state the job's tasks start from,
+    // whatever the task before left.
+    void StartTask() const
+    {
+        AngleFactor = job_.angleFactor;
+        Family = job_.family;
+        Tracking = false;
+        ResetStatus();
+        DrawingCompleted = true;
+    }
     ~TJobState()
     {
-        ThisThreadsJob = job_;
+        ThisThreadsJob = outerJob_;
         ComputationStop = stop_;
         DrawingCompleted = completed_;
         Family = family_;
@@ -143,12 +148,13 @@ public:
     TJobState& operator=(const TJobState&) = delete;
 
 private:
+    TJob& job_;
     const TEvaluationStateSaver saver_;
     Extended angleFactor_;
     TFamilyState family_;
     bool completed_;
     const TComputationStop* stop_;
-    TJob* job_;
+    TJob* outerJob_;
 };
 
 // The standing helper threads: started as drawings first need them and kept,
@@ -193,6 +199,7 @@ public:
         const TJobState state(job);
         int done = 0;
         for (int i = 0; done < most && !ComputationStopped() && (i = job.Take()) >= 0; ++done) {
+            state.StartTask();
             (*job.task)(i);
             Finished(job, i);
         }
@@ -203,6 +210,7 @@ public:
     void RunTask(TJob& job, int i)
     {
         const TJobState state(job);
+        state.StartTask();
         (*job.task)(i);
         Finished(job, i);
     }
