@@ -244,6 +244,7 @@ void TCurvePLotter::PlotOtherMembers(Canvas& canvas, TXY& context, TPolyLineBuff
     struct TMember {
         std::unique_ptr<TXY> context;
         TPolyLineStore store;
+        bool ran = false;
         bool abandoned = false;
         bool outOfMemory = false;
     };
@@ -255,10 +256,13 @@ void TCurvePLotter::PlotOtherMembers(Canvas& canvas, TXY& context, TPolyLineBuff
         member.context->AllOffScreen = true;
     }
     std::atomic<bool> stop{false};
-    RunOnWorkers(
+    // Stopped (Escape, or the drawing abandoned) before every member was
+    // computed, the drawing is abandoned: it must not be stored as whole.
+    const bool finished = RunOnWorkers(
         others, PlotWorkerCount(),
         [&](int i) {
             TMember& member = members[static_cast<std::size_t>(i)];
+            member.ran = true;
             TXY& memberContext = *member.context;
             // As the member is computed after the one before it on one thread.
             Family.memberIndex = i + 1;
@@ -279,10 +283,10 @@ void TCurvePLotter::PlotOtherMembers(Canvas& canvas, TXY& context, TPolyLineBuff
             member.outOfMemory = member.outOfMemory || memberContext.Store != &member.store;
         },
         stop, false);
-    bool abandoned = stop.load();
+    bool abandoned = !finished;
     bool outOfMemory = false;
     for (TMember& member : members) {
-        abandoned = abandoned || member.abandoned;
+        abandoned = abandoned || member.abandoned || !member.ran;
         outOfMemory = outOfMemory || member.outOfMemory;
         context.AllInvalid = context.AllInvalid && member.context->AllInvalid;
         context.AllOffScreen = context.AllOffScreen && member.context->AllOffScreen;

@@ -171,7 +171,9 @@ public:
         // Per band: 1 the family constant was evaluated, 2 it ran out of memory, 4 it was abandoned.
         std::vector<std::uint8_t> outcome(static_cast<std::size_t>(bands), 0);
         std::atomic<bool> stop{false};
-        RunOnWorkers(
+        // Stopped before every band was scanned (Escape, or the drawing this
+        // scan is part of abandoned), the scan is abandoned.
+        const bool finished = RunOnWorkers(
             bands, workers,
             [&](int b) {
                 const std::size_t k = static_cast<std::size_t>(b);
@@ -195,7 +197,7 @@ public:
             all |= o;
         if (all & 1)
             Family.used = true;
-        if ((all & 4) || stop.load()) {
+        if ((all & 4) || !finished) {
             context_.Abandoned = true;
             DrawingCompleted = false;
             return false;

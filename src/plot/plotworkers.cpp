@@ -184,8 +184,10 @@ public:
             jobs_.push_back(&job);
             // The helpers the drawing may use are woken (always the first
             // ones, so that the same threads keep the same work and the
-            // others stay idle).
-            for (std::size_t i = 0; i < wanted; ++i)
+            // others stay idle), as many as there are tasks besides the one
+            // the starting thread takes.
+            const auto wake = std::min(wanted, static_cast<std::size_t>(std::max(0, job.count - 1)));
+            for (std::size_t i = 0; i < wake; ++i)
                 helpers_[i]->wake.notify_one();
         }
         // Threads waiting for their own helpers may take these tasks too.

@@ -369,6 +369,51 @@ TEST_F(PlotWorkers, EscapeStopsTheWorkersAndLeavesTheStoresToBeComputedAgain)
     EXPECT_FALSE(DrawingCompleted);
 }
 
+TEST_F(PlotWorkers, EscapeAtAnyPointNeverLeavesAPartOfACurveStoredAsWhole)
+{
+    // A family whose members are shared out, and an implicit curve scanned
+    // in bands, each alone: Escape at every poll of the drawing thread in
+    // turn, until the drawing gets through. A store left complete must
+    // replay the whole curve.
+    for (const std::size_t c : {std::size_t{17}, std::size_t{13}}) {
+        TCurvePLotter& curve = *set->curves[c].curve;
+        SCOPED_TRACE(set->curves[c].name);
+        TBorrowedLines alone;
+        alone.lines.push_back(&curve);
+        auto draw = [&] {
+            NewImage();
+            TGraphRenderer().DrawLines(*canvas, *params, &alone);
+            return Finished().copy();
+        };
+        auto complete = [&] { return curve.LineStore() && curve.LineStore()->State == lsComplete; };
+        SetPlotWorkerCount(1);
+        curve.DiscardLineStore();
+        const QImage whole = draw();
+        ASSERT_TRUE(complete());
+        int abandoned = 0;
+        for (int at = 1; at < 2000; ++at) {
+            SetPlotWorkerCount(2);
+            TEscapeNow escape(at);
+            InstallDrawingInterrupt(&escape);
+            curve.DiscardLineStore();
+            const QImage picture = draw();
+            InstallDrawingInterrupt(nullptr);
+            if (DrawingCompleted) {
+                EXPECT_TRUE(complete());
+                EXPECT_TRUE(SameBytes(picture, whole)) << "Escape at poll " << at;
+                break;
+            }
+            ++abandoned;
+            if (complete()) {
+                EXPECT_TRUE(SameBytes(draw(), whole)) << "Escape at poll " << at;
+            }
+        }
+        // Escape down from the start abandons the drawing before it starts;
+        // how many polls come later depends on which thread takes the curve.
+        EXPECT_GE(abandoned, 1);
+    }
+}
+
 TEST_F(PlotWorkers, NothingPostedToTheEventLoopRunsWhileWorkersCompute)
 {
     // A change of formula queued on the event loop (as a timer or a posted
