@@ -195,17 +195,15 @@ public:
             finished_.notify_all();
     }
 
-    // Runs up to most of job's tasks on this thread, in order; the number run.
-    int RunTasks(TJob& job, int most = std::numeric_limits<int>::max())
+    // Runs up to most of job's tasks on this thread, in order.
+    void RunTasks(TJob& job, int most = std::numeric_limits<int>::max())
     {
         const TJobState state(job);
-        int done = 0;
-        for (int i = 0; done < most && !ComputationStopped() && (i = job.Take()) >= 0; ++done) {
+        for (int done = 0, i = 0; done < most && !ComputationStopped() && (i = job.Take()) >= 0; ++done) {
             state.StartTask();
             (*job.task)(i);
             Finished(job, i);
         }
-        return done;
     }
 
     // Runs task i of job on this thread.
